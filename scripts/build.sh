@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, configures build/ (Ninja, release with debug info) and
+# builds the given targets, or everything.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
+if [ $# -gt 0 ]; then
+  cmake --build "$root/build" --target "$@"
+else
+  cmake --build "$root/build"
+fi

@@ -1,0 +1,35 @@
+#include "apperror.h"
+
+#include <cstring>
+
+EAppError::EAppError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+{
+}
+
+QString errorBoxText(const QString& message)
+{
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + u'.';
+    return message;
+}
+
+QString stripSystemErrorText(const QString& text)
+{
+    qsizetype e = text.size();
+    while (e > 0) {
+        const char16_t c = text.at(e - 1).unicode();
+        if (c == u'.' || c == u' ' || c == u'\t' || c == u'\r' || c == u'\n')
+            --e;
+        else
+            break;
+    }
+    return text.left(e);
+}
+
+QString systemErrorText(int errnum)
+{
+    char buf[256];
+    // GNU strerror_r may return a static string instead of filling buf.
+    const char* s = strerror_r(errnum, buf, sizeof buf);
+    return stripSystemErrorText(QString::fromLocal8Bit(s));
+}

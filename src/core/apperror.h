@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <exception>
+
+// The one error type the user gets to see: its message is shown in the error box.
+class EAppError : public std::exception
+{
+public:
+    explicit EAppError(QString message);
+    const QString& message() const noexcept { return m_message; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// The text of the error box: the message with a full stop appended when its last
+// character's code is above that of ".".
+QString errorBoxText(const QString& message);
+
+// A system error description without its trailing full stops, blanks and line breaks.
+QString stripSystemErrorText(const QString& text);
+
+// The description of an errno value, stripped as above.
+QString systemErrorText(int errnum);
