@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QPainter;
+
+// A background picture as loaded from a file. Raster pictures are drawn with
+// nearest-neighbour scaling; some formats decode their data only at first drawing.
+class TGraphic
+{
+public:
+    virtual ~TGraphic() = default;
+
+    // Natural size in pixels (for icons and metafiles: the size the file records).
+    virtual QSize size() const = 0;
+
+    // Draws the whole picture scaled into dest; the caller clips.
+    virtual void draw(QPainter& painter, const QRect& dest) const = 0;
+
+    // An error found while decoding at first drawing (a JPEG whose data proves corrupt):
+    // returned once, then empty, so that it is reported a single time.
+    virtual QString takeDrawError() { return {}; }
+};
+using TGraphicPtr = std::shared_ptr<TGraphic>;
+
+// Loads a picture chosen by its extension (case ignored); throws EAppError with the
+// user-facing message when the extension is unknown, the file cannot be opened or the
+// content is invalid.
+TGraphicPtr LoadPictureFromFile(const QString& path);
+
+// The file-type list of the open- and save-picture dialogs as Qt name filters, "Tous"
+// with every pattern first, then one row per extension.
+QStringList PictureDialogNameFilters();
