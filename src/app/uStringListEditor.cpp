@@ -1,0 +1,439 @@
+#include "uStringListEditor.h"
+#include "ui_uStringListEditor.h"
+
+#include "text.h"
+
+#include <QCollator>
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSvgRenderer>
+#include <QValidator>
+
+#include <algorithm>
+#include <mutex>
+
+// A resource file inside a static library is only linked in when registered by hand.
+static void initStringListEditorResources()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(stringlisteditor); });
+}
+
+namespace {
+
+const QString ApplicationTitle = QStringLiteral("Corvandel");
+constexpr int MinWindowWidth = 400;
+constexpr int MinWindowHeight = 220;
+
+// Bounds what the user types without cutting a longer text the program puts there,
+// the way a native edit's text limit behaves: typing and pasting stop at the limit,
+// deleting always works. QLineEdit::setMaxLength would truncate the shown item.
+class TextLimitValidator : public QValidator
+{
+public:
+    TextLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), FLimit(limit)
+    {
+        FPrevLength = edit->text().length();
+        connect(edit, &QLineEdit::textChanged, this,
+                [this](const QString& text) { FPrevLength = text.length(); });
+    }
+
+    State validate(QString& input, int& pos) const override
+    {
+        const int allowed = std::max(FLimit, FPrevLength);
+        const int excess = input.length() - allowed;
+        if (FLimit > 0 && excess > 0) {
+            // Drop the end of what was just inserted before the cursor.
+            const int from = std::max(0, pos - excess);
+            input.remove(from, excess);
+            pos = from;
+        }
+        return Acceptable;
+    }
+
+private:
+    int FLimit;
+    int FPrevLength;
+};
+
+QPixmap renderSvg(QSvgRenderer& renderer, int size, qreal dpr)
+{
+    QPixmap pixmap(QSize(size, size) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, size, size));
+    return pixmap;
+}
+
+// The disabled state: grey and lighter, keeping the shape's transparency.
+QPixmap greyed(const QPixmap& pixmap)
+{
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = 110 + qGray(line[x]) * 100 / 255;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 3 / 4);
+        }
+    }
+    QPixmap result = QPixmap::fromImage(image);
+    result.setDevicePixelRatio(pixmap.devicePixelRatio());
+    return result;
+}
+
+// Normal, disabled, pressed and held-down pictures from one drawing.
+QIcon makeIcon(const QString& resource, int size)
+{
+    QSvgRenderer renderer(resource);
+    QIcon icon;
+    for (qreal dpr : {1.0, 2.0}) {
+        const QPixmap normal = renderSvg(renderer, size, dpr);
+        const QPixmap disabled = greyed(normal);
+        for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+            icon.addPixmap(normal, QIcon::Normal, state);
+            icon.addPixmap(normal, QIcon::Active, state);
+            icon.addPixmap(normal, QIcon::Selected, state);
+            icon.addPixmap(disabled, QIcon::Disabled, state);
+        }
+    }
+    return icon;
+}
+
+} // namespace
+
+// The form edges a control keeps its distance to when the window is resized.
+struct TfrmStringListEditor::Anchored
+{
+    QWidget* widget;
+    QRect design;
+    bool left, top, right, bottom;
+};
+
+TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmStringListEditor>())
+{
+    initStringListEditorResources();
+    ui->setupUi(this);
+
+    QFont formFont(QStringLiteral("MS Sans Serif"));
+    formFont.setPixelSize(11);
+    setFont(formFont);
+    QFont listFont(QStringLiteral("Courier New"));
+    listFont.setStyleHint(QFont::Monospace);
+    listFont.setPixelSize(12);
+    ui->ListBox->setFont(listFont);
+    ui->Edit->setFont(listFont);
+    ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    const QSize small(16, 16), large(24, 24);
+    const struct
+    {
+        QPushButton* button;
+        const char* picture;
+        QSize size;
+    } pictures[] = {
+        {ui->bbtRemplacer, "replace", small},
+        {ui->bbtAjouter, "add", small},
+        {ui->bbtSupprimer, "delete", small},
+        {ui->bbtTri, "sort", small},
+        {ui->bbtMonter, "up", small},
+        {ui->bbtDescendre, "down", small},
+        {ui->bbtOk, "ok", large},
+        {ui->bbtCancel, "delete", large},
+    };
+    for (const auto& p : pictures) {
+        p.button->setIcon(
+            makeIcon(QStringLiteral(":/stringlisteditor/%1.svg").arg(QLatin1String(p.picture)),
+                     p.size.width()));
+        p.button->setIconSize(p.size);
+    }
+
+    FDesignClientSize = size();
+    const struct
+    {
+        QWidget* widget;
+        bool left, top, right, bottom;
+    } anchors[] = {
+        {ui->ListBox, true, true, true, true},        {ui->Edit, true, false, true, true},
+        {ui->bbtRemplacer, true, false, false, true}, {ui->bbtAjouter, true, false, false, true},
+        {ui->bbtSupprimer, true, false, false, true}, {ui->bbtTri, false, false, true, true},
+        {ui->bbtMonter, false, false, true, true},    {ui->bbtDescendre, false, false, true, true},
+        {ui->bbtOk, false, false, true, true},        {ui->bbtCancel, false, false, true, true},
+    };
+    for (const auto& a : anchors)
+        FAnchored.append({a.widget, a.widget->geometry(), a.left, a.top, a.right, a.bottom});
+    setMinimumSize(MinWindowWidth, MinWindowHeight);
+
+    ui->bbtMonter->setEnabled(false);
+    ui->bbtDescendre->setEnabled(false);
+
+    connect(ui->ListBox, &QListWidget::itemSelectionChanged, this,
+            &TfrmStringListEditor::ListBoxClick);
+    ui->ListBox->installEventFilter(this);
+    ui->Edit->installEventFilter(this);
+    // A paste or drop by mouse changes the text without a key; judge it the same way.
+    connect(ui->Edit, &QLineEdit::textEdited, this, &TfrmStringListEditor::EditKeyUp);
+    for (QPushButton* b :
+         {ui->bbtRemplacer, ui->bbtAjouter, ui->bbtSupprimer, ui->bbtMonter, ui->bbtDescendre})
+        connect(b, &QPushButton::clicked, this, &TfrmStringListEditor::bbtActionClick);
+    connect(ui->bbtTri, &QPushButton::clicked, this, &TfrmStringListEditor::bbtTriClick);
+    connect(ui->bbtOk, &QPushButton::clicked, this, &TfrmStringListEditor::accept);
+    connect(ui->bbtCancel, &QPushButton::clicked, this, &TfrmStringListEditor::reject);
+
+    setItems({});
+}
+
+TfrmStringListEditor::~TfrmStringListEditor() = default;
+
+void TfrmStringListEditor::setItems(const QStringList& items)
+{
+    {
+        const QSignalBlocker blocker(ui->ListBox);
+        ui->ListBox->clear();
+        ui->ListBox->addItems(items);
+        setSelectedIndex(items.isEmpty() ? -1 : 0);
+    }
+    ListBoxClick();
+}
+
+QStringList TfrmStringListEditor::items() const
+{
+    QStringList result;
+    result.reserve(ui->ListBox->count());
+    for (int i = 0; i < ui->ListBox->count(); ++i)
+        result.append(ui->ListBox->item(i)->text());
+    return result;
+}
+
+void TfrmStringListEditor::setMaxLength(int maxLength)
+{
+    FMaxLength = std::max(0, maxLength);
+    delete ui->Edit->validator();
+    ui->Edit->setValidator(FMaxLength > 0 ? new TextLimitValidator(ui->Edit, FMaxLength) : nullptr);
+}
+
+int TfrmStringListEditor::selectedIndex() const
+{
+    const QList<QListWidgetItem*> selected = ui->ListBox->selectedItems();
+    return selected.isEmpty() ? -1 : ui->ListBox->row(selected.first());
+}
+
+void TfrmStringListEditor::setSelectedIndex(int index)
+{
+    const QSignalBlocker blocker(ui->ListBox);
+    if (index < 0 || index >= ui->ListBox->count()) {
+        ui->ListBox->clearSelection();
+        ui->ListBox->setCurrentRow(-1);
+    } else {
+        ui->ListBox->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+void TfrmStringListEditor::accept()
+{
+    done(mrOk);
+}
+
+// Also reached through the close box.
+void TfrmStringListEditor::reject()
+{
+    done(mrCancel);
+}
+
+void TfrmStringListEditor::ListBoxClick()
+{
+    const int i = selectedIndex();
+    const int n = ui->ListBox->count();
+    ui->Edit->setText(i >= 0 ? ui->ListBox->item(i)->text() : QString());
+    ui->bbtSupprimer->setEnabled(i >= 0);
+    ui->bbtRemplacer->setEnabled(false);
+    ui->bbtAjouter->setEnabled(false);
+    ui->bbtMonter->setEnabled(i > 0);
+    ui->bbtDescendre->setEnabled(i >= 0 && i <= n - 2);
+}
+
+void TfrmStringListEditor::ListBoxKeyUp()
+{
+    ListBoxClick();
+}
+
+void TfrmStringListEditor::EditKeyUp()
+{
+    const QString t = trimText(ui->Edit->text());
+    const QStringList all = items();
+    const bool present = std::any_of(all.cbegin(), all.cend(), [&](const QString& item) {
+        return item.compare(t, Qt::CaseInsensitive) == 0;
+    });
+    const int i = selectedIndex();
+    if (all.isEmpty() || i < 0) {
+        // Replace and Delete act on the selected item, so without one only Add is
+        // offered, for a non-blank text the list does not hold yet.
+        ui->bbtRemplacer->setEnabled(false);
+        ui->bbtAjouter->setEnabled(!t.isEmpty() && !present);
+        ui->bbtSupprimer->setEnabled(false);
+        return;
+    }
+    const QString s = all.at(i);
+    ui->bbtRemplacer->setEnabled(t != s);
+    ui->bbtAjouter->setEnabled(t != s && !present);
+}
+
+void TfrmStringListEditor::bbtActionClick()
+{
+    const int tag = sender() ? sender()->property("tag").toInt() : 0;
+    const int i = selectedIndex();
+    const int n = ui->ListBox->count();
+    const QString e = ui->Edit->text();
+    QListWidget* list = ui->ListBox;
+    {
+        const QSignalBlocker blocker(list);
+        switch (tag) {
+        case 1: // Replace
+            if (i >= 0)
+                list->item(i)->setText(e);
+            break;
+        case 2: // Add
+            list->addItem(e);
+            setSelectedIndex(list->count() - 1);
+            break;
+        case 3: // Delete
+            if (i >= 0) {
+                delete list->takeItem(i);
+                setSelectedIndex(i - 1);
+            }
+            break;
+        case 4: // Up
+            if (i > 0) {
+                list->insertItem(i - 1, list->takeItem(i));
+                setSelectedIndex(i - 1);
+            }
+            break;
+        case 5: // Down
+            if (i >= 0 && i < n - 1) {
+                list->insertItem(i + 1, list->takeItem(i));
+                setSelectedIndex(i + 1);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    ListBoxClick();
+}
+
+// One ascending sort by the user's locale, letters compared without regard to case;
+// the selection keeps its row number and the edit box and buttons stay as they are.
+void TfrmStringListEditor::bbtTriClick()
+{
+    QStringList sorted = items();
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    const QSignalBlocker blocker(ui->ListBox);
+    for (int i = 0; i < sorted.size(); ++i)
+        ui->ListBox->item(i)->setText(sorted.at(i));
+}
+
+bool TfrmStringListEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        if (watched == ui->ListBox)
+            ListBoxKeyUp();
+        else if (watched == ui->Edit)
+            EditKeyUp();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Escape is bound to no button; Enter still reaches the default button.
+void TfrmStringListEditor::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmStringListEditor::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const int dw = width() - FDesignClientSize.width();
+    const int dh = height() - FDesignClientSize.height();
+    for (const Anchored& a : FAnchored) {
+        QRect r = a.design;
+        if (a.right) {
+            if (a.left)
+                r.setWidth(r.width() + dw);
+            else
+                r.moveLeft(r.left() + dw);
+        }
+        if (a.bottom) {
+            if (a.top)
+                r.setHeight(r.height() + dh);
+            else
+                r.moveTop(r.top() + dh);
+        }
+        a.widget->setGeometry(r);
+    }
+}
+
+void TfrmStringListEditor::showEvent(QShowEvent* event)
+{
+    if (!FCentred) {
+        FCentred = true;
+        QScreen* scr = screen();
+        if (parentWidget() && parentWidget()->window()->screen())
+            scr = parentWidget()->window()->screen();
+        if (scr) {
+            const QRect area = scr->geometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+        if (ui->ListBox->count() > 0)
+            ui->ListBox->setFocus();
+        else
+            ui->Edit->setFocus();
+    }
+    QDialog::showEvent(event);
+    applyFrameToMinimumSize();
+}
+
+void TfrmStringListEditor::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    applyFrameToMinimumSize();
+}
+
+// The minimum is the size of the whole window; the frame is known only once the
+// window manager has framed it.
+void TfrmStringListEditor::applyFrameToMinimumSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    setMinimumSize(std::max(0, MinWindowWidth - frame.width()),
+                   std::max(0, MinWindowHeight - frame.height()));
+}
+
+int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength, QWidget* parent)
+{
+    TfrmStringListEditor dialog(parent);
+    dialog.setWindowTitle(caption.isEmpty() ? ApplicationTitle : caption);
+    dialog.setItems(list);
+    dialog.setMaxLength(maxLength);
+    const int result = dialog.exec();
+    if (result == TfrmStringListEditor::mrOk)
+        list = dialog.items();
+    return result == TfrmStringListEditor::mrOk ? TfrmStringListEditor::mrOk
+                                                : TfrmStringListEditor::mrCancel;
+}
