@@ -1,0 +1,323 @@
+#include "configstore.h"
+
+#include "apperror.h"
+#include "inifile.h"
+#include "text.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSystemInfo = QStringLiteral("SystemInfo");
+const QString kSystemInfoPrefix = QStringLiteral("SystemInfo_");
+const QString kNbItems = QStringLiteral("NbItems");
+const QString kItemPrefix = QStringLiteral("Item_");
+const QString kSystemTitle = QStringLiteral("SystemTitle");
+const QString kSID = QStringLiteral("SID");
+const QString kLandscapeType = QStringLiteral("LandscapeType");
+const QString kColor = QStringLiteral("Color");
+const QString kRefreshComment = QStringLiteral("RefreshComment");
+
+const QString kID = QStringLiteral("ID");
+const QString kBorderWidth = QStringLiteral("BorderWidth");
+const QString kLansdscapePosition = QStringLiteral("LansdscapePosition");
+const QString kUsage1 = QStringLiteral("Usage1");
+const QString kUsage2 = QStringLiteral("Usage2");
+const QString kPictureFullPath = QStringLiteral("PictureFullPath");
+const QString kPictureCenter = QStringLiteral("PictureCenter");
+const QString kPictureStretch = QStringLiteral("PictureStretch");
+const QString kInfo1 = QStringLiteral("Info1");
+const QString kInfo2 = QStringLiteral("Info2");
+const QString kInfo3 = QStringLiteral("Info3");
+const QString kLastRefresh = QStringLiteral("LastRefresh");
+const QString kSourceRefresh = QStringLiteral("SourceRefresh");
+const QString kCommentRefresh = QStringLiteral("CommentRefresh");
+
+QString itemKey(qint32 n)
+{
+    return kItemPrefix + QString::number(n);
+}
+
+// The busy cursor for the length of a scope.
+class BusyScope
+{
+public:
+    explicit BusyScope(const std::function<void(bool)>& setBusy) : m_setBusy(setBusy)
+    {
+        if (m_setBusy)
+            m_setBusy(true);
+    }
+    ~BusyScope()
+    {
+        if (m_setBusy)
+            m_setBusy(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const std::function<void(bool)>& m_setBusy;
+};
+
+// A count read from the file, bounded by the members the file really holds, so that an
+// absurd count neither allocates nor loops without need.
+qint32 boundedCount(qint32 count, qint32 highestPresent)
+{
+    return std::min(count, highestPresent);
+}
+
+qint32 listCount(const TIniFile& ini, const QString& section)
+{
+    const qint32 n = ini.ReadInteger(section, kNbItems, 0);
+    if (n <= 0)
+        return 0;
+    return boundedCount(n, ini.HighestNumberedKey(section, kItemPrefix));
+}
+
+void saveList(const QString& file, const QString& section, const TItemList& list)
+{
+    TIniFile ini(file);
+    const QStringList items = list.Items();
+    ini.WriteInteger(section, kNbItems, qint32(items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i)
+        ini.WriteString(section, itemKey(qint32(i + 1)), items[i]);
+    ini.UpdateFile();
+}
+
+// Trimmed, non-empty, not yet present items of a list section.
+void loadCleanList(const QString& file, const QString& section, TItemList& list)
+{
+    TItemListUpdate update(list);
+    list.Clear();
+    const TIniFile ini(file);
+    const qint32 n = listCount(ini, section);
+    QSet<QString> present;
+    for (qint32 i = 1; i <= n; ++i) {
+        const QString item = trimText(ini.ReadString(section, itemKey(i), QString()));
+        if (item.isEmpty())
+            continue;
+        const QString key = TItemList::FoldKey(item);
+        if (present.contains(key))
+            continue;
+        present.insert(key);
+        list.Add(item);
+    }
+}
+
+} // namespace
+
+void TConfigStore::LoadSystemInfos()
+{
+    BusyScope busy(setBusy);
+    TItemListUpdate update(cbxID);
+    cbxID.Clear();
+    const TIniFile ini(FConfigFile);
+    qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
+    if (n < 0) {
+        FArrSystemInfo.clear();
+        FSystemInfoIdx = -1;
+        throw EAppError(QStringLiteral("Erreur de vérification d'étendue"));
+    }
+    if (n > 0)
+        n = boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix));
+    FArrSystemInfo.clear();
+    FArrSystemInfo.resize(n);
+    for (qint32 i = 1; i <= n; ++i) {
+        const QString sec = kSystemInfoPrefix + QString::number(i);
+        tySystemInfo& s = FArrSystemInfo[i - 1];
+        s.ID = ini.ReadString(sec, kID, QString());
+        s.BorderWidth = ini.ReadInteger(sec, kBorderWidth, 1);
+        s.SystemTitle = ini.ReadString(sec, kSystemTitle, QString());
+        s.LansdscapePosition = ini.ReadString(sec, kLansdscapePosition, QString());
+        s.SID = ini.ReadString(sec, kSID, QString());
+        s.Usage1 = ini.ReadString(sec, kUsage1, QString());
+        s.Usage2 = ini.ReadString(sec, kUsage2, QString());
+        s.PictureFullPath = ini.ReadString(sec, kPictureFullPath, QString());
+        s.PictureCenter = ini.ReadBool(sec, kPictureCenter, false);
+        s.PictureStretch = ini.ReadBool(sec, kPictureStretch, false);
+        s.Info1 = ini.ReadString(sec, kInfo1, QString());
+        s.Info2 = ini.ReadString(sec, kInfo2, QString());
+        s.Info3 = ini.ReadString(sec, kInfo3, QString());
+        s.LastRefresh = ini.ReadDate(sec, kLastRefresh, 0);
+        s.SourceRefresh = ini.ReadString(sec, kSourceRefresh, QString());
+        s.CommentRefresh = ini.ReadString(sec, kCommentRefresh, QString());
+        cbxID.Add(s.ID);
+        if (processEvents)
+            processEvents();
+    }
+    FSystemInfoIdx = n - 1;
+}
+
+void TConfigStore::SaveSystemInfos()
+{
+    BusyScope busy(setBusy);
+    TIniFile ini(FConfigFile);
+    qint32 k = 0;
+    for (const tySystemInfo& s : std::as_const(FArrSystemInfo)) {
+        if (s.ID.isEmpty())
+            continue;
+        const QString sec = kSystemInfoPrefix + QString::number(++k);
+        ini.WriteString(sec, kID, s.ID);
+        ini.WriteInteger(sec, kBorderWidth, s.BorderWidth);
+        ini.WriteString(sec, kSystemTitle, s.SystemTitle);
+        ini.WriteString(sec, kLansdscapePosition, s.LansdscapePosition);
+        ini.WriteString(sec, kSID, s.SID);
+        ini.WriteString(sec, kUsage1, s.Usage1);
+        ini.WriteString(sec, kUsage2, s.Usage2);
+        ini.WriteString(sec, kPictureFullPath, s.PictureFullPath);
+        ini.WriteBool(sec, kPictureCenter, s.PictureCenter);
+        ini.WriteBool(sec, kPictureStretch, s.PictureStretch);
+        ini.WriteString(sec, kInfo1, s.Info1);
+        ini.WriteString(sec, kInfo2, s.Info2);
+        ini.WriteString(sec, kInfo3, s.Info3);
+        ini.WriteDate(sec, kLastRefresh, s.LastRefresh);
+        ini.WriteString(sec, kSourceRefresh, s.SourceRefresh);
+        ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
+    }
+    ini.WriteInteger(kSystemInfo, kNbItems, k);
+    ini.UpdateFile();
+}
+
+QString TConfigStore::MakeSystemInfoID(const QString& title, const QString& sid, TDateTime date)
+{
+    const QDate d = dateOf(date);
+    return title + QStringLiteral("__") + sid + QStringLiteral("__") + QString::number(d.year()) +
+           u'_' + QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0')) + u'_' +
+           QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
+}
+
+qint32 TConfigStore::FindSystemInfo(const QString& id) const
+{
+    for (qsizetype i = 0; i < FArrSystemInfo.size(); ++i)
+        if (FArrSystemInfo[i].ID == id)
+            return qint32(i);
+    return -1;
+}
+
+void TConfigStore::StoreSystemInfo(const QString& id, const tySystemInfo& values)
+{
+    qint32 target;
+    if (FSystemInfoIdx < 0 || FArrSystemInfo.isEmpty()) {
+        FArrSystemInfo.resize(1);
+        target = 0;
+    } else if (FSystemInfoIdx < FArrSystemInfo.size() && FArrSystemInfo[FSystemInfoIdx].ID == id) {
+        target = FSystemInfoIdx;
+    } else if (const qint32 found = FindSystemInfo(id); found >= 0) {
+        target = found;
+    } else {
+        FArrSystemInfo.append(tySystemInfo{});
+        target = qint32(FArrSystemInfo.size() - 1);
+    }
+    FSystemInfoIdx = target;
+    FArrSystemInfo[target] = values;
+    FArrSystemInfo[target].ID = id;
+    SaveSystemInfos();
+    LoadSystemInfos();
+}
+
+void TConfigStore::DeleteSystemInfo(qint32 index)
+{
+    if (index < 0 || index >= FArrSystemInfo.size())
+        return;
+    FArrSystemInfo[index].ID.clear();
+    SaveSystemInfos();
+    LoadSystemInfos();
+}
+
+void TConfigStore::LoadSystemTitles()
+{
+    TItemListUpdate update(cbxSystemTitle);
+    cbxSystemTitle.Clear();
+    const TIniFile ini(FConfigFile);
+    const qint32 n = listCount(ini, kSystemTitle);
+    for (qint32 i = 1; i <= n; ++i)
+        cbxSystemTitle.Add(ini.ReadString(kSystemTitle, itemKey(i), QString()));
+}
+
+void TConfigStore::SaveSystemTitles()
+{
+    saveList(FConfigFile, kSystemTitle, cbxSystemTitle);
+}
+
+void TConfigStore::LoadSIDs()
+{
+    loadCleanList(FConfigFile, kSID, cbxSID);
+    QStringList sources = cbxSID.Items();
+    sources.prepend(QString());
+    cbxSourceSystem.Assign(sources);
+}
+
+void TConfigStore::SaveSIDs()
+{
+    saveList(FConfigFile, kSID, cbxSID);
+}
+
+void TConfigStore::LoadLandscapeTypes()
+{
+    TItemListUpdate update(cbxLandscapeType);
+    cbxLandscapeType.Clear();
+    FArrLandscapeType.clear();
+    const TIniFile ini(FConfigFile);
+    const qint32 n = listCount(ini, kLandscapeType);
+    FArrLandscapeType.reserve(n);
+    for (qint32 i = 1; i <= n; ++i) {
+        const QString key = itemKey(i);
+        tyLandscapeType t;
+        t.Description = ini.ReadString(kLandscapeType, key, QString());
+        t.Color = ini.ReadInteger(kColor, key, 0);
+        cbxLandscapeType.Add(t.Description);
+        FArrLandscapeType.append(t);
+    }
+}
+
+void TConfigStore::SaveLandscapeTypes()
+{
+    saveList(FConfigFile, kLandscapeType, cbxLandscapeType);
+    LoadLandscapeTypes();
+}
+
+void TConfigStore::SaveLandscapeTypesAndColors()
+{
+    {
+        TIniFile ini(FConfigFile);
+        const qint32 n = qint32(FArrLandscapeType.size());
+        ini.WriteInteger(kLandscapeType, kNbItems, n);
+        ini.WriteInteger(kColor, kNbItems, n);
+        for (qint32 i = 1; i <= n; ++i) {
+            const QString key = itemKey(i);
+            ini.WriteString(kLandscapeType, key, FArrLandscapeType[i - 1].Description);
+            ini.WriteInteger(kColor, key, FArrLandscapeType[i - 1].Color);
+        }
+        ini.UpdateFile();
+    }
+    LoadLandscapeTypes();
+}
+
+void TConfigStore::LoadRefreshComments()
+{
+    TItemListUpdate update(cbxRefreshComment);
+    loadCleanList(FConfigFile, kRefreshComment, cbxRefreshComment);
+    cbxRefreshComment.Insert(0, QString());
+}
+
+void TConfigStore::SaveRefreshComments()
+{
+    saveList(FConfigFile, kRefreshComment, cbxRefreshComment);
+    LoadRefreshComments();
+}
+
+TColor TConfigStore::GetLandscapeTypeColor(const QString& name) const
+{
+    return ::GetLandscapeTypeColor(FArrLandscapeType, name);
+}
+
+void TConfigStore::LoadAll()
+{
+    LoadSystemTitles();
+    LoadLandscapeTypes();
+    LoadSIDs();
+    LoadSystemInfos();
+    LoadRefreshComments();
+}

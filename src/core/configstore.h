@@ -1,0 +1,76 @@
+#pragma once
+
+#include "datetime.h"
+#include "itemlist.h"
+#include "systeminfo.h"
+
+#include <QString>
+
+#include <functional>
+
+// The profiles and option lists of the main window, loaded from and saved to the
+// configuration file. Every operation opens the file afresh and writes its changes back
+// before it returns; errors are EAppError with the user's message.
+class TConfigStore
+{
+public:
+    TConfigStore() = default;
+    explicit TConfigStore(const QString& configFile) : FConfigFile(configFile) {}
+    TConfigStore(const TConfigStore&) = delete;
+    TConfigStore& operator=(const TConfigStore&) = delete;
+
+    QString FConfigFile;
+    tyArrSystemInfo FArrSystemInfo;
+    qint32 FSystemInfoIdx = -1;
+    tyArrLandscapeType FArrLandscapeType;
+
+    TItemList cbxID{true};
+    TItemList cbxSystemTitle;
+    TItemList cbxSID{true};
+    TItemList cbxSourceSystem;
+    TItemList cbxLandscapeType;
+    TItemList cbxRefreshComment;
+
+    // Lets the GUI process pending events; called after each profile LoadSystemInfos reads.
+    std::function<void()> processEvents;
+    // Shows (true) or resets (false) the busy cursor around loading and saving profiles;
+    // the reset also happens when the operation fails.
+    std::function<void(bool busy)> setBusy;
+
+    // Replaces the profiles, the items of cbxID and FSystemInfoIdx (the last profile's
+    // index, -1 when none) from the file. A negative count throws
+    // "Erreur de vérification d'étendue" and leaves the store empty.
+    void LoadSystemInfos();
+    // Writes every profile with a non-empty ID as SystemInfo_1 … k, then the count k.
+    void SaveSystemInfos();
+    // "<title>__<sid>__<year>_<MM>_<dd>"; the time of day is ignored.
+    static QString MakeSystemInfoID(const QString& title, const QString& sid, TDateTime date);
+    // Index of the first profile whose ID equals id exactly, or -1.
+    qint32 FindSystemInfo(const QString& id) const;
+    // Replaces the current profile or the first one with this id, else appends one; then
+    // saves and reloads. The ID of values is ignored.
+    void StoreSystemInfo(const QString& id, const tySystemInfo& values);
+    // Drops the profile at index, then saves and reloads.
+    void DeleteSystemInfo(qint32 index);
+
+    void LoadSystemTitles();
+    void SaveSystemTitles();
+    // Also rebuilds cbxSourceSystem: an empty item, then the SIDs.
+    void LoadSIDs();
+    void SaveSIDs();
+    // Replaces cbxLandscapeType and FArrLandscapeType (names with their colours).
+    void LoadLandscapeTypes();
+    // Writes the names of cbxLandscapeType (colours stay in their numbered places), reloads.
+    void SaveLandscapeTypes();
+    // Writes FArrLandscapeType, names and colours, reloads.
+    void SaveLandscapeTypesAndColors();
+    // An empty item, then the comments.
+    void LoadRefreshComments();
+    // Writes cbxRefreshComment as it is (its empty top item too), reloads.
+    void SaveRefreshComments();
+    TColor GetLandscapeTypeColor(const QString& name) const;
+
+    // The five loads in start-up order: titles, landscape positions, SIDs, profiles,
+    // refresh comments. Stops at the first error (thrown). Never writes the file.
+    void LoadAll();
+};

@@ -1,0 +1,524 @@
+#include "inifile.h"
+
+#include "apperror.h"
+#include "text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+std::optional<qint32> parseIniInteger(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= n)
+        return std::nullopt;
+    if (hex) {
+        if (n - i > 8)
+            return std::nullopt;
+        quint32 v = 0;
+        for (; i < n; ++i) {
+            const char16_t c = text[i].unicode();
+            int d;
+            if (c >= u'0' && c <= u'9')
+                d = c - u'0';
+            else if (c >= u'a' && c <= u'f')
+                d = c - u'a' + 10;
+            else if (c >= u'A' && c <= u'F')
+                d = c - u'A' + 10;
+            else
+                return std::nullopt;
+            v = (v << 4) | quint32(d);
+        }
+        return qint32(negative ? 0u - v : v);
+    }
+    qint64 v = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        v = v * 10 + (c - u'0');
+        if (v > qint64(1) << 31)
+            return std::nullopt;
+    }
+    if (negative)
+        v = -v;
+    if (v > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(v);
+}
+
+namespace {
+
+// Code points of Windows-1252 bytes 0x80-0x9F; the rest of the code page is Latin-1.
+// The five undefined bytes map to the C1 controls, as Windows' own conversion does.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        d[i] = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+bool startsWith(const QByteArray& b, std::initializer_list<uchar> prefix)
+{
+    if (b.size() < qsizetype(prefix.size()))
+        return false;
+    qsizetype i = 0;
+    for (uchar c : prefix)
+        if (uchar(b[i++]) != c)
+            return false;
+    return true;
+}
+
+bool isBlank(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+// The bounds of a trimmed part of s: [b, e).
+void trimBounds(QStringView s, qsizetype& b, qsizetype& e)
+{
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+}
+
+// Values are single lines: a line break inside one would start new lines in the file.
+QString singleLine(const QString& value)
+{
+    if (!value.contains(u'\r') && !value.contains(u'\n'))
+        return value;
+    QString v = value;
+    v.replace(u'\r', u' ').replace(u'\n', u' ');
+    return v;
+}
+
+// n when name is prefix followed by n in decimal without leading zeros (n >= 1).
+qint32 numberAfterPrefix(QStringView name, QStringView prefix)
+{
+    if (name.size() <= prefix.size() || !name.startsWith(prefix, Qt::CaseInsensitive))
+        return 0;
+    const QStringView digits = name.mid(prefix.size());
+    if (digits.front() == u'0' || digits.size() > 10)
+        return 0;
+    qint64 v = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return 0;
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    return v > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max() : qint32(v);
+}
+
+} // namespace
+
+// One line of the file as it stands, without its line end. For a key line, the trimmed
+// name and value as positions in text.
+struct TIniFile::Line
+{
+    QString text;
+    qint32 nameStart = -1; // -1: no key line
+    qint32 nameLength = 0;
+    qint32 valueStart = 0;
+    qint32 valueLength = 0;
+
+    bool isKey() const { return nameStart >= 0; }
+    QStringView name() const { return QStringView(text).mid(nameStart, nameLength); }
+    QStringView value() const { return QStringView(text).mid(valueStart, valueLength); }
+};
+
+// A section: its header line (none for the lines before the first header) and body.
+struct TIniFile::Section
+{
+    QString name; // trimmed; refers into the header line's text
+    bool hasHeader = false;
+    std::vector<Line> lines;        // lines[0] is the header when hasHeader
+    QHash<NameKey, qsizetype> keys; // first occurrence of each key name
+    qsizetype lastKeyLine = -1;
+};
+
+bool TIniFile::NameKey::operator==(const NameKey& o) const
+{
+    return name.compare(o.name, Qt::CaseInsensitive) == 0;
+}
+
+size_t qHash(const TIniFile::NameKey& key, size_t seed) noexcept
+{
+    // Folds the way QString::compare(Qt::CaseInsensitive) does, so equal names hash alike.
+    size_t h = seed ^ 0x9E3779B97F4A7C15ull;
+    const QString& s = key.name;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = s[i].unicode();
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                c += 32;
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 0x100000001B3ull;
+    }
+    return h;
+}
+
+TIniFile::TIniFile() : m_locale(QLocale::system())
+{
+    m_sections.emplace_back();
+}
+
+TIniFile::TIniFile(const QString& path) : m_path(path), m_locale(QLocale::system())
+{
+    QFile f(path);
+    // An absent or unreadable file reads as empty, like the profile functions.
+    if (f.open(QIODevice::ReadOnly))
+        parse(f.readAll());
+    else
+        m_sections.emplace_back();
+}
+
+TIniFile TIniFile::fromBytes(const QByteArray& bytes)
+{
+    TIniFile ini;
+    ini.m_sections.clear();
+    ini.parse(bytes);
+    return ini;
+}
+
+TIniFile::TIniFile(TIniFile&&) noexcept = default;
+TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
+TIniFile::~TIniFile() = default;
+
+void TIniFile::setLocale(const QLocale& locale)
+{
+    m_locale = locale;
+}
+
+void TIniFile::parse(const QByteArray& bytes)
+{
+    QByteArrayView body(bytes);
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+        m_encoding = Encoding::Utf8Bom;
+        m_source = QString::fromUtf8(body.sliced(3));
+    } else if (startsWith(bytes, {0xFF, 0xFE})) {
+        m_encoding = Encoding::Utf16;
+        QStringDecoder dec(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+        m_source = dec.decode(body.sliced(2));
+    } else if (startsWith(bytes, {0xFE, 0xFF})) {
+        m_encoding = Encoding::Utf16;
+        QStringDecoder dec(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
+        m_source = dec.decode(body.sliced(2));
+    } else {
+        QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        m_source = dec.decode(body);
+        if (dec.hasError()) {
+            m_encoding = Encoding::Windows1252;
+            m_source = decodeWindows1252(body);
+        } else {
+            m_encoding = Encoding::Utf8;
+        }
+    }
+
+    m_sections.clear();
+    m_sections.emplace_back();
+    Section* current = &m_sections.back();
+    const QChar* data = m_source.constData();
+    const qsizetype size = m_source.size();
+    bool eolFound = false;
+    m_endsWithEol = true;
+    qsizetype pos = 0;
+    while (pos < size) {
+        qsizetype end = pos;
+        while (end < size && data[end] != u'\n' && data[end] != u'\r')
+            ++end;
+        qsizetype next = end;
+        if (end < size) {
+            next = (data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n') ? end + 2
+                                                                                    : end + 1;
+            if (!eolFound) {
+                m_eol = QString(data + end, next - end);
+                eolFound = true;
+            }
+        } else {
+            m_endsWithEol = false;
+        }
+
+        Line line;
+        // Refers to m_source without copying; m_source never changes afterwards.
+        line.text = QString::fromRawData(data + pos, end - pos);
+        const QStringView t(line.text);
+        qsizetype b = 0, e = t.size();
+        trimBounds(t, b, e);
+        if (b < e && t[b] == u'[') {
+            m_sections.emplace_back();
+            current = &m_sections.back();
+            current->hasHeader = true;
+            qsizetype nb = b + 1;
+            qsizetype ne = t.indexOf(u']', nb);
+            if (ne < 0)
+                ne = e;
+            trimBounds(t, nb, ne);
+            current->name = QString::fromRawData(data + pos + nb, ne - nb);
+        } else if (b < e && t[b] != u';') {
+            const qsizetype eq = t.indexOf(u'=', b);
+            if (eq >= 0 && eq < e) {
+                qsizetype kb = b, ke = eq, vb = eq + 1, ve = e;
+                trimBounds(t, kb, ke);
+                trimBounds(t, vb, ve);
+                line.nameStart = qint32(kb);
+                line.nameLength = qint32(ke - kb);
+                line.valueStart = qint32(vb);
+                line.valueLength = qint32(ve - vb);
+            }
+        }
+        current->lines.push_back(std::move(line));
+        pos = next;
+    }
+    if (!eolFound)
+        m_eol = QStringLiteral("\n");
+    if (size == 0)
+        m_endsWithEol = true;
+    rebuildIndex();
+}
+
+void TIniFile::rebuildIndex()
+{
+    m_sectionIndex.clear();
+    for (qsizetype s = 0; s < qsizetype(m_sections.size()); ++s) {
+        Section& sec = m_sections[s];
+        sec.keys.clear();
+        sec.lastKeyLine = -1;
+        for (qsizetype i = 0; i < qsizetype(sec.lines.size()); ++i) {
+            const Line& l = sec.lines[i];
+            if (!l.isKey() || (sec.hasHeader && i == 0))
+                continue;
+            sec.lastKeyLine = i;
+            const NameKey k{QString::fromRawData(l.text.constData() + l.nameStart, l.nameLength)};
+            if (!sec.keys.contains(k))
+                sec.keys.insert(k, i);
+        }
+        if (sec.hasHeader)
+            if (!m_sectionIndex.contains(NameKey{sec.name}))
+                m_sectionIndex.insert(NameKey{sec.name}, s);
+    }
+}
+
+const TIniFile::Section* TIniFile::findSection(const QString& name) const
+{
+    const auto it = m_sectionIndex.constFind(NameKey{name});
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+}
+
+const TIniFile::Line* TIniFile::findKey(const QString& section, const QString& key) const
+{
+    const Section* sec = findSection(section);
+    if (!sec)
+        return nullptr;
+    const auto it = sec->keys.constFind(NameKey{key});
+    return it == sec->keys.cend() ? nullptr : &sec->lines[*it];
+}
+
+bool TIniFile::SectionExists(const QString& section) const
+{
+    return findSection(section) != nullptr;
+}
+
+bool TIniFile::ValueExists(const QString& section, const QString& key) const
+{
+    return findKey(section, key) != nullptr;
+}
+
+qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
+{
+    qint32 best = 0;
+    for (auto it = m_sectionIndex.cbegin(); it != m_sectionIndex.cend(); ++it)
+        best = std::max(best, numberAfterPrefix(it.key().name, prefix));
+    return best;
+}
+
+qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefix) const
+{
+    const Section* sec = findSection(section);
+    if (!sec)
+        return 0;
+    qint32 best = 0;
+    for (auto it = sec->keys.cbegin(); it != sec->keys.cend(); ++it)
+        best = std::max(best, numberAfterPrefix(it.key().name, prefix));
+    return best;
+}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
+{
+    const Line* l = findKey(section, key);
+    if (!l)
+        return def;
+    return l->value().left(MaxValueLength).toString();
+}
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+{
+    const QString v = singleLine(value);
+    const auto sit = m_sectionIndex.constFind(NameKey{section});
+    if (sit == m_sectionIndex.cend()) {
+        // A new section at the end of the file: "[name]" then "key=value".
+        Section sec;
+        sec.hasHeader = true;
+        Line header;
+        header.text = u'[' + section + u']';
+        sec.name = header.text.mid(1, section.size());
+        sec.lines.push_back(std::move(header));
+        m_sections.push_back(std::move(sec));
+        m_sectionIndex.insert(NameKey{m_sections.back().name}, qsizetype(m_sections.size()) - 1);
+        m_endsWithEol = true;
+    }
+    const qsizetype s = *m_sectionIndex.constFind(NameKey{section});
+    Section& sec = m_sections[s];
+    const auto kit = sec.keys.constFind(NameKey{key});
+    Line line;
+    if (kit != sec.keys.cend()) {
+        Line& old = sec.lines[*kit];
+        if (old.value() == v)
+            return;
+        // Keeps the key's own spelling. The index entry stays valid: its name never
+        // refers into a line's own text.
+        line.text = old.name().toString() + u'=' + v;
+        line.nameStart = 0;
+        line.nameLength = old.nameLength;
+        line.valueStart = old.nameLength + 1;
+        line.valueLength = qint32(v.size());
+        old = std::move(line);
+    } else {
+        line.text = key + u'=' + v;
+        line.nameStart = 0;
+        line.nameLength = qint32(key.size());
+        line.valueStart = line.nameLength + 1;
+        line.valueLength = qint32(v.size());
+        // After the section's last key line, or right after its header.
+        const qsizetype at = sec.lastKeyLine >= 0 ? sec.lastKeyLine + 1 : (sec.hasHeader ? 1 : 0);
+        if (at >= qsizetype(sec.lines.size()) && &sec == &m_sections.back())
+            m_endsWithEol = true;
+        sec.lines.insert(sec.lines.begin() + at, std::move(line));
+        sec.lastKeyLine = at;
+        sec.keys.insert(NameKey{key}, at);
+    }
+    m_modified = true;
+}
+
+qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 def) const
+{
+    const Line* l = findKey(section, key);
+    if (!l)
+        return def;
+    return parseIniInteger(l->value().left(MaxValueLength)).value_or(def);
+}
+
+void TIniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
+{
+    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTime def) const
+{
+    const Line* l = findKey(section, key);
+    if (!l || l->valueLength == 0)
+        return def;
+    return parseShortDate(l->value().left(MaxValueLength).toString(), m_locale).value_or(def);
+}
+
+void TIniFile::WriteDate(const QString& section, const QString& key, TDateTime value)
+{
+    WriteString(section, key, formatShortDate(value, m_locale));
+}
+
+QByteArray TIniFile::toBytes() const
+{
+    QString text;
+    qsizetype total = 0;
+    for (const Section& sec : m_sections)
+        for (const Line& l : sec.lines)
+            total += l.text.size() + m_eol.size();
+    text.reserve(total);
+    bool first = true;
+    for (const Section& sec : m_sections)
+        for (const Line& l : sec.lines) {
+            if (!first)
+                text += m_eol;
+            first = false;
+            text += l.text;
+        }
+    if (!first && m_endsWithEol)
+        text += m_eol;
+
+    switch (m_encoding) {
+    case Encoding::Utf16: {
+        QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        return enc.encode(text);
+    }
+    case Encoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    default:
+        return text.toUtf8();
+    }
+}
+
+void TIniFile::UpdateFile()
+{
+    if (!m_modified || m_path.isEmpty())
+        return;
+    const auto refuse = [this] {
+        throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
+    };
+    const QFileInfo info(m_path);
+    // Renaming over a read-only file would succeed where writing into it is refused.
+    if (info.isDir() || (info.exists() && !info.isWritable()))
+        refuse();
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        refuse();
+    const QByteArray bytes = toBytes();
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        refuse();
+    m_modified = false;
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "datetime.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QLocale>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+// The integer rule of Config.ini values: leading spaces, an optional sign, then decimal
+// digits within the signed 32-bit range, or at most eight hexadecimal digits after "$",
+// "x", "X", "0x" or "0X" taken as a 32-bit pattern. The digits must run to the end.
+std::optional<qint32> parseIniInteger(QStringView text);
+
+// A short-lived reader and writer of one INI file.
+//
+// The file is parsed once, when the accessor is created; reads are served from that
+// parse and writes change it in memory. UpdateFile() writes the whole file back
+// atomically when something changed. The destructor never writes: an operation that
+// stops early leaves the file as it was.
+//
+// Section and key names match without regard to case; the first of two equal names
+// wins. Values are trimmed and never unquoted. Lines the accessor does not change stay
+// as they were. Files in UTF-8, UTF-16 (with BOM) or Windows-1252 are read; a rewrite
+// keeps UTF-16 as UTF-16LE with BOM and writes anything else as UTF-8, with the file's
+// own line ends.
+class TIniFile
+{
+public:
+    // Longest text ReadString returns, as the profile functions' 2048-character buffer.
+    static constexpr qsizetype MaxValueLength = 2047;
+
+    explicit TIniFile(const QString& path);
+    // An accessor over bytes in memory, bound to no file (UpdateFile does nothing).
+    static TIniFile fromBytes(const QByteArray& bytes);
+
+    TIniFile(TIniFile&&) noexcept;
+    TIniFile& operator=(TIniFile&&) noexcept;
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+    ~TIniFile();
+
+    const QString& path() const { return m_path; }
+
+    // The locale whose short date format ReadDate and WriteDate use; the user's by default.
+    void setLocale(const QLocale& locale);
+
+    QString ReadString(const QString& section, const QString& key, const QString& def) const;
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    qint32 ReadInteger(const QString& section, const QString& key, qint32 def) const;
+    void WriteInteger(const QString& section, const QString& key, qint32 value);
+    bool ReadBool(const QString& section, const QString& key, bool def) const;
+    void WriteBool(const QString& section, const QString& key, bool value);
+    TDateTime ReadDate(const QString& section, const QString& key, TDateTime def) const;
+    void WriteDate(const QString& section, const QString& key, TDateTime value);
+
+    bool SectionExists(const QString& section) const;
+    bool ValueExists(const QString& section, const QString& key) const;
+
+    // The highest n for which a section named prefix + n exists (n in decimal without
+    // leading zeros), 0 when none does. Bounds counts read from the file.
+    qint32 HighestNumberedSection(const QString& prefix) const;
+    // The same for keys prefix + n of one section.
+    qint32 HighestNumberedKey(const QString& section, const QString& prefix) const;
+
+    // True when writes changed the file's content since it was read.
+    bool Modified() const { return m_modified; }
+
+    // The file's content as UpdateFile would write it.
+    QByteArray toBytes() const;
+
+    // Writes the file back when something changed: a temporary file in the same folder,
+    // flushed, then renamed over the file. Throws EAppError("Impossible d'écrire dans
+    // <path>") when the file or its folder may not be written; the file is then unchanged.
+    void UpdateFile();
+
+private:
+    TIniFile();
+    void parse(const QByteArray& bytes);
+    struct Section;
+    struct Line;
+    const Section* findSection(const QString& name) const;
+    const Line* findKey(const QString& section, const QString& key) const;
+    void rebuildIndex();
+
+public:
+    // Case-insensitive hash key, used by the index; public only for qHash.
+    struct NameKey
+    {
+        QString name;
+        bool operator==(const NameKey& o) const;
+    };
+
+private:
+    enum class Encoding
+    {
+        Utf8,
+        Utf8Bom,
+        Utf16,
+        Windows1252
+    };
+
+    QString m_path;
+    QString m_source; // decoded text; unchanged lines refer to it without copying
+    QString m_eol = QStringLiteral("\n");
+    Encoding m_encoding = Encoding::Utf8;
+    bool m_endsWithEol = true;
+    bool m_modified = false;
+    std::vector<Section> m_sections; // [0]: lines before the first header
+    QHash<NameKey, qsizetype> m_sectionIndex;
+    QLocale m_locale;
+};
+
+size_t qHash(const TIniFile::NameKey& key, size_t seed = 0) noexcept;

@@ -1,0 +1,169 @@
+#include "itemlist.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+int TItemList::Compare(const QString& a, const QString& b)
+{
+    return FoldKey(a).compare(FoldKey(b));
+}
+
+QString TItemList::FoldKey(const QString& text)
+{
+    return text.toCaseFolded();
+}
+
+void TItemList::aboutToChange()
+{
+    if (m_updateDepth > 0 && !m_resetPending) {
+        m_resetPending = true;
+        if (m_observer)
+            m_observer->itemsAboutToBeReset();
+    }
+}
+
+void TItemList::BeginUpdate()
+{
+    ++m_updateDepth;
+}
+
+void TItemList::EndUpdate()
+{
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    flush();
+    if (m_resetPending) {
+        m_resetPending = false;
+        if (m_observer)
+            m_observer->itemsReset();
+    }
+}
+
+// Merges the pending sorted adds: equal to adding them one by one, each after the items
+// equal to it, as the sort is stable and existing items win ties.
+void TItemList::flush() const
+{
+    if (m_pending.isEmpty())
+        return;
+    const qsizetype np = m_pending.size();
+    QStringList pendingKeys;
+    pendingKeys.reserve(np);
+    for (const QString& t : std::as_const(m_pending))
+        pendingKeys.append(FoldKey(t));
+    std::vector<qsizetype> order(np);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return pendingKeys[a] < pendingKeys[b]; });
+
+    QStringList items, keys;
+    items.reserve(m_items.size() + np);
+    keys.reserve(m_items.size() + np);
+    qsizetype i = 0;
+    for (qsizetype p : order) {
+        while (i < m_keys.size() && !(pendingKeys[p] < m_keys[i])) {
+            items.append(m_items[i]);
+            keys.append(m_keys[i]);
+            ++i;
+        }
+        items.append(m_pending[p]);
+        keys.append(pendingKeys[p]);
+    }
+    for (; i < m_keys.size(); ++i) {
+        items.append(m_items[i]);
+        keys.append(m_keys[i]);
+    }
+    m_items = std::move(items);
+    m_keys = std::move(keys);
+    m_pending.clear();
+}
+
+void TItemList::Clear()
+{
+    if (m_updateDepth > 0) {
+        aboutToChange();
+        m_items.clear();
+        m_keys.clear();
+        m_pending.clear();
+        return;
+    }
+    if (m_observer)
+        m_observer->itemsAboutToBeReset();
+    m_items.clear();
+    m_keys.clear();
+    m_pending.clear();
+    if (m_observer)
+        m_observer->itemsReset();
+}
+
+int TItemList::Add(const QString& text)
+{
+    if (!m_sorted) {
+        Insert(Count(), text);
+        return Count() - 1;
+    }
+    if (m_updateDepth > 0) {
+        aboutToChange();
+        m_pending.append(text);
+        return -1;
+    }
+    const QString key = FoldKey(text);
+    const auto it = std::upper_bound(m_keys.cbegin(), m_keys.cend(), key);
+    const int index = int(it - m_keys.cbegin());
+    if (m_observer)
+        m_observer->itemAboutToBeInserted(index);
+    m_items.insert(index, text);
+    m_keys.insert(index, key);
+    if (m_observer)
+        m_observer->itemInserted(index);
+    return index;
+}
+
+void TItemList::Insert(int index, const QString& text)
+{
+    flush();
+    index = std::clamp(index, 0, int(m_items.size()));
+    if (m_updateDepth > 0) {
+        aboutToChange();
+        m_items.insert(index, text);
+        m_keys.insert(index, FoldKey(text));
+        return;
+    }
+    if (m_observer)
+        m_observer->itemAboutToBeInserted(index);
+    m_items.insert(index, text);
+    m_keys.insert(index, FoldKey(text));
+    if (m_observer)
+        m_observer->itemInserted(index);
+}
+
+int TItemList::Count() const
+{
+    return int(m_items.size() + m_pending.size());
+}
+
+QString TItemList::Get(int index) const
+{
+    flush();
+    return index >= 0 && index < m_items.size() ? m_items.at(index) : QString();
+}
+
+int TItemList::IndexOf(const QString& text) const
+{
+    flush();
+    return int(m_keys.indexOf(FoldKey(text)));
+}
+
+QStringList TItemList::Items() const
+{
+    flush();
+    return m_items;
+}
+
+void TItemList::Assign(const QStringList& items)
+{
+    TItemListUpdate update(*this);
+    Clear();
+    for (const QString& t : items)
+        Add(t);
+}
