@@ -1,0 +1,209 @@
+#include "pictureloaders.h"
+
+#include "apperror.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include <emf2svg.h>
+#include <libwmf/api.h>
+#include <libwmf/svg.h>
+
+namespace {
+
+QString invalidMetafile()
+{
+    return QStringLiteral("MetaFichier incorrect");
+}
+
+// A metafile converted to SVG and drawn as vectors at the destination's size.
+class TMetafileGraphic : public TGraphic
+{
+public:
+    TMetafileGraphic(std::unique_ptr<QSvgRenderer> renderer, QSize size)
+        : m_renderer(std::move(renderer)), m_size(size)
+    {
+    }
+
+    QSize size() const override { return m_size; }
+
+    void draw(QPainter& painter, const QRect& dest) const override
+    {
+        if (dest.isEmpty())
+            return;
+        painter.save();
+        m_renderer->render(&painter, QRectF(dest));
+        painter.restore();
+    }
+
+private:
+    std::unique_ptr<QSvgRenderer> m_renderer;
+    QSize m_size;
+};
+
+TGraphicPtr makeMetafile(const QByteArray& svg, QSize size, const QRectF& viewBox)
+{
+    if (!pictureSizeAllowed(size.width(), size.height()))
+        throw EAppError(invalidMetafile());
+    auto renderer = std::make_unique<QSvgRenderer>();
+    if (!renderer->load(svg) || !renderer->isValid())
+        throw EAppError(invalidMetafile());
+    renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
+    if (viewBox.isValid())
+        renderer->setViewBox(viewBox);
+    return std::make_shared<TMetafileGraphic>(std::move(renderer), size);
+}
+
+qint32 le32(const QByteArray& data, qsizetype offset)
+{
+    return qint32(quint32(uchar(data[offset])) | (quint32(uchar(data[offset + 1])) << 8) |
+                  (quint32(uchar(data[offset + 2])) << 16) |
+                  (quint32(uchar(data[offset + 3])) << 24));
+}
+
+// 0.01 mm to pixels at 96 dots per inch.
+qint64 hundredthMmToPixels(qint64 v)
+{
+    return qint64(std::llround(double(v) * 96.0 / 2540.0));
+}
+
+// libwmf needs font files even for pictures without text; the metric-compatible
+// faces stand in for the PostScript standard fonts.
+struct WmfFonts
+{
+    char* dirs[4] = {const_cast<char*>("/usr/share/fonts/truetype/liberation"),
+                     const_cast<char*>("/usr/share/fonts/truetype/dejavu"),
+                     const_cast<char*>("/usr/share/fonts/truetype/crosextra"), nullptr};
+    wmfMapping ps[16];
+
+    WmfFonts()
+    {
+        static const char* const map[][2] = {
+            {"Times-Roman", "LiberationSerif-Regular.ttf"},
+            {"Times-Italic", "LiberationSerif-Italic.ttf"},
+            {"Times-Bold", "LiberationSerif-Bold.ttf"},
+            {"Times-BoldItalic", "LiberationSerif-BoldItalic.ttf"},
+            {"Helvetica", "LiberationSans-Regular.ttf"},
+            {"Helvetica-Oblique", "LiberationSans-Italic.ttf"},
+            {"Helvetica-Bold", "LiberationSans-Bold.ttf"},
+            {"Helvetica-BoldOblique", "LiberationSans-BoldItalic.ttf"},
+            {"Courier", "LiberationMono-Regular.ttf"},
+            {"Courier-Oblique", "LiberationMono-Italic.ttf"},
+            {"Courier-Bold", "LiberationMono-Bold.ttf"},
+            {"Courier-BoldOblique", "LiberationMono-BoldItalic.ttf"},
+            {"Symbol", "DejaVuSans.ttf"},
+            {"ZapfDingbats", "DejaVuSans.ttf"},
+        };
+        int i = 0;
+        for (const auto& m : map)
+            ps[i++] = {const_cast<char*>(m[0]), const_cast<char*>(m[1]), FT_ENCODING_NONE};
+        ps[i] = {nullptr, nullptr, FT_ENCODING_NONE};
+    }
+};
+
+int appendToString(char* text, void* context)
+{
+    static_cast<std::string*>(context)->append(text);
+    return 0;
+}
+
+int clearString(void* context)
+{
+    static_cast<std::string*>(context)->clear();
+    return 0;
+}
+
+} // namespace
+
+TGraphicPtr loadEmfPicture(const QByteArray& data)
+{
+    // EMR_HEADER: type 1, record size, bounds (device pixels, inclusive), frame
+    // (0.01 mm), signature " EMF".
+    if (data.size() < 88 || le32(data, 0) != 1 || le32(data, 40) != 0x464D4520)
+        throw EAppError(invalidMetafile());
+    const qint64 recordSize = quint32(le32(data, 4));
+    if (recordSize < 88 || recordSize > data.size())
+        throw EAppError(invalidMetafile());
+    const qint64 bl = le32(data, 8), bt = le32(data, 12), br = le32(data, 16), bb = le32(data, 20);
+    const qint64 fl = le32(data, 24), ft = le32(data, 28), fr = le32(data, 32), fb = le32(data, 36);
+
+    // The natural size is the frame the file records; a file without one falls back
+    // on its bounds.
+    qint64 width = hundredthMmToPixels(fr - fl);
+    qint64 height = hundredthMmToPixels(fb - ft);
+    if (width <= 0 || height <= 0) {
+        width = br - bl + 1;
+        height = bb - bt + 1;
+    }
+    if (br < bl || bb < bt || !pictureSizeAllowed(width, height))
+        throw EAppError(invalidMetafile());
+
+    generatorOptions options{};
+    options.nameSpace = const_cast<char*>("");
+    options.verbose = false;
+    options.emfplus = false; // the plain records, as the system draws them
+    options.svgDelimiter = true;
+    char* out = nullptr;
+    size_t outLength = 0;
+    QByteArray copy = data; // the converter takes a non-const buffer
+    const int ok = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
+    const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
+    std::free(out);
+    if (!ok || svg.isEmpty())
+        throw EAppError(invalidMetafile());
+    // The converter places the bounds' top-left at the origin.
+    return makeMetafile(svg, QSize(int(width), int(height)),
+                        QRectF(0, 0, double(br - bl + 1), double(bb - bt + 1)));
+}
+
+TGraphicPtr loadWmfPicture(const QByteArray& data)
+{
+    static WmfFonts fonts;
+    wmfAPI_Options options{};
+    options.function = wmf_svg_function;
+    options.fontdirs = fonts.dirs;
+    options.font.ps = fonts.ps;
+    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_FONTDIRS | WMF_OPT_FONTMAP |
+                                WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+    wmfAPI* api = nullptr;
+    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+        if (api)
+            wmf_api_destroy(api);
+        throw EAppError(invalidMetafile());
+    }
+    struct ApiGuard
+    {
+        wmfAPI* api;
+        ~ApiGuard() { wmf_api_destroy(api); }
+    } guard{api};
+
+    QByteArray copy = data; // the library takes a non-const buffer
+    if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
+        wmf_E_None)
+        throw EAppError(invalidMetafile());
+    wmfD_Rect bbox{};
+    if (wmf_scan(api, 0, &bbox) != wmf_E_None)
+        throw EAppError(invalidMetafile());
+    unsigned int width = 0;
+    unsigned int height = 0;
+    if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None ||
+        !pictureSizeAllowed(width, height))
+        throw EAppError(invalidMetafile());
+
+    std::string svg;
+    wmfStream stream{&svg, appendToString, clearString};
+    wmf_svg_t* device = WMF_SVG_GetData(api);
+    device->out = &stream;
+    device->Description = const_cast<char*>("");
+    device->bbox = bbox;
+    device->width = width;
+    device->height = height;
+    if (wmf_play(api, 0, &bbox) != wmf_E_None)
+        throw EAppError(invalidMetafile());
+    wmf_mem_close(api);
+    return makeMetafile(QByteArray::fromStdString(svg), QSize(int(width), int(height)), {});
+}

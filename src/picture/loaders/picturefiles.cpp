@@ -1,0 +1,143 @@
+#include "pictureloaders.h"
+
+#include "apperror.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct PictureFileType
+{
+    const char* description;
+    const char* extension;
+    TGraphicPtr (*load)(const QByteArray&);
+};
+
+// The dialogs list the types in this order; the accepted extensions are the same rows.
+const PictureFileType kPictureFileTypes[] = {
+    {"Image GIF", "gif", loadGifPicture},
+    {"Fichier image JPEG", "jpg", loadJpegPicture},
+    {"Fichier image JPEG", "jpeg", loadJpegPicture},
+    {"Bitmaps", "bmp", loadBitmapPicture},
+    {"Icônes", "ico", loadIconPicture},
+    {"Métafichiers évolués", "emf", loadEmfPicture},
+    {"Métafichiers", "wmf", loadWmfPicture},
+    {"Images TIFF", "tif", loadTiffPicture},
+    {"Images TIFF", "tiff", loadTiffPicture},
+};
+
+const PictureFileType* findType(const QString& ext)
+{
+    for (const auto& t : kPictureFileTypes) {
+        if (ext.compare(QLatin1String(t.extension), Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+[[noreturn]] void throwOpenError(const QString& path, const QString& reason)
+{
+    throw EAppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, reason));
+}
+
+QByteArray readWholeFile(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throwOpenError(path, systemErrorText(errno));
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        throwOpenError(path, systemErrorText(errno));
+    if (S_ISDIR(st.st_mode))
+        throwOpenError(path, systemErrorText(EISDIR));
+    // Devices and pipes could be endless or block.
+    if (!S_ISREG(st.st_mode))
+        throwOpenError(path, QStringLiteral("Ce n'est pas un fichier ordinaire"));
+    if (st.st_size > kMaxPictureFileSize)
+        throwOpenError(path, systemErrorText(EFBIG));
+
+    QByteArray data;
+    data.resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwOpenError(path, systemErrorText(errno));
+        }
+        if (n == 0)
+            break; // the file shrank meanwhile
+        done += n;
+    }
+    data.truncate(done);
+    return data;
+}
+
+} // namespace
+
+QStringList PictureFileExtensions()
+{
+    QStringList list;
+    for (const auto& t : kPictureFileTypes)
+        list << QLatin1String(t.extension);
+    return list;
+}
+
+QStringList PictureDialogNameFilters()
+{
+    // Qt separates the patterns of one filter by spaces; ";" would make the first
+    // row match no file at all.
+    QStringList patterns;
+    for (const auto& t : kPictureFileTypes)
+        patterns << QStringLiteral("*.") + QLatin1String(t.extension);
+    QStringList filters;
+    filters << QStringLiteral("Tous (%1)").arg(patterns.join(u' '));
+    for (const auto& t : kPictureFileTypes)
+        filters << QStringLiteral("%1 (*.%2)")
+                       .arg(QString::fromUtf8(t.description), QLatin1String(t.extension));
+    return filters;
+}
+
+bool pictureSizeAllowed(qint64 width, qint64 height)
+{
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
+QString pictureTooLargeMessage(qint64 width, qint64 height)
+{
+    return QStringLiteral("Image trop grande (%1 × %2 pixels)").arg(width).arg(height);
+}
+
+TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
+{
+    const PictureFileType* type = findType(ext);
+    if (!type)
+        throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+    return type->load(data);
+}
+
+TGraphicPtr LoadPictureFromFile(const QString& path)
+{
+    // The extension decides before the file is opened.
+    const QString ext = QFileInfo(path).suffix();
+    const PictureFileType* type = findType(ext);
+    if (!type)
+        throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+    return type->load(readWholeFile(path));
+}

@@ -1,0 +1,126 @@
+#include "pictureloaders.h"
+
+#include "apperror.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+
+namespace {
+
+class TRasterGraphic : public TGraphic
+{
+public:
+    explicit TRasterGraphic(QImage image) : m_image(std::move(image)) {}
+
+    QSize size() const override { return m_image.size(); }
+
+    void draw(QPainter& painter, const QRect& dest) const override
+    {
+        if (dest.isEmpty())
+            return;
+        painter.save();
+        // Rows and columns are repeated or dropped, never blended.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(dest, m_image);
+        painter.restore();
+    }
+
+private:
+    QImage m_image;
+};
+
+// A format the painter draws fast; transparent parts stay transparent so that what
+// lies beneath shows there.
+QImage drawable(const QImage& image, bool opaque)
+{
+    if (opaque || !image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// Reads image number index of data with Qt's reader for format; a null image when
+// the content is invalid. Throws when the recorded size is beyond our limits.
+QImage readImage(const QByteArray& data, const char* format, int index = 0)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    if (index > 0 && !reader.jumpToImage(index))
+        return {};
+    const QSize size = reader.size();
+    if (size.isValid() && !pictureSizeAllowed(size.width(), size.height()))
+        throw EAppError(pictureTooLargeMessage(size.width(), size.height()));
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return {};
+    if (!pictureSizeAllowed(image.width(), image.height()))
+        throw EAppError(pictureTooLargeMessage(image.width(), image.height()));
+    return image;
+}
+
+quint16 le16(const QByteArray& data, qsizetype offset)
+{
+    return quint16(uchar(data[offset]) | (uchar(data[offset + 1]) << 8));
+}
+
+} // namespace
+
+TGraphicPtr loadBitmapPicture(const QByteArray& data)
+{
+    const QString invalid = QStringLiteral("Image de bitmap non valide");
+    if (!data.startsWith("BM"))
+        throw EAppError(invalid);
+    const QImage image = readImage(data, "bmp");
+    if (image.isNull())
+        throw EAppError(invalid);
+    // A bitmap covers its destination completely, whatever its alpha channel says.
+    return std::make_shared<TRasterGraphic>(drawable(image, true));
+}
+
+TGraphicPtr loadIconPicture(const QByteArray& data)
+{
+    const QString invalid = QStringLiteral("Image d'icône non valide");
+    // ICONDIR: reserved 0, type 1 (icon, not cursor), at least one entry.
+    if (data.size() < 6 || le16(data, 0) != 0 || le16(data, 2) != 1 || le16(data, 4) == 0)
+        throw EAppError(invalid);
+    const int count = le16(data, 4);
+    if (data.size() < 6 + 16 * qsizetype(count))
+        throw EAppError(invalid);
+    // The largest image of the file (the first of equal ones) gives the picture.
+    QImage best;
+    for (int i = 0; i < count; ++i) {
+        const QImage image = readImage(data, "ico", i);
+        if (!image.isNull() &&
+            qint64(image.width()) * image.height() > qint64(best.width()) * best.height())
+            best = image;
+    }
+    if (best.isNull())
+        throw EAppError(invalid);
+    return std::make_shared<TRasterGraphic>(drawable(best, false));
+}
+
+TGraphicPtr loadGifPicture(const QByteArray& data)
+{
+    if (!data.startsWith("GIF87a") && !data.startsWith("GIF89a"))
+        throw EAppError(QStringLiteral("Signature GIF incorrecte"));
+    // The first frame only: no animation.
+    const QImage image = readImage(data, "gif");
+    if (image.isNull())
+        throw EAppError(QStringLiteral("Image GIF non valide"));
+    return std::make_shared<TRasterGraphic>(drawable(image, false));
+}
+
+TGraphicPtr loadTiffPicture(const QByteArray& data)
+{
+    const QString invalid = QStringLiteral("Image TIFF non valide");
+    if (!data.startsWith(QByteArray("II*\0", 4)) && !data.startsWith(QByteArray("MM\0*", 4)))
+        throw EAppError(invalid);
+    const QImage image = readImage(data, "tiff");
+    if (image.isNull())
+        throw EAppError(invalid);
+    return std::make_shared<TRasterGraphic>(drawable(image, false));
+}

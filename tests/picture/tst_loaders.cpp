@@ -1,0 +1,572 @@
+#include "graphic.h"
+#include "loaders/pictureloaders.h"
+
+#include "apperror.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <jerror.h>
+#include <jpeglib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// --- fixtures -------------------------------------------------------------------------
+
+QByteArray encodeWithQt(const QImage& image, const char* format, int quality = -1)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (quality >= 0)
+        writer.setQuality(quality);
+    EXPECT_TRUE(writer.write(image)) << format << ": " << writer.errorString().toStdString();
+    return bytes;
+}
+
+QImage twoPixels()
+{
+    QImage image(2, 1, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    image.setPixel(1, 0, qRgb(0, 0, 255));
+    return image;
+}
+
+// Little-endian record writer for the hand-made metafiles.
+struct Bytes
+{
+    QByteArray data;
+    Bytes& u16(quint16 v)
+    {
+        data.append(char(v & 0xff)).append(char(v >> 8));
+        return *this;
+    }
+    Bytes& u32(quint32 v) { return u16(quint16(v & 0xffff)).u16(quint16(v >> 16)); }
+    void put32(qsizetype at, quint32 v)
+    {
+        for (int i = 0; i < 4; ++i)
+            data[at + i] = char((v >> (8 * i)) & 0xff);
+    }
+};
+
+// A 20 × 10 pixel EMF filled with red, recording a frame of 529 × 264 hundredths of a
+// millimetre (20 × 10 pixels at 96 dpi).
+QByteArray redEmf()
+{
+    Bytes b;
+    b.u32(1).u32(108);                     // EMR_HEADER
+    b.u32(0).u32(0).u32(19).u32(9);        // bounds, inclusive
+    b.u32(0).u32(0).u32(529).u32(264);     // frame
+    b.u32(0x464D4520).u32(0x10000).u32(0); // signature, version, size (set below)
+    b.u32(6).u16(2).u16(0).u32(0).u32(0).u32(0);
+    b.u32(1920).u32(1080).u32(508).u32(286); // device, millimetres
+    b.u32(0).u32(0).u32(0).u32(508000).u32(286000);
+    b.u32(39).u32(24).u32(1).u32(0).u32(0x000000FF).u32(0); // red solid brush
+    b.u32(37).u32(12).u32(1);                               // select it
+    b.u32(37).u32(12).u32(0x80000008);                      // NULL_PEN
+    b.u32(43).u32(24).u32(0).u32(0).u32(20).u32(10);        // rectangle
+    b.u32(14).u32(20).u32(0).u32(16).u32(20);               // EOF
+    b.put32(48, quint32(b.data.size()));
+    return b.data;
+}
+
+// A placeable 20 × 10 pixel WMF (96 units per inch) filled with green.
+QByteArray greenWmf()
+{
+    Bytes b;
+    b.u32(0x9AC6CDD7).u16(0).u16(0).u16(0).u16(20).u16(10).u16(96).u32(0);
+    quint16 sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum ^= quint16(uchar(b.data[2 * i]) | (uchar(b.data[2 * i + 1]) << 8));
+    b.u16(sum);
+    const qsizetype start = b.data.size();
+    b.u16(1).u16(9).u16(0x300).u32(0).u16(2).u32(8).u16(0);
+    b.u32(5).u16(0x020B).u16(0).u16(0);                 // SETWINDOWORG
+    b.u32(5).u16(0x020C).u16(10).u16(20);               // SETWINDOWEXT
+    b.u32(7).u16(0x02FC).u16(0).u32(0x0000FF00).u16(0); // green solid brush
+    b.u32(4).u16(0x012D).u16(0);                        // select it
+    b.u32(8).u16(0x02FA).u16(5).u16(0).u16(0).u32(0);   // null pen
+    b.u32(4).u16(0x012D).u16(1);
+    b.u32(7).u16(0x041B).u16(10).u16(20).u16(0).u16(0); // rectangle
+    b.u32(3).u16(0);                                    // EOF
+    b.put32(start + 6, quint32((b.data.size() - start) / 2));
+    return b.data;
+}
+
+// A 2 × 1 GIF: red then blue, LZW codes clear, 0, 1, end of information.
+QByteArray redBlueGif()
+{
+    return QByteArray("GIF89a\x02\x00\x01\x00\x80\x00\x00"
+                      "\xff\x00\x00\x00\x00\xff"
+                      "\x2c\x00\x00\x00\x00\x02\x00\x01\x00\x00"
+                      "\x02\x02\x44\x0a\x00\x3b",
+                      35);
+}
+
+// One icon file holding the images of several single-image icons, in that order.
+QByteArray combineIcons(const QList<QByteArray>& icons)
+{
+    QByteArray dir("\0\0\1\0", 4);
+    dir.append(char(icons.size())).append('\0');
+    QByteArray payload;
+    const quint32 headerSize = quint32(6 + 16 * icons.size());
+    for (const QByteArray& ico : icons) {
+        QByteArray entry = ico.mid(6, 16);
+        const quint32 size = quint32(ico.size() - 22);
+        const quint32 offset = headerSize + quint32(payload.size());
+        for (int i = 0; i < 4; ++i)
+            entry[12 + i] = char((offset >> (8 * i)) & 0xff);
+        dir.append(entry);
+        Q_UNUSED(size);
+        payload.append(ico.mid(22));
+    }
+    return dir + payload;
+}
+
+QImage solid(int w, int h, QColor c, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(w, h, format);
+    image.fill(c);
+    return image;
+}
+
+// --- helpers --------------------------------------------------------------------------
+
+QImage drawInto(TGraphic& graphic, QSize canvas, QRect dest)
+{
+    QImage image(canvas, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    graphic.draw(painter, dest);
+    painter.end();
+    return image;
+}
+
+QImage drawNatural(TGraphic& graphic)
+{
+    return drawInto(graphic, graphic.size(), QRect(QPoint(0, 0), graphic.size()));
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 8)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QString jpegError(int code)
+{
+    return QStringLiteral("Erreur JPEG #%1").arg(code);
+}
+
+QString loadError(const QByteArray& data, const QString& ext)
+{
+    try {
+        loadPictureFromBytes(data, ext);
+    } catch (const EAppError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<loaded>");
+}
+
+class LoaderFiles : public ::testing::Test
+{
+protected:
+    QString write(const QString& name, const QByteArray& data)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+QString fileError(const QString& path)
+{
+    try {
+        LoadPictureFromFile(path);
+    } catch (const EAppError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<loaded>");
+}
+
+// --- the file-type list ---------------------------------------------------------------
+
+TEST(PictureFileTypes, DialogRowsInOrder)
+{
+    const QStringList expected = {
+        "Tous (*.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.tif *.tiff)",
+        "Image GIF (*.gif)",
+        "Fichier image JPEG (*.jpg)",
+        "Fichier image JPEG (*.jpeg)",
+        "Bitmaps (*.bmp)",
+        QString::fromUtf8("Icônes (*.ico)"),
+        QString::fromUtf8("Métafichiers évolués (*.emf)"),
+        "Métafichiers (*.wmf)",
+        "Images TIFF (*.tif)",
+        "Images TIFF (*.tiff)",
+    };
+    EXPECT_EQ(PictureDialogNameFilters(), expected);
+    EXPECT_EQ(PictureFileExtensions(),
+              QStringList({"gif", "jpg", "jpeg", "bmp", "ico", "emf", "wmf", "tif", "tiff"}));
+}
+
+// --- choosing by extension and opening the file ------------------------------------------
+
+TEST_F(LoaderFiles, UnknownExtensionIsRefusedBeforeReading)
+{
+    const QByteArray png = encodeWithQt(twoPixels(), "png");
+    struct Case
+    {
+        const char* name;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"picture.png", "Extension de fichier image inconnue (.png)"},
+        {"picture.PNG", "Extension de fichier image inconnue (.PNG)"},
+        {"picture", "Extension de fichier image inconnue (.)"},
+        {"picture.jpg.txt", "Extension de fichier image inconnue (.txt)"},
+        {"missing.svg", "Extension de fichier image inconnue (.svg)"},
+    };
+    for (const Case& c : cases) {
+        const QString path =
+            QString(c.name).startsWith("missing") ? dir.filePath(c.name) : write(c.name, png);
+        EXPECT_EQ(fileError(path), QString::fromUtf8(c.message)) << c.name;
+    }
+}
+
+TEST_F(LoaderFiles, ExtensionCaseIsIgnored)
+{
+    const QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
+    for (const char* name : {"a.BMP", "b.Bmp", "c.bmp"}) {
+        TGraphicPtr g = LoadPictureFromFile(write(name, bmp));
+        ASSERT_TRUE(g) << name;
+        EXPECT_EQ(g->size(), QSize(2, 1)) << name;
+    }
+    const QByteArray jpeg = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
+    for (const char* name : {"d.JPG", "e.JpEg", "f.jpeg"})
+        EXPECT_EQ(LoadPictureFromFile(write(name, jpeg))->size(), QSize(8, 8)) << name;
+}
+
+TEST_F(LoaderFiles, FileThatCannotBeOpened)
+{
+    const QString missing = dir.filePath("missing.bmp");
+    EXPECT_EQ(fileError(missing), QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                      .arg(missing, systemErrorText(ENOENT)));
+
+    const QString folder = dir.filePath("folder.jpg");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_EQ(fileError(folder), QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                     .arg(folder, systemErrorText(EISDIR)));
+
+    // A pipe would block a plain open and read.
+    const QString fifo = dir.filePath("pipe.gif");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(fileError(fifo), QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Ce n'est "
+                                              "pas un fichier ordinaire")
+                                   .arg(fifo));
+
+    if (geteuid() != 0) { // root reads anything
+        const QString locked = write("locked.gif", redBlueGif());
+        ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0), 0);
+        EXPECT_EQ(fileError(locked), QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                         .arg(locked, systemErrorText(EACCES)));
+    }
+}
+
+// --- each format: size and pixels ----------------------------------------------------
+
+TEST(PictureLoaders, BitmapTiffAndGifKeepExactPixels)
+{
+    const QByteArray files[][2] = {
+        {encodeWithQt(twoPixels(), "bmp"), "bmp"},
+        {encodeWithQt(twoPixels(), "tiff"), "tiff"},
+        {encodeWithQt(twoPixels(), "tiff"), "tif"},
+        {redBlueGif(), "gif"},
+    };
+    for (const auto& [data, ext] : files) {
+        TGraphicPtr g = loadPictureFromBytes(data, QString(ext));
+        ASSERT_EQ(g->size(), QSize(2, 1)) << ext.constData();
+        const QImage out = drawNatural(*g);
+        EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0)) << ext.constData();
+        EXPECT_EQ(out.pixel(1, 0), qRgb(0, 0, 255)) << ext.constData();
+    }
+}
+
+TEST(PictureLoaders, RasterScalingRepeatsAndDropsWholePixels)
+{
+    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(twoPixels(), "bmp"), "bmp");
+    const QImage wide = drawInto(*g, QSize(4, 1), QRect(0, 0, 4, 1));
+    EXPECT_EQ(wide.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(wide.pixel(1, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(wide.pixel(2, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(wide.pixel(3, 0), qRgb(0, 0, 255));
+
+    // 4 × 4 stripes shrunk to 2 × 2: every output pixel is one of the source colours.
+    QImage stripes(4, 4, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 4; ++y)
+            stripes.setPixel(x, y, x % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    g = loadPictureFromBytes(encodeWithQt(stripes, "bmp"), "bmp");
+    const QImage small = drawInto(*g, QSize(2, 2), QRect(0, 0, 2, 2));
+    for (int x = 0; x < 2; ++x)
+        for (int y = 0; y < 2; ++y)
+            EXPECT_TRUE(small.pixel(x, y) == qRgb(0, 0, 0) ||
+                        small.pixel(x, y) == qRgb(255, 255, 255))
+                << x << "," << y;
+}
+
+TEST(PictureLoaders, BitmapCoversItsDestinationWhateverItsAlpha)
+{
+    // A 32-bit bitmap whose alpha says fully transparent still shows its colours.
+    QImage clear(2, 2, QImage::Format_ARGB32);
+    clear.fill(qRgba(0, 0, 255, 0));
+    const QByteArray bmp = encodeWithQt(clear, "bmp");
+    TGraphicPtr g = loadPictureFromBytes(bmp, "bmp");
+    const QImage out = drawInto(*g, QSize(2, 2), QRect(0, 0, 2, 2));
+    EXPECT_EQ(out.pixel(0, 0), qRgb(0, 0, 255));
+}
+
+TEST(PictureLoaders, JpegDecodesAtFirstDrawing)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 0));
+    for (int y = 8; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, qRgb(0, 0, 255));
+    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(image, "jpeg", 100), "jpg");
+    EXPECT_EQ(g->size(), QSize(16, 16));
+    const QImage out = drawNatural(*g);
+    EXPECT_TRUE(near(out.pixel(2, 2), qRgb(255, 0, 0))) << Qt::hex << out.pixel(2, 2);
+    EXPECT_TRUE(near(out.pixel(12, 13), qRgb(0, 0, 255))) << Qt::hex << out.pixel(12, 13);
+    EXPECT_EQ(g->takeDrawError(), QString());
+
+    // Grey-scale files decode too.
+    QImage grey(8, 8, QImage::Format_Grayscale8);
+    grey.fill(100);
+    g = loadPictureFromBytes(encodeWithQt(grey, "jpeg", 100), "jpeg");
+    EXPECT_TRUE(near(drawNatural(*g).pixel(4, 4), qRgb(100, 100, 100)));
+    EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+TEST(PictureLoaders, IconTakesItsLargestImage)
+{
+    const QByteArray small = encodeWithQt(solid(16, 16, Qt::red, QImage::Format_ARGB32), "ico");
+    const QByteArray large = encodeWithQt(solid(32, 32, Qt::blue, QImage::Format_ARGB32), "ico");
+    TGraphicPtr g = loadPictureFromBytes(combineIcons({small, large}), "ico");
+    ASSERT_EQ(g->size(), QSize(32, 32));
+    EXPECT_EQ(drawNatural(*g).pixel(16, 16), qRgb(0, 0, 255));
+
+    g = loadPictureFromBytes(small, "ico");
+    ASSERT_EQ(g->size(), QSize(16, 16));
+    EXPECT_EQ(drawNatural(*g).pixel(8, 8), qRgb(255, 0, 0));
+}
+
+TEST(PictureLoaders, TransparentPartsShowWhatLiesBeneath)
+{
+    QImage half(4, 1, QImage::Format_ARGB32);
+    half.fill(Qt::transparent);
+    half.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(half, "ico"), "ico");
+    const QImage out = drawInto(*g, QSize(4, 1), QRect(0, 0, 4, 1));
+    EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(out.pixel(3, 0), qRgb(255, 255, 255));
+}
+
+TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
+{
+    struct Case
+    {
+        QByteArray data;
+        const char* ext;
+        QRgb colour;
+    };
+    const Case cases[] = {{redEmf(), "emf", qRgb(255, 0, 0)}, {greenWmf(), "wmf", qRgb(0, 255, 0)}};
+    for (const Case& c : cases) {
+        TGraphicPtr g = loadPictureFromBytes(c.data, c.ext);
+        ASSERT_EQ(g->size(), QSize(20, 10)) << c.ext;
+        // Drawn at twice the size with a margin: filled inside, untouched outside.
+        const QImage out = drawInto(*g, QSize(60, 40), QRect(10, 10, 40, 20));
+        EXPECT_TRUE(near(out.pixel(30, 20), c.colour)) << c.ext << Qt::hex << out.pixel(30, 20);
+        EXPECT_TRUE(near(out.pixel(12, 12), c.colour)) << c.ext << Qt::hex << out.pixel(12, 12);
+        EXPECT_TRUE(near(out.pixel(47, 27), c.colour)) << c.ext << Qt::hex << out.pixel(47, 27);
+        EXPECT_EQ(out.pixel(5, 5), qRgb(255, 255, 255)) << c.ext;
+        EXPECT_EQ(out.pixel(55, 35), qRgb(255, 255, 255)) << c.ext;
+    }
+}
+
+// --- invalid content ------------------------------------------------------------------
+
+TEST(PictureLoaders, InvalidContentMessages)
+{
+    const QByteArray png = encodeWithQt(twoPixels(), "png");
+    const QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
+    QByteArray wrongEmfSignature = redEmf();
+    wrongEmfSignature[40] = 'X';
+    struct Case
+    {
+        QByteArray data;
+        const char* ext;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "bmp", "Image de bitmap non valide"},
+        {png, "bmp", "Image de bitmap non valide"},
+        {bmp.left(20), "bmp", "Image de bitmap non valide"},
+        {"", "ico", "Image d'icône non valide"},
+        {bmp, "ico", "Image d'icône non valide"},
+        {QByteArray("\0\0\1\0\1\0", 6) + QByteArray(16, '\x7f'), "ico", "Image d'icône non valide"},
+        {"", "gif", "Signature GIF incorrecte"},
+        {"GIF90a\x02\0\1\0", "gif", "Signature GIF incorrecte"},
+        {png, "gif", "Signature GIF incorrecte"},
+        {redBlueGif().left(13), "gif", "Image GIF non valide"},
+        {"", "tif", "Image TIFF non valide"},
+        {png, "tiff", "Image TIFF non valide"},
+        {QByteArray("II*\0\x08\0\0\0\xff\xff", 10), "tif", "Image TIFF non valide"},
+        {"", "emf", "MetaFichier incorrect"},
+        {wrongEmfSignature, "emf", "MetaFichier incorrect"},
+        {greenWmf(), "emf", "MetaFichier incorrect"},
+        {"", "wmf", "MetaFichier incorrect"},
+        {redEmf(), "wmf", "MetaFichier incorrect"},
+        {png, "wmf", "MetaFichier incorrect"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(loadError(c.data, c.ext), QString::fromUtf8(c.message))
+            << c.ext << " " << c.data.left(8).toHex().constData();
+}
+
+// Offset of the first marker of the given type in a JPEG stream.
+qsizetype findMarker(const QByteArray& jpeg, uchar marker)
+{
+    for (qsizetype i = 2; i + 1 < jpeg.size(); ++i)
+        if (uchar(jpeg[i]) == 0xff && uchar(jpeg[i + 1]) == marker)
+            return i;
+    return -1;
+}
+
+TEST(PictureLoaders, JpegHeaderErrorsCarryTheLibraryNumber)
+{
+    const QByteArray good = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
+    QByteArray badPrecision = good;
+    badPrecision[findMarker(good, 0xc0) + 4] = 9;
+    struct Case
+    {
+        QByteArray data;
+        int code;
+    };
+    const Case cases[] = {
+        {"", JERR_INPUT_EOF},
+        {"not a jpeg file", JERR_NO_SOI},
+        {QByteArray("\xff\xd8\xff\xd9", 4), JERR_NO_IMAGE},
+        {good.left(findMarker(good, 0xda) - 10), JERR_INPUT_EOF},
+        {badPrecision, JERR_BAD_PRECISION},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(loadError(c.data, "jpg"), jpegError(c.code))
+            << c.data.left(8).toHex().constData();
+}
+
+TEST(PictureLoaders, JpegOfAbsurdSizeIsRefusedAtLoad)
+{
+    QByteArray jpeg = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
+    const qsizetype sof = findMarker(jpeg, 0xc0);
+    ASSERT_GT(sof, 0);
+    // Height and width 60000 (0xEA60), big-endian.
+    jpeg[sof + 5] = char(0xea);
+    jpeg[sof + 6] = char(0x60);
+    jpeg[sof + 7] = char(0xea);
+    jpeg[sof + 8] = char(0x60);
+    EXPECT_EQ(loadError(jpeg, "jpg"),
+              QString::fromUtf8("Image trop grande (60000 × 60000 pixels)"));
+}
+
+TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
+{
+    // Red on top, noise below so that the data is spread over the rows.
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 0));
+    quint32 seed = 12345;
+    for (int y = 32; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            seed = seed * 1103515245 + 12345;
+            image.setPixel(x, y, seed >> 8);
+        }
+    const QByteArray jpeg = encodeWithQt(image, "jpeg", 100);
+    const qsizetype sos = findMarker(jpeg, 0xda);
+    ASSERT_GT(sos, 0);
+    const QByteArray truncated = jpeg.left(sos + (jpeg.size() - sos) * 2 / 3);
+
+    TGraphicPtr g = loadPictureFromBytes(truncated, "jpg");
+    ASSERT_EQ(g->size(), QSize(64, 64));
+    const QImage out = drawNatural(*g);
+    EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0))) << Qt::hex << out.pixel(10, 5);
+    EXPECT_EQ(out.pixel(63, 63), qRgb(255, 255, 255));
+    EXPECT_EQ(g->takeDrawError(), jpegError(JERR_INPUT_EOF));
+    EXPECT_EQ(g->takeDrawError(), QString());
+
+    // Later drawings show the same and report nothing more.
+    EXPECT_EQ(drawNatural(*g), out);
+    EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+TEST(PictureLoaders, CorruptJpegDataIsReportedAtDrawing)
+{
+    // A bad table index in the scan header only shows when the data is decoded.
+    QByteArray jpeg = encodeWithQt(solid(16, 16, Qt::red), "jpeg", 100);
+    const qsizetype sos = findMarker(jpeg, 0xda);
+    jpeg[sos + 6] = char(0x33); // component 1 uses Huffman tables 3/3, never defined
+    TGraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
+    const QImage out = drawNatural(*g);
+    EXPECT_EQ(out.pixel(8, 8), qRgb(255, 255, 255));
+    EXPECT_TRUE(g->takeDrawError().startsWith("Erreur JPEG #"));
+    EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+// Every prefix of every valid fixture either loads and draws, or gives a message.
+TEST(PictureLoaders, TruncatedFilesNeverCrash)
+{
+    QImage noise(24, 16, QImage::Format_ARGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525 + 1013904223;
+            noise.setPixel(x, y, seed);
+        }
+    const QByteArray files[][2] = {
+        {encodeWithQt(noise, "bmp"), "bmp"},
+        {encodeWithQt(noise, "ico"), "ico"},
+        {redBlueGif(), "gif"},
+        {encodeWithQt(noise, "tiff"), "tif"},
+        {encodeWithQt(noise, "jpeg"), "jpg"},
+        {redEmf(), "emf"},
+        {greenWmf(), "wmf"},
+    };
+    for (const auto& [data, ext] : files) {
+        for (qsizetype n = 0; n < data.size(); n += qMax<qsizetype>(1, data.size() / 97)) {
+            try {
+                TGraphicPtr g = loadPictureFromBytes(data.left(n), QString(ext));
+                drawInto(*g, QSize(30, 30), QRect(-5, -5, 40, 40));
+                g->takeDrawError();
+            } catch (const EAppError& e) {
+                EXPECT_FALSE(e.message().isEmpty());
+            }
+        }
+    }
+}
+
+} // namespace
