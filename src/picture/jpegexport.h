@@ -12,8 +12,9 @@ struct tyPicture;
 // padding).
 QString DefaultPictureFileName(const QString& sid, TDateTime date);
 
-// Replaces the extension by ".jpg", or appends it when the last dot does not come
-// after the last "/", "\" and ":".
+// Replaces the extension by ".jpg", or appends ".jpg" when the name has no dot after
+// its last "/" (the folder separator here, where backslash and colon are plain name
+// characters).
 QString ForceJpgExtension(const QString& path);
 
 // A baseline JFIF JPEG of the image in 24-bit RGB (alpha dropped), with the library's
