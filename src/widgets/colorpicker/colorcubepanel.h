@@ -1,0 +1,57 @@
+#pragma once
+
+#include "pickercolor.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <memory>
+
+// The honeycomb of 127 hexagonal colour cells, 182 x 160 pixels.
+class TColorCubePanel : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(qint32 SelectedColor READ SelectedColor WRITE setSelectedColor)
+    Q_PROPERTY(bool ShowRGBHint READ ShowRGBHint WRITE setShowRGBHint)
+
+public:
+    static constexpr int CellCount = 127;
+
+    explicit TColorCubePanel(QWidget* parent = nullptr);
+    ~TColorCubePanel() override;
+
+    // Stores the colour and marks the first cell of exactly that colour; no event.
+    ColorPicker::TColor SelectedColor() const;
+    void setSelectedColor(ColorPicker::TColor c);
+
+    bool ShowRGBHint() const;
+    void setShowRGBHint(bool on);
+
+    // Cells are numbered 1 to 127, row by row.
+    ColorPicker::TColor CubeCellColor(int index) const;
+    void setCubeCellColor(int index, ColorPicker::TColor c);
+    QPoint CubeCellCenter(int index) const;
+
+    // Back to the built-in cell colours, with no hot cell.
+    void ResetCells();
+
+    // The first cell within 6 pixels of the point, 0 for none.
+    int CellAt(const QPoint& pos) const;
+    int SelectedIndex() const; // -1 for none
+    int HotIndex() const;      // -1 for none
+
+signals:
+    void OnSelect();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void repaintCell(int index);
+
+    struct Private;
+    std::unique_ptr<Private> const d;
+    Q_DISABLE_COPY(TColorCubePanel)
+};

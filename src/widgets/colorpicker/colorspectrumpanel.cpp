@@ -1,0 +1,201 @@
+#include "colorspectrumpanel.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+using namespace ColorPicker;
+
+namespace {
+
+constexpr int kImageSize = 128;
+
+void frameRect(QPainter& p, const QRect& r, const QColor& c)
+{
+    p.setPen(c);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+} // namespace
+
+struct TColorSpectrumPanel::Private
+{
+    QRect imageRect;
+    QRect selectedRect;
+    QRect hotRect;
+    TColor hotColor = clNone;
+    TColor selectedColor = rgb(255, 255, 255);
+    QImage surface; // what was last painted; the hot colour is read back from it
+    bool dirty = true;
+    bool overImage = false;
+};
+
+TColorSpectrumPanel::TColorSpectrumPanel(QWidget* parent)
+    : QWidget(parent), d(std::make_unique<Private>())
+{
+    setMouseTracking(true);
+    Layout();
+}
+
+TColorSpectrumPanel::~TColorSpectrumPanel() = default;
+
+const QImage& TColorSpectrumPanel::SpectrumImage()
+{
+    static const QImage image = [] {
+        QImage img(kImageSize, kImageSize, QImage::Format_RGB888);
+        for (int y = 0; y < kImageSize; ++y) {
+            // Lightness from nearly 1 at the top to nearly 0 at the bottom, 0.5 between
+            // rows 63 and 64.
+            const double l = 1.0 - (y + 0.5) / kImageSize;
+            for (int x = 0; x < kImageSize; ++x) {
+                const double h = double(x) / kImageSize;
+                img.setPixelColor(x, y, QColor::fromHslF(float(h), 1.0f, float(l)).toRgb());
+            }
+        }
+        return img;
+    }();
+    return image;
+}
+
+QCursor TColorSpectrumPanel::EyedropperCursor()
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn lying along the x axis with the tip at the origin, then turned up-right.
+    p.translate(1.5, 30.5);
+    p.rotate(-45);
+    const QColor outline(0x20, 0x20, 0x20);
+    QPainterPath tube;
+    tube.moveTo(0, 0);
+    tube.lineTo(5, -2);
+    tube.lineTo(23, -2);
+    tube.lineTo(23, 2);
+    tube.lineTo(5, 2);
+    tube.closeSubpath();
+    p.setPen(QPen(outline, 1));
+    p.setBrush(QColor(0xE8, 0xF4, 0xFF));
+    p.drawPath(tube);
+    p.setBrush(QColor(0x30, 0x60, 0xC0));
+    p.drawRect(QRectF(2.5, -1, 7, 2)); // the drawn-up colour
+    p.setBrush(QColor(0x90, 0x90, 0x90));
+    p.drawRoundedRect(QRectF(23, -4.5, 4, 9), 1, 1);
+    p.setBrush(QColor(0x40, 0x40, 0x40));
+    p.drawRoundedRect(QRectF(27, -3.5, 13, 7), 3.5, 3.5);
+    p.end();
+    return QCursor(pm, 1, 30);
+}
+
+TColor TColorSpectrumPanel::SelectedColor() const
+{
+    return d->selectedColor;
+}
+void TColorSpectrumPanel::setSelectedColor(TColor c)
+{
+    d->selectedColor = c;
+    d->dirty = true;
+}
+TColor TColorSpectrumPanel::HotColor() const
+{
+    return d->hotColor;
+}
+
+QRect TColorSpectrumPanel::SpectrumRect() const
+{
+    return d->imageRect;
+}
+QRect TColorSpectrumPanel::SelectedRect() const
+{
+    return d->selectedRect;
+}
+QRect TColorSpectrumPanel::HotRect() const
+{
+    return d->hotRect;
+}
+
+void TColorSpectrumPanel::Layout()
+{
+    setFixedSize(150, 174);
+    const int left = (150 - kImageSize) / 2;
+    const int top = 10;
+    d->imageRect = QRect(left, top, kImageSize, kImageSize);
+    const int right = left + kImageSize; // exclusive edges, as the swatches use them
+    const int bottom = top + kImageSize;
+    d->selectedRect =
+        QRect(QPoint(left - 1, bottom + 8), QPoint(left + 64 - 2 - 1, bottom + 28 - 1));
+    d->hotRect = QRect(QPoint(d->selectedRect.right() + 1 + 4, bottom + 8),
+                       QPoint(right + 1 - 1, bottom + 28 - 1));
+    d->hotColor = clNone;
+    d->dirty = true;
+    update();
+}
+
+void TColorSpectrumPanel::renderSurface()
+{
+    if (d->surface.size() != size())
+        d->surface = QImage(size(), QImage::Format_RGB32);
+    d->surface.fill(palette().color(backgroundRole()));
+    QPainter p(&d->surface);
+    const QRect& img = d->imageRect;
+    p.drawImage(img.topLeft(), SpectrumImage());
+    frameRect(p, img.adjusted(-1, -1, 1, 1), Qt::white);
+    frameRect(p, img.adjusted(-2, -2, 2, 2), QColor(0x80, 0x80, 0x80));
+    const QPalette& pal = palette();
+    auto swatch = [&](const QRect& r, TColor c) {
+        frameRect(p, r.adjusted(-1, -1, 1, 1), QColor(0x80, 0x80, 0x80));
+        if (c != clNone)
+            p.fillRect(r, toQColor(c, &pal));
+        else
+            p.setPen(QColor(0x80, 0x80, 0x80)), p.drawLine(r.bottomLeft(), r.topRight());
+        frameRect(p, r, Qt::white);
+    };
+    swatch(d->selectedRect, d->selectedColor);
+    swatch(d->hotRect, d->hotColor);
+    d->dirty = false;
+}
+
+const QImage& TColorSpectrumPanel::surface()
+{
+    if (d->dirty || d->surface.size() != size())
+        renderSurface();
+    return d->surface;
+}
+
+void TColorSpectrumPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, surface());
+}
+
+void TColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    const bool over = d->imageRect.contains(pos);
+    if (over != d->overImage) {
+        d->overImage = over;
+        if (over)
+            setCursor(EyedropperCursor());
+        else
+            unsetCursor();
+    }
+    if (!over)
+        return;
+    d->hotColor = fromQColor(surface().pixelColor(pos));
+    d->dirty = true;
+    update(d->hotRect.adjusted(-1, -1, 1, 1));
+}
+
+void TColorSpectrumPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (!d->imageRect.contains(event->position().toPoint()))
+        return;
+    // The colour seen at the last move, not read again here.
+    d->selectedColor = d->hotColor;
+    d->dirty = true;
+    update(d->selectedRect.adjusted(-1, -1, 1, 1));
+    emit OnSelect();
+}

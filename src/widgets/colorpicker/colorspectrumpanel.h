@@ -1,0 +1,57 @@
+#pragma once
+
+#include "pickercolor.h"
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <memory>
+
+class QCursor;
+
+// The 128 x 128 picture of hues against lightness with the selected and hot swatches
+// below it, 150 x 174 pixels.
+class TColorSpectrumPanel : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(qint32 SelectedColor READ SelectedColor WRITE setSelectedColor)
+
+public:
+    explicit TColorSpectrumPanel(QWidget* parent = nullptr);
+    ~TColorSpectrumPanel() override;
+
+    // Stored only; the swatch shows it at the next repaint.
+    ColorPicker::TColor SelectedColor() const;
+    void setSelectedColor(ColorPicker::TColor c);
+    ColorPicker::TColor HotColor() const;
+
+    // Places picture and swatches, clears the hot colour and repaints.
+    void Layout();
+
+    QRect SpectrumRect() const;
+    QRect SelectedRect() const;
+    QRect HotRect() const;
+
+    // The hue/lightness picture, made once: hue left to right, white at the top,
+    // full colour in the middle rows, black at the bottom.
+    static const QImage& SpectrumImage();
+    // The pointer over the picture: an eyedropper whose tip, the hot spot, is (1, 30).
+    static QCursor EyedropperCursor();
+
+signals:
+    void OnSelect();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    const QImage& surface();
+    void renderSurface();
+
+    struct Private;
+    std::unique_ptr<Private> const d;
+    Q_DISABLE_COPY(TColorSpectrumPanel)
+};

@@ -1,0 +1,359 @@
+#include "dropdownform.h"
+
+#include "colorpickerdropdown.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+using namespace ColorPicker;
+
+namespace {
+
+constexpr int kGripWidth = 12;
+constexpr int kGripHeight = 15;
+
+void frameRect(QPainter& p, const QRect& r, const QColor& c)
+{
+    p.setPen(c);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TFlatButton
+
+TFlatButton::TFlatButton(const TFooterButton& button, const TButtonAppearance& appearance,
+                         QWidget* parent)
+    : QWidget(parent), FButton(button), FAppearance(appearance)
+{
+    setEnabled(button.Enabled);
+    setToolTip(button.Hint);
+    setAttribute(Qt::WA_Hover);
+}
+
+void TFlatButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect r = rect();
+    const TButtonAppearance& a = FAppearance;
+    TColor border = a.BorderColor;
+    if (FDown && FHot) {
+        p.fillRect(r, toQColor(a.ColorDown));
+        border = a.BorderColorDown;
+    } else if (FHot && isEnabled()) {
+        p.fillRect(r, toQColor(a.ColorHot));
+        border = a.BorderColorHot;
+    } else {
+        fillVerticalGradient(p, r, toQColor(a.Color), toQColor(a.ColorTo));
+    }
+    if (border != clNone)
+        frameRect(p, r, toQColor(border));
+    p.setFont(a.Font);
+    p.setPen(isEnabled() ? toQColor(a.FontColor, &palette())
+                         : palette().color(QPalette::Disabled, QPalette::Text));
+    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, FButton.Caption);
+}
+
+void TFlatButton::enterEvent(QEnterEvent*)
+{
+    FHot = true;
+    update();
+}
+
+void TFlatButton::leaveEvent(QEvent*)
+{
+    FHot = false;
+    update();
+}
+
+void TFlatButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    FPressed = FDown = FHot = true;
+    update();
+}
+
+void TFlatButton::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!FPressed)
+        return;
+    // While pressed the button looks down only with the pointer on it.
+    const bool inside = rect().contains(event->position().toPoint());
+    if (inside != FHot) {
+        FHot = inside;
+        update();
+    }
+}
+
+void TFlatButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !FPressed)
+        return;
+    FPressed = FDown = false;
+    const bool inside = rect().contains(event->position().toPoint());
+    FHot = inside;
+    update();
+    if (inside)
+        emit clicked();
+}
+
+// ---------------------------------------------------------------- TFooterBar
+
+TFooterBar::TFooterBar(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+}
+
+void TFooterBar::Setup(const TFooterAppearance& footer, const TButtonAppearance& buttons,
+                       bool sizeable, bool framedAllRound)
+{
+    FFooter = footer;
+    FButtonAppearance = buttons;
+    FSizeable = sizeable;
+    FFramedAllRound = framedAllRound;
+    qDeleteAll(FButtons);
+    FButtons.clear();
+    for (int i = 0; i < footer.Buttons.size(); ++i) {
+        auto* b = new TFlatButton(footer.Buttons[i], buttons, this);
+        connect(b, &TFlatButton::clicked, this, [this, i] { emit buttonClicked(i); });
+        FButtons.append(b);
+        b->show();
+    }
+    placeButtons();
+    update();
+}
+
+bool TFooterBar::GripVisible() const
+{
+    return FFooter.SizeGrip && FSizeable;
+}
+
+bool TFooterBar::InGrip(const QPoint& pos) const
+{
+    return GripVisible() && pos.x() > width() - kGripWidth && pos.y() > height() - kGripHeight &&
+           rect().contains(pos);
+}
+
+void TFooterBar::placeButtons()
+{
+    QRect area = rect().adjusted(2, 2, -2, -2);
+    if (GripVisible())
+        area.setRight(area.right() - kGripWidth);
+    const QFontMetrics fm(FButtonAppearance.Font);
+    const int areaRight = area.right() + 1; // exclusive edges, as the layout rule counts
+    const int areaBottom = area.bottom() + 1;
+    int x = FFooter.ButtonAlignment == baRight ? areaRight : area.left();
+    for (TFlatButton* b : FButtons) {
+        const TFooterButton& fb = b->Button();
+        int w = fb.Width > 0 ? fb.Width : fm.horizontalAdvance(fb.Caption) + 8;
+        int h = fb.Height > 0 ? fb.Height : qMin(fm.height() + 4, area.height());
+        const int top = qMax(area.top(), (areaBottom - h) / 2);
+        if (FFooter.ButtonAlignment == baRight) {
+            x -= w;
+            b->setGeometry(x, top, w, h);
+        } else {
+            b->setGeometry(x, top, w, h);
+            x += w;
+        }
+    }
+}
+
+void TFooterBar::resizeEvent(QResizeEvent*)
+{
+    placeButtons();
+}
+
+void TFooterBar::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect r = rect();
+    fillVerticalGradient(p, r, toQColor(FFooter.Color), toQColor(FFooter.ColorTo));
+    // A lighter line just inside the frame gives the bar its raised look.
+    p.setPen(QColor(255, 255, 255, 150));
+    p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
+    if (FFramedAllRound)
+        p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
+    if (FFooter.BorderColor != clNone && FFooter.BorderWidth > 0) {
+        p.setPen(toQColor(FFooter.BorderColor));
+        if (FFramedAllRound)
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+        else
+            p.drawLine(r.topLeft(), r.topRight());
+    }
+    if (!FFooter.Caption.isEmpty()) {
+        p.setFont(FFooter.Font);
+        p.setPen(toQColor(FFooter.FontColor, &palette()));
+        p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   FFooter.Caption);
+    }
+    if (GripVisible()) {
+        // Six small squares in a triangle, each with a light square behind it.
+        const QColor dark =
+            toQColor(FFooter.BorderColor == clNone ? fromHex(0x6A8CC0) : FFooter.BorderColor)
+                .darker(160);
+        const QColor light(255, 255, 255, 220);
+        const int right = r.right() - 2;
+        const int bottom = r.bottom() - 2;
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col <= row; ++col) {
+                const int x = right - 1 - col * 4;
+                const int y = bottom - 1 - (2 - row) * 4;
+                p.fillRect(x + 1, y + 1, 2, 2, light);
+                p.fillRect(x, y, 2, 2, dark);
+            }
+        }
+    }
+}
+
+void TFooterBar::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && InGrip(event->position().toPoint())) {
+        FResizing = true;
+        FResizeStart = event->globalPosition().toPoint();
+        FStartSize = window()->size();
+    }
+}
+
+void TFooterBar::mouseMoveEvent(QMouseEvent* event)
+{
+    if (FResizing) {
+        const QPoint delta = event->globalPosition().toPoint() - FResizeStart;
+        window()->resize(qMax(80, FStartSize.width() + delta.x()),
+                         qMax(50, FStartSize.height() + delta.y()));
+        return;
+    }
+    if (InGrip(event->position().toPoint()))
+        setCursor(Qt::SizeFDiagCursor);
+    else
+        unsetCursor();
+}
+
+void TFooterBar::mouseReleaseEvent(QMouseEvent*)
+{
+    FResizing = false;
+}
+
+// ---------------------------------------------------------------- TDropDownForm
+
+TDropDownForm::TDropDownForm(TColorPickerDropDown* picker)
+    : QWidget(picker, Qt::Popup | Qt::FramelessWindowHint), FPicker(picker),
+      FFooter(new TFooterBar(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_NoMouseReplay); // the click that closes us must not reopen us
+    setMinimumSize(80, 50);
+    FFooter->hide();
+    connect(FFooter, &TFooterBar::buttonClicked, picker, [picker](int index) {
+        const TFooterAppearance footer = picker->DropDownFooter();
+        emit picker->OnDropDownFooterButtonClick(index);
+        if (index < footer.Buttons.size()) {
+            const int mr = footer.Buttons[index].ModalResult;
+            // Cancel, Abort, Ignore, No and Close close cancelling; others accepting.
+            if (mr != 0)
+                picker->HideDropDown(mr == 2 || mr == 3 || mr == 5 || mr == 7 || mr == 8);
+        }
+    });
+}
+
+void TDropDownForm::setFrame(TColor background, TColor border, int borderWidth)
+{
+    FBackground = background;
+    FBorderColor = border;
+    FBorderWidth = qMax(0, borderWidth);
+    placeChildren();
+    update();
+}
+
+void TDropDownForm::setContent(QWidget* content)
+{
+    if (FContent && FContent != content)
+        FContent->hide();
+    FContent = content;
+    if (content) {
+        content->setParent(this);
+        content->show();
+    }
+    placeChildren();
+}
+
+void TDropDownForm::setFooterHeight(int height)
+{
+    FFooterHeight = qMax(0, height);
+    FFooter->setVisible(FFooterHeight > 0);
+    placeChildren();
+}
+
+QRect TDropDownForm::ContentRect() const
+{
+    const int b = FBorderWidth;
+    return QRect(b, b, width() - 2 * b, height() - 2 * b - FFooterHeight);
+}
+
+void TDropDownForm::placeChildren()
+{
+    const QRect c = ContentRect();
+    if (FContent) {
+        if (FContent->inherits("QScrollArea"))
+            FContent->setGeometry(c);
+        else
+            FContent->move(c.topLeft());
+    }
+    if (FFooterHeight > 0)
+        FFooter->setGeometry(FBorderWidth, height() - FBorderWidth - FFooterHeight,
+                             width() - 2 * FBorderWidth, FFooterHeight);
+}
+
+void TDropDownForm::resizeEvent(QResizeEvent*)
+{
+    placeChildren();
+}
+
+void TDropDownForm::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), toQColor(FBackground, &palette()));
+    if (FBorderColor != clNone && FBorderWidth > 0) {
+        const QColor c = toQColor(FBorderColor, &palette());
+        for (int i = 0; i < FBorderWidth; ++i)
+            frameRect(p, rect().adjusted(i, i, -i, -i), c);
+    }
+}
+
+void TDropDownForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!FPicker->handleKey(event->key(), event->modifiers(), event->text()))
+        event->ignore();
+}
+
+void TDropDownForm::wheelEvent(QWheelEvent* event)
+{
+    const int dy = event->angleDelta().y();
+    if (dy != 0)
+        FPicker->handleWheel(dy < 0);
+}
+
+void TDropDownForm::hideByPicker()
+{
+    FHidingByPicker = true;
+    hide();
+    FHidingByPicker = false;
+}
+
+void TDropDownForm::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+}
+
+void TDropDownForm::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Any hide we did not ask for is Qt closing the pop-up: a click elsewhere.
+    if (!FHidingByPicker && !event->spontaneous())
+        FPicker->dropDownDeactivated();
+}
