@@ -364,6 +364,63 @@ TEST(PictureLoaders, JpegDecodesAtFirstDrawing)
     EXPECT_EQ(g->takeDrawError(), QString());
 }
 
+// A 4 × 4 CMYK JPEG of one stored sample value; libjpeg adds the Adobe marker, so
+// readers take the values as inverted (255 = no ink), as Photoshop writes them.
+QByteArray cmykJpeg(uchar c, uchar m, uchar y, uchar k)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = 4;
+    cinfo.image_height = 4;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    JSAMPLE row[16];
+    for (int x = 0; x < 4; ++x) {
+        row[4 * x] = c;
+        row[4 * x + 1] = m;
+        row[4 * x + 2] = y;
+        row[4 * x + 3] = k;
+    }
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW r = row;
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    free(out);
+    return bytes;
+}
+
+TEST(PictureLoaders, CmykJpegIsConvertedToRgb)
+{
+    struct Case
+    {
+        uchar c, m, y, k;
+        QRgb expected;
+    };
+    const Case cases[] = {
+        {255, 0, 0, 255, qRgb(255, 0, 0)},         // magenta and yellow ink: red
+        {255, 255, 255, 255, qRgb(255, 255, 255)}, // no ink
+        {255, 255, 255, 0, qRgb(0, 0, 0)},         // black ink only
+        {0, 255, 255, 255, qRgb(0, 255, 255)},     // cyan
+    };
+    for (const Case& c : cases) {
+        TGraphicPtr g = loadPictureFromBytes(cmykJpeg(c.c, c.m, c.y, c.k), "jpg");
+        const QImage out = drawNatural(*g);
+        EXPECT_TRUE(near(out.pixel(2, 2), c.expected)) << Qt::hex << out.pixel(2, 2);
+        EXPECT_EQ(g->takeDrawError(), QString());
+    }
+}
+
 TEST(PictureLoaders, IconTakesItsLargestImage)
 {
     const QByteArray small = encodeWithQt(solid(16, 16, Qt::red, QImage::Format_ARGB32), "ico");
