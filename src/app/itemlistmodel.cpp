@@ -1,0 +1,68 @@
+#include "itemlistmodel.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+
+TItemListModel::TItemListModel(TItemList& list, QObject* parent)
+    : QAbstractListModel(parent), m_list(list), m_count(list.Count())
+{
+    m_list.setObserver(this);
+}
+
+TItemListModel::~TItemListModel()
+{
+    if (m_list.observer() == this)
+        m_list.setObserver(nullptr);
+}
+
+void TItemListModel::attach(QComboBox* combo)
+{
+    m_combo = combo;
+    combo->setModel(this);
+    combo->setCurrentIndex(-1);
+}
+
+int TItemListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_count;
+}
+
+QVariant TItemListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_count)
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return m_list.Get(index.row());
+    return {};
+}
+
+void TItemListModel::itemAboutToBeInserted(int index)
+{
+    m_hadSelection = m_combo && m_combo->currentIndex() >= 0;
+    beginInsertRows({}, index, index);
+}
+
+void TItemListModel::itemInserted(int)
+{
+    m_count = m_list.Count();
+    endInsertRows();
+    if (m_combo && !m_hadSelection && m_combo->currentIndex() >= 0) {
+        const QSignalBlocker block(m_combo);
+        m_combo->setCurrentIndex(-1);
+    }
+}
+
+void TItemListModel::itemsAboutToBeReset()
+{
+    beginResetModel();
+}
+
+void TItemListModel::itemsReset()
+{
+    m_count = m_list.Count();
+    endResetModel();
+    if (m_combo) {
+        const QSignalBlocker block(m_combo);
+        m_combo->setCurrentIndex(-1);
+    }
+}

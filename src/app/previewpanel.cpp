@@ -1,0 +1,24 @@
+#include "previewpanel.h"
+
+#include <QPainter>
+
+TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPreviewPanel::setImage(const QImage& image)
+{
+    m_image = image;
+    update();
+}
+
+void TPreviewPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    // Disabled only means "takes no input": the picture is shown as is, never greyed.
+    if (m_image.isNull())
+        p.fillRect(rect(), Qt::white);
+    else
+        p.drawImage(0, 0, m_image);
+}

@@ -1,0 +1,288 @@
+#include "uMainNew.h"
+#include "ui_uMainNew.h"
+
+#include "apperror.h"
+#include "apptitle.h"
+#include "configfile.h"
+#include "fontdialog.h"
+#include "itemlistmodel.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+
+#include <cmath>
+
+static void initAppResources()
+{
+    // The resources live in a static library: register them explicitly.
+    Q_INIT_RESOURCE(app);
+}
+
+TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint),
+      ui(std::make_unique<Ui::TfrmMainNew>())
+{
+    initAppResources();
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setObjectName(QStringLiteral("frmMainNew"));
+
+    // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
+    QFont base = font();
+    base.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    base.setPixelSize(11);
+    setFont(base);
+
+    ui->setupUi(this);
+    setupControls();
+    setupMenu();
+    connectHandlers();
+
+    setFixedSize(844, 600);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tavelorn.svg")));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+
+    FormCreate(arguments);
+    ui->cbxID->setFocus(Qt::OtherFocusReason);
+}
+
+TfrmMainNew::~TfrmMainNew() = default;
+
+void TfrmMainNew::setupControls()
+{
+    QFont idFont = font();
+    idFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    idFont.setPixelSize(13);
+    idFont.setBold(true);
+    ui->cbxID->setFont(idFont);
+
+    // Labels keep their positions but take the width their text needs.
+    for (QLabel* l : {ui->lblSystemTitle_, ui->lblLandscapeType_, ui->Label2, ui->lblRefreshSrc,
+                      ui->lblRefreshComment})
+        l->adjustSize();
+
+    ui->ledtBorder->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}")), ui->ledtBorder));
+    ui->udBorder->setAssociate(ui->ledtBorder);
+
+    ui->dtRefreshDate->setDisplayFormat(shortDateFormat());
+    ui->dtRefreshDate->setDate(QDate(2016, 7, 20));
+    FRefreshTime = (19 * 3600 + 45 * 60 + 24) / 86400.0;
+
+    ui->bbtImportantInfo1->setProperty("tag", 1);
+    ui->bbtImportantInfo2->setProperty("tag", 2);
+    ui->bbtImportantInfo3->setProperty("tag", 3);
+    // Only the button bar shows tooltips.
+    ui->pnlPreview->setEnabled(false);
+
+    FIDModel = new TItemListModel(FStore.cbxID, this);
+    FSystemTitleModel = new TItemListModel(FStore.cbxSystemTitle, this);
+    FSIDModel = new TItemListModel(FStore.cbxSID, this);
+    FSourceSystemModel = new TItemListModel(FStore.cbxSourceSystem, this);
+    FLandscapeTypeModel = new TItemListModel(FStore.cbxLandscapeType, this);
+    FRefreshCommentModel = new TItemListModel(FStore.cbxRefreshComment, this);
+    FIDModel->attach(ui->cbxID);
+    FSystemTitleModel->attach(ui->cbxSystemTitle);
+    FSIDModel->attach(ui->cbxSID);
+    FSourceSystemModel->attach(ui->cbxSourceSystem);
+    FLandscapeTypeModel->attach(ui->cbxLandscapeType);
+    FRefreshCommentModel->attach(ui->cbxRefreshComment);
+
+    FStore.setBusy = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    // Repaints only: a click must not start another command in the middle of a load.
+    FStore.processEvents = [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+}
+
+void TfrmMainNew::setupMenu()
+{
+    pmImportantInformation = new QMenu(this);
+    pmImportantInformation->setObjectName(QStringLiteral("pmImportantInformation"));
+    mnuFont = pmImportantInformation->addAction(tr("Font ..."));
+    mnuFont->setObjectName(QStringLiteral("mnuFont"));
+    Alignement1 = pmImportantInformation->addMenu(tr("Alignement"));
+    Alignement1->setObjectName(QStringLiteral("Alignement1"));
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    mnuLeft = Alignement1->addAction(tr("Left"));
+    mnuCenter = Alignement1->addAction(tr("Center"));
+    mnuRight = Alignement1->addAction(tr("Right"));
+    mnuLeft->setObjectName(QStringLiteral("mnuLeft"));
+    mnuCenter->setObjectName(QStringLiteral("mnuCenter"));
+    mnuRight->setObjectName(QStringLiteral("mnuRight"));
+    for (QAction* a : {mnuLeft, mnuCenter, mnuRight}) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    mnuCenter->setChecked(true);
+}
+
+void TfrmMainNew::connectHandlers()
+{
+    const auto activated = &QComboBox::activated;
+    connect(ui->cbxID, activated, this, &TfrmMainNew::cbxIDChange);
+    connect(ui->cbxSystemTitle, activated, this, &TfrmMainNew::cbxSystemTitleChange);
+    connect(ui->cbxLandscapeType, activated, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(ui->cbxSID, activated, this, &TfrmMainNew::cbxSIDChange);
+    connect(ui->cbxSourceSystem, activated, this, &TfrmMainNew::RefreshDateChange);
+    connect(ui->cbxRefreshComment, activated, this, &TfrmMainNew::RefreshDateChange);
+    // Programmatic date changes block the picker's signals: only the user's run this.
+    connect(ui->dtRefreshDate, &QDateEdit::dateChanged, this, &TfrmMainNew::RefreshDateChange);
+
+    connect(ui->ledtUsage1, &QLineEdit::textChanged, this, &TfrmMainNew::ledtUsage1Change);
+    connect(ui->ledtUsage2, &QLineEdit::textChanged, this, &TfrmMainNew::ledtUsage2Change);
+    connect(ui->ledtInfo1, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo1Change);
+    connect(ui->ledtInfo2, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo2Change);
+    connect(ui->ledtInfo3, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo3Change);
+    connect(ui->ledtBorder, &QLineEdit::textChanged, this, &TfrmMainNew::ledtBorderChange);
+
+    connect(ui->chkCenter, &QCheckBox::toggled, this, &TfrmMainNew::chkCenterClick);
+    connect(ui->chkStretch, &QCheckBox::toggled, this, &TfrmMainNew::chkStretchClick);
+    connect(ui->chkRefreshDate, &QCheckBox::toggled, this, &TfrmMainNew::chkRefreshDateClick);
+
+    connect(ui->bbtPicture, &QPushButton::clicked, this, &TfrmMainNew::bbtPictureClick);
+    connect(ui->bbtImportantInfo1, &QPushButton::clicked, this,
+            &TfrmMainNew::bbtImportantInfoClick);
+    connect(ui->bbtImportantInfo2, &QPushButton::clicked, this,
+            &TfrmMainNew::bbtImportantInfoClick);
+    connect(ui->bbtImportantInfo3, &QPushButton::clicked, this,
+            &TfrmMainNew::bbtImportantInfoClick);
+    connect(mnuFont, &QAction::triggered, this, &TfrmMainNew::mnuFontClick);
+    for (QAction* a : {mnuLeft, mnuCenter, mnuRight})
+        connect(a, &QAction::triggered, this, &TfrmMainNew::mnuAlignClick);
+
+    connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
+    connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmMainNew::BitBtn2Click);
+    connect(ui->bbtExit, &QPushButton::clicked, this, &TfrmMainNew::bbtExitClick);
+
+    connect(ui->bbtSystemTitle, &QPushButton::clicked, this, &TfrmMainNew::bbtSystemTitleClick);
+    connect(ui->bbtLandscapeType, &QPushButton::clicked, this, &TfrmMainNew::bbtLandscapeTypeClick);
+    connect(ui->bbtSID, &QPushButton::clicked, this, &TfrmMainNew::bbtSIDClick);
+    connect(ui->bbtRefreshComment, &QPushButton::clicked, this,
+            &TfrmMainNew::bbtRefreshCommentClick);
+    connect(ui->bbtColors, &QPushButton::clicked, this, &TfrmMainNew::bbtColorsClick);
+    connect(ui->bbtAbout, &QPushButton::clicked, this, &TfrmMainNew::bbtAboutClick);
+}
+
+void TfrmMainNew::FormCreate(const QStringList& arguments)
+{
+    setWindowTitle(AppTitle());
+    FStore.FConfigFile = LocateConfigFile(arguments);
+    // An error ends the loading; the window opens all the same.
+    guarded([this] { FStore.LoadAll(); });
+    pictureChanged();
+    renderPreview();
+}
+
+void TfrmMainNew::guarded(const std::function<void()>& body)
+{
+    const bool outermost = FGuardDepth == 0;
+    ++FGuardDepth;
+    QString error;
+    bool failed = false;
+    try {
+        body();
+    } catch (const EAppError& e) {
+        failed = true;
+        error = e.message();
+    } catch (const std::exception& e) {
+        failed = true;
+        error = QString::fromLocal8Bit(e.what());
+    }
+    --FGuardDepth;
+    if (!outermost) {
+        // Never unwind through Qt's signal machinery: the outer handler reports it.
+        if (failed && !FNestedError)
+            FNestedError = error;
+        return;
+    }
+    if (!failed && FNestedError) {
+        failed = true;
+        error = *FNestedError;
+    }
+    FNestedError.reset();
+    if (FPreviewDirty) {
+        try {
+            renderPreview();
+        } catch (const EAppError& e) {
+            if (!failed) {
+                failed = true;
+                error = e.message();
+            }
+        }
+    }
+    if (failed) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        showError(error);
+    }
+}
+
+void TfrmMainNew::showError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(message), QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+void TfrmMainNew::pictureChanged()
+{
+    FPreviewDirty = true;
+}
+
+void TfrmMainNew::renderPreview()
+{
+    FPreviewDirty = false;
+    QImage image;
+    RenderPicture(FPicture, image);
+    ui->pnlPreview->setImage(image);
+    // A JPEG whose data proves corrupt only at first drawing says so once.
+    if (FPicture.imgPicture.Picture) {
+        const QString error = FPicture.imgPicture.Picture->takeDrawError();
+        if (!error.isEmpty())
+            throw EAppError(error);
+    }
+}
+
+TDateTime TfrmMainNew::refreshDate() const
+{
+    return fromQDate(ui->dtRefreshDate->date()) + FRefreshTime;
+}
+
+void TfrmMainNew::setRefreshDate(TDateTime date)
+{
+    const QSignalBlocker block(ui->dtRefreshDate);
+    ui->dtRefreshDate->setDate(dateOf(date));
+    FRefreshTime = date - std::floor(date);
+}
+
+void TfrmMainNew::selectItem(QComboBox* combo, const TItemList& list, const QString& text)
+{
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(list.IndexOf(text));
+}
+
+void TfrmMainNew::bbtExitClick()
+{
+    close();
+}
+
+QString TfrmMainNew::comboText(const QComboBox* combo)
+{
+    return combo->currentIndex() >= 0 ? combo->currentText() : QString();
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "applyprofile.h"
+#include "configstore.h"
+#include "picture.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class TFontDialog;
+class TItemListModel;
+
+namespace Ui {
+class TfrmMainNew;
+}
+
+// The main window: the editing side on the left, the live preview on the right. Its
+// handlers read the controls, call the store and the picture model, and set controls.
+class TfrmMainNew : public QWidget, private TApplyProfileHost
+{
+    Q_OBJECT
+
+public:
+    // arguments: the command line without the program name (it names Config.ini).
+    explicit TfrmMainNew(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TfrmMainNew() override;
+
+    // The generated form with every control by its name.
+    Ui::TfrmMainNew& form() const { return *ui; }
+    TConfigStore& store() { return FStore; }
+    const tyPicture& picture() const { return FPicture; }
+    const QString& picturePath() const { return FPicturePath; }
+    int infoLine() const { return FInfo; }
+    QMenu* importantInformationMenu() const { return pmImportantInformation; }
+
+    // Runs a handler body: an error escaping it restores the cursor and is shown in the
+    // error box. Nested calls (a handler run by a control the outer handler set) let the
+    // error through so that it ends the outer handler too. The preview is rendered once
+    // the outermost call ends, when the model changed.
+    void guarded(const std::function<void()>& body);
+    // Marks the picture model changed (the preview renders when the handler ends).
+    void pictureChanged();
+    // The error box: title "Corvandel", error icon, OK, the full-stop rule applied.
+    void showError(const QString& message);
+
+public slots:
+    void cbxIDChange();
+    void bbtID_SaveClick();
+    void bbtID_DeleteClick();
+    void bbtExitClick();
+    void BitBtn2Click();
+
+    void bbtSystemTitleClick();
+    void bbtLandscapeTypeClick();
+    void bbtSIDClick();
+    void bbtRefreshCommentClick();
+    void bbtColorsClick();
+    void bbtAboutClick();
+
+    void cbxSystemTitleChange();
+    void cbxLandscapeTypeChange();
+    void cbxSIDChange();
+    void ledtUsage1Change();
+    void ledtUsage2Change();
+    void ledtInfo1Change();
+    void ledtInfo2Change();
+    void ledtInfo3Change();
+    void ledtBorderChange();
+    void bbtPictureClick();
+    void chkCenterClick();
+    void chkStretchClick();
+    void chkRefreshDateClick();
+    void RefreshDateChange();
+    void bbtImportantInfoClick();
+    void mnuFontClick();
+    void mnuAlignClick();
+
+private:
+    void FormCreate(const QStringList& arguments);
+    void ApplySystemInfo();
+    void setupControls();
+    void setupMenu();
+    void connectHandlers();
+    void renderPreview();
+    // The refresh date picker's value: its date with the time of day it keeps.
+    TDateTime refreshDate() const;
+    void setRefreshDate(TDateTime date);
+    // Selects the item found for text (case ignored) without running a handler.
+    static void selectItem(QComboBox* combo, const TItemList& list, const QString& text);
+    // The text of the selected item, empty when none is selected.
+    static QString comboText(const QComboBox* combo);
+
+    // What applying a profile asks of the window.
+    QString selectSystemTitle(const QString& title) override;
+    QString selectLandscapeType(const QString& position) override;
+    TColor landscapeTypeColor(const QString& position) override;
+    QString selectSID(const QString& sid) override;
+    QString selectSourceSystem(const QString& source) override;
+    QString selectRefreshComment(const QString& comment) override;
+    void clearSourceSystem() override;
+    void setBorder(int width) override;
+    void setUsages(const QString& usage1, const QString& usage2) override;
+    void setPicturePath(const QString& path) override;
+    void setPlacement(bool center, bool stretch) override;
+    void setInfos(const QString& info1, const QString& info2, const QString& info3) override;
+    void setRefresh(bool checked, TDateTime date) override;
+
+    std::unique_ptr<Ui::TfrmMainNew> ui;
+    // FConfigFile, FArrLandscapeType, FArrSystemInfo, FSystemInfoIdx and the option lists.
+    TConfigStore FStore;
+    QString FPicturePath;
+    int FInfo = 0;
+    tyPicture FPicture;
+
+    TItemListModel* FIDModel = nullptr;
+    TItemListModel* FSystemTitleModel = nullptr;
+    TItemListModel* FSIDModel = nullptr;
+    TItemListModel* FSourceSystemModel = nullptr;
+    TItemListModel* FLandscapeTypeModel = nullptr;
+    TItemListModel* FRefreshCommentModel = nullptr;
+
+    QMenu* pmImportantInformation = nullptr;
+    QAction* mnuFont = nullptr;
+    QMenu* Alignement1 = nullptr;
+    QAction* mnuLeft = nullptr;
+    QAction* mnuCenter = nullptr;
+    QAction* mnuRight = nullptr;
+    TFontDialog* FontDialog = nullptr;
+    double FRefreshTime = 0; // time of day the date picker keeps, as a fraction of a day
+
+    int FGuardDepth = 0;
+    std::optional<QString> FNestedError;
+    bool FPreviewDirty = false;
+};

@@ -1,0 +1,224 @@
+// The handlers that change the picture, the information line menu and the export.
+#include "uMainNew.h"
+#include "ui_uMainNew.h"
+
+#include "apperror.h"
+#include "fontdialog.h"
+#include "graphic.h"
+#include "jpegexport.h"
+
+#include <QFileDialog>
+#include <QMenu>
+
+void TfrmMainNew::cbxSystemTitleChange()
+{
+    guarded([this] {
+        ::cbxSystemTitleChange(FPicture, comboText(ui->cbxSystemTitle));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::cbxLandscapeTypeChange()
+{
+    guarded([this] {
+        const QString position = comboText(ui->cbxLandscapeType);
+        ::cbxLandscapeTypeChange(FPicture, position, FStore.GetLandscapeTypeColor(position));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::cbxSIDChange()
+{
+    guarded([this] {
+        ::cbxSIDChange(FPicture, comboText(ui->cbxSID));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtUsage1Change()
+{
+    guarded([this] {
+        ::ledtUsage1Change(FPicture, ui->ledtUsage1->text());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtUsage2Change()
+{
+    guarded([this] {
+        ::ledtUsage2Change(FPicture, ui->ledtUsage2->text());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtInfo1Change()
+{
+    guarded([this] {
+        ::ledtInfo1Change(FPicture, ui->ledtInfo1->text());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtInfo2Change()
+{
+    guarded([this] {
+        ::ledtInfo2Change(FPicture, ui->ledtInfo2->text());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtInfo3Change()
+{
+    guarded([this] {
+        ::ledtInfo3Change(FPicture, ui->ledtInfo3->text());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::ledtBorderChange()
+{
+    guarded([this] {
+        ::ledtBorderChange(FPicture, ui->udBorder->position());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::chkCenterClick()
+{
+    guarded([this] {
+        ::chkCenterClick(FPicture, ui->chkCenter->isChecked());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::chkStretchClick()
+{
+    guarded([this] {
+        ::chkStretchClick(FPicture, ui->chkStretch->isChecked());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::chkRefreshDateClick()
+{
+    guarded([this] {
+        const bool checked = ui->chkRefreshDate->isChecked();
+        ui->dtRefreshDate->setEnabled(checked);
+        ui->cbxSourceSystem->setEnabled(checked);
+        ui->cbxRefreshComment->setEnabled(checked);
+        ::chkRefreshDateClick(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::RefreshDateChange()
+{
+    guarded([this] {
+        ::RefreshDateChange(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
+                            comboText(ui->cbxRefreshComment));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::bbtPictureClick()
+{
+    guarded([this] {
+        QFileDialog dialog(this, tr("Open picture"));
+        dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        const QStringList filters = PictureDialogNameFilters();
+        dialog.setNameFilters(filters);
+        if (!filters.isEmpty())
+            dialog.selectNameFilter(filters.first());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        // The path is taken before the load: a failed load keeps the previous picture
+        // while FPicturePath already names the new file.
+        FPicturePath = dialog.selectedFiles().first();
+        TGraphicPtr graphic = LoadPictureFromFile(FPicturePath);
+        SetBackgroundPicture(FPicture, std::move(graphic));
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::bbtImportantInfoClick()
+{
+    auto* button = qobject_cast<QWidget*>(sender());
+    guarded([this, button] {
+        FInfo = button ? button->property("tag").toInt() : 0;
+        const tyPictureText* line = InfoLine(FPicture, FInfo);
+        if (!line)
+            return;
+        switch (line->Alignment) {
+        case TAlignment::taLeftJustify:
+            mnuLeft->setChecked(true);
+            break;
+        case TAlignment::taCenter:
+            mnuCenter->setChecked(true);
+            break;
+        case TAlignment::taRightJustify:
+            mnuRight->setChecked(true);
+            break;
+        }
+        if (!FontDialog) {
+            FontDialog = new TFontDialog(this);
+            FontDialog->setObjectName(QStringLiteral("FontDialog"));
+        }
+        FontDialog->setPictureFont(line->Font);
+        // Directly under the button, its left edge on the button's left edge.
+        const QPoint topLeft = mapToGlobal(button->mapTo(this, QPoint(0, 0)));
+        pmImportantInformation->popup(QPoint(topLeft.x(), topLeft.y() + button->height()));
+    });
+}
+
+void TfrmMainNew::mnuFontClick()
+{
+    guarded([this] {
+        if (!InfoLine(FPicture, FInfo) || !FontDialog)
+            return;
+        if (FontDialog->exec() != QDialog::Accepted)
+            return;
+        SetInfoLineFont(FPicture, FInfo, FontDialog->pictureFont());
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::mnuAlignClick()
+{
+    auto* item = qobject_cast<QAction*>(sender());
+    guarded([this, item] {
+        if (item)
+            item->setChecked(true);
+        if (!InfoLine(FPicture, FInfo))
+            return;
+        const TAlignment alignment = mnuLeft->isChecked()     ? TAlignment::taLeftJustify
+                                     : mnuCenter->isChecked() ? TAlignment::taCenter
+                                                              : TAlignment::taRightJustify;
+        SetInfoLineAlignment(FPicture, FInfo, alignment);
+        pictureChanged();
+    });
+}
+
+void TfrmMainNew::BitBtn2Click()
+{
+    guarded([this] {
+        const QString sid = comboText(ui->cbxSID);
+        if (sid.isEmpty())
+            return;
+        const TDateTime date = ui->chkRefreshDate->isChecked() ? refreshDate() : nowDateTime();
+        QFileDialog dialog(this, tr("Save picture"));
+        dialog.setObjectName(QStringLiteral("SavePictureDialog"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QStringList filters = PictureDialogNameFilters();
+        dialog.setNameFilters(filters);
+        if (!filters.isEmpty())
+            dialog.selectNameFilter(filters.first());
+        dialog.selectFile(DefaultPictureFileName(sid, date));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        ExportPictureToFile(FPicture, ForceJpgExtension(dialog.selectedFiles().first()));
+    });
+}

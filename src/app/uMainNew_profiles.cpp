@@ -1,0 +1,208 @@
+// Picking, applying, saving and deleting profiles.
+#include "uMainNew.h"
+#include "ui_uMainNew.h"
+
+#include "apptitle.h"
+
+#include <QMessageBox>
+
+#include <cmath>
+
+void TfrmMainNew::cbxIDChange()
+{
+    guarded([this] {
+        const bool selected = ui->cbxID->currentIndex() >= 0;
+        ui->bbtID_Delete->setEnabled(selected);
+        if (!selected)
+            return;
+        const qint32 i = FStore.FindSystemInfo(comboText(ui->cbxID));
+        if (i == -1)
+            return;
+        FStore.FSystemInfoIdx = i;
+        ApplySystemInfo();
+    });
+}
+
+void TfrmMainNew::ApplySystemInfo()
+{
+    const tySystemInfo p = FStore.FArrSystemInfo.at(FStore.FSystemInfoIdx);
+    pictureChanged();
+    ApplySystemInfoToPicture(FPicture, p, *this);
+}
+
+void TfrmMainNew::bbtID_SaveClick()
+{
+    guarded([this] {
+        const QString sid = comboText(ui->cbxSID);
+        if (sid.isEmpty())
+            return;
+        const bool refresh = ui->chkRefreshDate->isChecked();
+        const TDateTime date = refresh ? refreshDate() : nowDateTime();
+        const QString title = comboText(ui->cbxSystemTitle);
+        const QString id = TConfigStore::MakeSystemInfoID(title, sid, date);
+
+        tySystemInfo v;
+        v.BorderWidth = ui->udBorder->position();
+        v.SystemTitle = title;
+        v.LansdscapePosition = comboText(ui->cbxLandscapeType);
+        v.SID = sid;
+        v.Usage1 = ui->ledtUsage1->text();
+        v.Usage2 = ui->ledtUsage2->text();
+        v.PictureFullPath = FPicturePath;
+        v.PictureCenter = ui->chkCenter->isChecked();
+        v.PictureStretch = ui->chkStretch->isChecked();
+        v.Info1 = ui->ledtInfo1->text();
+        v.Info2 = ui->ledtInfo2->text();
+        v.Info3 = ui->ledtInfo3->text();
+        if (refresh) {
+            v.LastRefresh = refreshDate();
+            v.SourceRefresh = comboText(ui->cbxSourceSystem);
+            v.CommentRefresh = comboText(ui->cbxRefreshComment);
+        }
+        FStore.StoreSystemInfo(id, v);
+        // The reload emptied the selector; reselecting runs no handler.
+        selectItem(ui->cbxID, FStore.cbxID, id);
+    });
+}
+
+void TfrmMainNew::bbtID_DeleteClick()
+{
+    guarded([this] {
+        // With nothing selected there is nothing to delete, even when a profile with an
+        // empty identifier exists.
+        if (ui->cbxID->currentIndex() < 0)
+            return;
+        const QString id = comboText(ui->cbxID);
+        const qint32 i = FStore.FindSystemInfo(id);
+        if (i == -1)
+            return;
+        FStore.FSystemInfoIdx = i;
+        const auto answer =
+            QMessageBox::question(this, AppTitle(), QStringLiteral("Delete \"%1\" ?").arg(id),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer == QMessageBox::Yes)
+            FStore.DeleteSystemInfo(i);
+    });
+}
+
+// Applying a profile: the picture module drives the steps and these mirror each value
+// into the controls without running their handlers a second time.
+
+QString TfrmMainNew::selectSystemTitle(const QString& title)
+{
+    if (FStore.cbxSystemTitle.IndexOf(title) < 0) {
+        FStore.cbxSystemTitle.Add(title);
+        FStore.SaveSystemTitles();
+    }
+    selectItem(ui->cbxSystemTitle, FStore.cbxSystemTitle, title);
+    return comboText(ui->cbxSystemTitle);
+}
+
+QString TfrmMainNew::selectLandscapeType(const QString& position)
+{
+    if (FStore.cbxLandscapeType.IndexOf(position) < 0) {
+        FStore.cbxLandscapeType.Add(position);
+        FStore.SaveLandscapeTypes();
+    }
+    selectItem(ui->cbxLandscapeType, FStore.cbxLandscapeType, position);
+    return comboText(ui->cbxLandscapeType);
+}
+
+TColor TfrmMainNew::landscapeTypeColor(const QString& position)
+{
+    return FStore.GetLandscapeTypeColor(position);
+}
+
+QString TfrmMainNew::selectSID(const QString& sid)
+{
+    if (FStore.cbxSID.IndexOf(sid) < 0) {
+        FStore.cbxSID.Add(sid);
+        FStore.SaveSIDs();
+        FStore.LoadSIDs();
+    }
+    selectItem(ui->cbxSID, FStore.cbxSID, sid);
+    return comboText(ui->cbxSID);
+}
+
+QString TfrmMainNew::selectSourceSystem(const QString& source)
+{
+    if (FStore.cbxSourceSystem.IndexOf(source) < 0) {
+        FStore.cbxSID.Add(source);
+        FStore.SaveSIDs();
+        FStore.LoadSIDs();
+    }
+    selectItem(ui->cbxSourceSystem, FStore.cbxSourceSystem, source);
+    return comboText(ui->cbxSourceSystem);
+}
+
+QString TfrmMainNew::selectRefreshComment(const QString& comment)
+{
+    if (FStore.cbxRefreshComment.IndexOf(comment) < 0) {
+        FStore.cbxRefreshComment.Add(comment);
+        FStore.SaveRefreshComments();
+    }
+    selectItem(ui->cbxRefreshComment, FStore.cbxRefreshComment, comment);
+    return comboText(ui->cbxRefreshComment);
+}
+
+void TfrmMainNew::clearSourceSystem()
+{
+    const QSignalBlocker block(ui->cbxSourceSystem);
+    ui->cbxSourceSystem->setCurrentIndex(-1);
+}
+
+void TfrmMainNew::setBorder(int width)
+{
+    const QSignalBlocker block(ui->ledtBorder);
+    ui->udBorder->setPosition(width);
+}
+
+void TfrmMainNew::setUsages(const QString& usage1, const QString& usage2)
+{
+    const QSignalBlocker block1(ui->ledtUsage1);
+    const QSignalBlocker block2(ui->ledtUsage2);
+    ui->ledtUsage1->setText(usage1);
+    ui->ledtUsage2->setText(usage2);
+}
+
+void TfrmMainNew::setPicturePath(const QString& path)
+{
+    FPicturePath = path;
+}
+
+void TfrmMainNew::setPlacement(bool center, bool stretch)
+{
+    const QSignalBlocker block1(ui->chkCenter);
+    const QSignalBlocker block2(ui->chkStretch);
+    ui->chkCenter->setChecked(center);
+    ui->chkStretch->setChecked(stretch);
+}
+
+void TfrmMainNew::setInfos(const QString& info1, const QString& info2, const QString& info3)
+{
+    const QSignalBlocker block1(ui->ledtInfo1);
+    const QSignalBlocker block2(ui->ledtInfo2);
+    const QSignalBlocker block3(ui->ledtInfo3);
+    ui->ledtInfo1->setText(info1);
+    ui->ledtInfo2->setText(info2);
+    ui->ledtInfo3->setText(info3);
+}
+
+void TfrmMainNew::setRefresh(bool checked, TDateTime date)
+{
+    {
+        const QSignalBlocker block(ui->chkRefreshDate);
+        ui->chkRefreshDate->setChecked(checked);
+    }
+    ui->dtRefreshDate->setEnabled(checked);
+    ui->cbxSourceSystem->setEnabled(checked);
+    ui->cbxRefreshComment->setEnabled(checked);
+    if (checked) {
+        // The picker keeps its time of day; only the date comes from the profile.
+        const double time = FRefreshTime;
+        setRefreshDate(std::floor(date));
+        FRefreshTime = time;
+    } else {
+        setRefreshDate(date);
+    }
+}
