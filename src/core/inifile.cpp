@@ -131,7 +131,7 @@ qint32 numberAfterPrefix(QStringView name, QStringView prefix)
         return 0;
     const QStringView digits = name.mid(prefix.size());
     if (digits.front() == u'0' || digits.size() > 10)
-        return 0;
+        return 0; // no number that a 32-bit count reaches
     qint64 v = 0;
     for (QChar c : digits) {
         if (c < u'0' || c > u'9')
@@ -360,11 +360,23 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const
     return findKey(section, key) != nullptr;
 }
 
+qsizetype TIniFile::LineCount() const
+{
+    qsizetype n = 0;
+    for (const Section& sec : m_sections)
+        n += qsizetype(sec.lines.size());
+    return n;
+}
+
 qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
 {
+    const qsizetype limit = LineCount();
     qint32 best = 0;
-    for (auto it = m_sectionIndex.cbegin(); it != m_sectionIndex.cend(); ++it)
-        best = std::max(best, numberAfterPrefix(it.key().name, prefix));
+    for (auto it = m_sectionIndex.cbegin(); it != m_sectionIndex.cend(); ++it) {
+        const qint32 n = numberAfterPrefix(it.key().name, prefix);
+        if (n <= limit)
+            best = std::max(best, n);
+    }
     return best;
 }
 
@@ -373,9 +385,13 @@ qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefi
     const Section* sec = findSection(section);
     if (!sec)
         return 0;
+    const qsizetype limit = LineCount();
     qint32 best = 0;
-    for (auto it = sec->keys.cbegin(); it != sec->keys.cend(); ++it)
-        best = std::max(best, numberAfterPrefix(it.key().name, prefix));
+    for (auto it = sec->keys.cbegin(); it != sec->keys.cend(); ++it) {
+        const qint32 n = numberAfterPrefix(it.key().name, prefix);
+        if (n <= limit)
+            best = std::max(best, n);
+    }
     return best;
 }
 

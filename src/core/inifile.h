@@ -62,10 +62,13 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
 
     // The highest n for which a section named prefix + n exists (n in decimal without
-    // leading zeros), 0 when none does. Bounds counts read from the file.
+    // leading zeros), 0 when none does. Numbers above the file's line count are ignored:
+    // no list whose members the file holds reaches them. Bounds counts read from the file.
     qint32 HighestNumberedSection(const QString& prefix) const;
     // The same for keys prefix + n of one section.
     qint32 HighestNumberedKey(const QString& section, const QString& prefix) const;
+
+    qsizetype LineCount() const;
 
     // True when writes changed the file's content since it was read.
     bool Modified() const { return m_modified; }

@@ -1,0 +1,391 @@
+#include "apperror.h"
+#include "inifile.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct IntegerCase
+{
+    const char* text;
+    std::optional<qint32> expected;
+};
+
+TEST(IniInteger, FollowsTheIntegerRule)
+{
+    const IntegerCase cases[] = {
+        {"42", 42},
+        {" 42", 42},
+        {"   -7", -7},
+        {"+5", 5},
+        {"-7", -7},
+        {"007", 7},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$1F", 31},
+        {"x1F", 31},
+        {"X1F", 31},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"$80000000", qint32(0x80000000u)},
+        {"2147483647", 2147483647},
+        {"-2147483648", qint32(-2147483647 - 1)},
+        {"42 ", std::nullopt},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"abc", std::nullopt},
+        {"12345678901", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"$123456789", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"+", std::nullopt},
+        {"- 5", std::nullopt},
+        {"4 2", std::nullopt},
+        {"1.5", std::nullopt},
+        {"$1G", std::nullopt},
+        {"\t42", std::nullopt},
+        {"99999999999999999999999999", std::nullopt},
+    };
+    for (const IntegerCase& c : cases)
+        EXPECT_EQ(parseIniInteger(QString::fromLatin1(c.text)), c.expected) << c.text;
+}
+
+class IniFileTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name = QStringLiteral("Config.ini")) const
+    {
+        return dir.filePath(name);
+    }
+};
+
+TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
+{
+    const TIniFile ini = TIniFile::fromBytes("; comment=1\n"
+                                             "orphan=before any section\n"
+                                             "  [ Main ]  \n"
+                                             "  Key  =  some value  \n"
+                                             "key=second wins not\n"
+                                             "Quoted=\"kept\"\n"
+                                             "Empty=\n"
+                                             "no equals sign\n"
+                                             ";Commented=1\n"
+                                             "Eq=a=b\n"
+                                             "[main]\n"
+                                             "Other=in the second section\n"
+                                             "[Unclosed\n"
+                                             "k=v\n");
+    const QString none = QStringLiteral("<none>");
+    EXPECT_EQ(ini.ReadString("MAIN", "KEY", none), "some value");
+    EXPECT_EQ(ini.ReadString("main", "quoted", none), "\"kept\"");
+    EXPECT_EQ(ini.ReadString("Main", "Empty", none), "");
+    EXPECT_EQ(ini.ReadString("Main", "Eq", none), "a=b");
+    EXPECT_EQ(ini.ReadString("Main", "no equals sign", none), none);
+    EXPECT_EQ(ini.ReadString("Main", ";Commented", none), none);
+    EXPECT_EQ(ini.ReadString("Main", "Other", none), none);
+    EXPECT_EQ(ini.ReadString("", "orphan", none), none);
+    EXPECT_EQ(ini.ReadString("Unclosed", "k", none), "v");
+    EXPECT_EQ(ini.ReadString("Missing", "Key", none), none);
+    EXPECT_TRUE(ini.SectionExists("MAIN"));
+    EXPECT_FALSE(ini.ValueExists("Main", "Other"));
+}
+
+TEST_F(IniFileTest, ReadStringKeepsAtMost2047Characters)
+{
+    QString longValue;
+    for (int i = 0; i < 3000; ++i)
+        longValue += QChar(u'a' + i % 26);
+    TIniFile ini(path());
+    ini.WriteString("S", "Long", longValue);
+    ini.WriteString("S", "Exact", longValue.left(2047));
+    EXPECT_EQ(ini.ReadString("S", "Long", {}), longValue.left(2047));
+    EXPECT_EQ(ini.ReadString("S", "Exact", {}), longValue.left(2047));
+    ini.UpdateFile();
+    EXPECT_EQ(TIniFile(path()).ReadString("S", "Long", {}), longValue.left(2047));
+}
+
+TEST_F(IniFileTest, TypedValuesRoundTripAndFallBackToTheDefault)
+{
+    TIniFile ini(path());
+    ini.setLocale(QLocale(QLocale::French, QLocale::France));
+    ini.WriteInteger("S", "Int", -123456);
+    ini.WriteInteger("S", "Min", std::numeric_limits<qint32>::min());
+    ini.WriteBool("S", "True", true);
+    ini.WriteBool("S", "False", false);
+    ini.WriteDate("S", "Date", fromQDate(QDate(2024, 1, 5)) + 0.75);
+    ini.WriteDate("S", "Zero", 0);
+    ini.WriteString("S", "Empty", "");
+    ini.WriteString("S", "Two", "2");
+    ini.WriteString("S", "Yes", "yes");
+    ini.WriteString("S", "Hex", "$1F");
+    ini.WriteString("S", "NoDate", "2024-13-45");
+    ini.UpdateFile();
+
+    const QByteArray bytes = readBytes(path());
+    EXPECT_TRUE(bytes.contains("Int=-123456\n"));
+    EXPECT_TRUE(bytes.contains("True=1\nFalse=0\n"));
+    EXPECT_TRUE(bytes.contains("Date=05/01/2024\nZero=30/12/1899\n"));
+    EXPECT_TRUE(bytes.contains("Empty=\n"));
+
+    TIniFile back(path());
+    back.setLocale(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(back.ReadInteger("S", "Int", 0), -123456);
+    EXPECT_EQ(back.ReadInteger("S", "Min", 0), std::numeric_limits<qint32>::min());
+    EXPECT_EQ(back.ReadInteger("S", "Hex", 0), 31);
+    EXPECT_EQ(back.ReadInteger("S", "Empty", 9), 9);
+    EXPECT_EQ(back.ReadInteger("S", "Missing", 9), 9);
+    EXPECT_TRUE(back.ReadBool("S", "True", false));
+    EXPECT_TRUE(back.ReadBool("S", "Two", false));
+    EXPECT_FALSE(back.ReadBool("S", "False", true));
+    EXPECT_TRUE(back.ReadBool("S", "Yes", true));
+    EXPECT_FALSE(back.ReadBool("S", "Yes", false));
+    EXPECT_FALSE(back.ReadBool("S", "Empty", false));
+    EXPECT_EQ(back.ReadDate("S", "Date", -1), fromQDate(QDate(2024, 1, 5)));
+    EXPECT_EQ(back.ReadDate("S", "Zero", -1), 0);
+    EXPECT_EQ(back.ReadDate("S", "NoDate", -1), -1);
+    EXPECT_EQ(back.ReadDate("S", "Empty", -1), -1);
+    EXPECT_EQ(back.ReadDate("S", "Missing", -1), -1);
+
+    // Another order and separator: 05/01/2024 read as month/day is 1 May.
+    TIniFile us(path());
+    us.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(us.ReadDate("S", "Date", -1), fromQDate(QDate(2024, 5, 1)));
+    EXPECT_EQ(us.ReadDate("S", "Zero", -1), -1); // month 30
+    TIniFile de(path());
+    de.setLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(de.ReadDate("S", "Date", -1), -1); // "/" is no German separator
+}
+
+TEST_F(IniFileTest, EditsInPlaceAndKeepsUntouchedLines)
+{
+    writeBytes(path(), "; settings\n"
+                       "[First]\n"
+                       "  KeyOne = old  \n"
+                       "Unknown=stays\n"
+                       "\n"
+                       "; trailing comment\n"
+                       "[Second]\n"
+                       "A=1\n");
+    TIniFile ini(path());
+    ini.WriteString("first", "keyone", "new");
+    ini.WriteString("FIRST", "Added", "x");
+    ini.WriteString("Second", "B", "2");
+    ini.WriteString("Third", "C", "3");
+    ini.WriteString("Third", "D", "4");
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "; settings\n"
+                                 "[First]\n"
+                                 "KeyOne=new\n"
+                                 "Unknown=stays\n"
+                                 "Added=x\n"
+                                 "\n"
+                                 "; trailing comment\n"
+                                 "[Second]\n"
+                                 "A=1\n"
+                                 "B=2\n"
+                                 "[Third]\n"
+                                 "C=3\n"
+                                 "D=4\n");
+}
+
+TEST_F(IniFileTest, WritesTheFirstOfTwoEqualSectionsAndKeys)
+{
+    writeBytes(path(), "[S]\nK=1\nK=2\n[s]\nK=3\nL=4\n");
+    TIniFile ini(path());
+    ini.WriteString("S", "K", "9");
+    ini.WriteString("S", "L", "5");
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "[S]\nK=9\nK=2\nL=5\n[s]\nK=3\nL=4\n");
+}
+
+TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
+{
+    const QByteArray original = "[S]\r\nK = v \r\nN=12\r\n";
+    writeBytes(path(), original);
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    TIniFile ini(path());
+    ini.WriteString("S", "K", "v");
+    ini.WriteInteger("s", "n", 12);
+    EXPECT_FALSE(ini.Modified());
+    // Nothing to write: even a file that became a folder's name is not touched.
+    QFile::remove(path());
+    ini.UpdateFile();
+    EXPECT_FALSE(QFileInfo::exists(path()));
+}
+
+TEST_F(IniFileTest, LineBreaksInAValueCannotStartNewLines)
+{
+    TIniFile ini(path());
+    ini.WriteString("S", "K", "one\r\n[Evil]\nX=1");
+    ini.UpdateFile();
+    const TIniFile back(path());
+    EXPECT_EQ(back.ReadString("S", "K", {}), "one  [Evil] X=1");
+    EXPECT_FALSE(back.SectionExists("Evil"));
+}
+
+// Files as Windows writes them: CRLF, in the ANSI code page or in UTF-16LE with BOM.
+TEST_F(IniFileTest, ReadsAndRewritesWindowsFiles)
+{
+    const QString text = QStringLiteral("[SystemTitle]\r\nNbItems=2\r\n"
+                                        "Item_1=Système € “test” Œ\r\nItem_2=naïve\r\n");
+    const QString expected1 = QStringLiteral("Système € “test” Œ");
+
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QByteArray rewrittenPrefix;
+    };
+    QByteArray cp1252 = QByteArray("[SystemTitle]\r\nNbItems=2\r\nItem_1=Syst\xE8me \x80 "
+                                   "\x93test\x94 \x8C\r\nItem_2=na\xEFve\r\n");
+    const Case cases[] = {
+        {"windows-1252", cp1252, "[SystemTitle]\r\n"},
+        {"utf-16le", utf16le(text), QByteArray("\xFF\xFE[\0S\0", 6)},
+        {"utf-8", text.toUtf8(), "[SystemTitle]\r\n"},
+        {"utf-8 bom", "\xEF\xBB\xBF" + text.toUtf8(), "\xEF\xBB\xBF[SystemTitle]\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path(), c.bytes);
+        TIniFile ini(path());
+        EXPECT_EQ(ini.ReadInteger("SystemTitle", "NbItems", 0), 2);
+        EXPECT_EQ(ini.ReadString("SystemTitle", "Item_1", {}), expected1);
+        EXPECT_EQ(ini.ReadString("SystemTitle", "Item_2", {}), "naïve");
+        ini.WriteString("SystemTitle", "Item_3", "ü");
+        ini.UpdateFile();
+        const QByteArray out = readBytes(path());
+        EXPECT_TRUE(out.startsWith(c.rewrittenPrefix));
+        const TIniFile back(path());
+        EXPECT_EQ(back.ReadString("SystemTitle", "Item_1", {}), expected1);
+        EXPECT_EQ(back.ReadString("SystemTitle", "Item_3", {}), "ü");
+    }
+    // UTF-16 stays UTF-16LE with CRLF line ends.
+    writeBytes(path(), utf16le(text));
+    TIniFile ini(path());
+    ini.WriteString("New", "K", "v");
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), utf16le(text + QStringLiteral("[New]\r\nK=v\r\n")));
+}
+
+TEST_F(IniFileTest, ReadsUtf16BigEndianAndBareCarriageReturns)
+{
+    QByteArray be("\xFE\xFF", 2);
+    for (QChar c : QStringLiteral("[S]\nK=é\n")) {
+        be.append(char(c.unicode() >> 8));
+        be.append(char(c.unicode() & 0xFF));
+    }
+    EXPECT_EQ(TIniFile::fromBytes(be).ReadString("S", "K", {}), "é");
+
+    writeBytes(path(), "[S]\rK=1\r");
+    TIniFile ini(path());
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
+    ini.WriteInteger("S", "L", 2);
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "[S]\rK=1\rL=2\r");
+}
+
+TEST_F(IniFileTest, FileWithoutFinalLineEnd)
+{
+    writeBytes(path(), "[S]\r\nK=1");
+    TIniFile ini(path());
+    ini.WriteInteger("T", "L", 2);
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "[S]\r\nK=1\r\n[T]\r\nL=2\r\n");
+}
+
+TEST_F(IniFileTest, CountsNumberedMembersThatALongListCouldReach)
+{
+    const TIniFile ini = TIniFile::fromBytes("[SystemInfo_1]\n[systeminfo_7]\n[SystemInfo_07]\n"
+                                             "[SystemInfo_x]\n[SystemInfo_99999999999]\n"
+                                             "[List]\nItem_3=a\nItem_9=\nItem_0=\n");
+    EXPECT_EQ(ini.HighestNumberedSection("SystemInfo_"), 7);
+    EXPECT_EQ(ini.HighestNumberedKey("List", "Item_"), 9);
+    EXPECT_EQ(ini.HighestNumberedKey("None", "Item_"), 0);
+    // A number beyond the file's line count marks no real list's last member.
+    EXPECT_EQ(TIniFile::fromBytes("[SystemInfo_2]\n[SystemInfo_2147483647]\n")
+                  .HighestNumberedSection("SystemInfo_"),
+              2);
+}
+
+TEST_F(IniFileTest, CreatesAMissingFile)
+{
+    TIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
+    ini.WriteString("S", "K", "");
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "[S]\nK=\n");
+}
+
+// A refused write throws with the path and leaves the file and folder as they were.
+TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    writeBytes(path("plainfile"), "not a folder");
+    const QString cases[] = {
+        path("missing/Config.ini"),   // missing folder
+        path("folder"),               // a folder in the file's place
+        path("plainfile/Config.ini"), // a file in the folder's place
+        QStringLiteral("/proc/tavelorn-test/Config.ini"),
+    };
+    for (const QString& p : cases) {
+        SCOPED_TRACE(qPrintable(p));
+        TIniFile ini(p);
+        ini.WriteString("S", "K", "v");
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << "no error";
+        } catch (const EAppError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Impossible d'écrire dans ") + p);
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("missing")));
+    EXPECT_EQ(readBytes(path("plainfile")), "not a folder");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+}
+
+TEST_F(IniFileTest, ReadOnlyFileOrFolderRefusesTheWrite)
+{
+    if (runningAsRoot())
+        GTEST_SKIP() << "permissions stop no write of root's";
+    writeBytes(path(), "[S]\nK=old\n");
+    QFile::setPermissions(path(), QFile::ReadOwner);
+    {
+        TIniFile ini(path());
+        ini.WriteString("S", "K", "new");
+        EXPECT_THROW(ini.UpdateFile(), EAppError);
+    }
+    EXPECT_EQ(readBytes(path()), "[S]\nK=old\n");
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    {
+        TIniFile ini(path());
+        ini.WriteString("S", "K", "new");
+        EXPECT_THROW(ini.UpdateFile(), EAppError);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(readBytes(path()), "[S]\nK=old\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+}
+
+TEST_F(IniFileTest, KeepsThePermissionsOfTheFile)
+{
+    writeBytes(path(), "[S]\nK=1\n");
+    const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QFile::setPermissions(path(), perms);
+    TIniFile ini(path());
+    ini.WriteInteger("S", "K", 2);
+    ini.UpdateFile();
+    const auto ownerGroupOther = QFileDevice::Permissions(0xF0FF);
+    EXPECT_EQ(QFile::permissions(path()) & ownerGroupOther, perms);
+}
+
+} // namespace
