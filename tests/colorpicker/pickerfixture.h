@@ -1,0 +1,44 @@
+#pragma once
+
+#include "colorpickerdropdown.h"
+
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+// The picker as the landscape colour dialog sets it up: the 16 named colours, a light
+// blue drop-down without frame colour, 206 wide, and the footer with four buttons.
+inline void configureLikeColourDialog(TColorPickerDropDown& picker)
+{
+    using namespace ColorPicker;
+    picker.AddDefaultColors();
+    picker.setDropDownColor(fromHex(0xDAE5F3));
+    picker.setDropDownBorderColor(clNone);
+    picker.setDropDownBorderWidth(1);
+    picker.setDropDownWidth(206);
+    TFooterAppearance footer;
+    footer.Visible = true;
+    for (const char* caption : {"Spect", "Cube", "Disc", "List"})
+        footer.Buttons.append({QString::fromLatin1(caption)});
+    picker.setDropDownFooter(footer);
+}
+
+// A small window holding one picker 245 x 21 at (10, 10).
+struct PickerHost
+{
+    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    TColorPickerDropDown* picker = new TColorPickerDropDown(window.get());
+
+    explicit PickerHost(bool likeDialog = true)
+    {
+        window->resize(300, 120);
+        window->move(100, 100);
+        picker->setGeometry(10, 10, 245, 21);
+        if (likeDialog)
+            configureLikeColourDialog(*picker);
+        window->show();
+        QTest::qWaitForWindowExposed(window.get());
+        picker->setFocus();
+    }
+};
