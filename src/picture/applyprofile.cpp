@@ -1,5 +1,7 @@
 #include "applyprofile.h"
 
+#include "configstore.h"
+#include "itemlist.h"
 #include "text.h"
 
 #include <QFileInfo>
@@ -8,10 +10,12 @@
 
 namespace {
 
+// Finds as the window's lists do: whole text, letter case ignored.
 qsizetype findItem(const QStringList& items, const QString& text)
 {
+    const QString key = TItemList::FoldKey(text);
     for (qsizetype i = 0; i < items.size(); ++i)
-        if (items.at(i).compare(text, Qt::CaseInsensitive) == 0)
+        if (TItemList::FoldKey(items.at(i)) == key)
             return i;
     return -1;
 }
@@ -25,8 +29,8 @@ QStringList cleanedSids(const QStringList& items)
         if (!t.isEmpty() && findItem(out, t) < 0)
             out.append(t);
     }
-    std::sort(out.begin(), out.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
+    std::stable_sort(out.begin(), out.end(), [](const QString& a, const QString& b) {
+        return TItemList::Compare(a, b) < 0;
     });
     return out;
 }
@@ -156,6 +160,14 @@ QString TProfileListsHost::selectRefreshComment(const QString& comment)
     }
     const qsizetype i = findItem(RefreshComments, comment);
     return i < 0 ? QString() : RefreshComments.at(i);
+}
+
+void TProfileListsHost::assignFrom(const TConfigStore& store)
+{
+    SystemTitles = store.cbxSystemTitle.Items();
+    LandscapeTypes = store.FArrLandscapeType;
+    SIDs = store.cbxSID.Items();
+    RefreshComments = store.cbxRefreshComment.Items();
 }
 
 TDateTime TProfileListsHost::now()

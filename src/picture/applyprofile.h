@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class TConfigStore;
+
 // What applying a profile needs from the main window: its option lists and the
 // controls that mirror the model. ApplySystemInfoToPicture calls the model operations
 // itself; the set* hooks only mirror values into controls (block their change signals
@@ -70,6 +72,9 @@ public:
     // The colour stored under "Color" "Item_" n, which a position added as number n takes.
     std::function<TColor(int number)> StoredColor;
     TDateTime Now = 0; // 0: the local clock
+
+    // Copies the lists a loaded store holds.
+    void assignFrom(const TConfigStore& store);
 
     QString selectSystemTitle(const QString& title) override;
     QString selectLandscapeType(const QString& position) override;
