@@ -348,11 +348,17 @@ void TfrmStringListEditor::bbtTriClick()
 
 bool TfrmStringListEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease) {
-        if (watched == ui->ListBox)
+    if (watched == ui->ListBox) {
+        // The release of the Tab that brought the focus here is no key of the list:
+        // it must not overwrite what the user typed into the edit box.
+        if (event->type() == QEvent::FocusIn)
+            FListKeyPressed = false;
+        else if (event->type() == QEvent::KeyPress)
+            FListKeyPressed = true;
+        else if (event->type() == QEvent::KeyRelease && FListKeyPressed)
             ListBoxKeyUp();
-        else if (watched == ui->Edit)
-            EditKeyUp();
+    } else if (watched == ui->Edit && event->type() == QEvent::KeyRelease) {
+        EditKeyUp();
     }
     return QDialog::eventFilter(watched, event);
 }

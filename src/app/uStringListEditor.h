@@ -65,6 +65,7 @@ private:
     QList<Anchored> FAnchored;
     QSize FDesignClientSize;
     bool FCentred = false;
+    bool FListKeyPressed = false;
 };
 
 // Shows the editor with the window title caption (the application title when empty)

@@ -209,6 +209,11 @@ struct EditCase
     bool replace, add;
 };
 
+void PrintTo(const EditCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class EditRuleTest : public StringListEditorTest, public ::testing::WithParamInterface<EditCase>
 {
 };
@@ -290,6 +295,11 @@ struct DeleteCase
     QString edit;
     Buttons buttons;
 };
+
+void PrintTo(const DeleteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DeleteTest : public StringListEditorTest, public ::testing::WithParamInterface<DeleteCase>
 {
@@ -384,6 +394,17 @@ TEST_F(StringListEditorTest, KeysInTheListFollowTheSelection)
     QTest::keyClick(list, Qt::Key_End);
     EXPECT_EQ(edit->text(), "C");
     EXPECT_EQ(buttons(), (Buttons{false, false, true, true, false}));
+
+    // Shift+Tab back from the edit box: only the release lands in the list, and what
+    // was typed stays.
+    type("typed");
+    QTest::keyPress(edit, Qt::Key_Shift);
+    QTest::keyPress(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+    list->setFocus(Qt::BacktabFocusReason);
+    QTest::keyRelease(list, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyRelease(list, Qt::Key_Shift);
+    EXPECT_EQ(edit->text(), "typed");
+    EXPECT_EQ(buttons(), (Buttons{true, true, true, true, false}));
 }
 
 TEST_F(StringListEditorTest, AccessKeysPressTheButtons)
@@ -463,6 +484,11 @@ struct CloseCase
     int result;
     bool handedBack;
 };
+
+void PrintTo(const CloseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class CloseTest : public ::testing::TestWithParam<CloseCase>
 {
