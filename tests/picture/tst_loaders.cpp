@@ -82,8 +82,9 @@ QByteArray redEmf()
     return b.data;
 }
 
-// A placeable 20 × 10 pixel WMF (96 units per inch) filled with green.
-QByteArray greenWmf()
+// A placeable 20 × 10 pixel WMF (96 units per inch) filled with green, or showing a
+// 2 × 1 bitmap (red, blue) stretched over the whole picture.
+QByteArray placeableWmf(bool bitmap = false)
 {
     Bytes b;
     b.u32(0x9AC6CDD7).u16(0).u16(0).u16(0).u16(20).u16(10).u16(96).u32(0);
@@ -92,17 +93,30 @@ QByteArray greenWmf()
         sum ^= quint16(uchar(b.data[2 * i]) | (uchar(b.data[2 * i + 1]) << 8));
     b.u16(sum);
     const qsizetype start = b.data.size();
-    b.u16(1).u16(9).u16(0x300).u32(0).u16(2).u32(8).u16(0);
-    b.u32(5).u16(0x020B).u16(0).u16(0);                 // SETWINDOWORG
-    b.u32(5).u16(0x020C).u16(10).u16(20);               // SETWINDOWEXT
-    b.u32(7).u16(0x02FC).u16(0).u32(0x0000FF00).u16(0); // green solid brush
-    b.u32(4).u16(0x012D).u16(0);                        // select it
-    b.u32(8).u16(0x02FA).u16(5).u16(0).u16(0).u32(0);   // null pen
-    b.u32(4).u16(0x012D).u16(1);
-    b.u32(7).u16(0x041B).u16(10).u16(20).u16(0).u16(0); // rectangle
-    b.u32(3).u16(0);                                    // EOF
+    b.u16(1).u16(9).u16(0x300).u32(0).u16(2).u32(38).u16(0);
+    b.u32(5).u16(0x020B).u16(0).u16(0);   // SETWINDOWORG
+    b.u32(5).u16(0x020C).u16(10).u16(20); // SETWINDOWEXT
+    if (bitmap) {
+        // STRETCHDIB, SRCCOPY, from (0, 0, 2, 1) to (0, 0, 20, 10)
+        b.u32(38).u16(0x0F43).u32(0x00CC0020).u16(0);
+        b.u16(1).u16(2).u16(0).u16(0).u16(10).u16(20).u16(0).u16(0);
+        b.u32(40).u32(2).u32(1).u16(1).u16(24).u32(0).u32(8).u32(0).u32(0).u32(0).u32(0);
+        b.data.append(QByteArray("\x00\x00\xff\xff\x00\x00\x00\x00", 8)); // BGR red, blue
+    } else {
+        b.u32(7).u16(0x02FC).u16(0).u32(0x0000FF00).u16(0); // green solid brush
+        b.u32(4).u16(0x012D).u16(0);                        // select it
+        b.u32(8).u16(0x02FA).u16(5).u16(0).u16(0).u32(0);   // null pen
+        b.u32(4).u16(0x012D).u16(1);
+        b.u32(7).u16(0x041B).u16(10).u16(20).u16(0).u16(0); // rectangle
+    }
+    b.u32(3).u16(0); // EOF
     b.put32(start + 6, quint32((b.data.size() - start) / 2));
     return b.data;
+}
+
+QByteArray greenWmf()
+{
+    return placeableWmf(false);
 }
 
 // A 2 × 1 GIF: red then blue, LZW codes clear, 0, 1, end of information.
@@ -465,6 +479,15 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
         EXPECT_EQ(out.pixel(5, 5), qRgb(255, 255, 255)) << c.ext;
         EXPECT_EQ(out.pixel(55, 35), qRgb(255, 255, 255)) << c.ext;
     }
+}
+
+TEST(PictureLoaders, MetafileBitmapsAreDrawn)
+{
+    TGraphicPtr g = loadPictureFromBytes(placeableWmf(true), "wmf");
+    ASSERT_EQ(g->size(), QSize(20, 10));
+    const QImage out = drawNatural(*g);
+    EXPECT_TRUE(near(out.pixel(3, 5), qRgb(255, 0, 0), 40)) << Qt::hex << out.pixel(3, 5);
+    EXPECT_TRUE(near(out.pixel(16, 5), qRgb(0, 0, 255), 40)) << Qt::hex << out.pixel(16, 5);
 }
 
 // --- invalid content ------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "apperror.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include <cmath>
@@ -117,6 +118,33 @@ int clearString(void* context)
     return 0;
 }
 
+// libwmf gives a bitmap its destination size and then scales it once more by
+// destination / source; a plain scale is dropped so that the bitmap fills its
+// destination once.
+QByteArray fixWmfImageScale(const std::string& svg)
+{
+    QString text = QString::fromStdString(svg);
+    static const QRegularExpression scale(
+        QStringLiteral(R"re((<image\b[^>]*?)\s*transform="matrix\(([-0-9.]+) ([-0-9.]+) )re"
+                       R"re(([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)\)")re"));
+    qsizetype from = 0;
+    for (;;) {
+        const QRegularExpressionMatch m = scale.match(text, from);
+        if (!m.hasMatch())
+            break;
+        const bool plainScale = m.captured(2).toDouble() > 0 && m.captured(5).toDouble() > 0 &&
+                                m.captured(3).toDouble() == 0 && m.captured(4).toDouble() == 0 &&
+                                m.captured(6).toDouble() == 0 && m.captured(7).toDouble() == 0;
+        if (plainScale) {
+            text.replace(m.capturedStart(), m.capturedLength(), m.captured(1));
+            from = m.capturedStart() + m.captured(1).size();
+        } else {
+            from = m.capturedEnd();
+        }
+    }
+    return text.toUtf8();
+}
+
 } // namespace
 
 TGraphicPtr loadEmfPicture(const QByteArray& data)
@@ -202,8 +230,9 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
     device->bbox = bbox;
     device->width = width;
     device->height = height;
+    device->flags = WMF_SVG_INLINE_IMAGES; // bitmaps as data inside the SVG, never files
     if (wmf_play(api, 0, &bbox) != wmf_E_None)
         throw EAppError(invalidMetafile());
     wmf_mem_close(api);
-    return makeMetafile(QByteArray::fromStdString(svg), QSize(int(width), int(height)), {});
+    return makeMetafile(fixWmfImageScale(svg), QSize(int(width), int(height)), {});
 }

@@ -40,20 +40,17 @@ QImage drawable(const QImage& image, bool opaque)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// Reads image number index of data with Qt's reader for format; a null image when
-// the content is invalid. Throws when the recorded size is beyond our limits.
-QImage readImage(const QByteArray& data, const char* format, int index = 0)
+// Largest recorded size of a Qt reader; throws when it is beyond our limits.
+void checkRecordedSize(const QImageReader& reader)
 {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setDecideFormatFromContent(false);
-    if (index > 0 && !reader.jumpToImage(index))
-        return {};
     const QSize size = reader.size();
     if (size.isValid() && !pictureSizeAllowed(size.width(), size.height()))
         throw EAppError(pictureTooLargeMessage(size.width(), size.height()));
+}
+
+QImage checkedRead(QImageReader& reader)
+{
+    checkRecordedSize(reader);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return {};
@@ -61,6 +58,22 @@ QImage readImage(const QByteArray& data, const char* format, int index = 0)
         throw EAppError(pictureTooLargeMessage(image.width(), image.height()));
     return image;
 }
+
+// The first image of data read by Qt's reader for format; a null image when the
+// content is invalid.
+QImage readImage(const QByteArray& data, const char* format)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    return checkedRead(reader);
+}
+
+// Icons hold a handful of sizes; a forged directory of thousands of entries pointing
+// at the same large image must not make us decode it thousands of times.
+constexpr int kMaxIconImages = 64;
 
 quint16 le16(const QByteArray& data, qsizetype offset)
 {
@@ -91,9 +104,16 @@ TGraphicPtr loadIconPicture(const QByteArray& data)
     if (data.size() < 6 + 16 * qsizetype(count))
         throw EAppError(invalid);
     // The largest image of the file (the first of equal ones) gives the picture.
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ico");
+    reader.setDecideFormatFromContent(false);
     QImage best;
-    for (int i = 0; i < count; ++i) {
-        const QImage image = readImage(data, "ico", i);
+    for (int i = 0; i < qMin(count, kMaxIconImages); ++i) {
+        if (i > 0 && !reader.jumpToImage(i))
+            break;
+        const QImage image = checkedRead(reader);
         if (!image.isNull() &&
             qint64(image.width()) * image.height() > qint64(best.width()) * best.height())
             best = image;
