@@ -26,10 +26,22 @@ constexpr TColor makeColor(int r, int g, int b)
 {
     return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int colorRed(TColor c) { return c & 0xFF; }
-constexpr int colorGreen(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int colorBlue(TColor c) { return (c >> 16) & 0xFF; }
-constexpr bool isSystemColor(TColor c) { return c < 0; }
+constexpr int colorRed(TColor c)
+{
+    return c & 0xFF;
+}
+constexpr int colorGreen(TColor c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr int colorBlue(TColor c)
+{
+    return (c >> 16) & 0xFF;
+}
+constexpr bool isSystemColor(TColor c)
+{
+    return c < 0;
+}
 
 // The plain colour of a system colour in the classic default desktop scheme (window
 // text black, window white...). The picture resolves system colours this way so that

@@ -1,6 +1,8 @@
 #include "datetime.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -101,9 +103,15 @@ QString shortDateFormat(const QLocale& locale)
         if (k > 0)
             out += o.separator;
         switch (o.order[k]) {
-        case 'd': out += twoDay ? QLatin1String("dd") : QLatin1String("d"); break;
-        case 'M': out += twoMonth ? QLatin1String("MM") : QLatin1String("M"); break;
-        default: out += QLatin1String("yyyy"); break;
+        case 'd':
+            out += twoDay ? QLatin1String("dd") : QLatin1String("d");
+            break;
+        case 'M':
+            out += twoMonth ? QLatin1String("MM") : QLatin1String("M");
+            break;
+        default:
+            out += QLatin1String("yyyy");
+            break;
         }
     }
     return out;
@@ -111,37 +119,68 @@ QString shortDateFormat(const QLocale& locale)
 
 QString formatShortDate(TDateTime dt, const QLocale& locale)
 {
-    return dateOf(dt).toString(shortDateFormat(locale));
+    return TShortDateFormat(locale).format(dt);
 }
 
 std::optional<TDateTime> parseShortDate(const QString& text, const QLocale& locale)
 {
+    return TShortDateFormat(locale).parse(text);
+}
+
+TShortDateFormat::TShortDateFormat(const QLocale& locale)
+{
     const DateOrder o = dateOrder(locale.dateFormat(QLocale::ShortFormat));
-    const QStringList parts = text.trimmed().split(o.separator);
-    if (parts.size() != 3)
-        return std::nullopt;
-    int day = 0, month = 0, year = 0;
+    std::copy(std::begin(o.order), std::end(o.order), std::begin(m_order));
+    m_separator = o.separator;
+    m_pattern = shortDateFormat(locale);
+}
+
+QString TShortDateFormat::format(TDateTime dt) const
+{
+    return dateOf(dt).toString(m_pattern);
+}
+
+std::optional<TDateTime> TShortDateFormat::parse(QStringView text) const
+{
+    const QStringView t = text.trimmed();
+    int values[3] = {0, 0, 0};
+    qsizetype start = 0;
     for (int k = 0; k < 3; ++k) {
-        const QString p = parts.at(k).trimmed();
+        qsizetype end = k < 2 ? t.indexOf(m_separator, start) : t.size();
+        if (end < 0)
+            return std::nullopt;
+        const QStringView p = t.sliced(start, end - start).trimmed();
         if (p.isEmpty() || p.size() > 4)
             return std::nullopt;
         for (QChar c : p)
             if (c < u'0' || c > u'9')
                 return std::nullopt;
-        const int v = p.toInt();
-        switch (o.order[k]) {
-        case 'd': day = v; break;
-        case 'M': month = v; break;
+        int v = 0;
+        for (QChar c : p)
+            v = v * 10 + (c.unicode() - u'0');
+        if (m_order[k] == 'y' && p.size() <= 2) {
+            // Two-digit year: nearest century within 50 years of today.
+            const int now = QDate::currentDate().year();
+            v += (now / 100) * 100;
+            if (v > now + 50)
+                v -= 100;
+            else if (v <= now - 50)
+                v += 100;
+        }
+        values[k] = v;
+        start = end + 1;
+    }
+    int day = 0, month = 0, year = 0;
+    for (int k = 0; k < 3; ++k) {
+        switch (m_order[k]) {
+        case 'd':
+            day = values[k];
+            break;
+        case 'M':
+            month = values[k];
+            break;
         default:
-            year = v;
-            if (p.size() <= 2) { // two-digit year: nearest century within 50 years of today
-                const int now = QDate::currentDate().year();
-                year += (now / 100) * 100;
-                if (year > now + 50)
-                    year -= 100;
-                else if (year <= now - 50)
-                    year += 100;
-            }
+            year = values[k];
             break;
         }
     }

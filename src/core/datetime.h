@@ -28,3 +28,18 @@ QString formatShortDate(TDateTime dt, const QLocale& locale = QLocale::system())
 // text is no valid date.
 std::optional<TDateTime> parseShortDate(const QString& text,
                                         const QLocale& locale = QLocale::system());
+
+// The same conversions with the locale's format worked out once, for many values.
+class TShortDateFormat
+{
+public:
+    explicit TShortDateFormat(const QLocale& locale = QLocale::system());
+    const QString& pattern() const { return m_pattern; }
+    QString format(TDateTime dt) const;
+    std::optional<TDateTime> parse(QStringView text) const;
+
+private:
+    char m_order[3];
+    QChar m_separator;
+    QString m_pattern;
+};

@@ -11,6 +11,8 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <iterator>
+#include <memory>
 
 std::optional<qint32> parseIniInteger(QStringView text)
 {
@@ -163,10 +165,40 @@ struct TIniFile::Section
 {
     QString name; // trimmed; refers into the header line's text
     bool hasHeader = false;
-    std::vector<Line> lines;        // lines[0] is the header when hasHeader
-    QHash<NameKey, qsizetype> keys; // first occurrence of each key name
-    qsizetype lastKeyLine = -1;
+    std::vector<Line> lines;         // lines[0] is the header when hasHeader
+    std::vector<qsizetype> keyLines; // indices of the key lines, in file order
+    // First occurrence of each key name, for long sections only: short ones are searched.
+    std::unique_ptr<QHash<NameKey, qsizetype>> keyIndex;
+
+    static constexpr size_t IndexedFrom = 24;
+    qsizetype lastKeyLine() const { return keyLines.empty() ? -1 : keyLines.back(); }
+    void addKey(const NameKey& k, qsizetype line)
+    {
+        keyLines.push_back(line);
+        if (keyIndex) {
+            if (!keyIndex->contains(k))
+                keyIndex->insert(k, line);
+        } else if (keyLines.size() >= IndexedFrom) {
+            keyIndex = std::make_unique<QHash<NameKey, qsizetype>>();
+            for (qsizetype i : keyLines) {
+                const NameKey ki{QString::fromRawData(
+                    lines[i].text.constData() + lines[i].nameStart, lines[i].nameLength)};
+                if (!keyIndex->contains(ki))
+                    keyIndex->insert(ki, i);
+            }
+        }
+    }
 };
+
+namespace {
+
+// Names compare without regard to case; names of different lengths never match.
+bool sameName(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
+}
+
+} // namespace
 
 bool TIniFile::NameKey::operator==(const NameKey& o) const
 {
@@ -224,6 +256,14 @@ TIniFile::~TIniFile() = default;
 void TIniFile::setLocale(const QLocale& locale)
 {
     m_locale = locale;
+    m_dateFormat.reset();
+}
+
+const TShortDateFormat& TIniFile::dateFormat() const
+{
+    if (!m_dateFormat)
+        m_dateFormat.emplace(m_locale);
+    return *m_dateFormat;
 }
 
 void TIniFile::parse(const QByteArray& bytes)
@@ -251,30 +291,53 @@ void TIniFile::parse(const QByteArray& bytes)
         }
     }
 
-    m_sections.clear();
-    m_sections.emplace_back();
-    Section* current = &m_sections.back();
     const QChar* data = m_source.constData();
     const qsizetype size = m_source.size();
+    // Calls f(start, end, next) for each line; the line end runs from end to next.
+    const auto forEachLine = [&](auto&& f) {
+        qsizetype pos = 0;
+        while (pos < size) {
+            qsizetype end = pos;
+            while (end < size && data[end] != u'\n' && data[end] != u'\r')
+                ++end;
+            qsizetype next = end;
+            if (end < size)
+                next = (data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n') ? end + 2
+                                                                                        : end + 1;
+            f(pos, end, next);
+            pos = next;
+        }
+    };
+    const auto firstNonBlank = [&](qsizetype b, qsizetype e) {
+        while (b < e && isBlank(data[b]))
+            ++b;
+        return b;
+    };
+
+    // First the number of lines of each section, so that each section's storage is
+    // allocated once.
+    std::vector<qsizetype> counts(1, 0);
+    forEachLine([&](qsizetype pos, qsizetype end, qsizetype) {
+        const qsizetype b = firstNonBlank(pos, end);
+        if (b < end && data[b] == u'[')
+            counts.push_back(0);
+        ++counts.back();
+    });
+    m_sections.clear();
+    m_sections.resize(counts.size());
+    for (size_t k = 0; k < counts.size(); ++k)
+        m_sections[k].lines.reserve(size_t(counts[k]));
+
+    Section* current = &m_sections.front();
     bool eolFound = false;
     m_endsWithEol = true;
-    qsizetype pos = 0;
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && data[end] != u'\n' && data[end] != u'\r')
-            ++end;
-        qsizetype next = end;
-        if (end < size) {
-            next = (data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n') ? end + 2
-                                                                                    : end + 1;
-            if (!eolFound) {
-                m_eol = QString(data + end, next - end);
-                eolFound = true;
-            }
-        } else {
-            m_endsWithEol = false;
+    forEachLine([&](qsizetype pos, qsizetype end, qsizetype next) {
+        if (end < next && !eolFound) {
+            m_eol = QString(data + end, next - end);
+            eolFound = true;
         }
-
+        if (end == next)
+            m_endsWithEol = false;
         Line line;
         // Refers to m_source without copying; m_source never changes afterwards.
         line.text = QString::fromRawData(data + pos, end - pos);
@@ -282,8 +345,7 @@ void TIniFile::parse(const QByteArray& bytes)
         qsizetype b = 0, e = t.size();
         trimBounds(t, b, e);
         if (b < e && t[b] == u'[') {
-            m_sections.emplace_back();
-            current = &m_sections.back();
+            ++current;
             current->hasHeader = true;
             qsizetype nb = b + 1;
             qsizetype ne = t.indexOf(u']', nb);
@@ -304,8 +366,7 @@ void TIniFile::parse(const QByteArray& bytes)
             }
         }
         current->lines.push_back(std::move(line));
-        pos = next;
-    }
+    });
     if (!eolFound)
         m_eol = QStringLiteral("\n");
     if (size == 0)
@@ -316,29 +377,53 @@ void TIniFile::parse(const QByteArray& bytes)
 void TIniFile::rebuildIndex()
 {
     m_sectionIndex.clear();
+    m_sectionIndex.reserve(qsizetype(m_sections.size()));
+    m_lastSection = -1;
     for (qsizetype s = 0; s < qsizetype(m_sections.size()); ++s) {
         Section& sec = m_sections[s];
-        sec.keys.clear();
-        sec.lastKeyLine = -1;
-        for (qsizetype i = 0; i < qsizetype(sec.lines.size()); ++i) {
+        sec.keyLines.clear();
+        sec.keyIndex.reset();
+        for (qsizetype i = sec.hasHeader ? 1 : 0; i < qsizetype(sec.lines.size()); ++i) {
             const Line& l = sec.lines[i];
-            if (!l.isKey() || (sec.hasHeader && i == 0))
-                continue;
-            sec.lastKeyLine = i;
-            const NameKey k{QString::fromRawData(l.text.constData() + l.nameStart, l.nameLength)};
-            if (!sec.keys.contains(k))
-                sec.keys.insert(k, i);
+            if (l.isKey())
+                sec.addKey(
+                    NameKey{QString::fromRawData(l.text.constData() + l.nameStart, l.nameLength)},
+                    i);
         }
-        if (sec.hasHeader)
-            if (!m_sectionIndex.contains(NameKey{sec.name}))
-                m_sectionIndex.insert(NameKey{sec.name}, s);
+        if (sec.hasHeader && !m_sectionIndex.contains(NameKey{sec.name}))
+            m_sectionIndex.insert(NameKey{sec.name}, s);
     }
+}
+
+qsizetype TIniFile::findSectionIndex(const QString& name) const
+{
+    // Operations read one section's keys in a row: remember the last one found.
+    if (m_lastSection >= 0 && name == m_lastSectionName)
+        return m_lastSection;
+    const auto it = m_sectionIndex.constFind(NameKey{name});
+    if (it == m_sectionIndex.cend())
+        return -1;
+    m_lastSectionName = name;
+    m_lastSection = *it;
+    return *it;
 }
 
 const TIniFile::Section* TIniFile::findSection(const QString& name) const
 {
-    const auto it = m_sectionIndex.constFind(NameKey{name});
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+    const qsizetype s = findSectionIndex(name);
+    return s < 0 ? nullptr : &m_sections[s];
+}
+
+qsizetype TIniFile::findKeyLine(const Section& sec, const QString& key)
+{
+    if (sec.keyIndex) {
+        const auto it = sec.keyIndex->constFind(NameKey{key});
+        return it == sec.keyIndex->cend() ? -1 : *it;
+    }
+    for (qsizetype i : sec.keyLines)
+        if (sameName(sec.lines[i].name(), key))
+            return i;
+    return -1;
 }
 
 const TIniFile::Line* TIniFile::findKey(const QString& section, const QString& key) const
@@ -346,8 +431,8 @@ const TIniFile::Line* TIniFile::findKey(const QString& section, const QString& k
     const Section* sec = findSection(section);
     if (!sec)
         return nullptr;
-    const auto it = sec->keys.constFind(NameKey{key});
-    return it == sec->keys.cend() ? nullptr : &sec->lines[*it];
+    const qsizetype i = findKeyLine(*sec, key);
+    return i < 0 ? nullptr : &sec->lines[i];
 }
 
 bool TIniFile::SectionExists(const QString& section) const
@@ -387,8 +472,8 @@ qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefi
         return 0;
     const qsizetype limit = LineCount();
     qint32 best = 0;
-    for (auto it = sec->keys.cbegin(); it != sec->keys.cend(); ++it) {
-        const qint32 n = numberAfterPrefix(it.key().name, prefix);
+    for (qsizetype i : sec->keyLines) {
+        const qint32 n = numberAfterPrefix(sec->lines[i].name(), prefix);
         if (n <= limit)
             best = std::max(best, n);
     }
@@ -406,25 +491,25 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
     const QString v = singleLine(value);
-    const auto sit = m_sectionIndex.constFind(NameKey{section});
-    if (sit == m_sectionIndex.cend()) {
+    qsizetype s = findSectionIndex(section);
+    if (s < 0) {
         // A new section at the end of the file: "[name]" then "key=value".
         Section sec;
         sec.hasHeader = true;
         Line header;
         header.text = u'[' + section + u']';
-        sec.name = header.text.mid(1, section.size());
+        sec.name = section;
         sec.lines.push_back(std::move(header));
         m_sections.push_back(std::move(sec));
-        m_sectionIndex.insert(NameKey{m_sections.back().name}, qsizetype(m_sections.size()) - 1);
+        s = qsizetype(m_sections.size()) - 1;
+        m_sectionIndex.insert(NameKey{section}, s);
         m_endsWithEol = true;
     }
-    const qsizetype s = *m_sectionIndex.constFind(NameKey{section});
     Section& sec = m_sections[s];
-    const auto kit = sec.keys.constFind(NameKey{key});
+    const qsizetype found = findKeyLine(sec, key);
     Line line;
-    if (kit != sec.keys.cend()) {
-        Line& old = sec.lines[*kit];
+    if (found >= 0) {
+        Line& old = sec.lines[found];
         if (old.value() == v)
             return;
         // Keeps the key's own spelling. The index entry stays valid: its name never
@@ -442,12 +527,12 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         line.valueStart = line.nameLength + 1;
         line.valueLength = qint32(v.size());
         // After the section's last key line, or right after its header.
-        const qsizetype at = sec.lastKeyLine >= 0 ? sec.lastKeyLine + 1 : (sec.hasHeader ? 1 : 0);
+        const qsizetype last = sec.lastKeyLine();
+        const qsizetype at = last >= 0 ? last + 1 : (sec.hasHeader ? 1 : 0);
         if (at >= qsizetype(sec.lines.size()) && &sec == &m_sections.back())
             m_endsWithEol = true;
         sec.lines.insert(sec.lines.begin() + at, std::move(line));
-        sec.lastKeyLine = at;
-        sec.keys.insert(NameKey{key}, at);
+        sec.addKey(NameKey{key}, at);
     }
     m_modified = true;
 }
@@ -480,12 +565,12 @@ TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTi
     const Line* l = findKey(section, key);
     if (!l || l->valueLength == 0)
         return def;
-    return parseShortDate(l->value().left(MaxValueLength).toString(), m_locale).value_or(def);
+    return dateFormat().parse(l->value().left(MaxValueLength)).value_or(def);
 }
 
 void TIniFile::WriteDate(const QString& section, const QString& key, TDateTime value)
 {
-    WriteString(section, key, formatShortDate(value, m_locale));
+    WriteString(section, key, dateFormat().format(value));
 }
 
 QByteArray TIniFile::toBytes() const

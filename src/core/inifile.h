@@ -86,9 +86,12 @@ private:
     void parse(const QByteArray& bytes);
     struct Section;
     struct Line;
+    qsizetype findSectionIndex(const QString& name) const;
     const Section* findSection(const QString& name) const;
+    static qsizetype findKeyLine(const Section& sec, const QString& key);
     const Line* findKey(const QString& section, const QString& key) const;
     void rebuildIndex();
+    const TShortDateFormat& dateFormat() const;
 
 public:
     // Case-insensitive hash key, used by the index; public only for qHash.
@@ -116,6 +119,9 @@ private:
     std::vector<Section> m_sections; // [0]: lines before the first header
     QHash<NameKey, qsizetype> m_sectionIndex;
     QLocale m_locale;
+    mutable std::optional<TShortDateFormat> m_dateFormat; // of m_locale, made at first use
+    mutable QString m_lastSectionName;
+    mutable qsizetype m_lastSection = -1;
 };
 
 size_t qHash(const TIniFile::NameKey& key, size_t seed = 0) noexcept;

@@ -11,7 +11,24 @@ int TItemList::Compare(const QString& a, const QString& b)
 
 QString TItemList::FoldKey(const QString& text)
 {
-    return text.toCaseFolded();
+    // Most items are ASCII: fold them without the general Unicode path.
+    const qsizetype n = text.size();
+    const QChar* src = text.constData();
+    qsizetype i = 0;
+    while (i < n && src[i].unicode() < 0x80 && !(src[i] >= u'A' && src[i] <= u'Z'))
+        ++i;
+    if (i == n)
+        return text;
+    QString out(n, Qt::Uninitialized);
+    QChar* dst = out.data();
+    std::copy(src, src + i, dst);
+    for (; i < n; ++i) {
+        const char16_t c = src[i].unicode();
+        if (c >= 0x80)
+            return text.toCaseFolded();
+        dst[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+    }
+    return out;
 }
 
 void TItemList::aboutToChange()

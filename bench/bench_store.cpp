@@ -1,0 +1,110 @@
+// Loading and saving many profiles through the store, without a GUI.
+#include "configstore.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+tyArrSystemInfo makeProfiles(int n)
+{
+    static const char* titles[] = {"SAP ERP 6.0 EHP7", "SAP S/4HANA 2023", "SAP BW/4HANA 2.0",
+                                   "SAP Solution Manager 7.2"};
+    static const char* positions[] = {"DEV", "QAS", "PRD", "SBX"};
+    QRandomGenerator rng(42);
+    tyArrSystemInfo out;
+    out.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        tySystemInfo s;
+        s.SystemTitle = QString::fromLatin1(titles[rng.bounded(4)]);
+        s.LansdscapePosition = QString::fromLatin1(positions[rng.bounded(4)]);
+        s.SID = QStringLiteral("S%1").arg(rng.bounded(1000), 3, 10, QLatin1Char('0'));
+        const TDateTime date = fromQDate(QDate(2020, 1, 1).addDays(rng.bounded(1500)));
+        s.ID = TConfigStore::MakeSystemInfoID(s.SystemTitle, s.SID, date) +
+               QStringLiteral("_%1").arg(i);
+        s.BorderWidth = int(rng.bounded(11));
+        s.Usage1 = QStringLiteral("Development system for the finance team");
+        s.Usage2 = QStringLiteral("Client 100");
+        s.PictureFullPath = QStringLiteral("/home/user/Pictures/background-%1.jpg").arg(i % 7);
+        s.PictureCenter = i % 2;
+        s.PictureStretch = i % 3 == 0;
+        s.Info1 = QStringLiteral("Do not change customizing here");
+        s.Info3 = QStringLiteral("Contact: basis team");
+        if (i % 2) {
+            s.LastRefresh = date;
+            s.SourceRefresh = QStringLiteral("PRD");
+            s.CommentRefresh = QStringLiteral("Monthly refresh");
+        }
+        out.append(s);
+    }
+    return out;
+}
+
+void BM_LoadProfiles(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
+    store.SaveSystemInfos();
+    store.processEvents = [] {};
+    store.setBusy = [](bool) {};
+    for (auto _ : state) {
+        store.LoadSystemInfos();
+        benchmark::DoNotOptimize(store.FSystemInfoIdx);
+    }
+    if (store.FSystemInfoIdx != state.range(0) - 1)
+        state.SkipWithError("wrong profile count");
+    state.SetComplexityN(state.range(0));
+}
+
+// Saving into a file that does not exist yet: every section and key is new.
+void BM_SaveProfilesNewFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(store.FConfigFile);
+        state.ResumeTiming();
+        store.SaveSystemInfos();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+// Saving over the previous save after every profile changed: every value is replaced.
+void BM_SaveProfilesChanged(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
+    store.SaveSystemInfos();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (tySystemInfo& s : store.FArrSystemInfo)
+            s.Usage2 = QStringLiteral("Client %1").arg(round);
+        state.ResumeTiming();
+        store.SaveSystemInfos();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadProfiles)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_SaveProfilesNewFile)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_SaveProfilesChanged)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK_MAIN();
