@@ -235,6 +235,11 @@ QFont PictureQFont(const tyFont& f)
     return font;
 }
 
+bool PictureFaceAvailable()
+{
+    return QFontDatabase::hasFamily(kCalibri) || QFontDatabase::hasFamily(kCarlito);
+}
+
 QString StripMnemonics(const QString& text, int* underlinePos)
 {
     QString out;

@@ -104,6 +104,8 @@ void SetPictureFont(tyPictureText& element, const tyFont& font);
 // The QFont a tyFont is drawn with ("Calibri" resolves to Carlito where Calibri is
 // missing; never to an arbitrary face).
 QFont PictureQFont(const tyFont& font);
+// Whether "Calibri" or Carlito is installed.
+bool PictureFaceAvailable();
 
 // The text as drawn: single "&" removed, "&&" turned into "&". underlinePos receives the
 // index (in the result) of the character marked by a mnemonic, or -1.
