@@ -3,7 +3,9 @@
 #include "colorpickerdropdown.h"
 
 #include <QTest>
+
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -19,8 +21,11 @@ inline void configureLikeColourDialog(TColorPickerDropDown& picker)
     picker.setDropDownWidth(206);
     TFooterAppearance footer;
     footer.Visible = true;
-    for (const char* caption : {"Spect", "Cube", "Disc", "List"})
-        footer.Buttons.append({QString::fromLatin1(caption)});
+    for (const char* caption : {"Spect", "Cube", "Disc", "List"}) {
+        TFooterButton button;
+        button.Caption = QString::fromLatin1(caption);
+        footer.Buttons.append(button);
+    }
     picker.setDropDownFooter(footer);
 }
 
@@ -38,7 +43,9 @@ struct PickerHost
         if (likeDialog)
             configureLikeColourDialog(*picker);
         window->show();
-        QTest::qWaitForWindowExposed(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         picker->setFocus();
     }
 };

@@ -91,7 +91,7 @@ TEST(Palette, MouseReleasePicksEnabledBoxEveryTime)
 {
     TCustomColorSelector palette;
     palette.show();
-    QTest::qWaitForWindowExposed(&palette);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&palette));
     QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
     QTest::mousePress(&palette, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(palette.ItemIndex(), -1) << "pressing alone selects nothing";
@@ -136,7 +136,7 @@ TEST(Palette, FramesFollowBoxPositionAndHotSelectedOutlines)
     EXPECT_EQ(pixelAt(palette, {10, 8}), qrgbOf(0xFFFFFF));
 
     palette.show();
-    QTest::qWaitForWindowExposed(&palette);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&palette));
     QTest::mouseMove(&palette, QPoint(26, 10));
     EXPECT_EQ(palette.ItemHot(), 1);
     EXPECT_EQ(pixelAt(palette, {26, 4}), qrgbOf(0xF29436));
@@ -270,7 +270,7 @@ TEST(ColorCube, MoveShowsRgbHintAndPressPicks)
 {
     TColorCubePanel cube;
     cube.show();
-    QTest::qWaitForWindowExposed(&cube);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cube));
     QTest::mouseMove(&cube, QPoint(91, 80));
     EXPECT_EQ(cube.HotIndex(), 64);
     EXPECT_EQ(cube.toolTip(), QStringLiteral("Red: 255,  Green: 255,  Blue: 255"));
@@ -352,7 +352,7 @@ TEST(Spectrum, PressTakesTheHotColourOfTheLastMove)
 {
     TColorSpectrumPanel panel;
     panel.show();
-    QTest::qWaitForWindowExposed(&panel);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     const QPoint a = panel.SpectrumRect().topLeft() + QPoint(43, 64); // green
     const QPoint b = panel.SpectrumRect().topLeft() + QPoint(85, 64); // blue
     const TColor green = fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(43, 64));

@@ -259,7 +259,7 @@ TEST(Picker, PlacementAgainstTheScreen)
         picker->setGeometry(QRect(c.at, QSize(245, 21)));
         picker->setDropPosition(c.position);
         window.show();
-        QTest::qWaitForWindowExposed(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         picker->ShowDropDown();
         const QRect g = picker->DropDownForm()->frameGeometry();
         const QPoint top = picker->mapToGlobal(QPoint(0, 0));
@@ -321,6 +321,7 @@ TEST(Picker, PressingAnEntryPicksAndCloses)
     PickerHost host;
     TColorPickerDropDown* picker = host.picker;
     picker->ShowDropDown();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(picker->DropDownForm()));
     TCustomItemSelector* list = picker->ItemSelector()->Selector();
     QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
     QTest::mouseMove(list, entryCentre(picker, 2));
@@ -601,7 +602,7 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     picker->setFocus();
     QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
     QTest::keyClick(picker, Qt::Key_Return);
@@ -609,7 +610,7 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     picker->setFocus();
     QTest::keyClick(picker, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible()) << "Escape on a closed picker reaches the dialog";

@@ -119,7 +119,7 @@ TEST(Shots, Faces)
             focused = picker;
     }
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     focused->setFocus();
     save(window.grab().toImage(), "faces");
 }
