@@ -20,6 +20,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Readable failures.
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 // --- fixtures -------------------------------------------------------------------------
@@ -561,18 +567,41 @@ TEST(PictureLoaders, JpegHeaderErrorsCarryTheLibraryNumber)
             << c.data.left(8).toHex().constData();
 }
 
-TEST(PictureLoaders, JpegOfAbsurdSizeIsRefusedAtLoad)
+void putBig16(QByteArray& data, qsizetype at, quint16 v)
+{
+    data[at] = char(v >> 8);
+    data[at + 1] = char(v & 0xff);
+}
+
+void putLittle(QByteArray& data, qsizetype at, quint32 v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        data[at + i] = char((v >> (8 * i)) & 0xff);
+}
+
+// A forged header must not make the loader allocate gigabytes.
+TEST(PictureLoaders, AbsurdSizesAreRefusedAtLoad)
 {
     QByteArray jpeg = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
     const qsizetype sof = findMarker(jpeg, 0xc0);
     ASSERT_GT(sof, 0);
-    // Height and width 60000 (0xEA60), big-endian.
-    jpeg[sof + 5] = char(0xea);
-    jpeg[sof + 6] = char(0x60);
-    jpeg[sof + 7] = char(0xea);
-    jpeg[sof + 8] = char(0x60);
+    putBig16(jpeg, sof + 5, 60000);
+    putBig16(jpeg, sof + 7, 60000);
+
+    QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
+    putLittle(bmp, 18, 30000, 4);
+    putLittle(bmp, 22, 30000, 4);
+
+    QByteArray gif = redBlueGif();
+    putLittle(gif, 6, 50000, 2);
+    putLittle(gif, 8, 50000, 2);
+    putLittle(gif, 24, 50000, 2);
+    putLittle(gif, 26, 50000, 2);
+
     EXPECT_EQ(loadError(jpeg, "jpg"),
               QString::fromUtf8("Image trop grande (60000 × 60000 pixels)"));
+    EXPECT_EQ(loadError(bmp, "bmp"), QString::fromUtf8("Image trop grande (30000 × 30000 pixels)"));
+    EXPECT_EQ(loadError(gif, "gif"), QString::fromUtf8("Image trop grande (50000 × 50000 pixels)"));
 }
 
 TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)

@@ -40,7 +40,7 @@ QImage drawable(const QImage& image, bool opaque)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// Largest recorded size of a Qt reader; throws when it is beyond our limits.
+// Throws when the size the file records is beyond our limits, before any allocation.
 void checkRecordedSize(const QImageReader& reader)
 {
     const QSize size = reader.size();
@@ -80,13 +80,24 @@ quint16 le16(const QByteArray& data, qsizetype offset)
     return quint16(uchar(data[offset]) | (uchar(data[offset + 1]) << 8));
 }
 
+quint32 le32(const QByteArray& data, qsizetype offset)
+{
+    return quint32(le16(data, offset)) | (quint32(le16(data, offset + 2)) << 16);
+}
+
 } // namespace
 
 TGraphicPtr loadBitmapPicture(const QByteArray& data)
 {
     const QString invalid = QStringLiteral("Image de bitmap non valide");
-    if (!data.startsWith("BM"))
+    if (!data.startsWith("BM") || data.size() < 26)
         throw EAppError(invalid);
+    // Qt's reader fails on huge sizes without saying so; the user gets the reason.
+    const quint32 infoSize = le32(data, 14);
+    const qint64 width = infoSize == 12 ? le16(data, 18) : qint32(le32(data, 18));
+    const qint64 height = infoSize == 12 ? le16(data, 20) : qAbs(qint64(qint32(le32(data, 22))));
+    if (width > 0 && height > 0 && !pictureSizeAllowed(width, height))
+        throw EAppError(pictureTooLargeMessage(width, height));
     const QImage image = readImage(data, "bmp");
     if (image.isNull())
         throw EAppError(invalid);
