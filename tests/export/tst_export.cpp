@@ -1,0 +1,293 @@
+// Runs the real tavelorn-export executable, without any display, on fixture files.
+
+#include "applyprofile.h"
+#include "configstore.h"
+#include "inifile.h"
+#include "jpegexport.h"
+#include "picture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kConfig = R"([SystemTitle]
+NbItems=1
+Item_1=SAP ERP 6.0 EHP7
+[LandscapeType]
+NbItems=2
+Item_1=DEV
+Item_2=QAS
+[Color]
+NbItems=3
+Item_1=16711680
+Item_2=32768
+Item_3=255
+[SID]
+NbItems=2
+Item_1=DEV
+Item_2=QAS
+[RefreshComment]
+NbItems=1
+Item_1=After upgrade
+[SystemInfo]
+NbItems=5
+[SystemInfo_1]
+ID=Zeta__QAS__2016_12_01
+BorderWidth=2
+SystemTitle=sap erp 6.0 ehp7
+LansdscapePosition=QAS
+SID=QAS
+Usage1=  Quality  
+Usage2=Client 200
+PictureFullPath=@DIR@/bg.bmp
+PictureCenter=1
+Info1=No transports
+LastRefresh=@DATE@
+SourceRefresh=DEV
+CommentRefresh=Weekly copy
+[SystemInfo_2]
+ID=Alpha__QAS__2016_12_01
+SID=QAS
+LansdscapePosition=Sandbox
+LastRefresh=@DATE@
+[SystemInfo_3]
+ID=
+SID=PRD
+[SystemInfo_4]
+ID=Broken__DEV__2024_01_05
+SID=DEV
+PictureFullPath=@DIR@/broken.bmp
+[SystemInfo_5]
+ID=Slash__A/B__2024_01_05
+SID=A/B
+LastRefresh=@DATE2@
+)";
+
+struct RunResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ExportCommand : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        const QDate day(2016, 12, 1);
+        QString text = QString::fromUtf8(kConfig);
+        text.replace(QStringLiteral("@DIR@"), dir.path());
+        text.replace(QStringLiteral("@DATE@"), day.toString(shortDateFormat()));
+        text.replace(QStringLiteral("@DATE2@"), QDate(2024, 1, 5).toString(shortDateFormat()));
+        config = dir.filePath(QStringLiteral("Config.ini"));
+        writeFile(config, text.toUtf8());
+        QImage bg(120, 80, QImage::Format_RGB32);
+        bg.fill(qRgb(250, 200, 0));
+        ASSERT_TRUE(bg.save(dir.filePath(QStringLiteral("bg.bmp")), "BMP"));
+        writeFile(dir.filePath(QStringLiteral("broken.bmp")), "not a bitmap");
+        QDir(dir.path()).mkdir(QStringLiteral("work"));
+        work = dir.filePath(QStringLiteral("work"));
+        configBytes = readFile(config);
+        configTime = QFileInfo(config).lastModified();
+    }
+
+    void TearDown() override
+    {
+        // The command only ever reads the configuration file.
+        EXPECT_EQ(readFile(config), configBytes);
+        EXPECT_EQ(QFileInfo(config).lastModified(), configTime);
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    static QByteArray readFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    RunResult run(const QStringList& args, const QProcessEnvironment& extra = {})
+    {
+        QProcess proc;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("xdg")));
+        env.insert(extra);
+        proc.setProcessEnvironment(env);
+        proc.setWorkingDirectory(work);
+        proc.start(QStringLiteral(TAVELORN_EXPORT), args);
+        EXPECT_TRUE(proc.waitForFinished(60000));
+        RunResult r;
+        r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(proc.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(proc.readAllStandardError());
+        return r;
+    }
+
+    // What the window shows right after picking the profile, encoded.
+    QByteArray expectedJpeg(const QString& id)
+    {
+        TConfigStore store(config);
+        store.LoadAll();
+        const qint32 i = store.FindSystemInfo(id);
+        EXPECT_GE(i, 0);
+        tyPicture picture;
+        TProfileListsHost host;
+        host.assignFrom(store);
+        host.StoredColor = [this](int n) {
+            return TIniFile(config).ReadInteger(QStringLiteral("Color"),
+                                                QStringLiteral("Item_%1").arg(n), 0);
+        };
+        ApplySystemInfoToPicture(picture, store.FArrSystemInfo.at(i), host);
+        QImage image;
+        RenderPicture(picture, image);
+        return EncodeJpeg(image, 100);
+    }
+
+    QTemporaryDir dir;
+    QString config;
+    QString work;
+    QByteArray configBytes;
+    QDateTime configTime;
+};
+
+} // namespace
+
+TEST_F(ExportCommand, ListsIdentifiersInFileOrder)
+{
+    const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Zeta__QAS__2016_12_01\nAlpha__QAS__2016_12_01\n"
+                                    "Broken__DEV__2024_01_05\nSlash__A/B__2024_01_05\n"));
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+TEST_F(ExportCommand, ProfileIsRenderedAsTheWindowShowsIt)
+{
+    const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--profile"),
+                             QStringLiteral("Zeta__QAS__2016_12_01")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString written = QDir(work).filePath(QStringLiteral("QAS_2016_12_01.jpg"));
+    const QByteArray jpeg = readFile(written);
+    EXPECT_EQ(jpeg, expectedJpeg(QStringLiteral("Zeta__QAS__2016_12_01")));
+    const QImage image = QImage::fromData(jpeg, "JPEG");
+    ASSERT_EQ(image.size(), QSize(450, 600));
+    // The centred 120 x 80 background: (165, 275) to (285, 355).
+    const QRgb bg = image.pixel(225, 315);
+    EXPECT_NEAR(qRed(bg), 250, 8);
+    EXPECT_NEAR(qGreen(bg), 200, 8);
+    EXPECT_NEAR(qBlue(bg), 0, 8);
+    EXPECT_TRUE(r.out.trimmed().endsWith(QStringLiteral("QAS_2016_12_01.jpg")));
+}
+
+TEST_F(ExportCommand, OutputGetsTheJpgExtension)
+{
+    const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--profile"),
+                             QStringLiteral("Alpha__QAS__2016_12_01"), QStringLiteral("--output"),
+                             QStringLiteral("alpha.final.png")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(work).entryList(QDir::Files), QStringList{QStringLiteral("alpha.final.jpg")});
+    // A position missing from the list takes the colour stored under its new number.
+    EXPECT_EQ(readFile(QDir(work).filePath(QStringLiteral("alpha.final.jpg"))),
+              expectedJpeg(QStringLiteral("Alpha__QAS__2016_12_01")));
+}
+
+TEST_F(ExportCommand, AllProfilesWithoutOverwritingEachOther)
+{
+    const QString out = dir.filePath(QStringLiteral("out/pictures"));
+    const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--all"),
+                             QStringLiteral("--output-dir"), out});
+    // The broken picture fails; the others are written all the same.
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Image de bitmap non valide.")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("QAS_2016_12_01_2.jpg"))) << r.err.toStdString();
+    QStringList files = QDir(out).entryList(QDir::Files);
+    files.sort();
+    EXPECT_EQ(files,
+              (QStringList{"A_B_2024_01_05.jpg", "QAS_2016_12_01.jpg", "QAS_2016_12_01_2.jpg"}));
+    EXPECT_EQ(readFile(QDir(out).filePath(QStringLiteral("QAS_2016_12_01.jpg"))),
+              expectedJpeg(QStringLiteral("Zeta__QAS__2016_12_01")));
+    EXPECT_EQ(readFile(QDir(out).filePath(QStringLiteral("QAS_2016_12_01_2.jpg"))),
+              expectedJpeg(QStringLiteral("Alpha__QAS__2016_12_01")));
+}
+
+TEST_F(ExportCommand, ExitCodesAndMessages)
+{
+    struct Case
+    {
+        QStringList args;
+        int exitCode;
+        QString err; // part of standard error
+    };
+    const QString missing = dir.filePath(QStringLiteral("nothing.ini"));
+    const Case cases[] = {
+        {{}, 2, "Usage:"},
+        {{"--list", "--all"}, 2, "Usage:"},
+        {{"--output", "x.jpg", "--list"}, 2, "--output goes with --profile"},
+        {{"--profile"}, 2, "--profile needs a value"},
+        {{"--frobnicate"}, 2, "unknown option --frobnicate"},
+        {{"stray"}, 2, "Usage:"},
+        {{"--config", config, "--profile", "zeta__qas__2016_12_01"}, 3, "not found"},
+        {{"--config", config, "--profile", "Broken__DEV__2024_01_05"},
+         4,
+         "Image de bitmap non valide."},
+        {{"--config", missing, "--list"},
+         4,
+         QStringLiteral("Impossible d'ouvrir le fichier \"%1\".").arg(missing)},
+        {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output",
+          dir.filePath("no/such/folder/x")},
+         4,
+         QStringLiteral("Impossible de créer le fichier \"%1\".")
+             .arg(dir.filePath("no/such/folder/x.jpg"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    EXPECT_TRUE(QDir(work).isEmpty());
+}
+
+TEST_F(ExportCommand, HelpAndVersion)
+{
+    const RunResult help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tavelorn-export")));
+    const RunResult version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("tavelorn-export " TAVELORN_VERSION "\n"));
+}
+
+TEST_F(ExportCommand, DefaultConfigurationFile)
+{
+    // Missing: no profiles, and no folder is created for it.
+    const RunResult empty = run({QStringLiteral("--list")});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_TRUE(empty.out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("xdg"))));
+
+    const QString folder = dir.filePath(QStringLiteral("xdg/Tavelorn-Tools/Tavelorn"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(config, folder + QStringLiteral("/Config.ini")));
+    const RunResult r = run({QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Zeta__QAS__2016_12_01\n")));
+}
