@@ -377,6 +377,17 @@ TEST(Spectrum, PressTakesTheHotColourOfTheLastMove)
     EXPECT_EQ(panel.HotColor(), green);
 }
 
+TEST(Spectrum, PressWithoutAnEarlierMoveTakesTheColourUnderIt)
+{
+    TColorSpectrumPanel panel;
+    QSignalSpy spy(&panel, &TColorSpectrumPanel::OnSelect);
+    const QPoint p = panel.SpectrumRect().topLeft() + QPoint(85, 64);
+    QTest::mousePress(&panel, Qt::LeftButton, {}, p);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(panel.SelectedColor(),
+              fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(85, 64)));
+}
+
 TEST(Spectrum, EyedropperCursorHasItsTipAsHotSpot)
 {
     const QCursor cursor = TColorSpectrumPanel::EyedropperCursor();

@@ -672,6 +672,17 @@ TEST(Picker, BeginEndUpdateRebuildsOnce)
     EXPECT_EQ(picker.ItemSelector()->Selector()->Items().size(), 16);
 }
 
+TEST(Picker, DestroyingAnOpenPickerIsQuiet)
+{
+    PickerHost host;
+    host.picker->setSelectedColor(kRed);
+    host.picker->ShowDropDown();
+    QSignalSpy spy(host.picker, &TColorPickerDropDown::OnSelect);
+    delete host.picker;
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 TEST(Picker, DisabledPickerDoesNotOpen)
 {
     PickerHost host;

@@ -125,6 +125,9 @@ TColorPickerDropDown::TColorPickerDropDown(QWidget* parent)
 TColorPickerDropDown::~TColorPickerDropDown()
 {
     d->keyTimer.setParent(nullptr); // owned by d, not by the object tree
+    // The window goes first, quietly: its closing must not reach a half-destroyed picker.
+    d->form->hideByPicker();
+    delete d->form;
 }
 
 // ------------------------------------------------------------ colours and selection

@@ -191,9 +191,14 @@ void TColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
 
 void TColorSpectrumPanel::mousePressEvent(QMouseEvent* event)
 {
-    if (!d->imageRect.contains(event->position().toPoint()))
+    const QPoint pos = event->position().toPoint();
+    if (!d->imageRect.contains(pos))
         return;
-    // The colour seen at the last move, not read again here.
+    // The colour seen at the last move, not read again here; a press that no move
+    // came before (a touch, a click right after opening) takes the colour under it
+    // rather than picking "no colour".
+    if (d->hotColor == clNone)
+        d->hotColor = fromQColor(surface().pixelColor(pos));
     d->selectedColor = d->hotColor;
     d->dirty = true;
     update(d->selectedRect.adjusted(-1, -1, 1, 1));
