@@ -1,0 +1,113 @@
+// Feeds arbitrary bytes to the INI parser, the typed reads and writes, and the store's
+// loads, and checks that what is written reads back.
+#include "apperror.h"
+#include "configstore.h"
+#include "inifile.h"
+#include "text.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond);                \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+// Names the store uses, plus a few taken from the input itself.
+QStringList namesFor(const QByteArray& bytes)
+{
+    QStringList names = {"SystemInfo", "SystemInfo_1", "NbItems", "Item_1", "SID",
+                         "ID",         "LastRefresh",  "Color",   ""};
+    const QList<QByteArray> lines = bytes.left(512).split('\n');
+    for (qsizetype i = 0; i < lines.size() && i < 6; ++i) {
+        const QString line = QString::fromLatin1(lines[i]);
+        names << line.section(u'=', 0, 0).trimmed() << line.mid(1).section(u']', 0, 0);
+    }
+    return names;
+}
+
+QTemporaryDir* scratch()
+{
+    static QTemporaryDir dir;
+    return &dir;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QLocale locale(QLocale::French, QLocale::France);
+    TIniFile ini = TIniFile::fromBytes(bytes);
+    ini.setLocale(locale);
+    const QStringList names = namesFor(bytes);
+
+    for (const QString& s : names) {
+        ini.HighestNumberedSection(s);
+        ini.HighestNumberedKey(s, QStringLiteral("Item_"));
+        for (const QString& k : names) {
+            const QString text = ini.ReadString(s, k, QStringLiteral("d"));
+            CHECK(text.size() <= TIniFile::MaxValueLength);
+            const qint32 expected = ini.ValueExists(s, k) ? parseIniInteger(text).value_or(7) : 7;
+            CHECK(ini.ReadInteger(s, k, 7) == expected);
+            ini.ReadBool(s, k, true);
+            ini.ReadDate(s, k, 0);
+        }
+    }
+    parseIniInteger(QString::fromLatin1(bytes.left(64)));
+    parseShortDate(QString::fromLatin1(bytes.left(32)), locale);
+
+    // Writes read back at once and after a round trip through the file's bytes.
+    const QString value = trimText(QString::fromUtf8(bytes.left(40)).simplified());
+    const QString section = names.value(10);
+    const QString key = names.value(11);
+    if (!section.isEmpty() && !key.isEmpty() && trimText(key) == key && !key.contains(u'=') &&
+        !key.contains(u'\r') && !key.contains(u'\n') && !key.startsWith(u'[') &&
+        !key.startsWith(u';') && trimText(section) == section && !section.contains(u']') &&
+        !section.contains(u'\r') && !section.contains(u'\n')) {
+        ini.WriteString(section, key, value);
+        CHECK(ini.ReadString(section, key, {}) == value.left(2047));
+    }
+    ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("Text"), value);
+    ini.WriteInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), qint32(size));
+    ini.WriteDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 45296);
+    CHECK(ini.ReadString(QStringLiteral("fuzz"), QStringLiteral("text"), {}) == value.left(2047));
+    TIniFile back = TIniFile::fromBytes(ini.toBytes());
+    back.setLocale(locale);
+    CHECK(back.ReadString(QStringLiteral("Fuzz"), QStringLiteral("Text"), {}) == value.left(2047));
+    CHECK(back.ReadInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), -1) ==
+          qint32(size));
+    CHECK(back.ReadDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 0) == 45296);
+    for (const QString& s : names)
+        for (const QString& k : names)
+            CHECK(back.ReadString(s, k, QStringLiteral("d")) ==
+                  ini.ReadString(s, k, QStringLiteral("d")));
+
+    // The store's loads on the bytes as a configuration file: bounded whatever the counts.
+    const QString path = scratch()->filePath(QStringLiteral("Config.ini"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        f.write(bytes);
+    }
+    TConfigStore store(path);
+    try {
+        store.LoadAll();
+    } catch (const EAppError&) {
+    }
+    CHECK(store.FSystemInfoIdx == qint32(store.FArrSystemInfo.size()) - 1);
+    CHECK(store.FArrLandscapeType.size() == store.cbxLandscapeType.Count());
+    CHECK(qsizetype(store.cbxID.Count()) == store.FArrSystemInfo.size());
+    return 0;
+}
