@@ -408,6 +408,31 @@ TEST(Picker, UserSizeIsKeptUntilTheStyleChanges)
     picker->HideDropDown(false);
 }
 
+TEST(Picker, ListWithoutFooterResizesByTheWindowsCorner)
+{
+    PickerHost host(false);
+    TColorPickerDropDown* picker = host.picker;
+    picker->AddDefaultColors();
+    picker->ShowDropDown();
+    TDropDownForm* form = picker->DropDownForm();
+    const QSize before = form->size();
+    const QPoint corner(form->width() - 3, form->height() - 3);
+    QWidget* under = form->childAt(corner);
+    ASSERT_NE(under, nullptr);
+    const QPoint at = under->mapFrom(form, corner);
+    QTest::mousePress(under, Qt::LeftButton, {}, at);
+    QTest::mouseMove(under, at + QPoint(20, 30));
+    QTest::mouseRelease(under, Qt::LeftButton, {}, at + QPoint(20, 30));
+    EXPECT_EQ(form->size(), before + QSize(20, 30));
+    EXPECT_TRUE(picker->DroppedDown());
+
+    // Elsewhere on the list a press still picks an entry.
+    QTest::mousePress(picker->ItemSelector()->Selector(), Qt::LeftButton, {},
+                      entryCentre(picker, 1));
+    EXPECT_EQ(picker->ItemIndex(), 1);
+    EXPECT_FALSE(picker->DroppedDown());
+}
+
 TEST(Picker, CubePickOfANamedColourRaisesTwiceAndClearsTheIndex)
 {
     PickerHost host;

@@ -243,6 +243,8 @@ void TColorPickerDropDown::setColorSelectionStyle(TColorSelectionStyle s)
     d->userSize = QSize();
     prepareContent();
     d->oldSelectedColor = d->selectedColor;
+    d->form->setCornerSizeable(s == csList && d->dropDownSizeable &&
+                               !(d->footer.Visible && d->footer.SizeGrip));
     if (DroppedDown()) {
         d->form->resize(dropDownSize());
         d->form->update();
@@ -600,6 +602,8 @@ void TColorPickerDropDown::ShowDropDown()
         d->form->setFooterHeight(0);
     }
     d->form->setFrame(d->dropDownColor, d->dropDownBorderColor, d->dropDownBorderWidth);
+    d->form->setCornerSizeable(d->style == csList && d->dropDownSizeable &&
+                               !(d->footer.Visible && d->footer.SizeGrip));
     const QSize size = d->userSize.isValid() ? d->userSize : dropDownSize();
     d->form->setWindowFlag(Qt::NoDropShadowWindowHint, !d->dropDownShadow);
     d->form->resize(size);

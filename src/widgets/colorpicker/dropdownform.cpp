@@ -278,8 +278,65 @@ void TDropDownForm::setContent(QWidget* content)
     if (content) {
         content->setParent(this);
         content->show();
+        // The corner lies on the content; watch everything that can cover it.
+        content->installEventFilter(this);
+        for (QWidget* w : content->findChildren<QWidget*>())
+            w->installEventFilter(this);
     }
     placeChildren();
+}
+
+void TDropDownForm::setCornerSizeable(bool on)
+{
+    FCornerSizeable = on;
+}
+
+bool TDropDownForm::InResizeCorner(const QPoint& formPos) const
+{
+    return FCornerSizeable && formPos.x() >= width() - kGripWidth &&
+           formPos.y() >= height() - kGripWidth && rect().contains(formPos);
+}
+
+bool TDropDownForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!FCornerSizeable || !watched->isWidgetType())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::LeftButton &&
+            InResizeCorner(mapFromGlobal(me->globalPosition().toPoint()))) {
+            FCornerResizing = true;
+            FResizeStart = me->globalPosition().toPoint();
+            FStartSize = size();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (FCornerResizing) {
+            const QPoint delta = me->globalPosition().toPoint() - FResizeStart;
+            resize(qMax(80, FStartSize.width() + delta.x()),
+                   qMax(50, FStartSize.height() + delta.y()));
+            return true;
+        }
+        auto* w = static_cast<QWidget*>(watched);
+        if (InResizeCorner(mapFromGlobal(me->globalPosition().toPoint())))
+            w->setCursor(Qt::SizeFDiagCursor);
+        else
+            w->unsetCursor();
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (FCornerResizing) {
+            FCornerResizing = false;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
 }
 
 void TDropDownForm::setFooterHeight(int height)

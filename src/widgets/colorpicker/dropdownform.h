@@ -140,6 +140,11 @@ public:
     // Hides the window without counting it as losing activation.
     void hideByPicker();
 
+    // Lets the window's own bottom-right corner resize it (the list style without a
+    // footer grip).
+    void setCornerSizeable(bool on);
+    bool InResizeCorner(const QPoint& formPos) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -147,6 +152,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeChildren();
@@ -159,4 +165,8 @@ private:
     int FBorderWidth = 1;
     int FFooterHeight = 0;
     bool FHidingByPicker = false;
+    bool FCornerSizeable = false;
+    bool FCornerResizing = false;
+    QPoint FResizeStart;
+    QSize FStartSize;
 };
