@@ -2,22 +2,60 @@
 #include "uMainNew.h"
 #include "ui_uMainNew.h"
 
+#include "uStringListEditor.h"
+
+namespace {
+
+// Opens the list editor on a copy of list. On OK the edited copy replaces the
+// list's items (a sorted list puts each at its place) and save writes it; with
+// compareFirst an unchanged list (same texts, case counting, same order) is not
+// written.
+void editList(QWidget* parent, const QString& caption, TItemList& list, int maxLength,
+              bool compareFirst, const std::function<void()>& save)
+{
+    QStringList items = list.Items();
+    if (ShowStringListEditor(caption, items, maxLength, parent) != TfrmStringListEditor::mrOk)
+        return;
+    if (compareFirst && items == list.Items())
+        return;
+    list.Assign(items);
+    save();
+}
+
+} // namespace
+
 void TfrmMainNew::bbtSystemTitleClick()
 {
-    guarded([] {});
+    guarded([this] {
+        editList(this, QStringLiteral("System Title"), FStore.cbxSystemTitle, 0, true,
+                 [this] { FStore.SaveSystemTitles(); });
+    });
 }
 
 void TfrmMainNew::bbtLandscapeTypeClick()
 {
-    guarded([] {});
+    guarded([this] {
+        editList(this, QStringLiteral("Position in the landscape"), FStore.cbxLandscapeType, 0,
+                 true, [this] { FStore.SaveLandscapeTypes(); });
+    });
 }
 
+// The SID list is written even when unchanged; the reload cleans it and
+// rebuilds the source systems.
 void TfrmMainNew::bbtSIDClick()
 {
-    guarded([] {});
+    guarded([this] {
+        editList(this, QStringLiteral("SID"), FStore.cbxSID, 3, false, [this] {
+            FStore.SaveSIDs();
+            FStore.LoadSIDs();
+        });
+    });
 }
 
 void TfrmMainNew::bbtRefreshCommentClick()
 {
-    guarded([] {});
+    guarded([this] {
+        editList(this, QStringLiteral("Comment about refresh"), FStore.cbxRefreshComment, 0, true,
+                 [this] { FStore.SaveRefreshComments(); });
+    });
 }

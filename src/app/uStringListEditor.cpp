@@ -1,6 +1,7 @@
 #include "uStringListEditor.h"
 #include "ui_uStringListEditor.h"
 
+#include "apptitle.h"
 #include "text.h"
 
 #include <QCollator>
@@ -29,7 +30,6 @@ static void initStringListEditorResources()
 
 namespace {
 
-const QString ApplicationTitle = QStringLiteral("Corvandel");
 constexpr int MinWindowWidth = 400;
 constexpr int MinWindowHeight = 220;
 
@@ -434,7 +434,7 @@ void TfrmStringListEditor::applyFrameToMinimumSize()
 int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength, QWidget* parent)
 {
     TfrmStringListEditor dialog(parent);
-    dialog.setWindowTitle(caption.isEmpty() ? ApplicationTitle : caption);
+    dialog.setWindowTitle(caption.isEmpty() ? AppTitle() : caption);
     dialog.setItems(list);
     dialog.setMaxLength(maxLength);
     const int result = dialog.exec();

@@ -1,0 +1,221 @@
+#pragma once
+
+// Shared set-up of the main window tests: a Config.ini fixture in a temporary folder,
+// the real window shown offscreen, and helpers that act as the user would.
+
+#include "uMainNew.h"
+#include "ui_uMainNew.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include <unistd.h>
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+// Lists and profiles most tests start from. LastRefresh 03/03/2024 reads the same in
+// day-first and month-first locales.
+inline const char* const StandardConfig = R"([SystemTitle]
+NbItems=2
+Item_1=SAP ERP 6.0 EHP7
+Item_2=SAP BW 7.5
+[LandscapeType]
+NbItems=3
+Item_1=DEV
+Item_2=QAS
+Item_3=PRD
+[Color]
+NbItems=3
+Item_1=32768
+Item_2=16711680
+Item_3=255
+[SID]
+NbItems=3
+Item_1=DEV
+Item_2=QAS
+Item_3=PRD
+[RefreshComment]
+NbItems=1
+Item_1=Copy of production
+[SystemInfo]
+NbItems=2
+[SystemInfo_1]
+ID=SAP ERP 6.0 EHP7__QAS__2024_03_03
+BorderWidth=3
+SystemTitle=SAP ERP 6.0 EHP7
+LansdscapePosition=QAS
+SID=QAS
+Usage1=Quality assurance
+Usage2=Integration tests
+PictureFullPath=
+PictureCenter=1
+PictureStretch=0
+Info1=Do not use
+Info2=
+Info3=Basis team
+LastRefresh=03/03/2024
+SourceRefresh=PRD
+CommentRefresh=Copy of production
+[SystemInfo_2]
+ID=SAP BW 7.5__DEV__2024_01_05
+BorderWidth=1
+SystemTitle=SAP BW 7.5
+LansdscapePosition=DEV
+SID=DEV
+Usage1=Development
+LastRefresh=
+)";
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    QString configPath() const { return dir.filePath(QStringLiteral("Config.ini")); }
+
+    QByteArray configBytes() const
+    {
+        QFile f(configPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    void writeConfig(const QByteArray& bytes)
+    {
+        QFile f(configPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    // Writes the fixture and opens the window on it, shown and active.
+    void open(const QByteArray& config = StandardConfig)
+    {
+        writeConfig(config);
+        openExisting();
+    }
+
+    void openExisting()
+    {
+        w = std::make_unique<TfrmMainNew>(QStringList{configPath()});
+        ui = &w->form();
+        w->move(0, 0);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    }
+
+    void TearDown() override
+    {
+        w.reset();
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    }
+
+    // Picks an item as the user does: opens the list and clicks the item.
+    static void pick(QComboBox* combo, const QString& text)
+    {
+        const int row = combo->findText(text, Qt::MatchFixedString);
+        ASSERT_GE(row, 0) << text.toStdString();
+        combo->showPopup();
+        QAbstractItemView* view = combo->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+        const QRect r = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_VERIFY(!view->isVisible());
+    }
+
+    static QString text(const QComboBox* combo)
+    {
+        return combo->currentIndex() >= 0 ? combo->currentText() : QString();
+    }
+
+    static QStringList items(const QComboBox* combo)
+    {
+        QStringList out;
+        for (int i = 0; i < combo->count(); ++i)
+            out << combo->itemText(i);
+        return out;
+    }
+
+    // Runs f on the next modal widget of type T (a message box, a file dialog) once it is
+    // shown; f must close it. Returns at once: the modal loop of the command runs f.
+    template <class T = QWidget> static void whenModal(std::function<void(T*)> f)
+    {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, f] {
+            auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!modal || !modal->isVisible())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            f(modal);
+        });
+        timer->start();
+    }
+
+    // Answers the next message box with button and keeps its title, text and icon.
+    struct Box
+    {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool shown = false;
+    };
+    static std::shared_ptr<Box> answerBox(QMessageBox::StandardButton button = QMessageBox::Ok)
+    {
+        auto box = std::make_shared<Box>();
+        whenModal<QMessageBox>([box, button](QMessageBox* mb) {
+            box->shown = true;
+            box->title = mb->windowTitle();
+            box->text = mb->text();
+            box->icon = mb->icon();
+            mb->button(button)->click();
+        });
+        return box;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TfrmMainNew> w;
+    Ui::TfrmMainNew* ui = nullptr;
+};
+
+// Root ignores file permissions: the refused-write cases drop to an unprivileged
+// effective user for their duration.
+class Unprivileged
+{
+public:
+    Unprivileged()
+    {
+        if (geteuid() == 0)
+            m_dropped = seteuid(65534) == 0;
+    }
+    ~Unprivileged()
+    {
+        if (m_dropped)
+            (void)seteuid(0);
+    }
+
+private:
+    bool m_dropped = false;
+};
+
+inline int runWidgetTests(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

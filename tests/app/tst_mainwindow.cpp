@@ -1,0 +1,434 @@
+// The window itself: start state, layout rules, the controls' event rules, the border
+// spinner, the information line menu, the background picture and the export.
+#include "mainwindowfixture.h"
+
+#include "jpegexport.h"
+#include "labelededit.h"
+#include "picture.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace {
+
+QImage rendered(const tyPicture& picture)
+{
+    QImage image;
+    RenderPicture(picture, image);
+    return image;
+}
+
+TEST_F(MainWindowTest, StartState)
+{
+    open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Corvandel"));
+    EXPECT_EQ(w->size(), QSize(844, 600));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(QApplication::focusWidget(), ui->cbxID);
+
+    for (QComboBox* c : {ui->cbxID, ui->cbxSystemTitle, ui->cbxLandscapeType, ui->cbxSID,
+                         ui->cbxSourceSystem, ui->cbxRefreshComment})
+        EXPECT_EQ(c->currentIndex(), -1) << c->objectName().toStdString();
+    EXPECT_EQ(items(ui->cbxID),
+              (QStringList{"SAP BW 7.5__DEV__2024_01_05", "SAP ERP 6.0 EHP7__QAS__2024_03_03"}));
+    EXPECT_EQ(items(ui->cbxSourceSystem), (QStringList{"", "DEV", "PRD", "QAS"}));
+    EXPECT_EQ(items(ui->cbxRefreshComment), (QStringList{"", "Copy of production"}));
+
+    EXPECT_FALSE(ui->bbtID_Delete->isEnabled());
+    for (QWidget* c : {ui->bbtAbout, ui->bbtID_Save, ui->BitBtn2, ui->bbtExit, ui->bbtColors})
+        EXPECT_TRUE(c->isEnabled());
+    EXPECT_FALSE(ui->dtRefreshDate->isEnabled());
+    EXPECT_FALSE(ui->cbxSourceSystem->isEnabled());
+    EXPECT_FALSE(ui->cbxRefreshComment->isEnabled());
+    EXPECT_FALSE(ui->chkRefreshDate->isChecked());
+    EXPECT_EQ(ui->dtRefreshDate->date(), QDate(2016, 7, 20));
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("1"));
+    EXPECT_EQ(ui->udBorder->position(), 1);
+    EXPECT_FALSE(ui->pnlPreview->isEnabled());
+    EXPECT_EQ(ui->pnlPreview->geometry(), QRect(394, 0, 450, 600));
+
+    // A white canvas in a one-pixel black frame.
+    const QImage preview = ui->pnlPreview->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(preview.size(), QSize(450, 600));
+    for (QPoint p : {QPoint(0, 0), QPoint(449, 300), QPoint(200, 599), QPoint(0, 599)})
+        EXPECT_EQ(preview.pixel(p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(1, 1), QPoint(448, 598), QPoint(225, 300)})
+        EXPECT_EQ(preview.pixel(p), qRgb(255, 255, 255)) << p.x() << "," << p.y();
+
+    EXPECT_EQ(ui->bbtAbout->toolTip(), QStringLiteral("About"));
+    EXPECT_EQ(ui->bbtID_Save->toolTip(), QStringLiteral("Save"));
+    EXPECT_EQ(ui->bbtID_Delete->toolTip(), QStringLiteral("Delete"));
+    EXPECT_EQ(ui->BitBtn2->toolTip(), QStringLiteral("Save picture"));
+    EXPECT_EQ(ui->bbtExit->toolTip(), QStringLiteral("Quit"));
+    EXPECT_TRUE(ui->bbtSystemTitle->toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheForm)
+{
+    open();
+    // Disabled controls are skipped while disabled: enable them to see the whole chain.
+    ui->bbtID_Delete->setEnabled(true);
+    ui->chkRefreshDate->setChecked(true);
+    const QList<QWidget*> expected = {ui->cbxID,
+                                      ui->cbxSystemTitle,
+                                      ui->bbtSystemTitle,
+                                      ui->cbxLandscapeType,
+                                      ui->bbtLandscapeType,
+                                      ui->bbtColors,
+                                      ui->cbxSID,
+                                      ui->bbtSID,
+                                      ui->ledtUsage1,
+                                      ui->ledtUsage2,
+                                      ui->bbtPicture,
+                                      ui->chkCenter,
+                                      ui->chkStretch,
+                                      ui->ledtInfo1,
+                                      ui->bbtImportantInfo1,
+                                      ui->ledtInfo2,
+                                      ui->bbtImportantInfo2,
+                                      ui->ledtInfo3,
+                                      ui->bbtImportantInfo3,
+                                      ui->chkRefreshDate,
+                                      ui->dtRefreshDate,
+                                      ui->cbxSourceSystem,
+                                      ui->ledtBorder,
+                                      ui->cbxRefreshComment,
+                                      ui->bbtRefreshComment,
+                                      ui->bbtAbout,
+                                      ui->bbtID_Save,
+                                      ui->bbtID_Delete,
+                                      ui->BitBtn2,
+                                      ui->bbtExit};
+    ui->cbxID->setFocus();
+    const auto focused = [this] {
+        QWidget* f = QApplication::focusWidget();
+        // The date picker's focus sits in its inner line edit.
+        while (f && f->parentWidget() != w.get())
+            f = f->parentWidget();
+        return f;
+    };
+    for (int i = 1; i < expected.size(); ++i) {
+        // Tab walks the date picker's day, month and year before it leaves.
+        if (expected[i - 1] == ui->dtRefreshDate)
+            ui->dtRefreshDate->setCurrentSectionIndex(ui->dtRefreshDate->sectionCount() - 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* f = focused();
+        ASSERT_EQ(f, expected[i]) << "after " << expected[i - 1]->objectName().toStdString()
+                                  << " came " << (f ? f->objectName().toStdString() : "none");
+    }
+}
+
+TEST_F(MainWindowTest, LabelledEditCaptionsSitThreePixelsAbove)
+{
+    open();
+    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+                            ui->ledtInfo3, ui->ledtBorder}) {
+        const QLabel* l = e->captionLabel();
+        EXPECT_EQ(l->x(), e->x()) << e->objectName().toStdString();
+        EXPECT_EQ(l->geometry().bottom() + 1 + 3, e->y()) << e->objectName().toStdString();
+        EXPECT_TRUE(l->isVisible());
+        // Never clipped: the label is as wide as its text needs.
+        EXPECT_GE(l->width(), l->sizeHint().width());
+    }
+    EXPECT_EQ(ui->ledtUsage1->caption(), QStringLiteral("Usage description (Line 1)"));
+    EXPECT_EQ(ui->ledtBorder->caption(), QStringLiteral("Border"));
+}
+
+TEST_F(MainWindowTest, ListsRunTheirHandlerOnlyOnTheUsersPick)
+{
+    open();
+    // The program selecting an item changes nothing in the picture.
+    ui->cbxSystemTitle->setCurrentIndex(0);
+    ui->cbxSID->setCurrentIndex(0);
+    ui->cbxLandscapeType->setCurrentIndex(1);
+    EXPECT_TRUE(w->picture().lblSystemTitle.Text.isEmpty());
+    EXPECT_TRUE(w->picture().lblSID.Text.isEmpty());
+    EXPECT_TRUE(w->picture().lblLandscapeType.Text.isEmpty());
+
+    pick(ui->cbxSystemTitle, QStringLiteral("SAP BW 7.5"));
+    EXPECT_EQ(w->picture().lblSystemTitle.Text, QStringLiteral("SAP BW 7.5"));
+    pick(ui->cbxLandscapeType, QStringLiteral("QAS"));
+    EXPECT_EQ(w->picture().lblLandscapeType.Text, QStringLiteral("QAS"));
+    EXPECT_EQ(w->picture().lblSID.Font.Color, clBlue);
+    EXPECT_EQ(w->picture().lblUsage2.Font.Color, clBlue);
+    EXPECT_EQ(w->picture().lblSystemTitle.Font.Color, clWindowText);
+
+    // The keyboard on a closed list is a user's pick too.
+    ui->cbxSID->setCurrentIndex(-1);
+    ui->cbxSID->setFocus();
+    QTest::keyClick(ui->cbxSID, Qt::Key_Down);
+    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("DEV"));
+
+    // The preview shows what the model renders.
+    EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
+}
+
+TEST_F(MainWindowTest, EditsAndCheckBoxesRunTheirHandlerOnEveryChange)
+{
+    open();
+    QTest::keyClicks(ui->ledtUsage1, QStringLiteral("  R&D  "));
+    EXPECT_EQ(w->picture().lblUsage1.Text, QStringLiteral("R&D"));
+    EXPECT_TRUE(w->picture().lblUsage1.Visible);
+    ui->ledtUsage1->setText(QStringLiteral("   "));
+    EXPECT_FALSE(w->picture().lblUsage1.Visible);
+    ui->ledtInfo2->setText(QStringLiteral("Frozen"));
+    EXPECT_EQ(w->picture().lblInfo2.Text, QStringLiteral("Frozen"));
+    EXPECT_TRUE(w->picture().lblInfo2.Visible);
+
+    ui->chkCenter->setChecked(true);
+    EXPECT_TRUE(w->picture().imgPicture.Center);
+    QTest::mouseClick(ui->chkStretch, Qt::LeftButton);
+    EXPECT_TRUE(w->picture().imgPicture.Stretch);
+
+    // "Last refresh" right after start shows 20 July 2016 and enables its controls.
+    QTest::mouseClick(ui->chkRefreshDate, Qt::LeftButton);
+    EXPECT_TRUE(ui->dtRefreshDate->isEnabled());
+    EXPECT_TRUE(ui->cbxSourceSystem->isEnabled());
+    EXPECT_TRUE(ui->cbxRefreshComment->isEnabled());
+    EXPECT_TRUE(w->picture().lblRefresh.Visible);
+    EXPECT_EQ(w->picture().lblRefreshDate.Text, formatShortDate(fromQDate(QDate(2016, 7, 20))));
+
+    // The date picker: the program's change runs nothing, the user's does.
+    pick(ui->cbxRefreshComment, QStringLiteral("Copy of production"));
+    const QString withComment = w->picture().lblRefreshDate.Text;
+    EXPECT_TRUE(withComment.endsWith(QStringLiteral(" - Copy of production")));
+    // Checking again (also from the program) shows the short text, without the comment.
+    ui->chkRefreshDate->setChecked(false);
+    ui->chkRefreshDate->setChecked(true);
+    EXPECT_FALSE(w->picture().lblRefreshDate.Text.contains(QStringLiteral("Copy")));
+    ui->dtRefreshDate->setFocus();
+    QTest::keyClick(ui->dtRefreshDate, Qt::Key_Up);
+    EXPECT_TRUE(w->picture().lblRefreshDate.Text.endsWith(QStringLiteral(" - Copy of production")));
+    EXPECT_NE(w->picture().lblRefreshDate.Text, withComment);
+    EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
+}
+
+TEST_F(MainWindowTest, BorderSpinnerKeepsItsRangeAndTheLastValidWidth)
+{
+    open();
+    QToolButton* up = ui->udBorder->upButton();
+    QToolButton* down = ui->udBorder->downButton();
+    for (int i = 0; i < 12; ++i)
+        QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("10"));
+    EXPECT_EQ(w->picture().shpBorder.Width, 10);
+
+    for (int i = 0; i < 12; ++i)
+        QTest::keyClick(ui->ledtBorder, Qt::Key_Down);
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("0"));
+    EXPECT_FALSE(w->picture().shpBorder.Visible);
+    QTest::mouseClick(down, Qt::LeftButton);
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("0"));
+
+    struct Case
+    {
+        const char* typed;
+        const char* shown;
+        int width;
+    };
+    // Start from 4 each time; the edit takes two digits at most.
+    // Typing 12 passes through the valid 1, which stays the width.
+    for (const Case& c : {Case{"12", "12", 1}, Case{"7", "7", 7}, Case{"123", "12", 1},
+                          Case{"x5", "5", 5}, Case{"", "", 4}, Case{"10", "10", 10}}) {
+        ui->ledtBorder->setText(QStringLiteral("4"));
+        ui->ledtBorder->clear();
+        QTest::keyClicks(ui->ledtBorder, QString::fromLatin1(c.typed));
+        EXPECT_EQ(ui->ledtBorder->text(), QString::fromLatin1(c.shown)) << c.typed;
+        EXPECT_EQ(ui->udBorder->position(), c.width) << c.typed;
+        EXPECT_EQ(w->picture().shpBorder.Width, c.width) << c.typed;
+    }
+    // An arrow after an invalid "12" steps from the last valid width.
+    ui->ledtBorder->setText(QStringLiteral("3"));
+    ui->ledtBorder->setText(QStringLiteral("12"));
+    QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("4"));
+}
+
+TEST_F(MainWindowTest, InformationMenuOpensUnderTheButtonAndSetsThatLine)
+{
+    open();
+    QMenu* menu = w->importantInformationMenu();
+    QPoint firstPos;
+    for (QPushButton* b : {ui->bbtImportantInfo1, ui->bbtImportantInfo3}) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        const QPoint expected = b->mapToGlobal(QPoint(0, b->height()));
+        EXPECT_EQ(menu->pos(), expected) << b->objectName().toStdString();
+        if (b == ui->bbtImportantInfo1)
+            firstPos = menu->pos();
+        menu->hide();
+    }
+    EXPECT_EQ(w->infoLine(), 3);
+
+    // Right alignment for line 3 only; the menu shows each line's own alignment.
+    QTest::mouseClick(ui->bbtImportantInfo3, Qt::LeftButton);
+    QAction* right = nullptr;
+    QAction* center = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->menu())
+            for (QAction* s : a->menu()->actions()) {
+                if (s->objectName() == QStringLiteral("mnuRight"))
+                    right = s;
+                if (s->objectName() == QStringLiteral("mnuCenter"))
+                    center = s;
+            }
+    ASSERT_TRUE(right && center);
+    EXPECT_TRUE(center->isChecked());
+    right->trigger();
+    menu->hide();
+    EXPECT_EQ(w->picture().lblInfo3.Alignment, TAlignment::taRightJustify);
+    EXPECT_EQ(w->picture().lblInfo1.Alignment, TAlignment::taCenter);
+    QTest::mouseClick(ui->bbtImportantInfo1, Qt::LeftButton);
+    EXPECT_TRUE(center->isChecked());
+    QTest::mouseClick(ui->bbtImportantInfo3, Qt::LeftButton);
+    EXPECT_TRUE(right->isChecked());
+    menu->hide();
+
+    // The font dialog starts from the line's font and sets only that line's font.
+    QAction* font = menu->actions().first();
+    EXPECT_EQ(font->text(), QStringLiteral("Font ..."));
+    whenModal<QDialog>([](QDialog* dialog) {
+        auto* height = dialog->findChild<QSpinBox*>();
+        ASSERT_NE(height, nullptr);
+        EXPECT_EQ(height->value(), 16);
+        height->setValue(24);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    font->trigger();
+    EXPECT_EQ(w->picture().lblInfo3.Font.Height, 24);
+    EXPECT_EQ(w->picture().lblInfo3.Height, 19);
+    EXPECT_EQ(w->picture().lblInfo1.Font.Height, 16);
+}
+
+TEST_F(MainWindowTest, PictureButtonLoadsTheChosenFile)
+{
+    open();
+    const QString bmp = dir.filePath(QStringLiteral("band.bmp"));
+    QImage red(200, 100, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(bmp, "BMP"));
+    const QString png = dir.filePath(QStringLiteral("other.PNG"));
+    ASSERT_TRUE(red.save(png, "PNG"));
+
+    const auto choose = [](const QString& path) {
+        whenModal<QFileDialog>([path](QFileDialog* dialog) {
+            EXPECT_TRUE(dialog->selectedNameFilter().startsWith(QStringLiteral("Tous")));
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    choose(bmp);
+    QTest::mouseClick(ui->bbtPicture, Qt::LeftButton);
+    EXPECT_EQ(w->picturePath(), bmp);
+    ASSERT_TRUE(w->picture().imgPicture.Picture);
+    EXPECT_EQ(w->picture().imgPicture.Picture->size(), QSize(200, 100));
+    EXPECT_EQ(ui->pnlPreview->image().pixel(10, 150), qRgb(255, 0, 0));
+
+    // An unknown extension: the error box, the old picture stays, the path moves on.
+    choose(png);
+    auto box = answerBox();
+    QTest::mouseClick(ui->bbtPicture, Qt::LeftButton);
+    ASSERT_TRUE(box->shown);
+    EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
+    EXPECT_EQ(box->icon, QMessageBox::Critical);
+    // No full stop after a closing bracket (its code is below that of ".").
+    EXPECT_EQ(box->text, QStringLiteral("Extension de fichier image inconnue (.PNG)"));
+    EXPECT_EQ(w->picturePath(), png);
+    EXPECT_EQ(w->picture().imgPicture.Picture->size(), QSize(200, 100));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Cancelling changes nothing.
+    whenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    QTest::mouseClick(ui->bbtPicture, Qt::LeftButton);
+    EXPECT_EQ(w->picturePath(), png);
+}
+
+TEST_F(MainWindowTest, SavePictureProposesTheNameAndWritesTheJpeg)
+{
+    open();
+    // No SID: no dialog at all.
+    QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    pick(ui->cbxID, QStringLiteral("SAP ERP 6.0 EHP7__QAS__2024_03_03"));
+    const QString target = dir.filePath(QStringLiteral("chosen.png"));
+    QString proposed;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_TRUE(dialog->selectedNameFilter().startsWith(QStringLiteral("Tous")));
+        proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        dialog->selectFile(target);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
+    EXPECT_EQ(proposed, QStringLiteral("QAS_2024_03_03.jpg"));
+    EXPECT_FALSE(QFile::exists(target));
+    QImage saved(dir.filePath(QStringLiteral("chosen.jpg")));
+    ASSERT_EQ(saved.size(), QSize(450, 600));
+    // Equal to the preview within JPEG accuracy.
+    const QImage preview = ui->pnlPreview->image();
+    const QImage got = saved.convertToFormat(QImage::Format_RGB32);
+    qint64 sum = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 450; ++x) {
+            const QRgb a = preview.pixel(x, y), b = got.pixel(x, y);
+            sum +=
+                qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+        }
+    EXPECT_LT(double(sum) / (450.0 * 600 * 3), 2.0);
+
+    // A name that cannot be created (the forced name is a folder): the error box.
+    const QString blocked = dir.filePath(QStringLiteral("blocked.jpg"));
+    ASSERT_TRUE(QDir().mkdir(blocked));
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->selectFile(dir.filePath(QStringLiteral("blocked.png")));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    auto box = answerBox();
+    QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
+    ASSERT_TRUE(box->shown);
+    EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
+    EXPECT_TRUE(box->text.startsWith(QStringLiteral("Impossible de créer le fichier \"") + blocked +
+                                     QStringLiteral("\". ")))
+        << box->text.toStdString();
+    EXPECT_TRUE(box->text.endsWith(u'.'));
+    EXPECT_TRUE(QFileInfo(blocked).isDir());
+}
+
+TEST_F(MainWindowTest, QuitClosesWithoutAQuestion)
+{
+    open();
+    ui->ledtUsage1->setText(QStringLiteral("unsaved"));
+    const QByteArray before = configBytes();
+    QTest::mouseClick(ui->bbtExit, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(configBytes(), before);
+}
+
+TEST_F(MainWindowTest, ButtonsOfLaterDialogsStayEnabledAndDoNothing)
+{
+    open();
+    const QByteArray before = configBytes();
+    for (QPushButton* b : {ui->bbtColors, ui->bbtAbout}) {
+        EXPECT_TRUE(b->isVisible() && b->isEnabled());
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(configBytes(), before);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return runWidgetTests(argc, argv);
+}
