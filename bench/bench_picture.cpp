@@ -1,0 +1,141 @@
+// Rendering the full picture, and the JPEG encoder against a bare libjpeg encode of
+// the same buffer.
+
+#include "graphic.h"
+#include "jpegexport.h"
+#include "picture.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace {
+
+QImage gradient(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * 7) & 0xFF, (y * 3) & 0xFF, (x + y) & 0xFF));
+    return image;
+}
+
+tyPicture fullPicture(const TGraphicPtr& background)
+{
+    tyPicture p;
+    cbxSystemTitleChange(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    cbxLandscapeTypeChange(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
+    cbxSIDChange(p, QStringLiteral("QAS"));
+    ledtUsage1Change(p, QStringLiteral("Quality assurance & tests"));
+    ledtUsage2Change(p, QStringLiteral("Client 100\tClient 200"));
+    ledtInfo1Change(p, QStringLiteral("No transports without approval"));
+    ledtInfo2Change(p, QStringLiteral("Refreshed every Sunday"));
+    ledtInfo3Change(p, QStringLiteral("Contact: basis team"));
+    chkRefreshDateClick(p, true, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"));
+    RefreshDateChange(p, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"),
+                      QStringLiteral("After upgrade"));
+    ledtBorderChange(p, 3);
+    SetBackgroundPicture(p, background);
+    chkCenterClick(p, true);
+    return p;
+}
+
+void BM_RenderFullPicture(benchmark::State& state)
+{
+    // A 1000 x 800 JPEG background, loaded as the program loads it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("background.jpg"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the background");
+            return;
+        }
+        f.write(EncodeJpeg(gradient(1000, 800), 90));
+    }
+    const tyPicture picture = fullPicture(LoadPictureFromFile(path));
+    QImage target;
+    RenderPicture(picture, target); // the first drawing decodes the JPEG
+    for (auto _ : state) {
+        RenderPicture(picture, target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_RenderFullPicture)->Unit(benchmark::kMillisecond);
+
+QImage renderedRgb888()
+{
+    QImage image;
+    RenderPicture(fullPicture(nullptr), image);
+    return image.convertToFormat(QImage::Format_RGB888);
+}
+
+void BM_BareLibjpegEncode(benchmark::State& state)
+{
+    const QImage image = renderedRgb888();
+    for (auto _ : state) {
+        jpeg_compress_struct cinfo;
+        jpeg_error_mgr jerr;
+        cinfo.err = jpeg_std_error(&jerr);
+        jpeg_create_compress(&cinfo);
+        unsigned char* buffer = nullptr;
+        unsigned long size = 0;
+        jpeg_mem_dest(&cinfo, &buffer, &size);
+        cinfo.image_width = 450;
+        cinfo.image_height = 600;
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&cinfo);
+        jpeg_set_quality(&cinfo, 100, TRUE);
+        jpeg_start_compress(&cinfo, TRUE);
+        while (cinfo.next_scanline < cinfo.image_height) {
+            JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
+            jpeg_write_scanlines(&cinfo, &row, 1);
+        }
+        jpeg_finish_compress(&cinfo);
+        jpeg_destroy_compress(&cinfo);
+        benchmark::DoNotOptimize(size);
+        std::free(buffer);
+    }
+}
+BENCHMARK(BM_BareLibjpegEncode)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeJpeg(benchmark::State& state)
+{
+    const QImage image = renderedRgb888();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EncodeJpeg(image, 100));
+}
+BENCHMARK(BM_EncodeJpeg)->Unit(benchmark::kMillisecond);
+
+// The rendered image as it comes, 32 bits a pixel.
+void BM_EncodeJpegRgb32(benchmark::State& state)
+{
+    QImage image;
+    RenderPicture(fullPicture(nullptr), image);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EncodeJpeg(image, 100));
+}
+BENCHMARK(BM_EncodeJpegRgb32)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
