@@ -190,12 +190,15 @@ void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
     repaintCell(i);
     if (d->showRGBHint) {
         const TColor c = colorToRGB(d->cells[i].color, palette());
+        const bool showing = QToolTip::isVisible();
         setToolTip(QStringLiteral("Red: %1,  Green: %2,  Blue: %3")
                        .arg(red(c))
                        .arg(green(c))
                        .arg(blue(c)));
-        // Withdraw the old text so the next hover shows the new colour.
+        // The old text goes at once; a tip already on screen shows the new colour.
         QToolTip::hideText();
+        if (showing)
+            QToolTip::showText(event->globalPosition().toPoint(), toolTip(), this);
     }
 }
 
