@@ -1,0 +1,389 @@
+#include "uMainNew.h"
+#include "uStringListEditor.h"
+
+#include "configstore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+using Drive = std::function<void(TfrmStringListEditor*)>;
+
+// Typing into the editor's edit box and pressing its buttons, as a user would.
+void type(TfrmStringListEditor* dlg, const QString& text)
+{
+    auto* edit = dlg->findChild<QLineEdit*>("Edit");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+void press(TfrmStringListEditor* dlg, const char* button)
+{
+    QTest::mouseClick(dlg->findChild<QPushButton*>(button), Qt::LeftButton);
+}
+
+void add(TfrmStringListEditor* dlg, const QString& text)
+{
+    type(dlg, text);
+    press(dlg, "bbtAjouter");
+}
+
+void ok(TfrmStringListEditor* dlg)
+{
+    press(dlg, "bbtOk");
+}
+
+void cancel(TfrmStringListEditor* dlg)
+{
+    press(dlg, "bbtCancel");
+}
+
+// Accepts the next message box once it is up and hands back its text.
+void acceptNextMessageBox(QString* text)
+{
+    auto* timer = new QTimer;
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *text = box->text();
+            box->accept();
+        } else if (++*ticks < 500) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(10);
+}
+
+class ListCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("Config.ini");
+    }
+
+    void start(const QByteArray& config = {})
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(config);
+        f.close();
+        win = std::make_unique<TfrmMainNew>(QStringList{path});
+        win->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(win.get()));
+    }
+
+    QByteArray file() const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    template <class T> T* child(const char* name) const
+    {
+        T* w = win->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    // Clicks the main window's button and drives the editor it opens; whatever is
+    // left open afterwards is cancelled so that a failing check cannot hang the
+    // test. Returns the editor's caption and the items it was handed.
+    std::pair<QString, QStringList> edit(const char* button, const Drive& drive)
+    {
+        std::pair<QString, QStringList> seen;
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<TfrmStringListEditor*>(QApplication::activeModalWidget());
+            opened = dlg != nullptr;
+            if (!dlg)
+                return;
+            QPointer<TfrmStringListEditor> guard(dlg);
+            seen = {dlg->windowTitle(), dlg->items()};
+            drive(dlg);
+            if (guard && guard->isVisible())
+                guard->done(TfrmStringListEditor::mrCancel);
+        });
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+        EXPECT_TRUE(opened) << button;
+        return seen;
+    }
+
+    // What the file holds, read back by a store of its own.
+    std::unique_ptr<TConfigStore> reread() const
+    {
+        auto store = std::make_unique<TConfigStore>(path);
+        store->LoadAll();
+        return store;
+    }
+
+    // Chooses an item of a drop-down list with the keyboard, as the user would.
+    void choose(const char* combo, int index)
+    {
+        auto* c = child<QComboBox>(combo);
+        if (!c->isEnabled()) // the refresh comments wait for "Last refresh"
+            QTest::mouseClick(child<QCheckBox>("chkRefreshDate"), Qt::LeftButton);
+        ASSERT_TRUE(c->isEnabled()) << combo;
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_Home);
+        for (int i = 0; i < index; ++i)
+            QTest::keyClick(c, Qt::Key_Down);
+        ASSERT_EQ(c->currentIndex(), index) << combo;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    std::unique_ptr<TfrmMainNew> win;
+};
+
+TEST_F(ListCommandsTest, FirstStartReachesASavedProfile)
+{
+    start();
+    edit("bbtSystemTitle", [](TfrmStringListEditor* d) {
+        add(d, "SAP ERP 6.0 EHP7");
+        ok(d);
+    });
+    edit("bbtLandscapeType", [](TfrmStringListEditor* d) {
+        add(d, "DEV");
+        add(d, "PRD");
+        ok(d);
+    });
+    edit("bbtSID", [](TfrmStringListEditor* d) {
+        type(d, "ABCD"); // the fourth character is refused
+        EXPECT_EQ(d->findChild<QLineEdit*>("Edit")->text(), "ABC");
+        press(d, "bbtAjouter");
+        ok(d);
+    });
+    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "ABC"}));
+
+    choose("cbxSystemTitle", 0);
+    choose("cbxLandscapeType", 1);
+    choose("cbxSID", 0);
+    QTest::mouseClick(child<QPushButton>("bbtID_Save"), Qt::LeftButton);
+
+    const auto saved = reread();
+    EXPECT_EQ(saved->cbxSystemTitle.Items(), QStringList{"SAP ERP 6.0 EHP7"});
+    EXPECT_EQ(saved->cbxLandscapeType.Items(), (QStringList{"DEV", "PRD"}));
+    EXPECT_EQ(saved->cbxSID.Items(), QStringList{"ABC"});
+    ASSERT_EQ(saved->FArrSystemInfo.size(), 1);
+    const tySystemInfo& p = saved->FArrSystemInfo.first();
+    EXPECT_EQ(p.SystemTitle, "SAP ERP 6.0 EHP7");
+    EXPECT_EQ(p.LansdscapePosition, "PRD");
+    EXPECT_EQ(p.SID, "ABC");
+    EXPECT_TRUE(p.ID.startsWith("SAP ERP 6.0 EHP7__ABC__")) << p.ID.toStdString();
+    EXPECT_EQ(win->store().cbxID.Items(), QStringList{p.ID});
+}
+
+struct ListCase
+{
+    const char* name;
+    const char* button;
+    const char* combo;
+    QString caption;
+    QStringList startItems; // what the editor is handed from an empty file
+    bool writesUnchanged;
+    std::function<const TItemList&(const TConfigStore&)> list;
+};
+
+void PrintTo(const ListCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ListCommandTest : public ListCommandsTest, public ::testing::WithParamInterface<ListCase>
+{
+};
+
+TEST_P(ListCommandTest, OkWritesOnlyWhereTheRuleSays)
+{
+    const ListCase& c = GetParam();
+    start();
+    const auto [caption, handed] = edit(c.button, ok);
+    EXPECT_EQ(caption, c.caption);
+    EXPECT_EQ(handed, c.startItems);
+    EXPECT_EQ(!file().isEmpty(), c.writesUnchanged) << file().toStdString();
+    EXPECT_EQ(c.list(win->store()).Items(), c.startItems);
+}
+
+TEST_P(ListCommandTest, CancelChangesNothing)
+{
+    const ListCase& c = GetParam();
+    start();
+    edit(c.button, [](TfrmStringListEditor* d) {
+        add(d, "QAS");
+        cancel(d);
+    });
+    EXPECT_TRUE(file().isEmpty());
+    EXPECT_EQ(c.list(win->store()).Items(), c.startItems);
+}
+
+TEST_P(ListCommandTest, ChangedListIsWrittenAndLeftUnselected)
+{
+    const ListCase& c = GetParam();
+    start();
+    edit(c.button, [](TfrmStringListEditor* d) {
+        add(d, "QAS");
+        ok(d);
+    });
+    choose(c.combo, c.startItems.size());
+    QStringList expected = c.startItems;
+    expected.append("QAS");
+
+    edit(c.button, [](TfrmStringListEditor* d) {
+        add(d, "DEV");
+        ok(d);
+    });
+    if (QString(c.button) == "bbtSID")
+        expected = {"DEV", "QAS"}; // sorted
+    else
+        expected.append("DEV");
+    EXPECT_EQ(c.list(win->store()).Items(), expected);
+    EXPECT_EQ(c.list(*reread()).Items(), expected);
+    EXPECT_EQ(child<QComboBox>(c.combo)->currentIndex(), -1);
+    EXPECT_EQ(child<QComboBox>(c.combo)->count(), expected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListCommandTest,
+    ::testing::Values(
+        ListCase{"SystemTitle",
+                 "bbtSystemTitle",
+                 "cbxSystemTitle",
+                 "System Title",
+                 {},
+                 false,
+                 [](const TConfigStore& s) -> const TItemList& { return s.cbxSystemTitle; }},
+        ListCase{"SID",
+                 "bbtSID",
+                 "cbxSID",
+                 "SID",
+                 {},
+                 true,
+                 [](const TConfigStore& s) -> const TItemList& { return s.cbxSID; }},
+        ListCase{"LandscapeType",
+                 "bbtLandscapeType",
+                 "cbxLandscapeType",
+                 "Position in the landscape",
+                 {},
+                 false,
+                 [](const TConfigStore& s) -> const TItemList& { return s.cbxLandscapeType; }},
+        ListCase{"RefreshComment",
+                 "bbtRefreshComment",
+                 "cbxRefreshComment",
+                 "Comment about refresh",
+                 {""},
+                 false,
+                 [](const TConfigStore& s) -> const TItemList& { return s.cbxRefreshComment; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ListCommandsTest, OnlyAChangeOfTextOrOrderIsWritten)
+{
+    const QByteArray config = "[SystemTitle]\nNbItems=2\nItem_1=ERP\nItem_2=BW\n";
+    start(config);
+    // Edited and edited back: the same list, nothing to write.
+    edit("bbtSystemTitle", [](TfrmStringListEditor* d) {
+        add(d, "CRM");
+        press(d, "bbtSupprimer");
+        ok(d);
+    });
+    EXPECT_EQ(file(), config);
+
+    // A change of letter case counts.
+    edit("bbtSystemTitle", [](TfrmStringListEditor* d) {
+        type(d, "erp");
+        press(d, "bbtRemplacer");
+        ok(d);
+    });
+    EXPECT_EQ(reread()->cbxSystemTitle.Items(), (QStringList{"erp", "BW"}));
+
+    // So does the order.
+    edit("bbtSystemTitle", [](TfrmStringListEditor* d) {
+        press(d, "bbtTri");
+        ok(d);
+    });
+    EXPECT_EQ(reread()->cbxSystemTitle.Items(), (QStringList{"BW", "erp"}));
+}
+
+TEST_F(ListCommandsTest, SidListIsCleanedByItsReload)
+{
+    start("[SID]\nNbItems=1\nItem_1=QAS\n");
+    edit("bbtSID", [](TfrmStringListEditor* d) {
+        add(d, " pr");
+        add(d, "  ");
+        type(d, "qas"); // a duplicate by another case can only come in by Replace
+        press(d, "bbtRemplacer");
+        add(d, "   ");
+        ASSERT_EQ(d->items(), (QStringList{"QAS", " pr", "qas", "   "}));
+        ok(d);
+    });
+    EXPECT_EQ(win->store().cbxSID.Items(), (QStringList{"pr", "QAS"}));
+    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "pr", "QAS"}));
+    EXPECT_EQ(reread()->cbxSID.Items(), (QStringList{"pr", "QAS"}));
+}
+
+TEST_F(ListCommandsTest, RemovingTheFirstPositionShiftsTheColours)
+{
+    start("[LandscapeType]\nNbItems=3\nItem_1=DEV\nItem_2=QAS\nItem_3=PRD\n"
+          "[Color]\nNbItems=3\nItem_1=255\nItem_2=65280\nItem_3=16711680\n");
+    edit("bbtLandscapeType", [](TfrmStringListEditor* d) {
+        ASSERT_EQ(d->selectedIndex(), 0);
+        press(d, "bbtSupprimer");
+        ok(d);
+    });
+    const tyArrLandscapeType expected{{"QAS", 255}, {"PRD", 65280}};
+    EXPECT_EQ(win->store().FArrLandscapeType, expected);
+    EXPECT_EQ(win->store().cbxLandscapeType.Items(), (QStringList{"QAS", "PRD"}));
+    EXPECT_EQ(reread()->FArrLandscapeType, expected);
+    EXPECT_TRUE(file().contains("Item_3=16711680")); // colours stay in their places
+}
+
+TEST_F(ListCommandsTest, RefusedWriteIsReportedAndSkipsTheReload)
+{
+    start("[SID]\nNbItems=1\nItem_1=QAS\n");
+    // A folder that is gone refuses the write, whoever runs the test.
+    ASSERT_TRUE(dir.remove());
+    QString message;
+    edit("bbtSID", [&](TfrmStringListEditor* d) {
+        add(d, " pr");
+        acceptNextMessageBox(&message);
+        ok(d);
+    });
+    EXPECT_TRUE(message.startsWith("Impossible d'écrire dans")) << message.toStdString();
+    // No reload: the list keeps the user's text, the source systems what they
+    // had.
+    EXPECT_EQ(win->store().cbxSID.Items(), (QStringList{" pr", "QAS"}));
+    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "QAS"}));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
