@@ -125,7 +125,7 @@ protected:
             QApplication::restoreOverrideCursor();
     }
 
-    // Picks an item as the user does: opens the list and clicks the item.
+    // Picks an item as the user does: opens the list, moves to the item and presses Enter.
     static void pick(QComboBox* combo, const QString& text)
     {
         const int row = combo->findText(text, Qt::MatchFixedString);
@@ -133,9 +133,9 @@ protected:
         combo->showPopup();
         QAbstractItemView* view = combo->view();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
-        const QRect r = view->visualRect(view->model()->index(row, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_VERIFY(!view->isVisible());
+        view->setCurrentIndex(view->model()->index(row, 0));
+        QTest::keyClick(view, Qt::Key_Return);
+        ASSERT_FALSE(view->isVisible());
     }
 
     static QString text(const QComboBox* combo)

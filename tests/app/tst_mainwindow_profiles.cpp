@@ -1,0 +1,361 @@
+// Picking, applying, saving and deleting profiles, and what they write to Config.ini.
+#include "mainwindowfixture.h"
+
+#include "configstore.h"
+#include "inifile.h"
+#include "picture.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+
+namespace {
+
+class ProfilesTest : public MainWindowTest
+{
+protected:
+    QString read(const char* section, const char* key) const
+    {
+        return TIniFile(configPath()).ReadString(QLatin1String(section), QLatin1String(key), {});
+    }
+
+    QImage rendered() const
+    {
+        QImage image;
+        RenderPicture(w->picture(), image);
+        return image;
+    }
+};
+
+const QString QasID = QStringLiteral("SAP ERP 6.0 EHP7__QAS__2024_03_03");
+const QString DevID = QStringLiteral("SAP BW 7.5__DEV__2024_01_05");
+
+TEST_F(ProfilesTest, PickingAProfileFillsEveryControlAndThePreview)
+{
+    open();
+    const QByteArray before = configBytes();
+    pick(ui->cbxID, QasID);
+
+    EXPECT_TRUE(ui->bbtID_Delete->isEnabled());
+    EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("3"));
+    EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP ERP 6.0 EHP7"));
+    EXPECT_EQ(text(ui->cbxLandscapeType), QStringLiteral("QAS"));
+    EXPECT_EQ(text(ui->cbxSID), QStringLiteral("QAS"));
+    EXPECT_EQ(ui->ledtUsage1->text(), QStringLiteral("Quality assurance"));
+    EXPECT_EQ(ui->ledtUsage2->text(), QStringLiteral("Integration tests"));
+    EXPECT_TRUE(ui->chkCenter->isChecked());
+    EXPECT_FALSE(ui->chkStretch->isChecked());
+    EXPECT_EQ(ui->ledtInfo1->text(), QStringLiteral("Do not use"));
+    EXPECT_EQ(ui->ledtInfo2->text(), QString());
+    EXPECT_EQ(ui->ledtInfo3->text(), QStringLiteral("Basis team"));
+    EXPECT_TRUE(ui->chkRefreshDate->isChecked());
+    EXPECT_TRUE(ui->dtRefreshDate->isEnabled());
+    EXPECT_TRUE(ui->cbxSourceSystem->isEnabled());
+    EXPECT_EQ(ui->dtRefreshDate->date(), QDate(2024, 3, 3));
+    EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("PRD"));
+    EXPECT_EQ(text(ui->cbxRefreshComment), QStringLiteral("Copy of production"));
+
+    const tyPicture& p = w->picture();
+    EXPECT_EQ(p.lblSystemTitle.Text, QStringLiteral("SAP ERP 6.0 EHP7"));
+    EXPECT_EQ(p.lblSID.Text, QStringLiteral("QAS"));
+    EXPECT_EQ(p.lblSID.Font.Color, clBlue);
+    EXPECT_EQ(p.shpBorder.Width, 3);
+    EXPECT_TRUE(p.imgPicture.Center);
+    EXPECT_FALSE(p.lblInfo2.Visible);
+    EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(fromQDate(QDate(2024, 3, 3))) +
+                                         QStringLiteral("  (PRD) - Copy of production"));
+    EXPECT_EQ(ui->pnlPreview->image(), rendered());
+    // Everything named was present: nothing is written.
+    EXPECT_EQ(configBytes(), before);
+
+    // A profile without refresh: box off, its controls disabled, the picker on today.
+    pick(ui->cbxID, DevID);
+    EXPECT_FALSE(ui->chkRefreshDate->isChecked());
+    EXPECT_FALSE(ui->dtRefreshDate->isEnabled());
+    EXPECT_FALSE(ui->cbxSourceSystem->isEnabled());
+    EXPECT_EQ(ui->cbxSourceSystem->currentIndex(), -1);
+    EXPECT_EQ(ui->dtRefreshDate->date(), QDate::currentDate());
+    EXPECT_FALSE(w->picture().lblRefresh.Visible);
+    EXPECT_EQ(ui->ledtUsage2->text(), QString());
+    EXPECT_FALSE(w->picture().lblUsage2.Visible);
+    EXPECT_EQ(w->picture().lblSID.Font.Color, 32768);
+    EXPECT_EQ(ui->pnlPreview->image(), rendered());
+    EXPECT_EQ(configBytes(), before);
+}
+
+TEST_F(ProfilesTest, ApplyingAddsMissingListItemsAndWritesThem)
+{
+    open(R"([SystemTitle]
+NbItems=1
+Item_1=SAP BW 7.5
+[LandscapeType]
+NbItems=1
+Item_1=DEV
+[Color]
+NbItems=2
+Item_1=32768
+Item_2=16711680
+[SID]
+NbItems=1
+Item_1=DEV
+[SystemInfo]
+NbItems=2
+[SystemInfo_1]
+ID=new
+SystemTitle=SAP S/4HANA 2023
+LansdscapePosition=SBX
+SID=S4D
+LastRefresh=03/03/2024
+SourceRefresh=S4P
+[SystemInfo_2]
+ID=case
+SystemTitle=sap bw 7.5
+LansdscapePosition=DEV
+SID=dev
+LastRefresh=03/03/2024
+SourceRefresh=
+)");
+    pick(ui->cbxID, QStringLiteral("new"));
+    // The title and the position go at the end of their lists and are written.
+    EXPECT_EQ(items(ui->cbxSystemTitle), (QStringList{"SAP BW 7.5", "SAP S/4HANA 2023"}));
+    EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP S/4HANA 2023"));
+    EXPECT_EQ(read("SystemTitle", "NbItems"), QStringLiteral("2"));
+    EXPECT_EQ(read("SystemTitle", "Item_2"), QStringLiteral("SAP S/4HANA 2023"));
+    EXPECT_EQ(items(ui->cbxLandscapeType), (QStringList{"DEV", "SBX"}));
+    EXPECT_EQ(read("LandscapeType", "Item_2"), QStringLiteral("SBX"));
+    // The new position takes the colour stored under its number.
+    EXPECT_EQ(w->picture().lblLandscapeType.Font.Color, clBlue);
+    EXPECT_EQ(w->store().FArrLandscapeType.size(), 2);
+    // SID and source system join the sorted SID list; the rebuilt lists lose the SID
+    // selection while the picture keeps the SID.
+    EXPECT_EQ(items(ui->cbxSID), (QStringList{"DEV", "S4D", "S4P"}));
+    EXPECT_EQ(items(ui->cbxSourceSystem), (QStringList{"", "DEV", "S4D", "S4P"}));
+    EXPECT_EQ(read("SID", "NbItems"), QStringLiteral("3"));
+    EXPECT_EQ(read("SID", "Item_3"), QStringLiteral("S4P"));
+    EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("S4P"));
+    EXPECT_EQ(ui->cbxSID->currentIndex(), -1);
+    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("S4D"));
+    // Save does nothing until a SID is chosen again.
+    const QByteArray afterApply = configBytes();
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    EXPECT_EQ(configBytes(), afterApply);
+
+    // Texts that differ only in case select the list's spelling and add nothing; an
+    // empty source selects the empty first item.
+    pick(ui->cbxID, QStringLiteral("case"));
+    EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP BW 7.5"));
+    EXPECT_EQ(w->picture().lblSystemTitle.Text, QStringLiteral("SAP BW 7.5"));
+    EXPECT_EQ(text(ui->cbxSID), QStringLiteral("DEV"));
+    EXPECT_EQ(ui->cbxSourceSystem->currentIndex(), 0);
+    EXPECT_EQ(configBytes(), afterApply);
+}
+
+TEST_F(ProfilesTest, ApplyingLoadsThePictureOrClearsIt)
+{
+    const QString bmp = dir.filePath(QStringLiteral("band.bmp"));
+    QImage green(40, 30, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    ASSERT_TRUE(green.save(bmp, "BMP"));
+    const QString broken = dir.filePath(QStringLiteral("broken.bmp"));
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a bitmap at all");
+    }
+    const QString gone = dir.filePath(QStringLiteral("gone.bmp"));
+    open(QStringLiteral(R"([SID]
+NbItems=1
+Item_1=DEV
+[SystemInfo]
+NbItems=3
+[SystemInfo_1]
+ID=with picture
+SID=DEV
+PictureFullPath=%1
+Usage1=first
+[SystemInfo_2]
+ID=broken
+SID=DEV
+PictureFullPath=%2
+Usage1=second
+Info1=not reached
+[SystemInfo_3]
+ID=gone
+SID=DEV
+PictureFullPath=%3
+)")
+             .arg(bmp, broken, gone)
+             .toUtf8());
+    pick(ui->cbxID, QStringLiteral("with picture"));
+    EXPECT_EQ(w->picturePath(), bmp);
+    ASSERT_TRUE(w->picture().imgPicture.Picture);
+    EXPECT_EQ(ui->pnlPreview->image().pixel(5, 145), qRgb(0, 255, 0));
+
+    // A picture that fails to load: the error box, the steps before it applied, the
+    // ones after it not, the former path kept.
+    auto box = answerBox();
+    pick(ui->cbxID, QStringLiteral("broken"));
+    ASSERT_TRUE(box->shown);
+    EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
+    EXPECT_EQ(box->icon, QMessageBox::Critical);
+    EXPECT_EQ(box->text, QStringLiteral("Image de bitmap non valide."));
+    EXPECT_EQ(ui->ledtUsage1->text(), QStringLiteral("second"));
+    EXPECT_EQ(ui->ledtInfo1->text(), QString());
+    EXPECT_EQ(w->picturePath(), bmp);
+    EXPECT_EQ(ui->pnlPreview->image(), rendered());
+
+    // A file that no longer exists: no picture, an empty path, saved as such.
+    pick(ui->cbxID, QStringLiteral("gone"));
+    EXPECT_FALSE(w->picture().imgPicture.Picture);
+    EXPECT_EQ(w->picturePath(), QString());
+    pick(ui->cbxSID, QStringLiteral("DEV"));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    const QString id = TConfigStore::MakeSystemInfoID({}, QStringLiteral("DEV"), nowDateTime());
+    const int i = w->store().FindSystemInfo(id);
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(w->store().FArrSystemInfo[i].PictureFullPath, QString());
+}
+
+TEST_F(ProfilesTest, SaveReplacesTheSameIdentifierAndAppendsANewOne)
+{
+    open();
+    pick(ui->cbxID, QasID);
+    ui->ledtUsage1->setText(QStringLiteral("  edited  "));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("2"));
+    EXPECT_EQ(read("SystemInfo_1", "ID"), QasID);
+    // The INI format reads values back trimmed.
+    EXPECT_EQ(read("SystemInfo_1", "Usage1"), QStringLiteral("edited"));
+    EXPECT_EQ(read("SystemInfo_1", "BorderWidth"), QStringLiteral("3"));
+    EXPECT_EQ(read("SystemInfo_1", "SourceRefresh"), QStringLiteral("PRD"));
+    EXPECT_EQ(read("SystemInfo_1", "CommentRefresh"), QStringLiteral("Copy of production"));
+    EXPECT_EQ(text(ui->cbxID), QasID);
+    EXPECT_TRUE(ui->bbtID_Delete->isEnabled());
+
+    // Another SID makes another identifier: appended, the old one kept.
+    pick(ui->cbxSID, QStringLiteral("PRD"));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    const QString prdID = QStringLiteral("SAP ERP 6.0 EHP7__PRD__2024_03_03");
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("3"));
+    EXPECT_EQ(read("SystemInfo_3", "ID"), prdID);
+    EXPECT_EQ(read("SystemInfo_1", "ID"), QasID);
+    EXPECT_EQ(text(ui->cbxID), prdID);
+    EXPECT_EQ(items(ui->cbxID).size(), 3);
+
+    // Without "Last refresh" the identifier takes today's date and no refresh is kept.
+    QTest::mouseClick(ui->chkRefreshDate, Qt::LeftButton);
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    const QString todayID =
+        QStringLiteral("SAP ERP 6.0 EHP7__PRD__") + QDate::currentDate().toString("yyyy_MM_dd");
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("4"));
+    EXPECT_EQ(read("SystemInfo_4", "ID"), todayID);
+    EXPECT_EQ(read("SystemInfo_4", "SourceRefresh"), QString());
+    EXPECT_EQ(read("SystemInfo_4", "CommentRefresh"), QString());
+    EXPECT_EQ(TIniFile(configPath()).ReadDate("SystemInfo_4", "LastRefresh", -1), 0);
+}
+
+TEST_F(ProfilesTest, SaveWithoutASidDoesNothing)
+{
+    open();
+    const QByteArray before = configBytes();
+    pick(ui->cbxSystemTitle, QStringLiteral("SAP BW 7.5"));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    EXPECT_EQ(configBytes(), before);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ProfilesTest, DeleteAsksFirstAndDropsTheProfileOnYes)
+{
+    open();
+    // Nothing selected: no question.
+    ui->bbtID_Delete->setEnabled(true);
+    QTest::mouseClick(ui->bbtID_Delete, Qt::LeftButton);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    pick(ui->cbxID, QasID);
+    const QByteArray before = configBytes();
+    auto no = answerBox(QMessageBox::No);
+    QTest::mouseClick(ui->bbtID_Delete, Qt::LeftButton);
+    ASSERT_TRUE(no->shown);
+    EXPECT_EQ(no->title, QStringLiteral("Corvandel"));
+    EXPECT_EQ(no->text, QStringLiteral("Delete \"%1\" ?").arg(QasID));
+    EXPECT_EQ(no->icon, QMessageBox::Question);
+    EXPECT_EQ(configBytes(), before);
+    EXPECT_EQ(text(ui->cbxID), QasID);
+
+    auto yes = answerBox(QMessageBox::Yes);
+    QTest::mouseClick(ui->bbtID_Delete, Qt::LeftButton);
+    ASSERT_TRUE(yes->shown);
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("1"));
+    EXPECT_EQ(read("SystemInfo_1", "ID"), DevID);
+    EXPECT_EQ(items(ui->cbxID), QStringList{DevID});
+    EXPECT_EQ(ui->cbxID->currentIndex(), -1);
+    // The controls keep the deleted profile's values; the button stays enabled.
+    EXPECT_EQ(ui->ledtUsage1->text(), QStringLiteral("Quality assurance"));
+    EXPECT_TRUE(ui->bbtID_Delete->isEnabled());
+}
+
+TEST_F(ProfilesTest, RefusedWriteShowsTheErrorAndTheWindowStaysUsable)
+{
+    open();
+    pick(ui->cbxID, QasID);
+    pick(ui->cbxSID, QStringLiteral("PRD"));
+    const QByteArray before = configBytes();
+    QFile::setPermissions(configPath(), QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
+    const auto readOnlyFolder = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup;
+    QFile::setPermissions(dir.path(), readOnlyFolder);
+    auto box = answerBox();
+    {
+        const Unprivileged asUser;
+        QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    }
+    QFile::setPermissions(dir.path(), readOnlyFolder | QFile::WriteOwner);
+    QFile::setPermissions(configPath(), QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(box->shown);
+    EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
+    EXPECT_EQ(box->icon, QMessageBox::Critical);
+    EXPECT_EQ(box->text, QStringLiteral("Impossible d'écrire dans %1.").arg(configPath()));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(configBytes(), before);
+
+    // Still usable: the next command works.
+    pick(ui->cbxID, DevID);
+    EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP BW 7.5"));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    // The refused profile stayed in memory and goes out with this save (a new identifier
+    // for today, as the profile has no refresh date).
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("4"));
+    EXPECT_EQ(read("SystemInfo_3", "ID"), QStringLiteral("SAP ERP 6.0 EHP7__PRD__2024_03_03"));
+}
+
+TEST_F(ProfilesTest, LoadErrorAtStartEndsTheLoadingButTheWindowOpens)
+{
+    writeConfig(R"([SystemTitle]
+NbItems=1
+Item_1=Title
+[SystemInfo]
+NbItems=-1
+[RefreshComment]
+NbItems=1
+Item_1=never loaded
+)");
+    auto box = answerBox();
+    openExisting();
+    ASSERT_TRUE(box->shown);
+    EXPECT_EQ(box->text, QStringLiteral("Erreur de vérification d'étendue."));
+    EXPECT_EQ(items(ui->cbxSystemTitle), QStringList{"Title"});
+    EXPECT_EQ(ui->cbxID->count(), 0);
+    EXPECT_EQ(items(ui->cbxRefreshComment), QStringList{});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), ui->cbxID);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return runWidgetTests(argc, argv);
+}
