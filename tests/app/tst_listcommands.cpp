@@ -252,6 +252,13 @@ TEST_P(ListCommandTest, ChangedListIsWrittenAndLeftUnselected)
     choose(c.combo, c.startItems.size());
     QStringList expected = c.startItems;
     expected.append("QAS");
+    const auto shown = [this] {
+        const tyPicture& p = win->picture();
+        return QStringList{p.lblSystemTitle.Text, p.lblSID.Text, p.lblLandscapeType.Text,
+                           p.lblRefreshDate.Text};
+    };
+    const QStringList before = shown();
+    ASSERT_TRUE(before.join("").contains("QAS")) << before.join("|").toStdString();
 
     edit(c.button, [](TfrmStringListEditor* d) {
         add(d, "DEV");
@@ -265,6 +272,8 @@ TEST_P(ListCommandTest, ChangedListIsWrittenAndLeftUnselected)
     EXPECT_EQ(c.list(*reread()).Items(), expected);
     EXPECT_EQ(child<QComboBox>(c.combo)->currentIndex(), -1);
     EXPECT_EQ(child<QComboBox>(c.combo)->count(), expected.size());
+    // No change handler ran: the picture shows what was chosen before.
+    EXPECT_EQ(shown(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
