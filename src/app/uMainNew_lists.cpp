@@ -1,6 +1,5 @@
 // The commands that edit the option lists.
 #include "uMainNew.h"
-#include "ui_uMainNew.h"
 
 #include "uStringListEditor.h"
 
