@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Start-up benchmark: how long the real program takes to show a usable window (mapped
+# and painted) against a bare Qt Widgets window with as many controls, both in a
+# virtual X server. Prints the medians and their ratio (target: at most 1.5).
+# Usage: bench/startup/run.sh [RUNS]   (uses build/ or $TAVELORN_BUILD_DIR)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+runs=${1:-20}
+build=${TAVELORN_BUILD_DIR:-$root/build}
+
+if [ -z "${BENCH_INSIDE_X:-}" ]; then
+  if [ ! -x "$build/src/app/tavelorn" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --target tavelorn
+  fi
+  cmake -S "$here" -B "$build/bench-startup" -G Ninja >/dev/null
+  cmake --build "$build/bench-startup" >/dev/null
+  export BENCH_INSIDE_X=1
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+
+# A configuration with a realistic number of profiles and list items.
+{
+  echo "[SystemTitle]"; echo "NbItems=10"
+  for i in $(seq 1 10); do echo "Item_$i=SAP system title $i"; done
+  echo "[LandscapeType]"; echo "NbItems=4"
+  echo "Item_1=DEV"; echo "Item_2=QAS"; echo "Item_3=PRD"; echo "Item_4=SBX"
+  echo "[Color]"; echo "NbItems=4"
+  echo "Item_1=32768"; echo "Item_2=33023"; echo "Item_3=255"; echo "Item_4=8421504"
+  echo "[SID]"; echo "NbItems=30"
+  for i in $(seq 1 30); do printf 'Item_%d=S%02d\n' "$i" "$i"; done
+  echo "[RefreshComment]"; echo "NbItems=5"
+  for i in $(seq 1 5); do echo "Item_$i=Comment $i"; done
+  echo "[SystemInfo]"; echo "NbItems=50"
+  for i in $(seq 1 50); do
+    printf '[SystemInfo_%d]\nID=SAP system title %d__S%02d__2024_01_05\nBorderWidth=2\n' "$i" $(( (i % 10) + 1 )) $(( (i % 30) + 1 ))
+    printf 'SystemTitle=SAP system title %d\nLansdscapePosition=QAS\nSID=S%02d\n' $(( (i % 10) + 1 )) $(( (i % 30) + 1 ))
+    printf 'Usage1=Usage %d\nUsage2=Second line\nInfo1=Information\nLastRefresh=03/03/2024\nSourceRefresh=S01\n' "$i"
+  done
+} > "$work/Config.ini"
+
+waitmap="$build/bench-startup/waitmap"
+bare=()
+app=()
+# Alternate the two so that both see the same machine load; one warm-up each.
+"$waitmap" Bare "$build/bench-startup/bare_window" >/dev/null
+"$waitmap" Corvandel "$build/src/app/tavelorn" "$work/Config.ini" >/dev/null
+for _ in $(seq 1 "$runs"); do
+  bare+=("$("$waitmap" Bare "$build/bench-startup/bare_window")")
+  app+=("$("$waitmap" Corvandel "$build/src/app/tavelorn" "$work/Config.ini")")
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+mb=$(median "${bare[@]}")
+ma=$(median "${app[@]}")
+echo "runs: $runs"
+echo "bare Qt Widgets window: median ${mb} ms"
+echo "tavelorn (50 profiles): median ${ma} ms"
+awk -v a="$ma" -v b="$mb" 'BEGIN { printf "ratio: %.2f (target <= 1.5)\n", a / b }'
