@@ -7,7 +7,7 @@ set -euo pipefail
 
 if [ -z "${E2E_INSIDE_X:-}" ]; then
   export E2E_INSIDE_X=1
-  exec timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+  exec timeout 120 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
 tavelorn=$1
