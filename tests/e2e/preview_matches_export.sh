@@ -125,4 +125,18 @@ if ! awk -v m="$mae" -v p="$pae" -v s="$same" 'BEGIN { exit !(m < 0.01 && p < 0.
   echo "FAIL: the preview differs from the export"
   exit 1
 fi
+
+# "Quit" (the last control of the tab sequence, one Shift+Tab back from the profile
+# selector) ends the program with exit code 0 and writes nothing.
+cp "$work/Config.ini" "$work/before.ini"
+xdotool key shift+Tab
+sleep 0.2
+xdotool key space
+status=0
+for _ in $(seq 1 40); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.25; done
+if kill -0 "$app_pid" 2>/dev/null; then echo "FAIL: Quit did not end the program"; exit 1; fi
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" -eq 0 ] || { echo "FAIL: exit code $status"; exit 1; }
+cmp -s "$work/Config.ini" "$work/before.ini" || { echo "FAIL: Config.ini changed"; exit 1; }
 echo "PASS"
