@@ -1,7 +1,7 @@
 #include "itemlist.h"
 
 #include <algorithm>
-#include <numeric>
+#include <string_view>
 #include <vector>
 
 int TItemList::Compare(const QString& a, const QString& b)
@@ -57,6 +57,13 @@ void TItemList::EndUpdate()
     }
 }
 
+namespace {
+std::u16string_view view(const QString& s)
+{
+    return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
+}
+} // namespace
+
 // Merges the pending sorted adds: equal to adding them one by one, each after the items
 // equal to it, as the sort is stable and existing items win ties.
 void TItemList::flush() const
@@ -68,17 +75,19 @@ void TItemList::flush() const
     pendingKeys.reserve(np);
     for (const QString& t : std::as_const(m_pending))
         pendingKeys.append(FoldKey(t));
-    std::vector<qsizetype> order(np);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return pendingKeys[a] < pendingKeys[b]; });
-
+    // Sorting views with the index as tie-break gives the stable order without the
+    // cost of a stable sort.
+    std::vector<std::pair<std::u16string_view, qsizetype>> order;
+    order.reserve(size_t(np));
+    for (qsizetype i = 0; i < np; ++i)
+        order.emplace_back(view(pendingKeys[i]), i);
+    std::sort(order.begin(), order.end());
     QStringList items, keys;
     items.reserve(m_items.size() + np);
     keys.reserve(m_items.size() + np);
     qsizetype i = 0;
-    for (qsizetype p : order) {
-        while (i < m_keys.size() && !(pendingKeys[p] < m_keys[i])) {
+    for (const auto& [key, p] : order) {
+        while (i < m_keys.size() && !(key < view(m_keys[i]))) {
             items.append(m_items[i]);
             keys.append(m_keys[i]);
             ++i;

@@ -376,8 +376,20 @@ TEST_F(IniFileTest, ReadOnlyFileOrFolderRefusesTheWrite)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }
 
-TEST_F(IniFileTest, KeepsThePermissionsOfTheFile)
+// The rewrite replaces the file's content, not what the path is: a symbolic link stays
+// a link and the file keeps its permissions.
+TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
 {
+    writeBytes(path("real.ini"), "[S]\nK=1\n");
+    ASSERT_TRUE(QFile::link(path("real.ini"), path("link.ini")));
+    {
+        TIniFile ini(path("link.ini"));
+        ini.WriteInteger("S", "K", 3);
+        ini.UpdateFile();
+    }
+    EXPECT_TRUE(QFileInfo(path("link.ini")).isSymLink());
+    EXPECT_EQ(readBytes(path("real.ini")), "[S]\nK=3\n");
+
     writeBytes(path(), "[S]\nK=1\n");
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile::setPermissions(path(), perms);
