@@ -504,6 +504,10 @@ TEST(PictureLoaders, InvalidContentMessages)
     const QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
     QByteArray wrongEmfSignature = redEmf();
     wrongEmfSignature[40] = 'X';
+    // The metafile's bitmap header is forged: libwmf would spend seconds on it.
+    Bytes forgedDib{placeableWmf(true)};
+    forgedDib.put32(88, 0xFFFFFFD8); // header size -40
+    forgedDib.put32(92, 0x030000FE); // 50 million pixels wide
     struct Case
     {
         QByteArray data;
@@ -530,6 +534,7 @@ TEST(PictureLoaders, InvalidContentMessages)
         {"", "wmf", "MetaFichier incorrect"},
         {redEmf(), "wmf", "MetaFichier incorrect"},
         {png, "wmf", "MetaFichier incorrect"},
+        {forgedDib.data, "wmf", "MetaFichier incorrect"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(loadError(c.data, c.ext), QString::fromUtf8(c.message))

@@ -145,6 +145,95 @@ QByteArray fixWmfImageScale(const std::string& svg)
     return text.toUtf8();
 }
 
+quint16 le16(const QByteArray& data, qsizetype offset)
+{
+    return quint16(uchar(data[offset]) | (uchar(data[offset + 1]) << 8));
+}
+
+// Checks a device-independent bitmap of available bytes at offset: libwmf trusts its
+// header and spends seconds on a forged size.
+bool dibIsSane(const QByteArray& data, qsizetype offset, qsizetype available)
+{
+    if (available < 12)
+        return false;
+    const quint32 headerSize = quint32(le32(data, offset));
+    qint64 width = 0, height = 0;
+    int bitCount = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        width = le16(data, offset + 4);
+        height = le16(data, offset + 6);
+        bitCount = le16(data, offset + 10);
+    } else if (headerSize >= 40 && headerSize <= 124 && available >= 40) {
+        width = le32(data, offset + 4);
+        height = qAbs(qint64(le32(data, offset + 8)));
+        bitCount = le16(data, offset + 14);
+        compression = quint32(le32(data, offset + 16));
+    } else {
+        return false;
+    }
+    if (qint64(headerSize) > available || !pictureSizeAllowed(width, height))
+        return false;
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+        bitCount != 32)
+        return false;
+    // Uncompressed rows must all be there.
+    if (compression == 0 || compression == 3) {
+        const qint64 stride = (width * bitCount + 31) / 32 * 4;
+        if (stride * height > available - qint64(headerSize))
+            return false;
+    }
+    return true;
+}
+
+// Walks the records of a WMF, checking their sizes and the bitmaps they carry.
+bool wmfRecordsAreSane(const QByteArray& data)
+{
+    qsizetype pos = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
+    if (data.size() < pos + 18)
+        return false;
+    pos += 18; // META_HEADER
+    while (pos + 6 <= data.size()) {
+        const qint64 size = qint64(quint32(le32(data, pos))) * 2;
+        const quint16 function = le16(data, pos + 4);
+        if (size < 6 || size > data.size() - pos)
+            return false;
+        if (function == 0x0000) // META_EOF
+            break;
+        // Bytes before the bitmap in each record that carries one.
+        qsizetype dib = -1;
+        switch (function) {
+        case 0x0940: // META_DIBBITBLT
+            dib = 16;
+            break;
+        case 0x0B41: // META_DIBSTRETCHBLT
+            dib = 20;
+            break;
+        case 0x0F43: // META_STRETCHDIB
+            dib = 22;
+            break;
+        case 0x0D33: // META_SETDIBTODEV
+            dib = 18;
+            break;
+        case 0x0142: // META_DIBCREATEPATTERNBRUSH
+            dib = 4;
+            break;
+        default:
+            break;
+        }
+        // The blits' short form, of (function >> 8) + 3 words, has no bitmap.
+        if ((function == 0x0940 || function == 0x0B41) && size == ((function >> 8) + 3) * 2)
+            dib = -1;
+        if (dib >= 0) {
+            const qsizetype at = pos + 6 + dib;
+            if (!dibIsSane(data, at, pos + size - at))
+                return false;
+        }
+        pos += size;
+    }
+    return true;
+}
+
 } // namespace
 
 TGraphicPtr loadEmfPicture(const QByteArray& data)
@@ -190,6 +279,8 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
 
 TGraphicPtr loadWmfPicture(const QByteArray& data)
 {
+    if (!wmfRecordsAreSane(data))
+        throw EAppError(invalidMetafile());
     static WmfFonts fonts;
     wmfAPI_Options options{};
     options.function = wmf_svg_function;
