@@ -71,6 +71,18 @@ void TItemList::flush() const
     if (m_pending.isEmpty())
         return;
     const qsizetype np = m_pending.size();
+    // A few waiting items, as when a view reads the list after each add: placing each
+    // costs less than merging the whole list every time.
+    if (np * 32 <= m_items.size()) {
+        for (const QString& t : std::as_const(m_pending)) {
+            const QString key = FoldKey(t);
+            const auto at = std::upper_bound(m_keys.cbegin(), m_keys.cend(), key) - m_keys.cbegin();
+            m_items.insert(at, t);
+            m_keys.insert(at, key);
+        }
+        m_pending.clear();
+        return;
+    }
     QStringList pendingKeys;
     pendingKeys.reserve(np);
     for (const QString& t : std::as_const(m_pending))

@@ -109,6 +109,9 @@ TEST(ItemList, UpdateGivesTheSameOrderAsSingleAdds)
             if (i == 300) {
                 EXPECT_GE(batched.IndexOf(texts[i]), 0);
             }
+            if (i >= 400 && i < 420) { // a view reading after each add
+                EXPECT_EQ(batched.Get(i + 1).isNull(), false);
+            }
         }
     }
     EXPECT_EQ(batched.Items(), single.Items());
