@@ -106,7 +106,7 @@ NbItems=2
 ID=new
 SystemTitle=SAP S/4HANA 2023
 LansdscapePosition=SBX
-SID=S4D
+SID=s4d
 LastRefresh=03/03/2024
 SourceRefresh=S4P
 [SystemInfo_2]
@@ -128,15 +128,15 @@ SourceRefresh=
     // The new position takes the colour stored under its number.
     EXPECT_EQ(w->picture().lblLandscapeType.Font.Color, clBlue);
     EXPECT_EQ(w->store().FArrLandscapeType.size(), 2);
-    // SID and source system join the sorted SID list; the rebuilt lists lose the SID
-    // selection while the picture keeps the SID.
-    EXPECT_EQ(items(ui->cbxSID), (QStringList{"DEV", "S4D", "S4P"}));
-    EXPECT_EQ(items(ui->cbxSourceSystem), (QStringList{"", "DEV", "S4D", "S4P"}));
+    // SID and source system join the SID list at their place, letter case ignored; the
+    // rebuilt lists lose the SID selection while the picture keeps the SID.
+    EXPECT_EQ(items(ui->cbxSID), (QStringList{"DEV", "s4d", "S4P"}));
+    EXPECT_EQ(items(ui->cbxSourceSystem), (QStringList{"", "DEV", "s4d", "S4P"}));
     EXPECT_EQ(read("SID", "NbItems"), QStringLiteral("3"));
     EXPECT_EQ(read("SID", "Item_3"), QStringLiteral("S4P"));
     EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("S4P"));
     EXPECT_EQ(ui->cbxSID->currentIndex(), -1);
-    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("S4D"));
+    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("s4d"));
     // Save does nothing until a SID is chosen again.
     const QByteArray afterApply = configBytes();
     QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
