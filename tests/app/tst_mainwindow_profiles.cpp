@@ -5,6 +5,7 @@
 #include "inifile.h"
 #include "picture.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
@@ -216,6 +217,45 @@ PictureFullPath=%3
     const int i = w->store().FindSystemInfo(id);
     ASSERT_GE(i, 0);
     EXPECT_EQ(w->store().FArrSystemInfo[i].PictureFullPath, QString());
+}
+
+TEST_F(ProfilesTest, JpegDataFoundCorruptAtFirstDrawingIsReportedOnce)
+{
+    // The header is sound, the data ends early: found only when the preview draws it.
+    QImage noise(64, 64, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            noise.setPixel(x, y, seed = seed * 1664525 + 1013904223);
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(noise.save(&buffer, "JPEG", 100));
+    }
+    const qsizetype sos = jpeg.indexOf("\xFF\xDA");
+    ASSERT_GT(sos, 0);
+    const QString path = dir.filePath(QStringLiteral("cut.jpg"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(jpeg.left(sos + (jpeg.size() - sos) / 2));
+    }
+    open(QStringLiteral("[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=cut\nPictureFullPath=%1\n")
+             .arg(path)
+             .toUtf8());
+    auto box = answerBox();
+    pick(ui->cbxID, QStringLiteral("cut"));
+    ASSERT_TRUE(box->shown);
+    EXPECT_TRUE(box->text.startsWith(QStringLiteral("Erreur JPEG #"))) << box->text.toStdString();
+    EXPECT_EQ(w->picturePath(), path);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Later drawings say nothing more.
+    ui->chkCenter->setChecked(true);
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(ui->pnlPreview->image(), rendered());
 }
 
 TEST_F(ProfilesTest, SaveReplacesTheSameIdentifierAndAppendsANewOne)
