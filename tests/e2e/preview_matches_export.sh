@@ -90,8 +90,8 @@ xdotool key Down
 sleep 0.3
 xdotool key Down
 
-eval "$(xwininfo -id "$wid" | awk '/Absolute upper-left X/{print "wx="$4}/Absolute upper-left Y/{print "wy="$4}')"
-crop="450x600+$((wx + 394))+$((wy + 0))"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+crop="450x600+$((X + 394))+$((Y + 0))"
 # Wait until the preview holds still (the last key has been handled and painted).
 prev=
 for _ in $(seq 1 40); do
