@@ -508,6 +508,8 @@ TEST(PictureLoaders, InvalidContentMessages)
     Bytes forgedDib{placeableWmf(true)};
     forgedDib.put32(88, 0xFFFFFFD8); // header size -40
     forgedDib.put32(92, 0x030000FE); // 50 million pixels wide
+    Bytes forgedColours{placeableWmf(true)};
+    forgedColours.put32(120, 0x20000000); // colour table of 2 GB
     struct Case
     {
         QByteArray data;
@@ -535,6 +537,7 @@ TEST(PictureLoaders, InvalidContentMessages)
         {redEmf(), "wmf", "MetaFichier incorrect"},
         {png, "wmf", "MetaFichier incorrect"},
         {forgedDib.data, "wmf", "MetaFichier incorrect"},
+        {forgedColours.data, "wmf", "MetaFichier incorrect"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(loadError(c.data, c.ext), QString::fromUtf8(c.message))

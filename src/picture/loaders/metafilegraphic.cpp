@@ -151,44 +151,57 @@ quint16 le16(const QByteArray& data, qsizetype offset)
 }
 
 // Checks a device-independent bitmap of available bytes at offset: libwmf trusts its
-// header and spends seconds on a forged size.
-bool dibIsSane(const QByteArray& data, qsizetype offset, qsizetype available)
+// header, and a forged size or colour count makes it spend seconds or gigabytes.
+bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available)
 {
     if (available < 12)
         return false;
-    const quint32 headerSize = quint32(le32(data, offset));
-    qint64 width = 0, height = 0;
+    const qint64 headerSize = quint32(le32(data, offset));
+    qint64 width = 0, height = 0, colours = 0, entrySize = 4;
     int bitCount = 0;
     quint32 compression = 0;
     if (headerSize == 12) {
         width = le16(data, offset + 4);
         height = le16(data, offset + 6);
         bitCount = le16(data, offset + 10);
+        entrySize = 3;
     } else if (headerSize >= 40 && headerSize <= 124 && available >= 40) {
         width = le32(data, offset + 4);
         height = qAbs(qint64(le32(data, offset + 8)));
         bitCount = le16(data, offset + 14);
         compression = quint32(le32(data, offset + 16));
+        colours = quint32(le32(data, offset + 32));
     } else {
         return false;
     }
-    if (qint64(headerSize) > available || !pictureSizeAllowed(width, height))
-        return false;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
         bitCount != 32)
         return false;
-    // Uncompressed rows must all be there.
-    if (compression == 0 || compression == 3) {
-        const qint64 stride = (width * bitCount + 31) / 32 * 4;
-        if (stride * height > available - qint64(headerSize))
-            return false;
+    if (colours == 0 && bitCount <= 8)
+        colours = qint64(1) << bitCount;
+    qint64 tableSize = colours * entrySize;
+    if (compression == 3 && headerSize == 40)
+        tableSize += 12; // the three colour masks
+    if (colours > 65536 || headerSize + tableSize > available || !pictureSizeAllowed(width, height))
+        return false;
+    const qint64 bitsSize = available - headerSize - tableSize;
+    switch (compression) {
+    case 0: // uncompressed: every row must be there
+    case 3:
+        return (width * bitCount + 31) / 32 * 4 * height <= bitsSize;
+    case 1: // run-length: one pair of bytes covers at most 255 pixels
+    case 2:
+        return width * height <= bitsSize * 128;
+    default:
+        return false;
     }
-    return true;
 }
 
 // Walks the records of a WMF, checking their sizes and the bitmaps they carry.
 bool wmfRecordsAreSane(const QByteArray& data)
 {
+    if (data.size() < 18)
+        return false;
     qsizetype pos = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
     if (data.size() < pos + 18)
         return false;
