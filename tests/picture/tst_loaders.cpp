@@ -473,7 +473,12 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
         const char* ext;
         QRgb colour;
     };
-    const Case cases[] = {{redEmf(), "emf", qRgb(255, 0, 0)}, {greenWmf(), "wmf", qRgb(0, 255, 0)}};
+    // A header whose largest record says 2 GB still loads, with the real one.
+    Bytes hugeMaxRecord{greenWmf()};
+    hugeMaxRecord.put32(22 + 12, 0x40000000);
+    const Case cases[] = {{redEmf(), "emf", qRgb(255, 0, 0)},
+                          {greenWmf(), "wmf", qRgb(0, 255, 0)},
+                          {hugeMaxRecord.data, "wmf", qRgb(0, 255, 0)}};
     for (const Case& c : cases) {
         TGraphicPtr g = loadPictureFromBytes(c.data, c.ext);
         ASSERT_EQ(g->size(), QSize(20, 10)) << c.ext;

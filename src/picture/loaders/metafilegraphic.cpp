@@ -197,20 +197,30 @@ bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available)
     }
 }
 
-// Walks the records of a WMF, checking their sizes and the bitmaps they carry.
-bool wmfRecordsAreSane(const QByteArray& data)
+void put32(QByteArray& data, qsizetype offset, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        data[offset + i] = char((v >> (8 * i)) & 0xff);
+}
+
+// Walks the records of a WMF, checking their sizes and the bitmaps they carry, and
+// writes the real file size and largest record into the header: libwmf allocates
+// what the header says and trusts records to fit in it.
+bool sanitizeWmf(QByteArray& data)
 {
     if (data.size() < 18)
         return false;
-    qsizetype pos = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
-    if (data.size() < pos + 18)
+    const qsizetype header = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
+    if (data.size() < header + 18 || le16(data, header + 2) != 9)
         return false;
-    pos += 18; // META_HEADER
+    qsizetype pos = header + 18;
+    qint64 largest = 3;
     while (pos + 6 <= data.size()) {
         const qint64 size = qint64(quint32(le32(data, pos))) * 2;
         const quint16 function = le16(data, pos + 4);
         if (size < 6 || size > data.size() - pos)
             return false;
+        largest = qMax(largest, size / 2);
         if (function == 0x0000) // META_EOF
             break;
         // Bytes before the bitmap in each record that carries one.
@@ -244,6 +254,8 @@ bool wmfRecordsAreSane(const QByteArray& data)
         }
         pos += size;
     }
+    put32(data, header + 6, quint32((data.size() - header) / 2)); // Size, in words
+    put32(data, header + 12, quint32(largest));                   // MaxRecord
     return true;
 }
 
@@ -292,7 +304,8 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
 
 TGraphicPtr loadWmfPicture(const QByteArray& data)
 {
-    if (!wmfRecordsAreSane(data))
+    QByteArray copy = data; // patched, and the library takes a non-const buffer
+    if (!sanitizeWmf(copy))
         throw EAppError(invalidMetafile());
     static WmfFonts fonts;
     wmfAPI_Options options{};
@@ -313,7 +326,6 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
         ~ApiGuard() { wmf_api_destroy(api); }
     } guard{api};
 
-    QByteArray copy = data; // the library takes a non-const buffer
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
         wmf_E_None)
         throw EAppError(invalidMetafile());
