@@ -163,7 +163,7 @@ struct TIniFile::Line
 // A section: its header line (none for the lines before the first header) and body.
 struct TIniFile::Section
 {
-    QString name; // trimmed; refers into the header line's text
+    QString name; // trimmed
     bool hasHeader = false;
     std::vector<Line> lines;         // lines[0] is the header when hasHeader
     std::vector<qsizetype> keyLines; // indices of the key lines, in file order
@@ -180,9 +180,9 @@ struct TIniFile::Section
                 keyIndex->insert(k, line);
         } else if (keyLines.size() >= IndexedFrom) {
             keyIndex = std::make_unique<QHash<NameKey, qsizetype>>();
+            // Copies: a rewritten line's own text goes when it is rewritten again.
             for (qsizetype i : keyLines) {
-                const NameKey ki{QString::fromRawData(
-                    lines[i].text.constData() + lines[i].nameStart, lines[i].nameLength)};
+                const NameKey ki{lines[i].name().toString()};
                 if (!keyIndex->contains(ki))
                     keyIndex->insert(ki, i);
             }

@@ -315,6 +315,27 @@ TEST_F(IniFileTest, CountsNumberedMembersThatALongListCouldReach)
               2);
 }
 
+// Long sections are searched through an index, built part from the file and part from
+// writes, which must survive the rewriting of the lines it names.
+TEST_F(IniFileTest, LongSectionsKeepFindingEveryKey)
+{
+    QByteArray bytes = "[List]\n";
+    for (int i = 1; i <= 10; ++i)
+        bytes += "Item_" + QByteArray::number(i) + "=file\n";
+    TIniFile ini = TIniFile::fromBytes(bytes);
+    for (int round = 0; round < 3; ++round)
+        for (int i = 1; i <= 60; i += 1 + round)
+            ini.WriteString("List", QStringLiteral("item_%1").arg(i), QString::number(round));
+    for (int i = 1; i <= 60; ++i) {
+        const QString expected = i % 3 == 1 ? "2" : (i % 2 == 1 ? "1" : "0");
+        EXPECT_EQ(ini.ReadString("LIST", QStringLiteral("Item_%1").arg(i), {}), expected) << i;
+    }
+    EXPECT_EQ(ini.HighestNumberedKey("list", "ITEM_"), 60);
+    const TIniFile back = TIniFile::fromBytes(ini.toBytes());
+    EXPECT_EQ(back.ReadString("List", "Item_3", {}), "1");
+    EXPECT_EQ(back.toBytes().toLower().count("item_"), 60);
+}
+
 TEST_F(IniFileTest, CreatesAMissingFile)
 {
     TIniFile ini(path());
