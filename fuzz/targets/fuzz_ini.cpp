@@ -93,6 +93,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             CHECK(back.ReadString(s, k, QStringLiteral("d")) ==
                   ini.ReadString(s, k, QStringLiteral("d")));
 
+    // A run of writes chosen by the input's last bytes, checked against a plain model.
+    {
+        QHash<QString, QString> model;
+        const QString sections[] = {"SystemTitle", "systeminfo_1", "Fuzz", "SID"};
+        const qsizetype from = bytes.size() > 64 ? bytes.size() - 64 : 0;
+        for (qsizetype i = from; i + 1 < bytes.size(); i += 2) {
+            const uchar a = uchar(bytes[i]), b = uchar(bytes[i + 1]);
+            const QString sec = sections[a & 3];
+            QString key = QStringLiteral("Item_%1").arg((a >> 2) % 40);
+            if (b & 1)
+                key = key.toUpper();
+            const QString v = QString::number(b >> 1);
+            back.WriteString(sec, key, v);
+            model.insert(sec.toLower() + u'/' + key.toLower(), v);
+        }
+        const TIniFile again = TIniFile::fromBytes(back.toBytes());
+        for (auto it = model.cbegin(); it != model.cend(); ++it) {
+            const QString sec = it.key().section(u'/', 0, 0), key = it.key().section(u'/', 1);
+            CHECK(back.ReadString(sec.toUpper(), key, {}) == it.value());
+            CHECK(again.ReadString(sec, key.toUpper(), {}) == it.value());
+        }
+    }
+
     // The store's loads on the bytes as a configuration file: bounded whatever the counts.
     const QString path = scratch()->filePath(QStringLiteral("Config.ini"));
     {
