@@ -355,6 +355,7 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
         path("folder"),               // a folder in the file's place
         path("plainfile/Config.ini"), // a file in the folder's place
         QStringLiteral("/proc/tavelorn-test/Config.ini"),
+        QStringLiteral("/proc/version"), // an existing file that not even root may write
     };
     for (const QString& p : cases) {
         SCOPED_TRACE(qPrintable(p));
