@@ -617,9 +617,9 @@ TEST(PictureLoaders, AbsurdSizesAreRefusedAtLoad)
     EXPECT_EQ(loadError(gif, "gif"), QString::fromUtf8("Image trop grande (50000 × 50000 pixels)"));
 }
 
-TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
+// Red on top, noise below so that the data is spread over the rows.
+QImage redOverNoise()
 {
-    // Red on top, noise below so that the data is spread over the rows.
     QImage image(64, 64, QImage::Format_RGB32);
     image.fill(qRgb(255, 0, 0));
     quint32 seed = 12345;
@@ -628,7 +628,24 @@ TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
             seed = seed * 1103515245 + 12345;
             image.setPixel(x, y, seed >> 8);
         }
-    const QByteArray jpeg = encodeWithQt(image, "jpeg", 100);
+    return image;
+}
+
+QByteArray progressiveJpeg(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(100);
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    return bytes;
+}
+
+TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
+{
+    const QByteArray jpeg = encodeWithQt(redOverNoise(), "jpeg", 100);
     const qsizetype sos = findMarker(jpeg, 0xda);
     ASSERT_GT(sos, 0);
     const QByteArray truncated = jpeg.left(sos + (jpeg.size() - sos) * 2 / 3);
@@ -636,7 +653,7 @@ TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
     TGraphicPtr g = loadPictureFromBytes(truncated, "jpg");
     ASSERT_EQ(g->size(), QSize(64, 64));
     const QImage out = drawNatural(*g);
-    EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0))) << Qt::hex << out.pixel(10, 5);
+    EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0))) << out.pixel(10, 5);
     EXPECT_EQ(out.pixel(63, 63), qRgb(255, 255, 255));
     EXPECT_EQ(g->takeDrawError(), jpegError(JERR_INPUT_EOF));
     EXPECT_EQ(g->takeDrawError(), QString());
@@ -644,6 +661,30 @@ TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
     // Later drawings show the same and report nothing more.
     EXPECT_EQ(drawNatural(*g), out);
     EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+TEST(PictureLoaders, TruncatedProgressiveJpegShowsItsCoarserPicture)
+{
+    const QByteArray jpeg = progressiveJpeg(redOverNoise());
+    // Cut inside the last scan: every pixel has its first approximation.
+    const QByteArray truncated = jpeg.left(jpeg.size() - 200);
+    TGraphicPtr g = loadPictureFromBytes(truncated, "jpg");
+    const QImage out = drawNatural(*g);
+    EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0), 40)) << out.pixel(10, 5);
+    EXPECT_EQ(g->takeDrawError(), jpegError(JERR_INPUT_EOF));
+    EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+TEST(PictureLoaders, JpegWithoutEndMarkerIsComplete)
+{
+    for (const QByteArray& jpeg :
+         {encodeWithQt(redOverNoise(), "jpeg", 100), progressiveJpeg(redOverNoise())}) {
+        ASSERT_TRUE(jpeg.endsWith("\xff\xd9"));
+        TGraphicPtr complete = loadPictureFromBytes(jpeg, "jpg");
+        TGraphicPtr cut = loadPictureFromBytes(jpeg.chopped(2), "jpg");
+        EXPECT_EQ(drawNatural(*cut), drawNatural(*complete));
+        EXPECT_EQ(cut->takeDrawError(), QString());
+    }
 }
 
 TEST(PictureLoaders, CorruptJpegDataIsReportedAtDrawing)

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 
@@ -24,6 +25,15 @@ struct ErrorManager
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     bool tooManyScans;
+    // While decoding, the end of the data is met with a fake end of image, so that a
+    // truncated file still shows what it holds.
+    bool fakeEndOfImage;
+    bool hitEnd;
+    // Set when the decoder needed data beyond the end (a file that only lacks its end
+    // marker does not), with the output row then produced; -1 before the output.
+    bool dataMissing;
+    int missingFromRow;
+    bool outputStarted;
 };
 
 // Errors end up here with their message number; libjpeg must never exit().
@@ -32,10 +42,21 @@ void errorExit(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// Warnings and trace messages are ignored and never printed.
-void emitMessage(j_common_ptr, int)
+// Warnings and trace messages are ignored and never printed; only the decoder's note
+// that it ran past the fake end of image is kept.
+void emitMessage(j_common_ptr cinfo, int level)
 {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level < 0 && err->hitEnd && !err->dataMissing &&
+        (err->pub.msg_code == JWRN_HIT_MARKER || err->pub.msg_code == JWRN_MUST_RESYNC) &&
+        cinfo->is_decompressor) {
+        err->dataMissing = true;
+        err->missingFromRow = err->outputStarted
+                                  ? int(reinterpret_cast<j_decompress_ptr>(cinfo)->output_scanline)
+                                  : -1;
+    }
 }
+
 void outputMessage(j_common_ptr)
 {
 }
@@ -47,6 +68,11 @@ void initErrorManager(ErrorManager& err)
     err.pub.emit_message = emitMessage;
     err.pub.output_message = outputMessage;
     err.tooManyScans = false;
+    err.fakeEndOfImage = false;
+    err.hitEnd = false;
+    err.dataMissing = false;
+    err.missingFromRow = -1;
+    err.outputStarted = false;
 }
 
 void initSource(j_decompress_ptr)
@@ -56,12 +82,18 @@ void termSource(j_decompress_ptr)
 {
 }
 
-// Running out of data is an error rather than the library's warning plus a fake end
-// of image, so that a truncated file is reported.
+// Running out of data is an error, not only the library's warning: the header check
+// fails at once, and a decode finishes on a fake end of image and reports it.
 boolean fillInputBuffer(j_decompress_ptr cinfo)
 {
-    ERREXIT(cinfo, JERR_INPUT_EOF);
-    return FALSE;
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (!err->fakeEndOfImage)
+        ERREXIT(cinfo, JERR_INPUT_EOF);
+    err->hitEnd = true;
+    static const JOCTET endOfImage[2] = {0xFF, JPEG_EOI};
+    cinfo->src->next_input_byte = endOfImage;
+    cinfo->src->bytes_in_buffer = 2;
+    return TRUE;
 }
 
 void skipInputData(j_decompress_ptr cinfo, long count)
@@ -69,8 +101,12 @@ void skipInputData(j_decompress_ptr cinfo, long count)
     if (count <= 0)
         return;
     jpeg_source_mgr* src = cinfo->src;
-    if (size_t(count) > src->bytes_in_buffer)
-        ERREXIT(cinfo, JERR_INPUT_EOF);
+    while (size_t(count) > src->bytes_in_buffer) {
+        count -= long(src->bytes_in_buffer);
+        fillInputBuffer(cinfo);
+        if (reinterpret_cast<ErrorManager*>(cinfo->err)->hitEnd)
+            return; // nothing left to skip; the fake end of image stays
+    }
     src->next_input_byte += count;
     src->bytes_in_buffer -= size_t(count);
 }
@@ -169,6 +205,7 @@ QString decodeInto(const QByteArray& data, QImage& image, bool& started)
 
     Decoder d;
     d.create(data);
+    d.err.fakeEndOfImage = true;
     started = false;
     if (setjmp(d.err.jump)) {
         const QString message = d.errorMessage();
@@ -181,6 +218,7 @@ QString decodeInto(const QByteArray& data, QImage& image, bool& started)
     d.cinfo.out_color_space = isCmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&d.cinfo);
     started = true;
+    d.err.outputStarted = true;
     if (int(d.cinfo.output_width) != width || int(d.cinfo.output_height) > height)
         ERREXIT(&d.cinfo, JERR_BAD_STATE);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
@@ -197,9 +235,16 @@ QString decodeInto(const QByteArray& data, QImage& image, bool& started)
             jpeg_read_scanlines(&d.cinfo, &row, 1);
         }
     }
-    // The end of the file after the last row does not matter (a missing end marker).
+    // A single scan keeps the rows decoded before its data ended, the rest white; a
+    // multi-scan file whose data ended keeps its coarser picture.
+    const bool dataMissing = d.err.dataMissing;
+    const int from = d.err.missingFromRow;
     jpeg_destroy_decompress(&d.cinfo);
-    return {};
+    if (!dataMissing)
+        return {};
+    for (int y = qMax(from, 0); from >= 0 && y < height; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(bits + stride * y), width, qRgb(255, 255, 255));
+    return QStringLiteral("Erreur JPEG #%1").arg(int(JERR_INPUT_EOF));
 }
 
 class TJpegGraphic : public TGraphic
