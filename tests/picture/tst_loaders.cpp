@@ -144,12 +144,10 @@ QByteArray combineIcons(const QList<QByteArray>& icons)
     const quint32 headerSize = quint32(6 + 16 * icons.size());
     for (const QByteArray& ico : icons) {
         QByteArray entry = ico.mid(6, 16);
-        const quint32 size = quint32(ico.size() - 22);
         const quint32 offset = headerSize + quint32(payload.size());
         for (int i = 0; i < 4; ++i)
             entry[12 + i] = char((offset >> (8 * i)) & 0xff);
         dir.append(entry);
-        Q_UNUSED(size);
         payload.append(ico.mid(22));
     }
     return dir + payload;
@@ -372,8 +370,8 @@ TEST(PictureLoaders, JpegDecodesAtFirstDrawing)
     TGraphicPtr g = loadPictureFromBytes(encodeWithQt(image, "jpeg", 100), "jpg");
     EXPECT_EQ(g->size(), QSize(16, 16));
     const QImage out = drawNatural(*g);
-    EXPECT_TRUE(near(out.pixel(2, 2), qRgb(255, 0, 0))) << Qt::hex << out.pixel(2, 2);
-    EXPECT_TRUE(near(out.pixel(12, 13), qRgb(0, 0, 255))) << Qt::hex << out.pixel(12, 13);
+    EXPECT_TRUE(near(out.pixel(2, 2), qRgb(255, 0, 0))) << std::hex << out.pixel(2, 2);
+    EXPECT_TRUE(near(out.pixel(12, 13), qRgb(0, 0, 255))) << std::hex << out.pixel(12, 13);
     EXPECT_EQ(g->takeDrawError(), QString());
 
     // Grey-scale files decode too.
@@ -436,7 +434,7 @@ TEST(PictureLoaders, CmykJpegIsConvertedToRgb)
     for (const Case& c : cases) {
         TGraphicPtr g = loadPictureFromBytes(cmykJpeg(c.c, c.m, c.y, c.k), "jpg");
         const QImage out = drawNatural(*g);
-        EXPECT_TRUE(near(out.pixel(2, 2), c.expected)) << Qt::hex << out.pixel(2, 2);
+        EXPECT_TRUE(near(out.pixel(2, 2), c.expected)) << std::hex << out.pixel(2, 2);
         EXPECT_EQ(g->takeDrawError(), QString());
     }
 }
@@ -484,9 +482,9 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
         ASSERT_EQ(g->size(), QSize(20, 10)) << c.ext;
         // Drawn at twice the size with a margin: filled inside, untouched outside.
         const QImage out = drawInto(*g, QSize(60, 40), QRect(10, 10, 40, 20));
-        EXPECT_TRUE(near(out.pixel(30, 20), c.colour)) << c.ext << Qt::hex << out.pixel(30, 20);
-        EXPECT_TRUE(near(out.pixel(12, 12), c.colour)) << c.ext << Qt::hex << out.pixel(12, 12);
-        EXPECT_TRUE(near(out.pixel(47, 27), c.colour)) << c.ext << Qt::hex << out.pixel(47, 27);
+        EXPECT_TRUE(near(out.pixel(30, 20), c.colour)) << c.ext << std::hex << out.pixel(30, 20);
+        EXPECT_TRUE(near(out.pixel(12, 12), c.colour)) << c.ext << std::hex << out.pixel(12, 12);
+        EXPECT_TRUE(near(out.pixel(47, 27), c.colour)) << c.ext << std::hex << out.pixel(47, 27);
         EXPECT_EQ(out.pixel(5, 5), qRgb(255, 255, 255)) << c.ext;
         EXPECT_EQ(out.pixel(55, 35), qRgb(255, 255, 255)) << c.ext;
     }
@@ -497,8 +495,8 @@ TEST(PictureLoaders, MetafileBitmapsAreDrawn)
     TGraphicPtr g = loadPictureFromBytes(placeableWmf(true), "wmf");
     ASSERT_EQ(g->size(), QSize(20, 10));
     const QImage out = drawNatural(*g);
-    EXPECT_TRUE(near(out.pixel(3, 5), qRgb(255, 0, 0), 40)) << Qt::hex << out.pixel(3, 5);
-    EXPECT_TRUE(near(out.pixel(16, 5), qRgb(0, 0, 255), 40)) << Qt::hex << out.pixel(16, 5);
+    EXPECT_TRUE(near(out.pixel(3, 5), qRgb(255, 0, 0), 40)) << std::hex << out.pixel(3, 5);
+    EXPECT_TRUE(near(out.pixel(16, 5), qRgb(0, 0, 255), 40)) << std::hex << out.pixel(16, 5);
 }
 
 // --- invalid content ------------------------------------------------------------------
