@@ -111,6 +111,32 @@ int compress(const uchar* bits, qsizetype stride, int width, int height, J_COLOR
     return 0;
 }
 
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool writeInPlace(const QByteArray& name, const QByteArray& bytes)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = writeAll(fd, bytes);
+    return ::close(fd) == 0 && ok;
+}
+
 QString createError(const QString& path, int errnum)
 {
     return QStringLiteral("Impossible de créer le fichier \"%1\". %2")
@@ -180,8 +206,14 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
     QByteArray tmpl = dir + "/.tavelorn-XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        throw EAppError(createError(path, errno));
+    if (fd < 0) {
+        const int err = errno;
+        // A folder that refuses new files may still hold a file we may rewrite.
+        if (exists && (err == EACCES || err == EPERM || err == EROFS) &&
+            writeInPlace(targetName, bytes))
+            return;
+        throw EAppError(createError(path, err));
+    }
     mode_t mode;
     if (exists) {
         mode = st.st_mode & 07777;
@@ -193,19 +225,8 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     int failure = 0;
     if (::fchmod(fd, mode) != 0)
         failure = errno;
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (!failure && left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            failure = errno;
-            break;
-        }
-        p += n;
-        left -= n;
-    }
+    if (!failure && !writeAll(fd, bytes))
+        failure = errno;
     if (!failure && ::fsync(fd) != 0)
         failure = errno;
     if (::close(fd) != 0 && !failure)

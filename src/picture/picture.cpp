@@ -218,8 +218,10 @@ tyPicture::tyPicture()
 QFont PictureQFont(const tyFont& f)
 {
     QString family = f.Name;
-    // Carlito has Calibri's metrics; fontconfig's own alias is not relied upon.
-    if (family.compare(kCalibri, Qt::CaseInsensitive) == 0 && !QFontDatabase::hasFamily(kCalibri))
+    // Carlito has Calibri's metrics; fontconfig's own alias is not relied upon. The
+    // installed faces do not change while the program runs.
+    static const bool hasCalibri = QFontDatabase::hasFamily(kCalibri);
+    if (!hasCalibri && family.compare(kCalibri, Qt::CaseInsensitive) == 0)
         family = kCarlito;
     QFont font(family);
     font.setPixelSize(std::max(1, f.Height));
