@@ -259,6 +259,27 @@ bool sanitizeWmf(QByteArray& data)
     return true;
 }
 
+// Walks the records of an EMF, checking that each lies whole inside the file, and
+// cuts the copy after the end-of-file record; the converter reads record headers
+// without looking at the length it was given.
+bool sanitizeEmf(QByteArray& data)
+{
+    qsizetype pos = 0;
+    while (pos + 8 <= data.size()) {
+        const qint64 size = quint32(le32(data, pos + 4));
+        if (size < 8 || size % 4 != 0 || size > data.size() - pos)
+            return false;
+        pos += size;
+        if (le32(data, pos - size) == 14) // EMR_EOF
+            break;
+    }
+    data.truncate(pos);
+    put32(data, 48, quint32(data.size())); // nBytes
+    // Zeros after the end, where a converter reading a little too far finds nothing.
+    data.append(QByteArray(16, '\0'));
+    return true;
+}
+
 } // namespace
 
 TGraphicPtr loadEmfPicture(const QByteArray& data)
@@ -291,8 +312,10 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     options.svgDelimiter = true;
     char* out = nullptr;
     size_t outLength = 0;
-    QByteArray copy = data; // the converter takes a non-const buffer
-    const int ok = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
+    QByteArray copy = data; // cut and padded; the converter takes a non-const buffer
+    if (!sanitizeEmf(copy))
+        throw EAppError(invalidMetafile());
+    const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
     std::free(out);
     if (!ok || svg.isEmpty())
