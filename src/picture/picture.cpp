@@ -85,7 +85,8 @@ LineLayout layoutLine(const QString& text, const QFont& font)
 
 void applyAutoSize(tyPictureText& e)
 {
-    if (!e.AutoSize || !QGuiApplication::instance())
+    // Fonts can be measured only under a GUI application.
+    if (!e.AutoSize || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     const QFont font = PictureQFont(e.Font);
     QString measured = e.Text;
