@@ -475,6 +475,7 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
     Bytes hugeMaxRecord{greenWmf()};
     hugeMaxRecord.put32(22 + 12, 0x40000000);
     const Case cases[] = {{redEmf(), "emf", qRgb(255, 0, 0)},
+                          {redEmf() + "trailing bytes", "emf", qRgb(255, 0, 0)},
                           {greenWmf(), "wmf", qRgb(0, 255, 0)},
                           {hugeMaxRecord.data, "wmf", qRgb(0, 255, 0)}};
     for (const Case& c : cases) {
@@ -535,6 +536,7 @@ TEST(PictureLoaders, InvalidContentMessages)
         {QByteArray("II*\0\x08\0\0\0\xff\xff", 10), "tif", "Image TIFF non valide"},
         {"", "emf", "MetaFichier incorrect"},
         {wrongEmfSignature, "emf", "MetaFichier incorrect"},
+        {redEmf().chopped(4), "emf", "MetaFichier incorrect"}, // end record cut
         {greenWmf(), "emf", "MetaFichier incorrect"},
         {"", "wmf", "MetaFichier incorrect"},
         {redEmf(), "wmf", "MetaFichier incorrect"},
