@@ -122,11 +122,12 @@ void TConfigStore::LoadSystemInfos()
     }
     if (n > 0)
         n = boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix));
-    FArrSystemInfo.clear();
-    FArrSystemInfo.resize(n);
+    // Filled aside and swapped in at the end: the old profiles stay whole while the GUI
+    // processes events in between.
+    tyArrSystemInfo loaded(n);
     for (qint32 i = 1; i <= n; ++i) {
         const QString sec = kSystemInfoPrefix + QString::number(i);
-        tySystemInfo& s = FArrSystemInfo[i - 1];
+        tySystemInfo& s = loaded[i - 1];
         s.ID = ini.ReadString(sec, kID, QString());
         s.BorderWidth = ini.ReadInteger(sec, kBorderWidth, 1);
         s.SystemTitle = ini.ReadString(sec, kSystemTitle, QString());
@@ -147,6 +148,7 @@ void TConfigStore::LoadSystemInfos()
         if (processEvents)
             processEvents();
     }
+    FArrSystemInfo.swap(loaded);
     FSystemInfoIdx = n - 1;
 }
 

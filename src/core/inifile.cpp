@@ -165,23 +165,27 @@ struct TIniFile::Section
 {
     QString name; // trimmed
     bool hasHeader = false;
-    std::vector<Line> lines;         // lines[0] is the header when hasHeader
-    std::vector<qsizetype> keyLines; // indices of the key lines, in file order
+    std::vector<Line> lines; // lines[0] is the header when hasHeader
+    qsizetype keyCount = 0;
+    qsizetype lastKeyLine = -1;
     // First occurrence of each key name, for long sections only: short ones are searched.
     std::unique_ptr<QHash<NameKey, qsizetype>> keyIndex;
 
-    static constexpr size_t IndexedFrom = 24;
-    qsizetype lastKeyLine() const { return keyLines.empty() ? -1 : keyLines.back(); }
+    static constexpr qsizetype IndexedFrom = 24;
+    // Registers the key line at index line, which lies after every other key line.
     void addKey(const NameKey& k, qsizetype line)
     {
-        keyLines.push_back(line);
+        ++keyCount;
+        lastKeyLine = line;
         if (keyIndex) {
             if (!keyIndex->contains(k))
                 keyIndex->insert(k, line);
-        } else if (keyLines.size() >= IndexedFrom) {
+        } else if (keyCount >= IndexedFrom) {
             keyIndex = std::make_unique<QHash<NameKey, qsizetype>>();
             // Copies: a rewritten line's own text goes when it is rewritten again.
-            for (qsizetype i : keyLines) {
+            for (qsizetype i = 0; i <= line; ++i) {
+                if (!lines[i].isKey() || (hasHeader && i == 0))
+                    continue;
                 const NameKey ki{lines[i].name().toString()};
                 if (!keyIndex->contains(ki))
                     keyIndex->insert(ki, i);
@@ -381,7 +385,8 @@ void TIniFile::rebuildIndex()
     m_lastSection = -1;
     for (qsizetype s = 0; s < qsizetype(m_sections.size()); ++s) {
         Section& sec = m_sections[s];
-        sec.keyLines.clear();
+        sec.keyCount = 0;
+        sec.lastKeyLine = -1;
         sec.keyIndex.reset();
         for (qsizetype i = sec.hasHeader ? 1 : 0; i < qsizetype(sec.lines.size()); ++i) {
             const Line& l = sec.lines[i];
@@ -420,8 +425,8 @@ qsizetype TIniFile::findKeyLine(const Section& sec, const QString& key)
         const auto it = sec.keyIndex->constFind(NameKey{key});
         return it == sec.keyIndex->cend() ? -1 : *it;
     }
-    for (qsizetype i : sec.keyLines)
-        if (sameName(sec.lines[i].name(), key))
+    for (qsizetype i = sec.hasHeader ? 1 : 0; i <= sec.lastKeyLine; ++i)
+        if (sec.lines[i].isKey() && sameName(sec.lines[i].name(), key))
             return i;
     return -1;
 }
@@ -472,7 +477,9 @@ qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefi
         return 0;
     const qsizetype limit = LineCount();
     qint32 best = 0;
-    for (qsizetype i : sec->keyLines) {
+    for (qsizetype i = sec->hasHeader ? 1 : 0; i <= sec->lastKeyLine; ++i) {
+        if (!sec->lines[i].isKey())
+            continue;
         const qint32 n = numberAfterPrefix(sec->lines[i].name(), prefix);
         if (n <= limit)
             best = std::max(best, n);
@@ -527,7 +534,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         line.valueStart = line.nameLength + 1;
         line.valueLength = qint32(v.size());
         // After the section's last key line, or right after its header.
-        const qsizetype last = sec.lastKeyLine();
+        const qsizetype last = sec.lastKeyLine;
         const qsizetype at = last >= 0 ? last + 1 : (sec.hasHeader ? 1 : 0);
         if (at >= qsizetype(sec.lines.size()) && &sec == &m_sections.back())
             m_endsWithEol = true;

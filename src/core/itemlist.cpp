@@ -83,37 +83,41 @@ void TItemList::flush() const
         m_pending.clear();
         return;
     }
+    // Moved rather than copied: no reference counts to touch on thousands of texts.
+    QStringList pending = std::move(m_pending);
+    m_pending = QStringList();
     QStringList pendingKeys;
     pendingKeys.reserve(np);
-    for (const QString& t : std::as_const(m_pending))
+    for (const QString& t : std::as_const(pending))
         pendingKeys.append(FoldKey(t));
     // Sorting views with the index as tie-break gives the stable order without the
     // cost of a stable sort.
     std::vector<std::pair<std::u16string_view, qsizetype>> order;
     order.reserve(size_t(np));
     for (qsizetype i = 0; i < np; ++i)
-        order.emplace_back(view(pendingKeys[i]), i);
+        order.emplace_back(view(pendingKeys.at(i)), i);
     std::sort(order.begin(), order.end());
-    QStringList items, keys;
-    items.reserve(m_items.size() + np);
-    keys.reserve(m_items.size() + np);
+
+    QStringList oldItems = std::move(m_items);
+    QStringList oldKeys = std::move(m_keys);
+    m_items = QStringList();
+    m_keys = QStringList();
+    m_items.reserve(oldItems.size() + np);
+    m_keys.reserve(oldItems.size() + np);
     qsizetype i = 0;
     for (const auto& [key, p] : order) {
-        while (i < m_keys.size() && !(key < view(m_keys[i]))) {
-            items.append(m_items[i]);
-            keys.append(m_keys[i]);
+        while (i < oldKeys.size() && !(key < view(oldKeys.at(i)))) {
+            m_items.append(std::move(oldItems[i]));
+            m_keys.append(std::move(oldKeys[i]));
             ++i;
         }
-        items.append(m_pending[p]);
-        keys.append(pendingKeys[p]);
+        m_items.append(std::move(pending[p]));
+        m_keys.append(std::move(pendingKeys[p]));
     }
-    for (; i < m_keys.size(); ++i) {
-        items.append(m_items[i]);
-        keys.append(m_keys[i]);
+    for (; i < oldKeys.size(); ++i) {
+        m_items.append(std::move(oldItems[i]));
+        m_keys.append(std::move(oldKeys[i]));
     }
-    m_items = std::move(items);
-    m_keys = std::move(keys);
-    m_pending.clear();
 }
 
 void TItemList::Clear()
