@@ -238,8 +238,9 @@ TIniFile::TIniFile() : m_locale(QLocale::system())
 TIniFile::TIniFile(const QString& path) : m_path(path), m_locale(QLocale::system())
 {
     QFile f(path);
-    // An absent or unreadable file reads as empty, like the profile functions.
-    if (f.open(QIODevice::ReadOnly))
+    // An absent or unreadable file reads as empty, like the profile functions; so does
+    // anything but a regular file (a pipe would block the program).
+    if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly))
         parse(f.readAll());
     else
         m_sections.emplace_back();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct IntegerCase
@@ -357,6 +359,7 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
         QStringLiteral("/proc/tavelorn-test/Config.ini"),
         QStringLiteral("/proc/version"), // an existing file that not even root may write
     };
+
     for (const QString& p : cases) {
         SCOPED_TRACE(qPrintable(p));
         TIniFile ini(p);
@@ -371,6 +374,15 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
     EXPECT_FALSE(QFileInfo::exists(path("missing")));
     EXPECT_EQ(readBytes(path("plainfile")), "not a folder");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// A pipe is no file: reading it would wait for a writer for ever.
+TEST_F(IniFileTest, APipeReadsAsAnEmptyFile)
+{
+    ASSERT_EQ(mkfifo(qPrintable(path()), 0600), 0);
+    const TIniFile ini(path());
+    EXPECT_EQ(ini.LineCount(), 0);
+    EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
 }
 
 TEST_F(IniFileTest, ReadOnlyFileOrFolderRefusesTheWrite)
