@@ -25,11 +25,13 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 6; ++i) // lists
         (new QComboBox(&w))->setGeometry(8, next(21), 200, 21);
     for (int i = 0; i < 11; ++i) // labels and edit captions
-        (new QLabel(QStringLiteral("Caption %1").arg(i), &w))->setGeometry(220, 8 + i * 18, 150, 13);
+        (new QLabel(QStringLiteral("Caption %1").arg(i), &w))
+            ->setGeometry(220, 8 + i * 18, 150, 13);
     for (int i = 0; i < 6; ++i) // edits
         (new QLineEdit(&w))->setGeometry(8, next(21), 200, 21);
     for (int i = 0; i < 14; ++i) // buttons
-        (new QPushButton(QStringLiteral("B%1").arg(i), &w))->setGeometry(220 + (i % 4) * 40, 220 + (i / 4) * 40, 33, 33);
+        (new QPushButton(QStringLiteral("B%1").arg(i), &w))
+            ->setGeometry(220 + (i % 4) * 40, 220 + (i / 4) * 40, 33, 33);
     for (int i = 0; i < 3; ++i) // check boxes
         (new QCheckBox(QStringLiteral("Check %1").arg(i), &w))->setGeometry(8, next(17), 100, 17);
     (new QDateEdit(&w))->setGeometry(8, next(21), 97, 21);

@@ -29,7 +29,6 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
       ui(std::make_unique<Ui::TfrmMainNew>())
 {
     initAppResources();
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setObjectName(QStringLiteral("frmMainNew"));
 
     // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
@@ -80,7 +79,7 @@ void TfrmMainNew::setupControls()
     ui->bbtImportantInfo1->setProperty("tag", 1);
     ui->bbtImportantInfo2->setProperty("tag", 2);
     ui->bbtImportantInfo3->setProperty("tag", 3);
-    // Only the button bar shows tooltips.
+    // The preview takes no input.
     ui->pnlPreview->setEnabled(false);
 
     FIDModel = new TItemListModel(FStore.cbxID, this);

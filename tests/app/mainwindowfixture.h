@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -166,6 +168,27 @@ protected:
             f(modal);
         });
         timer->start();
+    }
+
+    // Confirms path in an open file dialog as the user does, typing it into the name
+    // field. The dialog lists its folder in the background and may reset the field
+    // meanwhile: try again until it closes.
+    static void confirmFile(QFileDialog* dialog, const QString& path)
+    {
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        for (int attempt = 0; attempt < 100 && dialog->isVisible(); ++attempt) {
+            if (edit)
+                edit->setText(path);
+            else
+                dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible())
+                QTest::qWait(20);
+        }
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the file dialog refused " << path.toStdString();
+            dialog->reject();
+        }
     }
 
     // Answers the next message box with button and keeps its title, text and icon.

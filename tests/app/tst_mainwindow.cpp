@@ -322,8 +322,7 @@ TEST_F(MainWindowTest, PictureButtonLoadsTheChosenFile)
     const auto choose = [](const QString& path) {
         whenModal<QFileDialog>([path](QFileDialog* dialog) {
             EXPECT_TRUE(dialog->selectedNameFilter().startsWith(QStringLiteral("Tous")));
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
+            confirmFile(dialog, path);
         });
     };
     choose(bmp);
@@ -365,8 +364,7 @@ TEST_F(MainWindowTest, SavePictureProposesTheNameAndWritesTheJpeg)
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_TRUE(dialog->selectedNameFilter().startsWith(QStringLiteral("Tous")));
         proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
-        dialog->selectFile(target);
-        QMetaObject::invokeMethod(dialog, "accept");
+        confirmFile(dialog, target);
     });
     QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
     EXPECT_EQ(proposed, QStringLiteral("QAS_2024_03_03.jpg"));
@@ -389,8 +387,7 @@ TEST_F(MainWindowTest, SavePictureProposesTheNameAndWritesTheJpeg)
     const QString blocked = dir.filePath(QStringLiteral("blocked.jpg"));
     ASSERT_TRUE(QDir().mkdir(blocked));
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
-        dialog->selectFile(dir.filePath(QStringLiteral("blocked.png")));
-        QMetaObject::invokeMethod(dialog, "accept");
+        confirmFile(dialog, dir.filePath(QStringLiteral("blocked.png")));
     });
     auto box = answerBox();
     QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
