@@ -83,31 +83,31 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvandel$' | head
 [ -n "$wid" ] || { echo "FAIL: the window did not appear"; exit 1; }
 
 # The profile selector has the focus at start; its items are sorted, so the wanted
-# profile is the second one.
+# profile is the last one: End picks it (and picking it again changes nothing, so a key
+# repeated after a slow start does no harm).
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 0.5
-xdotool key Down
-sleep 0.3
-xdotool key Down
-
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 crop="450x600+$((X + 394))+$((Y + 0))"
-# Wait until the preview holds still (the last key has been handled and painted).
-prev=
-for _ in $(seq 1 40); do
-  sleep 0.25
-  import -window root -crop "$crop" +repage "$work/preview.png"
-  sum=$(md5sum < "$work/preview.png")
-  [ "$sum" = "$prev" ] && break
-  prev=$sum
+white=1
+for _ in 1 2 3 4 5; do
+  xdotool key End
+  # Wait until the preview holds still (the key has been handled and painted).
+  prev=
+  for _ in $(seq 1 20); do
+    sleep 0.25
+    import -window root -crop "$crop" +repage "$work/preview.png"
+    sum=$(md5sum < "$work/preview.png")
+    [ "$sum" = "$prev" ] && break
+    prev=$sum
+  done
+  # The preview must show the profile, not the empty start picture.
+  white=$(convert "$work/preview.png" -fill black +opaque white -format '%[fx:mean]' info:)
+  awk -v w="$white" 'BEGIN { exit !(w < 0.9) }' && break
 done
-
-"$exporter" --config "$work/Config.ini" --profile "$profile" --output "$work/export.jpg"
-
-# The preview must show the profile, not the empty start picture.
-white=$(convert "$work/preview.png" -fill black +opaque white -format '%[fx:mean]' info:)
 echo "white share of the preview: $white"
 awk -v w="$white" 'BEGIN { exit !(w < 0.9) }' || { echo "FAIL: the preview shows no profile"; exit 1; }
+
+"$exporter" --config "$work/Config.ini" --profile "$profile" --output "$work/export.jpg"
 
 metric() { (compare -metric "$1" "$2" "$3" null: 2>&1 || true) | sed 's/.*(\(.*\))/\1/'; }
 
