@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <optional>
+
 namespace {
 
 tyArrSystemInfo makeProfiles(int n)
@@ -43,6 +45,7 @@ tyArrSystemInfo makeProfiles(int n)
     return out;
 }
 
+// Reloading over the profiles already held, as after every store or delete.
 void BM_LoadProfiles(benchmark::State& state)
 {
     QTemporaryDir dir;
@@ -56,6 +59,32 @@ void BM_LoadProfiles(benchmark::State& state)
         benchmark::DoNotOptimize(store.FSystemInfoIdx);
     }
     if (store.FSystemInfoIdx != state.range(0) - 1)
+        state.SkipWithError("wrong profile count");
+    state.SetComplexityN(state.range(0));
+}
+
+// The first load of a run: an empty store.
+void BM_LoadProfilesIntoEmptyStore(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Config.ini");
+    {
+        TConfigStore writer(file);
+        writer.FArrSystemInfo = makeProfiles(int(state.range(0)));
+        writer.SaveSystemInfos();
+    }
+    std::optional<TConfigStore> store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.reset();
+        store.emplace(file);
+        store->processEvents = [] {};
+        store->setBusy = [](bool) {};
+        state.ResumeTiming();
+        store->LoadSystemInfos();
+        benchmark::DoNotOptimize(store->FSystemInfoIdx);
+    }
+    if (store->FSystemInfoIdx != state.range(0) - 1)
         state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
@@ -97,6 +126,11 @@ void BM_SaveProfilesChanged(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_LoadProfiles)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_LoadProfilesIntoEmptyStore)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 BENCHMARK(BM_SaveProfilesNewFile)
     ->Arg(1000)
     ->Arg(10000)

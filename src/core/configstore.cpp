@@ -122,33 +122,32 @@ void TConfigStore::LoadSystemInfos()
     }
     if (n > 0)
         n = boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix));
-    // Filled aside and swapped in at the end: the old profiles stay whole while the GUI
-    // processes events in between.
-    tyArrSystemInfo loaded(n);
+    // Filled in place: a reload after a save finds most texts unchanged and keeps them.
+    FArrSystemInfo.resize(n);
+    const QString none;
     for (qint32 i = 1; i <= n; ++i) {
         const QString sec = kSystemInfoPrefix + QString::number(i);
-        tySystemInfo& s = loaded[i - 1];
-        s.ID = ini.ReadString(sec, kID, QString());
+        tySystemInfo& s = FArrSystemInfo[i - 1];
+        ini.ReadStringInto(sec, kID, none, s.ID);
         s.BorderWidth = ini.ReadInteger(sec, kBorderWidth, 1);
-        s.SystemTitle = ini.ReadString(sec, kSystemTitle, QString());
-        s.LansdscapePosition = ini.ReadString(sec, kLansdscapePosition, QString());
-        s.SID = ini.ReadString(sec, kSID, QString());
-        s.Usage1 = ini.ReadString(sec, kUsage1, QString());
-        s.Usage2 = ini.ReadString(sec, kUsage2, QString());
-        s.PictureFullPath = ini.ReadString(sec, kPictureFullPath, QString());
+        ini.ReadStringInto(sec, kSystemTitle, none, s.SystemTitle);
+        ini.ReadStringInto(sec, kLansdscapePosition, none, s.LansdscapePosition);
+        ini.ReadStringInto(sec, kSID, none, s.SID);
+        ini.ReadStringInto(sec, kUsage1, none, s.Usage1);
+        ini.ReadStringInto(sec, kUsage2, none, s.Usage2);
+        ini.ReadStringInto(sec, kPictureFullPath, none, s.PictureFullPath);
         s.PictureCenter = ini.ReadBool(sec, kPictureCenter, false);
         s.PictureStretch = ini.ReadBool(sec, kPictureStretch, false);
-        s.Info1 = ini.ReadString(sec, kInfo1, QString());
-        s.Info2 = ini.ReadString(sec, kInfo2, QString());
-        s.Info3 = ini.ReadString(sec, kInfo3, QString());
+        ini.ReadStringInto(sec, kInfo1, none, s.Info1);
+        ini.ReadStringInto(sec, kInfo2, none, s.Info2);
+        ini.ReadStringInto(sec, kInfo3, none, s.Info3);
         s.LastRefresh = ini.ReadDate(sec, kLastRefresh, 0);
-        s.SourceRefresh = ini.ReadString(sec, kSourceRefresh, QString());
-        s.CommentRefresh = ini.ReadString(sec, kCommentRefresh, QString());
+        ini.ReadStringInto(sec, kSourceRefresh, none, s.SourceRefresh);
+        ini.ReadStringInto(sec, kCommentRefresh, none, s.CommentRefresh);
         cbxID.Add(s.ID);
         if (processEvents)
             processEvents();
     }
-    FArrSystemInfo.swap(loaded);
     FSystemInfoIdx = n - 1;
 }
 

@@ -271,7 +271,7 @@ const TShortDateFormat& TIniFile::dateFormat() const
     return *m_dateFormat;
 }
 
-void TIniFile::parse(const QByteArray& bytes)
+void TIniFile::parse(QByteArray bytes)
 {
     QByteArrayView body(bytes);
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
@@ -295,6 +295,7 @@ void TIniFile::parse(const QByteArray& bytes)
             m_encoding = Encoding::Utf8;
         }
     }
+    bytes = QByteArray(); // only the decoded text is needed from here on
 
     const QChar* data = m_source.constData();
     const qsizetype size = m_source.size();
@@ -384,7 +385,8 @@ void TIniFile::rebuildIndex()
     m_sectionIndex.clear();
     m_sectionIndex.reserve(qsizetype(m_sections.size()));
     m_lastSection = -1;
-    for (qsizetype s = 0; s < qsizetype(m_sections.size()); ++s) {
+    // Backwards, so that the first of two equal names is inserted last and wins.
+    for (qsizetype s = qsizetype(m_sections.size()) - 1; s >= 0; --s) {
         Section& sec = m_sections[s];
         sec.keyCount = 0;
         sec.lastKeyLine = -1;
@@ -396,7 +398,7 @@ void TIniFile::rebuildIndex()
                     NameKey{QString::fromRawData(l.text.constData() + l.nameStart, l.nameLength)},
                     i);
         }
-        if (sec.hasHeader && !m_sectionIndex.contains(NameKey{sec.name}))
+        if (sec.hasHeader)
             m_sectionIndex.insert(NameKey{sec.name}, s);
     }
 }
@@ -496,6 +498,20 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
     return l->value().left(MaxValueLength).toString();
 }
 
+void TIniFile::ReadStringInto(const QString& section, const QString& key, const QString& def,
+                              QString& target) const
+{
+    const Line* l = findKey(section, key);
+    if (!l) {
+        if (target != def)
+            target = def;
+        return;
+    }
+    const QStringView v = l->value().left(MaxValueLength);
+    if (target != v)
+        target = v.toString();
+}
+
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
     const QString v = singleLine(value);
@@ -505,12 +521,15 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         Section sec;
         sec.hasHeader = true;
         Line header;
-        header.text = u'[' + section + u']';
+        header.text = joinText(u"[", section, u"]");
         sec.name = section;
+        sec.lines.reserve(17); // room for a profile's keys without regrowing
         sec.lines.push_back(std::move(header));
         m_sections.push_back(std::move(sec));
         s = qsizetype(m_sections.size()) - 1;
         m_sectionIndex.insert(NameKey{section}, s);
+        m_lastSectionName = section;
+        m_lastSection = s;
         m_endsWithEol = true;
     }
     Section& sec = m_sections[s];
@@ -522,14 +541,14 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             return;
         // Keeps the key's own spelling. The index entry stays valid: its name never
         // refers into a line's own text.
-        line.text = old.name().toString() + u'=' + v;
+        line.text = joinText(old.name(), u"=", v);
         line.nameStart = 0;
         line.nameLength = old.nameLength;
         line.valueStart = old.nameLength + 1;
         line.valueLength = qint32(v.size());
         old = std::move(line);
     } else {
-        line.text = key + u'=' + v;
+        line.text = joinText(key, u"=", v);
         line.nameStart = 0;
         line.nameLength = qint32(key.size());
         line.valueStart = line.nameLength + 1;
@@ -543,6 +562,26 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         sec.addKey(NameKey{key}, at);
     }
     m_modified = true;
+}
+
+QString TIniFile::joinText(QStringView a, QStringView b, QStringView c)
+{
+    // Written lines live in large blocks freed with the accessor: saving thousands of
+    // profiles makes no allocation per line.
+    const qsizetype n = a.size() + b.size() + c.size();
+    if (n > m_blockFree) {
+        const qsizetype size = std::max<qsizetype>(n, 32768);
+        m_blocks.push_back(std::make_unique<QChar[]>(size_t(size)));
+        m_blockNext = m_blocks.back().get();
+        m_blockFree = size;
+    }
+    QChar* p = m_blockNext;
+    std::copy(a.begin(), a.end(), p);
+    std::copy(b.begin(), b.end(), p + a.size());
+    std::copy(c.begin(), c.end(), p + a.size() + b.size());
+    m_blockNext += n;
+    m_blockFree -= n;
+    return QString::fromRawData(p, n);
 }
 
 qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 def) const

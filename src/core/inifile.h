@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,10 @@ public:
 
     QString ReadString(const QString& section, const QString& key, const QString& def) const;
     void WriteString(const QString& section, const QString& key, const QString& value);
+    // ReadString into target, assigning only when the text differs: reloading what is
+    // already held costs no allocation.
+    void ReadStringInto(const QString& section, const QString& key, const QString& def,
+                        QString& target) const;
     qint32 ReadInteger(const QString& section, const QString& key, qint32 def) const;
     void WriteInteger(const QString& section, const QString& key, qint32 value);
     bool ReadBool(const QString& section, const QString& key, bool def) const;
@@ -83,7 +88,7 @@ public:
 
 private:
     TIniFile();
-    void parse(const QByteArray& bytes);
+    void parse(QByteArray bytes);
     struct Section;
     struct Line;
     qsizetype findSectionIndex(const QString& name) const;
@@ -92,6 +97,8 @@ private:
     const Line* findKey(const QString& section, const QString& key) const;
     void rebuildIndex();
     const TShortDateFormat& dateFormat() const;
+    // a + b + c as a text that refers into m_blocks.
+    QString joinText(QStringView a, QStringView b, QStringView c);
 
 public:
     // Case-insensitive hash key, used by the index; public only for qHash.
@@ -119,6 +126,9 @@ private:
     std::vector<Section> m_sections; // [0]: lines before the first header
     QHash<NameKey, qsizetype> m_sectionIndex;
     QLocale m_locale;
+    std::vector<std::unique_ptr<QChar[]>> m_blocks; // text of the lines written
+    QChar* m_blockNext = nullptr;
+    qsizetype m_blockFree = 0;
     mutable std::optional<TShortDateFormat> m_dateFormat; // of m_locale, made at first use
     mutable QString m_lastSectionName;
     mutable qsizetype m_lastSection = -1;

@@ -1,6 +1,7 @@
 #include "itemlist.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -58,10 +59,44 @@ void TItemList::EndUpdate()
 }
 
 namespace {
+
 std::u16string_view view(const QString& s)
 {
     return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
 }
+
+// Code-unit order, as QString's operator<, skipping equal runs four units at a time:
+// profile identifiers share long beginnings.
+bool lessU16(std::u16string_view a, std::u16string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            break;
+    }
+    for (; i < n; ++i)
+        if (a[i] != b[i])
+            return a[i] < b[i];
+    return a.size() < b.size();
+}
+
+struct KeyLess
+{
+    bool operator()(const std::pair<std::u16string_view, qsizetype>& l,
+                    const std::pair<std::u16string_view, qsizetype>& r) const
+    {
+        if (lessU16(l.first, r.first))
+            return true;
+        if (lessU16(r.first, l.first))
+            return false;
+        return l.second < r.second;
+    }
+};
+
 } // namespace
 
 // Merges the pending sorted adds: equal to adding them one by one, each after the items
@@ -96,7 +131,7 @@ void TItemList::flush() const
     order.reserve(size_t(np));
     for (qsizetype i = 0; i < np; ++i)
         order.emplace_back(view(pendingKeys.at(i)), i);
-    std::sort(order.begin(), order.end());
+    std::sort(order.begin(), order.end(), KeyLess());
 
     QStringList oldItems = std::move(m_items);
     QStringList oldKeys = std::move(m_keys);
@@ -106,7 +141,7 @@ void TItemList::flush() const
     m_keys.reserve(oldItems.size() + np);
     qsizetype i = 0;
     for (const auto& [key, p] : order) {
-        while (i < oldKeys.size() && !(key < view(oldKeys.at(i)))) {
+        while (i < oldKeys.size() && !lessU16(key, view(oldKeys.at(i)))) {
             m_items.append(std::move(oldItems[i]));
             m_keys.append(std::move(oldKeys[i]));
             ++i;
