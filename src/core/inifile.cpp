@@ -91,7 +91,7 @@ QString decodeWindows1252(QByteArrayView bytes)
     return out;
 }
 
-bool startsWith(const QByteArray& b, std::initializer_list<uchar> prefix)
+bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
 {
     if (b.size() < qsizetype(prefix.size()))
         return false;
@@ -240,17 +240,23 @@ TIniFile::TIniFile(const QString& path) : m_path(path), m_locale(QLocale::system
     QFile f(path);
     // An absent or unreadable file reads as empty, like the profile functions; so does
     // anything but a regular file (a pipe would block the program).
-    if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly))
-        parse(f.readAll());
-    else
+    if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly)) {
+        // Read, not mapped: another program truncating the file would make a mapping fault.
+        QByteArray bytes = f.readAll();
+        decode(bytes);
+        bytes = QByteArray(); // only the decoded text is needed from here on
+        splitLines();
+    } else {
         m_sections.emplace_back();
+    }
 }
 
 TIniFile TIniFile::fromBytes(const QByteArray& bytes)
 {
     TIniFile ini;
     ini.m_sections.clear();
-    ini.parse(bytes);
+    ini.decode(bytes);
+    ini.splitLines();
     return ini;
 }
 
@@ -271,9 +277,9 @@ const TShortDateFormat& TIniFile::dateFormat() const
     return *m_dateFormat;
 }
 
-void TIniFile::parse(QByteArray bytes)
+void TIniFile::decode(QByteArrayView bytes)
 {
-    QByteArrayView body(bytes);
+    const QByteArrayView body = bytes;
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
         m_encoding = Encoding::Utf8Bom;
         m_source = QString::fromUtf8(body.sliced(3));
@@ -295,8 +301,10 @@ void TIniFile::parse(QByteArray bytes)
             m_encoding = Encoding::Utf8;
         }
     }
-    bytes = QByteArray(); // only the decoded text is needed from here on
+}
 
+void TIniFile::splitLines()
+{
     const QChar* data = m_source.constData();
     const qsizetype size = m_source.size();
     // Calls f(start, end, next) for each line; the line end runs from end to next.

@@ -3,6 +3,7 @@
 #include "datetime.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QLocale>
 #include <QString>
@@ -88,7 +89,8 @@ public:
 
 private:
     TIniFile();
-    void parse(QByteArray bytes);
+    void decode(QByteArrayView bytes);
+    void splitLines();
     struct Section;
     struct Line;
     qsizetype findSectionIndex(const QString& name) const;
