@@ -135,6 +135,14 @@ TEST_F(StoreTest, LoadsProfilesInFileOrderWithDefaults)
 
     EXPECT_EQ(eventRounds, 3);
     EXPECT_EQ(busyLog, QStringList({"busy", "idle"}));
+
+    // A reload leaves nothing of the profiles held before.
+    writeConfig("[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=Zeta__PRD__2024_01_05\n");
+    store.LoadSystemInfos();
+    ASSERT_EQ(store.FArrSystemInfo.size(), 1);
+    tySystemInfo expected;
+    expected.ID = "Zeta__PRD__2024_01_05";
+    EXPECT_EQ(store.FArrSystemInfo[0], expected);
 }
 
 TEST_F(StoreTest, AProfileWithoutIDLoadsAsAnEmptyItem)
