@@ -342,6 +342,11 @@ void TIniFile::splitLines()
     for (size_t k = 0; k < counts.size(); ++k)
         m_sections[k].lines.reserve(size_t(counts[k]));
 
+    // The index is built while each line is at hand in the cache.
+    m_sectionIndex.clear();
+    m_sectionIndex.reserve(qsizetype(counts.size()));
+    m_lastSection = -1;
+    qsizetype currentIndex = 0;
     Section* current = &m_sections.front();
     bool eolFound = false;
     m_endsWithEol = true;
@@ -360,6 +365,7 @@ void TIniFile::splitLines()
         trimBounds(t, b, e);
         if (b < e && t[b] == u'[') {
             ++current;
+            ++currentIndex;
             current->hasHeader = true;
             qsizetype nb = b + 1;
             qsizetype ne = t.indexOf(u']', nb);
@@ -367,6 +373,11 @@ void TIniFile::splitLines()
                 ne = e;
             trimBounds(t, nb, ne);
             current->name = QString::fromRawData(data + pos + nb, ne - nb);
+            // Headed sections count from 1, so 0 marks a name not seen before: the first
+            // of two equal names wins.
+            qsizetype& slot = m_sectionIndex[NameKey{current->name}];
+            if (slot == 0)
+                slot = currentIndex;
         } else if (b < e && t[b] != u';') {
             const qsizetype eq = t.indexOf(u'=', b);
             if (eq >= 0 && eq < e) {
@@ -377,6 +388,10 @@ void TIniFile::splitLines()
                 line.nameLength = qint32(ke - kb);
                 line.valueStart = qint32(vb);
                 line.valueLength = qint32(ve - vb);
+                current->lines.push_back(std::move(line));
+                current->addKey(NameKey{QString::fromRawData(data + pos + kb, ke - kb)},
+                                qsizetype(current->lines.size()) - 1);
+                return;
             }
         }
         current->lines.push_back(std::move(line));
@@ -385,30 +400,6 @@ void TIniFile::splitLines()
         m_eol = QStringLiteral("\n");
     if (size == 0)
         m_endsWithEol = true;
-    rebuildIndex();
-}
-
-void TIniFile::rebuildIndex()
-{
-    m_sectionIndex.clear();
-    m_sectionIndex.reserve(qsizetype(m_sections.size()));
-    m_lastSection = -1;
-    // Backwards, so that the first of two equal names is inserted last and wins.
-    for (qsizetype s = qsizetype(m_sections.size()) - 1; s >= 0; --s) {
-        Section& sec = m_sections[s];
-        sec.keyCount = 0;
-        sec.lastKeyLine = -1;
-        sec.keyIndex.reset();
-        for (qsizetype i = sec.hasHeader ? 1 : 0; i < qsizetype(sec.lines.size()); ++i) {
-            const Line& l = sec.lines[i];
-            if (l.isKey())
-                sec.addKey(
-                    NameKey{QString::fromRawData(l.text.constData() + l.nameStart, l.nameLength)},
-                    i);
-        }
-        if (sec.hasHeader)
-            m_sectionIndex.insert(NameKey{sec.name}, s);
-    }
 }
 
 qsizetype TIniFile::findSectionIndex(const QString& name) const

@@ -97,7 +97,6 @@ private:
     const Section* findSection(const QString& name) const;
     static qsizetype findKeyLine(const Section& sec, const QString& key);
     const Line* findKey(const QString& section, const QString& key) const;
-    void rebuildIndex();
     const TShortDateFormat& dateFormat() const;
     // a + b + c as a text that refers into m_blocks.
     QString joinText(QStringView a, QStringView b, QStringView c);
