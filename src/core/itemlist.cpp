@@ -2,33 +2,71 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
+#include <numeric>
 #include <vector>
+
+namespace {
+
+// Letter case folded code unit by code unit, ASCII without the Unicode tables.
+inline char16_t foldUnit(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Compares folded texts in code-unit order. Equal runs are skipped four units at a
+// time: profile identifiers share long beginnings.
+int foldCompare(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            break;
+    }
+    for (; i < n; ++i) {
+        const char16_t x = foldUnit(a[i].unicode()), y = foldUnit(b[i].unicode());
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool foldLess(QStringView a, QStringView b)
+{
+    return foldCompare(a, b) < 0;
+}
+
+bool foldEqual(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && foldCompare(a, b) == 0;
+}
+
+} // namespace
 
 int TItemList::Compare(const QString& a, const QString& b)
 {
-    return FoldKey(a).compare(FoldKey(b));
+    return foldCompare(a, b);
 }
 
 QString TItemList::FoldKey(const QString& text)
 {
-    // Most items are ASCII: fold them without the general Unicode path.
     const qsizetype n = text.size();
     const QChar* src = text.constData();
     qsizetype i = 0;
-    while (i < n && src[i].unicode() < 0x80 && !(src[i] >= u'A' && src[i] <= u'Z'))
+    while (i < n && foldUnit(src[i].unicode()) == src[i].unicode())
         ++i;
     if (i == n)
         return text;
     QString out(n, Qt::Uninitialized);
     QChar* dst = out.data();
     std::copy(src, src + i, dst);
-    for (; i < n; ++i) {
-        const char16_t c = src[i].unicode();
-        if (c >= 0x80)
-            return text.toCaseFolded();
-        dst[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
-    }
+    for (; i < n; ++i)
+        dst[i] = QChar(foldUnit(src[i].unicode()));
     return out;
 }
 
@@ -58,49 +96,8 @@ void TItemList::EndUpdate()
     }
 }
 
-namespace {
-
-std::u16string_view view(const QString& s)
-{
-    return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
-}
-
-// Code-unit order, as QString's operator<, skipping equal runs four units at a time:
-// profile identifiers share long beginnings.
-bool lessU16(std::u16string_view a, std::u16string_view b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        quint64 x, y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y)
-            break;
-    }
-    for (; i < n; ++i)
-        if (a[i] != b[i])
-            return a[i] < b[i];
-    return a.size() < b.size();
-}
-
-struct KeyLess
-{
-    bool operator()(const std::pair<std::u16string_view, qsizetype>& l,
-                    const std::pair<std::u16string_view, qsizetype>& r) const
-    {
-        if (lessU16(l.first, r.first))
-            return true;
-        if (lessU16(r.first, l.first))
-            return false;
-        return l.second < r.second;
-    }
-};
-
-} // namespace
-
-// Merges the pending sorted adds: equal to adding them one by one, each after the items
-// equal to it, as the sort is stable and existing items win ties.
+// Places the sorted adds made during an update: equal to adding them one by one, each
+// after the items equal to it.
 void TItemList::flush() const
 {
     if (m_pending.isEmpty())
@@ -109,50 +106,34 @@ void TItemList::flush() const
     // A few waiting items, as when a view reads the list after each add: placing each
     // costs less than merging the whole list every time.
     if (np * 32 <= m_items.size()) {
-        for (const QString& t : std::as_const(m_pending)) {
-            const QString key = FoldKey(t);
-            const auto at = std::upper_bound(m_keys.cbegin(), m_keys.cend(), key) - m_keys.cbegin();
-            m_items.insert(at, t);
-            m_keys.insert(at, key);
-        }
+        for (const QString& t : std::as_const(m_pending))
+            m_items.insert(std::upper_bound(m_items.cbegin(), m_items.cend(), t, foldLess) -
+                               m_items.cbegin(),
+                           t);
         m_pending.clear();
         return;
     }
-    // Moved rather than copied: no reference counts to touch on thousands of texts.
+    // A stable sort of the waiting items, then a merge in which existing items win ties.
+    // Texts are moved rather than copied: no reference counts to touch on thousands.
     QStringList pending = std::move(m_pending);
     m_pending = QStringList();
-    QStringList pendingKeys;
-    pendingKeys.reserve(np);
-    for (const QString& t : std::as_const(pending))
-        pendingKeys.append(FoldKey(t));
-    // Sorting views with the index as tie-break gives the stable order without the
-    // cost of a stable sort.
-    std::vector<std::pair<std::u16string_view, qsizetype>> order;
-    order.reserve(size_t(np));
-    for (qsizetype i = 0; i < np; ++i)
-        order.emplace_back(view(pendingKeys.at(i)), i);
-    std::sort(order.begin(), order.end(), KeyLess());
-
-    QStringList oldItems = std::move(m_items);
-    QStringList oldKeys = std::move(m_keys);
+    std::vector<qsizetype> order(static_cast<size_t>(np));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype l, qsizetype r) {
+        const int c = foldCompare(pending.at(l), pending.at(r));
+        return c < 0 || (c == 0 && l < r);
+    });
+    QStringList old = std::move(m_items);
     m_items = QStringList();
-    m_keys = QStringList();
-    m_items.reserve(oldItems.size() + np);
-    m_keys.reserve(oldItems.size() + np);
+    m_items.reserve(old.size() + np);
     qsizetype i = 0;
-    for (const auto& [key, p] : order) {
-        while (i < oldKeys.size() && !lessU16(key, view(oldKeys.at(i)))) {
-            m_items.append(std::move(oldItems[i]));
-            m_keys.append(std::move(oldKeys[i]));
-            ++i;
-        }
+    for (qsizetype p : order) {
+        while (i < old.size() && !foldLess(pending.at(p), old.at(i)))
+            m_items.append(std::move(old[i++]));
         m_items.append(std::move(pending[p]));
-        m_keys.append(std::move(pendingKeys[p]));
     }
-    for (; i < oldKeys.size(); ++i) {
-        m_items.append(std::move(oldItems[i]));
-        m_keys.append(std::move(oldKeys[i]));
-    }
+    while (i < old.size())
+        m_items.append(std::move(old[i++]));
 }
 
 void TItemList::Clear()
@@ -160,14 +141,12 @@ void TItemList::Clear()
     if (m_updateDepth > 0) {
         aboutToChange();
         m_items.clear();
-        m_keys.clear();
         m_pending.clear();
         return;
     }
     if (m_observer)
         m_observer->itemsAboutToBeReset();
     m_items.clear();
-    m_keys.clear();
     m_pending.clear();
     if (m_observer)
         m_observer->itemsReset();
@@ -184,13 +163,11 @@ int TItemList::Add(const QString& text)
         m_pending.append(text);
         return -1;
     }
-    const QString key = FoldKey(text);
-    const auto it = std::upper_bound(m_keys.cbegin(), m_keys.cend(), key);
-    const int index = int(it - m_keys.cbegin());
+    const int index =
+        int(std::upper_bound(m_items.cbegin(), m_items.cend(), text, foldLess) - m_items.cbegin());
     if (m_observer)
         m_observer->itemAboutToBeInserted(index);
     m_items.insert(index, text);
-    m_keys.insert(index, key);
     if (m_observer)
         m_observer->itemInserted(index);
     return index;
@@ -203,13 +180,11 @@ void TItemList::Insert(int index, const QString& text)
     if (m_updateDepth > 0) {
         aboutToChange();
         m_items.insert(index, text);
-        m_keys.insert(index, FoldKey(text));
         return;
     }
     if (m_observer)
         m_observer->itemAboutToBeInserted(index);
     m_items.insert(index, text);
-    m_keys.insert(index, FoldKey(text));
     if (m_observer)
         m_observer->itemInserted(index);
 }
@@ -228,7 +203,10 @@ QString TItemList::Get(int index) const
 int TItemList::IndexOf(const QString& text) const
 {
     flush();
-    return int(m_keys.indexOf(FoldKey(text)));
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        if (foldEqual(m_items.at(i), text))
+            return int(i);
+    return -1;
 }
 
 QStringList TItemList::Items() const

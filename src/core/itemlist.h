@@ -50,9 +50,11 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-    // The order of a sorted list: negative, zero or positive as in QString::compare.
+    // The order of a sorted list: the texts' code units with letter case folded one by
+    // one; negative, zero or positive as in QString::compare.
     static int Compare(const QString& a, const QString& b);
-    // The key under which a text is compared: its case folding.
+    // A text with letter case folded as Compare does: texts equal for Compare have
+    // equal keys.
     static QString FoldKey(const QString& text);
 
     void setObserver(TItemListObserver* observer) { m_observer = observer; }
@@ -66,10 +68,8 @@ private:
     int m_updateDepth = 0;
     bool m_resetPending = false;
     TItemListObserver* m_observer = nullptr;
-    // Items and their fold keys, index-matched; sorted adds made during an update wait in
-    // m_pending until the next read.
+    // Sorted adds made during an update wait in m_pending until the next read.
     mutable QStringList m_items;
-    mutable QStringList m_keys;
     mutable QStringList m_pending;
 };
 
