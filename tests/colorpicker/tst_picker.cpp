@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -639,6 +640,17 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
     picker->setFocus();
     QTest::keyClick(picker, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible()) << "Escape on a closed picker reaches the dialog";
+
+    // Outside a dialog Qt presses no default button: the picker keeps Enter.
+    PickerHost host;
+    auto* plainDefault = new QPushButton(QStringLiteral("OK"), host.window.get());
+    plainDefault->setGeometry(10, 40, 80, 24);
+    plainDefault->setDefault(true);
+    plainDefault->show();
+    host.picker->setFocus();
+    QSignalSpy plainSpy(host.picker, &TColorPickerDropDown::OnSelect);
+    QTest::keyClick(host.picker, Qt::Key_Return);
+    EXPECT_EQ(plainSpy.count(), 1);
 }
 
 TEST(Picker, WheelOnTheClosedListMovesTheSelection)
@@ -714,4 +726,171 @@ TEST(Picker, DisabledPickerDoesNotOpen)
     host.picker->setEnabled(false);
     host.picker->ShowDropDown();
     EXPECT_FALSE(host.picker->DroppedDown());
+}
+
+TEST(Picker, PanelWindowsCannotBeShrunkOverTheFooter)
+{
+    struct Case
+    {
+        TColorSelectionStyle style;
+        QSize dragTo;  // where the user drags the grip
+        QSize natural; // panel + frame + footer
+    };
+    const Case cases[] = {
+        {csColorCube, {124, 124}, {184, 184}},
+        {csSpectrum, {104, 150}, {152, 198}},
+        {csDiscrete, {90, 60}, {167, 108}},
+    };
+    for (const Case& c : cases) {
+        PickerHost host;
+        TColorPickerDropDown* picker = host.picker;
+        picker->setColorSelectionStyle(c.style);
+        picker->ShowDropDown();
+        TDropDownForm* form = picker->DropDownForm();
+        TFooterBar* footer = form->Footer();
+        ASSERT_EQ(form->size(), c.natural) << c.style;
+        const QPoint grip(footer->width() - 4, footer->height() - 4);
+        const QPoint to = grip + QPoint(c.dragTo.width() - c.natural.width(),
+                                        c.dragTo.height() - c.natural.height());
+        QTest::mousePress(footer, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(footer, to);
+        QTest::mouseRelease(footer, Qt::LeftButton, {}, to);
+        EXPECT_EQ(form->size(), c.natural) << c.style;
+
+        // Reopened, the footer is still on top: a press in the grip reaches the footer,
+        // and each button is the widget under its own centre.
+        picker->HideDropDown(false);
+        picker->ShowDropDown();
+        EXPECT_EQ(form->size(), c.natural) << c.style;
+        EXPECT_EQ(form->childAt(footer->mapTo(form, grip)), footer) << c.style;
+        for (TFlatButton* b : footer->Buttons())
+            EXPECT_EQ(form->childAt(b->mapTo(form, b->rect().center())), b) << c.style;
+        picker->HideDropDown(false);
+    }
+}
+
+TEST(Picker, ClosedPaletteStepsFromThePickersColour)
+{
+    struct Case
+    {
+        const char* name;
+        bool shownBefore; // the palette was shown once with another colour
+        bool useWheel;
+        bool down;
+        TColor expected;
+    };
+    const Case cases[] = {
+        {"wheel down, palette never shown", false, true, true, fromHex(0x4F81BD)},
+        {"wheel up, palette never shown", false, true, false, fromHex(0xEEECE1)},
+        {"wheel down after another showing", true, true, true, fromHex(0x4F81BD)},
+        {"key right after another showing", true, false, true, fromHex(0x4F81BD)},
+    };
+    for (const Case& c : cases) {
+        PickerHost host;
+        TColorPickerDropDown* picker = host.picker;
+        picker->setColorSelectionStyle(csDiscrete);
+        if (c.shownBefore) {
+            picker->setSelectedColor(fromHex(0xC0504D));
+            picker->ShowDropDown();
+            picker->HideDropDown(false);
+        }
+        picker->setSelectedColor(fromHex(0x1F497D));
+        QList<TColor> seen;
+        QObject::connect(picker, &TColorPickerDropDown::OnSelect, picker,
+                         [&] { seen << picker->SelectedColor(); });
+        if (c.useWheel)
+            wheel(picker, c.down);
+        else
+            key(picker, c.down ? Qt::Key_Right : Qt::Key_Left);
+        ASSERT_FALSE(seen.isEmpty()) << c.name;
+        for (TColor s : seen)
+            EXPECT_EQ(s, c.expected) << c.name;
+        EXPECT_FALSE(picker->DroppedDown()) << c.name;
+    }
+}
+
+TEST(Picker, StyleSwitchWhileOpenPlacesTheWindowAgain)
+{
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(work);
+    auto* picker = new TColorPickerDropDown(&window);
+    configureLikeColourDialog(*picker);
+    picker->setGeometry(0, work.height() - 60, 245, 21);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    picker->ShowDropDown();
+    const QPoint top = picker->mapToGlobal(QPoint(0, 0));
+    ASSERT_EQ(picker->DropDownForm()->frameGeometry().bottom() + 1, top.y()) << "opened above";
+    for (TColorSelectionStyle s : {csDiscrete, csColorCube, csSpectrum, csList}) {
+        picker->setColorSelectionStyle(s);
+        const QRect g = picker->DropDownForm()->frameGeometry();
+        EXPECT_EQ(g.bottom() + 1, top.y()) << "style " << s << " stands on the picker";
+        EXPECT_EQ(g.left(), top.x()) << s;
+    }
+    picker->HideDropDown(false);
+}
+
+TEST(Picker, ListScrollShowsTheSelectionOrStartsAtTheTop)
+{
+    auto entryVisible = [](TColorPickerDropDown* picker, int index) {
+        const QRect r = picker->ItemSelector()->Selector()->Items()[index].Rect;
+        const int top = picker->ItemSelector()->verticalScrollBar()->value();
+        const int height = picker->ItemSelector()->viewport()->height();
+        return r.top() >= top && r.bottom() < top + height;
+    };
+    PickerHost host;
+    TColorPickerDropDown* picker = host.picker;
+    QObject::connect(
+        picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker, [picker](int index) {
+            const TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete, csList};
+            picker->setColorSelectionStyle(styles[index]);
+        });
+
+    // Switched to the list while open, Fuchsia selected: Fuchsia is in view.
+    picker->setColorSelectionStyle(csColorCube);
+    picker->setSelectedColor(fromHex(0xFF00FF));
+    ASSERT_EQ(picker->ItemIndex(), 13);
+    picker->ShowDropDown();
+    TFlatButton* list = picker->DropDownForm()->Footer()->Buttons()[3];
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rect().center());
+    ASSERT_EQ(picker->ColorSelectionStyle(), csList);
+    ASSERT_TRUE(picker->ItemSelector()->isVisible());
+    EXPECT_TRUE(entryVisible(picker, 13));
+    EXPECT_GT(picker->ItemSelector()->verticalScrollBar()->value(), 0);
+    picker->HideDropDown(false);
+
+    // Reopened with no named colour: the list starts at the top again.
+    picker->setSelectedColor(fromHex(0x123456));
+    ASSERT_EQ(picker->ItemIndex(), -1);
+    picker->ShowDropDown();
+    EXPECT_EQ(picker->ItemSelector()->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(entryVisible(picker, 0));
+    picker->HideDropDown(false);
+}
+
+TEST(Picker, FooterClickMayReopenTheDropDown)
+{
+    PickerHost host;
+    TColorPickerDropDown* picker = host.picker;
+    QPointer<TFlatButton> clicked;
+    bool aliveAfterReopen = false;
+    QObject::connect(picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker,
+                     [&](int index) {
+                         clicked = picker->DropDownForm()->Footer()->Buttons()[index];
+                         picker->HideDropDown(false);
+                         picker->ShowDropDown(); // rebuilds the footer's buttons
+                         aliveAfterReopen = !clicked.isNull();
+                     });
+    picker->ShowDropDown();
+    TFlatButton* b = picker->DropDownForm()->Footer()->Buttons()[2];
+    QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    EXPECT_TRUE(aliveAfterReopen) << "the clicked button outlives its own click";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(clicked.isNull()) << "and goes afterwards";
+    EXPECT_TRUE(picker->DroppedDown());
+    const QList<TFlatButton*> buttons = picker->DropDownForm()->Footer()->Buttons();
+    ASSERT_EQ(buttons.size(), 4);
+    EXPECT_EQ(picker->DropDownForm()->Footer()->findChildren<TFlatButton*>().size(), 4);
+    picker->HideDropDown(false);
 }

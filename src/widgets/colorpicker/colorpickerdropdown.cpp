@@ -6,6 +6,7 @@
 #include "itemselector.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPainter>
@@ -246,7 +247,13 @@ void TColorPickerDropDown::setColorSelectionStyle(TColorSelectionStyle s)
     d->form->setCornerSizeable(s == csList && d->dropDownSizeable &&
                                !(d->footer.Visible && d->footer.SizeGrip));
     if (DroppedDown()) {
-        d->form->resize(dropDownSize());
+        const QSize size = dropDownSize();
+        applyMinimumSize(size);
+        d->form->resize(size);
+        // The new height may no longer fit below (or above) the control.
+        d->form->move(dropDownPosition(size));
+        if (s == csList)
+            d->itemSelector->ensureItemVisible(d->itemIndex);
         d->form->update();
     }
     update();
@@ -583,6 +590,12 @@ QPoint TColorPickerDropDown::dropDownPosition(const QSize& size) const
     return pos;
 }
 
+void TColorPickerDropDown::applyMinimumSize(const QSize& natural)
+{
+    // A panel has a fixed size: a smaller window would let it cover the footer.
+    d->form->setMinimumSize(d->style == csList ? QSize(80, 50) : natural);
+}
+
 bool TColorPickerDropDown::DroppedDown() const
 {
     return d->form->isVisible();
@@ -604,7 +617,10 @@ void TColorPickerDropDown::ShowDropDown()
     d->form->setFrame(d->dropDownColor, d->dropDownBorderColor, d->dropDownBorderWidth);
     d->form->setCornerSizeable(d->style == csList && d->dropDownSizeable &&
                                !(d->footer.Visible && d->footer.SizeGrip));
-    const QSize size = d->userSize.isValid() ? d->userSize : dropDownSize();
+    const QSize natural = dropDownSize();
+    applyMinimumSize(natural);
+    const QSize size =
+        (d->userSize.isValid() ? d->userSize : natural).expandedTo(d->form->minimumSize());
     d->form->setWindowFlag(Qt::NoDropShadowWindowHint, !d->dropDownShadow);
     d->form->resize(size);
     d->form->move(dropDownPosition(size));
@@ -670,11 +686,28 @@ void TColorPickerDropDown::panelPicked(TColor c, bool fromPalette)
 
 bool TColorPickerDropDown::windowTakesEnter() const
 {
-    const auto buttons = window()->findChildren<QPushButton*>();
+    // Qt presses default buttons on Enter only inside a dialog.
+    const auto* dialog = qobject_cast<const QDialog*>(window());
+    if (!dialog)
+        return false;
+    const auto buttons = dialog->findChildren<QPushButton*>();
     for (const QPushButton* b : buttons)
         if (b->isDefault() && b->isVisible() && b->isEnabled())
             return true;
     return false;
+}
+
+TCustomColorSelector* TColorPickerDropDown::closedPaletteUpToDate(bool open)
+{
+    TCustomColorSelector* palette = ensureColorSelector();
+    // While closed the palette may still hold the selection of its last showing, or
+    // none at all; keys and the wheel step from the picker's colour.
+    if (!open && !palette->isVisible()) {
+        d->preparing = true; // only bring the palette up to date, no pick
+        palette->setSelectedColor(d->selectedColor);
+        d->preparing = false;
+    }
+    return palette;
 }
 
 int TColorPickerDropDown::pageRows() const
@@ -823,12 +856,7 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
         if (d->style == csList) {
             listKey(key, open);
         } else if (d->style == csDiscrete) {
-            TCustomColorSelector* palette = ensureColorSelector();
-            if (!open && !palette->isVisible()) {
-                d->preparing = true; // only bring the palette up to date, no pick
-                palette->setSelectedColor(d->selectedColor);
-                d->preparing = false;
-            }
+            TCustomColorSelector* palette = closedPaletteUpToDate(open);
             d->internalCall = true;
             palette->HandleKey(key, open);
             d->internalCall = false;
@@ -871,7 +899,7 @@ void TColorPickerDropDown::handleWheel(bool down)
         setItemIndex(next);
         d->internalCall = false;
     } else if (d->style == csDiscrete) {
-        TCustomColorSelector* palette = ensureColorSelector();
+        TCustomColorSelector* palette = closedPaletteUpToDate(open);
         d->internalCall = true;
         palette->HandleWheel(down, open);
         d->internalCall = false;

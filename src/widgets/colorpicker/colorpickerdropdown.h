@@ -156,6 +156,8 @@ private:
     void prepareContent();
     QSize dropDownSize() const;
     QPoint dropDownPosition(const QSize& size) const;
+    void applyMinimumSize(const QSize& natural);
+    TCustomColorSelector* closedPaletteUpToDate(bool open);
     void finishClose(bool cancel);
     void panelPicked(ColorPicker::TColor c, bool fromPalette);
     TCustomColorSelector* ensureColorSelector();

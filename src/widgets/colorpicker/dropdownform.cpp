@@ -117,7 +117,12 @@ void TFooterBar::Setup(const TFooterAppearance& footer, const TButtonAppearance&
     FButtonAppearance = buttons;
     FSizeable = sizeable;
     FFramedAllRound = framedAllRound;
-    qDeleteAll(FButtons);
+    // A host may reopen the drop-down from a button's own click: the old buttons go
+    // once that click has returned.
+    for (TFlatButton* b : std::as_const(FButtons)) {
+        b->hide();
+        b->deleteLater();
+    }
     FButtons.clear();
     for (int i = 0; i < footer.Buttons.size(); ++i) {
         auto* b = new TFlatButton(footer.Buttons[i], buttons, this);
@@ -224,8 +229,7 @@ void TFooterBar::mouseMoveEvent(QMouseEvent* event)
 {
     if (FResizing) {
         const QPoint delta = event->globalPosition().toPoint() - FResizeStart;
-        window()->resize(qMax(80, FStartSize.width() + delta.x()),
-                         qMax(50, FStartSize.height() + delta.y()));
+        window()->resize(FStartSize + QSize(delta.x(), delta.y())); // held by its minimum
         return;
     }
     if (InGrip(event->position().toPoint()))
@@ -283,6 +287,7 @@ void TDropDownForm::setContent(QWidget* content)
         for (QWidget* w : content->findChildren<QWidget*>())
             w->installEventFilter(this);
     }
+    FFooter->raise(); // the content never covers the footer and its grip
     placeChildren();
 }
 
@@ -317,8 +322,7 @@ bool TDropDownForm::eventFilter(QObject* watched, QEvent* event)
         auto* me = static_cast<QMouseEvent*>(event);
         if (FCornerResizing) {
             const QPoint delta = me->globalPosition().toPoint() - FResizeStart;
-            resize(qMax(80, FStartSize.width() + delta.x()),
-                   qMax(50, FStartSize.height() + delta.y()));
+            resize(FStartSize + QSize(delta.x(), delta.y())); // held by the minimum size
             return true;
         }
         auto* w = static_cast<QWidget*>(watched);

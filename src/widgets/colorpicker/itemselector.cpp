@@ -255,8 +255,10 @@ TScrollingItemSelector::TScrollingItemSelector(QWidget* parent)
 
 void TScrollingItemSelector::ensureItemVisible(int index)
 {
-    if (index < 0 || index >= FSelector->Items().size())
+    if (index < 0 || index >= FSelector->Items().size()) {
+        verticalScrollBar()->setValue(0); // nothing selected: start at the top
         return;
+    }
     const QRect r = FSelector->Items()[index].Rect;
     ensureVisible(r.center().x(), r.center().y(), 0, r.height() / 2 + 2);
 }

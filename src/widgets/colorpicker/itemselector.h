@@ -75,6 +75,7 @@ class TScrollingItemSelector : public QScrollArea
 public:
     explicit TScrollingItemSelector(QWidget* parent = nullptr);
     TCustomItemSelector* Selector() const { return FSelector; }
+    // Scrolls the entry into view; with no entry (-1) back to the top.
     void ensureItemVisible(int index);
 
 protected:
