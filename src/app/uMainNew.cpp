@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
@@ -188,55 +187,9 @@ void TfrmMainNew::FormCreate(const QStringList& arguments)
     renderPreview();
 }
 
-void TfrmMainNew::guarded(const std::function<void()>& body)
-{
-    const bool outermost = FGuardDepth == 0;
-    ++FGuardDepth;
-    QString error;
-    bool failed = false;
-    try {
-        body();
-    } catch (const EAppError& e) {
-        failed = true;
-        error = e.message();
-    } catch (const std::exception& e) {
-        failed = true;
-        error = QString::fromLocal8Bit(e.what());
-    }
-    --FGuardDepth;
-    if (!outermost) {
-        // Never unwind through Qt's signal machinery: the outer handler reports it.
-        if (failed && !FNestedError)
-            FNestedError = error;
-        return;
-    }
-    if (!failed && FNestedError) {
-        failed = true;
-        error = *FNestedError;
-    }
-    FNestedError.reset();
-    if (FPreviewDirty) {
-        try {
-            renderPreview();
-        } catch (const EAppError& e) {
-            if (!failed) {
-                failed = true;
-                error = e.message();
-            }
-        }
-    }
-    if (failed) {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        showError(error);
-    }
-}
-
 void TfrmMainNew::showError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(message), QMessageBox::Ok,
-                    this);
-    box.exec();
+    showErrorBox(this, message);
 }
 
 void TfrmMainNew::pictureChanged()

@@ -2,6 +2,7 @@
 
 #include "applyprofile.h"
 #include "configstore.h"
+#include "handlerguard.h"
 #include "picture.h"
 
 #include <QStringList>
@@ -9,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QComboBox;
@@ -41,11 +41,9 @@ public:
     int infoLine() const { return FInfo; }
     QMenu* importantInformationMenu() const { return pmImportantInformation; }
 
-    // Runs a handler body: an error escaping it restores the cursor and is shown in the
-    // error box. Nested calls (a handler run by a control the outer handler set) let the
-    // error through so that it ends the outer handler too. The preview is rendered once
-    // the outermost call ends, when the model changed.
-    void guarded(const std::function<void()>& body);
+    // Runs a handler body in the window's THandlerGuard. The preview is rendered once the
+    // outermost handler ends, when the model changed.
+    void guarded(const std::function<void()>& body) { FGuard.run(body); }
     // Marks the picture model changed (the preview renders when the handler ends).
     void pictureChanged();
     // The error box: title "Corvandel", error icon, OK, the full-stop rule applied.
@@ -136,7 +134,9 @@ private:
     TFontDialog* FontDialog = nullptr;
     double FRefreshTime = 0; // time of day the date picker keeps, as a fraction of a day
 
-    int FGuardDepth = 0;
-    std::optional<QString> FNestedError;
     bool FPreviewDirty = false;
+    THandlerGuard FGuard{this, [this] {
+                             if (FPreviewDirty)
+                                 renderPreview();
+                         }};
 };

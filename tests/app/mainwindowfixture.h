@@ -3,6 +3,7 @@
 // Shared set-up of the main window tests: a Config.ini fixture in a temporary folder,
 // the real window shown offscreen, and helpers that act as the user would.
 
+#include "modalwatchdog.h"
 #include "uMainNew.h"
 #include "ui_uMainNew.h"
 
@@ -165,6 +166,7 @@ protected:
                 return;
             timer->stop();
             timer->deleteLater();
+            ModalWatchdog::claim(modal);
             f(modal);
         });
         timer->start();
@@ -235,10 +237,3 @@ public:
 private:
     bool m_dropped = false;
 };
-
-inline int runWidgetTests(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

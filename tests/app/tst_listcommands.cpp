@@ -2,6 +2,7 @@
 #include "uStringListEditor.h"
 
 #include "configstore.h"
+#include "modalwatchdog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,6 +66,7 @@ void acceptNextMessageBox(QString* text)
     auto ticks = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, ticks, text] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ModalWatchdog::claim(box);
             *text = box->text();
             box->accept();
         } else if (++*ticks < 500) {
@@ -122,6 +124,7 @@ protected:
             opened = dlg != nullptr;
             if (!dlg)
                 return;
+            ModalWatchdog::claim(dlg);
             QPointer<TfrmStringListEditor> guard(dlg);
             seen = {dlg->windowTitle(), dlg->items()};
             drive(dlg);
@@ -392,7 +395,5 @@ TEST_F(ListCommandsTest, RefusedWriteIsReportedAndSkipsTheReload)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWidgetTests(argc, argv);
 }

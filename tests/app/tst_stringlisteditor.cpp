@@ -1,5 +1,7 @@
 #include "uStringListEditor.h"
 
+#include "modalwatchdog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFontInfo>
@@ -467,6 +469,7 @@ int runEditor(const QString& caption, QStringList& list, int maxLength,
         EXPECT_NE(dlg, nullptr);
         if (!dlg)
             return;
+        ModalWatchdog::claim(dlg);
         QPointer<TfrmStringListEditor> guard(dlg);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dlg));
         drive(dlg);
@@ -576,7 +579,5 @@ TEST(ShowStringListEditorTest, SidLimitOfThreeCharacters)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runWidgetTests(argc, argv);
 }

@@ -1,3 +1,5 @@
+#include "modalwatchdog.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <QStyle>
@@ -28,5 +30,6 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setPalette(QApplication::style()->standardPalette());
     ::testing::InitGoogleTest(&argc, argv);
+    ModalWatchdog watchdog;
     return RUN_ALL_TESTS();
 }
