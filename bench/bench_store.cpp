@@ -1,4 +1,5 @@
 // Loading and saving many profiles through the store, without a GUI.
+#include "codepage.h"
 #include "configstore.h"
 
 #include <QFile>
@@ -123,6 +124,86 @@ void BM_SaveProfilesChanged(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+QString textOfCodePage(int codePage)
+{
+    return codePage == 932    ? QStringLiteral("開発システム（財務）")
+           : codePage == 1251 ? QStringLiteral("Система разработки")
+                              : QStringLiteral("Système de développement");
+}
+
+// Config.ini of n profiles as Windows writes it: CRLF, in an ANSI code page, with a
+// text of that page's language in every profile.
+QByteArray writeCodePageFile(const QString& file, int codePage, int n)
+{
+    const QString local = textOfCodePage(codePage);
+    {
+        TConfigStore writer(file);
+        writer.FArrSystemInfo = makeProfiles(n);
+        for (tySystemInfo& s : writer.FArrSystemInfo)
+            s.Usage1 = local;
+        writer.SaveSystemInfos();
+    }
+    QFile f(file);
+    if (!f.open(QIODevice::ReadWrite))
+        return {};
+    QString text = QString::fromUtf8(f.readAll());
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    QByteArray bytes;
+    if (!TCodePage(codePage).encode(text, bytes))
+        return {};
+    f.resize(0);
+    f.write(bytes);
+    qputenv("TAVELORN_CODEPAGE", QByteArray::number(codePage));
+    return bytes;
+}
+
+// Reloading profiles from a code-page file; arguments: profiles, code page.
+void BM_LoadProfilesCodePage(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    if (writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))).isEmpty())
+        state.SkipWithError("no code-page file");
+    store.processEvents = [] {};
+    store.setBusy = [](bool) {};
+    for (auto _ : state) {
+        store.LoadSystemInfos();
+        benchmark::DoNotOptimize(store.FSystemInfoIdx);
+    }
+    if (store.FSystemInfoIdx != state.range(0) - 1 ||
+        store.FArrSystemInfo[0].Usage1 != textOfCodePage(int(state.range(1))))
+        state.SkipWithError("wrong profiles");
+    state.SetComplexityN(state.range(0));
+}
+
+// Saving into a code-page file after every profile changed: every value line is
+// written in the code page, every other line keeps its bytes.
+void BM_SaveProfilesCodePageChanged(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    if (writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))).isEmpty())
+        state.SkipWithError("no code-page file");
+    store.processEvents = [] {};
+    store.setBusy = [](bool) {};
+    store.LoadSystemInfos();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (tySystemInfo& s : store.FArrSystemInfo) {
+            s.Usage1 = s.Usage1.left(6) + QString::number(round);
+            s.Usage2 = QStringLiteral("Client %1").arg(round);
+        }
+        state.ResumeTiming();
+        store.SaveSystemInfos();
+    }
+    QFile f(store.FConfigFile);
+    if (!f.open(QIODevice::ReadOnly) || f.read(2) == "\xFF\xFE")
+        state.SkipWithError("the file left its code page");
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_LoadProfiles)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
@@ -141,4 +222,16 @@ BENCHMARK(BM_SaveProfilesChanged)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
+BENCHMARK(BM_LoadProfilesCodePage)
+    ->Args({1000, 1252})
+    ->Args({10000, 1252})
+    ->Args({10000, 1251})
+    ->Args({10000, 932})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveProfilesCodePageChanged)
+    ->Args({1000, 1252})
+    ->Args({10000, 1252})
+    ->Args({10000, 1251})
+    ->Args({10000, 932})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

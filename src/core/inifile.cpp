@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "apperror.h"
+#include "codepage.h"
 #include "text.h"
 
 #include <QDir>
@@ -72,25 +73,6 @@ std::optional<qint32> parseIniInteger(QStringView text)
 
 namespace {
 
-// Code points of Windows-1252 bytes 0x80-0x9F; the rest of the code page is Latin-1.
-// The five undefined bytes map to the C1 controls, as Windows' own conversion does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeWindows1252(QByteArrayView bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar b = uchar(bytes[i]);
-        d[i] = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return out;
-}
-
 bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
 {
     if (b.size() < qsizetype(prefix.size()))
@@ -100,6 +82,16 @@ bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
         if (uchar(b[i++]) != c)
             return false;
     return true;
+}
+
+// The end of the line of bytes that starts at pos: its first CR or LF, or the end.
+qsizetype rawLineEnd(QByteArrayView bytes, qsizetype pos)
+{
+    const qsizetype size = bytes.size();
+    const char* d = bytes.data();
+    while (pos < size && d[pos] != '\n' && d[pos] != '\r')
+        ++pos;
+    return pos;
 }
 
 bool isBlank(QChar c)
@@ -154,6 +146,7 @@ struct TIniFile::Line
     qint32 nameLength = 0;
     qint32 valueStart = 0;
     qint32 valueLength = 0;
+    qint32 rawStart = -1; // where the line's bytes start in m_raw; -1: written here
 
     bool isKey() const { return nameStart >= 0; }
     QStringView name() const { return QStringView(text).mid(nameStart, nameLength); }
@@ -277,7 +270,7 @@ const TShortDateFormat& TIniFile::dateFormat() const
     return *m_dateFormat;
 }
 
-void TIniFile::decode(QByteArrayView bytes)
+void TIniFile::decode(const QByteArray& bytes)
 {
     const QByteArrayView body = bytes;
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
@@ -295,8 +288,13 @@ void TIniFile::decode(QByteArrayView bytes)
         QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         m_source = dec.decode(body);
         if (dec.hasError()) {
-            m_encoding = Encoding::Windows1252;
-            m_source = decodeWindows1252(body);
+            m_encoding = Encoding::CodePage;
+            m_codePage = userAnsiCodePage();
+            m_source = TCodePage(m_codePage).decode(body);
+            // Kept so that lines not written keep their bytes, even those the code page
+            // does not define; positions are 32-bit.
+            if (bytes.size() <= std::numeric_limits<qint32>::max())
+                m_raw = bytes;
         } else {
             m_encoding = Encoding::Utf8;
         }
@@ -350,6 +348,9 @@ void TIniFile::splitLines()
     Section* current = &m_sections.front();
     bool eolFound = false;
     m_endsWithEol = true;
+    // A code page's CR and LF bytes are its only ones that read as CR and LF: the lines
+    // of the bytes are those of the text.
+    qsizetype rawPos = 0;
     forEachLine([&](qsizetype pos, qsizetype end, qsizetype next) {
         if (end < next && !eolFound) {
             m_eol = QString(data + end, next - end);
@@ -358,6 +359,11 @@ void TIniFile::splitLines()
         if (end == next)
             m_endsWithEol = false;
         Line line;
+        if (!m_raw.isEmpty()) {
+            line.rawStart = qint32(rawPos);
+            const qsizetype e = rawLineEnd(m_raw, rawPos);
+            rawPos = e + (e + 1 < m_raw.size() && m_raw[e] == '\r' && m_raw[e + 1] == '\n' ? 2 : 1);
+        }
         // Refers to m_source without copying; m_source never changes afterwards.
         line.text = QString::fromRawData(data + pos, end - pos);
         const QStringView t(line.text);
@@ -619,7 +625,7 @@ void TIniFile::WriteDate(const QString& section, const QString& key, TDateTime v
     WriteString(section, key, dateFormat().format(value));
 }
 
-QByteArray TIniFile::toBytes() const
+QString TIniFile::joinedText() const
 {
     QString text;
     qsizetype total = 0;
@@ -637,17 +643,54 @@ QByteArray TIniFile::toBytes() const
         }
     if (!first && m_endsWithEol)
         text += m_eol;
+    return text;
+}
 
+// The file in its code page: the bytes read for the lines not written, the encoding of
+// the others. Nothing when a written line has a character the code page lacks.
+std::optional<QByteArray> TIniFile::codePageBytes() const
+{
+    TCodePage codePage(m_codePage);
+    const QByteArray eol = m_eol.toLatin1();
+    QByteArray out;
+    out.reserve(m_raw.size() + m_raw.size() / 8 + 64);
+    bool first = true;
+    for (const Section& sec : m_sections)
+        for (const Line& l : sec.lines) {
+            if (!first)
+                out += eol;
+            first = false;
+            if (l.rawStart >= 0)
+                out.append(m_raw.constData() + l.rawStart,
+                           rawLineEnd(m_raw, l.rawStart) - l.rawStart);
+            else if (!codePage.encode(l.text, out))
+                return std::nullopt;
+        }
+    if (!first && m_endsWithEol)
+        out += eol;
+    return out;
+}
+
+QByteArray TIniFile::toBytes() const
+{
+    if (m_encoding == Encoding::CodePage) {
+        if (std::optional<QByteArray> bytes = codePageBytes())
+            return *std::move(bytes);
+        // UTF-16LE with BOM holds every value, and Windows reads and writes it as such.
+    }
+    const QString text = joinedText();
     switch (m_encoding) {
-    case Encoding::Utf16: {
+    case Encoding::Utf16:
+    case Encoding::CodePage: {
         QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
         return enc.encode(text);
     }
     case Encoding::Utf8Bom:
         return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    default:
-        return text.toUtf8();
+    case Encoding::Utf8:
+        break;
     }
+    return text.toUtf8();
 }
 
 void TIniFile::UpdateFile()

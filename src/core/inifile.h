@@ -27,9 +27,11 @@ std::optional<qint32> parseIniInteger(QStringView text);
 //
 // Section and key names match without regard to case; the first of two equal names
 // wins. Values are trimmed and never unquoted. Lines the accessor does not change stay
-// as they were. Files in UTF-8, UTF-16 (with BOM) or Windows-1252 are read; a rewrite
-// keeps UTF-16 as UTF-16LE with BOM and writes anything else as UTF-8, with the file's
-// own line ends.
+// as they were. A BOM tells UTF-8 or UTF-16; a file without one is UTF-8 when it is valid
+// UTF-8, else in the user's ANSI code page (userAnsiCodePage). A rewrite keeps the file's
+// encoding and line ends: UTF-16 as UTF-16LE with BOM, UTF-8 with its BOM if it had one,
+// a code page with the bytes of every line that was not written. A value the code page
+// cannot hold turns the whole file into UTF-16LE with BOM. New files are UTF-8.
 class TIniFile
 {
 public:
@@ -89,7 +91,7 @@ public:
 
 private:
     TIniFile();
-    void decode(QByteArrayView bytes);
+    void decode(const QByteArray& bytes);
     void splitLines();
     struct Section;
     struct Line;
@@ -98,6 +100,8 @@ private:
     static qsizetype findKeyLine(const Section& sec, const QString& key);
     const Line* findKey(const QString& section, const QString& key) const;
     const TShortDateFormat& dateFormat() const;
+    QString joinedText() const;
+    std::optional<QByteArray> codePageBytes() const;
     // a + b + c as a text that refers into m_blocks.
     QString joinText(QStringView a, QStringView b, QStringView c);
 
@@ -115,13 +119,15 @@ private:
         Utf8,
         Utf8Bom,
         Utf16,
-        Windows1252
+        CodePage
     };
 
     QString m_path;
     QString m_source; // decoded text; unchanged lines refer to it without copying
     QString m_eol = QStringLiteral("\n");
     Encoding m_encoding = Encoding::Utf8;
+    int m_codePage = 0;
+    QByteArray m_raw; // a code-page file's bytes, which unchanged lines keep
     bool m_endsWithEol = true;
     bool m_modified = false;
     std::vector<Section> m_sections; // [0]: lines before the first header

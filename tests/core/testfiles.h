@@ -46,3 +46,30 @@ inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
 }
+
+// Sets an environment variable, or unsets it for a null value, for one scope.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        set(value);
+    }
+    ~ScopedEnv() { set(m_had ? m_old.constData() : nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+    void set(const char* value) const
+    {
+        if (value)
+            qputenv(m_name, value);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};

@@ -1,4 +1,5 @@
 #include "apperror.h"
+#include "codepage.h"
 #include "inifile.h"
 #include "testfiles.h"
 
@@ -275,6 +276,124 @@ TEST_F(IniFileTest, ReadsAndRewritesWindowsFiles)
     ini.WriteString("New", "K", "v");
     ini.UpdateFile();
     EXPECT_EQ(readBytes(path()), utf16le(text + QStringLiteral("[New]\r\nK=v\r\n")));
+}
+
+// Config.ini as the Windows profile functions write it on machines of several languages:
+// CRLF, in the machine's ANSI code page, without BOM.
+struct CodePageFile
+{
+    int codePage;
+    const char* locale;
+    QByteArray bytes;
+    QString item1;
+    QString item2;
+    QByteArray newValue; // "Item_1" of the file, encoded
+};
+
+TEST_F(IniFileTest, CodePageFilesReadInTheLocalesPageAndKeepTheirBytes)
+{
+    const CodePageFile files[] = {
+        {1250, "pl_PL.UTF-8",
+         "; Konfiguracja \xB3\xF3"
+         "d\x9F"
+         "\r\n[SystemTitle]\r\nNbItems=2\r\n"
+         "Item_1=\xA3\xF3"
+         "d\x9F\r\nItem_2=Krak\xF3w\r\n",
+         u"Łódź"_qs, u"Kraków"_qs,
+         "\xA3\xF3"
+         "d\x9F"},
+        {1251, "ru_RU.UTF-8",
+         "[SystemTitle]\r\nNbItems=2\r\nItem_1=\xD2\xE5\xF1\xF2\xEE\xE2\xE0\xFF\r\n"
+         "Item_2=\xCF\xF0\xE8\xE2\xE5\xF2\r\n",
+         u"Тестовая"_qs, u"Привет"_qs, "\xD2\xE5\xF1\xF2\xEE\xE2\xE0\xFF"},
+        // 0x81 is undefined in 1252: it reads as U+0081 and stays as it was.
+        {1252, "fr_FR.UTF-8",
+         "[SystemTitle]\r\nNbItems=2\r\nItem_1=Qualit\xE9 \x80\r\nItem_2=caf\xE9\x81\r\n",
+         u"Qualité €"_qs, u"café\u0081"_qs, "Qualit\xE9 \x80"},
+        // 0x8790 is the NEC code of a character that 0x81E0 also has, and 0x8540 has no
+        // character: a rewrite through text would change or lose both.
+        {932, "ja_JP.UTF-8",
+         "[SystemTitle]\r\nNbItems=2\r\nItem_1=\x93\xFA\x96{\x8C\xEA \xB1\r\n"
+         "Item_2=\x87\x90\x85\x40\r\n",
+         u"日本語 ｱ"_qs, u"≒\uFFFD"_qs, "\x93\xFA\x96{\x8C\xEA \xB1"},
+    };
+    for (const CodePageFile& f : files) {
+        SCOPED_TRACE(f.codePage);
+        writeBytes(path(), f.bytes);
+        QByteArray expected = f.bytes;
+        expected.replace("NbItems=2", "NbItems=3");
+        expected += "[New]\r\nK=" + f.newValue + "\r\n";
+
+        // Under the locale of the Windows that wrote the file, and under any locale
+        // with the code page forced.
+        const QByteArray forced = QByteArray::number(f.codePage);
+        const std::pair<const char*, const char*> settings[] = {
+            {f.locale, nullptr}, {"en_US.UTF-8", forced.constData()}};
+        for (const auto& [locale, codePageValue] : settings) {
+            SCOPED_TRACE(locale);
+            ScopedEnv lcAll("LC_ALL", locale);
+            ScopedEnv codePage("TAVELORN_CODEPAGE", codePageValue);
+            TIniFile ini(path());
+            EXPECT_EQ(ini.ReadString("SystemTitle", "Item_1", {}), f.item1);
+            EXPECT_EQ(ini.ReadString("SystemTitle", "Item_2", {}), f.item2);
+            ini.WriteInteger("SystemTitle", "NbItems", 3);
+            ini.WriteString("New", "K", f.item1);
+            EXPECT_EQ(ini.toBytes(), expected);
+        }
+    }
+}
+
+// A value the file's code page cannot hold: the file becomes UTF-16LE with BOM, its
+// line ends kept, and every value reads back unchanged. Never a "?" in its place.
+TEST_F(IniFileTest, AValueTheCodePageLacksTurnsTheFileIntoUtf16)
+{
+    const struct
+    {
+        const char* codePage;
+        QByteArray bytes;
+        QString text;
+        QString value;
+    } cases[] = {
+        {"1252", "; caf\xE9\r\n[S]\r\nA=Syst\xE8me \x80\r\n\r\n[T]\r\nB=1\r\n",
+         u"; café\r\n[S]\r\nA=Système €\r\n\r\n[T]\r\nB=1\r\n"_qs, u"Łódź"_qs},
+        {"932", "[S]\nA=\x93\xFA\x96{\n", u"[S]\nA=日本\n"_qs, u"\u301C"_qs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
+        writeBytes(path(), c.bytes);
+        TIniFile ini(path());
+        ini.WriteString("S", "New", c.value);
+        ini.UpdateFile();
+        QString text = c.text;
+        const QString eol = text.contains(u'\r') ? u"\r\n"_qs : u"\n"_qs;
+        text.insert(text.indexOf(eol, text.indexOf(u"A=")) + eol.size(),
+                    u"New="_qs + c.value + eol);
+        EXPECT_EQ(readBytes(path()), utf16le(text));
+
+        const TIniFile back(path());
+        EXPECT_EQ(back.ReadString("S", "New", {}), c.value);
+        EXPECT_EQ(back.ReadString("S", "A", {}),
+                  TIniFile::fromBytes(c.bytes).ReadString("S", "A", {}));
+    }
+}
+
+// The rule is for the whole file: one byte that is not UTF-8 makes every line code page.
+TEST_F(IniFileTest, AFileMixingCodePageAndUtf8ReadsInTheCodePage)
+{
+    ScopedEnv lcAll("LC_ALL", "fr_FR.UTF-8");
+    const QByteArray bytes = "[S]\r\nA=caf\xE9\r\nB=Qualit\xC3\xA9\r\n";
+    TIniFile ini = TIniFile::fromBytes(bytes);
+    EXPECT_EQ(ini.ReadString("S", "A", {}), "café");
+    EXPECT_EQ(ini.ReadString("S", "B", {}), "QualitÃ©");
+    ini.WriteString("S", "C", "é");
+    EXPECT_EQ(ini.toBytes(), bytes + "C=\xE9\r\n");
+    // Without the stray byte the file is UTF-8, and stays so.
+    TIniFile utf8 = TIniFile::fromBytes("[S]\nB=Qualit\xC3\xA9\n");
+    EXPECT_EQ(utf8.ReadString("S", "B", {}), "Qualité");
+    utf8.WriteString("S", "C", "Łódź");
+    EXPECT_EQ(utf8.toBytes(), "[S]\nB=Qualit\xC3\xA9\nC=\xC5\x81\xC3\xB3"
+                              "d\xC5\xBA\n");
 }
 
 TEST_F(IniFileTest, ReadsUtf16BigEndianAndBareCarriageReturns)

@@ -291,3 +291,23 @@ TEST_F(ExportCommand, DefaultConfigurationFile)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Zeta__QAS__2016_12_01\n")));
 }
+
+// A Config.ini from a Polish Windows, in code page 1250: its identifiers as written.
+TEST_F(ExportCommand, ReadsTheCodePageOfTheLocale)
+{
+    const QString polish = dir.filePath(QStringLiteral("pl.ini"));
+    writeFile(polish, "[SystemInfo]\r\nNbItems=1\r\n[SystemInfo_1]\r\n"
+                      "ID=\xA3\xF3"
+                      "d\x9F__DEV__2024_01_05\r\nSID=DEV\r\n");
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("pl_PL.UTF-8"));
+    const QString id = QStringLiteral("Łódź__DEV__2024_01_05");
+    const RunResult list = run({QStringLiteral("--config"), polish, QStringLiteral("--list")}, env);
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out, id + u'\n');
+    const RunResult one = run({QStringLiteral("--config"), polish, QStringLiteral("--profile"), id,
+                               QStringLiteral("--output"), QStringLiteral("out.jpg")},
+                              env);
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("out.jpg"))));
+}

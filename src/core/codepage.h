@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <utility>
+#include <vector>
+
+// The Windows ANSI ("legacy") code pages in which Windows writes INI files:
+// 874, 932, 936, 949, 950 and 1250 to 1258.
+bool isAnsiCodePage(int codePage);
+
+// The ANSI code page of a POSIX locale name such as "pl_PL.UTF-8", "zh_TW" or
+// "sr_RS@latin", from its language, territory and modifier; 1252 for a locale that names
+// no language with a code page of its own ("C", "POSIX", "en_US", empty).
+int ansiCodePageOfLocale(QByteArrayView locale);
+
+// The code page of files that carry no BOM and are not UTF-8: the number in
+// TAVELORN_CODEPAGE when it is one of the ANSI code pages, else that of the first of
+// LC_ALL, LC_CTYPE and LANG that is set and not empty.
+int userAnsiCodePage();
+
+// Converts between text and one ANSI code page, as the Windows profile functions do.
+class TCodePage
+{
+public:
+    // codePage must be one for which isAnsiCodePage holds.
+    explicit TCodePage(int codePage);
+    ~TCodePage();
+    TCodePage(const TCodePage&) = delete;
+    TCodePage& operator=(const TCodePage&) = delete;
+
+    int number() const { return m_number; }
+
+    // Bytes with no character in the page read as U+FFFD, except the undefined bytes
+    // 0x80-0x9F of single-byte pages, which read as the C1 control of the same number.
+    QString decode(QByteArrayView bytes);
+
+    // Appends the bytes of text to out. False, with out in an unspecified state, when a
+    // character has no code in the page, or its code would read back as another one.
+    bool encode(QStringView text, QByteArray& out);
+
+private:
+    QString decodeMultiByte(QByteArrayView bytes);
+    bool encodeMultiByte(QStringView text, QByteArray& out);
+    bool isLeadByte(uchar b) const;
+    bool isTrailByte(uchar b) const;
+
+    int m_number;
+    const char16_t* m_high = nullptr; // characters of bytes 0x80-0xFF, single-byte pages
+    std::vector<std::pair<char16_t, uchar>> m_codes; // sorted by character, made on demand
+    void* m_decoder = nullptr; // iconv descriptors of multi-byte pages, opened on demand
+    void* m_encoder = nullptr;
+};
