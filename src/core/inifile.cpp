@@ -73,6 +73,30 @@ std::optional<qint32> parseIniInteger(QStringView text)
 
 namespace {
 
+// bytes as UTF-8 text, or nothing when they are not valid UTF-8: found without decoding
+// far beyond the first fault, as a code-page file has one near its start.
+std::optional<QString> decodeUtf8(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* end = out.data();
+    constexpr qsizetype Chunk = 1 << 16;
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype cut = std::min(pos + Chunk, bytes.size());
+        // Never inside a sequence: before its lead byte.
+        for (int k = 0; k < 3 && cut < bytes.size() && (uchar(bytes[cut]) & 0xC0) == 0x80; ++k)
+            --cut;
+        QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
+        end = dec.appendToBuffer(end, bytes.sliced(pos, cut - pos));
+        if (dec.hasError())
+            return std::nullopt;
+        pos = cut;
+    }
+    out.truncate(end - out.constData());
+    return out;
+}
+
 bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
 {
     if (b.size() < qsizetype(prefix.size()))
@@ -284,20 +308,17 @@ void TIniFile::decode(const QByteArray& bytes)
         m_encoding = Encoding::Utf16;
         QStringDecoder dec(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
         m_source = dec.decode(body.sliced(2));
+    } else if (std::optional<QString> text = decodeUtf8(body)) {
+        m_encoding = Encoding::Utf8;
+        m_source = *std::move(text);
     } else {
-        QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        m_source = dec.decode(body);
-        if (dec.hasError()) {
-            m_encoding = Encoding::CodePage;
-            m_codePage = userAnsiCodePage();
-            m_source = TCodePage(m_codePage).decode(body);
-            // Kept so that lines not written keep their bytes, even those the code page
-            // does not define; positions are 32-bit.
-            if (bytes.size() <= std::numeric_limits<qint32>::max())
-                m_raw = bytes;
-        } else {
-            m_encoding = Encoding::Utf8;
-        }
+        m_encoding = Encoding::CodePage;
+        m_codePage = userAnsiCodePage();
+        m_source = TCodePage(m_codePage).decode(body);
+        // Kept so that lines not written keep their bytes, even those the code page does
+        // not define; positions are 32-bit.
+        if (bytes.size() <= std::numeric_limits<qint32>::max())
+            m_raw = bytes;
     }
 }
 
@@ -668,6 +689,11 @@ std::optional<QByteArray> TIniFile::codePageBytes() const
         }
     if (!first && m_endsWithEol)
         out += eol;
+    // The next read would take valid UTF-8 for UTF-8: when the lines that made the file
+    // invalid were written over, only UTF-16 keeps the text that the other lines hold.
+    if (const std::optional<QString> asUtf8 = decodeUtf8(out);
+        asUtf8 && asUtf8->size() < out.size())
+        return std::nullopt;
     return out;
 }
 

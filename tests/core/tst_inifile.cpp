@@ -388,6 +388,12 @@ TEST_F(IniFileTest, AFileMixingCodePageAndUtf8ReadsInTheCodePage)
     EXPECT_EQ(ini.ReadString("S", "B", {}), "QualitÃ©");
     ini.WriteString("S", "C", "é");
     EXPECT_EQ(ini.toBytes(), bytes + "C=\xE9\r\n");
+    // With its one code-page byte written over, the rest would read as UTF-8 next time.
+    ini.WriteString("S", "A", "cafe");
+    ini.WriteString("S", "C", "e");
+    EXPECT_EQ(ini.toBytes(), utf16le(u"[S]\r\nA=cafe\r\nB=QualitÃ©\r\nC=e\r\n"_qs));
+    // Cut short, a sequence is no UTF-8 either.
+    EXPECT_EQ(TIniFile::fromBytes("[S]\nB=Qualit\xC3").ReadString("S", "B", {}), "QualitÃ");
     // Without the stray byte the file is UTF-8, and stays so.
     TIniFile utf8 = TIniFile::fromBytes("[S]\nB=Qualit\xC3\xA9\n");
     EXPECT_EQ(utf8.ReadString("S", "B", {}), "Qualité");
