@@ -1,9 +1,16 @@
 // The commands that open the colour and About dialogs.
 #include "uMainNew.h"
 
+#include "uEditLandscapeTypeColor.h"
+
+// The positions are written back and reloaded whatever the dialog's outcome: after
+// Cancel the unchanged ones are written again.
 void TfrmMainNew::bbtColorsClick()
 {
-    guarded([] {});
+    guarded([this] {
+        EditLandscapeTypeColors(FStore.FArrLandscapeType, this);
+        FStore.SaveLandscapeTypesAndColors();
+    });
 }
 
 void TfrmMainNew::bbtAboutClick()

@@ -2,20 +2,16 @@
 #include "ui_uStringListEditor.h"
 
 #include "apptitle.h"
+#include "buttonicon.h"
 #include "text.h"
 
 #include <QCollator>
 #include <QFont>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QPainter>
-#include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QSvgRenderer>
 #include <QValidator>
 
 #include <algorithm>
@@ -64,51 +60,6 @@ private:
     int FPrevLength;
 };
 
-QPixmap renderSvg(QSvgRenderer& renderer, int size, qreal dpr)
-{
-    QPixmap pixmap(QSize(size, size) * dpr);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, size, size));
-    return pixmap;
-}
-
-// The disabled state: grey and lighter, keeping the shape's transparency.
-QPixmap greyed(const QPixmap& pixmap)
-{
-    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int grey = 110 + qGray(line[x]) * 100 / 255;
-            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 3 / 4);
-        }
-    }
-    QPixmap result = QPixmap::fromImage(image);
-    result.setDevicePixelRatio(pixmap.devicePixelRatio());
-    return result;
-}
-
-// Normal, disabled, pressed and held-down pictures from one drawing.
-QIcon makeIcon(const QString& resource, int size)
-{
-    QSvgRenderer renderer(resource);
-    QIcon icon;
-    for (qreal dpr : {1.0, 2.0}) {
-        const QPixmap normal = renderSvg(renderer, size, dpr);
-        const QPixmap disabled = greyed(normal);
-        for (QIcon::State state : {QIcon::Off, QIcon::On}) {
-            icon.addPixmap(normal, QIcon::Normal, state);
-            icon.addPixmap(normal, QIcon::Active, state);
-            icon.addPixmap(normal, QIcon::Selected, state);
-            icon.addPixmap(disabled, QIcon::Disabled, state);
-        }
-    }
-    return icon;
-}
-
 } // namespace
 
 // The form edges a control keeps its distance to when the window is resized.
@@ -152,9 +103,9 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
         {ui->bbtCancel, "delete", large},
     };
     for (const auto& p : pictures) {
-        p.button->setIcon(
-            makeIcon(QStringLiteral(":/stringlisteditor/%1.svg").arg(QLatin1String(p.picture)),
-                     p.size.width()));
+        p.button->setIcon(makeButtonIcon(
+            QStringLiteral(":/stringlisteditor/%1.svg").arg(QLatin1String(p.picture)),
+            p.size.width()));
         p.button->setIconSize(p.size);
     }
 

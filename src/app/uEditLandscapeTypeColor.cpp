@@ -1,0 +1,348 @@
+#include "uEditLandscapeTypeColor.h"
+#include "ui_uEditLandscapeTypeColor.h"
+
+#include "apperror.h"
+#include "apptitle.h"
+#include "buttonicon.h"
+#include "colorpickerdropdown.h"
+#include "picture.h"
+
+#include <QColorDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include <mutex>
+
+// A resource file inside a static library is only linked in when registered by hand.
+static void initEditLandscapeTypeColorResources()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(app); });
+}
+
+namespace {
+
+// The preview words stand on one line: the position right-aligned to x = 310 of the
+// dialog, "SID" from x = 316, both with their top at y = 86.
+constexpr int kPositionRight = 310;
+constexpr int kWordsTop = 86;
+constexpr int kWordsHeight = 39;
+
+QColor previewQColor(TColor c)
+{
+    // System colours as the picture resolves them, so the words look as they will there.
+    const TColor v = defaultSchemeColor(c);
+    return QColor(colorRed(v), colorGreen(v), colorBlue(v));
+}
+
+} // namespace
+
+TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmEditLandscapeTypeColor>())
+{
+    initEditLandscapeTypeColorResources();
+    ui->setupUi(this);
+
+    // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
+    QFont formFont = font();
+    formFont.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    formFont.setPixelSize(11);
+    setFont(formFont);
+    setFixedSize(410, 234);
+
+    QPalette shape = ui->Shape->palette();
+    shape.setColor(QPalette::Window, Qt::white);
+    shape.setColor(QPalette::WindowText, Qt::black); // the outline
+    ui->Shape->setPalette(shape);
+    tyFont words;
+    words.Height = 32;
+    ui->lblLandscapeType->setFont(PictureQFont(words));
+    words.Bold = true;
+    ui->lblSID->setFont(PictureQFont(words));
+    for (QLabel* l : {ui->lblLandscapeType, ui->lblSID})
+        l->installEventFilter(this);
+
+    ui->BitBtn2->setIcon(makeButtonIcon(QStringLiteral(":/icons/ok.svg"), 16));
+    ui->BitBtn1->setIcon(makeButtonIcon(QStringLiteral(":/icons/cancel.svg"), 16));
+    for (QPushButton* b : {ui->BitBtn2, ui->BitBtn1})
+        b->setIconSize(QSize(16, 16));
+
+    ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->ListBox->installEventFilter(this);
+    setupPicker();
+
+    connect(ui->ListBox, &QListWidget::itemSelectionChanged, this,
+            &TfrmEditLandscapeTypeColor::ListBoxClick);
+    connect(ui->ColorPickerDropDown, &TColorPickerDropDown::OnSelect, this,
+            &TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect);
+    connect(ui->ColorPickerDropDown, &TColorPickerDropDown::OnDropDownFooterButtonClick, this,
+            &TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::accept);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
+
+    setLandscapeTypes({});
+}
+
+TfrmEditLandscapeTypeColor::~TfrmEditLandscapeTypeColor() = default;
+
+void TfrmEditLandscapeTypeColor::setupPicker()
+{
+    // clNone and clWindowText: the program's values, the same as the picker's.
+    using ColorPicker::fromHex;
+    TColorPickerDropDown* picker = ui->ColorPickerDropDown;
+    picker->AddDefaultColors(); // the 16 named colours, "Black" to "White"
+    picker->setSelectionColorStyle(ColorPicker::scOffice2007);
+    picker->setDropDownColor(fromHex(0xDAE5F3));
+    picker->setDropDownBorderColor(clNone);
+    picker->setDropDownBorderWidth(1);
+    picker->setDropDownWidth(206);
+
+    TItemAppearance items;
+    items.BorderColor = fromHex(0xD3D78D);
+    items.BorderColorTop = fromHex(0xFFFEF4);
+    items.BorderColorBottom = fromHex(0xFFF8CA);
+    items.EdgeColor = fromHex(0xDFD9C3);
+    items.ColorHot = fromHex(0xFDFFD7);
+    items.ColorHotTo = fromHex(0xFCD458);
+    items.ColorMirrorHot = fromHex(0xFCD458);
+    items.ColorMirrorHotTo = fromHex(0xFCF1B3);
+    items.ColorHotText = fromHex(0x000000);
+    items.ColorSelected = fromHex(0xFBFFA6);
+    items.ColorSelectedTo = fromHex(0xF4B904);
+    items.ColorMirrorSelected = fromHex(0xFBC115);
+    items.ColorMirrorSelectedTo = fromHex(0xF9E368);
+    items.ColorSelectedText = fromHex(0x000000);
+    items.BorderColorHot = clNone;
+    items.BorderColorSelected = clNone;
+    items.Font = TItemAppearance::defaultFont();
+    items.FontColor = clWindowText;
+    picker->setItemAppearance(items);
+
+    TFooterAppearance footer;
+    footer.Visible = true;
+    footer.Height = 22;
+    footer.BorderWidth = 1;
+    footer.SizeGrip = true;
+    footer.ButtonAlignment = ColorPicker::baRight;
+    footer.Color = fromHex(0xE3EFFF);
+    footer.ColorTo = fromHex(0xAFD2FF);
+    footer.BorderColor = fromHex(0xAFD2FF);
+    footer.Font = TItemAppearance::defaultFont();
+    footer.FontColor = fromHex(0x083772);
+    for (const char* caption : {"Spect", "Cube", "Disc", "List"}) {
+        TFooterButton button;
+        button.Caption = QString::fromLatin1(caption);
+        footer.Buttons.append(button);
+    }
+    picker->setDropDownFooter(footer);
+
+    TButtonAppearance buttons;
+    buttons.Color = fromHex(0xE3EFFF);
+    buttons.ColorTo = fromHex(0xC4DDFF);
+    buttons.BorderColor = clNone;
+    buttons.ColorHot = fromHex(0xFFFDEB);
+    buttons.BorderColorHot = fromHex(0xDBCE99);
+    buttons.ColorDown = fromHex(0xFFD9AA);
+    buttons.BorderColorDown = fromHex(0xFEAE42);
+    buttons.Font = TItemAppearance::defaultFont();
+    picker->setButtonAppearance(buttons);
+}
+
+void TfrmEditLandscapeTypeColor::setLandscapeTypes(const tyArrLandscapeType& types)
+{
+    FArrLandscapeType = types;
+    FLastSelected = -1;
+    {
+        const QSignalBlocker block(ui->ListBox);
+        ui->ListBox->clear();
+        QStringList names;
+        names.reserve(types.size());
+        for (const tyLandscapeType& t : types)
+            names.append(t.Description);
+        ui->ListBox->addItems(names);
+        ui->ListBox->clearSelection();
+    }
+    setPreviewCaption(QStringLiteral("WWWW"));
+    setPreviewColor(clWindowText);
+    const QSignalBlocker block(ui->ColorPickerDropDown);
+    ui->ColorPickerDropDown->setSelectedColor(ColorPicker::clNone);
+    ui->ColorPickerDropDown->setColorSelectionStyle(ColorPicker::csList);
+}
+
+int TfrmEditLandscapeTypeColor::selectedIndex() const
+{
+    const QList<QListWidgetItem*> selected = ui->ListBox->selectedItems();
+    return selected.isEmpty() ? -1 : ui->ListBox->row(selected.first());
+}
+
+void TfrmEditLandscapeTypeColor::accept()
+{
+    done(mrOk);
+}
+
+void TfrmEditLandscapeTypeColor::reject()
+{
+    done(mrCancel);
+}
+
+void TfrmEditLandscapeTypeColor::guarded(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const EAppError& e) {
+        QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(e.message()),
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
+}
+
+void TfrmEditLandscapeTypeColor::ListBoxClick()
+{
+    guarded([this] {
+        const int i = selectedIndex();
+        if (i < 0) {
+            // A ctrl+click took the selection away; a position list always keeps one.
+            if (FLastSelected >= 0 && FLastSelected < ui->ListBox->count()) {
+                const QSignalBlocker block(ui->ListBox);
+                ui->ListBox->setCurrentRow(FLastSelected, QItemSelectionModel::ClearAndSelect);
+            }
+            return;
+        }
+        FLastSelected = i;
+        // May raise the picker's OnSelect, which rewrites element i's colour with the
+        // named colour of the same value.
+        ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color);
+        setPreviewCaption(FArrLandscapeType[i].Description);
+        setPreviewColor(FArrLandscapeType[i].Color);
+    });
+}
+
+void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
+{
+    guarded([this] {
+        const int i = selectedIndex();
+        if (i < 0)
+            return;
+        FArrLandscapeType[i].Color = ui->ColorPickerDropDown->SelectedColor();
+        setPreviewColor(FArrLandscapeType[i].Color);
+    });
+}
+
+void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
+{
+    guarded([this] {
+        const int i = selectedIndex();
+        if (i < 0)
+            return;
+        if (!FColorDialog) {
+            FColorDialog = new QColorDialog(this);
+            FColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+        }
+        FColorDialog->setCurrentColor(previewQColor(FPreviewColor));
+        if (FColorDialog->exec() != QDialog::Accepted)
+            return;
+        const QColor chosen = FColorDialog->selectedColor().toRgb();
+        FArrLandscapeType[i].Color = makeColor(chosen.red(), chosen.green(), chosen.blue());
+        ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color);
+        setPreviewColor(FArrLandscapeType[i].Color);
+    });
+}
+
+void TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex)
+{
+    guarded([this, ButtonIndex] {
+        using namespace ColorPicker;
+        static constexpr TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete,
+                                                          csList};
+        if (ButtonIndex < 0 || ButtonIndex >= int(std::size(styles)))
+            return;
+        ui->ColorPickerDropDown->setColorSelectionStyle(styles[ButtonIndex]);
+    });
+}
+
+void TfrmEditLandscapeTypeColor::setPreviewCaption(const QString& caption)
+{
+    // Right-aligned: a longer name grows to the left, and one that would leave the white
+    // rectangle is shortened with an ellipsis at its start.
+    QLabel* label = ui->lblLandscapeType;
+    const QPoint origin = ui->Shape->pos();
+    const int right = kPositionRight - origin.x();
+    const int room = right - ui->Shape->frameWidth() - 4;
+    const QFontMetrics fm(label->font());
+    const QString shown = fm.horizontalAdvance(caption) > room
+                              ? fm.elidedText(caption, Qt::ElideLeft, room)
+                              : caption;
+    const int width = fm.horizontalAdvance(shown);
+    label->setText(shown);
+    label->setToolTip(shown == caption ? QString() : caption);
+    label->setGeometry(right - width, kWordsTop - origin.y(), width, kWordsHeight);
+}
+
+void TfrmEditLandscapeTypeColor::setPreviewColor(TColor color)
+{
+    FPreviewColor = color;
+    const QColor q = previewQColor(color);
+    for (QLabel* l : {ui->lblLandscapeType, ui->lblSID}) {
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, q);
+        l->setPalette(pal);
+    }
+}
+
+bool TfrmEditLandscapeTypeColor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->lblLandscapeType || watched == ui->lblSID) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::LeftButton &&
+                static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
+                lblLandscapeTypeClick();
+                return true;
+            }
+        }
+    } else if (watched == ui->ListBox && event->type() == QEvent::KeyPress) {
+        // With no line selected the first arrow key selects the first line, as a list
+        // box does, rather than the line after the one Qt marks current on focus.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Down || key == Qt::Key_Up) && selectedIndex() < 0 &&
+            ui->ListBox->count() > 0) {
+            ui->ListBox->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmEditLandscapeTypeColor::showEvent(QShowEvent* event)
+{
+    if (!FCentred) {
+        FCentred = true;
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        QScreen* scr = owner && owner->screen() ? owner->screen() : screen();
+        const QRect work = scr ? scr->availableGeometry() : QRect();
+        const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : work;
+        QRect r(QPoint(0, 0), size());
+        r.moveCenter(over.center());
+        if (work.isValid()) {
+            // Keep the whole dialog on the screen.
+            r.moveRight(std::min(r.right(), work.right()));
+            r.moveBottom(std::min(r.bottom(), work.bottom()));
+            r.moveLeft(std::max(r.left(), work.left()));
+            r.moveTop(std::max(r.top(), work.top()));
+        }
+        move(r.topLeft());
+        ui->ListBox->setFocus();
+    }
+    QDialog::showEvent(event);
+}
+
+void EditLandscapeTypeColors(tyArrLandscapeType& types, QWidget* parent)
+{
+    TfrmEditLandscapeTypeColor dialog(parent);
+    dialog.setLandscapeTypes(types);
+    if (dialog.exec() == TfrmEditLandscapeTypeColor::mrOk)
+        types = dialog.landscapeTypes();
+}

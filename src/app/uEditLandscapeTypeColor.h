@@ -1,0 +1,77 @@
+#pragma once
+
+#include "systeminfo.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QColorDialog;
+
+namespace Ui {
+class TfrmEditLandscapeTypeColor;
+}
+
+// Modal dialog that gives each landscape position its colour: the positions on the
+// left, a colour picker and a preview of the position and the word SID in that colour
+// on the right. It works on its own copy; EditLandscapeTypeColors hands it back on OK.
+class TfrmEditLandscapeTypeColor : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Modal results: OK gives mrOk, Cancel, Escape and the close box give mrCancel.
+    static constexpr int mrOk = 1;
+    static constexpr int mrCancel = 2;
+
+    explicit TfrmEditLandscapeTypeColor(QWidget* parent = nullptr);
+    ~TfrmEditLandscapeTypeColor() override;
+
+    // The generated form with every control by its name.
+    Ui::TfrmEditLandscapeTypeColor& form() const { return *ui; }
+
+    // Takes a copy of the positions and lists their names, none selected; the preview
+    // shows "WWWW" and "SID" in the window-text colour and the picker has no colour.
+    void setLandscapeTypes(const tyArrLandscapeType& types);
+    const tyArrLandscapeType& landscapeTypes() const { return FArrLandscapeType; }
+
+    // The selected position, -1 when none.
+    int selectedIndex() const;
+
+    // The standard colour dialog the preview words open; null until first opened.
+    QColorDialog* ColorDialog() const { return FColorDialog; }
+
+public slots:
+    void accept() override;
+    // Also reached through Escape and the close box.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void ListBoxClick();
+    void ColorPickerDropDownSelect();
+    void lblLandscapeTypeClick();
+    void ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex);
+
+private:
+    void setupPicker();
+    void setPreviewCaption(const QString& caption);
+    void setPreviewColor(TColor color);
+    // Runs a handler body; an error escaping it is shown in the error box.
+    void guarded(const std::function<void()>& body);
+
+    std::unique_ptr<Ui::TfrmEditLandscapeTypeColor> ui;
+    tyArrLandscapeType FArrLandscapeType;
+    TColor FPreviewColor = 0;
+    int FLastSelected = -1;
+    QColorDialog* FColorDialog = nullptr;
+    bool FCentred = false;
+};
+
+// Shows the dialog on a copy of types; replaces types by the edited copy only when the
+// user leaves with OK.
+void EditLandscapeTypeColors(tyArrLandscapeType& types, QWidget* parent = nullptr);

@@ -1,0 +1,540 @@
+// The landscape position colour dialog, driven as the user drives it, and the main
+// window's colours command that opens it.
+#include "mainwindowfixture.h"
+#include "uEditLandscapeTypeColor.h"
+#include "ui_uEditLandscapeTypeColor.h"
+
+#include "colorcubepanel.h"
+#include "colorpickerdropdown.h"
+#include "configstore.h"
+#include "customcolorselector.h"
+#include "itemselector.h"
+
+#include <QColorDialog>
+#include <QFontInfo>
+#include <QListWidget>
+#include <QPointer>
+#include <QStyle>
+
+namespace {
+
+constexpr TColor kRed = 0x0000FF;     // #FF0000
+constexpr TColor kGreen = 0x008000;   // #008000
+constexpr TColor kUnnamed = 0x563412; // #123456
+
+using Dialog = TfrmEditLandscapeTypeColor;
+using Drive = std::function<void(Dialog*)>;
+
+const tyArrLandscapeType kPositions{{"DEV", kGreen}, {"QAS", 0xFF0000}, {"PRD", kRed}};
+
+void pinPalette()
+{
+    // The window-text colour is black, as in the default desktop scheme.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+}
+
+TColorPickerDropDown* picker(Dialog* d)
+{
+    return d->form().ColorPickerDropDown;
+}
+
+// Clicks line row of the position list.
+void select(Dialog* d, int row)
+{
+    QListWidget* list = d->form().ListBox;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+// Opens the picker with a click and presses named colour index in its list.
+void pickNamed(Dialog* d, int index)
+{
+    TColorPickerDropDown* p = picker(d);
+    QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(40, 10));
+    ASSERT_TRUE(p->DroppedDown());
+    ASSERT_EQ(p->ColorSelectionStyle(), ColorPicker::csList);
+    TCustomItemSelector* list = p->ItemSelector()->Selector();
+    p->ItemSelector()->ensureItemVisible(index);
+    QTest::mousePress(list, Qt::LeftButton, {}, list->Items()[index].Rect.center());
+    ASSERT_FALSE(p->DroppedDown());
+}
+
+void clickFooter(Dialog* d, const char* caption)
+{
+    for (TFlatButton* b : picker(d)->DropDownForm()->Footer()->Buttons())
+        if (b->Button().Caption == QLatin1String(caption)) {
+            QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+            return;
+        }
+    ADD_FAILURE() << "no footer button " << caption;
+}
+
+QColor wordColour(QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+// Whether the painted word holds pixels of exactly that colour (the cores of its strokes).
+bool paintedIn(QLabel* label, const QColor& colour)
+{
+    const QImage image = label->grab().toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+// Runs f on the next modal widget of type T once it is up; f must close it.
+template <class T> void whenModal(std::function<void(T*)> f)
+{
+    auto* timer = new QTimer;
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, f] {
+        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal || !modal->isVisible()) {
+            if (++*ticks < 500)
+                return;
+        } else {
+            f(modal);
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(10);
+}
+
+// Calls EditLandscapeTypeColors on types and drives the dialog it opens with drive;
+// whatever is left open is cancelled, so that a failing check cannot hang the test.
+// Returns whether the dialog opened.
+bool edit(tyArrLandscapeType& types, const Drive& drive, QWidget* parent = nullptr)
+{
+    bool opened = false;
+    whenModal<Dialog>([&](Dialog* d) {
+        opened = true;
+        QPointer<Dialog> alive(d);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(d));
+        d->activateWindow();
+        drive(d);
+        if (alive && alive->isVisible())
+            alive->done(Dialog::mrCancel);
+    });
+    EditLandscapeTypeColors(types, parent);
+    return opened;
+}
+
+class ColourDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { pinPalette(); }
+};
+
+TEST_F(ColourDialogTest, FormAsDesigned)
+{
+    QWidget owner;
+    owner.setGeometry(40, 30, 600, 400); // inside the 800 x 600 offscreen screen
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    Dialog dialog(&owner);
+    dialog.setLandscapeTypes(kPositions);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto& ui = dialog.form();
+
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Assign color to system position"));
+    EXPECT_EQ(dialog.size(), QSize(410, 234));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "fixed border";
+    // Centred; the frame the platform adds only once shown may shift it a little.
+    const QPoint offCentre = dialog.frameGeometry().center() - owner.frameGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 4) << offCentre.x() << ", " << offCentre.y();
+
+    const struct
+    {
+        QWidget* widget;
+        QRect rect; // in the dialog's client area
+    } controls[] = {
+        {ui.ListBox, {8, 8, 141, 185}},   {ui.ColorPickerDropDown, {157, 8, 245, 21}},
+        {ui.Shape, {157, 37, 245, 156}},  {ui.lblLandscapeType, {310 - 112, 86, 112, 39}},
+        {ui.lblSID, {316, 86, 44, 39}},   {ui.BitBtn2, {240, 205, 75, 25}},
+        {ui.BitBtn1, {331, 205, 75, 25}},
+    };
+    for (const auto& c : controls)
+        EXPECT_EQ(QRect(c.widget->mapTo(&dialog, QPoint(0, 0)), c.widget->size()), c.rect)
+            << c.widget->objectName().toStdString();
+
+    // The preview words: the picture's face at 32 pixels, "SID" bold, the hand pointer,
+    // the window-text colour, and the words fit their labels.
+    for (QLabel* l : {ui.lblLandscapeType, ui.lblSID}) {
+        const QFontInfo info(l->font());
+        EXPECT_TRUE(info.family() == "Carlito" || info.family() == "Calibri")
+            << info.family().toStdString();
+        EXPECT_EQ(info.pixelSize(), 32);
+        EXPECT_EQ(l->font().bold(), l == ui.lblSID);
+        EXPECT_EQ(l->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(wordColour(l), QColor(Qt::black));
+        EXPECT_LE(QFontMetrics(l->font()).horizontalAdvance(l->text()), l->width())
+            << l->text().toStdString();
+    }
+    EXPECT_EQ(ui.lblLandscapeType->text(), QStringLiteral("WWWW"));
+    EXPECT_EQ(ui.lblSID->text(), QStringLiteral("SID"));
+    EXPECT_EQ(ui.Shape->palette().color(QPalette::Window), QColor(Qt::white));
+
+    EXPECT_TRUE(ui.BitBtn2->isDefault());
+    EXPECT_EQ(ui.BitBtn2->text(), QStringLiteral("OK"));
+    EXPECT_EQ(ui.BitBtn1->text(), QStringLiteral("Cancel"));
+    for (QPushButton* b : {ui.BitBtn2, ui.BitBtn1}) {
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_EQ(b->iconSize(), QSize(16, 16));
+    }
+
+    // Nothing selected; the picker without colour in the list style.
+    EXPECT_EQ(dialog.selectedIndex(), -1);
+    EXPECT_EQ(ui.ListBox->count(), 3);
+    EXPECT_EQ(picker(&dialog)->SelectedColor(), ColorPicker::clNone);
+    EXPECT_EQ(picker(&dialog)->ColorSelectionStyle(), ColorPicker::csList);
+
+    // Focus in the list; Tab runs list, picker, Cancel, OK.
+    EXPECT_EQ(QApplication::focusWidget(), ui.ListBox);
+    for (QWidget* next :
+         {static_cast<QWidget*>(ui.ColorPickerDropDown), static_cast<QWidget*>(ui.BitBtn1),
+          static_cast<QWidget*>(ui.BitBtn2), static_cast<QWidget*>(ui.ListBox)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+}
+
+TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
+{
+    enum Exit
+    {
+        Ok,
+        CancelButton,
+        Escape,
+        CloseBox
+    };
+    const struct
+    {
+        const char* name;
+        Exit exit;
+    } cases[] = {{"OK", Ok}, {"Cancel", CancelButton}, {"Escape", Escape}, {"close box", CloseBox}};
+    for (const auto& c : cases) {
+        tyArrLandscapeType types = kPositions;
+        const bool opened = edit(types, [&](Dialog* d) {
+            select(d, 0);
+            pickNamed(d, 9); // DEV Red
+            select(d, 2);
+            pickNamed(d, 12); // PRD Blue
+            EXPECT_EQ(d->landscapeTypes()[0].Color, kRed) << c.name;
+            switch (c.exit) {
+            case Ok:
+                QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+                break;
+            case CancelButton:
+                QTest::mouseClick(d->form().BitBtn1, Qt::LeftButton);
+                break;
+            case Escape:
+                d->form().ListBox->setFocus();
+                QTest::keyClick(d->form().ListBox, Qt::Key_Escape);
+                break;
+            case CloseBox:
+                d->close();
+                break;
+            }
+            EXPECT_FALSE(d->isVisible()) << c.name;
+            EXPECT_EQ(d->result(), c.exit == Ok ? Dialog::mrOk : Dialog::mrCancel) << c.name;
+        });
+        ASSERT_TRUE(opened);
+        if (c.exit == Ok)
+            EXPECT_EQ(types,
+                      (tyArrLandscapeType{{"DEV", kRed}, {"QAS", 0xFF0000}, {"PRD", 0xFF0000}}));
+        else
+            EXPECT_EQ(types, kPositions) << c.name;
+    }
+}
+
+TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
+{
+    // An empty list: the picker, the preview words and the footer act on the picker alone.
+    tyArrLandscapeType none;
+    edit(none, [](Dialog* d) {
+        EXPECT_EQ(d->form().ListBox->count(), 0);
+        QTest::keyClick(d->form().ListBox, Qt::Key_Down);
+        EXPECT_EQ(d->selectedIndex(), -1);
+        pickNamed(d, 9);
+        EXPECT_EQ(picker(d)->SelectedColor(), kRed);
+        QTest::mouseClick(d->form().lblSID, Qt::LeftButton);
+        QTest::mouseClick(d->form().lblLandscapeType, Qt::LeftButton);
+        EXPECT_EQ(d->ColorDialog(), nullptr) << "no colour dialog without a position";
+        EXPECT_EQ(wordColour(d->form().lblSID), QColor(Qt::black));
+        picker(d)->ShowDropDown();
+        clickFooter(d, "Cube");
+        EXPECT_EQ(picker(d)->ColorSelectionStyle(), ColorPicker::csColorCube);
+        picker(d)->HideDropDown(false);
+        EXPECT_TRUE(d->landscapeTypes().isEmpty());
+        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_TRUE(none.isEmpty());
+
+    // Positions, but a colour chosen before any is selected.
+    tyArrLandscapeType types = kPositions;
+    edit(types, [](Dialog* d) {
+        pickNamed(d, 9);
+        EXPECT_EQ(d->landscapeTypes(), kPositions);
+        EXPECT_EQ(d->form().lblLandscapeType->text(), QStringLiteral("WWWW"));
+        select(d, 0); // then the position shows its own colour
+        EXPECT_EQ(picker(d)->SelectedColor(), kGreen);
+        EXPECT_EQ(picker(d)->FaceText(), QStringLiteral("Green"));
+        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_EQ(types, kPositions);
+}
+
+TEST_F(ColourDialogTest, SelectingAPositionShowsItsColour)
+{
+    const struct
+    {
+        const char* name;
+        TColor stored;
+        TColor after; // the element's colour once selected
+        const char* face;
+        QColor words;
+    } cases[] = {
+        {"a named colour", kRed, kRed, "Red", QColor(255, 0, 0)},
+        {"a colour without name", kUnnamed, kUnnamed, "", QColor(0x12, 0x34, 0x56)},
+        {"window text while black becomes plain black", clWindowText, 0, "Black", Qt::black},
+    };
+    for (const auto& c : cases) {
+        Dialog dialog;
+        dialog.setLandscapeTypes({{"QAS", 0x00FFFF}, {"Sandbox", c.stored}});
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        select(&dialog, 1);
+        EXPECT_EQ(dialog.landscapeTypes()[1].Color, c.after) << c.name;
+        EXPECT_EQ(dialog.landscapeTypes()[0].Color, 0x00FFFF) << c.name;
+        EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
+        // The face's colour box, 5 pixels in, centred vertically.
+        const QImage face = picker(&dialog)->grab().toImage();
+        EXPECT_EQ(face.pixelColor(5 + 7, 1 + (21 - 14) / 2 + 7), c.words) << c.name;
+        EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("Sandbox"));
+        for (QLabel* l : {dialog.form().lblLandscapeType, dialog.form().lblSID}) {
+            EXPECT_EQ(wordColour(l), c.words) << c.name;
+            EXPECT_TRUE(paintedIn(l, c.words)) << c.name;
+        }
+        // Right-aligned to x = 310: the longer name grew to the left.
+        QLabel* position = dialog.form().lblLandscapeType;
+        EXPECT_EQ(position->mapTo(&dialog, QPoint(position->width(), 0)).x(), 310);
+    }
+}
+
+TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
+{
+    const struct
+    {
+        const char* name;
+        bool onSid;
+        bool accept;
+        QColor chosen;
+        TColor expected;
+        const char* face;
+    } cases[] = {
+        {"cancelled", true, false, QColor(0x33, 0x66, 0x99), kGreen, "Green"},
+        {"a colour without name", false, true, QColor(0x33, 0x66, 0x99), 0x996633, ""},
+        {"a named colour", true, true, QColor(255, 0, 0), kRed, "Red"},
+    };
+    for (const auto& c : cases) {
+        Dialog dialog;
+        dialog.setLandscapeTypes(kPositions);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        select(&dialog, 0);
+        QColor initial;
+        bool shown = false;
+        whenModal<QColorDialog>([&](QColorDialog* cd) {
+            shown = true;
+            initial = cd->currentColor();
+            cd->setCurrentColor(c.chosen);
+            if (c.accept)
+                cd->accept();
+            else
+                cd->reject();
+        });
+        QLabel* word = c.onSid ? dialog.form().lblSID : dialog.form().lblLandscapeType;
+        QTest::mouseClick(word, Qt::LeftButton, {}, word->rect().center());
+        ASSERT_TRUE(shown) << c.name;
+        EXPECT_EQ(initial, QColor(0, 0x80, 0)) << "starts from the words' colour";
+        EXPECT_EQ(dialog.landscapeTypes()[0].Color, c.expected) << c.name;
+        EXPECT_EQ(picker(&dialog)->SelectedColor(), c.expected) << c.name;
+        EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
+        const TColor e = c.expected;
+        EXPECT_EQ(wordColour(dialog.form().lblLandscapeType),
+                  QColor(colorRed(e), colorGreen(e), colorBlue(e)))
+            << c.name;
+        EXPECT_EQ(dialog.landscapeTypes().mid(1), kPositions.mid(1)) << c.name;
+    }
+}
+
+TEST_F(ColourDialogTest, EnterAndEscapeActOnTheOpenDropDownFirst)
+{
+    const struct
+    {
+        const char* name;
+        Qt::Key key;
+        int result;
+    } cases[] = {{"Enter", Qt::Key_Return, Dialog::mrOk},
+                 {"Escape", Qt::Key_Escape, Dialog::mrCancel}};
+    for (const auto& c : cases) {
+        tyArrLandscapeType types = kPositions;
+        edit(types, [&](Dialog* d) {
+            select(d, 0);
+            TColorPickerDropDown* p = picker(d);
+            p->setFocus();
+            QTest::keyClick(p, Qt::Key_Down, Qt::AltModifier);
+            ASSERT_TRUE(p->DroppedDown()) << c.name;
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down); // Olive
+            QTest::keyClick(QApplication::activePopupWidget(), c.key);
+            EXPECT_FALSE(p->DroppedDown()) << c.name;
+            EXPECT_TRUE(d->isVisible()) << c.name << " closed only the drop-down";
+            // Enter keeps the moved selection, Escape restores the colour of the opening.
+            EXPECT_EQ(d->landscapeTypes()[0].Color, c.key == Qt::Key_Return ? 0x008080 : kGreen)
+                << c.name;
+            // The closed picker leaves the key to the dialog's buttons.
+            QTest::keyClick(QApplication::focusWidget(), c.key);
+            EXPECT_FALSE(d->isVisible()) << c.name;
+            EXPECT_EQ(d->result(), c.result) << c.name;
+        });
+    }
+}
+
+TEST_F(ColourDialogTest, FooterButtonsSwitchTheOpenDropDownAndTheStyleStays)
+{
+    Dialog dialog;
+    dialog.setLandscapeTypes(kPositions);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    TColorPickerDropDown* p = picker(&dialog);
+    const struct
+    {
+        const char* caption;
+        ColorPicker::TColorSelectionStyle style;
+        QSize size;
+    } steps[] = {{"Cube", ColorPicker::csColorCube, {184, 184}},
+                 {"Spect", ColorPicker::csSpectrum, {152, 198}},
+                 {"Disc", ColorPicker::csDiscrete, {167, 108}}};
+    p->ShowDropDown();
+    for (const auto& s : steps) {
+        clickFooter(&dialog, s.caption);
+        EXPECT_TRUE(p->DroppedDown()) << s.caption;
+        EXPECT_EQ(p->ColorSelectionStyle(), s.style) << s.caption;
+        EXPECT_EQ(p->DropDownForm()->size(), s.size) << s.caption;
+    }
+    emit p->OnDropDownFooterButtonClick(4); // no such button: nothing
+    EXPECT_EQ(p->ColorSelectionStyle(), ColorPicker::csDiscrete);
+    p->HideDropDown(false);
+    QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(40, 10));
+    ASSERT_TRUE(p->DroppedDown());
+    EXPECT_TRUE(p->ColorSelector()->isVisible()) << "the last style at the next opening";
+    clickFooter(&dialog, "List");
+    EXPECT_TRUE(p->ItemSelector()->isVisible());
+    p->HideDropDown(false);
+    EXPECT_EQ(dialog.landscapeTypes(), kPositions);
+}
+
+TEST_F(ColourDialogTest, ListKeepsOneSelectedPosition)
+{
+    Dialog dialog;
+    dialog.setLandscapeTypes(kPositions);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QListWidget* list = dialog.form().ListBox;
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(dialog.selectedIndex(), 0) << "the first arrow key selects the first line";
+    EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("DEV"));
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(dialog.selectedIndex(), 1);
+    EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("QAS"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(dialog.selectedIndex(), 1) << "ctrl+click does not clear it";
+
+    // A name too long for the white rectangle is cut at its start, inside it.
+    dialog.setLandscapeTypes({{"Pre-production integration", kRed}});
+    select(&dialog, 0);
+    QLabel* word = dialog.form().lblLandscapeType;
+    EXPECT_TRUE(word->text().startsWith(QChar(0x2026))) << word->text().toStdString();
+    EXPECT_GT(word->mapTo(&dialog, QPoint(0, 0)).x(), 157);
+    EXPECT_EQ(word->toolTip(), QStringLiteral("Pre-production integration"));
+}
+
+// The colours command of the main window.
+class ColoursCommandTest : public MainWindowTest
+{
+protected:
+    void SetUp() override { pinPalette(); }
+
+    void clickColors(const Drive& drive)
+    {
+        bool opened = false;
+        whenModal<Dialog>([&](Dialog* d) {
+            opened = true;
+            QPointer<Dialog> alive(d);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(d));
+            EXPECT_EQ(d->parentWidget(), w.get());
+            drive(d);
+            if (alive && alive->isVisible())
+                alive->done(Dialog::mrCancel);
+        });
+        QTest::mouseClick(ui->bbtColors, Qt::LeftButton);
+        EXPECT_TRUE(opened);
+    }
+};
+
+TEST_F(ColoursCommandTest, OkWritesTheColoursAndThePictureTakesThemAtTheNextChoice)
+{
+    open();
+    pick(ui->cbxLandscapeType, QStringLiteral("DEV"));
+    ASSERT_EQ(w->picture().lblSID.Font.Color, 32768);
+    clickColors([](Dialog* d) {
+        EXPECT_EQ(d->landscapeTypes(),
+                  (tyArrLandscapeType{{"DEV", 32768}, {"QAS", 16711680}, {"PRD", 255}}));
+        select(d, 0);
+        pickNamed(d, 9);
+        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_TRUE(configBytes().contains("[Color]\nNbItems=3\nItem_1=255\n"));
+    EXPECT_EQ(w->store().FArrLandscapeType[0].Color, 255);
+    TConfigStore reread(configPath());
+    reread.LoadLandscapeTypes();
+    EXPECT_EQ(reread.FArrLandscapeType, w->store().FArrLandscapeType);
+    EXPECT_EQ(w->picture().lblSID.Font.Color, 32768) << "unchanged until DEV is chosen again";
+    pick(ui->cbxLandscapeType, QStringLiteral("DEV"));
+    for (const tyPictureText* e :
+         {&w->picture().lblLandscapeType, &w->picture().lblSID, &w->picture().lblUsage2})
+        EXPECT_EQ(e->Font.Color, 255);
+}
+
+TEST_F(ColoursCommandTest, CancelWritesThePositionsAgainUnchanged)
+{
+    open("[LandscapeType]\nNbItems=2\nItem_1=DEV\nItem_2=QAS\n[Color]\nNbItems=1\nItem_1=255\n");
+    clickColors([](Dialog* d) {
+        select(d, 1);
+        pickNamed(d, 9);
+        QTest::mouseClick(d->form().BitBtn1, Qt::LeftButton);
+    });
+    // QAS had no colour of its own: it is written as the black it was read as.
+    EXPECT_EQ(configBytes(), QByteArray("[LandscapeType]\nNbItems=2\nItem_1=DEV\nItem_2=QAS\n"
+                                        "[Color]\nNbItems=2\nItem_1=255\nItem_2=0\n"));
+    EXPECT_EQ(w->store().FArrLandscapeType, (tyArrLandscapeType{{"DEV", 255}, {"QAS", 0}}));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return runWidgetTests(argc, argv);
+}
