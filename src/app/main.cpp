@@ -8,7 +8,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));
-    QApplication::setApplicationDisplayName(AppTitle());
+    // No display name: Qt would append it to every dialog's title.
     QApplication::setDesktopFileName(QStringLiteral("tavelorn"));
 
     QStringList arguments = QApplication::arguments();

@@ -1,15 +1,12 @@
 #include "uEditLandscapeTypeColor.h"
 #include "ui_uEditLandscapeTypeColor.h"
 
-#include "apperror.h"
-#include "apptitle.h"
 #include "buttonicon.h"
 #include "colorpickerdropdown.h"
 #include "picture.h"
 
 #include <QColorDialog>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -41,7 +38,9 @@ QColor previewQColor(TColor c)
 } // namespace
 
 TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TfrmEditLandscapeTypeColor>())
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint),
+      ui(std::make_unique<Ui::TfrmEditLandscapeTypeColor>())
 {
     initEditLandscapeTypeColorResources();
     ui->setupUi(this);
@@ -188,20 +187,9 @@ void TfrmEditLandscapeTypeColor::reject()
     done(mrCancel);
 }
 
-void TfrmEditLandscapeTypeColor::guarded(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const EAppError& e) {
-        QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(e.message()),
-                        QMessageBox::Ok, this);
-        box.exec();
-    }
-}
-
 void TfrmEditLandscapeTypeColor::ListBoxClick()
 {
-    guarded([this] {
+    FGuard.run([this] {
         const int i = selectedIndex();
         if (i < 0) {
             // A ctrl+click took the selection away; a position list always keeps one.
@@ -214,7 +202,8 @@ void TfrmEditLandscapeTypeColor::ListBoxClick()
         FLastSelected = i;
         // May raise the picker's OnSelect, which rewrites element i's colour with the
         // named colour of the same value.
-        ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color);
+        THandlerGuard::nested(
+            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color); });
         setPreviewCaption(FArrLandscapeType[i].Description);
         setPreviewColor(FArrLandscapeType[i].Color);
     });
@@ -222,7 +211,7 @@ void TfrmEditLandscapeTypeColor::ListBoxClick()
 
 void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
 {
-    guarded([this] {
+    FGuard.run([this] {
         const int i = selectedIndex();
         if (i < 0)
             return;
@@ -233,7 +222,7 @@ void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
 
 void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
 {
-    guarded([this] {
+    FGuard.run([this] {
         const int i = selectedIndex();
         if (i < 0)
             return;
@@ -246,14 +235,15 @@ void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
             return;
         const QColor chosen = FColorDialog->selectedColor().toRgb();
         FArrLandscapeType[i].Color = makeColor(chosen.red(), chosen.green(), chosen.blue());
-        ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color);
+        THandlerGuard::nested(
+            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color); });
         setPreviewColor(FArrLandscapeType[i].Color);
     });
 }
 
 void TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex)
 {
-    guarded([this, ButtonIndex] {
+    FGuard.run([this, ButtonIndex] {
         using namespace ColorPicker;
         static constexpr TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete,
                                                           csList};

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "handlerguard.h"
 #include "systeminfo.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 
 class QColorDialog;
@@ -61,8 +61,6 @@ private:
     void setupPicker();
     void setPreviewCaption(const QString& caption);
     void setPreviewColor(TColor color);
-    // Runs a handler body; an error escaping it is shown in the error box.
-    void guarded(const std::function<void()>& body);
 
     std::unique_ptr<Ui::TfrmEditLandscapeTypeColor> ui;
     tyArrLandscapeType FArrLandscapeType;
@@ -70,6 +68,7 @@ private:
     int FLastSelected = -1;
     QColorDialog* FColorDialog = nullptr;
     bool FCentred = false;
+    THandlerGuard FGuard{this};
 };
 
 // Shows the dialog on a copy of types; replaces types by the edited copy only when the

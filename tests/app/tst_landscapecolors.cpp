@@ -97,6 +97,7 @@ template <class T> void whenModal(std::function<void(T*)> f)
             if (++*ticks < 500)
                 return;
         } else {
+            ModalWatchdog::claim(modal);
             f(modal);
         }
         timer->stop();

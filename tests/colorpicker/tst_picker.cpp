@@ -46,6 +46,16 @@ void wheel(QWidget* w, bool down)
     QApplication::sendEvent(w, &e);
 }
 
+// The colour dialog's handler: the footer button's index chooses the style.
+void switchStyleFromFooter(TColorPickerDropDown* picker)
+{
+    QObject::connect(
+        picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker, [picker](int index) {
+            const TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete, csList};
+            picker->setColorSelectionStyle(styles[index]);
+        });
+}
+
 QPoint entryCentre(TColorPickerDropDown* picker, int index)
 {
     return picker->ItemSelector()->Selector()->Items()[index].Rect.center();
@@ -339,12 +349,7 @@ TEST(Picker, FooterButtonsReadRightToLeftAndCubeSwitchesTheOpenWindow)
 {
     PickerHost host;
     TColorPickerDropDown* picker = host.picker;
-    // The dialog's handler: the button index chooses the style.
-    QObject::connect(
-        picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker, [picker](int index) {
-            const TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete, csList};
-            picker->setColorSelectionStyle(styles[index]);
-        });
+    switchStyleFromFooter(picker);
     QSignalSpy clicks(picker, &TColorPickerDropDown::OnDropDownFooterButtonClick);
     picker->ShowDropDown();
     const QList<TFlatButton*> buttons = picker->DropDownForm()->Footer()->Buttons();
@@ -841,11 +846,7 @@ TEST(Picker, ListScrollShowsTheSelectionOrStartsAtTheTop)
     };
     PickerHost host;
     TColorPickerDropDown* picker = host.picker;
-    QObject::connect(
-        picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker, [picker](int index) {
-            const TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete, csList};
-            picker->setColorSelectionStyle(styles[index]);
-        });
+    switchStyleFromFooter(picker);
 
     // Switched to the list while open, Fuchsia selected: Fuchsia is in view.
     picker->setColorSelectionStyle(csColorCube);

@@ -5,21 +5,10 @@
 # Usage: preview_matches_export.sh TAVELORN TAVELORN_EXPORT
 set -euo pipefail
 
-if [ -z "${E2E_INSIDE_X:-}" ]; then
-  export E2E_INSIDE_X=1
-  exec timeout 120 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
 
 tavelorn=$1
 exporter=$2
-work=$(mktemp -d)
-app_pid=
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export LC_ALL=C.UTF-8 LANG=C.UTF-8
 
 # A background picture, so that the loaders take part too.
 convert -size 300x200 gradient:'#2060c0-#f0f0ff' -fill '#c03020' -draw 'rectangle 20,20 120,90' \
