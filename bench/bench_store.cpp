@@ -133,7 +133,7 @@ QString textOfCodePage(int codePage)
 
 // Config.ini of n profiles as Windows writes it: CRLF, in an ANSI code page, with a
 // text of that page's language in every profile.
-QByteArray writeCodePageFile(const QString& file, int codePage, int n)
+bool writeCodePageFile(const QString& file, int codePage, int n)
 {
     const QString local = textOfCodePage(codePage);
     {
@@ -145,16 +145,25 @@ QByteArray writeCodePageFile(const QString& file, int codePage, int n)
     }
     QFile f(file);
     if (!f.open(QIODevice::ReadWrite))
-        return {};
+        return false;
     QString text = QString::fromUtf8(f.readAll());
     text.replace(u'\n', QStringLiteral("\r\n"));
     QByteArray bytes;
     if (!TCodePage(codePage).encode(text, bytes))
-        return {};
+        return false;
     f.resize(0);
     f.write(bytes);
     qputenv("TAVELORN_CODEPAGE", QByteArray::number(codePage));
-    return bytes;
+    return true;
+}
+
+// A store on the code-page file of state.range(0) profiles in code page state.range(1).
+void openCodePageStore(TConfigStore& store, benchmark::State& state)
+{
+    if (!writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))))
+        state.SkipWithError("no code-page file");
+    store.processEvents = [] {};
+    store.setBusy = [](bool) {};
 }
 
 // Reloading profiles from a code-page file; arguments: profiles, code page.
@@ -162,10 +171,7 @@ void BM_LoadProfilesCodePage(benchmark::State& state)
 {
     QTemporaryDir dir;
     TConfigStore store(dir.filePath("Config.ini"));
-    if (writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))).isEmpty())
-        state.SkipWithError("no code-page file");
-    store.processEvents = [] {};
-    store.setBusy = [](bool) {};
+    openCodePageStore(store, state);
     for (auto _ : state) {
         store.LoadSystemInfos();
         benchmark::DoNotOptimize(store.FSystemInfoIdx);
@@ -182,10 +188,7 @@ void BM_SaveProfilesCodePageChanged(benchmark::State& state)
 {
     QTemporaryDir dir;
     TConfigStore store(dir.filePath("Config.ini"));
-    if (writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))).isEmpty())
-        state.SkipWithError("no code-page file");
-    store.processEvents = [] {};
-    store.setBusy = [](bool) {};
+    openCodePageStore(store, state);
     store.LoadSystemInfos();
     int round = 0;
     for (auto _ : state) {

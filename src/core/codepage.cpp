@@ -416,29 +416,47 @@ QString TCodePage::decodeMultiByte(QByteArrayView bytes)
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     // A byte never makes more than one UTF-16 unit in these pages; E2BIG grows it anyway.
     QString out(bytes.size() + 1, Qt::Uninitialized);
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = size_t(bytes.size());
     qsizetype written = 0;
-    while (inLeft > 0) {
-        char* o = reinterpret_cast<char*>(out.data() + written);
-        size_t outLeft = size_t(out.size() - written) * 2;
-        const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
-        written = out.size() - qsizetype(outLeft / 2);
-        if (r != size_t(-1))
-            break;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
+    const char* const data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype pos = 0;
+    while (pos < size) {
+        // ASCII reads the same in every page; iconv, slow by the character, sees only the
+        // rest of a line with more. CR and LF are never part of a double-byte character.
+        if (out.size() - written < size - pos)
+            out.resize(written + size - pos);
+        QChar* d = out.data() + written;
+        const qsizetype asciiFrom = pos;
+        while (pos < size && uchar(data[pos]) < 0x80)
+            *d++ = QChar(uchar(data[pos++]));
+        written += pos - asciiFrom;
+        qsizetype end = pos;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        char* in = const_cast<char*>(data + pos);
+        size_t inLeft = size_t(end - pos);
+        pos = end;
+        while (inLeft > 0) {
+            char* o = reinterpret_cast<char*>(out.data() + written);
+            size_t outLeft = size_t(out.size() - written) * 2;
+            const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+            written = out.size() - qsizetype(outLeft / 2);
+            if (r != size_t(-1))
+                break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // A byte sequence with no character: one replacement for a lead byte and its
+            // trail byte, as Windows reads it; one for a lone byte.
+            const uchar b = uchar(in[0]);
+            const size_t skip = inLeft >= 2 && isLeadByte(b) && isTrailByte(uchar(in[1])) ? 2 : 1;
+            in += skip;
+            inLeft -= skip;
+            if (written == out.size())
+                out.resize(out.size() * 2);
+            out[written++] = QChar(kReplacement);
         }
-        // A byte sequence with no character: one replacement for a lead byte and its
-        // trail byte, as Windows reads it; one for a lone byte.
-        const uchar b = uchar(in[0]);
-        const size_t skip = inLeft >= 2 && isLeadByte(b) && isTrailByte(uchar(in[1])) ? 2 : 1;
-        in += skip;
-        inLeft -= skip;
-        if (written == out.size())
-            out.resize(out.size() * 2);
-        out[written++] = QChar(kReplacement);
     }
     out.truncate(written);
     return out;
