@@ -1,0 +1,9 @@
+# The version resource reader, instrumented.
+file(GLOB VERSIONINFO_SOURCES CONFIGURE_DEPENDS ${TAVELORN_SOURCE_DIR}/src/versioninfo/*.cpp
+     ${TAVELORN_SOURCE_DIR}/src/versioninfo/*.h)
+add_library(fuzz_versioninfo_lib STATIC ${VERSIONINFO_SOURCES})
+target_include_directories(fuzz_versioninfo_lib PUBLIC ${TAVELORN_SOURCE_DIR}/src/versioninfo)
+target_compile_options(fuzz_versioninfo_lib PRIVATE ${FUZZ_FLAGS})
+target_link_libraries(fuzz_versioninfo_lib PUBLIC Qt6::Core)
+
+tavelorn_add_fuzzer(fuzz_versioninfo LIBS fuzz_versioninfo_lib)

@@ -1,0 +1,86 @@
+// Feeds arbitrary bytes to the version resource reader: as a file (PE or ELF, through the
+// component as the program uses it, and through a buffer) and as a bare version block.
+#include "fileversioninfo.h"
+#include "versionnames.h"
+#include "versionresource.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond);                \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+const char* const kNames[] = {
+    "Comments",       "CompanyName",      "FileDescription", "FileVersion",    "InternalName",
+    "LegalCopyright", "OriginalFileName", "ProductName",     "ProductVersion", ""};
+
+void queryBlock(const QByteArray& block)
+{
+    if (const auto fixed = VersionResource::fixedFileInfo(block))
+        CHECK(fixed->size() == 52);
+    const QByteArray table = VersionResource::translations(block).value_or(QByteArray());
+    CHECK(table.size() <= block.size());
+    for (qsizetype at = 0; at + 4 <= table.size() && at < 64; at += 4) {
+        const auto* p = reinterpret_cast<const unsigned char*>(table.constData() + at);
+        const QString key = QString::number(p[1] << 8 | p[0], 16).rightJustified(4, u'0') +
+                            QString::number(p[3] << 8 | p[2], 16).rightJustified(4, u'0');
+        for (const char* name : kNames) {
+            if (const auto text =
+                    VersionResource::stringValue(block, key, QString::fromLatin1(name)))
+                CHECK(text->size() * 2 <= block.size());
+        }
+    }
+}
+
+QString scratchFile()
+{
+    static QTemporaryDir dir;
+    return dir.filePath(QStringLiteral("input"));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray block = VersionResource::readFromDevice(buffer);
+    CHECK(block.size() <= VersionResource::MaxBlockSize);
+    queryBlock(block);
+    queryBlock(bytes);
+
+    // The component over the same bytes as a file: every property, every translation.
+    QFile file(scratchFile());
+    CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    CHECK(file.write(bytes) == bytes.size());
+    file.close();
+    TFileVersionInfo info(scratchFile());
+    CHECK(info.HaveInfo() == !block.isEmpty());
+    CHECK(info.NumTranslations() >= 0 && info.NumTranslations() <= block.size() / 4);
+    for (qint32 t = -1; t <= info.NumTranslations() && t < 16; ++t) {
+        info.setCurrentTranslation(t);
+        CHECK(info.CurrentTranslation() == (t < info.NumTranslations() ? t : -1));
+        info.Language();
+        info.CharSet();
+        for (const char* name : kNames)
+            info.GetStringFileInfo(QString::fromLatin1(name));
+    }
+    info.FileVersionNumber().toString();
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class QIODevice;
+
+// Finds, reads and queries VS_VERSIONINFO blocks. Every offset and length taken from a
+// file or block is checked against it: damaged input gives nothing, never a read past
+// its end.
+namespace VersionResource {
+
+// A block's length field has 16 bits.
+constexpr qsizetype MaxBlockSize = 0xFFFF;
+
+// The ELF section in which the build embeds our own executables' block.
+inline constexpr char ElfSectionName[] = ".versioninfo";
+
+// The version block of a PE file (RT_VERSION in its resource section) or of an ELF file
+// (section ElfSectionName), cut to its own length; empty when the file has none or it
+// is damaged. The device must be open and allow seeking.
+QByteArray readFromDevice(QIODevice& device);
+// The same for a file, which must be a regular file: a pipe or a device is never read.
+QByteArray readFromFile(const QString& path);
+
+// The 52 bytes of the fixed file information (signature checked), or nothing.
+std::optional<QByteArray> fixedFileInfo(QByteArrayView block);
+// The bytes of the translation table, or nothing.
+std::optional<QByteArray> translations(QByteArrayView block);
+// The text of entry name in the string table named table (8 hexadecimal digits), both
+// matched without regard to case; nothing when either is missing.
+std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStringView name);
+
+} // namespace VersionResource

@@ -1,0 +1,432 @@
+#include "fileversioninfo.h"
+#include "versionfixtures.h"
+#include "versionnames.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kName230 = QStringLiteral("K230") + QString(226, u'x');
+const QString kName231 = QStringLiteral("K231") + QString(227, u'x');
+
+void expectNoInformation(const TFileVersionInfo& info)
+{
+    EXPECT_FALSE(info.HaveInfo());
+    EXPECT_EQ(info.CurrentTranslation(), -1);
+    EXPECT_EQ(info.NumTranslations(), 0);
+    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber());
+    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber());
+    EXPECT_EQ(info.FixedFileInfo().dwSignature, 0u);
+    EXPECT_EQ(info.FileOS() | info.FileType() | info.FileSubType() | info.FileFlagsMask() |
+                  info.FileFlags(),
+              0u);
+    EXPECT_EQ(info.LanguageCode(), 0);
+    EXPECT_EQ(info.CharSetCode(), 0);
+    EXPECT_EQ(info.Language(), QString());
+    EXPECT_EQ(info.CharSet(), QString());
+    for (const QString& s :
+         {info.Comments(), info.CompanyName(), info.FileDescription(), info.FileVersion(),
+          info.InternalName(), info.LegalCopyright(), info.LegalTrademarks(),
+          info.OriginalFileName(), info.PrivateBuild(), info.ProductName(), info.ProductVersion(),
+          info.SpecialBuild(), info.GetStringFileInfo(QStringLiteral("OriginalFilename"))})
+        EXPECT_EQ(s, QString());
+}
+
+// --- The sample, built by windres and ld for both word sizes
+
+class SampleFile : public ::testing::TestWithParam<const char*>
+{
+protected:
+    QString path() const { return fixture(QString::fromLatin1(GetParam())); }
+};
+
+TEST_P(SampleFile, GivesEveryProperty)
+{
+    const TFileVersionInfo info(path());
+    EXPECT_EQ(info.FileName(), path());
+    ASSERT_TRUE(info.HaveInfo());
+    EXPECT_EQ(info.FixedFileInfo().dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
+    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({1, 3, 0, 0}));
+    EXPECT_EQ(info.FileOS(), 0x40004u);
+    EXPECT_EQ(info.FileType(), 1u);
+    EXPECT_EQ(info.FileSubType(), 0u);
+    EXPECT_EQ(info.FileFlagsMask(), 0x3Fu);
+    EXPECT_EQ(info.FileFlags(), 0x0Bu);
+
+    EXPECT_EQ(info.NumTranslations(), 1);
+    EXPECT_EQ(info.CurrentTranslation(), 0);
+    EXPECT_EQ(info.LanguageCode(), 0x0409);
+    EXPECT_EQ(info.CharSetCode(), 1252);
+    EXPECT_EQ(info.Language(), QStringLiteral("English (United States)"));
+    EXPECT_EQ(info.CharSet(), QStringLiteral("1252  (ANSI - Latin I)"));
+
+    EXPECT_EQ(info.Comments(), QStringLiteral("Built by the test suite"));
+    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn-Tools"));
+    EXPECT_EQ(info.FileDescription(), QStringLiteral("Sample program"));
+    EXPECT_EQ(info.FileVersion(), QStringLiteral("1.3.2018.618"));
+    EXPECT_EQ(info.InternalName(), QStringLiteral("sample"));
+    EXPECT_EQ(info.LegalCopyright(), QStringLiteral("Copyright 2018"));
+    EXPECT_EQ(info.LegalTrademarks(), QStringLiteral("No trademark"));
+    // Stored as "OriginalFilename" under "040904E4", asked under "040904e4".
+    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
+    EXPECT_EQ(info.PrivateBuild(), QStringLiteral("Private build"));
+    EXPECT_EQ(info.ProductName(), QStringLiteral("Sample"));
+    EXPECT_EQ(info.ProductVersion(), QStringLiteral("1.3"));
+    EXPECT_EQ(info.SpecialBuild(), QStringLiteral("Special build"));
+}
+
+TEST_P(SampleFile, LooksNamesUpWithoutRegardToCaseAndUpTo230Characters)
+{
+    const TFileVersionInfo info(path());
+    EXPECT_EQ(info.StringFileInfo(QStringLiteral("ORIGINALFILENAME")),
+              QStringLiteral("Sample.exe"));
+    EXPECT_EQ(info.GetStringFileInfo(QStringLiteral("companyname")),
+              QStringLiteral("Tavelorn-Tools"));
+    EXPECT_EQ(info.GetStringFileInfo(kName230), QStringLiteral("230 characters"));
+    EXPECT_EQ(info.GetStringFileInfo(kName230.toUpper()), QStringLiteral("230 characters"));
+    // Longer names make no lookup, although the file has this one.
+    EXPECT_EQ(info.GetStringFileInfo(kName231), QString());
+    for (const QString& missing :
+         {QString(), QStringLiteral("NoSuchKey"), QStringLiteral("OriginalFile"),
+          QStringLiteral("OriginalFilenames"), QStringLiteral("040904E4\\OriginalFilename")})
+        EXPECT_EQ(info.GetStringFileInfo(missing), QString()) << missing.toStdString();
+}
+
+TEST_P(SampleFile, TranslationOutOfRangeGivesMinusOneAndEmptyTexts)
+{
+    TFileVersionInfo info(path());
+    for (qint32 index : {1, -1, -2, 1000}) {
+        info.setCurrentTranslation(index);
+        EXPECT_EQ(info.CurrentTranslation(), -1) << index;
+        EXPECT_EQ(info.OriginalFileName(), QString());
+        EXPECT_EQ(info.CompanyName(), QString());
+        EXPECT_EQ(info.LanguageCode(), 0);
+        EXPECT_EQ(info.CharSetCode(), 0);
+        EXPECT_EQ(info.Language(), QString());
+        EXPECT_EQ(info.CharSet(), QString());
+        // The fixed information does not depend on a translation.
+        EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
+    }
+    info.setCurrentTranslation(0);
+    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pe, SampleFile, ::testing::Values("sample32.exe", "sample64.exe"));
+
+// --- Two translations in a DLL
+
+class TranslationsFile : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(TranslationsFile, EachTranslationHasItsOwnStringsLanguageAndCodePage)
+{
+    TFileVersionInfo info(fixture(QString::fromLatin1(GetParam())));
+    ASSERT_TRUE(info.HaveInfo());
+    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({10, 20, 30, 40}));
+    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({65535, 0, 1, 2}));
+    EXPECT_EQ(info.FileType(), 2u);
+    EXPECT_EQ(info.FileOS(), 4u);
+    EXPECT_EQ(info.NumTranslations(), 2);
+
+    EXPECT_EQ(info.CurrentTranslation(), 0);
+    EXPECT_EQ(info.LanguageCode(), 0x0409);
+    EXPECT_EQ(info.CharSetCode(), 1200);
+    EXPECT_EQ(info.Language(), QStringLiteral("English (United States)"));
+    EXPECT_EQ(info.CharSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
+    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn Company"));
+    EXPECT_EQ(info.OriginalFileName(), QString());
+
+    info.setCurrentTranslation(1);
+    EXPECT_EQ(info.CurrentTranslation(), 1);
+    EXPECT_EQ(info.LanguageCode(), 0x040C);
+    EXPECT_EQ(info.Language(), QStringLiteral("French (France)"));
+    EXPECT_EQ(info.CompanyName(), QStringLiteral("Société Tavelorn"));
+    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Deux.dll"));
+
+    info.setCurrentTranslation(2);
+    EXPECT_EQ(info.CurrentTranslation(), -1);
+    EXPECT_EQ(info.CompanyName(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Pe, TranslationsFile,
+                         ::testing::Values("translations32.dll", "translations64.dll"));
+
+TEST(Translation, CodesOutsideTheTablesGiveTheFallbackTexts)
+{
+    QByteArray bytes = readBytes(fixture(QStringLiteral("sample64.exe")));
+    const qsizetype value = nodeOffset(bytes, QStringLiteral("Translation")) + 32;
+    put16(bytes, value, 0x2409);
+    put16(bytes, value + 2, 5);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    writeBytes(dir.filePath(QStringLiteral("codes.exe")), bytes);
+
+    const TFileVersionInfo info(dir.filePath(QStringLiteral("codes.exe")));
+    EXPECT_EQ(info.LanguageCode(), 0x2409);
+    EXPECT_EQ(info.Language(), QString());
+    EXPECT_EQ(info.CharSetCode(), 5);
+    EXPECT_EQ(info.CharSet(), QStringLiteral("5 (Unknown Code Page)"));
+    // No string table has that translation's name.
+    EXPECT_EQ(info.OriginalFileName(), QString());
+}
+
+TEST(Translation, NamesOfLanguagesAndCodePages)
+{
+    const std::pair<quint16, const char*> languages[] = {
+        {0x0409, "English (United States)"},
+        {0x0C0C, "French (Canada)"},
+        {0x0807, "German (Switzerland)"},
+        {0x081A, "Serbian (Latin)"},
+        {0x0009, "English"},
+        {0x0000, "Language Neutral"},
+        {0x2409, ""},
+        {0x03FF, ""},
+    };
+    for (const auto& [id, name] : languages)
+        EXPECT_EQ(windowsLanguageName(id), QString::fromUtf8(name)) << id;
+    const std::pair<quint16, const char*> codePages[] = {
+        {437, "437   (OEM - United States)"},
+        {1252, "1252  (ANSI - Latin I)"},
+        {65001, "65001 (UTF-8)"},
+        {0, "1252  (ANSI - Latin I)"},
+        {5, ""},
+    };
+    for (const auto& [number, name] : codePages)
+        EXPECT_EQ(windowsCodePageName(number), QString::fromUtf8(name)) << number;
+}
+
+// --- Files without information
+
+TEST(NoInformation, FilesWithoutAVersionResourceOrThatCannotBeRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    writeBytes(dir.filePath(QStringLiteral("empty")), {});
+    writeBytes(dir.filePath(QStringLiteral("text")), "MZ but nothing more\n");
+    // A pipe without a writer would block an ordinary open for reading.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    for (const QString& path :
+         {fixture(QStringLiteral("plain32.exe")), fixture(QStringLiteral("plain64.exe")),
+          dir.filePath(QStringLiteral("missing")), dir.path(),
+          dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("text")), fifo}) {
+        SCOPED_TRACE(path.toStdString());
+        const TFileVersionInfo info(path);
+        EXPECT_EQ(info.FileName(), path);
+        expectNoInformation(info);
+    }
+}
+
+TEST(FileName, EachAssignmentReplacesEverythingReadBefore)
+{
+    TFileVersionInfo info(fixture(QStringLiteral("translations64.dll")));
+    info.setCurrentTranslation(1);
+    info.setFileName(fixture(QStringLiteral("plain64.exe")));
+    expectNoInformation(info);
+    // A translation chosen while there is no information does not survive a read.
+    info.setCurrentTranslation(0);
+    info.setFileName(fixture(QStringLiteral("sample32.exe")));
+    EXPECT_EQ(info.NumTranslations(), 1);
+    EXPECT_EQ(info.CurrentTranslation(), 0);
+    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
+    info.setFileName(fixture(QStringLiteral("translations32.dll")));
+    EXPECT_EQ(info.NumTranslations(), 2);
+    EXPECT_EQ(info.CurrentTranslation(), 0);
+    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn Company"));
+}
+
+// --- Our own ELF files
+
+void expectTestBlock(const TFileVersionInfo& info)
+{
+    ASSERT_TRUE(info.HaveInfo());
+    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({4, 5, 6, 7}));
+    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({4, 5, 6, 7}));
+    EXPECT_EQ(info.FileType(), 1u);
+    EXPECT_EQ(info.NumTranslations(), 1);
+    EXPECT_EQ(info.LanguageCode(), 0x0409);
+    EXPECT_EQ(info.CharSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
+    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("VersionTests.exe"));
+    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn-Tools"));
+    EXPECT_EQ(info.ProductName(), QStringLiteral("Tavelorn \"tests\" C:\\dir"));
+    EXPECT_EQ(info.FileVersion(), QStringLiteral("4.5.6.7"));
+    EXPECT_EQ(info.ProductVersion(), QStringLiteral("4.5.6.7"));
+}
+
+TEST(RunningExecutable, IsReadWithoutAFileName)
+{
+    const TFileVersionInfo info;
+    EXPECT_EQ(QFileInfo(info.FileName()).canonicalFilePath(),
+              QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    expectTestBlock(info);
+
+    TFileVersionInfo reread(fixture(QStringLiteral("sample64.exe")));
+    reread.setFileName(QString());
+    EXPECT_EQ(reread.FileName(), info.FileName());
+    expectTestBlock(reread);
+}
+
+class ElfFile : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(ElfFile, HoldsTheBlockInItsSection)
+{
+    expectTestBlock(TFileVersionInfo(fixture(QString::fromLatin1(GetParam()))));
+}
+
+INSTANTIATE_TEST_SUITE_P(ClassesAndByteOrders, ElfFile,
+                         ::testing::Values("elf32-little.o", "elf32-big.o", "elf64-little.o",
+                                           "elf64-big.o"));
+
+#ifdef TAVELORN_EXECUTABLE
+TEST(TavelornExecutable, ReportsItsVersionAndOriginalNameUnderAnyFileName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString renamed = dir.filePath(QStringLiteral("corvandel-copy"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVELORN_EXECUTABLE), renamed));
+
+    QStringList parts = QStringLiteral(TAVELORN_VERSION).split(u'.');
+    while (parts.size() < 4)
+        parts << QStringLiteral("0");
+    const QString version = parts.join(u'.');
+
+    for (const QString& path : {QStringLiteral(TAVELORN_EXECUTABLE), renamed}) {
+        SCOPED_TRACE(path.toStdString());
+        const TFileVersionInfo info(path);
+        ASSERT_TRUE(info.HaveInfo());
+        EXPECT_EQ(info.FileVersionNumber().toString(), version);
+        EXPECT_EQ(info.FileVersion(), version);
+        EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Tavelorn.exe"));
+        EXPECT_EQ(info.ProductName(), QStringLiteral("Tavelorn"));
+    }
+}
+#endif
+
+// --- Damaged copies of the sample
+
+struct Outcome
+{
+    bool HaveInfo;
+    TVersionNumber Version;
+    QString OriginalFileName;
+    qint32 NumTranslations;
+};
+
+struct Damage
+{
+    const char* Name;
+    void (*Apply)(QByteArray& file);
+    Outcome Expected;
+};
+
+qsizetype peHeader(const QByteArray& f)
+{
+    return qsizetype(get32(f, 0x3C));
+}
+
+qsizetype dataDirectories(const QByteArray& f)
+{
+    const qsizetype optional = peHeader(f) + 24;
+    return optional + (qFromLittleEndian<quint16>(f.constData() + optional) == 0x20B ? 112 : 96);
+}
+
+const Outcome kNothing{false, {}, {}, 0};
+const TVersionNumber kSampleVersion{1, 3, 2018, 618};
+
+const Damage kDamages[] = {
+    {"cut inside the DOS header", [](QByteArray& f) { f.truncate(0x3C); }, kNothing},
+    {"PE header placed past the end", [](QByteArray& f) { put32(f, 0x3C, 0x7FFFFFF0); }, kNothing},
+    {"PE signature damaged", [](QByteArray& f) { f[peHeader(f)] = 'X'; }, kNothing},
+    {"more sections than the file holds", [](QByteArray& f) { put16(f, peHeader(f) + 6, 0xFFFF); },
+     kNothing},
+    {"two data directories only", [](QByteArray& f) { put32(f, dataDirectories(f) - 4, 2); },
+     kNothing},
+    {"resource directory outside every section",
+     [](QByteArray& f) { put32(f, dataDirectories(f) + 16, 0x7FFFFFF0); }, kNothing},
+    {"resource directory address at the top of the address space",
+     [](QByteArray& f) { put32(f, dataDirectories(f) + 16, 0xFFFFFFF8); }, kNothing},
+    {"version block longer than its resource",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")), 0xFFFF); },
+     kNothing},
+    {"version block shorter than its header",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")), 5); },
+     kNothing},
+    {"version block of another name",
+     [](QByteArray& f) { f[nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 6 + 28] = 'P'; },
+     kNothing},
+    {"fixed information signature damaged",
+     [](QByteArray& f) { f[nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 40] = 0; },
+     {true, {}, QStringLiteral("Sample.exe"), 1}},
+    {"fixed information longer than the block",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 2, 0xFFFF); },
+     {true, {}, {}, 0}},
+    {"string table name without its terminating zero",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("StringFileInfo")), 10); },
+     {true, kSampleVersion, {}, 0}},
+    {"string entry of length zero before the original name",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("CompanyName")), 0); },
+     {true, kSampleVersion, {}, 1}},
+    {"string value without its terminating zero",
+     [](QByteArray& f) {
+         const qsizetype at = f.indexOf(utf16(QStringLiteral("Sample.exe")));
+         put16(f, at + 20, u'X');
+     },
+     {true, kSampleVersion, QStringLiteral("Sample.exeX"), 1}},
+    {"translation table longer than its node",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("Translation")) + 2, 0xFFFF); },
+     {true, kSampleVersion, {}, 0}},
+    {"translation table shorter than one entry",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("Translation")) + 2, 3); },
+     {true, kSampleVersion, {}, 0}},
+};
+
+class DamagedCopy : public ::testing::TestWithParam<std::tuple<const char*, Damage>>
+{
+};
+
+TEST_P(DamagedCopy, GivesWhatIsLeftIntactAndNothingElse)
+{
+    const auto& [file, damage] = GetParam();
+    QByteArray bytes = readBytes(fixture(QString::fromLatin1(file)));
+    damage.Apply(bytes);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("damaged.exe"));
+    writeBytes(path, bytes);
+
+    const TFileVersionInfo info(path);
+    const Outcome& expected = damage.Expected;
+    if (!expected.HaveInfo) {
+        expectNoInformation(info);
+        return;
+    }
+    EXPECT_TRUE(info.HaveInfo());
+    EXPECT_EQ(info.FileVersionNumber(), expected.Version);
+    EXPECT_EQ(info.OriginalFileName(), expected.OriginalFileName);
+    EXPECT_EQ(info.NumTranslations(), expected.NumTranslations);
+    EXPECT_EQ(info.CurrentTranslation(), expected.NumTranslations > 0 ? 0 : -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DamagedCopy,
+                         ::testing::Combine(::testing::Values("sample32.exe", "sample64.exe"),
+                                            ::testing::ValuesIn(kDamages)),
+                         [](const auto& info) {
+                             std::string name = std::string(std::get<0>(info.param)) + "_" +
+                                                std::get<1>(info.param).Name;
+                             for (char& c : name) {
+                                 if (!isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             }
+                             return name;
+                         });
+
+} // namespace
