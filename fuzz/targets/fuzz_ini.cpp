@@ -2,6 +2,7 @@
 // loads, and checks that what is written reads back.
 #include "apperror.h"
 #include "configstore.h"
+#include "fuzzcheck.h"
 #include "inifile.h"
 #include "text.h"
 
@@ -10,18 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond);                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 // Names the store uses, plus a few taken from the input itself.
 QStringList namesFor(const QByteArray& bytes)

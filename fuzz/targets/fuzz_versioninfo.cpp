@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the version resource reader: as a file (PE or ELF, through the
 // component as the program uses it, and through a buffer) and as a bare version block.
 #include "fileversioninfo.h"
-#include "versionnames.h"
+#include "fuzzcheck.h"
 #include "versionresource.h"
 
 #include <QBuffer>
@@ -10,18 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond);                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 const char* const kNames[] = {
     "Comments",       "CompanyName",      "FileDescription", "FileVersion",    "InternalName",
