@@ -265,17 +265,16 @@ QByteArray elfVersionBlock(RangeReader& file)
         return {};
     auto entry = [&](quint64 i) { return QByteArrayView(*table).sliced(qsizetype(i * entrySize)); };
 
+    // Section names are read from the start of their table; ours is short and comes early.
     const QByteArrayView namesEntry = entry(namesIndex);
-    const quint64 namesOffset = word(namesEntry, offsetAt);
-    const quint64 namesSize = word(namesEntry, sizeAt);
+    const quint64 namesSize = std::min<quint64>(word(namesEntry, sizeAt), 0x10000);
+    const auto names = file.read(word(namesEntry, offsetAt), namesSize);
+    if (!names)
+        return {};
     const QByteArrayView wanted(ElfSectionName, qsizetype(sizeof ElfSectionName)); // with its 0
     for (quint64 i = 0; i < count; ++i) {
         const QByteArrayView e = entry(i);
-        const quint64 name = get32(e, nameAt, be);
-        if (name > namesSize || quint64(wanted.size()) > namesSize - name)
-            continue;
-        const auto text = file.read(namesOffset + name, quint64(wanted.size()));
-        if (!text || *text != wanted)
+        if (names->mid(get32(e, nameAt, be), wanted.size()) != wanted)
             continue;
         constexpr quint32 ShtNobits = 8;
         if (get32(e, typeAt, be) == ShtNobits)
@@ -404,7 +403,8 @@ QByteArray readFromFile(const QString& path)
         return {};
     }
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    // Unbuffered: the reads are few, small and scattered over the file.
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return {};
     }
