@@ -28,6 +28,8 @@ QString stripSystemErrorText(const QString& text)
 
 QString systemErrorText(int errnum)
 {
+    if (errnum == kErrNotRegularFile)
+        return QStringLiteral("Ce n'est pas un fichier ordinaire");
     char buf[256];
     // GNU strerror_r may return a static string instead of filling buf.
     const char* s = strerror_r(errnum, buf, sizeof buf);

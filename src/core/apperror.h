@@ -25,5 +25,9 @@ QString errorBoxText(const QString& message);
 // A system error description without its trailing full stops, blanks and line breaks.
 QString stripSystemErrorText(const QString& text);
 
-// The description of an errno value, stripped as above.
+// A cause of failure beside the errno values: the path names a device, pipe or socket,
+// which is neither read nor written as a file.
+inline constexpr int kErrNotRegularFile = -1;
+
+// The description of an errno value (or of kErrNotRegularFile), stripped as above.
 QString systemErrorText(int errnum);

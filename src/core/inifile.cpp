@@ -2,12 +2,12 @@
 
 #include "apperror.h"
 #include "codepage.h"
+#include "safefile.h"
 #include "text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -723,18 +723,7 @@ void TIniFile::UpdateFile()
 {
     if (!m_modified || m_path.isEmpty())
         return;
-    const auto refuse = [this] {
+    if (WriteFileSafely(m_path, toBytes()) != 0)
         throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
-    };
-    const QFileInfo info(m_path);
-    // Renaming over a read-only file would succeed where writing into it is refused.
-    if (info.isDir() || (info.exists() && !info.isWritable()))
-        refuse();
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
-        refuse();
-    const QByteArray bytes = toBytes();
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        refuse();
     m_modified = false;
 }

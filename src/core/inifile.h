@@ -22,7 +22,7 @@ std::optional<qint32> parseIniInteger(QStringView text);
 //
 // The file is parsed once, when the accessor is created; reads are served from that
 // parse and writes change it in memory. UpdateFile() writes the whole file back
-// atomically when something changed. The destructor never writes: an operation that
+// when something changed. The destructor never writes: an operation that
 // stops early leaves the file as it was.
 //
 // Section and key names match without regard to case; the first of two equal names
@@ -84,9 +84,9 @@ public:
     // The file's content as UpdateFile would write it.
     QByteArray toBytes() const;
 
-    // Writes the file back when something changed: a temporary file in the same folder,
-    // flushed, then renamed over the file. Throws EAppError("Impossible d'écrire dans
-    // <path>") when the file or its folder may not be written; the file is then unchanged.
+    // Writes the file back when something changed, through WriteFileSafely (atomic
+    // replace, or a safe rewrite in place). Throws EAppError("Impossible d'écrire dans
+    // <path>") when the write fails; the file is then unchanged.
     void UpdateFile();
 
 private:

@@ -186,7 +186,7 @@ QString defaultName(const tySystemInfo& p, const QString& sidShown)
 
 void writePicture(const QImage& image, const QString& path)
 {
-    WriteFileAtomically(path, EncodeJpeg(image, 100));
+    WritePictureFile(path, EncodeJpeg(image, 100));
 }
 
 int exportOne(const TConfigStore& store, const QString& id, const std::optional<QString>& output)

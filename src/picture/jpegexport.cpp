@@ -2,18 +2,13 @@
 
 #include "apperror.h"
 #include "picture.h"
+#include "safefile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 
 #include <csetjmp>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <jpeglib.h>
 // jerror.h needs jpeglib.h first.
@@ -111,32 +106,6 @@ int compress(const uchar* bits, qsizetype stride, int width, int height, J_COLOR
     return 0;
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-bool writeInPlace(const QByteArray& name, const QByteArray& bytes)
-{
-    const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = writeAll(fd, bytes);
-    return ::close(fd) == 0 && ok;
-}
-
 QString createError(const QString& path, int errnum)
 {
     return QStringLiteral("Impossible de créer le fichier \"%1\". %2")
@@ -188,55 +157,10 @@ QByteArray EncodeJpeg(const QImage& image, int quality)
     return out;
 }
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+void WritePictureFile(const QString& path, const QByteArray& bytes)
 {
-    QFileInfo info(path);
-    // Write through a link to the file it names, as opening it would.
-    const QString target = info.isSymLink() && !info.symLinkTarget().isEmpty()
-                               ? info.symLinkTarget()
-                               : info.absoluteFilePath();
-    const QByteArray targetName = QFile::encodeName(target);
-    struct stat st;
-    const bool exists = ::stat(targetName.constData(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
-        throw EAppError(createError(path, EISDIR));
-    if (exists && ::access(targetName.constData(), W_OK) != 0)
-        throw EAppError(createError(path, errno));
-
-    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
-    QByteArray tmpl = dir + "/.tavelorn-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        const int err = errno;
-        // A folder that refuses new files may still hold a file we may rewrite.
-        if (exists && (err == EACCES || err == EPERM || err == EROFS) &&
-            writeInPlace(targetName, bytes))
-            return;
+    if (const int err = WriteFileSafely(path, bytes))
         throw EAppError(createError(path, err));
-    }
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    int failure = 0;
-    if (::fchmod(fd, mode) != 0)
-        failure = errno;
-    if (!failure && !writeAll(fd, bytes))
-        failure = errno;
-    if (!failure && ::fsync(fd) != 0)
-        failure = errno;
-    if (::close(fd) != 0 && !failure)
-        failure = errno;
-    if (!failure && ::rename(tmpl.constData(), targetName.constData()) != 0)
-        failure = errno;
-    if (failure) {
-        ::unlink(tmpl.constData());
-        throw EAppError(createError(path, failure));
-    }
 }
 
 void ExportPictureToFile(const tyPicture& picture, const QString& path)
@@ -244,5 +168,5 @@ void ExportPictureToFile(const tyPicture& picture, const QString& path)
     QImage image;
     RenderPicture(picture, image);
     // Encode first: an encoder error never touches the file.
-    WriteFileAtomically(path, EncodeJpeg(image, 100));
+    WritePictureFile(path, EncodeJpeg(image, 100));
 }

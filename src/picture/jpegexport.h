@@ -24,9 +24,8 @@ QByteArray EncodeJpeg(const QImage& image, int quality = 100);
 
 // Renders the picture, encodes it with quality 100 and writes it to path, replacing the
 // file. Throws EAppError("Impossible de créer le fichier "%s". %s") when the file
-// cannot be written; no partial file is left behind.
+// cannot be written; the old file, if any, is then left as it was.
 void ExportPictureToFile(const tyPicture& picture, const QString& path);
 
-// Writes bytes to path atomically (temporary file in the same folder, then rename),
-// with the same error message.
-void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+// Writes bytes to path with WriteFileSafely, with the same error message.
+void WritePictureFile(const QString& path, const QByteArray& bytes);

@@ -1,6 +1,7 @@
 #include "apperror.h"
 #include "codepage.h"
 #include "inifile.h"
+#include "childprocess.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -510,29 +511,52 @@ TEST_F(IniFileTest, APipeReadsAsAnEmptyFile)
     EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
 }
 
-TEST_F(IniFileTest, ReadOnlyFileOrFolderRefusesTheWrite)
+// The file decides whether it may be written, not its folder: a read-only Config.ini is
+// refused, a writable one in a folder the user may not create files in is rewritten in
+// place.
+TEST_F(IniFileTest, ReadOnlyFileRefusesTheWriteReadOnlyFolderDoesNot)
 {
-    if (runningAsRoot())
-        GTEST_SKIP() << "permissions stop no write of root's";
-    writeBytes(path(), "[S]\nK=old\n");
-    QFile::setPermissions(path(), QFile::ReadOwner);
-    {
-        TIniFile ini(path());
-        ini.WriteString("S", "K", "new");
-        EXPECT_THROW(ini.UpdateFile(), EAppError);
-    }
-    EXPECT_EQ(readBytes(path()), "[S]\nK=old\n");
-    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    const QString folder = path("locked");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString writable = folder + QStringLiteral("/Config.ini");
+    const QString readOnly = folder + QStringLiteral("/ReadOnly.ini");
+    writeBytes(writable, "[S]\nK=old\n");
+    writeBytes(readOnly, "[S]\nK=old\n");
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    for (const QString& p : {dir.path(), folder, writable, readOnly})
+        shareWithNobody(p);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ExeGroup | QFile::ExeOther);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ExeGroup |
+                                      QFile::ExeOther);
 
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    {
-        TIniFile ini(path());
+    const ChildOutcome outcome = runInChild(asNobody(), [&] {
+        std::string found;
+        TIniFile ini(writable);
         ini.WriteString("S", "K", "new");
-        EXPECT_THROW(ini.UpdateFile(), EAppError);
-    }
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(readBytes(path()), "[S]\nK=old\n");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+        try {
+            ini.UpdateFile();
+        } catch (const EAppError&) {
+            found += "the writable file was refused; ";
+        }
+        TIniFile refused(readOnly);
+        refused.WriteString("S", "K", "new");
+        try {
+            refused.UpdateFile();
+            found += "the read-only file was written; ";
+        } catch (const EAppError& e) {
+            if (e.message() != QStringLiteral("Impossible d'écrire dans ") + readOnly)
+                found += "message " + e.message().toStdString();
+        }
+        return found;
+    });
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(outcome.skipped.empty()) << outcome.skipped;
+    EXPECT_EQ(outcome.failure, "");
+    EXPECT_EQ(readBytes(writable), "[S]\nK=new\n");
+    EXPECT_EQ(readBytes(readOnly), "[S]\nK=old\n");
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"Config.ini", "ReadOnly.ini"}));
 }
 
 // The rewrite replaces the file's content, not what the path is: a symbolic link stays
@@ -552,11 +576,23 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
     writeBytes(path(), "[S]\nK=1\n");
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile::setPermissions(path(), perms);
+    // Another user's file stays theirs when root saves it.
+    shareWithNobody(path());
     TIniFile ini(path());
     ini.WriteInteger("S", "K", 2);
     ini.UpdateFile();
     const auto ownerGroupOther = QFileDevice::Permissions(0xF0FF);
     EXPECT_EQ(QFile::permissions(path()) & ownerGroupOther, perms);
+    struct stat st;
+    ASSERT_EQ(::stat(qPrintable(path()), &st), 0);
+    EXPECT_EQ(st.st_uid, runningAsRoot() ? nobodyUid() : geteuid());
+
+    // Both names of a hard-linked file see the change.
+    ASSERT_EQ(::link(qPrintable(path()), qPrintable(path("other-name.ini"))), 0);
+    TIniFile linked(path("other-name.ini"));
+    linked.WriteInteger("S", "K", 4);
+    linked.UpdateFile();
+    EXPECT_EQ(readBytes(path()), "[S]\nK=4\n");
 }
 
 } // namespace

@@ -66,7 +66,7 @@ QByteArray readWholeFile(const QString& path)
         throwOpenError(path, systemErrorText(EISDIR));
     // Devices and pipes could be endless or block.
     if (!S_ISREG(st.st_mode))
-        throwOpenError(path, QStringLiteral("Ce n'est pas un fichier ordinaire"));
+        throwOpenError(path, systemErrorText(kErrNotRegularFile));
     if (st.st_size > kMaxPictureFileSize)
         throwOpenError(path, systemErrorText(EFBIG));
 

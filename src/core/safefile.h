@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Makes bytes the whole content of the file that path names, creating it when missing.
+// The write either completes or leaves the old file exactly as it was. Returns 0 on
+// success, else the cause: an errno value, or kErrNotRegularFile (apperror.h) for a
+// device, pipe or socket.
+//
+// A chain of symbolic links is followed to the file it ends at (a loop gives ELOOP). In
+// a sticky folder that everyone may write, a link is followed only when it belongs to
+// the user or to the folder's owner (EACCES otherwise), as the kernel's protected
+// symlinks rule has it.
+//
+// The new content goes into an unnamed temporary file in the file's folder (a named one
+// ".tavelorn-XXXXXX" where the file system has no unnamed files), which is flushed to
+// disk and then renamed over the file, with the file's mode, owner and group. The file
+// is rewritten in place instead when it has more than one hard link, when the folder
+// refuses new files or the rename, or when the replacement could not get the file's
+// owner and group: the space is reserved first, the old bytes are overwritten without
+// truncating, and the file is cut to its new length only at the end.
+//
+// Temporary files left by a killed writer are removed by a later write into the same
+// folder.
+int WriteFileSafely(const QString& path, QByteArrayView bytes);
+
+// For tests: false makes writes use the named temporary files of file systems without
+// unnamed ones.
+void setUnnamedTempFilesEnabled(bool enabled);
