@@ -39,6 +39,7 @@ public:
     Fd& operator=(const Fd&) = delete;
     ~Fd() { reset(); }
     int get() const { return m_fd; }
+    void release() { m_fd = -1; }
     bool valid() const { return m_fd >= 0; }
     void reset(int fd = -1)
     {
@@ -371,6 +372,26 @@ int replaceFile(const Target& t, int folderFd, QByteArrayView bytes, bool unname
 }
 
 } // namespace
+
+int OpenRegularFileForReading(const QString& path, int& cause)
+{
+    // O_NONBLOCK: opening a pipe must not wait for a writer.
+    Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        cause = errno;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        cause = S_ISDIR(st.st_mode) ? EISDIR : kErrNotRegularFile;
+        return -1;
+    }
+    // Reads of a regular file never block; plain blocking mode all the same.
+    (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    const int result = fd.get();
+    fd.release();
+    return result;
+}
 
 void setUnnamedTempFilesEnabled(bool enabled)
 {

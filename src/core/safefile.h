@@ -25,6 +25,10 @@
 // folder.
 int WriteFileSafely(const QString& path, QByteArrayView bytes);
 
+// Opens path for reading when it names a regular file, without waiting on a pipe.
+// Returns the descriptor, or -1 with cause set to an errno value or kErrNotRegularFile.
+int OpenRegularFileForReading(const QString& path, int& cause);
+
 // For tests: false makes writes use the named temporary files of file systems without
 // unnamed ones.
 void setUnnamedTempFilesEnabled(bool enabled);

@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "jpegexport.h"
 #include "picture.h"
+#include "safefile.h"
 #include "text.h"
 
 #include <QDir>
@@ -20,6 +21,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -296,12 +299,16 @@ int main(int argc, char** argv)
 
     try {
         const QString configFile = o.config ? *o.config : DefaultConfigFilePath();
-        const QFileInfo info(configFile);
-        if (o.config && !info.isFile()) {
-            const int errnum = info.exists() ? EISDIR : ENOENT;
-            printErr(errorBoxText(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
-                                      .arg(configFile, systemErrorText(errnum))));
-            return kExitFailed;
+        if (o.config) {
+            // A file named on purpose must be one we can read; the default one may be absent.
+            int cause = 0;
+            const int fd = OpenRegularFileForReading(configFile, cause);
+            if (fd < 0) {
+                printErr(errorBoxText(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                          .arg(configFile, systemErrorText(cause))));
+                return kExitFailed;
+            }
+            ::close(fd);
         }
         TConfigStore store(configFile);
         store.LoadAll();

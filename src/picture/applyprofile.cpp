@@ -69,7 +69,7 @@ void ApplySystemInfoToPicture(tyPicture& picture, const tySystemInfo& p, TApplyP
     ledtUsage1Change(picture, p.Usage1);
     ledtUsage2Change(picture, p.Usage2);
 
-    if (!p.PictureFullPath.isEmpty() && QFileInfo(p.PictureFullPath).isFile()) {
+    if (PictureFileExists(p.PictureFullPath)) {
         TGraphicPtr graphic = host.loadPicture(p.PictureFullPath);
         SetBackgroundPicture(picture, std::move(graphic));
         host.setPicturePath(p.PictureFullPath);

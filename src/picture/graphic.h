@@ -33,6 +33,10 @@ using TGraphicPtr = std::shared_ptr<TGraphic>;
 // content is invalid.
 TGraphicPtr LoadPictureFromFile(const QString& path);
 
+// Whether a profile's picture path names a file to load: anything there but a folder.
+// A file that exists but cannot be read counts, so that loading it reports why.
+bool PictureFileExists(const QString& path);
+
 // The file-type list of the open- and save-picture dialogs as Qt name filters, "Tous"
 // with every pattern first, then one row per extension.
 QStringList PictureDialogNameFilters();

@@ -1,5 +1,6 @@
 // Runs the real tavelorn-export executable, without any display, on fixture files.
 
+#include "apperror.h"
 #include "applyprofile.h"
 #include "configstore.h"
 #include "inifile.h"
@@ -14,6 +15,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -264,6 +268,102 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     }
     EXPECT_TRUE(QDir(work).isEmpty());
+}
+
+// Files that exist but cannot be read or written as files report their real cause.
+TEST_F(ExportCommand, InputsAndOutputsThatAreNoFilesAreReported)
+{
+    const QString pipe = dir.filePath(QStringLiteral("pipe.ini"));
+    const QString picturePipe = dir.filePath(QStringLiteral("pipe.bmp"));
+    ASSERT_EQ(mkfifo(qPrintable(pipe), 0600), 0);
+    ASSERT_EQ(mkfifo(qPrintable(picturePipe), 0600), 0);
+    const QString pipePicture = dir.filePath(QStringLiteral("pipe-picture.ini"));
+    writeFile(pipePicture, "[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=Pipe\nSID=DEV\n"
+                           "PictureFullPath=" +
+                               picturePipe.toUtf8() + "\n");
+    const QString loop = dir.filePath(QStringLiteral("loop1.jpg"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("loop2.jpg"), loop));
+    ASSERT_TRUE(QFile::link(QStringLiteral("loop1.jpg"), dir.filePath(QStringLiteral("loop2.jpg"))));
+    const QString open = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2.");
+    const QString notAFile = systemErrorText(kErrNotRegularFile);
+    struct Case
+    {
+        QStringList args;
+        QString err;
+    };
+    const Case cases[] = {
+        {{"--config", pipe, "--list"}, open.arg(pipe, notAFile)},
+        {{"--config", "/dev/zero", "--list"}, open.arg("/dev/zero", notAFile)},
+        {{"--config", dir.path(), "--list"}, open.arg(dir.path(), systemErrorText(EISDIR))},
+        {{"--config", pipePicture, "--profile", "Pipe", "--output", "x.jpg"},
+         open.arg(picturePipe, notAFile)},
+        {{"--config", pipePicture, "--all"}, open.arg(picturePipe, notAFile)},
+        {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output", loop},
+         QStringLiteral("Impossible de créer le fichier \"%1\". %2.")
+             .arg(loop, systemErrorText(ELOOP))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, 4);
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(loop).isSymLink());
+    EXPECT_TRUE(QDir(work).isEmpty());
+}
+
+// Exporting into a folder that refuses new files, on a full disk: the previous picture
+// stays byte for byte and the message names the real cause.
+TEST_F(ExportCommand, FullDiskKeepsThePreviousPicture)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small file system";
+    QImage noise(450, 350, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, seed >> 8);
+        }
+    ASSERT_TRUE(noise.save(dir.filePath(QStringLiteral("noise.bmp")), "BMP"));
+    const QString pictures = dir.filePath(QStringLiteral("pictures.ini"));
+    writeFile(pictures, "[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=Small\nSID=DEV\n"
+                        "[SystemInfo_2]\nID=Big\nSID=DEV\nPictureStretch=1\nPictureFullPath=" +
+                            dir.filePath(QStringLiteral("noise.bmp")).toUtf8() + "\n");
+    const QString old = dir.filePath(QStringLiteral("old.jpg"));
+    ASSERT_EQ(run({"--config", pictures, "--profile", "Small", "--output", old}).exitCode, 0);
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ReadOther |
+                                          QFile::ExeOther);
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkdir(disk));
+
+    // The mount lives in a namespace of its own and goes with the shell.
+    const char* script = R"(
+        mount --make-rprivate / && mount -t tmpfs -o size=1m,mode=0777 tmpfs "$1" || exit 77
+        cp "$2" "$1/dev.jpg" && chown nobody "$1/dev.jpg"
+        head -c $(($(stat -f -c '%a * %S' "$1"))) /dev/zero >"$1/filler" 2>/dev/null
+        chmod 0555 "$1"
+        setpriv --reuid=nobody --regid=nogroup --clear-groups \
+            "$3" --config "$4" --profile Big --output "$1/dev.jpg"
+        echo "exit $?"
+        cmp -s "$2" "$1/dev.jpg" && echo same
+        ls -A "$1")";
+    QProcess proc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    proc.setProcessEnvironment(env);
+    proc.start(QStringLiteral("unshare"), {"-m", "sh", "-c", script, "sh", disk, old,
+                                           QStringLiteral(TAVELORN_EXPORT), pictures});
+    ASSERT_TRUE(proc.waitForFinished(60000));
+    if (proc.exitCode() == 77)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const QString out = QString::fromLocal8Bit(proc.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(proc.readAllStandardError());
+    EXPECT_EQ(out.toStdString(), "exit 4\nsame\ndev.jpg\nfiller\n") << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Impossible de créer le fichier \"%1/dev.jpg\". %2.")
+                                 .arg(disk, systemErrorText(ENOSPC))))
+        << err.toStdString();
 }
 
 TEST_F(ExportCommand, HelpAndVersion)

@@ -1,12 +1,12 @@
 #include "pictureloaders.h"
 
 #include "apperror.h"
+#include "safefile.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,11 +48,10 @@ const PictureFileType* findType(const QString& ext)
 
 QByteArray readWholeFile(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int cause = 0;
+    const int fd = OpenRegularFileForReading(path, cause);
     if (fd < 0)
-        throwOpenError(path, systemErrorText(errno));
+        throwOpenError(path, systemErrorText(cause));
     struct Closer
     {
         int fd;
@@ -62,11 +61,6 @@ QByteArray readWholeFile(const QString& path)
     struct stat st;
     if (::fstat(fd, &st) != 0)
         throwOpenError(path, systemErrorText(errno));
-    if (S_ISDIR(st.st_mode))
-        throwOpenError(path, systemErrorText(EISDIR));
-    // Devices and pipes could be endless or block.
-    if (!S_ISREG(st.st_mode))
-        throwOpenError(path, systemErrorText(kErrNotRegularFile));
     if (st.st_size > kMaxPictureFileSize)
         throwOpenError(path, systemErrorText(EFBIG));
 
@@ -130,6 +124,16 @@ TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
     if (!type)
         throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
     return type->load(data);
+}
+
+bool PictureFileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return !S_ISDIR(st.st_mode);
+    return errno != ENOENT && errno != ENOTDIR;
 }
 
 TGraphicPtr LoadPictureFromFile(const QString& path)
