@@ -6,6 +6,7 @@
 #include "configfile.h"
 #include "fontdialog.h"
 #include "itemlistmodel.h"
+#include "windowpicture.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -42,7 +43,7 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
     connectHandlers();
 
     setFixedSize(844, 600);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tavelorn.svg")));
+    setWindowIcon(applicationIcon());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -74,6 +75,29 @@ void TfrmMainNew::setupControls()
     ui->dtRefreshDate->setDisplayFormat(shortDateFormat());
     ui->dtRefreshDate->setDate(QDate(2016, 7, 20));
     FRefreshTime = (19 * 3600 + 45 * 60 + 24) / 86400.0;
+
+    const struct
+    {
+        QAbstractButton* button;
+        const char* picture;
+    } pictures[] = {
+        {ui->bbtSystemTitle, "edit"},
+        {ui->bbtLandscapeType, "edit"},
+        {ui->bbtColors, "palette"},
+        {ui->bbtSID, "edit"},
+        {ui->bbtImportantInfo1, "fontcolor"},
+        {ui->bbtImportantInfo2, "fontcolor"},
+        {ui->bbtImportantInfo3, "fontcolor"},
+        {ui->bbtRefreshComment, "edit"},
+        {ui->bbtAbout, "about"},
+        {ui->bbtID_Save, "save"},
+        {ui->bbtID_Delete, "delete"},
+        {ui->BitBtn2, "savepicture"},
+        {ui->bbtExit, "exit"},
+    };
+    for (const auto& p : pictures)
+        p.button->setIcon(
+            windowPicture(QString::fromLatin1(p.picture), p.button->iconSize().width()));
 
     ui->bbtImportantInfo1->setProperty("tag", 1);
     ui->bbtImportantInfo2->setProperty("tag", 2);

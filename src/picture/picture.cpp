@@ -198,8 +198,9 @@ tyPicture::tyPicture()
     constexpr auto L = TAlignment::taLeftJustify;
     constexpr auto R = TAlignment::taRightJustify;
     constexpr auto C = TAlignment::taCenter;
-    // Sizes of the auto-size elements are those of their empty text; they are measured
-    // again below when fonts are available.
+    // The auto-size elements start with the sizes that the picture face measures for
+    // their start texts. They are measured when their text or font is first set: the
+    // empty start picture draws no text, so a start loads no face.
     lblSystemTitle = makeText(15, 10, 7, 36, 29, true, clWindowText, L, true, true);
     lblSID = makeText(361, 40, 75, 39, 32, true, clWindowText, C, false, true);
     lblLandscapeType = makeText(355 - 7, 40, 7, 39, 32, false, clWindowText, R, true, true);
@@ -211,9 +212,6 @@ tyPicture::tyPicture()
                           QStringLiteral("Refresh:"));
     lblRefreshDate = makeText(92, 560, 4, 23, 19, false, clWindowText, L, true, false);
     lblUsage2 = makeText(15, 100, 5, 29, 24, false, clWindowText, L, true, false);
-    for (tyPictureText* e :
-         {&lblSystemTitle, &lblLandscapeType, &lblUsage1, &lblRefresh, &lblRefreshDate, &lblUsage2})
-        applyAutoSize(*e);
 }
 
 QFont PictureQFont(const tyFont& f)

@@ -70,6 +70,24 @@ TEST_F(MainWindowTest, StartState)
     EXPECT_EQ(ui->BitBtn2->toolTip(), QStringLiteral("Save picture"));
     EXPECT_EQ(ui->bbtExit->toolTip(), QStringLiteral("Quit"));
     EXPECT_TRUE(ui->bbtSystemTitle->toolTip().isEmpty());
+
+    // Every picture button shows its picture, also on screens of pixel ratio 2; the
+    // window icon comes in the sizes the window system asks for.
+    for (QPushButton* b : w->findChildren<QPushButton*>()) {
+        if (b->text().isEmpty()) {
+            SCOPED_TRACE(b->objectName().toStdString());
+            const QSize size = b->iconSize();
+            EXPECT_EQ(b->icon().availableSizes(), (QList<QSize>{size, 2 * size}));
+            const QImage shown = b->icon().pixmap(size).toImage();
+            bool drawn = false;
+            for (int y = 0; y < shown.height() && !drawn; ++y)
+                for (int x = 0; x < shown.width() && !drawn; ++x)
+                    drawn = qAlpha(shown.pixel(x, y)) == 255;
+            EXPECT_TRUE(drawn);
+        }
+    }
+    EXPECT_EQ(w->windowIcon().availableSizes(),
+              (QList<QSize>{{16, 16}, {32, 32}, {64, 64}, {128, 128}}));
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheForm)

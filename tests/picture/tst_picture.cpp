@@ -100,6 +100,10 @@ TEST(PictureModel, StartStateBoxes)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(box(c.e), c.box);
         EXPECT_EQ(c.e.Visible, c.visible);
+        // The start sizes are what the picture face measures for the start texts.
+        tyPictureText measured = c.e;
+        SetPictureText(measured, c.e.Text);
+        EXPECT_EQ(box(measured), c.box);
     }
     EXPECT_EQ(p.lblRefresh.Text, QStringLiteral("Refresh:"));
     EXPECT_EQ(p.shpBorder.Width, 1);
