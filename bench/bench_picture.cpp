@@ -31,20 +31,20 @@ QImage gradient(int w, int h)
 tyPicture fullPicture(const TGraphicPtr& background)
 {
     tyPicture p;
-    cbxSystemTitleChange(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    cbxLandscapeTypeChange(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
-    cbxSIDChange(p, QStringLiteral("QAS"));
-    ledtUsage1Change(p, QStringLiteral("Quality assurance & tests"));
-    ledtUsage2Change(p, QStringLiteral("Client 100\tClient 200"));
-    ledtInfo1Change(p, QStringLiteral("No transports without approval"));
-    ledtInfo2Change(p, QStringLiteral("Refreshed every Sunday"));
-    ledtInfo3Change(p, QStringLiteral("Contact: basis team"));
-    chkRefreshDateClick(p, true, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"));
-    RefreshDateChange(p, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"),
-                      QStringLiteral("After upgrade"));
-    ledtBorderChange(p, 3);
+    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    SetLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
+    SetSID(p, QStringLiteral("QAS"));
+    SetUsage1(p, QStringLiteral("Quality assurance & tests"));
+    SetUsage2(p, QStringLiteral("Client 100\tClient 200"));
+    SetInfo1(p, QStringLiteral("No transports without approval"));
+    SetInfo2(p, QStringLiteral("Refreshed every Sunday"));
+    SetInfo3(p, QStringLiteral("Contact: basis team"));
+    ShowRefreshLine(p, true, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"));
+    SetRefreshLine(p, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"),
+                   QStringLiteral("After upgrade"));
+    SetBorderWidth(p, 3);
     SetBackgroundPicture(p, background);
-    chkCenterClick(p, true);
+    SetPictureCenter(p, true);
     return p;
 }
 

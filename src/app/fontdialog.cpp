@@ -41,12 +41,6 @@ const struct
     {255, "OEM"},
 };
 
-QColor toQColor(TColor c)
-{
-    const TColor plain = defaultSchemeColor(c);
-    return QColor(colorRed(plain), colorGreen(plain), colorBlue(plain));
-}
-
 } // namespace
 
 struct TFontDialog::Private

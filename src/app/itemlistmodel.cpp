@@ -22,18 +22,33 @@ void TItemListModel::attach(QComboBox* combo)
     combo->setCurrentIndex(-1);
 }
 
+void TItemListModel::setExtraItem(const QString& text)
+{
+    if (text == m_extra)
+        return;
+    if (!m_extra.isEmpty()) {
+        beginRemoveRows({}, m_count, m_count);
+        m_extra.clear();
+        endRemoveRows();
+    }
+    if (!text.isEmpty()) {
+        beginInsertRows({}, m_count, m_count);
+        m_extra = text;
+        endInsertRows();
+    }
+}
+
 int TItemListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_count;
+    return parent.isValid() ? 0 : m_count + (m_extra.isEmpty() ? 0 : 1);
 }
 
 QVariant TItemListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_count)
+    if (!index.isValid() || index.row() >= rowCount() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return m_list.Get(index.row());
-    return {};
+    return index.row() < m_count ? m_list.Get(index.row()) : m_extra;
 }
 
 void TItemListModel::itemAboutToBeInserted(int index)
@@ -60,6 +75,7 @@ void TItemListModel::itemsAboutToBeReset()
 void TItemListModel::itemsReset()
 {
     m_count = m_list.Count();
+    m_extra.clear();
     endResetModel();
     if (m_combo) {
         const QSignalBlocker block(m_combo);

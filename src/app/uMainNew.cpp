@@ -105,12 +105,12 @@ void TfrmMainNew::setupControls()
     // The preview takes no input.
     ui->pnlPreview->setEnabled(false);
 
-    FIDModel = new TItemListModel(FStore.cbxID, this);
-    FSystemTitleModel = new TItemListModel(FStore.cbxSystemTitle, this);
-    FSIDModel = new TItemListModel(FStore.cbxSID, this);
-    FSourceSystemModel = new TItemListModel(FStore.cbxSourceSystem, this);
-    FLandscapeTypeModel = new TItemListModel(FStore.cbxLandscapeType, this);
-    FRefreshCommentModel = new TItemListModel(FStore.cbxRefreshComment, this);
+    FIDModel = std::make_unique<TItemListModel>(FStore.cbxID);
+    FSystemTitleModel = std::make_unique<TItemListModel>(FStore.cbxSystemTitle);
+    FSIDModel = std::make_unique<TItemListModel>(FStore.cbxSID);
+    FSourceSystemModel = std::make_unique<TItemListModel>(FStore.cbxSourceSystem);
+    FLandscapeTypeModel = std::make_unique<TItemListModel>(FStore.cbxLandscapeType);
+    FRefreshCommentModel = std::make_unique<TItemListModel>(FStore.cbxRefreshComment);
     FIDModel->attach(ui->cbxID);
     FSystemTitleModel->attach(ui->cbxSystemTitle);
     FSIDModel->attach(ui->cbxSID);
@@ -247,10 +247,10 @@ void TfrmMainNew::setRefreshDate(TDateTime date)
     FRefreshTime = date - std::floor(date);
 }
 
-void TfrmMainNew::selectItem(QComboBox* combo, const TItemList& list, const QString& text)
+void TfrmMainNew::selectIndex(QComboBox* combo, int index)
 {
     const QSignalBlocker block(combo);
-    combo->setCurrentIndex(list.IndexOf(text));
+    combo->setCurrentIndex(index);
 }
 
 void TfrmMainNew::bbtExitClick()

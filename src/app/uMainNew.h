@@ -24,7 +24,7 @@ class TfrmMainNew;
 
 // The main window: the editing side on the left, the live preview on the right. Its
 // handlers read the controls, call the store and the picture model, and set controls.
-class TfrmMainNew : public QWidget, private TApplyProfileHost
+class TfrmMainNew : public QWidget, private TProfileControls
 {
     Q_OBJECT
 
@@ -91,25 +91,24 @@ private:
     // The refresh date picker's value: its date with the time of day it keeps.
     TDateTime refreshDate() const;
     void setRefreshDate(TDateTime date);
-    // Selects the item found for text (case ignored) without running a handler.
-    static void selectItem(QComboBox* combo, const TItemList& list, const QString& text);
+    // Selects the item at index (-1: none) without running a handler.
+    static void selectIndex(QComboBox* combo, int index);
     // The text of the selected item, empty when none is selected.
     static QString comboText(const QComboBox* combo);
 
-    // What applying a profile asks of the window.
-    QString selectSystemTitle(const QString& title) override;
-    QString selectLandscapeType(const QString& position) override;
-    TColor landscapeTypeColor(const QString& position) override;
-    QString selectSID(const QString& sid) override;
-    QString selectSourceSystem(const QString& source) override;
-    QString selectRefreshComment(const QString& comment) override;
-    void clearSourceSystem() override;
-    void setBorder(int width) override;
-    void setUsages(const QString& usage1, const QString& usage2) override;
-    void setPicturePath(const QString& path) override;
-    void setPlacement(bool center, bool stretch) override;
-    void setInfos(const QString& info1, const QString& info2, const QString& info3) override;
-    void setRefresh(bool checked, TDateTime date) override;
+    // Applying a profile mirrors each value into its control without running the
+    // control's handler.
+    void showBorder(int width) override;
+    void showSystemTitle(int index) override;
+    void showLandscapeType(int index) override;
+    void showSID(int index) override;
+    void showUsages(const QString& usage1, const QString& usage2) override;
+    void showPicturePath(const QString& path) override;
+    void showPlacement(bool center, bool stretch) override;
+    void showInfos(const QString& info1, const QString& info2, const QString& info3) override;
+    void showRefresh(bool checked, TDateTime date) override;
+    void showSourceSystem(int index) override;
+    void showRefreshComment(int index, const QString& text) override;
 
     std::unique_ptr<Ui::TfrmMainNew> ui;
     // FConfigFile, FArrLandscapeType, FArrSystemInfo, FSystemInfoIdx and the option lists.
@@ -118,12 +117,14 @@ private:
     int FInfo = 0;
     tyPicture FPicture;
 
-    TItemListModel* FIDModel = nullptr;
-    TItemListModel* FSystemTitleModel = nullptr;
-    TItemListModel* FSIDModel = nullptr;
-    TItemListModel* FSourceSystemModel = nullptr;
-    TItemListModel* FLandscapeTypeModel = nullptr;
-    TItemListModel* FRefreshCommentModel = nullptr;
+    // The selectors' models observe the store's lists: declared after FStore, they are
+    // destroyed before it.
+    std::unique_ptr<TItemListModel> FIDModel;
+    std::unique_ptr<TItemListModel> FSystemTitleModel;
+    std::unique_ptr<TItemListModel> FSIDModel;
+    std::unique_ptr<TItemListModel> FSourceSystemModel;
+    std::unique_ptr<TItemListModel> FLandscapeTypeModel;
+    std::unique_ptr<TItemListModel> FRefreshCommentModel;
 
     QMenu* pmImportantInformation = nullptr;
     QAction* mnuFont = nullptr;

@@ -13,7 +13,7 @@
 void TfrmMainNew::cbxSystemTitleChange()
 {
     guarded([this] {
-        ::cbxSystemTitleChange(FPicture, comboText(ui->cbxSystemTitle));
+        SetSystemTitle(FPicture, comboText(ui->cbxSystemTitle));
         pictureChanged();
     });
 }
@@ -22,7 +22,7 @@ void TfrmMainNew::cbxLandscapeTypeChange()
 {
     guarded([this] {
         const QString position = comboText(ui->cbxLandscapeType);
-        ::cbxLandscapeTypeChange(FPicture, position, FStore.GetLandscapeTypeColor(position));
+        SetLandscapeType(FPicture, position, FStore.GetLandscapeTypeColor(position));
         pictureChanged();
     });
 }
@@ -30,7 +30,7 @@ void TfrmMainNew::cbxLandscapeTypeChange()
 void TfrmMainNew::cbxSIDChange()
 {
     guarded([this] {
-        ::cbxSIDChange(FPicture, comboText(ui->cbxSID));
+        SetSID(FPicture, comboText(ui->cbxSID));
         pictureChanged();
     });
 }
@@ -38,7 +38,7 @@ void TfrmMainNew::cbxSIDChange()
 void TfrmMainNew::ledtUsage1Change()
 {
     guarded([this] {
-        ::ledtUsage1Change(FPicture, ui->ledtUsage1->text());
+        SetUsage1(FPicture, ui->ledtUsage1->text());
         pictureChanged();
     });
 }
@@ -46,7 +46,7 @@ void TfrmMainNew::ledtUsage1Change()
 void TfrmMainNew::ledtUsage2Change()
 {
     guarded([this] {
-        ::ledtUsage2Change(FPicture, ui->ledtUsage2->text());
+        SetUsage2(FPicture, ui->ledtUsage2->text());
         pictureChanged();
     });
 }
@@ -54,7 +54,7 @@ void TfrmMainNew::ledtUsage2Change()
 void TfrmMainNew::ledtInfo1Change()
 {
     guarded([this] {
-        ::ledtInfo1Change(FPicture, ui->ledtInfo1->text());
+        SetInfo1(FPicture, ui->ledtInfo1->text());
         pictureChanged();
     });
 }
@@ -62,7 +62,7 @@ void TfrmMainNew::ledtInfo1Change()
 void TfrmMainNew::ledtInfo2Change()
 {
     guarded([this] {
-        ::ledtInfo2Change(FPicture, ui->ledtInfo2->text());
+        SetInfo2(FPicture, ui->ledtInfo2->text());
         pictureChanged();
     });
 }
@@ -70,7 +70,7 @@ void TfrmMainNew::ledtInfo2Change()
 void TfrmMainNew::ledtInfo3Change()
 {
     guarded([this] {
-        ::ledtInfo3Change(FPicture, ui->ledtInfo3->text());
+        SetInfo3(FPicture, ui->ledtInfo3->text());
         pictureChanged();
     });
 }
@@ -78,7 +78,7 @@ void TfrmMainNew::ledtInfo3Change()
 void TfrmMainNew::ledtBorderChange()
 {
     guarded([this] {
-        ::ledtBorderChange(FPicture, ui->udBorder->position());
+        SetBorderWidth(FPicture, ui->udBorder->position());
         pictureChanged();
     });
 }
@@ -86,7 +86,7 @@ void TfrmMainNew::ledtBorderChange()
 void TfrmMainNew::chkCenterClick()
 {
     guarded([this] {
-        ::chkCenterClick(FPicture, ui->chkCenter->isChecked());
+        SetPictureCenter(FPicture, ui->chkCenter->isChecked());
         pictureChanged();
     });
 }
@@ -94,7 +94,7 @@ void TfrmMainNew::chkCenterClick()
 void TfrmMainNew::chkStretchClick()
 {
     guarded([this] {
-        ::chkStretchClick(FPicture, ui->chkStretch->isChecked());
+        SetPictureStretch(FPicture, ui->chkStretch->isChecked());
         pictureChanged();
     });
 }
@@ -106,7 +106,7 @@ void TfrmMainNew::chkRefreshDateClick()
         ui->dtRefreshDate->setEnabled(checked);
         ui->cbxSourceSystem->setEnabled(checked);
         ui->cbxRefreshComment->setEnabled(checked);
-        ::chkRefreshDateClick(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
+        ShowRefreshLine(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
         pictureChanged();
     });
 }
@@ -114,8 +114,8 @@ void TfrmMainNew::chkRefreshDateClick()
 void TfrmMainNew::RefreshDateChange()
 {
     guarded([this] {
-        ::RefreshDateChange(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
-                            comboText(ui->cbxRefreshComment));
+        SetRefreshLine(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
+                       comboText(ui->cbxRefreshComment));
         pictureChanged();
     });
 }

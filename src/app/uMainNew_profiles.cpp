@@ -3,6 +3,8 @@
 #include "ui_uMainNew.h"
 
 #include "apptitle.h"
+#include "itemlistmodel.h"
+#include "profilelists.h"
 
 #include <QMessageBox>
 
@@ -27,7 +29,8 @@ void TfrmMainNew::ApplySystemInfo()
 {
     const tySystemInfo p = FStore.FArrSystemInfo.at(FStore.FSystemInfoIdx);
     pictureChanged();
-    ApplySystemInfoToPicture(FPicture, p, *this);
+    TProfileLists lists(FStore);
+    ApplySystemInfoToPicture(FPicture, p, lists, this);
 }
 
 void TfrmMainNew::bbtID_SaveClick()
@@ -61,7 +64,7 @@ void TfrmMainNew::bbtID_SaveClick()
         }
         FStore.StoreSystemInfo(id, v);
         // The reload emptied the selector; reselecting runs no handler.
-        selectItem(ui->cbxID, FStore.cbxID, id);
+        selectIndex(ui->cbxID, FStore.cbxID.IndexOf(id));
     });
 }
 
@@ -85,79 +88,31 @@ void TfrmMainNew::bbtID_DeleteClick()
     });
 }
 
-// Applying a profile: the picture module drives the steps and these mirror each value
+// Applying a profile: the profile module drives the steps and these mirror each value
 // into the controls without running their handlers a second time.
 
-QString TfrmMainNew::selectSystemTitle(const QString& title)
-{
-    if (FStore.cbxSystemTitle.IndexOf(title) < 0) {
-        FStore.cbxSystemTitle.Add(title);
-        FStore.SaveSystemTitles();
-    }
-    selectItem(ui->cbxSystemTitle, FStore.cbxSystemTitle, title);
-    return comboText(ui->cbxSystemTitle);
-}
-
-QString TfrmMainNew::selectLandscapeType(const QString& position)
-{
-    if (FStore.cbxLandscapeType.IndexOf(position) < 0) {
-        FStore.cbxLandscapeType.Add(position);
-        FStore.SaveLandscapeTypes();
-    }
-    selectItem(ui->cbxLandscapeType, FStore.cbxLandscapeType, position);
-    return comboText(ui->cbxLandscapeType);
-}
-
-TColor TfrmMainNew::landscapeTypeColor(const QString& position)
-{
-    return FStore.GetLandscapeTypeColor(position);
-}
-
-QString TfrmMainNew::selectSID(const QString& sid)
-{
-    if (FStore.cbxSID.IndexOf(sid) < 0) {
-        FStore.cbxSID.Add(sid);
-        FStore.SaveSIDs();
-        FStore.LoadSIDs();
-    }
-    selectItem(ui->cbxSID, FStore.cbxSID, sid);
-    return comboText(ui->cbxSID);
-}
-
-QString TfrmMainNew::selectSourceSystem(const QString& source)
-{
-    if (FStore.cbxSourceSystem.IndexOf(source) < 0) {
-        FStore.cbxSID.Add(source);
-        FStore.SaveSIDs();
-        FStore.LoadSIDs();
-    }
-    selectItem(ui->cbxSourceSystem, FStore.cbxSourceSystem, source);
-    return comboText(ui->cbxSourceSystem);
-}
-
-QString TfrmMainNew::selectRefreshComment(const QString& comment)
-{
-    if (FStore.cbxRefreshComment.IndexOf(comment) < 0) {
-        FStore.cbxRefreshComment.Add(comment);
-        FStore.SaveRefreshComments();
-    }
-    selectItem(ui->cbxRefreshComment, FStore.cbxRefreshComment, comment);
-    return comboText(ui->cbxRefreshComment);
-}
-
-void TfrmMainNew::clearSourceSystem()
-{
-    const QSignalBlocker block(ui->cbxSourceSystem);
-    ui->cbxSourceSystem->setCurrentIndex(-1);
-}
-
-void TfrmMainNew::setBorder(int width)
+void TfrmMainNew::showBorder(int width)
 {
     const QSignalBlocker block(ui->ledtBorder);
     ui->udBorder->setPosition(width);
 }
 
-void TfrmMainNew::setUsages(const QString& usage1, const QString& usage2)
+void TfrmMainNew::showSystemTitle(int index)
+{
+    selectIndex(ui->cbxSystemTitle, index);
+}
+
+void TfrmMainNew::showLandscapeType(int index)
+{
+    selectIndex(ui->cbxLandscapeType, index);
+}
+
+void TfrmMainNew::showSID(int index)
+{
+    selectIndex(ui->cbxSID, index);
+}
+
+void TfrmMainNew::showUsages(const QString& usage1, const QString& usage2)
 {
     const QSignalBlocker block1(ui->ledtUsage1);
     const QSignalBlocker block2(ui->ledtUsage2);
@@ -165,12 +120,12 @@ void TfrmMainNew::setUsages(const QString& usage1, const QString& usage2)
     ui->ledtUsage2->setText(usage2);
 }
 
-void TfrmMainNew::setPicturePath(const QString& path)
+void TfrmMainNew::showPicturePath(const QString& path)
 {
     FPicturePath = path;
 }
 
-void TfrmMainNew::setPlacement(bool center, bool stretch)
+void TfrmMainNew::showPlacement(bool center, bool stretch)
 {
     const QSignalBlocker block1(ui->chkCenter);
     const QSignalBlocker block2(ui->chkStretch);
@@ -178,7 +133,7 @@ void TfrmMainNew::setPlacement(bool center, bool stretch)
     ui->chkStretch->setChecked(stretch);
 }
 
-void TfrmMainNew::setInfos(const QString& info1, const QString& info2, const QString& info3)
+void TfrmMainNew::showInfos(const QString& info1, const QString& info2, const QString& info3)
 {
     const QSignalBlocker block1(ui->ledtInfo1);
     const QSignalBlocker block2(ui->ledtInfo2);
@@ -188,7 +143,7 @@ void TfrmMainNew::setInfos(const QString& info1, const QString& info2, const QSt
     ui->ledtInfo3->setText(info3);
 }
 
-void TfrmMainNew::setRefresh(bool checked, TDateTime date)
+void TfrmMainNew::showRefresh(bool checked, TDateTime date)
 {
     {
         const QSignalBlocker block(ui->chkRefreshDate);
@@ -205,4 +160,16 @@ void TfrmMainNew::setRefresh(bool checked, TDateTime date)
     } else {
         setRefreshDate(date);
     }
+}
+
+void TfrmMainNew::showSourceSystem(int index)
+{
+    selectIndex(ui->cbxSourceSystem, index);
+}
+
+void TfrmMainNew::showRefreshComment(int index, const QString& text)
+{
+    // A comment the list lacks is shown as an extra row that is not part of the list.
+    FRefreshCommentModel->setExtraItem(index < 0 ? text : QString());
+    selectIndex(ui->cbxRefreshComment, index < 0 ? FRefreshCommentModel->extraRow() : index);
 }

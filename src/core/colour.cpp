@@ -60,12 +60,3 @@ TColor defaultSchemeColor(TColor c)
         return clBlack;
     }
 }
-
-QString colorToHtml(TColor c)
-{
-    return QStringLiteral("#%1%2%3")
-        .arg(colorRed(c), 2, 16, QLatin1Char('0'))
-        .arg(colorGreen(c), 2, 16, QLatin1Char('0'))
-        .arg(colorBlue(c), 2, 16, QLatin1Char('0'))
-        .toUpper();
-}

@@ -47,6 +47,3 @@ constexpr bool isSystemColor(TColor c)
 // text black, window white...). The picture resolves system colours this way so that
 // preview and export do not depend on the desktop theme. Plain colours pass through.
 TColor defaultSchemeColor(TColor c);
-
-// "#RRGGBB" of a plain colour.
-QString colorToHtml(TColor c);

@@ -86,24 +86,27 @@ void saveList(const QString& file, const QString& section, const TItemList& list
     ini.UpdateFile();
 }
 
-// Trimmed, non-empty, not yet present items of a list section.
+// The items of a list section, as they stand.
+QStringList readItems(const TIniFile& ini, const QString& section)
+{
+    const qint32 n = listCount(ini, section);
+    QStringList items;
+    items.reserve(n);
+    for (qint32 i = 1; i <= n; ++i)
+        items.append(ini.ReadString(section, itemKey(i), QString()));
+    return items;
+}
+
 void loadCleanList(const QString& file, const QString& section, TItemList& list)
 {
     TItemListUpdate update(list);
     list.Clear();
-    const TIniFile ini(file);
-    const qint32 n = listCount(ini, section);
-    QSet<QString> present;
-    for (qint32 i = 1; i <= n; ++i) {
-        const QString item = trimText(ini.ReadString(section, itemKey(i), QString()));
-        if (item.isEmpty())
-            continue;
-        const QString key = TItemList::FoldKey(item);
-        if (present.contains(key))
-            continue;
-        present.insert(key);
-        list.Add(item);
-    }
+    AppendCleanItems(list, readItems(TIniFile(file), section));
+}
+
+TColor storedColor(const TIniFile& ini, qint32 number)
+{
+    return ini.ReadInteger(kColor, itemKey(number), 0);
 }
 
 } // namespace
@@ -242,9 +245,46 @@ void TConfigStore::SaveSystemTitles()
     saveList(FConfigFile, kSystemTitle, cbxSystemTitle);
 }
 
+void AppendCleanItems(TItemList& list, const QStringList& items)
+{
+    TItemListUpdate update(list);
+    // A few items, as when a profile adds one: the list's own search costs less than
+    // folding every item into a set.
+    if (items.size() <= 8) {
+        for (const QString& raw : items) {
+            const QString item = trimText(raw);
+            if (!item.isEmpty() && list.IndexOf(item) < 0)
+                list.Add(item);
+        }
+        return;
+    }
+    QSet<QString> present;
+    if (list.Count() > 0) {
+        const QStringList existing = list.Items();
+        present.reserve(existing.size() + items.size());
+        for (const QString& item : existing)
+            present.insert(TItemList::FoldKey(item));
+    }
+    for (const QString& raw : items) {
+        const QString item = trimText(raw);
+        if (item.isEmpty())
+            continue;
+        const QString key = TItemList::FoldKey(item);
+        if (present.contains(key))
+            continue;
+        present.insert(key);
+        list.Add(item);
+    }
+}
+
 void TConfigStore::LoadSIDs()
 {
     loadCleanList(FConfigFile, kSID, cbxSID);
+    RebuildSourceSystems();
+}
+
+void TConfigStore::RebuildSourceSystems()
+{
     QStringList sources = cbxSID.Items();
     sources.prepend(QString());
     cbxSourceSystem.Assign(sources);
@@ -267,7 +307,7 @@ void TConfigStore::LoadLandscapeTypes()
         const QString key = itemKey(i);
         tyLandscapeType t;
         t.Description = ini.ReadString(kLandscapeType, key, QString());
-        t.Color = ini.ReadInteger(kColor, key, 0);
+        t.Color = storedColor(ini, i);
         cbxLandscapeType.Add(t.Description);
         FArrLandscapeType.append(t);
     }
@@ -312,6 +352,22 @@ void TConfigStore::SaveRefreshComments()
 TColor TConfigStore::GetLandscapeTypeColor(const QString& name) const
 {
     return ::GetLandscapeTypeColor(FArrLandscapeType, name);
+}
+
+TColor TConfigStore::StoredLandscapeColor(qint32 number) const
+{
+    return storedColor(TIniFile(FConfigFile), number);
+}
+
+void TConfigStore::CopyListsFrom(const TConfigStore& other)
+{
+    FConfigFile = other.FConfigFile;
+    FArrLandscapeType = other.FArrLandscapeType;
+    cbxSystemTitle.AssignItems(other.cbxSystemTitle);
+    cbxSID.AssignItems(other.cbxSID);
+    cbxSourceSystem.AssignItems(other.cbxSourceSystem);
+    cbxLandscapeType.AssignItems(other.cbxLandscapeType);
+    cbxRefreshComment.AssignItems(other.cbxRefreshComment);
 }
 
 void TConfigStore::LoadAll()

@@ -64,13 +64,27 @@ public:
     void SaveLandscapeTypes();
     // Writes FArrLandscapeType, names and colours, reloads.
     void SaveLandscapeTypesAndColors();
+    // cbxSourceSystem := an empty item, then the items of cbxSID.
+    void RebuildSourceSystems();
     // An empty item, then the comments.
     void LoadRefreshComments();
     // Writes cbxRefreshComment as it is (its empty top item too), reloads.
     void SaveRefreshComments();
     TColor GetLandscapeTypeColor(const QString& name) const;
+    // The colour stored for landscape position number (1-based), which a reload gives the
+    // position of that number: "Color" "Item_" number, 0 when there is none.
+    TColor StoredLandscapeColor(qint32 number) const;
+
+    // Copies the file name, the option lists and FArrLandscapeType of other (not the
+    // profiles); the texts are shared until either side changes.
+    void CopyListsFrom(const TConfigStore& other);
 
     // The five loads in start-up order: titles, landscape positions, SIDs, profiles,
     // refresh comments. Stops at the first error (thrown). Never writes the file.
     void LoadAll();
 };
+
+// The load rule of the SID and refresh comment lists: appends each of items to list
+// trimmed, unless it is empty or already present (letter case ignored; the first
+// spelling wins).
+void AppendCleanItems(TItemList& list, const QStringList& items);

@@ -215,6 +215,20 @@ QStringList TItemList::Items() const
     return m_items;
 }
 
+void TItemList::AssignItems(const TItemList& other)
+{
+    if (&other == this)
+        return;
+    if (m_sorted && !other.m_sorted) {
+        Assign(other.Items());
+        return;
+    }
+    TItemListUpdate update(*this);
+    aboutToChange();
+    m_items = other.Items();
+    m_pending.clear();
+}
+
 void TItemList::Assign(const QStringList& items)
 {
     TItemListUpdate update(*this);

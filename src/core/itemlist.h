@@ -43,6 +43,9 @@ public:
     QStringList Items() const;
     // Replaces every item; a sorted list sorts them (stable).
     void Assign(const QStringList& items);
+    // Replaces every item by other's, in other's order (a sorted list copying an
+    // unsorted one sorts them). Shares other's texts until either list changes.
+    void AssignItems(const TItemList& other);
 
     // Between BeginUpdate and EndUpdate the observer hears one reset in place of each
     // change, and sorted adds cost O(log n) each: use it when loading many items.

@@ -6,9 +6,9 @@
 #include "applyprofile.h"
 #include "configfile.h"
 #include "configstore.h"
-#include "inifile.h"
 #include "jpegexport.h"
 #include "picture.h"
+#include "profilelists.h"
 #include "safefile.h"
 #include "text.h"
 
@@ -156,15 +156,8 @@ void renderProfile(const tySystemInfo& p, const TConfigStore& store, QImage& ima
                    QString* sidShown)
 {
     tyPicture picture;
-    TProfileListsHost host;
-    host.assignFrom(store);
-    const QString configFile = store.FConfigFile;
-    host.StoredColor = [configFile](int number) {
-        const TIniFile ini(configFile);
-        return TColor(
-            ini.ReadInteger(QStringLiteral("Color"), QStringLiteral("Item_%1").arg(number), 0));
-    };
-    ApplySystemInfoToPicture(picture, p, host);
+    TProfileLists lists = TProfileLists::Scratch(store);
+    ApplySystemInfoToPicture(picture, p, lists);
     RenderPicture(picture, image);
     // A JPEG background whose data proves corrupt only shows at drawing.
     if (picture.imgPicture.Picture) {

@@ -51,11 +51,15 @@ boolean emptyOutputBuffer(j_compress_ptr cinfo)
 {
     auto* dest = reinterpret_cast<ByteArrayDestination*>(cinfo->dest);
     const qsizetype used = dest->out->size();
+    bool grown = false;
     try {
         dest->out->resize(used * 2);
+        grown = true;
     } catch (...) {
-        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
     }
+    // The library's error jumps away: raise it only once the exception is finished.
+    if (!grown)
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
     dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->out->data() + used);
     dest->pub.free_in_buffer = size_t(dest->out->size() - used);
     return TRUE;

@@ -18,12 +18,6 @@ namespace {
 const QString kCalibri = QStringLiteral("Calibri");
 const QString kCarlito = QStringLiteral("Carlito");
 
-QColor toQColor(TColor c)
-{
-    const TColor plain = defaultSchemeColor(c);
-    return QColor(colorRed(plain), colorGreen(plain), colorBlue(plain));
-}
-
 // One piece of a laid-out line: text drawn from x, underlined when it is the mnemonic.
 struct Run
 {
@@ -281,6 +275,12 @@ void SetPictureFont(tyPictureText& element, const tyFont& font)
     applyAutoSize(element);
 }
 
+QColor toQColor(TColor c)
+{
+    const TColor plain = defaultSchemeColor(c);
+    return QColor(colorRed(plain), colorGreen(plain), colorBlue(plain));
+}
+
 void RenderPicture(const tyPicture& p, QImage& target)
 {
     if (target.size() != QSize(PictureWidth, PictureHeight) ||
@@ -305,17 +305,17 @@ void RenderPicture(const tyPicture& p, QImage& target)
     paintBorder(painter, p.shpBorder);
 }
 
-void cbxSystemTitleChange(tyPicture& picture, const QString& title)
+void SetSystemTitle(tyPicture& picture, const QString& title)
 {
     SetPictureText(picture.lblSystemTitle, title);
 }
 
-void cbxSIDChange(tyPicture& picture, const QString& sid)
+void SetSID(tyPicture& picture, const QString& sid)
 {
     SetPictureText(picture.lblSID, sid);
 }
 
-void cbxLandscapeTypeChange(tyPicture& picture, const QString& position, TColor color)
+void SetLandscapeType(tyPicture& picture, const QString& position, TColor color)
 {
     SetPictureText(picture.lblLandscapeType, position);
     picture.lblLandscapeType.Font.Color = color;
@@ -323,43 +323,43 @@ void cbxLandscapeTypeChange(tyPicture& picture, const QString& position, TColor 
     picture.lblUsage2.Font.Color = color;
 }
 
-void ledtUsage1Change(tyPicture& picture, const QString& text)
+void SetUsage1(tyPicture& picture, const QString& text)
 {
     setTrimmedLine(picture.lblUsage1, text);
 }
 
-void ledtUsage2Change(tyPicture& picture, const QString& text)
+void SetUsage2(tyPicture& picture, const QString& text)
 {
     setTrimmedLine(picture.lblUsage2, text);
 }
 
-void ledtInfo1Change(tyPicture& picture, const QString& text)
+void SetInfo1(tyPicture& picture, const QString& text)
 {
     setTrimmedLine(picture.lblInfo1, text);
 }
 
-void ledtInfo2Change(tyPicture& picture, const QString& text)
+void SetInfo2(tyPicture& picture, const QString& text)
 {
     setTrimmedLine(picture.lblInfo2, text);
 }
 
-void ledtInfo3Change(tyPicture& picture, const QString& text)
+void SetInfo3(tyPicture& picture, const QString& text)
 {
     setTrimmedLine(picture.lblInfo3, text);
 }
 
-void ledtBorderChange(tyPicture& picture, int width)
+void SetBorderWidth(tyPicture& picture, int width)
 {
     picture.shpBorder.Width = std::clamp(width, 0, 10);
     picture.shpBorder.Visible = picture.shpBorder.Width > 0;
 }
 
-void chkCenterClick(tyPicture& picture, bool checked)
+void SetPictureCenter(tyPicture& picture, bool checked)
 {
     picture.imgPicture.Center = checked;
 }
 
-void chkStretchClick(tyPicture& picture, bool checked)
+void SetPictureStretch(tyPicture& picture, bool checked)
 {
     picture.imgPicture.Stretch = checked;
 }
@@ -381,15 +381,15 @@ QString RefreshFullText(TDateTime date, const QString& source, const QString& co
     return text;
 }
 
-void chkRefreshDateClick(tyPicture& picture, bool checked, TDateTime date, const QString& source)
+void ShowRefreshLine(tyPicture& picture, bool shown, TDateTime date, const QString& source)
 {
-    picture.lblRefresh.Visible = checked;
+    picture.lblRefresh.Visible = shown;
     SetPictureText(picture.lblRefreshDate, RefreshShortText(date, source));
-    picture.lblRefreshDate.Visible = checked;
+    picture.lblRefreshDate.Visible = shown;
 }
 
-void RefreshDateChange(tyPicture& picture, TDateTime date, const QString& source,
-                       const QString& comment)
+void SetRefreshLine(tyPicture& picture, TDateTime date, const QString& source,
+                    const QString& comment)
 {
     SetPictureText(picture.lblRefreshDate, RefreshFullText(date, source, comment));
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QColor;
 class QFont;
 class QImage;
 
@@ -93,6 +94,10 @@ struct tyPicture
     tyPictureBorder shpBorder;
 };
 
+// The colour a picture element is painted in: system colours resolve through the classic
+// default scheme (defaultSchemeColor), so that the picture never follows the desktop theme.
+QColor toQColor(TColor c);
+
 // Paints the model into target, which becomes a 450 x 600 RGB32 image. The same model
 // always gives the same pixels.
 void RenderPicture(const tyPicture& picture, QImage& target);
@@ -111,25 +116,26 @@ bool PictureFaceAvailable();
 // index (in the result) of the character marked by a mnemonic, or -1.
 QString StripMnemonics(const QString& text, int* underlinePos = nullptr);
 
-// The model operations, one per change handler of the main window, which calls them
-// with what its controls hold after the change.
-void cbxSystemTitleChange(tyPicture& picture, const QString& title);
-void cbxSIDChange(tyPicture& picture, const QString& sid);
+// The model operations: what each editing control does to the picture when it changes.
+// Texts of the usage and information lines are trimmed; an empty one hides its line.
+void SetSystemTitle(tyPicture& picture, const QString& title);
+void SetSID(tyPicture& picture, const QString& sid);
 // color: GetLandscapeTypeColor of the position (black when it has none).
-void cbxLandscapeTypeChange(tyPicture& picture, const QString& position, TColor color);
-void ledtUsage1Change(tyPicture& picture, const QString& text);
-void ledtUsage2Change(tyPicture& picture, const QString& text);
-void ledtInfo1Change(tyPicture& picture, const QString& text);
-void ledtInfo2Change(tyPicture& picture, const QString& text);
-void ledtInfo3Change(tyPicture& picture, const QString& text);
+void SetLandscapeType(tyPicture& picture, const QString& position, TColor color);
+void SetUsage1(tyPicture& picture, const QString& text);
+void SetUsage2(tyPicture& picture, const QString& text);
+void SetInfo1(tyPicture& picture, const QString& text);
+void SetInfo2(tyPicture& picture, const QString& text);
+void SetInfo3(tyPicture& picture, const QString& text);
 // width: the border spinner's position (clamped to 0..10).
-void ledtBorderChange(tyPicture& picture, int width);
-void chkCenterClick(tyPicture& picture, bool checked);
-void chkStretchClick(tyPicture& picture, bool checked);
-// date: the refresh date picker's date; source: the source system list's text.
-void chkRefreshDateClick(tyPicture& picture, bool checked, TDateTime date, const QString& source);
-void RefreshDateChange(tyPicture& picture, TDateTime date, const QString& source,
-                       const QString& comment);
+void SetBorderWidth(tyPicture& picture, int width);
+void SetPictureCenter(tyPicture& picture, bool checked);
+void SetPictureStretch(tyPicture& picture, bool checked);
+// Shows or hides the refresh line; shown, it holds the short text of date and source.
+void ShowRefreshLine(tyPicture& picture, bool shown, TDateTime date, const QString& source);
+// The full refresh text: date, source system and comment.
+void SetRefreshLine(tyPicture& picture, TDateTime date, const QString& source,
+                    const QString& comment);
 // The background picture (null for none).
 void SetBackgroundPicture(tyPicture& picture, TGraphicPtr graphic);
 

@@ -153,6 +153,35 @@ SourceRefresh=
     EXPECT_EQ(configBytes(), afterApply);
 }
 
+TEST_F(ProfilesTest, ApplyingShowsAnUnlistedRefreshCommentWithoutWritingTheList)
+{
+    QByteArray config = StandardConfig;
+    config.replace("CommentRefresh=Copy of production", "CommentRefresh=Weekly copy");
+    open(config);
+    const QByteArray before = configBytes();
+    pick(ui->cbxID, QasID);
+
+    // Shown in the selector and in the picture; the list and the file stay as they were.
+    EXPECT_EQ(text(ui->cbxRefreshComment), QStringLiteral("Weekly copy"));
+    EXPECT_EQ(w->store().cbxRefreshComment.Items(), (QStringList{"", "Copy of production"}));
+    EXPECT_TRUE(w->picture().lblRefreshDate.Text.endsWith(QStringLiteral("(PRD) - Weekly copy")));
+    EXPECT_EQ(configBytes(), before);
+
+    // Saving the profile keeps its comment.
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    EXPECT_EQ(read("SystemInfo_1", "CommentRefresh"), QStringLiteral("Weekly copy"));
+    EXPECT_EQ(read("RefreshComment", "NbItems"), QStringLiteral("1"));
+
+    // A profile whose comment is listed selects it; the unlisted one is gone.
+    config.replace("[SystemInfo_2]\n", "[SystemInfo_2]\nCommentRefresh=copy of PRODUCTION\n");
+    config.replace("LastRefresh=\n", "LastRefresh=04/04/2024\n");
+    open(config);
+    pick(ui->cbxID, QasID);
+    pick(ui->cbxID, DevID);
+    EXPECT_EQ(text(ui->cbxRefreshComment), QStringLiteral("Copy of production"));
+    EXPECT_EQ(items(ui->cbxRefreshComment), (QStringList{"", "Copy of production"}));
+}
+
 TEST_F(ProfilesTest, ApplyingLoadsThePictureOrClearsIt)
 {
     const QString bmp = dir.filePath(QStringLiteral("band.bmp"));

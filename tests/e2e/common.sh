@@ -17,6 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
+# The X server, whatever platform the calling environment names (offscreen in ctest).
+export QT_QPA_PLATFORM=xcb
 
 fail() {
   echo "FAIL: $*"

@@ -3,9 +3,9 @@
 #include "apperror.h"
 #include "applyprofile.h"
 #include "configstore.h"
-#include "inifile.h"
 #include "jpegexport.h"
 #include "picture.h"
+#include "profilelists.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,13 +151,8 @@ protected:
         const qint32 i = store.FindSystemInfo(id);
         EXPECT_GE(i, 0);
         tyPicture picture;
-        TProfileListsHost host;
-        host.assignFrom(store);
-        host.StoredColor = [this](int n) {
-            return TIniFile(config).ReadInteger(QStringLiteral("Color"),
-                                                QStringLiteral("Item_%1").arg(n), 0);
-        };
-        ApplySystemInfoToPicture(picture, store.FArrSystemInfo.at(i), host);
+        TProfileLists lists = TProfileLists::Scratch(store);
+        ApplySystemInfoToPicture(picture, store.FArrSystemInfo.at(i), lists);
         QImage image;
         RenderPicture(picture, image);
         return EncodeJpeg(image, 100);

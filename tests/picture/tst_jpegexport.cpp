@@ -14,25 +14,34 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <jpeglib.h>
+// jerror.h needs jpeglib.h first.
+#include <jerror.h>
 
 namespace {
 
 tyPicture samplePicture()
 {
     tyPicture p;
-    cbxSystemTitleChange(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    cbxLandscapeTypeChange(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
-    cbxSIDChange(p, QStringLiteral("QAS"));
-    ledtUsage1Change(p, QStringLiteral("Quality assurance"));
-    ledtInfo1Change(p, QStringLiteral("Refreshed weekly"));
+    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    SetLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
+    SetSID(p, QStringLiteral("QAS"));
+    SetUsage1(p, QStringLiteral("Quality assurance"));
+    SetInfo1(p, QStringLiteral("Refreshed weekly"));
     QImage bg(300, 200, QImage::Format_RGB32);
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 300; ++x)
             bg.setPixel(x, y, qRgb(x % 256, y, 90));
     SetBackgroundPicture(p, imageGraphic(bg));
-    chkCenterClick(p, true);
-    ledtBorderChange(p, 2);
+    SetPictureCenter(p, true);
+    SetBorderWidth(p, 2);
     return p;
 }
 
@@ -203,6 +212,58 @@ TEST(JpegEncoder, LibraryErrorsCarryTheMessageNumber)
     EXPECT_TRUE(message.startsWith(QStringLiteral("Erreur JPEG #"))) << message.toStdString();
     EXPECT_GT(message.mid(13).toInt(), 0);
     EXPECT_TRUE(errorOf([] { EncodeJpeg(QImage(), 100); }).startsWith("Erreur JPEG #"));
+}
+
+// Address space limits do not apply under AddressSanitizer, which reserves far more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Encodes noise that compresses badly under an address space limit a few megabytes above
+// what the process holds, so that the output buffer cannot grow. Exits 0 when the
+// encoder reported libjpeg's out-of-memory error and no exception is left unfinished.
+[[noreturn]] void encodeWithoutRoomToGrow()
+{
+    QImage noise(2500, 2500, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            line[x] = seed;
+        }
+    }
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(f);
+    }
+    const rlim_t held = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+    const rlimit limit{held + (3u << 20), RLIM_INFINITY};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+        std::_Exit(2);
+    QString message;
+    try {
+        EncodeJpeg(noise);
+    } catch (const EAppError& e) {
+        message = e.message();
+    }
+    const bool finished = !std::current_exception();
+    std::fprintf(stderr, "message \"%s\", exception finished %d\n", qPrintable(message),
+                 int(finished));
+    std::_Exit(
+        message == QStringLiteral("Erreur JPEG #%1").arg(JERR_OUT_OF_MEMORY) && finished ? 0 : 1);
+}
+
+TEST(JpegEncoderDeathTest, OutputBufferThatCannotGrowIsTheLibrarysOutOfMemoryError)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "address space limits do not work under AddressSanitizer";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(encodeWithoutRoomToGrow(), ::testing::ExitedWithCode(0), "exception finished 1");
 }
 
 TEST(PictureExport, WritesAndReplacesTheFile)

@@ -40,7 +40,7 @@ QRect inkRect(const QImage& image, const QRect& region)
 tyPicture borderless()
 {
     tyPicture p;
-    ledtBorderChange(p, 0);
+    SetBorderWidth(p, 0);
     return p;
 }
 
@@ -131,7 +131,7 @@ TEST(PictureModel, StartPictureIsWhiteWithOnePixelFrame)
 TEST(PictureModel, AutoSizeFollowsTextAndKeepsRightEdgeOfPosition)
 {
     tyPicture p;
-    cbxSystemTitleChange(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
     const QFontMetrics title(PictureQFont(p.lblSystemTitle.Font));
     EXPECT_EQ(p.lblSystemTitle.Width, title.horizontalAdvance(QStringLiteral("SAP ERP 6.0 EHP7")));
     EXPECT_EQ(p.lblSystemTitle.Left, 15);
@@ -139,7 +139,7 @@ TEST(PictureModel, AutoSizeFollowsTextAndKeepsRightEdgeOfPosition)
 
     for (const QString& text : {QStringLiteral("PRD"), QStringLiteral("Sandbox"), QString()}) {
         SCOPED_TRACE(text.toStdString());
-        cbxLandscapeTypeChange(p, text, clBlack);
+        SetLandscapeType(p, text, clBlack);
         EXPECT_EQ(p.lblLandscapeType.Left + p.lblLandscapeType.Width, 355);
         EXPECT_EQ(p.lblLandscapeType.Top, 40);
         EXPECT_EQ(p.lblLandscapeType.Height, 39);
@@ -147,18 +147,18 @@ TEST(PictureModel, AutoSizeFollowsTextAndKeepsRightEdgeOfPosition)
     EXPECT_EQ(p.lblLandscapeType.Width, 7);
 
     // A lone "&" measures like an empty text.
-    cbxSystemTitleChange(p, QStringLiteral("&"));
+    SetSystemTitle(p, QStringLiteral("&"));
     EXPECT_EQ(p.lblSystemTitle.Width, 7);
 
     // Fixed boxes never change.
-    cbxSIDChange(p, QStringLiteral("A VERY LONG SID"));
+    SetSID(p, QStringLiteral("A VERY LONG SID"));
     EXPECT_EQ(box(p.lblSID), QRect(361, 40, 75, 39));
 }
 
 TEST(PictureModel, PositionTextIsDrawnFlushRightAt355)
 {
     tyPicture p = borderless();
-    cbxLandscapeTypeChange(p, QStringLiteral("QAS"), clBlack);
+    SetLandscapeType(p, QStringLiteral("QAS"), clBlack);
     const QRect ink = inkRect(render(p), QRect(0, 40, 450, 39));
     EXPECT_LE(ink.right(), 354);
     EXPECT_GE(ink.right(), 350);
@@ -168,7 +168,7 @@ TEST(PictureModel, PositionTextIsDrawnFlushRightAt355)
 TEST(PictureRender, TooWideSidIsCentredAndCutOnBothSides)
 {
     tyPicture p = borderless();
-    cbxSIDChange(p, QStringLiteral("WWWWWWWW"));
+    SetSID(p, QStringLiteral("WWWWWWWW"));
     const QImage image = render(p);
     const QRect ink = inkRect(image, QRect(0, 0, 450, 140));
     EXPECT_EQ(ink.left(), 361);
@@ -180,7 +180,7 @@ TEST(PictureRender, TooWideSidIsCentredAndCutOnBothSides)
 TEST(PictureRender, LongTitleRunsOverToTheCanvasEdge)
 {
     tyPicture p = borderless();
-    cbxSystemTitleChange(p, QStringLiteral("SAP NetWeaver Business Warehouse 7.5 SPS 12"));
+    SetSystemTitle(p, QStringLiteral("SAP NetWeaver Business Warehouse 7.5 SPS 12"));
     EXPECT_GT(p.lblSystemTitle.Left + p.lblSystemTitle.Width, 450);
     const QRect ink = inkRect(render(p), QRect(0, 0, 450, 140));
     EXPECT_GE(ink.right(), 440);
@@ -194,7 +194,7 @@ TEST(PictureRender, BorderBandWidths)
     for (int w : {0, 1, 3, 10}) {
         SCOPED_TRACE(w);
         tyPicture p;
-        ledtBorderChange(p, w);
+        SetBorderWidth(p, w);
         EXPECT_EQ(p.shpBorder.Visible, w > 0);
         const QImage image = render(p);
         // Along the middle of each edge: w black pixels, then white.
@@ -208,9 +208,9 @@ TEST(PictureRender, BorderBandWidths)
     }
     // The spinner's range is 0..10.
     tyPicture p;
-    ledtBorderChange(p, 25);
+    SetBorderWidth(p, 25);
     EXPECT_EQ(p.shpBorder.Width, 10);
-    ledtBorderChange(p, -3);
+    SetBorderWidth(p, -3);
     EXPECT_EQ(p.shpBorder.Width, 0);
     EXPECT_FALSE(p.shpBorder.Visible);
 }
@@ -240,8 +240,8 @@ TEST(PictureRender, BackgroundPlacement)
         QImage source(c.size, QImage::Format_RGB32);
         source.fill(qRgb(200, 30, 40));
         SetBackgroundPicture(p, imageGraphic(source));
-        chkCenterClick(p, c.center);
-        chkStretchClick(p, c.stretch);
+        SetPictureCenter(p, c.center);
+        SetPictureStretch(p, c.stretch);
         const QImage image = render(p);
         EXPECT_EQ(inkRect(image, image.rect()), c.covered);
         EXPECT_EQ(image.pixel(c.covered.topLeft()), qRgb(200, 30, 40));
@@ -268,7 +268,7 @@ TEST(PictureRender, BackgroundShowsTheRightPartOfTheSource)
         SCOPED_TRACE(c.name);
         tyPicture p = borderless();
         SetBackgroundPicture(p, imageGraphic(coordinateImage(c.size.width(), c.size.height())));
-        chkCenterClick(p, c.center);
+        SetPictureCenter(p, c.center);
         const QImage image = render(p);
         for (const QPoint& at : {QPoint(0, 0), QPoint(449, 349), QPoint(123, 77)})
             EXPECT_EQ(sourceOf(image.pixel(at + QPoint(0, 140))), at + c.offset);
@@ -284,7 +284,7 @@ TEST(PictureRender, StretchedPictureIsSampledWithoutSmoothing)
     for (int i = 0; i < 6; ++i)
         source.setPixel(i % 3, i / 3, colours[i]);
     SetBackgroundPicture(p, imageGraphic(source));
-    chkStretchClick(p, true);
+    SetPictureStretch(p, true);
     const QImage image = render(p);
     std::set<QRgb> seen;
     for (int y = 140; y < 490; ++y)
@@ -296,7 +296,7 @@ TEST(PictureRender, StretchedPictureIsSampledWithoutSmoothing)
 TEST(PictureRender, BorderLiesOverThePicture)
 {
     tyPicture p;
-    ledtBorderChange(p, 2);
+    SetBorderWidth(p, 2);
     QImage source(450, 350, QImage::Format_RGB32);
     source.fill(qRgb(0, 200, 0));
     SetBackgroundPicture(p, imageGraphic(source));
@@ -330,7 +330,7 @@ TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
 {
     auto usage = [](const QString& text) {
         tyPicture p = borderless();
-        ledtUsage1Change(p, text);
+        SetUsage1(p, text);
         return std::make_pair(render(p), p.lblUsage1);
     };
     const auto [plain, plainBox] = usage(QStringLiteral("RD"));
@@ -367,7 +367,7 @@ TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
 TEST(PictureRender, TabAdvancesToEightAverageCharacterWidths)
 {
     tyPicture p = borderless();
-    ledtUsage1Change(p, QStringLiteral("X"));
+    SetUsage1(p, QStringLiteral("X"));
     const QRect plain = inkRect(render(p), box(p.lblUsage1));
     p.lblUsage1.Text = QStringLiteral("i\tX");
     p.lblUsage1.Width = 400;
@@ -386,11 +386,11 @@ TEST(PictureModel, UsageAndInformationLinesAreTrimmedAndHiddenWhenEmpty)
         tyPictureText tyPicture::*element;
     };
     const Line lines[] = {
-        {"usage 1", ledtUsage1Change, &tyPicture::lblUsage1},
-        {"usage 2", ledtUsage2Change, &tyPicture::lblUsage2},
-        {"info 1", ledtInfo1Change, &tyPicture::lblInfo1},
-        {"info 2", ledtInfo2Change, &tyPicture::lblInfo2},
-        {"info 3", ledtInfo3Change, &tyPicture::lblInfo3},
+        {"usage 1", SetUsage1, &tyPicture::lblUsage1},
+        {"usage 2", SetUsage2, &tyPicture::lblUsage2},
+        {"info 1", SetInfo1, &tyPicture::lblInfo1},
+        {"info 2", SetInfo2, &tyPicture::lblInfo2},
+        {"info 3", SetInfo3, &tyPicture::lblInfo3},
     };
     for (const Line& line : lines) {
         SCOPED_TRACE(line.name);
@@ -413,7 +413,7 @@ TEST(PictureModel, UsageAndInformationLinesAreTrimmedAndHiddenWhenEmpty)
 TEST(PictureRender, UsageLineStartsAt15_70)
 {
     tyPicture p = borderless();
-    ledtUsage1Change(p, QStringLiteral("  H  "));
+    SetUsage1(p, QStringLiteral("  H  "));
     const QRect ink = inkRect(render(p), QRect(0, 60, 450, 40));
     EXPECT_GE(ink.left(), 15);
     EXPECT_LE(ink.left(), 19);
@@ -423,7 +423,7 @@ TEST(PictureRender, UsageLineStartsAt15_70)
 TEST(PictureModel, PositionColourGoesToPositionSidAndSecondUsageLine)
 {
     tyPicture p;
-    cbxLandscapeTypeChange(p, QStringLiteral("DEV"), clBlue);
+    SetLandscapeType(p, QStringLiteral("DEV"), clBlue);
     EXPECT_EQ(p.lblLandscapeType.Font.Color, clBlue);
     EXPECT_EQ(p.lblSID.Font.Color, clBlue);
     EXPECT_EQ(p.lblUsage2.Font.Color, clBlue);
@@ -434,9 +434,9 @@ TEST(PictureModel, PositionColourGoesToPositionSidAndSecondUsageLine)
         EXPECT_EQ(e->Font.Color, clRed);
 
     // Painted: the SID's darkest pixel is blue, the title's black.
-    ledtBorderChange(p, 0);
-    cbxSIDChange(p, QStringLiteral("DEV"));
-    cbxSystemTitleChange(p, QStringLiteral("ERP"));
+    SetBorderWidth(p, 0);
+    SetSID(p, QStringLiteral("DEV"));
+    SetSystemTitle(p, QStringLiteral("ERP"));
     const QImage image = render(p);
     auto darkest = [&](const QRect& r) {
         QRgb best = qRgb(255, 255, 255);
@@ -481,7 +481,7 @@ TEST(PictureModel, RefreshLineCheckBoxAndChanges)
 {
     const TDateTime day = fromQDate(QDate(2024, 3, 3));
     tyPicture p;
-    chkRefreshDateClick(p, true, day, QStringLiteral("QAS"));
+    ShowRefreshLine(p, true, day, QStringLiteral("QAS"));
     EXPECT_TRUE(p.lblRefresh.Visible);
     EXPECT_TRUE(p.lblRefreshDate.Visible);
     EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(day) + "  (QAS)");
@@ -489,15 +489,15 @@ TEST(PictureModel, RefreshLineCheckBoxAndChanges)
     EXPECT_EQ(p.lblRefreshDate.Height, 23);
     const int shortWidth = p.lblRefreshDate.Width;
 
-    RefreshDateChange(p, day, QStringLiteral("QAS"), QStringLiteral("copy"));
+    SetRefreshLine(p, day, QStringLiteral("QAS"), QStringLiteral("copy"));
     EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(day) + "  (QAS) - copy");
     EXPECT_GT(p.lblRefreshDate.Width, shortWidth);
 
-    chkRefreshDateClick(p, false, day, QStringLiteral("QAS"));
+    ShowRefreshLine(p, false, day, QStringLiteral("QAS"));
     EXPECT_FALSE(p.lblRefresh.Visible);
     EXPECT_FALSE(p.lblRefreshDate.Visible);
     // A change while unchecked does not show the line.
-    RefreshDateChange(p, day, QString(), QString());
+    SetRefreshLine(p, day, QString(), QString());
     EXPECT_FALSE(p.lblRefreshDate.Visible);
     EXPECT_EQ(box(p.lblRefresh), QRect(15, 560, 67, 23));
 }
@@ -507,7 +507,7 @@ TEST(PictureRender, RefreshLineIsPaintedWhenChecked)
     tyPicture p = borderless();
     const QRect area(0, 555, 450, 45);
     EXPECT_EQ(inkRect(render(p), area), QRect());
-    chkRefreshDateClick(p, true, fromQDate(QDate(2024, 3, 3)), QString());
+    ShowRefreshLine(p, true, fromQDate(QDate(2024, 3, 3)), QString());
     const QRect ink = inkRect(render(p), area);
     EXPECT_GE(ink.left(), 15);
     EXPECT_GE(ink.top(), 560);
@@ -517,7 +517,7 @@ TEST(PictureRender, RefreshLineIsPaintedWhenChecked)
 TEST(PictureModel, InformationLineFontAndAlignment)
 {
     tyPicture p = borderless();
-    ledtInfo2Change(p, QStringLiteral("Do not transport"));
+    SetInfo2(p, QStringLiteral("Do not transport"));
     tyFont big = p.lblInfo2.Font;
     big.Height = 24;
     SetInfoLineFont(p, 2, big);
@@ -543,11 +543,11 @@ TEST(PictureModel, InformationLineFontAndAlignment)
 TEST(PictureRender, SameModelSamePixels)
 {
     tyPicture p;
-    cbxSystemTitleChange(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    cbxSIDChange(p, QStringLiteral("DEV"));
-    cbxLandscapeTypeChange(p, QStringLiteral("DEV"), makeColor(0, 128, 0));
-    ledtUsage1Change(p, QStringLiteral("Development"));
-    ledtInfo1Change(p, QStringLiteral("No transport"));
+    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    SetSID(p, QStringLiteral("DEV"));
+    SetLandscapeType(p, QStringLiteral("DEV"), makeColor(0, 128, 0));
+    SetUsage1(p, QStringLiteral("Development"));
+    SetInfo1(p, QStringLiteral("No transport"));
     const QImage a = render(p);
     QImage b(10, 10, QImage::Format_ARGB32);
     RenderPicture(p, b);
