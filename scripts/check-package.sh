@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds the Debian package in the build folder, checks it with lintian, installs it on
+# this machine with apt-get and runs the installed programs: tavelorn-export --version and
+# one profile's picture, which must equal what the build tree's command writes. CI runs it
+# as root on a fresh Debian 12 after the test suite; without root it says so and stops.
+# A package that was not installed before is removed again at the end.
+# Usage: scripts/check-package.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "check-package: skipped: installing a package needs root"
+  exit 0
+fi
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+cmake --build "$build"
+rm -f "$build"/tavelorn_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb="$build/tavelorn_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || { echo "FAIL: $deb was not made"; exit 1; }
+echo "package: $deb"
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb"
+fi
+
+work=$(mktemp -d)
+installed_before=$(dpkg-query -W -f='${Status}' tavelorn 2>/dev/null | grep -c 'ok installed' || true)
+cleanup() {
+  rm -rf "$work"
+  if [ "$installed_before" = 0 ]; then
+    apt-get remove -y -q tavelorn >/dev/null || true
+  fi
+}
+trap cleanup EXIT
+export DEBIAN_FRONTEND=noninteractive
+apt-get install -y -q --reinstall -o DPkg::Lock::Timeout=300 "$deb"
+
+for f in /usr/bin/tavelorn /usr/bin/tavelorn-export /usr/share/applications/tavelorn.desktop \
+  /usr/share/icons/hicolor/scalable/apps/tavelorn.svg /usr/share/icons/hicolor/48x48/apps/tavelorn.png \
+  /usr/share/man/man1/tavelorn.1.gz /usr/share/man/man1/tavelorn-export.1.gz \
+  /usr/share/doc/tavelorn/copyright; do
+  [ -f "$f" ] || { echo "FAIL: $f is not installed"; exit 1; }
+done
+ls /usr/share/metainfo/*.tavelorn.metainfo.xml >/dev/null
+if ldd /usr/bin/tavelorn /usr/bin/tavelorn-export | grep 'not found'; then
+  echo "FAIL: libraries missing"
+  exit 1
+fi
+
+out=$(/usr/bin/tavelorn-export --version)
+[ "$out" = "tavelorn-export $version" ] || { echo "FAIL: --version says \"$out\""; exit 1; }
+
+cat > "$work/Config.ini" <<'INI'
+[LandscapeType]
+NbItems=1
+Item_1=QAS
+[Color]
+NbItems=1
+Item_1=33023
+[SystemInfo]
+NbItems=1
+[SystemInfo_1]
+ID=SAP ERP 6.0 EHP7__QAS__2024_03_03
+BorderWidth=3
+SystemTitle=SAP ERP 6.0 EHP7
+LansdscapePosition=QAS
+SID=QAS
+Usage1=Quality assurance
+Info1=Do not use for production data
+INI
+profile='SAP ERP 6.0 EHP7__QAS__2024_03_03'
+# As a script runs it: no display, an empty home.
+run() { env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work" XDG_CONFIG_HOME="$work/xdg" "$@"; }
+out=$(run /usr/bin/tavelorn-export --config "$work/Config.ini" --profile "$profile" --output "$work/qas.png")
+[ "$out" = "$work/qas.jpg" ] || { echo "FAIL: the export printed \"$out\""; exit 1; }
+run "$build/src/export/tavelorn-export" --config "$work/Config.ini" --profile "$profile" \
+  --output "$work/reference.jpg" >/dev/null
+cmp "$work/qas.jpg" "$work/reference.jpg" || { echo "FAIL: the installed command draws another picture"; exit 1; }
+[ "$(head -c 3 "$work/qas.jpg" | od -An -tx1 | tr -d ' ')" = ffd8ff ] || { echo "FAIL: no JPEG"; exit 1; }
+echo "PASS: tavelorn $version installs and exports"
