@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <cmath>
 
@@ -209,6 +210,19 @@ void TfrmMainNew::FormCreate(const QStringList& arguments)
     guarded([this] { FStore.LoadAll(); });
     pictureChanged();
     renderPreview();
+}
+
+void TfrmMainNew::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmMainNew::FormShow()
+{
+    // In the background: the window never waits for the analytics server.
+    FUsagePing.SendUsageHit();
 }
 
 void TfrmMainNew::showError(const QString& message)

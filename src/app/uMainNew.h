@@ -4,6 +4,7 @@
 #include "configstore.h"
 #include "handlerguard.h"
 #include "picture.h"
+#include "usageping.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -81,8 +82,13 @@ public slots:
     void mnuFontClick();
     void mnuAlignClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FormCreate(const QStringList& arguments);
+    // Runs each time the window is shown by the program (not on restoring it).
+    void FormShow();
     void ApplySystemInfo();
     void setupControls();
     void setupMenu();
@@ -140,4 +146,5 @@ private:
                              if (FPreviewDirty)
                                  renderPreview();
                          }};
+    TUsagePing FUsagePing;
 };

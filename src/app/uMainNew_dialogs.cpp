@@ -1,6 +1,7 @@
 // The commands that open the colour and About dialogs.
 #include "uMainNew.h"
 
+#include "uAbout102.h"
 #include "uEditLandscapeTypeColor.h"
 
 // The positions are written back and reloaded whatever the dialog's outcome: after
@@ -15,5 +16,5 @@ void TfrmMainNew::bbtColorsClick()
 
 void TfrmMainNew::bbtAboutClick()
 {
-    guarded([] {});
+    guarded([this] { ShowAboutDialog(this); });
 }

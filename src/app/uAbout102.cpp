@@ -1,0 +1,232 @@
+#include "uAbout102.h"
+#include "ui_uAbout102.h"
+
+#include "apperror.h"
+#include "handlerguard.h"
+#include "updateinfo.h"
+#include "webendpoints.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QSysInfo>
+#include <QUrl>
+
+#include <algorithm>
+
+static void initAboutResources()
+{
+    // The resources live in a static library: register them explicitly.
+    Q_INIT_RESOURCE(about);
+}
+
+namespace {
+
+// The right edge of the right-aligned labels.
+constexpr int RightEdge = 442;
+
+QFont dialogFont(const QFont& base, int pixelSize)
+{
+    QFont f = base;
+    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(pixelSize);
+    return f;
+}
+
+class TBusyCursor
+{
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+} // namespace
+
+TfrmAbout102::TfrmAbout102(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui(std::make_unique<Ui::TfrmAbout102>())
+{
+    initAboutResources();
+    setObjectName(QStringLiteral("frmAbout102"));
+    setFont(dialogFont(font(), 11));
+    ui->setupUi(this);
+    setFixedSize(450, 288);
+
+    const qreal dpr = devicePixelRatioF();
+    // Drawn 450 x 424 and centred: its top and bottom 68 rows fall outside.
+    ui->Image1->setPixmap(
+        QIcon(QStringLiteral(":/about/background.svg")).pixmap(QSize(450, 424), dpr));
+    ui->imgBug->setPixmap(QIcon(QStringLiteral(":/about/ladybird.svg")).pixmap(QSize(32, 32), dpr));
+    ui->imgDonate->setPixmap(QIcon(QStringLiteral(":/about/donate.svg")).pixmap(QSize(74, 21), dpr));
+
+    ui->lblApplicationTitle->setFont(dialogFont(font(), 21));
+    ui->lblVersion->setFont(dialogFont(font(), 16));
+    QPalette red = ui->lblNewVersion->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    ui->lblNewVersion->setPalette(red);
+    QPalette blue = ui->lblWebSite->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    ui->lblWebSite->setPalette(blue);
+    QFont underlined = ui->lblWebSite->font();
+    underlined.setUnderline(true);
+    ui->lblWebSite->setFont(underlined);
+    ui->lblWebSite->setText(SiteHost());
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
+    connect(ui->bbtEula, &QPushButton::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->lblWebSite, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    ui->BitBtn1->setFocus(Qt::OtherFocusReason);
+    placeLabels();
+
+    // An error stops the filling: the error box says why and the dialog opens with the
+    // controls not yet filled as they are.
+    try {
+        FormCreate();
+    } catch (const EAppError& e) {
+        placeLabels();
+        showErrorBox(parent, e.message());
+    }
+}
+
+TfrmAbout102::~TfrmAbout102() = default;
+
+void TfrmAbout102::FormCreate()
+{
+    ui->imgBug->hide();
+    // The application object's title, as the program set it at start.
+    ui->lblApplicationTitle->setText(QGuiApplication::applicationDisplayName());
+    ui->lblVersion->setText(QStringLiteral("Version ") + GetProgramVersion());
+    {
+        const TBusyCursor busy;
+        ui->lblNewVersion->setVisible(IsNewVersionAvailable());
+        ui->memNews->setPlainText(ReadUpdateNews());
+    }
+    setSystemDescription();
+    ui->lblCompilerVersion->setText(QStringLiteral("Compiled with ") + GetToolchainVersion());
+    placeLabels();
+}
+
+void TfrmAbout102::setSystemDescription()
+{
+    const QString name = SystemName();
+    const QString release = QSysInfo::kernelVersion();
+    const QString arch = QSysInfo::currentCpuArchitecture();
+    const QString full = OperatingSystemDescription(name, release, arch);
+    const QFontMetrics fm(ui->lblWindowsVersion->font());
+    const int room = RightEdge - ui->lblWindowsVersion->x();
+    const int width = fm.horizontalAdvance(full);
+    if (width <= room) {
+        ui->lblWindowsVersion->setText(full);
+        return;
+    }
+    // A long distribution name gives way; the numbers stay whole, the tooltip tells all.
+    const int nameRoom = std::max(0, room - (width - fm.horizontalAdvance(name)));
+    ui->lblWindowsVersion->setText(
+        OperatingSystemDescription(fm.elidedText(name, Qt::ElideRight, nameRoom), release, arch));
+    ui->lblWindowsVersion->setToolTip(full);
+}
+
+void TfrmAbout102::placeLabels()
+{
+    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory,
+                      ui->lblWindowsVersion, ui->lblCompilerVersion})
+        l->adjustSize();
+    for (QLabel* l : std::initializer_list<QLabel*>{ui->lblNewVersion, ui->lblWebSite}) {
+        l->adjustSize();
+        l->move(RightEdge - l->width(), l->y());
+    }
+}
+
+void TfrmAbout102::BitBtn1Click()
+{
+    close();
+}
+
+void TfrmAbout102::WebLinkClick()
+{
+    const QObject* source = sender();
+    QString address;
+    switch (source ? source->property("tag").toInt() : 0) {
+    case 1:
+        address = WikiStartPageUrl();
+        break;
+    case 2:
+        address = DonationAddress();
+        break;
+    case 3:
+        address = EulaPageUrl();
+        break;
+    default:
+        return;
+    }
+    // Failing to open it (no browser) is not reported.
+    QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+}
+
+void TfrmAbout102::keyPressEvent(QKeyEvent* event)
+{
+    // Only Close, the close box and the system menu close the dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ShowAboutDialog(QWidget* parent)
+{
+    TfrmAbout102 dialog(parent);
+    dialog.exec();
+}
+
+QString GetToolchainVersion()
+{
+#if defined(__clang__)
+    return QStringLiteral("Clang ") + QString::fromLatin1(__clang_version__).trimmed();
+#elif defined(__GNUC__)
+    return QStringLiteral("GCC ") + QString::fromLatin1(__VERSION__);
+#else
+    return QStringLiteral("an unknown compiler");
+#endif
+}
+
+QString OperatingSystemDescription(const QString& name, const QString& kernelRelease,
+                                   const QString& cpuArchitecture)
+{
+    // "6.1.0-18-amd64": major, minor and build are the leading numbers.
+    int numbers[3] = {0, 0, 0};
+    qsizetype i = 0;
+    for (int n = 0; n < 3; ++n) {
+        qsizetype start = i;
+        while (i < kernelRelease.size() && kernelRelease[i].isDigit() && i - start < 9)
+            ++i;
+        numbers[n] = kernelRelease.mid(start, i - start).toInt();
+        if (i >= kernelRelease.size() || kernelRelease[i] != u'.' || i == start)
+            break;
+        ++i;
+    }
+    const bool is64 = cpuArchitecture.contains(QStringLiteral("64")) ||
+                      cpuArchitecture == u"s390x" || cpuArchitecture == u"sparcv9";
+    return name + QStringLiteral(" (Version ") +
+           QString::number(numbers[0]) + u'.' + QString::number(numbers[1]) +
+           QStringLiteral(", Build ") + QString::number(numbers[2]) + QStringLiteral(", ") +
+           (is64 ? QStringLiteral("Edition 64 bits") : QStringLiteral("Edition 32 bits")) + u')';
+}
+
+QString SystemName()
+{
+    const QString name = QSysInfo::prettyProductName();
+    return name.isEmpty() ? QStringLiteral("Linux") : name;
+}
+
+QString OperatingSystemDescription()
+{
+    return OperatingSystemDescription(SystemName(), QSysInfo::kernelVersion(),
+                                      QSysInfo::currentCpuArchitecture());
+}

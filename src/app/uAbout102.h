@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TfrmAbout102;
+}
+
+// The About dialog: program, version, the maker's news and new-version notice, the
+// system it runs on, and links to the maker's site. It fills itself when created,
+// downloading the update information twice (each download bounded in time).
+class TfrmAbout102 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmAbout102(QWidget* parent = nullptr);
+    ~TfrmAbout102() override;
+
+    // The generated form with every control by its name.
+    Ui::TfrmAbout102& form() const { return *ui; }
+
+public slots:
+    void BitBtn1Click();
+    // Opens the address of the link whose control sent the click, by its tag.
+    void WebLinkClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormCreate();
+    // The operating-system line, its distribution name shortened when it would not fit.
+    void setSystemDescription();
+    // Sizes the labels to their texts, right-aligned ones keeping their right edge.
+    void placeLabels();
+
+    std::unique_ptr<Ui::TfrmAbout102> ui;
+};
+
+// Creates the About dialog over parent, shows it modally and destroys it.
+void ShowAboutDialog(QWidget* parent);
+
+// The compiler that built the program, with its version.
+QString GetToolchainVersion();
+
+// The distribution's pretty name ("Linux" when it has none).
+QString SystemName();
+
+// "<name> (Version <major>.<minor>, Build <build>, Edition 64 bits|Edition 32 bits)"
+// for the running system: the distribution's pretty name, the kernel's version numbers
+// and the kernel's architecture.
+QString OperatingSystemDescription();
+QString OperatingSystemDescription(const QString& name, const QString& kernelRelease,
+                                   const QString& cpuArchitecture);

@@ -1,0 +1,211 @@
+#include "download.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMetaObject>
+#include <QThread>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <exception>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void TDownloadCancel::cancel()
+{
+    m_cancelled.store(true);
+    const std::lock_guard lock(m_mutex);
+    if (m_multi)
+        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+}
+
+namespace {
+
+void initCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Sink
+{
+    int fd = -1;
+    std::int64_t written = 0;
+    bool failed = false;
+};
+
+size_t writeToSink(char* data, size_t size, size_t count, void* userdata)
+{
+    auto* sink = static_cast<Sink*>(userdata);
+    const size_t total = size * count;
+    if (static_cast<std::int64_t>(total) > kDownloadMaxBytes - sink->written) {
+        sink->failed = true;
+        return 0; // aborts the transfer
+    }
+    size_t done = 0;
+    while (done < total) {
+        const ssize_t n = ::write(sink->fd, data + done, total - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            sink->failed = true;
+            return 0;
+        }
+        done += static_cast<size_t>(n);
+    }
+    sink->written += static_cast<std::int64_t>(total);
+    return total;
+}
+
+bool isReservedInvalidName(const QUrl& url)
+{
+    const QString host = url.host().toLower();
+    return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
+}
+
+} // namespace
+
+// One transfer through a multi handle, so that another thread can wake and stop it.
+class TDownloadTransfer
+{
+public:
+    TDownloadTransfer(TDownloadCancel* cancel) : m_cancel(cancel)
+    {
+        m_easy = curl_easy_init();
+        m_multi = curl_multi_init();
+    }
+    ~TDownloadTransfer()
+    {
+        if (m_cancel) {
+            const std::lock_guard lock(m_cancel->m_mutex);
+            m_cancel->m_multi = nullptr;
+        }
+        if (m_multi && m_easy)
+            curl_multi_remove_handle(m_multi, m_easy);
+        if (m_easy)
+            curl_easy_cleanup(m_easy);
+        if (m_multi)
+            curl_multi_cleanup(m_multi);
+    }
+    TDownloadTransfer(const TDownloadTransfer&) = delete;
+    TDownloadTransfer& operator=(const TDownloadTransfer&) = delete;
+
+    bool run(const QByteArray& url, bool https, Sink& sink)
+    {
+        if (!m_easy || !m_multi)
+            return false;
+        CURL* e = m_easy;
+        curl_easy_setopt(e, CURLOPT_URL, url.constData());
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(e, CURLOPT_MAXREDIRS, kDownloadMaxRedirects);
+        curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs);
+        curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs);
+        curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes));
+        curl_easy_setopt(e, CURLOPT_FAILONERROR, 1L);
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, writeToSink);
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, &sink);
+        if (curl_multi_add_handle(m_multi, e) != CURLM_OK)
+            return false;
+        if (m_cancel) {
+            const std::lock_guard lock(m_cancel->m_mutex);
+            m_cancel->m_multi = m_multi;
+        }
+
+        int running = 1;
+        while (running) {
+            if (m_cancel && m_cancel->isCancelled())
+                return false;
+            if (curl_multi_perform(m_multi, &running) != CURLM_OK)
+                return false;
+            if (running && curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+                return false;
+        }
+        CURLcode result = CURLE_FAILED_INIT;
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(m_multi, &left)) {
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == e)
+                result = msg->data.result;
+        }
+        long status = 0;
+        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
+        return result == CURLE_OK && status >= 200 && status < 300 && !sink.failed;
+    }
+
+private:
+    TDownloadCancel* m_cancel;
+    CURL* m_easy = nullptr;
+    CURLM* m_multi = nullptr;
+};
+
+static bool download(const QByteArray& url, bool https, const QByteArray& fileName,
+                     TDownloadCancel* cancel)
+{
+    // No link followed, no blocking on a planted pipe, nothing left to a child process.
+    const int fd = ::open(fileName.constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    Sink sink;
+    sink.fd = fd;
+    bool ok = false;
+    {
+        TDownloadTransfer transfer(cancel);
+        ok = transfer.run(url, https, sink);
+    }
+    if (::close(fd) != 0)
+        ok = false;
+    return ok;
+}
+
+bool DownloadToFile(const QString& url, const QString& fileName)
+{
+    return DownloadToFile(url, fileName, nullptr);
+}
+
+bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel* cancel)
+{
+    try {
+        const QUrl parsed(url, QUrl::StrictMode);
+        const QString scheme = parsed.scheme().toLower();
+        if (!parsed.isValid() || (scheme != u"http" && scheme != u"https") ||
+            parsed.host().isEmpty() || isReservedInvalidName(parsed) || fileName.isEmpty())
+            return false;
+        const QByteArray encodedUrl = parsed.toEncoded();
+        const QByteArray encodedName = QFile::encodeName(fileName);
+        const bool https = scheme == u"https";
+        initCurl();
+
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() != app->thread())
+            return download(encodedUrl, https, encodedName, cancel);
+
+        // The main thread waits in an event loop that leaves user input queued.
+        bool ok = false;
+        QEventLoop loop;
+        std::thread worker([&] {
+            ok = download(encodedUrl, https, encodedName, cancel);
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        worker.join();
+        return ok;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

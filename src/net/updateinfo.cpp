@@ -1,0 +1,91 @@
+#include "updateinfo.h"
+
+#include "download.h"
+#include "inifile.h"
+#include "tempfile.h"
+#include "webendpoints.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString UpdateInfoFileName(const QString& executablePath)
+{
+    const QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return (dot < 0 ? name : name.left(dot)) + QStringLiteral(".INF");
+}
+
+static quint16 versionPart(QStringView text)
+{
+    return static_cast<quint16>(static_cast<quint32>(parseIniInteger(text).value_or(0)) & 0xFFFFu);
+}
+
+TProgramVersion ParsePublishedVersion(const QString& text)
+{
+    TProgramVersion v{0, 0, 0, 0};
+    QStringView rest(text);
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype dot = rest.indexOf(u'.');
+        if (dot < 0)
+            continue;
+        v[static_cast<size_t>(i)] = versionPart(rest.left(dot));
+        rest = rest.mid(dot + 1);
+    }
+    v[3] = versionPart(rest);
+    return v;
+}
+
+bool IsNewerVersion(const TProgramVersion& published, const TProgramVersion& running)
+{
+    for (size_t i = 0; i < published.size(); ++i) {
+        if (published[i] != running[i])
+            return published[i] > running[i];
+    }
+    return false;
+}
+
+QString DecodeNewsLineBreaks(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size() && (text[i + 1] == u'n' || text[i + 1] == u'N')) {
+            out += u'\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+static QString updateInfoUrl()
+{
+    return UpdateInfoUrl(UpdateInfoFileName(QCoreApplication::applicationFilePath()));
+}
+
+// The value of key in section of the freshly downloaded update information, or nullopt
+// when the download fails. The temporary file is gone when this returns.
+static std::optional<QString> readUpdateInfo(const QString& section, const QString& key)
+{
+    const TTempFile file(QStringLiteral(".tmp"));
+    // Without a file of our own there is nowhere safe to download to.
+    if (!file.isValid() || !DownloadToFile(updateInfoUrl(), file.name()))
+        return std::nullopt;
+    return TIniFile(file.name()).ReadString(section, key, QString());
+}
+
+QString ReadUpdateNews()
+{
+    return DecodeNewsLineBreaks(
+        readUpdateInfo(QStringLiteral("update"), QStringLiteral("descr")).value_or(QString()));
+}
+
+bool IsNewVersionAvailable()
+{
+    const std::optional<QString> published =
+        readUpdateInfo(QStringLiteral("file1"), QStringLiteral("newversion"));
+    if (!published)
+        return false;
+    return IsNewerVersion(ParsePublishedVersion(*published), ProgramVersionNumbers());
+}

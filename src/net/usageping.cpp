@@ -1,0 +1,92 @@
+#include "usageping.h"
+
+#include "download.h"
+#include "programversion.h"
+#include "tempfile.h"
+#include "webendpoints.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+int UsageSiteNumber(const QString& upperName)
+{
+    // The maker's programs by the original file name of their executables.
+    static constexpr struct
+    {
+        char16_t name[16];
+        int site;
+    } sites[] = {
+        {u"TAVELORN.EXE", 12},
+    };
+    for (const auto& row : sites) {
+        if (upperName == QStringView(row.name))
+            return row.site;
+    }
+    return 0;
+}
+
+bool UsageTrackingRefused()
+{
+    return qgetenv("DO_NOT_TRACK").trimmed() == "1";
+}
+
+struct TUsagePing::Hit
+{
+    TDownloadCancel cancel;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+TUsagePing::TUsagePing() = default;
+
+TUsagePing::~TUsagePing()
+{
+    for (auto& hit : m_hits)
+        hit->cancel.cancel();
+    for (auto& hit : m_hits)
+        hit->thread.join();
+}
+
+void TUsagePing::SendUsageHit()
+{
+    if (UsageTrackingRefused())
+        return;
+    // Forget the hits that have ended.
+    std::erase_if(m_hits, [](const std::unique_ptr<Hit>& hit) {
+        if (!hit->done.load())
+            return false;
+        hit->thread.join();
+        return true;
+    });
+
+    // Only the transfer leaves this thread: the name is read here, where reading the
+    // executable's version information is safe.
+    const int site = UsageSiteNumber(ProgramOriginalFileName().toUpper());
+    if (site == 0)
+        return;
+    m_hits.reserve(m_hits.size() + 1); // the push below cannot fail once the thread runs
+    auto hit = std::make_unique<Hit>();
+    Hit* h = hit.get();
+    try {
+        h->thread = std::thread([h, url = UsageTrackingUrl(site)] {
+            try {
+                const TTempFile file(QStringLiteral(".tmp"));
+                if (file.isValid())
+                    DownloadToFile(url, file.name(), &h->cancel);
+            } catch (...) {
+                // Silent, as every failure of the hit.
+            }
+            h->done.store(true);
+        });
+    } catch (const std::exception&) {
+        return; // no thread to be had: the hit is not sent
+    }
+    m_hits.push_back(std::move(hit));
+}
+
+bool TUsagePing::idle() const
+{
+    return std::all_of(m_hits.begin(), m_hits.end(),
+                       [](const std::unique_ptr<Hit>& hit) { return hit->done.load(); });
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The site number under which the maker's analytics counts the program whose original
+// file name, upper-cased, is upperName; 0 when the program is not counted.
+int UsageSiteNumber(const QString& upperName);
+
+// True when the user asked not to be counted: DO_NOT_TRACK is set to 1.
+bool UsageTrackingRefused();
+
+// Sends anonymous usage hits: one request of the tracking address per call, nothing else
+// of ours in it. Each hit runs on a thread of its own, bounded in time like every
+// download, so that a slow or silent server never delays the program; every failure is
+// silent. Destroying the object stops the hits still running and waits for their threads.
+class TUsagePing
+{
+public:
+    TUsagePing();
+    ~TUsagePing();
+    TUsagePing(const TUsagePing&) = delete;
+    TUsagePing& operator=(const TUsagePing&) = delete;
+
+    // Starts one hit and returns at once. Sends nothing when tracking is refused or the
+    // running program's original file name is not in the site table.
+    void SendUsageHit();
+    // True when every hit started has ended (its temporary file deleted).
+    bool idle() const;
+
+private:
+    struct Hit;
+    std::vector<std::unique_ptr<Hit>> m_hits;
+};

@@ -1,0 +1,332 @@
+// The About dialog and the usage hit of the main window, against a local HTTP server
+// reached through TAVELORN_SITE_URL, with a private temporary folder.
+#include "mainwindowfixture.h"
+
+#include "localhttpserver.h"
+
+#include "apperror.h"
+#include "download.h"
+#include "programversion.h"
+#include "uAbout102.h"
+#include "ui_uAbout102.h"
+#include "webendpoints.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include <optional>
+
+namespace {
+
+// Records the addresses the desktop would open, instead of opening them.
+class TUrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    TUrlRecorder()
+    {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~TUrlRecorder() override
+    {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+class AboutTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        ASSERT_TRUE(server.listen());
+        setEnv("TMPDIR", QFile::encodeName(tmp.path()));
+        setEnv("TAVELORN_SITE_URL", server.baseUrl().toUtf8());
+        // The main window's usage hit would mix with the About dialog's requests.
+        setEnv("DO_NOT_TRACK", "1");
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvandel"));
+    }
+
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        SetProgramVersionReaderForTesting({});
+        for (const auto& [name, old] : savedEnv) {
+            if (old)
+                qputenv(name, *old);
+            else
+                qunsetenv(name);
+        }
+    }
+
+    void setEnv(const char* name, const QByteArray& value)
+    {
+        savedEnv.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                        ? std::optional<QByteArray>(qgetenv(name))
+                                        : std::nullopt);
+        qputenv(name, value);
+    }
+
+    QStringList leftovers() const
+    {
+        return QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    static QByteArray updateInfoPath()
+    {
+        return "/files/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
+               ".INF";
+    }
+
+    // A port on which nothing listens.
+    static QByteArray refusingBase()
+    {
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        const quint16 port = closed.serverPort();
+        closed.close();
+        return "http://127.0.0.1:" + QByteArray::number(port);
+    }
+
+    std::unique_ptr<TfrmAbout102> openDialog()
+    {
+        auto dialog = std::make_unique<TfrmAbout102>();
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return dialog;
+    }
+
+    QTemporaryDir tmp;
+    TLocalHttpServer server;
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> savedEnv;
+};
+
+TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
+{
+    open();
+    setEnv("TAVELORN_SITE_URL", refusingBase());
+    bool seen = false;
+    whenModal<TfrmAbout102>([&](TfrmAbout102* dialog) {
+        seen = true;
+        const Ui::TfrmAbout102& f = dialog->form();
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("About"));
+        EXPECT_EQ(dialog->size(), QSize(450, 288));
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+        EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+        EXPECT_EQ(dialog->parentWidget(), w.get());
+        EXPECT_LE((dialog->frameGeometry().center() - w->frameGeometry().center()).manhattanLength(), 2);
+
+        EXPECT_EQ(f.lblApplicationTitle->text(), QStringLiteral("Corvandel"));
+        EXPECT_EQ(f.lblVersion->text(), QStringLiteral("Version ") + GetProgramVersion());
+        EXPECT_EQ(f.memNews->toPlainText(), QString());
+        EXPECT_FALSE(f.lblNewVersion->isVisible());
+        EXPECT_FALSE(f.imgBug->isVisible());
+        EXPECT_EQ(f.imgBug->toolTip(), QStringLiteral("Version debug !!!"));
+        EXPECT_TRUE(f.lblWindowsVersion->text().contains(QStringLiteral(" (Version ")));
+        EXPECT_TRUE(f.lblCompilerVersion->text().startsWith(QStringLiteral("Compiled with ")));
+        EXPECT_EQ(f.lblWebSite->text(), SiteHost());
+        EXPECT_EQ(QApplication::focusWidget(), f.BitBtn1);
+        // Escape does nothing; Enter presses the focused Close.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible());
+    });
+    ui->bbtAbout->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no message box came up
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
+{
+    server.route(updateInfoPath(),
+                 QByteArray("[update]\ndescr=Version 9 is out.\\nIt draws faster.\\NAnd it sleeps less.\n"
+                            "[file1]\nnewversion=9.0.0.0\n"));
+    auto dialog = openDialog();
+    const Ui::TfrmAbout102& f = dialog->form();
+    EXPECT_EQ(f.memNews->toPlainText(),
+              QStringLiteral("Version 9 is out.\nIt draws faster.\nAnd it sleeps less."));
+    EXPECT_EQ(f.memNews->document()->blockCount(), 3);
+    EXPECT_TRUE(f.lblNewVersion->isVisible());
+    EXPECT_EQ(f.lblNewVersion->text(), QStringLiteral("New version available"));
+    EXPECT_EQ(f.lblNewVersion->geometry().right() + 1, 442);
+    EXPECT_EQ(f.lblWebSite->geometry().right() + 1, 442);
+    EXPECT_EQ(f.lblNewVersion->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    ASSERT_EQ(server.requests().size(), 2);
+    for (const auto& r : server.requests()) {
+        EXPECT_EQ(r.target, updateInfoPath());
+        EXPECT_EQ(r.headers.keys(), (QList<QByteArray>{"accept", "host"}));
+    }
+    EXPECT_EQ(leftovers(), QStringList());
+
+    // The same version as ours is no news.
+    server.route(updateInfoPath(), "[file1]\nnewversion=" + GetProgramVersion().toLatin1() + "\n");
+    EXPECT_FALSE(openDialog()->form().lblNewVersion->isVisible());
+}
+
+TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
+{
+    server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
+    auto dialog = openDialog();
+    const Ui::TfrmAbout102& f = dialog->form();
+    const QImage background = f.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(background.size(), QSize(450, 288));
+    for (QLabel* l : std::initializer_list<QLabel*>{f.lblApplicationTitle, f.lblVersion, f.lblVersionHistory, f.lblNewVersion,
+                      f.lblWindowsVersion, f.lblCompilerVersion, f.lblWebSite}) {
+        SCOPED_TRACE(l->objectName().toStdString());
+        const QRect r = l->geometry();
+        EXPECT_TRUE(dialog->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        EXPECT_GE(r.width(), l->sizeHint().width());
+        // Dark text needs a light ground: every pixel behind the label is light.
+        int darkest = 255;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                darkest = std::min(darkest, qGray(background.pixel(x, y)));
+        EXPECT_GE(darkest, 170);
+    }
+    // Labels that share a row keep apart.
+    EXPECT_FALSE(f.lblVersionHistory->geometry().intersects(f.lblNewVersion->geometry()));
+    EXPECT_FALSE(f.lblCompilerVersion->geometry().intersects(f.lblWebSite->geometry()));
+}
+
+TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
+{
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("R&D Tools"));
+    auto dialog = openDialog();
+    const QLabel* title = dialog->form().lblApplicationTitle;
+    EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
+    // Taken as an access key, the "&" would not be drawn and the label would be narrower.
+    EXPECT_GE(title->width(), QFontMetrics(title->font()).horizontalAdvance(QStringLiteral("R&D Tools")));
+}
+
+TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
+{
+    setEnv("TAVELORN_SITE_URL", refusingBase());
+    const QString base = SiteBaseUrl();
+    TUrlRecorder recorder;
+    auto dialog = openDialog();
+    const Ui::TfrmAbout102& f = dialog->form();
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(f.lblWebSite, Qt::LeftButton);
+        QTest::mouseClick(f.imgDonate, Qt::LeftButton);
+        f.bbtEula->click();
+    }
+    const QList<QUrl> once{QUrl(base + QStringLiteral("/wiki/doku.php")), QUrl(DonationAddress()),
+                           QUrl(base + QStringLiteral("/wiki/doku.php?id=start:utils:eula"))};
+    EXPECT_EQ(recorder.opened, once + once);
+    EXPECT_TRUE(dialog->isVisible());
+    // A press that leaves the label before the release is no click.
+    QTest::mousePress(f.lblWebSite, Qt::LeftButton);
+    QTest::mouseRelease(f.lblWebSite, Qt::LeftButton, {}, QPoint(-5, -5));
+    EXPECT_EQ(recorder.opened.size(), 6);
+}
+
+TEST_F(AboutTest, AVersionThatCannotBeReadStopsTheFillingWithAMessage)
+{
+    open();
+    SetProgramVersionReaderForTesting([]() -> TProgramVersion { throw EAppError(OSErrorMessage(ENOENT)); });
+    server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n"));
+    auto box = answerBox();
+    bool seen = false;
+    whenModal<TfrmAbout102>([&](TfrmAbout102* dialog) {
+        seen = true;
+        EXPECT_TRUE(box->shown); // before the dialog opened
+        const Ui::TfrmAbout102& f = dialog->form();
+        EXPECT_EQ(f.lblApplicationTitle->text(), QStringLiteral("Corvandel"));
+        EXPECT_EQ(f.lblVersion->text(), QStringLiteral("lblVersion"));
+        EXPECT_TRUE(f.lblNewVersion->isVisible());
+        EXPECT_EQ(f.memNews->toPlainText(), QStringLiteral("memNews"));
+        EXPECT_EQ(f.lblWindowsVersion->text(), QStringLiteral("lblWindowsVersion"));
+        EXPECT_EQ(f.lblCompilerVersion->text(), QStringLiteral("lblCompilerVersion"));
+        EXPECT_FALSE(f.imgBug->isVisible());
+        f.BitBtn1->click();
+    });
+    ui->bbtAbout->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
+    EXPECT_EQ(box->icon, QMessageBox::Critical);
+    EXPECT_EQ(box->text, QStringLiteral("Erreur système.  Code : 2.\r\n") + systemErrorText(ENOENT) + u'.');
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AboutTest, ASilentServerDelaysTheDialogBoundedlyWhileTheWindowRepaints)
+{
+    open();
+    server.setSilent(true);
+    int ticksBeforeDialog = 0;
+    bool dialogShown = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!dialogShown)
+            ++ticksBeforeDialog;
+    });
+    ticker.start(50);
+    QElapsedTimer timer;
+    qint64 shownAfter = -1;
+    whenModal<TfrmAbout102>([&](TfrmAbout102* dialog) {
+        dialogShown = true;
+        shownAfter = timer.elapsed();
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        dialog->close();
+    });
+    timer.start();
+    ui->bbtAbout->click();
+    EXPECT_EQ(server.requests().size(), 2);
+    // Two downloads bounded by their time-outs, with room for a loaded machine.
+    EXPECT_GE(shownAfter, 0);
+    EXPECT_LT(shownAfter, 2 * kDownloadTotalTimeoutMs + 3000);
+    // The event loop kept running during the downloads (timers, and so repaints).
+    EXPECT_GT(ticksBeforeDialog, 10);
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
+{
+    const QByteArray tracking = "/statistiques/piwik.php?idsite=12&rec=1";
+    server.route(tracking, QByteArray("GIF89a"));
+    setEnv("DO_NOT_TRACK", "");
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 1; }, 10000));
+    EXPECT_EQ(server.requests()[0].target, tracking);
+    // Restoring or re-activating the window is no new showing; hiding and showing it is.
+    w->activateWindow();
+    w->hide();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 2; }, 10000));
+    QTest::qWait(200);
+    EXPECT_EQ(server.requests().size(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return leftovers().isEmpty(); }, 10000));
+
+    // Not counted when the user says so.
+    w.reset();
+    server.clear();
+    setEnv("DO_NOT_TRACK", "1");
+    open();
+    QTest::qWait(300);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return runWidgetTests(argc, argv);
+}
+
+#include "tst_about.moc"
