@@ -62,7 +62,8 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     ui->Image1->setPixmap(
         QIcon(QStringLiteral(":/about/background.svg")).pixmap(QSize(450, 424), dpr));
     ui->imgBug->setPixmap(QIcon(QStringLiteral(":/about/ladybird.svg")).pixmap(QSize(32, 32), dpr));
-    ui->imgDonate->setPixmap(QIcon(QStringLiteral(":/about/donate.svg")).pixmap(QSize(74, 21), dpr));
+    ui->imgDonate->setPixmap(
+        QIcon(QStringLiteral(":/about/donate.svg")).pixmap(QSize(74, 21), dpr));
 
     ui->lblApplicationTitle->setFont(dialogFont(font(), 21));
     ui->lblVersion->setFont(dialogFont(font(), 16));
@@ -114,19 +115,21 @@ void TfrmAbout102::FormCreate()
 
 void TfrmAbout102::setSystemDescription()
 {
-    const QString name = SystemName();
     const QString release = QSysInfo::kernelVersion();
     const QString arch = QSysInfo::currentCpuArchitecture();
-    const QString full = OperatingSystemDescription(name, release, arch);
+    const QString full = OperatingSystemDescription(SystemName(), release, arch);
     const QFontMetrics fm(ui->lblWindowsVersion->font());
     const int room = RightEdge - ui->lblWindowsVersion->x();
-    const int width = fm.horizontalAdvance(full);
-    if (width <= room) {
+    if (fm.horizontalAdvance(full) <= room) {
         ui->lblWindowsVersion->setText(full);
         return;
     }
-    // A long distribution name gives way; the numbers stay whole, the tooltip tells all.
-    const int nameRoom = std::max(0, room - (width - fm.horizontalAdvance(name)));
+    // A long distribution name gives way to its short form ("Debian 12"), shortened
+    // further if need be; the numbers stay whole and the tooltip tells all.
+    const QString name = ShortSystemName();
+    const QString shortText = OperatingSystemDescription(name, release, arch);
+    const int nameRoom =
+        std::max(0, room - (fm.horizontalAdvance(shortText) - fm.horizontalAdvance(name)));
     ui->lblWindowsVersion->setText(
         OperatingSystemDescription(fm.elidedText(name, Qt::ElideRight, nameRoom), release, arch));
     ui->lblWindowsVersion->setToolTip(full);
@@ -202,20 +205,20 @@ QString OperatingSystemDescription(const QString& name, const QString& kernelRel
     // "6.1.0-18-amd64": major, minor and build are the leading numbers.
     int numbers[3] = {0, 0, 0};
     qsizetype i = 0;
-    for (int n = 0; n < 3; ++n) {
-        qsizetype start = i;
-        while (i < kernelRelease.size() && kernelRelease[i].isDigit() && i - start < 9)
+    for (int& number : numbers) {
+        const qsizetype start = i;
+        while (i < kernelRelease.size() && kernelRelease[i].isDigit())
             ++i;
-        numbers[n] = kernelRelease.mid(start, i - start).toInt();
-        if (i >= kernelRelease.size() || kernelRelease[i] != u'.' || i == start)
+        number = kernelRelease.mid(start, i - start).toInt(); // 0 when out of range
+        if (i == start || i >= kernelRelease.size() || kernelRelease[i] != u'.')
             break;
         ++i;
     }
     const bool is64 = cpuArchitecture.contains(QStringLiteral("64")) ||
                       cpuArchitecture == u"s390x" || cpuArchitecture == u"sparcv9";
-    return name + QStringLiteral(" (Version ") +
-           QString::number(numbers[0]) + u'.' + QString::number(numbers[1]) +
-           QStringLiteral(", Build ") + QString::number(numbers[2]) + QStringLiteral(", ") +
+    return name + QStringLiteral(" (Version ") + QString::number(numbers[0]) + u'.' +
+           QString::number(numbers[1]) + QStringLiteral(", Build ") + QString::number(numbers[2]) +
+           QStringLiteral(", ") +
            (is64 ? QStringLiteral("Edition 64 bits") : QStringLiteral("Edition 32 bits")) + u')';
 }
 
@@ -223,6 +226,16 @@ QString SystemName()
 {
     const QString name = QSysInfo::prettyProductName();
     return name.isEmpty() ? QStringLiteral("Linux") : name;
+}
+
+QString ShortSystemName()
+{
+    QString type = QSysInfo::productType();
+    if (type.isEmpty() || type == u"unknown")
+        return SystemName();
+    type[0] = type[0].toUpper();
+    const QString version = QSysInfo::productVersion();
+    return version.isEmpty() || version == u"unknown" ? type : type + u' ' + version;
 }
 
 QString OperatingSystemDescription()

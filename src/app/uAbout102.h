@@ -48,6 +48,8 @@ QString GetToolchainVersion();
 
 // The distribution's pretty name ("Linux" when it has none).
 QString SystemName();
+// Its short form from the distribution's identifier and version ("Debian 12").
+QString ShortSystemName();
 
 // "<name> (Version <major>.<minor>, Build <build>, Edition 64 bits|Edition 32 bits)"
 // for the running system: the distribution's pretty name, the kernel's version numbers

@@ -49,7 +49,8 @@ QString DecodeNewsLineBreaks(const QString& text)
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\\' && i + 1 < text.size() && (text[i + 1] == u'n' || text[i + 1] == u'N')) {
+        if (text[i] == u'\\' && i + 1 < text.size() &&
+            (text[i + 1] == u'n' || text[i + 1] == u'N')) {
             out += u'\n';
             ++i;
         } else {

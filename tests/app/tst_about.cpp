@@ -113,6 +113,34 @@ protected:
     std::vector<std::pair<const char*, std::optional<QByteArray>>> savedEnv;
 };
 
+TEST(AboutText, OperatingSystemLine)
+{
+    const struct
+    {
+        const char* name;
+        const char* release;
+        const char* arch;
+        const char* text;
+    } cases[] = {
+        {"Debian GNU/Linux 12 (bookworm)", "6.1.0-18-amd64", "x86_64",
+         "Debian GNU/Linux 12 (bookworm) (Version 6.1, Build 0, Edition 64 bits)"},
+        {"Fedora Linux 39", "6.8", "arm64",
+         "Fedora Linux 39 (Version 6.8, Build 0, Edition 64 bits)"},
+        {"Ubuntu 22.04 LTS", "5.15.90.1-microsoft-standard-WSL2", "i386",
+         "Ubuntu 22.04 LTS (Version 5.15, Build 90, Edition 32 bits)"},
+        {"Raspbian", "6.6.20+rpt-rpi-v7", "arm",
+         "Raspbian (Version 6.6, Build 20, Edition 32 bits)"},
+        {"%1 & %2", "", "", "%1 & %2 (Version 0.0, Build 0, Edition 32 bits)"},
+        {"X", "99999999999.1", "s390x", "X (Version 0.1, Build 0, Edition 64 bits)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OperatingSystemDescription(QString::fromUtf8(c.name),
+                                             QString::fromUtf8(c.release),
+                                             QString::fromUtf8(c.arch)),
+                  QString::fromUtf8(c.text))
+            << c.release;
+}
+
 TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
 {
     open();
@@ -124,10 +152,12 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("About"));
         EXPECT_EQ(dialog->size(), QSize(450, 288));
         EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
-        EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_FALSE(dialog->windowFlags() &
+                     (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
         EXPECT_TRUE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
         EXPECT_EQ(dialog->parentWidget(), w.get());
-        EXPECT_LE((dialog->frameGeometry().center() - w->frameGeometry().center()).manhattanLength(), 2);
+        EXPECT_LE(
+            (dialog->frameGeometry().center() - w->frameGeometry().center()).manhattanLength(), 2);
 
         EXPECT_EQ(f.lblApplicationTitle->text(), QStringLiteral("Corvandel"));
         EXPECT_EQ(f.lblVersion->text(), QStringLiteral("Version ") + GetProgramVersion());
@@ -138,11 +168,16 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
         EXPECT_TRUE(f.lblWindowsVersion->text().contains(QStringLiteral(" (Version ")));
         EXPECT_TRUE(f.lblCompilerVersion->text().startsWith(QStringLiteral("Compiled with ")));
         EXPECT_EQ(f.lblWebSite->text(), SiteHost());
+        if (!QTest::qWaitForWindowActive(dialog)) {
+            ADD_FAILURE() << "the dialog did not become active";
+            dialog->close();
+            return;
+        }
         EXPECT_EQ(QApplication::focusWidget(), f.BitBtn1);
         // Escape does nothing; Enter presses the focused Close.
         QTest::keyClick(dialog, Qt::Key_Escape);
         EXPECT_TRUE(dialog->isVisible());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
         EXPECT_FALSE(dialog->isVisible());
     });
     ui->bbtAbout->click();
@@ -153,9 +188,10 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
 
 TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
 {
-    server.route(updateInfoPath(),
-                 QByteArray("[update]\ndescr=Version 9 is out.\\nIt draws faster.\\NAnd it sleeps less.\n"
-                            "[file1]\nnewversion=9.0.0.0\n"));
+    server.route(
+        updateInfoPath(),
+        QByteArray("[update]\ndescr=Version 9 is out.\\nIt draws faster.\\NAnd it sleeps less.\n"
+                   "[file1]\nnewversion=9.0.0.0\n"));
     auto dialog = openDialog();
     const Ui::TfrmAbout102& f = dialog->form();
     EXPECT_EQ(f.memNews->toPlainText(),
@@ -181,16 +217,19 @@ TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
 
 TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
 {
-    server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
+    server.route(updateInfoPath(),
+                 QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
     auto dialog = openDialog();
     const Ui::TfrmAbout102& f = dialog->form();
     const QImage background = f.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(background.size(), QSize(450, 288));
-    for (QLabel* l : std::initializer_list<QLabel*>{f.lblApplicationTitle, f.lblVersion, f.lblVersionHistory, f.lblNewVersion,
-                      f.lblWindowsVersion, f.lblCompilerVersion, f.lblWebSite}) {
+    for (QLabel* l : std::initializer_list<QLabel*>{
+             f.lblApplicationTitle, f.lblVersion, f.lblVersionHistory, f.lblNewVersion,
+             f.lblWindowsVersion, f.lblCompilerVersion, f.lblWebSite}) {
         SCOPED_TRACE(l->objectName().toStdString());
         const QRect r = l->geometry();
-        EXPECT_TRUE(dialog->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        EXPECT_TRUE(dialog->rect().contains(r))
+            << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
         EXPECT_GE(r.width(), l->sizeHint().width());
         // Dark text needs a light ground: every pixel behind the label is light.
         int darkest = 255;
@@ -211,7 +250,8 @@ TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
     const QLabel* title = dialog->form().lblApplicationTitle;
     EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
     // Taken as an access key, the "&" would not be drawn and the label would be narrower.
-    EXPECT_GE(title->width(), QFontMetrics(title->font()).horizontalAdvance(QStringLiteral("R&D Tools")));
+    EXPECT_GE(title->width(),
+              QFontMetrics(title->font()).horizontalAdvance(QStringLiteral("R&D Tools")));
 }
 
 TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
@@ -239,7 +279,8 @@ TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
 TEST_F(AboutTest, AVersionThatCannotBeReadStopsTheFillingWithAMessage)
 {
     open();
-    SetProgramVersionReaderForTesting([]() -> TProgramVersion { throw EAppError(OSErrorMessage(ENOENT)); });
+    SetProgramVersionReaderForTesting(
+        []() -> TProgramVersion { throw EAppError(OSErrorMessage(ENOENT)); });
     server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n"));
     auto box = answerBox();
     bool seen = false;
@@ -260,7 +301,8 @@ TEST_F(AboutTest, AVersionThatCannotBeReadStopsTheFillingWithAMessage)
     EXPECT_TRUE(seen);
     EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
     EXPECT_EQ(box->icon, QMessageBox::Critical);
-    EXPECT_EQ(box->text, QStringLiteral("Erreur système.  Code : 2.\r\n") + systemErrorText(ENOENT) + u'.');
+    EXPECT_EQ(box->text,
+              QStringLiteral("Erreur système.  Code : 2.\r\n") + systemErrorText(ENOENT) + u'.');
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

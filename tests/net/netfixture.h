@@ -65,8 +65,8 @@ protected:
     // Everything in the private temporary folder.
     QStringList leftovers() const
     {
-        return QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                          QDir::System);
+        return QDir(tmp.path())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     }
 
     // The path the update information is asked under, for this test executable.

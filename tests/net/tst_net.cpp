@@ -51,9 +51,9 @@ TEST_F(NetTest, PublishedVersionAgainstTheRunningOne)
         {"1.10.0.0", {1, 9, 9, 9}, true}, // numbers, not text
         {"2.1", {2, 0, 0, 5}, false},     // read as 2.0.0.1
         {"2.1", {2, 0, 0, 0}, true},
-        {"7", {0, 0, 0, 6}, true},              // 0.0.0.7
-        {"", {0, 0, 0, 0}, false},              // 0.0.0.0 is never newer
-        {"1.2.3.4.5", {1, 2, 3, 0}, false},     // build "4.5" is no integer: 0
+        {"7", {0, 0, 0, 6}, true},          // 0.0.0.7
+        {"", {0, 0, 0, 0}, false},          // 0.0.0.0 is never newer
+        {"1.2.3.4.5", {1, 2, 3, 0}, false}, // build "4.5" is no integer: 0
         {"1.2.3.4.5", {1, 2, 2, 9}, true},
         {"0.0.0.65535", {0, 0, 0, 65534}, true}, // unsigned 16-bit
         {"65537.0.0.0", {1, 0, 0, 0}, false},    // low 16 bits: 1
@@ -96,7 +96,8 @@ TEST_F(NetTest, EveryFailedOrEmptyDownloadGivesNoNewsAndNoNewerVersion)
     auto padded = [&](qsizetype size) { return news + QByteArray(size - news.size(), ';'); };
     QTcpServer closed; // a port on which nothing listens any more
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    const QString refusedBase = QStringLiteral("http://127.0.0.1:") + QString::number(closed.serverPort());
+    const QString refusedBase =
+        QStringLiteral("http://127.0.0.1:") + QString::number(closed.serverPort());
     closed.close();
 
     enum Server
@@ -115,11 +116,23 @@ TEST_F(NetTest, EveryFailedOrEmptyDownloadGivesNoNewsAndNoNewerVersion)
     } cases[] = {
         {"404", Answers, {404, news, {}, true}, false, ""},
         {"500", Answers, {500, news, {}, true}, false, ""},
-        {"not INI text", Answers, {200, QByteArray("\x89PNG\r\n\x1a\n\0\0\xff\xfe", 12), {}, true}, true, ""},
+        {"not INI text",
+         Answers,
+         {200, QByteArray("\x89PNG\r\n\x1a\n\0\0\xff\xfe", 12), {}, true},
+         true,
+         ""},
         {"empty", Answers, {200, {}, {}, true}, true, ""},
         {"exactly the size cap", Answers, {200, padded(kDownloadMaxBytes), {}, true}, true, "big"},
-        {"over the cap, announced", Answers, {200, padded(kDownloadMaxBytes + 1), {}, true}, false, ""},
-        {"over the cap, streamed", Answers, {200, padded(kDownloadMaxBytes + 1), {}, false}, false, ""},
+        {"over the cap, announced",
+         Answers,
+         {200, padded(kDownloadMaxBytes + 1), {}, true},
+         false,
+         ""},
+        {"over the cap, streamed",
+         Answers,
+         {200, padded(kDownloadMaxBytes + 1), {}, false},
+         false,
+         ""},
         {"never answers", Silent, {}, false, ""},
         {"refuses connections", Refuses, {}, false, ""},
     };
@@ -144,7 +157,8 @@ TEST_F(NetTest, EveryFailedOrEmptyDownloadGivesNoNewsAndNoNewerVersion)
 
 TEST_F(NetTest, RequestsCarryNothingOfOurs)
 {
-    TLocalHttpServer::Response withCookie{200, newVersionFile("1.0.0.0"), {{"Set-Cookie", "id=42"}}, true};
+    TLocalHttpServer::Response withCookie{
+        200, newVersionFile("1.0.0.0"), {{"Set-Cookie", "id=42"}}, true};
     server.route(updateInfoPath(), withCookie);
     const TRunningVersion running({1, 0, 0, 0});
     EXPECT_FALSE(IsNewVersionAvailable());
@@ -199,8 +213,9 @@ TEST_F(NetTest, DownloadWritesOnlyToARegularFileItMayOpen)
 
     // Only http and https; nothing in the reserved .invalid domain is even looked up.
     server.clear();
-    for (const char* bad : {"file:///etc/hostname", "ftp://127.0.0.1/x", "https://tavelorn.invalid/x",
-                            "http://x.INVALID/", "", "not an address"})
+    for (const char* bad :
+         {"file:///etc/hostname", "ftp://127.0.0.1/x", "https://tavelorn.invalid/x",
+          "http://x.INVALID/", "", "not an address"})
         EXPECT_FALSE(DownloadToFile(QString::fromLatin1(bad), target)) << bad;
     EXPECT_FALSE(DownloadToFile(url, QString()));
     EXPECT_TRUE(server.requests().isEmpty());
@@ -253,7 +268,8 @@ TEST(WebEndpoints, SiteUrlReplacesTheSiteBaseOnly)
         {nullptr, site},
         {"http://127.0.0.1:8080", QStringLiteral("http://127.0.0.1:8080")},
         {"http://127.0.0.1:8080/", QStringLiteral("http://127.0.0.1:8080")},
-        {"https://mirror.example.org/tavelorn/", QStringLiteral("https://mirror.example.org/tavelorn")},
+        {"https://mirror.example.org/tavelorn/",
+         QStringLiteral("https://mirror.example.org/tavelorn")},
         {"", site},
         {"ftp://mirror.example.org", site},
         {"mirror.example.org", site},
@@ -271,8 +287,10 @@ TEST(WebEndpoints, SiteUrlReplacesTheSiteBaseOnly)
         EXPECT_EQ(SiteBaseUrl(), base);
         EXPECT_EQ(WikiStartPageUrl(), base + QStringLiteral("/wiki/doku.php"));
         EXPECT_EQ(EulaPageUrl(), base + QStringLiteral("/wiki/doku.php?id=start:utils:eula"));
-        EXPECT_EQ(UsageTrackingUrl(12), base + QStringLiteral("/statistiques/piwik.php?idsite=12&rec=1"));
-        EXPECT_EQ(OnSite(site + QStringLiteral("/donate?x=1")), base + QStringLiteral("/donate?x=1"));
+        EXPECT_EQ(UsageTrackingUrl(12),
+                  base + QStringLiteral("/statistiques/piwik.php?idsite=12&rec=1"));
+        EXPECT_EQ(OnSite(site + QStringLiteral("/donate?x=1")),
+                  base + QStringLiteral("/donate?x=1"));
         // Other hosts, and hosts that merely begin like the site's, keep their address.
         for (const QString& other : {QStringLiteral("https://www.paypal.com/donate"),
                                      site + QStringLiteral(".example.org/x")})
@@ -293,7 +311,8 @@ TEST(UpdateInfo, FileNameComesFromTheExecutableName)
         {"/home/me/Tavelorn copy", "Tavelorn copy.INF"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(UpdateInfoFileName(QString::fromUtf8(c.path)), QString::fromUtf8(c.name)) << c.path;
+        EXPECT_EQ(UpdateInfoFileName(QString::fromUtf8(c.path)), QString::fromUtf8(c.name))
+            << c.path;
 
     // The name is one path segment of the address, whatever it holds.
     const TScopedEnv env("TAVELORN_SITE_URL", "http://127.0.0.1:1");
@@ -308,9 +327,11 @@ TEST(ProgramVersion, TextAndSystemErrors)
     EXPECT_EQ(GetProgramVersion(), QStringLiteral("1.3.2018.618"));
     SetProgramVersionReaderForTesting({});
 
-    EXPECT_EQ(OSErrorMessage(0), QStringLiteral("Un appel à une fonction du système d'exploitation a échoué"));
+    EXPECT_EQ(OSErrorMessage(0),
+              QStringLiteral("Un appel à une fonction du système d'exploitation a échoué"));
     const QString enoent = OSErrorMessage(ENOENT);
-    EXPECT_TRUE(enoent.startsWith(QStringLiteral("Erreur système.  Code : 2.\r\n"))) << enoent.toStdString();
+    EXPECT_TRUE(enoent.startsWith(QStringLiteral("Erreur système.  Code : 2.\r\n")))
+        << enoent.toStdString();
     EXPECT_FALSE(enoent.endsWith(u'.'));
     EXPECT_GT(enoent.size(), 27);
 }

@@ -22,7 +22,7 @@ public:
     struct Request
     {
         QByteArray method;
-        QByteArray target; // path and query as sent
+        QByteArray target;                    // path and query as sent
         QMap<QByteArray, QByteArray> headers; // names in lower case
     };
 
@@ -42,12 +42,18 @@ public:
 
     bool listen() { return m_server->listen(QHostAddress::LocalHost, 0); }
     quint16 port() const { return m_server->serverPort(); }
-    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:") + QString::number(port()); }
+    QString baseUrl() const
+    {
+        return QStringLiteral("http://127.0.0.1:") + QString::number(port());
+    }
 
     // Accept connections but never answer them.
     void setSilent(bool silent) { m_silent = silent; }
     void route(const QByteArray& target, const Response& response) { m_routes[target] = response; }
-    void route(const QByteArray& target, const QByteArray& body) { route(target, Response{200, body, {}, true}); }
+    void route(const QByteArray& target, const QByteArray& body)
+    {
+        route(target, Response{200, body, {}, true});
+    }
 
     const QList<Request>& requests() const { return m_requests; }
     void clear() { m_requests.clear(); }
@@ -68,7 +74,8 @@ private:
                 m_requests.append(request);
                 if (m_silent)
                     return;
-                answer(socket, m_routes.value(request.target, Response{404, "not found", {}, true}));
+                answer(socket,
+                       m_routes.value(request.target, Response{404, "not found", {}, true}));
             });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
