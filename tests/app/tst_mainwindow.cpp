@@ -429,18 +429,6 @@ TEST_F(MainWindowTest, QuitClosesWithoutAQuestion)
     EXPECT_EQ(configBytes(), before);
 }
 
-TEST_F(MainWindowTest, ButtonsOfLaterDialogsStayEnabledAndDoNothing)
-{
-    open();
-    const QByteArray before = configBytes();
-    for (QPushButton* b : {ui->bbtAbout}) {
-        EXPECT_TRUE(b->isVisible() && b->isEnabled());
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(configBytes(), before);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
