@@ -3,6 +3,7 @@
 #include "mainwindowfixture.h"
 
 #include "localhttpserver.h"
+#include "scopedenv.h"
 
 #include "apperror.h"
 #include "download.h"
@@ -63,20 +64,13 @@ protected:
     {
         MainWindowTest::TearDown();
         SetProgramVersionReaderForTesting({});
-        for (const auto& [name, old] : savedEnv) {
-            if (old)
-                qputenv(name, *old);
-            else
-                qunsetenv(name);
-        }
+        while (!env.empty())
+            env.pop_back(); // the latest first: a variable set twice ends as it began
     }
 
     void setEnv(const char* name, const QByteArray& value)
     {
-        savedEnv.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                        ? std::optional<QByteArray>(qgetenv(name))
-                                        : std::nullopt);
-        qputenv(name, value);
+        env.push_back(std::make_unique<TScopedEnv>(name, value));
     }
 
     QStringList leftovers() const
@@ -110,7 +104,7 @@ protected:
 
     QTemporaryDir tmp;
     TLocalHttpServer server;
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> savedEnv;
+    std::vector<std::unique_ptr<TScopedEnv>> env;
 };
 
 TEST(AboutText, OperatingSystemLine)
