@@ -1,11 +1,7 @@
 #include "programversion.h"
 
 #include "apperror.h"
-#include "netconfig.h"
-
-static_assert(kProjectVersion[0] <= 0xFFFF && kProjectVersion[1] <= 0xFFFF &&
-                  kProjectVersion[2] <= 0xFFFF && kProjectVersion[3] <= 0xFFFF,
-              "each part of the project version must fit in 16 bits");
+#include "fileversioninfo.h"
 
 static std::function<TProgramVersion()>& testReader()
 {
@@ -22,10 +18,13 @@ TProgramVersion ProgramVersionNumbers()
 {
     if (testReader())
         return testReader()();
-    // The build embeds CMake's project version; the version resource reader takes over
-    // once the executable carries one.
-    return {static_cast<quint16>(kProjectVersion[0]), static_cast<quint16>(kProjectVersion[1]),
-            static_cast<quint16>(kProjectVersion[2]), static_cast<quint16>(kProjectVersion[3])};
+    // The build embeds the version block in the executable; it is read from the running
+    // file, whatever its name. No system call gives a code for its absence.
+    const TFileVersionInfo info;
+    if (!info.HaveInfo() || info.FixedFileInfo().dwSignature == 0)
+        throw EAppError(OSErrorMessage(0));
+    const TVersionNumber v = info.FileVersionNumber();
+    return {v.V1, v.V2, v.V3, v.V4};
 }
 
 QString GetProgramVersion()
@@ -37,9 +36,7 @@ QString GetProgramVersion()
 
 QString ProgramOriginalFileName()
 {
-    // The name our build records as the executable's original file name; read from the
-    // executable's version information once it carries one.
-    return QStringLiteral("Tavelorn.exe");
+    return TFileVersionInfo().OriginalFileName();
 }
 
 QString OSErrorMessage(int code)

@@ -9,9 +9,11 @@
 #include "updateinfo.h"
 #include "webendpoints.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <sys/stat.h>
 
@@ -334,6 +336,32 @@ TEST(ProgramVersion, TextAndSystemErrors)
         << enoent.toStdString();
     EXPECT_FALSE(enoent.endsWith(u'.'));
     EXPECT_GT(enoent.size(), 27);
+}
+
+// This test carries the program's own version block, as tavelorn does.
+TEST(ProgramVersion, ReadFromTheRunningExecutable)
+{
+    QStringList parts = QStringLiteral(TAVELORN_VERSION).split(u'.');
+    while (parts.size() < 4)
+        parts << QStringLiteral("0");
+    EXPECT_EQ(GetProgramVersion(), parts.join(u'.'));
+    EXPECT_EQ(ProgramOriginalFileName(), QStringLiteral("Tavelorn.exe"));
+}
+
+TEST(ProgramVersion, TheSameUnderAnotherFileName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString renamed = dir.filePath(QStringLiteral("renamed-program"));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), renamed));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(renamed,
+                {QStringLiteral("--gtest_filter=ProgramVersion.ReadFromTheRunningExecutable")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 } // namespace
