@@ -7,6 +7,7 @@
 #include "configfile.h"
 #include "configstore.h"
 #include "jpegexport.h"
+#include "orderedbatch.h"
 #include "picture.h"
 #include "profilelists.h"
 #include "safefile.h"
@@ -18,9 +19,15 @@
 #include <QImage>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <optional>
+#include <thread>
+#include <vector>
+
+#include <sched.h>
 
 #include <unistd.h>
 
@@ -212,6 +219,49 @@ int exportOne(const TConfigStore& store, const QString& id, const std::optional<
     return kExitOk;
 }
 
+// Cores this process may run on.
+int usableCores()
+{
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
+
+// "done of total" on standard error while --all runs, when that is a terminal; blanked
+// out before anything else is printed, so that only the messages stay.
+class ProgressLine
+{
+public:
+    explicit ProgressLine(qsizetype total) : m_total(total), m_terminal(isatty(STDERR_FILENO) == 1)
+    {
+    }
+    ~ProgressLine() { erase(); }
+    void erase()
+    {
+        if (m_width > 0)
+            std::fprintf(stderr, "\r%*s\r", m_width, "");
+        m_width = 0;
+    }
+    void show(qsizetype done)
+    {
+        if (!m_terminal)
+            return;
+        std::fflush(stdout); // a path printed to the same terminal comes first
+        erase();
+        m_width = std::fprintf(stderr, "tavelorn-export: %lld/%lld", static_cast<long long>(done),
+                               static_cast<long long>(m_total));
+        std::fflush(stderr);
+    }
+
+private:
+    const qsizetype m_total;
+    const bool m_terminal;
+    int m_width = 0;
+};
+
+// Pictures are drawn and written on every core; names are given and messages printed in
+// file order, exactly as one profile after the other would give and print them.
 int exportAll(const TConfigStore& store, const QString& outputDir)
 {
     QDir dir(outputDir);
@@ -221,38 +271,92 @@ int exportAll(const TConfigStore& store, const QString& outputDir)
                 .arg(QFileInfo(outputDir).absoluteFilePath(), systemErrorText(errno))));
         return kExitFailed;
     }
+    struct Item
+    {
+        explicit Item(const tySystemInfo* p) : profile(p) {}
+        const tySystemInfo* profile;
+        QImage image;
+        QString sidShown;
+        std::exception_ptr error;
+        QString note; // the name was taken
+        QString path; // empty: no SID
+    };
+    std::vector<Item> items;
+    for (const tySystemInfo& p : store.FArrSystemInfo)
+        if (!p.ID.isEmpty())
+            items.emplace_back(&p);
+    const auto count = qsizetype(items.size());
+    // A sorted list places the items added during an update at its first read, which
+    // writes to it: read the store's lists here, before the threads below share them.
+    for (const TItemList* list : {&store.cbxSystemTitle, &store.cbxSID, &store.cbxSourceSystem,
+                                  &store.cbxLandscapeType, &store.cbxRefreshComment})
+        (void)list->Items();
+
     int status = kExitOk;
     QSet<QString> used;
-    for (const tySystemInfo& p : store.FArrSystemInfo) {
-        if (p.ID.isEmpty())
-            continue;
+    ProgressLine progress(count);
+    TBatchSteps steps;
+    steps.render = [&](qsizetype i) {
+        Item& item = items[size_t(i)];
         try {
-            QImage image;
-            QString sidShown;
-            renderProfile(p, store, image, &sidShown);
-            const QString name = defaultName(p, sidShown);
-            if (name.isEmpty()) {
-                printErr(QStringLiteral("profile \"%1\" has no SID to name the file: skipped")
-                             .arg(p.ID));
-                status = kExitFailed;
-                continue;
-            }
-            QString unique = name;
-            const QString stem = name.left(name.size() - 4); // without ".jpg"
-            for (int n = 2; used.contains(unique); ++n)
-                unique = QStringLiteral("%1_%2.jpg").arg(stem).arg(n);
-            if (unique != name)
-                printErr(QStringLiteral("profile \"%1\": %2 is already taken, written as %3")
-                             .arg(p.ID, name, unique));
-            used.insert(unique);
-            const QString path = dir.filePath(unique);
-            writePicture(image, path);
-            printOut(path);
-        } catch (const EAppError& e) {
-            printErr(QStringLiteral("profile \"%1\": %2").arg(p.ID, errorBoxText(e.message())));
-            status = kExitFailed;
+            renderProfile(*item.profile, store, item.image, &item.sidShown);
+        } catch (...) {
+            item.error = std::current_exception();
         }
-    }
+    };
+    steps.decide = [&](qsizetype i) {
+        Item& item = items[size_t(i)];
+        if (item.error)
+            return false;
+        const QString name = defaultName(*item.profile, item.sidShown);
+        if (name.isEmpty())
+            return false;
+        QString unique = name;
+        const QString stem = name.left(name.size() - 4); // without ".jpg"
+        for (int n = 2; used.contains(unique); ++n)
+            unique = QStringLiteral("%1_%2.jpg").arg(stem).arg(n);
+        if (unique != name)
+            item.note = QStringLiteral("profile \"%1\": %2 is already taken, written as %3")
+                            .arg(item.profile->ID, name, unique);
+        used.insert(unique);
+        item.path = dir.filePath(unique);
+        return true;
+    };
+    steps.write = [&](qsizetype i) {
+        Item& item = items[size_t(i)];
+        try {
+            writePicture(item.image, item.path);
+        } catch (...) {
+            item.error = std::current_exception();
+        }
+        item.image = QImage();
+    };
+    steps.report = [&](qsizetype i) {
+        Item& item = items[size_t(i)];
+        const QString& id = item.profile->ID;
+        progress.erase();
+        if (!item.note.isEmpty())
+            printErr(item.note);
+        if (item.error) {
+            try {
+                std::rethrow_exception(item.error);
+            } catch (const EAppError& e) {
+                printErr(QStringLiteral("profile \"%1\": %2").arg(id, errorBoxText(e.message())));
+                status = kExitFailed;
+            }
+        } else if (item.path.isEmpty()) {
+            printErr(QStringLiteral("profile \"%1\" has no SID to name the file: skipped").arg(id));
+            status = kExitFailed;
+        } else {
+            printOut(item.path);
+        }
+        item = Item(item.profile); // what it held is no longer needed
+        progress.show(i + 1);
+    };
+    // Writing waits mostly for the disk, and the disk flushes several files at once.
+    const int cores = int(std::min<qsizetype>(usableCores(), count));
+    const int writers = int(std::min<qsizetype>(8, count));
+    RunOrderedBatch(count, cores, writers, 2 * (cores + writers), steps);
     return status;
 }
 

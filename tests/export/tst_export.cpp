@@ -7,6 +7,7 @@
 #include "picture.h"
 #include "profilelists.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -226,6 +230,112 @@ TEST_F(ExportCommand, AllProfilesWithoutOverwritingEachOther)
               expectedJpeg(QStringLiteral("Alpha__QAS__2016_12_01")));
 }
 
+// --all renders on several threads, yet names and reports the pictures in file order: the
+// first profile here draws a large background, the second none, and both want one name.
+TEST_F(ExportCommand, AllNamesAndReportsInFileOrder)
+{
+    QImage big(3000, 3000, QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < big.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(big.scanLine(y));
+        for (int x = 0; x < big.width(); ++x)
+            line[x] = (seed = seed * 1664525u + 1013904223u) >> 8;
+    }
+    ASSERT_TRUE(big.save(dir.filePath(QStringLiteral("big.jpg")), "JPEG", 90));
+    const QString date = QDate(2016, 12, 1).toString(shortDateFormat());
+    const QString ordered = dir.filePath(QStringLiteral("ordered.ini"));
+    writeFile(ordered, QStringLiteral("[SystemInfo]\nNbItems=6\n"
+                                      "[SystemInfo_1]\nID=Slow\nSID=DEV\nLastRefresh=%1\n"
+                                      "PictureStretch=1\nPictureFullPath=%2/big.jpg\n"
+                                      "[SystemInfo_2]\nID=Fast\nSID=DEV\nLastRefresh=%1\n"
+                                      "[SystemInfo_3]\nID=Broken\nSID=DEV\n"
+                                      "PictureFullPath=%2/broken.bmp\n"
+                                      "[SystemInfo_4]\nID=NoSid\n"
+                                      "[SystemInfo_5]\nID=Third\nSID=DEV\nLastRefresh=%1\n"
+                                      "[SystemInfo_6]\nID=Other\nSID=QAS\nLastRefresh=%1\n")
+                           .arg(date, dir.path())
+                           .toUtf8());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString expectedOut = QStringLiteral("%1/DEV_2016_12_01.jpg\n%1/DEV_2016_12_01_2.jpg\n"
+                                               "%1/DEV_2016_12_01_3.jpg\n%1/QAS_2016_12_01.jpg\n")
+                                    .arg(out);
+    const QString expectedErr = QStringLiteral(
+        "tavelorn-export: profile \"Fast\": DEV_2016_12_01.jpg is already taken, written as "
+        "DEV_2016_12_01_2.jpg\n"
+        "tavelorn-export: profile \"Broken\": Image de bitmap non valide.\n"
+        "tavelorn-export: profile \"NoSid\" has no SID to name the file: skipped\n"
+        "tavelorn-export: profile \"Third\": DEV_2016_12_01.jpg is already taken, written as "
+        "DEV_2016_12_01_3.jpg\n");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        QDir(out).removeRecursively();
+        const RunResult r = run({QStringLiteral("--config"), ordered, QStringLiteral("--all"),
+                                 QStringLiteral("--output-dir"), out});
+        EXPECT_EQ(r.exitCode, 4);
+        EXPECT_EQ(r.out, expectedOut);
+        // Not a terminal: the messages and nothing else.
+        EXPECT_EQ(r.err, expectedErr);
+    }
+    const QString savedConfig = config;
+    config = ordered;
+    EXPECT_EQ(readFile(out + QStringLiteral("/DEV_2016_12_01.jpg")),
+              expectedJpeg(QStringLiteral("Slow")));
+    EXPECT_EQ(readFile(out + QStringLiteral("/DEV_2016_12_01_3.jpg")),
+              expectedJpeg(QStringLiteral("Third")));
+    config = savedConfig;
+}
+
+// On a terminal, --all keeps a "done/total" line on standard error, blanked out before
+// each message and at the end.
+TEST_F(ExportCommand, AllShowsItsProgressOnATerminal)
+{
+    const QByteArray program = TAVELORN_EXPORT;
+    const QByteArray configArg = config.toLocal8Bit();
+    const QByteArray outDir = dir.filePath(QStringLiteral("out")).toLocal8Bit();
+    const QByteArray outFile = dir.filePath(QStringLiteral("stdout.txt")).toLocal8Bit();
+    const QByteArray home = "HOME=" + dir.path().toLocal8Bit();
+    const char* argv[] = {
+        program.constData(), "--config", configArg.constData(), "--all", "--output-dir",
+        outDir.constData(),  nullptr};
+    const char* envp[] = {"LC_ALL=C.UTF-8", home.constData(), nullptr};
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const int fd = ::open(outFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0)
+            _exit(126);
+        ::execve(argv[0], const_cast<char**>(argv), const_cast<char**>(envp));
+        _exit(127);
+    }
+    QByteArray shown;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0)
+            break; // EIO once the command has ended
+        shown.append(buffer, n);
+    }
+    ::close(terminal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 4);
+    const QString text = QString::fromLocal8Bit(shown);
+    EXPECT_TRUE(text.contains(QStringLiteral("tavelorn-export: 1/4\r"))) << shown.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("tavelorn-export: 4/4\r"))) << shown.toStdString();
+    // Each message starts on a blanked line.
+    EXPECT_TRUE(text.contains(QStringLiteral("                    \rtavelorn-export: profile "
+                                             "\"Broken__DEV__2024_01_05\"")))
+        << shown.toStdString();
+    // Nothing is left of the line at the end.
+    EXPECT_TRUE(text.endsWith(QStringLiteral("    \r"))) << shown.toStdString();
+    // Standard output, not a terminal, holds the paths alone.
+    QFile paths(QString::fromLocal8Bit(outFile));
+    ASSERT_TRUE(paths.open(QIODevice::ReadOnly));
+    EXPECT_EQ(paths.readAll().count('\n'), 3);
+}
+
 TEST_F(ExportCommand, ExitCodesAndMessages)
 {
     struct Case
@@ -278,7 +388,8 @@ TEST_F(ExportCommand, InputsAndOutputsThatAreNoFilesAreReported)
                                picturePipe.toUtf8() + "\n");
     const QString loop = dir.filePath(QStringLiteral("loop1.jpg"));
     ASSERT_TRUE(QFile::link(QStringLiteral("loop2.jpg"), loop));
-    ASSERT_TRUE(QFile::link(QStringLiteral("loop1.jpg"), dir.filePath(QStringLiteral("loop2.jpg"))));
+    ASSERT_TRUE(
+        QFile::link(QStringLiteral("loop1.jpg"), dir.filePath(QStringLiteral("loop2.jpg"))));
     const QString open = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2.");
     const QString notAFile = systemErrorText(kErrNotRegularFile);
     struct Case
@@ -328,8 +439,8 @@ TEST_F(ExportCommand, FullDiskKeepsThePreviousPicture)
                             dir.filePath(QStringLiteral("noise.bmp")).toUtf8() + "\n");
     const QString old = dir.filePath(QStringLiteral("old.jpg"));
     ASSERT_EQ(run({"--config", pictures, "--profile", "Small", "--output", old}).exitCode, 0);
-    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ReadOther |
-                                          QFile::ExeOther);
+    QFile::setPermissions(dir.path(),
+                          QFile::permissions(dir.path()) | QFile::ReadOther | QFile::ExeOther);
     const QString disk = dir.filePath(QStringLiteral("disk"));
     ASSERT_TRUE(QDir().mkdir(disk));
 

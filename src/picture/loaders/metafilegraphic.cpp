@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include <emf2svg.h>
@@ -280,6 +281,10 @@ bool sanitizeEmf(QByteArray& data)
     return true;
 }
 
+// The metafile libraries promise nothing about running on two threads at once
+// (tavelorn-export renders on every core): one conversion at a time.
+std::mutex metafileLibraries;
+
 } // namespace
 
 TGraphicPtr loadEmfPicture(const QByteArray& data)
@@ -315,7 +320,9 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     QByteArray copy = data; // cut and padded; the converter takes a non-const buffer
     if (!sanitizeEmf(copy))
         throw EAppError(invalidMetafile());
+    std::unique_lock lock(metafileLibraries);
     const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
+    lock.unlock();
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
     std::free(out);
     if (!ok || svg.isEmpty())
@@ -331,6 +338,7 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
     if (!sanitizeWmf(copy))
         throw EAppError(invalidMetafile());
     static WmfFonts fonts;
+    const std::lock_guard lock(metafileLibraries);
     wmfAPI_Options options{};
     options.function = wmf_svg_function;
     options.fontdirs = fonts.dirs;
