@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 
-TLabeledEdit::TLabeledEdit(QWidget* parent) : QLineEdit(parent), m_label(new QLabel(parent))
+TLabeledEdit::TLabeledEdit(QWidget* parent) : TEdit(parent), m_label(new QLabel(parent))
 {
     m_label->setBuddy(this);
     placeCaption();
@@ -29,13 +29,13 @@ void TLabeledEdit::placeCaption()
 
 void TLabeledEdit::moveEvent(QMoveEvent* event)
 {
-    QLineEdit::moveEvent(event);
+    TEdit::moveEvent(event);
     placeCaption();
 }
 
 void TLabeledEdit::changeEvent(QEvent* event)
 {
-    QLineEdit::changeEvent(event);
+    TEdit::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
         m_label->setEnabled(isEnabled());
     else if (event->type() == QEvent::FontChange)
@@ -44,13 +44,13 @@ void TLabeledEdit::changeEvent(QEvent* event)
 
 void TLabeledEdit::showEvent(QShowEvent* event)
 {
-    QLineEdit::showEvent(event);
+    TEdit::showEvent(event);
     m_label->setVisible(true);
 }
 
 void TLabeledEdit::hideEvent(QHideEvent* event)
 {
-    QLineEdit::hideEvent(event);
+    TEdit::hideEvent(event);
     if (!isVisibleTo(parentWidget()))
         m_label->setVisible(false);
 }

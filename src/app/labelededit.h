@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QLineEdit>
+#include "edit.h"
 
 class QLabel;
 
 // A one-line edit whose caption sits 3 pixels above it, left-aligned with it. The
 // caption is a sibling label that follows the edit's position, visibility and state.
-class TLabeledEdit : public QLineEdit
+class TLabeledEdit : public TEdit
 {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)

@@ -29,38 +29,46 @@ namespace {
 constexpr int MinWindowWidth = 400;
 constexpr int MinWindowHeight = 220;
 
+} // namespace
+
 // Bounds what the user types without cutting a longer text the program puts there,
 // the way a native edit's text limit behaves: typing and pasting stop at the limit,
 // deleting always works. QLineEdit::setMaxLength would truncate the shown item.
 class TextLimitValidator : public QValidator
 {
 public:
-    TextLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), FLimit(limit)
+    TextLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), FEdit(edit), FLimit(limit)
     {
         FPrevLength = edit->text().length();
         connect(edit, &QLineEdit::textChanged, this,
                 [this](const QString& text) { FPrevLength = text.length(); });
     }
 
+    // Shows text whole, however long: the setter runs the validator too.
+    void showText(const QString& text)
+    {
+        FPrevLength = std::max(FPrevLength, text.length());
+        FEdit->setText(text);
+    }
+
     State validate(QString& input, int& pos) const override
     {
-        const int allowed = std::max(FLimit, FPrevLength);
-        const int excess = input.length() - allowed;
+        const qsizetype allowed = std::max(qsizetype(FLimit), FPrevLength);
+        const qsizetype excess = input.length() - allowed;
         if (FLimit > 0 && excess > 0) {
             // Drop the end of what was just inserted before the cursor.
-            const int from = std::max(0, pos - excess);
+            const qsizetype from = std::max(qsizetype(0), pos - excess);
             input.remove(from, excess);
-            pos = from;
+            pos = int(from);
         }
         return Acceptable;
     }
 
 private:
+    QLineEdit* FEdit;
     int FLimit;
-    int FPrevLength;
+    qsizetype FPrevLength;
 };
-
-} // namespace
 
 // The form edges a control keeps its distance to when the window is resized.
 struct TfrmStringListEditor::Anchored
@@ -84,7 +92,6 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
     listFont.setPixelSize(12);
     ui->ListBox->setFont(listFont);
     ui->Edit->setFont(listFont);
-    ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
 
     const QSize small(16, 16), large(24, 24);
     const struct
@@ -169,8 +176,9 @@ QStringList TfrmStringListEditor::items() const
 void TfrmStringListEditor::setMaxLength(int maxLength)
 {
     FMaxLength = std::max(0, maxLength);
-    delete ui->Edit->validator();
-    ui->Edit->setValidator(FMaxLength > 0 ? new TextLimitValidator(ui->Edit, FMaxLength) : nullptr);
+    delete FLimitValidator;
+    FLimitValidator = FMaxLength > 0 ? new TextLimitValidator(ui->Edit, FMaxLength) : nullptr;
+    ui->Edit->setValidator(FLimitValidator);
 }
 
 int TfrmStringListEditor::selectedIndex() const
@@ -205,7 +213,11 @@ void TfrmStringListEditor::ListBoxClick()
 {
     const int i = selectedIndex();
     const int n = ui->ListBox->count();
-    ui->Edit->setText(i >= 0 ? ui->ListBox->item(i)->text() : QString());
+    const QString text = i >= 0 ? ui->ListBox->item(i)->text() : QString();
+    if (FLimitValidator)
+        FLimitValidator->showText(text);
+    else
+        ui->Edit->setText(text);
     ui->bbtSupprimer->setEnabled(i >= 0);
     ui->bbtRemplacer->setEnabled(false);
     ui->bbtAjouter->setEnabled(false);

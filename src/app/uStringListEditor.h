@@ -8,6 +8,7 @@
 namespace Ui {
 class TfrmStringListEditor;
 }
+class TextLimitValidator;
 
 // Modal editor for an ordered list of texts: replace, add, delete, move up or down,
 // sort once. It works on its own copy; ShowStringListEditor hands the list back on OK.
@@ -60,6 +61,7 @@ private:
 
     std::unique_ptr<Ui::TfrmStringListEditor> ui;
     int FMaxLength = 0;
+    TextLimitValidator* FLimitValidator = nullptr; // owned by the edit box
 
     struct Anchored;
     QList<Anchored> FAnchored;

@@ -18,6 +18,11 @@
 
 #include <functional>
 
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 struct Buttons
@@ -446,6 +451,85 @@ TEST_F(StringListEditorTest, LimitBoundsTypingNotTheShownItem)
     QGuiApplication::clipboard()->setText("XYZW");
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "AXY");
+}
+
+// The limit is for typing: an item longer than it is shown whole however it is selected,
+// so Replace has nothing to offer and cannot cut it.
+TEST_F(StringListEditorTest, SelectedItemLongerThanTheLimitIsShownWhole)
+{
+    open({"AAA", "PRD01", "ZZZ"}, 3);
+    const std::function<void()> selections[] = {
+        [&] { clickRow(1); },
+        [&] {
+            clickRow(2);
+            QTest::keyClick(list, Qt::Key_Up);
+        },
+    };
+    for (const auto& select : selections) {
+        clickRow(0);
+        select();
+        ASSERT_EQ(dlg->selectedIndex(), 1);
+        EXPECT_EQ(edit->text(), "PRD01");
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_End);
+        EXPECT_EQ(edit->text(), "PRD01");
+        EXPECT_EQ(buttons(), (Buttons{false, false, true, true, true}));
+    }
+    // Typing stays bounded: the long text may shrink, not grow.
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_X);
+    EXPECT_EQ(edit->text(), "PRD0");
+}
+
+// Alt with a letter presses the button of that access key or does nothing; it never
+// types the letter, also when the button is disabled.
+TEST_F(StringListEditorTest, AltWithALetterNeverTypes)
+{
+    open({});
+    type("abc");
+    ASSERT_EQ(buttons(), (Buttons{false, true, false, false, false}));
+    for (Qt::Key key : {Qt::Key_R, Qt::Key_S, Qt::Key_X, Qt::Key_1}) {
+        QTest::keyClick(edit, key, Qt::AltModifier);
+        QTest::keyClick(edit, key, Qt::AltModifier | Qt::ShiftModifier);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(edit->text(), "abc");
+    QTest::keyClick(edit, Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->items().size() == 1; }));
+    EXPECT_EQ(dlg->items(), QStringList{"abc"});
+}
+
+// A single-selection list keeps its selected item: Control with a click or Space on it
+// and a click below the last item do not take the selection away.
+TEST_F(StringListEditorTest, SelectionIsNeverTakenAwayByTheUser)
+{
+    open({"A", "B", "C"});
+    const std::function<void()> gestures[] = {
+        [&] {
+            const QRect r = list->visualItemRect(list->item(1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
+        },
+        [&] {
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        },
+        [&] {
+            const QRect r = list->visualItemRect(list->item(2));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center() + QPoint(0, 60));
+        },
+    };
+    for (const auto& gesture : gestures) {
+        clickRow(1);
+        gesture();
+        EXPECT_EQ(dlg->selectedIndex(), 1);
+        EXPECT_EQ(edit->text(), "B");
+        EXPECT_EQ(buttons(), (Buttons{false, false, true, true, true}));
+    }
+    // Control with a click on another row still selects that row.
+    const QRect r = list->visualItemRect(list->item(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
+    EXPECT_EQ(dlg->selectedIndex(), 2);
+    EXPECT_EQ(edit->text(), "C");
 }
 
 TEST_F(StringListEditorTest, EscapeDoesNotClose)
