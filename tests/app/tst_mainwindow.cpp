@@ -134,14 +134,59 @@ TEST_F(MainWindowTest, TabOrderFollowsTheForm)
             f = f->parentWidget();
         return f;
     };
+    // The date picker is one stop, whichever of its fields is current.
     for (int i = 1; i < expected.size(); ++i) {
-        // Tab walks the date picker's day, month and year before it leaves.
-        if (expected[i - 1] == ui->dtRefreshDate)
-            ui->dtRefreshDate->setCurrentSectionIndex(ui->dtRefreshDate->sectionCount() - 1);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* f = focused();
         ASSERT_EQ(f, expected[i]) << "after " << expected[i - 1]->objectName().toStdString()
                                   << " came " << (f ? f->objectName().toStdString() : "none");
+    }
+    for (int i = int(expected.size()) - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QWidget* f = focused();
+        ASSERT_EQ(f, expected[i]) << "before " << expected[i + 1]->objectName().toStdString()
+                                  << " came " << (f ? f->objectName().toStdString() : "none");
+    }
+}
+
+// Without Tab stops of its own, the date picker's fields are reached with the arrow
+// keys, and typed digits go into the current one.
+TEST_F(MainWindowTest, DatePickerFieldsByArrowKeys)
+{
+    open();
+    ui->chkRefreshDate->setChecked(true);
+    QDateEdit* dt = ui->dtRefreshDate;
+    dt->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    ui->chkRefreshDate->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(dt->hasFocus());
+    EXPECT_EQ(dt->currentSection(), QDateTimeEdit::DaySection);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(dt->date(), QDate(2016, 7, 21));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(dt->currentSection(), QDateTimeEdit::MonthSection);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(dt->currentSection(), QDateTimeEdit::YearSection);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(dt->date(), QDate(2015, 7, 21));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(dt->currentSection(), QDateTimeEdit::MonthSection);
+}
+
+// Alt with a letter is an access key or nothing: it never types into an edit.
+TEST_F(MainWindowTest, AltWithALetterNeverTypesIntoTheEdits)
+{
+    open();
+    for (QLineEdit* e :
+         {static_cast<QLineEdit*>(ui->ledtUsage1), static_cast<QLineEdit*>(ui->ledtInfo3),
+          static_cast<QLineEdit*>(ui->ledtBorder)}) {
+        e->setFocus();
+        const QString before = e->text();
+        QTest::keyClick(e, Qt::Key_P, Qt::AltModifier);
+        QTest::keyClick(e, Qt::Key_2, Qt::AltModifier);
+        EXPECT_EQ(e->text(), before) << e->objectName().toStdString();
+        QTest::keyClick(e, Qt::Key_2);
+        EXPECT_EQ(e->text(), before + "2") << e->objectName().toStdString();
     }
 }
 
