@@ -3,12 +3,11 @@
 
 #include "apptitle.h"
 #include "buttonicon.h"
+#include "itemlist.h"
 #include "text.h"
 
-#include <QCollator>
 #include <QFont>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -294,16 +293,12 @@ void TfrmStringListEditor::bbtActionClick()
     ListBoxClick();
 }
 
-// One ascending sort by the user's locale, letters compared without regard to case;
-// the selection keeps its row number and the edit box and buttons stay as they are.
+// One ascending sort in the order of the sorted drop-downs (the user's locale, letter
+// case ignored); the selection keeps its row number and the edit box and buttons stay as they are.
 void TfrmStringListEditor::bbtTriClick()
 {
     QStringList sorted = items();
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) {
-        return collator.compare(a, b) < 0;
-    });
+    TItemList::Sort(sorted);
     const QSignalBlocker blocker(ui->ListBox);
     for (int i = 0; i < sorted.size(); ++i)
         ui->ListBox->item(i)->setText(sorted.at(i));

@@ -1,8 +1,11 @@
 #include "itemlist.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
 #include <cstring>
-#include <numeric>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -36,9 +39,38 @@ int foldCompare(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-bool foldLess(QStringView a, QStringView b)
+// The collator of the default locale, made once per thread and locale: making one
+// costs far more than a comparison. ICU's C collation would compare code units.
+const QCollator& listCollator()
 {
-    return foldCompare(a, b) < 0;
+    struct Cache
+    {
+        QLocale locale;
+        QCollator collator;
+    };
+    thread_local std::optional<Cache> cache;
+    const QLocale locale;
+    if (!cache || cache->locale != locale) {
+        QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        cache.emplace(Cache{locale, std::move(collator)});
+    }
+    return cache->collator;
+}
+
+bool collateLess(const QString& a, const QString& b)
+{
+    return listCollator().compare(a, b) < 0;
+}
+
+// A stable sort comparing the texts themselves: ICU skips their equal beginnings, which
+// measured cheaper than making a collation key for every text.
+void collateSort(QStringList& texts)
+{
+    const QCollator& collator = listCollator();
+    std::stable_sort(texts.begin(), texts.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
 }
 
 bool foldEqual(QStringView a, QStringView b)
@@ -50,7 +82,12 @@ bool foldEqual(QStringView a, QStringView b)
 
 int TItemList::Compare(const QString& a, const QString& b)
 {
-    return foldCompare(a, b);
+    return listCollator().compare(a, b);
+}
+
+void TItemList::Sort(QStringList& texts)
+{
+    collateSort(texts);
 }
 
 QString TItemList::FoldKey(const QString& text)
@@ -107,30 +144,30 @@ void TItemList::flush() const
     // costs less than merging the whole list every time.
     if (np * 32 <= m_items.size()) {
         for (const QString& t : std::as_const(m_pending))
-            m_items.insert(std::upper_bound(m_items.cbegin(), m_items.cend(), t, foldLess) -
+            m_items.insert(std::upper_bound(m_items.cbegin(), m_items.cend(), t, collateLess) -
                                m_items.cbegin(),
                            t);
         m_pending.clear();
         return;
     }
-    // A stable sort of the waiting items, then a merge in which existing items win ties.
-    // Texts are moved rather than copied: no reference counts to touch on thousands.
+    // A stable sort of the waiting items, then a merge in which the items held win ties.
     QStringList pending = std::move(m_pending);
     m_pending = QStringList();
-    std::vector<qsizetype> order(static_cast<size_t>(np));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype l, qsizetype r) {
-        const int c = foldCompare(pending.at(l), pending.at(r));
-        return c < 0 || (c == 0 && l < r);
-    });
+    collateSort(pending);
+    if (m_items.isEmpty()) {
+        m_items = std::move(pending);
+        return;
+    }
+    // Texts are moved rather than copied: no reference counts to touch on thousands.
+    const QCollator& collator = listCollator();
     QStringList old = std::move(m_items);
     m_items = QStringList();
-    m_items.reserve(old.size() + np);
+    m_items.reserve(old.size() + pending.size());
     qsizetype i = 0;
-    for (qsizetype p : order) {
-        while (i < old.size() && !foldLess(pending.at(p), old.at(i)))
+    for (QString& p : pending) {
+        while (i < old.size() && collator.compare(p, old.at(i)) >= 0)
             m_items.append(std::move(old[i++]));
-        m_items.append(std::move(pending[p]));
+        m_items.append(std::move(p));
     }
     while (i < old.size())
         m_items.append(std::move(old[i++]));
@@ -163,8 +200,8 @@ int TItemList::Add(const QString& text)
         m_pending.append(text);
         return -1;
     }
-    const int index =
-        int(std::upper_bound(m_items.cbegin(), m_items.cend(), text, foldLess) - m_items.cbegin());
+    const int index = int(std::upper_bound(m_items.cbegin(), m_items.cend(), text, collateLess) -
+                          m_items.cbegin());
     if (m_observer)
         m_observer->itemAboutToBeInserted(index);
     m_items.insert(index, text);

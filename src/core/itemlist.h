@@ -15,9 +15,9 @@ public:
     virtual void itemsReset() = 0;
 };
 
-// The ordered texts behind a drop-down selector. A sorted list keeps its items in
-// ascending order with letter case ignored; an added text goes after the items equal
-// to it. Finding a text compares whole texts with letter case ignored.
+// The ordered texts behind a drop-down selector. A sorted list keeps its items in the
+// order of Compare; an added text goes after the items equal to it. Finding a text
+// compares whole texts with letter case ignored.
 class TItemList
 {
 public:
@@ -53,9 +53,12 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-    // The order of a sorted list: the texts' code units with letter case folded one by
-    // one; negative, zero or positive as in QString::compare.
+    // The order of sorted lists and of the list editor's Sort: the collation of the
+    // user's locale (QLocale()), letter case ignored; the C locale collates as English.
+    // Negative, zero or positive as in QString::compare.
     static int Compare(const QString& a, const QString& b);
+    // Sorts texts stably in the order of Compare.
+    static void Sort(QStringList& texts);
     // A text with letter case folded as Compare does: texts equal for Compare have
     // equal keys.
     static QString FoldKey(const QString& text);

@@ -357,6 +357,57 @@ TEST_F(ListCommandsTest, SidListIsCleanedByItsReload)
     EXPECT_EQ(reread()->cbxSID.Items(), (QStringList{"pr", "QAS"}));
 }
 
+// The sorted drop-downs and the editor's Sort put texts in one order: the user's
+// locale collation, letter case ignored (Swedish puts Ä after Z, French beside A).
+TEST_F(ListCommandsTest, SortedListsAndTheEditorsSortAgree)
+{
+    const QByteArray config =
+        QStringLiteral("[SystemTitle]\nNbItems=5\nItem_1=zulu\nItem_2=Éclair\n"
+                       "Item_3=echo\nItem_4=Alpha\nItem_5=ÄRGER\n"
+                       "[SID]\nNbItems=5\nItem_1=ZZZ\nItem_2=ÉA1\nItem_3=eb2\n"
+                       "Item_4=a00\nItem_5=ÄB1\n"
+                       "[SystemInfo]\nNbItems=5\n[SystemInfo_1]\nID=zulu\n"
+                       "[SystemInfo_2]\nID=Éclair\n[SystemInfo_3]\nID=echo\n"
+                       "[SystemInfo_4]\nID=Alpha\n[SystemInfo_5]\nID=ÄRGER\n")
+            .toUtf8();
+    const struct
+    {
+        QLocale locale;
+        QStringList titles, sids;
+    } cases[] = {
+        {QLocale(QLocale::French, QLocale::France),
+         {"Alpha", "ÄRGER", "echo", "Éclair", "zulu"},
+         {"a00", "ÄB1", "ÉA1", "eb2", "ZZZ"}},
+        {QLocale(QLocale::Swedish, QLocale::Sweden),
+         {"Alpha", "echo", "Éclair", "zulu", "ÄRGER"},
+         {"a00", "ÉA1", "eb2", "ZZZ", "ÄB1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        win.reset();
+        start(config);
+        const auto shown = [&](const char* name) {
+            auto* combo = child<QComboBox>(name);
+            QStringList out;
+            for (int i = 0; i < combo->count(); ++i)
+                out << combo->itemText(i);
+            return out;
+        };
+        EXPECT_EQ(shown("cbxID"), c.titles);
+        EXPECT_EQ(shown("cbxSID"), c.sids);
+        for (const char* button : {"bbtSystemTitle", "bbtSID"}) {
+            QStringList sorted;
+            edit(button, [&](TfrmStringListEditor* d) {
+                press(d, "bbtTri");
+                sorted = d->items();
+                cancel(d);
+            });
+            EXPECT_EQ(sorted, button == std::string("bbtSID") ? c.sids : c.titles) << button;
+        }
+    }
+}
+
 TEST_F(ListCommandsTest, RemovingTheFirstPositionShiftsTheColours)
 {
     start("[LandscapeType]\nNbItems=3\nItem_1=DEV\nItem_2=QAS\nItem_3=PRD\n"

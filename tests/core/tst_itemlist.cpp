@@ -1,6 +1,7 @@
 #include "itemlist.h"
 #include "testfiles.h"
 
+#include <QLocale>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -55,10 +56,46 @@ TEST(ItemList, UnsortedKeepsTheOrderOfAddsAndInserts)
 TEST(ItemList, SortedIgnoresCaseAndPlacesEqualItemsAfterTheirEquals)
 {
     TItemList list(true);
-    for (const char* t : {"qas", "DEV", "Prd", "dev", "", "Dev", "aBc", "ÉTÉ", "été"})
+    for (const char* t : {"qas", "DEV", "Prd", "dev", "", "Dev", "aBc", "ÉTÉ", "été", "ete"})
         list.Add(QString::fromUtf8(t));
     EXPECT_EQ(list.Items(),
-              QStringList({"", "aBc", "DEV", "dev", "Dev", "Prd", "qas", "ÉTÉ", "été"}));
+              QStringList({"", "aBc", "DEV", "dev", "Dev", "ete", "ÉTÉ", "été", "Prd", "qas"}));
+}
+
+// Sorted lists follow the collation of the user's locale, letter case ignored, whether
+// items come one by one, in an update, or through Sort.
+TEST(ItemList, SortedOrderIsTheLocaleCollation)
+{
+    const struct
+    {
+        QLocale locale;
+        QStringList sorted;
+    } cases[] = {
+        {QLocale(QLocale::German, QLocale::Germany),
+         {"apfel", "Äpfel", "Birne", "Église", "ezra", "Öl", "Zebra", "zz"}},
+        {QLocale(QLocale::Swedish, QLocale::Sweden),
+         {"apfel", "Birne", "Église", "ezra", "Zebra", "zz", "Äpfel", "Öl"}},
+        // No language: the C locale collates as English, not by code units.
+        {QLocale::c(), {"apfel", "Äpfel", "Birne", "Église", "ezra", "Öl", "Zebra", "zz"}},
+    };
+    const QStringList input = {"zz", "Öl", "Zebra", "Äpfel", "ezra", "Église", "Birne", "apfel"};
+    const QLocale saved;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        TItemList single(true), batched(true);
+        for (const QString& t : input)
+            single.Add(t);
+        batched.Assign(input);
+        QStringList sorted = input;
+        TItemList::Sort(sorted);
+        EXPECT_EQ(single.Items(), c.sorted);
+        EXPECT_EQ(batched.Items(), c.sorted);
+        EXPECT_EQ(sorted, c.sorted);
+        EXPECT_LT(TItemList::Compare("Église", "ezra"), 0);
+        EXPECT_EQ(TItemList::Compare("ÉGLISE", "église"), 0);
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST(ItemList, IndexOfFindsTheWholeTextWithoutRegardToCase)
