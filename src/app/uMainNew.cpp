@@ -7,6 +7,7 @@
 #include "fontdialog.h"
 #include "itemlistmodel.h"
 #include "windowpicture.h"
+#include "windowplacement.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -45,10 +46,7 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
 
     setFixedSize(844, 600);
     setWindowIcon(applicationIcon());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    new TCentredPlacement(this, [this] { return screen()->availableGeometry(); });
 
     FormCreate(arguments);
     ui->cbxID->setFocus(Qt::OtherFocusReason);

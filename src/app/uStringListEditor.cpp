@@ -5,6 +5,7 @@
 #include "buttonicon.h"
 #include "itemlist.h"
 #include "text.h"
+#include "windowplacement.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -146,6 +147,12 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
     connect(ui->bbtTri, &QPushButton::clicked, this, &TfrmStringListEditor::bbtTriClick);
     connect(ui->bbtOk, &QPushButton::clicked, this, &TfrmStringListEditor::accept);
     connect(ui->bbtCancel, &QPushButton::clicked, this, &TfrmStringListEditor::reject);
+
+    // Centred on the screen of the window that opened it.
+    new TCentredPlacement(this, [this] {
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : this;
+        return owner->screen()->availableGeometry();
+    });
 
     setItems({});
 }
@@ -356,15 +363,8 @@ void TfrmStringListEditor::resizeEvent(QResizeEvent* event)
 
 void TfrmStringListEditor::showEvent(QShowEvent* event)
 {
-    if (!FCentred) {
-        FCentred = true;
-        QScreen* scr = screen();
-        if (parentWidget() && parentWidget()->window()->screen())
-            scr = parentWidget()->window()->screen();
-        if (scr) {
-            const QRect area = scr->geometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+    if (!FShown) {
+        FShown = true;
         if (ui->ListBox->count() > 0)
             ui->ListBox->setFocus();
         else

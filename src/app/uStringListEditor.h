@@ -66,7 +66,7 @@ private:
     struct Anchored;
     QList<Anchored> FAnchored;
     QSize FDesignClientSize;
-    bool FCentred = false;
+    bool FShown = false;
     bool FListKeyPressed = false;
 };
 
