@@ -51,7 +51,9 @@ const QCollator& listCollator()
     thread_local std::optional<Cache> cache;
     const QLocale locale;
     if (!cache || cache->locale != locale) {
-        QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
+        const QLocale collation = locale.collation(); // LC_COLLATE for the system locale
+        QCollator collator(collation.language() == QLocale::C ? QLocale(QLocale::English)
+                                                              : collation);
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         cache.emplace(Cache{locale, std::move(collator)});
     }

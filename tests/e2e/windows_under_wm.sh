@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Runs the real program under a window manager in a virtual X server, once at 96 and
+# once at 144 dots per inch (Xft.dpi): the main window and each list editor show
+# exactly their titles, keep their pixel sizes and their very pixels at both
+# resolutions, and open with their frames centred on the screen.
+# Usage: windows_under_wm.sh TAVELORN [SHOTS_DIR]
+set -euo pipefail
+
+E2E_LIMIT=170 source "$(dirname "$0")/common.sh"
+
+tavelorn=$1
+shots=${2:-}
+screen_w=1280 screen_h=1024
+
+cat > "$work/Config.ini" <<INI
+[SystemTitle]
+NbItems=2
+Item_1=SAP ERP 6.0 EHP7
+Item_2=SAP BW 7.5
+[LandscapeType]
+NbItems=2
+Item_1=DEV
+Item_2=PRD
+[SID]
+NbItems=3
+Item_1=AAA
+Item_2=PRD01
+Item_3=ZZZ
+[RefreshComment]
+NbItems=1
+Item_1=Copy of production
+INI
+
+openbox --sm-disable >"$work/wm.log" 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null || true; cleanup' EXIT
+for _ in $(seq 1 40); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.25
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "the window manager did not start"
+
+# Client area and frame of a window once the window manager has framed it and it holds
+# still: sets X Y W H (client) and FX FY FW FH (frame).
+settle() {
+  local id=$1 prev= now ext
+  for _ in $(seq 1 40); do
+    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    now="$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+      /^ *Width/{w=$2} /^ *Height/{h=$2} END {print x, y, w, h}') $ext"
+    [ -n "$ext" ] && [ "$now" = "$prev" ] && break
+    prev=$now
+    sleep 0.25
+  done
+  [ -n "$ext" ] || fail "window $id was never framed"
+  read -r X Y W H <<<"${now% *}"
+  IFS=, read -r l r t b <<<"$ext"
+  FX=$((X - l)) FY=$((Y - t)) FW=$((W + l + r)) FH=$((H + t + b))
+}
+
+check_window() { # id, title, width, height
+  local name
+  name=$(xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+  [ "$name" = "$2" ] || fail "window titled \"$name\" instead of \"$2\""
+  settle "$1"
+  [ "${W}x${H}" = "${3}x${4}" ] || fail "\"$2\" is ${W}x${H} instead of ${3}x${4} at $dpi dpi"
+  local dx=$((2 * FX + FW - screen_w)) dy=$((2 * FY + FH - screen_h))
+  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+    fail "the frame of \"$2\" (${FW}x${FH}+${FX}+${FY}) is not centred at $dpi dpi"
+}
+
+grab() { import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$work/$1.png"; }
+
+for dpi in 96 144; do
+  echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
+  "$tavelorn" "$work/Config.ini" &
+  app_pid=$!
+  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvandel$' | head -1 || true)
+  [ -n "$wid" ] || fail "the window did not appear at $dpi dpi"
+  check_window "$wid" Corvandel 844 600
+  xdotool mousemove 0 0 # no button under the pointer
+  sleep 0.3
+  grab "main-$dpi"
+
+  # Each list button (centre in the client area) and the title of its editor.
+  for spec in "373 66 System Title" "192 108 Position in the landscape" "373 108 SID" \
+              "373 491 Comment about refresh"; do
+    read -r bx by title <<<"$spec"
+    xdotool mousemove --window "$wid" "$bx" "$by" click 1
+    ed=$(timeout 10 xdotool search --sync --onlyvisible --name "^$title\$" | head -1 || true)
+    [ -n "$ed" ] || fail "the editor \"$title\" did not open at $dpi dpi"
+    check_window "$ed" "$title" 402 381
+    if [ "$title" = SID ]; then
+      xdotool mousemove 0 0
+      sleep 0.3
+      grab "editor-$dpi"
+    fi
+    xdotool windowfocus --sync "$ed" 2>/dev/null || true
+    xdotool key alt+a # Annuler
+    for _ in $(seq 1 40); do
+      xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || break
+      sleep 0.25
+    done
+    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && fail "\"$title\" did not close"
+  done
+  kill "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+done
+
+# Shown a 96-dpi screen, the windows paint the same pixels at 144 dpi.
+for shot in main editor; do
+  diff=$( (compare -metric AE "$work/$shot-96.png" "$work/$shot-144.png" null: 2>&1 || true) | cut -d' ' -f1)
+  if [ "$diff" != 0 ]; then
+    [ -n "$shots" ] && mkdir -p "$shots" && cp "$work"/*.png "$shots/"
+    fail "$shot differs between 96 and 144 dpi in $diff pixels"
+  fi
+done
+if [ -n "$shots" ]; then mkdir -p "$shots" && cp "$work"/*.png "$shots/"; fi
+echo "PASS"
