@@ -1,7 +1,7 @@
 #include "apperror.h"
+#include "childprocess.h"
 #include "codepage.h"
 #include "inifile.h"
-#include "childprocess.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -527,8 +527,8 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesTheWriteReadOnlyFolderDoesNot)
         shareWithNobody(p);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ExeGroup | QFile::ExeOther);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ExeGroup |
-                                      QFile::ExeOther);
+    QFile::setPermissions(folder,
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
 
     const ChildOutcome outcome = runInChild(asNobody(), [&] {
         std::string found;

@@ -2,6 +2,8 @@
 #include "loaders/pictureloaders.h"
 
 #include "apperror.h"
+#include "bigpictures.h"
+#include "imagegraphic.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,6 +17,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <jerror.h>
 #include <jpeglib.h>
 #include <sys/stat.h>
@@ -592,29 +595,286 @@ void putLittle(QByteArray& data, qsizetype at, quint32 v, int bytes)
         data[at + i] = char((v >> (8 * i)) & 0xff);
 }
 
-// A forged header must not make the loader allocate gigabytes.
-TEST(PictureLoaders, AbsurdSizesAreRefusedAtLoad)
+void putBig32(QByteArray& data, qsizetype at, quint32 v)
 {
-    QByteArray jpeg = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
-    const qsizetype sof = findMarker(jpeg, 0xc0);
-    ASSERT_GT(sof, 0);
-    putBig16(jpeg, sof + 5, 60000);
-    putBig16(jpeg, sof + 7, 60000);
+    for (int i = 0; i < 4; ++i)
+        data[at + i] = char((v >> (24 - 8 * i)) & 0xff);
+}
 
+// A small file written by one of the writers for large pictures, as bytes.
+QByteArray writtenBytes(const std::function<bool(const QString&)>& write)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture"));
+    EXPECT_TRUE(write(path));
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A classic little-endian TIFF's recorded width and height replaced.
+QByteArray withTiffSize(QByteArray tiff, quint32 width, quint32 height)
+{
+    const qsizetype ifd =
+        qsizetype(uchar(tiff[4]) | (uchar(tiff[5]) << 8) | (uchar(tiff[6]) << 16));
+    const int count = uchar(tiff[ifd]) | (uchar(tiff[ifd + 1]) << 8);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype e = ifd + 2 + 12 * i;
+        const int tag = uchar(tiff[e]) | (uchar(tiff[e + 1]) << 8);
+        const int type = uchar(tiff[e + 2]) | (uchar(tiff[e + 3]) << 8);
+        if (tag == 256 || tag == 257)
+            putLittle(tiff, e + 8, tag == 256 ? width : height, type == 3 ? 2 : 4);
+    }
+    return tiff;
+}
+
+// A JPEG from libjpeg in memory: baseline or progressive, RGB or CMYK.
+QByteArray libjpegFile(int width, int height, bool progressive, bool cmyk)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = cmyk ? 4 : 3;
+    cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    for (int i = 0; i < cinfo.num_components; ++i)
+        cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(size_t(width) * size_t(cinfo.input_components), 90);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    free(out);
+    return bytes;
+}
+
+QByteArray withJpegSize(QByteArray jpeg, int width, int height)
+{
+    for (const uchar sof : {0xc0, 0xc2}) {
+        const qsizetype at = findMarker(jpeg, sof);
+        if (at > 0) {
+            putBig16(jpeg, at + 5, height);
+            putBig16(jpeg, at + 7, width);
+        }
+    }
+    return jpeg;
+}
+
+// The same budget for every format: a picture whose file records more than 64
+// megapixels is refused when it is loaded, with one message, whatever its format.
+TEST(PictureBudget, EveryFormatRefusesPicturesBeyondItAtLoad)
+{
+    constexpr int w = 8001, h = 8000; // just over 64 million pixels
     QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
-    putLittle(bmp, 18, 30000, 4);
-    putLittle(bmp, 22, 30000, 4);
+    putLittle(bmp, 18, w, 4);
+    putLittle(bmp, 22, h, 4);
 
     QByteArray gif = redBlueGif();
-    putLittle(gif, 6, 50000, 2);
-    putLittle(gif, 8, 50000, 2);
-    putLittle(gif, 24, 50000, 2);
-    putLittle(gif, 26, 50000, 2);
+    for (const qsizetype at : {6, 24}) {
+        putLittle(gif, at, w, 2);
+        putLittle(gif, at + 2, h, 2);
+    }
 
-    EXPECT_EQ(loadError(jpeg, "jpg"),
-              QString::fromUtf8("Image trop grande (60000 × 60000 pixels)"));
-    EXPECT_EQ(loadError(bmp, "bmp"), QString::fromUtf8("Image trop grande (30000 × 30000 pixels)"));
-    EXPECT_EQ(loadError(gif, "gif"), QString::fromUtf8("Image trop grande (50000 × 50000 pixels)"));
+    QByteArray png = encodeWithQt(solid(4, 4, Qt::red, QImage::Format_ARGB32), "png");
+    putBig32(png, 16, w);
+    putBig32(png, 20, h);
+    Bytes ico; // one entry, 256 × 256 in the directory, its PNG right after
+    ico.u16(0).u16(1).u16(1).u32(0).u16(1).u16(32).u32(quint32(png.size())).u32(22);
+    ico.data.append(png);
+
+    Bytes emf{redEmf()};
+    emf.put32(32, quint32(w * 2540 / 96 + 1)); // frame in hundredths of a millimetre
+    emf.put32(36, quint32(h * 2540 / 96 + 1));
+
+    const QByteArray tiff = writtenBytes([](const QString& p) { return writeTiff(p, {8, 8}); });
+    const QByteArray wmf =
+        writtenBytes([](const QString& p) { return writeWmfWithBitmap(p, 2, 2, false); });
+    QByteArray bigWmf = wmf; // the placeable header's frame, in units of 1/96 inch
+    putLittle(bigWmf, 10, w, 2);
+    putLittle(bigWmf, 12, h, 2);
+    quint16 sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum ^= quint16(uchar(bigWmf[2 * i]) | (uchar(bigWmf[2 * i + 1]) << 8));
+    putLittle(bigWmf, 20, sum, 2);
+
+    const struct
+    {
+        QByteArray data;
+        const char* ext;
+    } cases[] = {
+        {withJpegSize(libjpegFile(8, 8, false, false), w, h), "jpg"},
+        {bmp, "bmp"},
+        {gif, "gif"},
+        {ico.data, "ico"},
+        {withTiffSize(tiff, w, h), "tif"},
+        {emf.data, "emf"},
+        {bigWmf, "wmf"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(loadError(c.data, c.ext),
+                  QString::fromUtf8("Image trop grande (8001 × 8000 pixels)"))
+            << c.ext;
+    // The side limit holds whatever the pixel count.
+    EXPECT_EQ(loadError(withJpegSize(libjpegFile(8, 8, false, false), 40000, 1), "jpg"),
+              QString::fromUtf8("Image trop grande (40000 × 1 pixels)"));
+}
+
+// A progressive JPEG keeps the coefficients of the whole picture while it decodes: a
+// CMYK one at the budget's edge would need 512 MB for them alone.
+TEST(PictureBudget, ProgressiveJpegCoefficientsCountAgainstIt)
+{
+    const QByteArray baseline = withJpegSize(libjpegFile(8, 8, false, true), 8000, 8000);
+    const QByteArray progressive = withJpegSize(libjpegFile(8, 8, true, true), 8000, 8000);
+    EXPECT_EQ(loadPictureFromBytes(baseline, "jpg")->size(), QSize(8000, 8000));
+    EXPECT_EQ(loadError(progressive, "jpg"),
+              QString::fromUtf8("Image trop grande (8000 × 8000 pixels)"));
+    // Three components need three quarters of that: within the budget.
+    const QByteArray rgb = withJpegSize(libjpegFile(8, 8, true, false), 8000, 8000);
+    EXPECT_EQ(loadPictureFromBytes(rgb, "jpg")->size(), QSize(8000, 8000));
+}
+
+// The bitmaps a metafile carries share a quarter of the budget.
+TEST(PictureBudget, MetafileBitmapsShareAQuarterOfIt)
+{
+    const auto wmf = [](int side) {
+        return writtenBytes(
+            [side](const QString& p) { return writeWmfWithBitmap(p, side, side, true); });
+    };
+    EXPECT_EQ(loadPictureFromBytes(wmf(4000), "wmf")->size(), QSize(450, 350));
+    EXPECT_EQ(loadError(wmf(4001), "wmf"),
+              QString::fromUtf8("Image trop grande (4001 × 4001 pixels)"));
+
+    // An EMF stretching a 5000 × 5000 bitmap: refused from its header alone.
+    QByteArray emf = redEmf();
+    emf.chop(20); // the end record comes back after the bitmap
+    Bytes record;
+    record.u32(81).u32(120);                    // EMR_STRETCHDIBITS
+    record.u32(0).u32(0).u32(19).u32(9);        // bounds
+    record.u32(0).u32(0).u32(0).u32(0);         // destination and source corners
+    record.u32(5000).u32(5000).u32(80).u32(40); // source size, header offset and size
+    record.u32(120).u32(0).u32(0).u32(0x00CC0020).u32(20).u32(10);
+    record.u32(40).u32(5000).u32(5000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    emf.append(record.data);
+    emf.append(Bytes().u32(14).u32(20).u32(0).u32(16).u32(20).data);
+    EXPECT_EQ(loadError(emf, "emf"), QString::fromUtf8("Image trop grande (5000 × 5000 pixels)"));
+}
+
+// A picture with detail at every scale: ramps and a fine checker pattern.
+QImage detailed(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, ((x / 8 + y / 8) % 2) ? 200 : 40));
+    return image;
+}
+
+// The picture box of the canvas, as the painter draws a background picture into it.
+QImage drawInBox(TGraphic& graphic, const QRect& dest)
+{
+    QImage canvas(450, 600, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setClipRect(QRect(0, 140, 450, 350));
+    graphic.draw(painter, dest);
+    painter.end();
+    return canvas;
+}
+
+// A large JPEG decodes only the part that shows, at a scale that keeps a decoded pixel
+// for each pixel shown: at natural size the pixels are those of the whole picture,
+// stretched they stay close to them.
+TEST(PictureLoaders, LargeJpegDecodesOnlyWhatShows)
+{
+    const QImage source = detailed(1800, 1400);
+    const QByteArray jpeg = encodeWithQt(source, "jpeg", 95);
+    const QImage whole = drawNatural(*loadPictureFromBytes(jpeg, "jpg"));
+    const TGraphicPtr reference = std::make_shared<TImageGraphic>(whole);
+
+    const QRect centred(QPoint((450 - 1800) / 2, 140 + (350 - 1400) / 2), QSize(1800, 1400));
+    const QRect corner(QPoint(0, 140), QSize(1800, 1400));
+    TGraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
+    for (const QRect& dest : {centred, corner, centred}) // each part, then the first again
+        EXPECT_EQ(drawInBox(*g, dest), drawInBox(*reference, dest));
+
+    const QRect box(0, 140, 450, 350);
+    const QImage stretched = drawInBox(*g, box);
+    const QImage expected = drawInBox(*reference, box);
+    int far = 0;
+    for (int y = 140; y < 490; ++y)
+        for (int x = 0; x < 450; ++x)
+            far += !near(stretched.pixel(x, y), expected.pixel(x, y), 48);
+    EXPECT_LT(far, 450 * 350 / 100) << far << " pixels far from the whole picture's";
+    EXPECT_EQ(g->takeDrawError(), QString());
+}
+
+// Rows of TIFF layouts are read by our converter or by the library's RGBA reader;
+// both must give the library's pixels.
+TEST(PictureLoaders, TiffLayoutsGiveTheLibrarysPixels)
+{
+    struct Case
+    {
+        const char* name;
+        TiffSpec spec;
+    };
+    const Case cases[] = {
+        {"RGB 8", {37, 23}},
+        {"RGBA 8", {37, 23, 8, true}},
+        {"RGBA 8 premultiplied", {37, 23, 8, true, false, false, false, 0, false, true}},
+        {"RGB 16", {37, 23, 16}},
+        {"RGBA 16", {37, 23, 16, true}},
+        {"RGBA 16 premultiplied", {37, 23, 16, true, false, false, false, 0, false, true}},
+        {"RGB 16 one strip", {37, 23, 16, false, true}},
+        {"grey 8", {37, 23, 8, false, false, true}},
+        {"grey 16", {37, 23, 16, false, false, true}},
+        {"grey and alpha 8", {37, 23, 8, true, false, true}},
+        {"RGB 8 planes", {37, 23, 8, false, false, false, true}},
+        {"RGBA 16 tiles", {37, 23, 16, true, false, false, false, 16}},
+        {"BigTIFF RGB 8", {37, 23, 8, false, false, false, false, 0, true}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path =
+            dir.filePath(QStringLiteral("%1.tif").arg(QString::fromLatin1(c.name)));
+        ASSERT_TRUE(writeTiff(path, c.spec));
+        TIFF* t = TIFFOpen(QFile::encodeName(path).constData(), "r");
+        ASSERT_TRUE(t);
+        QImage library(c.spec.width, c.spec.height, QImage::Format_ARGB32_Premultiplied);
+        auto* raster = reinterpret_cast<uint32_t*>(library.bits());
+        ASSERT_EQ(TIFFReadRGBAImageOriented(t, uint32_t(c.spec.width), uint32_t(c.spec.height),
+                                            raster, ORIENTATION_TOPLEFT, 1),
+                  1);
+        TIFFClose(t);
+        for (qsizetype i = 0; i < qsizetype(c.spec.width) * c.spec.height; ++i)
+            raster[i] = qRgba(int(TIFFGetR(raster[i])), int(TIFFGetG(raster[i])),
+                              int(TIFFGetB(raster[i])), int(TIFFGetA(raster[i])));
+        TGraphicPtr g = LoadPictureFromFile(path);
+        ASSERT_EQ(g->size(), QSize(c.spec.width, c.spec.height));
+        EXPECT_EQ(drawNatural(*g), drawNatural(*std::make_shared<TImageGraphic>(library)));
+    }
+}
+
+// An icon image that fails to decode gives way to the next largest.
+TEST(PictureLoaders, IconFallsBackFromABrokenLargestImage)
+{
+    QByteArray large = encodeWithQt(solid(32, 32, Qt::blue, QImage::Format_ARGB32), "ico");
+    large.truncate(large.size() / 2); // its bitmap cut short
+    const QByteArray small = encodeWithQt(solid(16, 16, Qt::red, QImage::Format_ARGB32), "ico");
+    TGraphicPtr g = loadPictureFromBytes(combineIcons({large, small}), "ico");
+    ASSERT_EQ(g->size(), QSize(16, 16));
+    EXPECT_EQ(drawNatural(*g).pixel(8, 8), qRgb(255, 0, 0));
 }
 
 // Red on top, noise below so that the data is spread over the rows.

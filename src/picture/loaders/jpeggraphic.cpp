@@ -17,8 +17,11 @@ namespace {
 // More scans than any real progressive file has; a forged file with thousands of
 // scans would otherwise take minutes.
 constexpr int kMaxScans = 500;
-// Memory for the coefficient buffers of progressive files.
-constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
+// Room for the library's own tables and row buffers besides the coefficients.
+constexpr qint64 kDecoderOverhead = 32'000'000;
+// How far a crop may start left of where it was asked to: one block row of the widest
+// sampling at full scale.
+constexpr int kCropSlack = 32;
 
 struct ErrorManager
 {
@@ -134,7 +137,9 @@ struct Decoder
         initErrorManager(err);
         cinfo.err = &err.pub;
         jpeg_create_decompress(&cinfo);
-        cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+        // More than the load check allowed fails instead of allocating: files with many
+        // sequential scans need the whole picture's coefficients too.
+        cinfo.mem->max_memory_to_use = long(kMaxDecodeBytes - data.size() + kDecoderOverhead);
         src.init_source = initSource;
         src.fill_input_buffer = fillInputBuffer;
         src.skip_input_data = skipInputData;
@@ -159,6 +164,7 @@ struct HeaderInfo
 {
     int width = 0;
     int height = 0;
+    qint64 coefficientBytes = 0; // of the whole picture, which progressive files keep
 };
 
 // Reads and checks the header; returns an empty message on success.
@@ -174,6 +180,16 @@ QString readHeader(const QByteArray& data, HeaderInfo& info)
     jpeg_read_header(&d.cinfo, TRUE);
     info.width = int(d.cinfo.image_width);
     info.height = int(d.cinfo.image_height);
+    if (d.cinfo.progressive_mode) {
+        for (int i = 0; i < d.cinfo.num_components; ++i) {
+            const jpeg_component_info& c = d.cinfo.comp_info[i];
+            const qint64 columns = (qint64(c.width_in_blocks) + c.h_samp_factor - 1) /
+                                   c.h_samp_factor * c.h_samp_factor;
+            const qint64 rows = (qint64(c.height_in_blocks) + c.v_samp_factor - 1) /
+                                c.v_samp_factor * c.v_samp_factor;
+            info.coefficientBytes += columns * rows * DCTSIZE2 * qint64(sizeof(JCOEF));
+        }
+    }
     jpeg_destroy_decompress(&d.cinfo);
     return {};
 }
@@ -191,22 +207,89 @@ inline QRgb cmykToRgb(const JSAMPLE* p, bool inverted)
     return qRgb(c * k / 255, m * k / 255, y * k / 255);
 }
 
-// Decodes into image (already allocated at the header's size and filled white);
-// returns an empty message on success. Rows decoded before an error stay in image.
-QString decodeInto(const QByteArray& data, QImage& image, bool& started)
+// What a drawing needs decoded: the part rect of the picture decoded at scale/8.
+struct Region
+{
+    int scale = 8;
+    QRect rect; // in pixels of the scaled picture
+};
+
+// libjpeg's size of a side decoded at scale/8.
+int scaledSide(int side, int scale)
+{
+    return int((qint64(side) * scale + 7) / 8);
+}
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// The part of dest that can show: inside the painter's clip and its device.
+QRect visiblePart(const QPainter& painter, const QRect& dest)
+{
+    QRect visible = dest;
+    const QTransform t = painter.combinedTransform();
+    if (t.type() > QTransform::TxScale)
+        return visible; // rotated or sheared: all of it
+    if (const QPaintDevice* device = painter.device())
+        visible &=
+            t.inverted().mapRect(QRectF(0, 0, device->width(), device->height())).toAlignedRect();
+    if (painter.hasClipping())
+        visible &= painter.clipBoundingRect().toAlignedRect();
+    return visible;
+}
+
+// A large picture drawn small is decoded at the smallest scale that still gives one
+// decoded pixel for each pixel shown, and only the part that shows is decoded: a 50
+// megapixel photograph in the 450 × 350 box costs a few hundred kilobytes.
+Region regionFor(QSize natural, const QRect& dest, const QRect& visible)
+{
+    const qint64 w = natural.width(), h = natural.height();
+    // The picture's pixels under the visible part, one to spare on each side so that the
+    // edges sample as a drawing of the whole picture would.
+    const qint64 x0 =
+        qMax<qint64>(0, floorDiv((visible.left() - dest.left()) * w, dest.width()) - 1);
+    const qint64 y0 =
+        qMax<qint64>(0, floorDiv((visible.top() - dest.top()) * h, dest.height()) - 1);
+    const qint64 x1 = qMin(w, floorDiv((visible.right() + 1 - dest.left()) * w, dest.width()) + 2);
+    const qint64 y1 = qMin(h, floorDiv((visible.bottom() + 1 - dest.top()) * h, dest.height()) + 2);
+    Region r;
+    for (int scale = 1; scale < 8; ++scale)
+        if ((x1 - x0) * scale >= qint64(visible.width()) * 8 &&
+            (y1 - y0) * scale >= qint64(visible.height()) * 8) {
+            r.scale = scale;
+            break;
+        }
+    const int left = int(x0 * r.scale / 8);
+    const int top = int(y0 * r.scale / 8);
+    const int right = qMin(scaledSide(natural.width(), r.scale), int((x1 * r.scale + 7) / 8));
+    const int bottom = qMin(scaledSide(natural.height(), r.scale), int((y1 * r.scale + 7) / 8));
+    r.rect = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    return r;
+}
+
+// The columns that the decoder gave: a crop starts at a block boundary.
+struct Decoded
+{
+    bool started = false;
+    int left = 0;
+    int width = 0;
+};
+
+// Decodes the part r of the picture into image (allocated before: a longjmp must not
+// skip a destructor, at least r's width plus kCropSlack wide, filled white); returns an
+// empty message on success. Rows decoded before an error stay in image.
+QString decodeRegion(const QByteArray& data, const Region& r, QImage& image, Decoded& out)
 {
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
-    const int width = image.width();
-    const int height = image.height();
-    // Room for one CMYK row, taken before setjmp.
-    QByteArray cmykRow(qsizetype(width) * 4, Qt::Uninitialized);
-    JSAMPLE* const cmyk = reinterpret_cast<JSAMPLE*>(cmykRow.data());
+    const int capacity = image.width();
 
     Decoder d;
     d.create(data);
     d.err.fakeEndOfImage = true;
-    started = false;
+    out = {};
     if (setjmp(d.err.jump)) {
         const QString message = d.errorMessage();
         jpeg_destroy_decompress(&d.cinfo);
@@ -216,20 +299,39 @@ QString decodeInto(const QByteArray& data, QImage& image, bool& started)
     const bool isCmyk =
         d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
     d.cinfo.out_color_space = isCmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    d.cinfo.scale_num = unsigned(r.scale);
+    d.cinfo.scale_denom = 8;
     jpeg_start_decompress(&d.cinfo);
-    started = true;
+    out.started = true;
     d.err.outputStarted = true;
-    if (int(d.cinfo.output_width) != width || int(d.cinfo.output_height) > height)
+    if (int(d.cinfo.output_width) < r.rect.right() + 1 ||
+        int(d.cinfo.output_height) < r.rect.bottom() + 1)
         ERREXIT(&d.cinfo, JERR_BAD_STATE);
-    while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        uchar* line = bits + stride * d.cinfo.output_scanline;
+    JDIMENSION left = JDIMENSION(r.rect.left());
+    JDIMENSION width = JDIMENSION(r.rect.width());
+    if (width < d.cinfo.output_width)
+        jpeg_crop_scanline(&d.cinfo, &left, &width);
+    if (int(width) > capacity)
+        ERREXIT(&d.cinfo, JERR_BAD_STATE);
+    out.left = int(left);
+    out.width = int(width);
+    // Freed with the decoder, also after a longjmp.
+    JSAMPARRAY cmyk = isCmyk
+                          ? (*d.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.cinfo),
+                                                         JPOOL_IMAGE, width * 4, 1)
+                          : nullptr;
+    const JDIMENSION top = JDIMENSION(r.rect.top());
+    const JDIMENSION end = JDIMENSION(r.rect.bottom() + 1);
+    if (top > 0)
+        jpeg_skip_scanlines(&d.cinfo, top);
+    const bool inverted = d.cinfo.saw_Adobe_marker;
+    while (d.cinfo.output_scanline < end) {
+        uchar* line = bits + stride * (d.cinfo.output_scanline - top);
         if (isCmyk) {
-            JSAMPROW row = cmyk;
-            jpeg_read_scanlines(&d.cinfo, &row, 1);
-            auto* out = reinterpret_cast<QRgb*>(line);
-            const bool inverted = d.cinfo.saw_Adobe_marker;
-            for (int x = 0; x < width; ++x)
-                out[x] = cmykToRgb(cmyk + 4 * x, inverted);
+            jpeg_read_scanlines(&d.cinfo, cmyk, 1);
+            auto* pixels = reinterpret_cast<QRgb*>(line);
+            for (JDIMENSION x = 0; x < width; ++x)
+                pixels[x] = cmykToRgb(cmyk[0] + 4 * x, inverted);
         } else {
             JSAMPROW row = line;
             jpeg_read_scanlines(&d.cinfo, &row, 1);
@@ -242,8 +344,9 @@ QString decodeInto(const QByteArray& data, QImage& image, bool& started)
     jpeg_destroy_decompress(&d.cinfo);
     if (!dataMissing)
         return {};
-    for (int y = qMax(from, 0); from >= 0 && y < height; ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(bits + stride * y), width, qRgb(255, 255, 255));
+    if (from >= 0)
+        for (int y = qMax(from - r.rect.top(), 0); y < r.rect.height(); ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(bits + stride * y), capacity, qRgb(255, 255, 255));
     return QStringLiteral("Erreur JPEG #%1").arg(int(JERR_INPUT_EOF));
 }
 
@@ -256,40 +359,63 @@ public:
 
     void draw(QPainter& painter, const QRect& dest) const override
     {
-        if (!m_decoded)
-            decode();
-        if (m_image.isNull() || dest.isEmpty())
+        if (dest.isEmpty())
+            return;
+        const QRect visible = visiblePart(painter, dest);
+        if (visible.isEmpty())
+            return;
+        const Region r = regionFor(m_size, dest, visible);
+        // Repaints of the same picture reuse what was decoded.
+        if (!m_decoded || r.scale != m_region.scale || !m_region.rect.contains(r.rect))
+            decode(r);
+        if (m_image.isNull())
             return;
         painter.save();
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.drawImage(dest, m_image);
+        // The decoded part placed where it lies in the whole picture drawn into dest.
+        painter.drawImage(QRectF(dest), m_image,
+                          QRectF(-m_origin.x(), -m_origin.y(), scaledSide(m_size.width(), r.scale),
+                                 scaledSide(m_size.height(), r.scale)));
         painter.restore();
     }
 
     QString takeDrawError() override { return std::exchange(m_drawError, QString()); }
 
 private:
-    void decode() const
+    void decode(const Region& r) const
     {
         m_decoded = true;
-        QImage image(m_size, QImage::Format_RGB32);
+        m_region = r;
+        m_image = QImage();
+        QImage image(r.rect.width() + kCropSlack, r.rect.height(), QImage::Format_RGB32);
+        QString error;
+        Decoded out;
         if (image.isNull()) {
-            m_drawError = pictureTooLargeMessage(m_size.width(), m_size.height());
-            return;
+            error = pictureTooLargeMessage(m_size.width(), m_size.height());
+        } else {
+            image.fill(Qt::white);
+            error = decodeRegion(m_data, r, image, out);
         }
-        image.fill(Qt::white);
-        bool started = false;
-        m_drawError = decodeInto(m_data, image, started);
+        // Reported once, however many parts are decoded.
+        if (!error.isEmpty() && !m_errorFound) {
+            m_errorFound = true;
+            m_drawError = error;
+        }
         // Keep what was decoded; an error before the first row shows nothing.
-        if (started)
-            m_image = std::move(image);
-        m_data = QByteArray(); // no longer needed
+        if (out.started) {
+            m_image =
+                out.width == image.width() ? image : image.copy(0, 0, out.width, image.height());
+            m_origin = QPoint(out.left, r.rect.top());
+        }
     }
 
-    mutable QByteArray m_data;
+    QByteArray m_data; // kept: another drawing may need another part
     QSize m_size;
     mutable bool m_decoded = false;
+    mutable Region m_region;
     mutable QImage m_image;
+    mutable QPoint m_origin;
+    mutable bool m_errorFound = false;
     mutable QString m_drawError;
 };
 
@@ -301,7 +427,9 @@ TGraphicPtr loadJpegPicture(const QByteArray& data)
     const QString error = readHeader(data, info);
     if (!error.isEmpty())
         throw EAppError(error);
-    if (!pictureSizeAllowed(info.width, info.height))
+    // A progressive file keeps the coefficients of the whole picture while decoding.
+    if (!pictureSizeAllowed(info.width, info.height) ||
+        info.coefficientBytes + data.size() > kMaxDecodeBytes)
         throw EAppError(pictureTooLargeMessage(info.width, info.height));
     return std::make_shared<TJpegGraphic>(data, QSize(info.width, info.height));
 }

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -50,7 +51,7 @@ private:
 TGraphicPtr makeMetafile(const QByteArray& svg, QSize size, const QRectF& viewBox)
 {
     if (!pictureSizeAllowed(size.width(), size.height()))
-        throw EAppError(invalidMetafile());
+        throw EAppError(pictureTooLargeMessage(size.width(), size.height()));
     auto renderer = std::make_unique<QSvgRenderer>();
     if (!renderer->load(svg) || !renderer->isValid())
         throw EAppError(invalidMetafile());
@@ -151,9 +152,45 @@ quint16 le16(const QByteArray& data, qsizetype offset)
     return quint16(uchar(data[offset]) | (uchar(data[offset + 1]) << 8));
 }
 
+// The bitmaps a metafile carries. Each goes through the converter, a PNG inside the SVG
+// text and the SVG renderer, some twenty bytes a pixel in all; together they get a
+// quarter of the picture budget.
+struct EmbeddedBitmaps
+{
+    static constexpr qint64 MaxPixels = kMaxPicturePixels / 4;
+    qint64 pixels = 0;
+    QSize largest;
+
+    void add(qint64 width, qint64 height)
+    {
+        pixels += width * height;
+        if (width * height > qint64(largest.width()) * largest.height())
+            largest = QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
+    }
+    void check() const
+    {
+        if (pixels > MaxPixels)
+            throw EAppError(pictureTooLargeMessage(largest.width(), largest.height()));
+    }
+};
+
+// The size a bitmap header at offset records; an empty size when there is none.
+QSize dibSize(const QByteArray& data, qsizetype offset, qint64 available)
+{
+    if (offset < 0 || available < 12 || offset + 12 > data.size())
+        return {};
+    const qint64 headerSize = quint32(le32(data, offset));
+    if (headerSize == 12)
+        return QSize(le16(data, offset + 4), le16(data, offset + 6));
+    if (headerSize >= 40 && available >= 40 && offset + 40 <= data.size())
+        return QSize(qMax(0, le32(data, offset + 4)),
+                     int(qMin<qint64>(qAbs(qint64(le32(data, offset + 8))), INT_MAX)));
+    return {};
+}
+
 // Checks a device-independent bitmap of available bytes at offset: libwmf trusts its
 // header, and a forged size or colour count makes it spend seconds or gigabytes.
-bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available)
+bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available, EmbeddedBitmaps& bitmaps)
 {
     if (available < 12)
         return false;
@@ -185,6 +222,7 @@ bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available)
         tableSize += 12; // the three colour masks
     if (colours > 65536 || headerSize + tableSize > available || !pictureSizeAllowed(width, height))
         return false;
+    bitmaps.add(width, height);
     const qint64 bitsSize = available - headerSize - tableSize;
     switch (compression) {
     case 0: // uncompressed: every row must be there
@@ -207,7 +245,7 @@ void put32(QByteArray& data, qsizetype offset, quint32 v)
 // Walks the records of a WMF, checking their sizes and the bitmaps they carry, and
 // writes the real file size and largest record into the header: libwmf allocates
 // what the header says and trusts records to fit in it.
-bool sanitizeWmf(QByteArray& data)
+bool sanitizeWmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
 {
     if (data.size() < 18)
         return false;
@@ -250,7 +288,7 @@ bool sanitizeWmf(QByteArray& data)
             dib = -1;
         if (dib >= 0) {
             const qsizetype at = pos + 6 + dib;
-            if (!dibIsSane(data, at, pos + size - at))
+            if (!dibIsSane(data, at, pos + size - at, bitmaps))
                 return false;
         }
         pos += size;
@@ -260,16 +298,47 @@ bool sanitizeWmf(QByteArray& data)
     return true;
 }
 
+// Where the offset of the bitmap header lies in each EMF record that carries a bitmap.
+qsizetype emfBitmapOffsetField(qint32 type)
+{
+    switch (type) {
+    case 76:  // EMR_BITBLT
+    case 77:  // EMR_STRETCHBLT
+    case 78:  // EMR_MASKBLT
+    case 114: // EMR_ALPHABLEND
+    case 116: // EMR_TRANSPARENTBLT
+        return 84;
+    case 79: // EMR_PLGBLT
+        return 96;
+    case 80: // EMR_SETDIBITSTODEVICE
+    case 81: // EMR_STRETCHDIBITS
+        return 48;
+    case 93: // EMR_CREATEMONOBRUSH
+    case 94: // EMR_CREATEDIBPATTERNBRUSHPT
+        return 16;
+    default:
+        return -1;
+    }
+}
+
 // Walks the records of an EMF, checking that each lies whole inside the file, and
 // cuts the copy after the end-of-file record; the converter reads record headers
 // without looking at the length it was given.
-bool sanitizeEmf(QByteArray& data)
+bool sanitizeEmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
 {
     qsizetype pos = 0;
     while (pos + 8 <= data.size()) {
         const qint64 size = quint32(le32(data, pos + 4));
         if (size < 8 || size % 4 != 0 || size > data.size() - pos)
             return false;
+        const qsizetype field = emfBitmapOffsetField(le32(data, pos));
+        if (field >= 0 && field + 4 <= size) {
+            const qint64 offset = quint32(le32(data, pos + field));
+            if (offset > 0 && offset < size) {
+                const QSize bitmap = dibSize(data, pos + qsizetype(offset), size - offset);
+                bitmaps.add(bitmap.width(), bitmap.height());
+            }
+        }
         pos += size;
         if (le32(data, pos - size) == 14) // EMR_EOF
             break;
@@ -307,8 +376,10 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
         width = br - bl + 1;
         height = bb - bt + 1;
     }
-    if (br < bl || bb < bt || !pictureSizeAllowed(width, height))
+    if (br < bl || bb < bt || width <= 0 || height <= 0)
         throw EAppError(invalidMetafile());
+    if (!pictureSizeAllowed(width, height))
+        throw EAppError(pictureTooLargeMessage(width, height));
 
     generatorOptions options{};
     options.nameSpace = const_cast<char*>("");
@@ -318,8 +389,10 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     char* out = nullptr;
     size_t outLength = 0;
     QByteArray copy = data; // cut and padded; the converter takes a non-const buffer
-    if (!sanitizeEmf(copy))
+    EmbeddedBitmaps bitmaps;
+    if (!sanitizeEmf(copy, bitmaps))
         throw EAppError(invalidMetafile());
+    bitmaps.check();
     std::unique_lock lock(metafileLibraries);
     const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     lock.unlock();
@@ -335,8 +408,10 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
 TGraphicPtr loadWmfPicture(const QByteArray& data)
 {
     QByteArray copy = data; // patched, and the library takes a non-const buffer
-    if (!sanitizeWmf(copy))
+    EmbeddedBitmaps bitmaps;
+    if (!sanitizeWmf(copy, bitmaps))
         throw EAppError(invalidMetafile());
+    bitmaps.check();
     static WmfFonts fonts;
     const std::lock_guard lock(metafileLibraries);
     wmfAPI_Options options{};
@@ -365,9 +440,10 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
         throw EAppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
-    if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None ||
-        !pictureSizeAllowed(width, height))
+    if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
         throw EAppError(invalidMetafile());
+    if (!pictureSizeAllowed(width, height))
+        throw EAppError(pictureTooLargeMessage(width, height));
 
     std::string svg;
     wmfStream stream{&svg, appendToString, clearString};

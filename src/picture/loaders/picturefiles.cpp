@@ -3,6 +3,7 @@
 #include "apperror.h"
 #include "safefile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -16,20 +17,21 @@ struct PictureFileType
 {
     const char* description;
     const char* extension;
-    TGraphicPtr (*load)(const QByteArray&);
+    TGraphicPtr (*load)(const QByteArray&); // from the bytes in memory
+    TGraphicPtr (*stream)(QIODevice&);      // or from the file
 };
 
 // The dialogs list the types in this order; the accepted extensions are the same rows.
 const PictureFileType kPictureFileTypes[] = {
-    {"Image GIF", "gif", loadGifPicture},
-    {"Fichier image JPEG", "jpg", loadJpegPicture},
-    {"Fichier image JPEG", "jpeg", loadJpegPicture},
-    {"Bitmaps", "bmp", loadBitmapPicture},
-    {"Icônes", "ico", loadIconPicture},
-    {"Métafichiers évolués", "emf", loadEmfPicture},
-    {"Métafichiers", "wmf", loadWmfPicture},
-    {"Images TIFF", "tif", loadTiffPicture},
-    {"Images TIFF", "tiff", loadTiffPicture},
+    {"Image GIF", "gif", loadGifPicture, nullptr},
+    {"Fichier image JPEG", "jpg", loadJpegPicture, nullptr},
+    {"Fichier image JPEG", "jpeg", loadJpegPicture, nullptr},
+    {"Bitmaps", "bmp", nullptr, loadBitmapPicture},
+    {"Icônes", "ico", loadIconPicture, nullptr},
+    {"Métafichiers évolués", "emf", loadEmfPicture, nullptr},
+    {"Métafichiers", "wmf", loadWmfPicture, nullptr},
+    {"Images TIFF", "tif", nullptr, loadTiffPicture},
+    {"Images TIFF", "tiff", nullptr, loadTiffPicture},
 };
 
 const PictureFileType* findType(const QString& ext)
@@ -46,12 +48,19 @@ const PictureFileType* findType(const QString& ext)
     throw EAppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, reason));
 }
 
-QByteArray readWholeFile(const QString& path)
+// Opens a picture file, or throws the open error with the system's reason.
+int openPictureFile(const QString& path)
 {
     int cause = 0;
     const int fd = OpenRegularFileForReading(path, cause);
     if (fd < 0)
         throwOpenError(path, systemErrorText(cause));
+    return fd;
+}
+
+QByteArray readWholeFile(const QString& path)
+{
+    const int fd = openPictureFile(path);
     struct Closer
     {
         int fd;
@@ -123,6 +132,12 @@ TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
     const PictureFileType* type = findType(ext);
     if (!type)
         throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+    if (type->stream) {
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        return type->stream(buffer);
+    }
     return type->load(data);
 }
 
@@ -143,5 +158,14 @@ TGraphicPtr LoadPictureFromFile(const QString& path)
     const PictureFileType* type = findType(ext);
     if (!type)
         throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+    if (type->stream) {
+        const int fd = openPictureFile(path);
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            throwOpenError(path, file.errorString());
+        }
+        return type->stream(file);
+    }
     return type->load(readWholeFile(path));
 }

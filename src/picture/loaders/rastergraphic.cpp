@@ -7,6 +7,10 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
+#include <climits>
+#include <vector>
+
 namespace {
 
 class TRasterGraphic : public TGraphic
@@ -32,12 +36,24 @@ private:
 };
 
 // A format the painter draws fast; transparent parts stay transparent so that what
-// lies beneath shows there.
-QImage drawable(const QImage& image, bool opaque)
+// lies beneath shows there. Converted in place where the pixel size allows: a second
+// copy of a large picture would double the memory.
+QImage drawable(QImage image, bool opaque)
 {
-    if (opaque || !image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    image.convertTo(opaque || !image.hasAlphaChannel() ? QImage::Format_RGB32
+                                                       : QImage::Format_ARGB32_Premultiplied);
+    return image;
+}
+
+// Qt's readers refuse pictures above their own allocation limit, far below our budget;
+// ours is checked before they run.
+void allowBudgetInQtReaders()
+{
+    static const bool done = [] {
+        QImageReader::setAllocationLimit(int(kMaxDecodeBytes >> 20));
+        return true;
+    }();
+    Q_UNUSED(done);
 }
 
 // Throws when the size the file records is beyond our limits, before any allocation.
@@ -50,6 +66,7 @@ void checkRecordedSize(const QImageReader& reader)
 
 QImage checkedRead(QImageReader& reader)
 {
+    allowBudgetInQtReaders();
     checkRecordedSize(reader);
     QImage image;
     if (!reader.read(&image) || image.isNull())
@@ -59,16 +76,21 @@ QImage checkedRead(QImageReader& reader)
     return image;
 }
 
-// The first image of data read by Qt's reader for format; a null image when the
+// The first image of device read by Qt's reader for format; a null image when the
 // content is invalid.
+QImage readImage(QIODevice& device, const char* format)
+{
+    QImageReader reader(&device, format);
+    reader.setDecideFormatFromContent(false);
+    return checkedRead(reader);
+}
+
 QImage readImage(const QByteArray& data, const char* format)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setDecideFormatFromContent(false);
-    return checkedRead(reader);
+    return readImage(buffer, format);
 }
 
 // Icons hold a handful of sizes; a forged directory of thousands of entries pointing
@@ -85,11 +107,40 @@ quint32 le32(const QByteArray& data, qsizetype offset)
     return quint32(le16(data, offset)) | (quint32(le16(data, offset + 2)) << 16);
 }
 
+// The size icon entry i records: the header of its PNG or bitmap, else the directory's
+// bytes (0 for 256).
+QSize recordedIconSize(const QByteArray& data, int i)
+{
+    const qsizetype dir = 6 + 16 * qsizetype(i);
+    const qint64 offset = le32(data, dir + 12);
+    if (offset + 24 <= data.size()) {
+        if (data.mid(offset, 8) == QByteArray("\x89PNG\r\n\x1a\n", 8)) {
+            const auto be32 = [&](qsizetype at) {
+                return (quint32(uchar(data[at])) << 24) | (quint32(uchar(data[at + 1])) << 16) |
+                       (quint32(uchar(data[at + 2])) << 8) | quint32(uchar(data[at + 3]));
+            };
+            return QSize(int(qMin<quint32>(be32(offset + 16), INT_MAX)),
+                         int(qMin<quint32>(be32(offset + 20), INT_MAX)));
+        }
+        if (le32(data, offset) >= 40) // BITMAPINFOHEADER: the height counts the mask too
+            return QSize(int(qMin<quint32>(le32(data, offset + 4), INT_MAX)),
+                         int(qMin<quint32>(le32(data, offset + 8), INT_MAX) / 2));
+    }
+    const int w = uchar(data[dir]), h = uchar(data[dir + 1]);
+    return QSize(w ? w : 256, h ? h : 256);
+}
+
 } // namespace
 
-TGraphicPtr loadBitmapPicture(const QByteArray& data)
+TGraphicPtr makeRasterGraphic(QImage image)
+{
+    return std::make_shared<TRasterGraphic>(std::move(image));
+}
+
+TGraphicPtr loadBitmapPicture(QIODevice& device)
 {
     const QString invalid = QStringLiteral("Image de bitmap non valide");
+    const QByteArray data = device.peek(26);
     if (!data.startsWith("BM") || data.size() < 26)
         throw EAppError(invalid);
     // Qt's reader fails on huge sizes without saying so; the user gets the reason.
@@ -98,11 +149,11 @@ TGraphicPtr loadBitmapPicture(const QByteArray& data)
     const qint64 height = infoSize == 12 ? le16(data, 20) : qAbs(qint64(qint32(le32(data, 22))));
     if (width > 0 && height > 0 && !pictureSizeAllowed(width, height))
         throw EAppError(pictureTooLargeMessage(width, height));
-    const QImage image = readImage(data, "bmp");
+    QImage image = readImage(device, "bmp");
     if (image.isNull())
         throw EAppError(invalid);
     // A bitmap covers its destination completely, whatever its alpha channel says.
-    return std::make_shared<TRasterGraphic>(drawable(image, true));
+    return std::make_shared<TRasterGraphic>(drawable(std::move(image), true));
 }
 
 TGraphicPtr loadIconPicture(const QByteArray& data)
@@ -114,24 +165,41 @@ TGraphicPtr loadIconPicture(const QByteArray& data)
     const int count = le16(data, 4);
     if (data.size() < 6 + 16 * qsizetype(count))
         throw EAppError(invalid);
-    // The largest image of the file (the first of equal ones) gives the picture.
+    // The largest image of the file (the first of equal ones) gives the picture. The
+    // sizes the images record pick it, so that only one large image is ever decoded;
+    // one that fails to decode gives way to the next largest.
+    struct Entry
+    {
+        int index;
+        qint64 area;
+    };
+    std::vector<Entry> entries;
+    for (int i = 0; i < qMin(count, kMaxIconImages); ++i) {
+        const QSize size = recordedIconSize(data, i);
+        entries.push_back({i, qint64(size.width()) * size.height()});
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.area > b.area; });
+    const QSize largest = recordedIconSize(data, entries.front().index);
+    if (largest.width() > 0 && largest.height() > 0 &&
+        !pictureSizeAllowed(largest.width(), largest.height()))
+        throw EAppError(pictureTooLargeMessage(largest.width(), largest.height()));
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
     reader.setDecideFormatFromContent(false);
     QImage best;
-    for (int i = 0; i < qMin(count, kMaxIconImages); ++i) {
-        if (i > 0 && !reader.jumpToImage(i))
+    for (const Entry& e : entries) {
+        if (!reader.jumpToImage(e.index))
+            continue;
+        best = checkedRead(reader);
+        if (!best.isNull())
             break;
-        const QImage image = checkedRead(reader);
-        if (!image.isNull() &&
-            qint64(image.width()) * image.height() > qint64(best.width()) * best.height())
-            best = image;
     }
     if (best.isNull())
         throw EAppError(invalid);
-    return std::make_shared<TRasterGraphic>(drawable(best, false));
+    return std::make_shared<TRasterGraphic>(drawable(std::move(best), false));
 }
 
 TGraphicPtr loadGifPicture(const QByteArray& data)
@@ -139,19 +207,8 @@ TGraphicPtr loadGifPicture(const QByteArray& data)
     if (!data.startsWith("GIF87a") && !data.startsWith("GIF89a"))
         throw EAppError(QStringLiteral("Signature GIF incorrecte"));
     // The first frame only: no animation.
-    const QImage image = readImage(data, "gif");
+    QImage image = readImage(data, "gif");
     if (image.isNull())
         throw EAppError(QStringLiteral("Image GIF non valide"));
-    return std::make_shared<TRasterGraphic>(drawable(image, false));
-}
-
-TGraphicPtr loadTiffPicture(const QByteArray& data)
-{
-    const QString invalid = QStringLiteral("Image TIFF non valide");
-    if (!data.startsWith(QByteArray("II*\0", 4)) && !data.startsWith(QByteArray("MM\0*", 4)))
-        throw EAppError(invalid);
-    const QImage image = readImage(data, "tiff");
-    if (image.isNull())
-        throw EAppError(invalid);
-    return std::make_shared<TRasterGraphic>(drawable(image, false));
+    return std::make_shared<TRasterGraphic>(drawable(std::move(image), false));
 }
