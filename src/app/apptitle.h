@@ -2,8 +2,21 @@
 
 #include <QString>
 
-// The application title: the main window's caption and the title of its message boxes.
+inline QString& appTitleStorage()
+{
+    static QString title = QStringLiteral("Corvandel");
+    return title;
+}
+
+// The application title: the main window's caption, the title of its message boxes and
+// the About dialog's headline.
 inline QString AppTitle()
 {
-    return QStringLiteral("Corvandel");
+    return appTitleStorage();
+}
+
+// The program keeps "Corvandel"; tests set others to see how a title is shown.
+inline void SetAppTitle(const QString& title)
+{
+    appTitleStorage() = title;
 }

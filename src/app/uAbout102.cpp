@@ -2,6 +2,7 @@
 #include "ui_uAbout102.h"
 
 #include "apperror.h"
+#include "apptitle.h"
 #include "handlerguard.h"
 #include "updateinfo.h"
 #include "webendpoints.h"
@@ -100,8 +101,7 @@ TfrmAbout102::~TfrmAbout102() = default;
 void TfrmAbout102::FormCreate()
 {
     ui->imgBug->hide();
-    // The application object's title, as the program set it at start.
-    ui->lblApplicationTitle->setText(QGuiApplication::applicationDisplayName());
+    ui->lblApplicationTitle->setText(AppTitle());
     ui->lblVersion->setText(QStringLiteral("Version ") + GetProgramVersion());
     {
         const TBusyCursor busy;

@@ -6,6 +6,7 @@
 #include "scopedenv.h"
 
 #include "apperror.h"
+#include "apptitle.h"
 #include "download.h"
 #include "programversion.h"
 #include "uAbout102.h"
@@ -57,13 +58,13 @@ protected:
         setEnv("TAVELORN_SITE_URL", server.baseUrl().toUtf8());
         // The main window's usage hit would mix with the About dialog's requests.
         setEnv("DO_NOT_TRACK", "1");
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvandel"));
     }
 
     void TearDown() override
     {
         MainWindowTest::TearDown();
         SetProgramVersionReaderForTesting({});
+        SetAppTitle(QStringLiteral("Corvandel"));
         while (!env.empty())
             env.pop_back(); // the latest first: a variable set twice ends as it began
     }
@@ -241,7 +242,7 @@ TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
 
 TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
 {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("R&D Tools"));
+    SetAppTitle(QStringLiteral("R&D Tools"));
     auto dialog = openDialog();
     const QLabel* title = dialog->form().lblApplicationTitle;
     EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
