@@ -7,7 +7,7 @@
 #include <QThread>
 #include <QUrl>
 
-#include <curl/curl.h>
+#include "curlapi.h"
 
 #include <cerrno>
 #include <exception>
@@ -21,17 +21,12 @@ void TDownloadCancel::cancel()
 {
     m_cancelled.store(true);
     const std::lock_guard lock(m_mutex);
+    // A registered transfer means the library is loaded.
     if (m_multi)
-        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+        CurlApi()->multi_wakeup(static_cast<CURLM*>(m_multi));
 }
 
 namespace {
-
-void initCurl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct Sink
 {
@@ -75,10 +70,11 @@ bool isReservedInvalidName(const QUrl& url)
 class TDownloadTransfer
 {
 public:
-    TDownloadTransfer(TDownloadCancel* cancel) : m_cancel(cancel)
+    TDownloadTransfer(const TCurlApi& curl, TDownloadCancel* cancel)
+        : m_curl(curl), m_cancel(cancel)
     {
-        m_easy = curl_easy_init();
-        m_multi = curl_multi_init();
+        m_easy = m_curl.easy_init();
+        m_multi = m_curl.multi_init();
     }
     ~TDownloadTransfer()
     {
@@ -87,11 +83,11 @@ public:
             m_cancel->m_multi = nullptr;
         }
         if (m_multi && m_easy)
-            curl_multi_remove_handle(m_multi, m_easy);
+            m_curl.multi_remove_handle(m_multi, m_easy);
         if (m_easy)
-            curl_easy_cleanup(m_easy);
+            m_curl.easy_cleanup(m_easy);
         if (m_multi)
-            curl_multi_cleanup(m_multi);
+            m_curl.multi_cleanup(m_multi);
     }
     TDownloadTransfer(const TDownloadTransfer&) = delete;
     TDownloadTransfer& operator=(const TDownloadTransfer&) = delete;
@@ -101,21 +97,22 @@ public:
         if (!m_easy || !m_multi)
             return false;
         CURL* e = m_easy;
-        curl_easy_setopt(e, CURLOPT_URL, url.constData());
-        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
-        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(e, CURLOPT_MAXREDIRS, kDownloadMaxRedirects);
-        curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs);
-        curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs);
-        curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes));
-        curl_easy_setopt(e, CURLOPT_FAILONERROR, 1L);
-        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, writeToSink);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, &sink);
-        if (curl_multi_add_handle(m_multi, e) != CURLM_OK)
+        m_curl.easy_setopt(e, CURLOPT_URL, url.constData());
+        m_curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        m_curl.easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
+        m_curl.easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+        m_curl.easy_setopt(e, CURLOPT_MAXREDIRS, kDownloadMaxRedirects);
+        m_curl.easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+        m_curl.easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+        m_curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs);
+        m_curl.easy_setopt(e, CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs);
+        m_curl.easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE,
+                           static_cast<curl_off_t>(kDownloadMaxBytes));
+        m_curl.easy_setopt(e, CURLOPT_FAILONERROR, 1L);
+        m_curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        m_curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, writeToSink);
+        m_curl.easy_setopt(e, CURLOPT_WRITEDATA, &sink);
+        if (m_curl.multi_add_handle(m_multi, e) != CURLM_OK)
             return false;
         if (m_cancel) {
             const std::lock_guard lock(m_cancel->m_mutex);
@@ -126,23 +123,24 @@ public:
         while (running) {
             if (m_cancel && m_cancel->isCancelled())
                 return false;
-            if (curl_multi_perform(m_multi, &running) != CURLM_OK)
+            if (m_curl.multi_perform(m_multi, &running) != CURLM_OK)
                 return false;
-            if (running && curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+            if (running && m_curl.multi_poll(m_multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
                 return false;
         }
         CURLcode result = CURLE_FAILED_INIT;
         int left = 0;
-        while (CURLMsg* msg = curl_multi_info_read(m_multi, &left)) {
+        while (CURLMsg* msg = m_curl.multi_info_read(m_multi, &left)) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == e)
                 result = msg->data.result;
         }
         long status = 0;
-        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
+        m_curl.easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
         return result == CURLE_OK && status >= 200 && status < 300 && !sink.failed;
     }
 
 private:
+    const TCurlApi& m_curl;
     TDownloadCancel* m_cancel;
     CURL* m_easy = nullptr;
     CURLM* m_multi = nullptr;
@@ -151,6 +149,9 @@ private:
 static bool download(const QByteArray& url, bool https, const QByteArray& fileName,
                      TDownloadCancel* cancel)
 {
+    const TCurlApi* curl = CurlApi();
+    if (!curl)
+        return false;
     // No link followed, no blocking on a planted pipe, nothing left to a child process.
     const int fd = ::open(fileName.constData(),
                           O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
@@ -165,7 +166,7 @@ static bool download(const QByteArray& url, bool https, const QByteArray& fileNa
     sink.fd = fd;
     bool ok = false;
     {
-        TDownloadTransfer transfer(cancel);
+        TDownloadTransfer transfer(*curl, cancel);
         ok = transfer.run(url, https, sink);
     }
     if (::close(fd) != 0)
@@ -189,7 +190,6 @@ bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel
         const QByteArray encodedUrl = parsed.toEncoded();
         const QByteArray encodedName = QFile::encodeName(fileName);
         const bool https = scheme == u"https";
-        initCurl();
 
         QCoreApplication* app = QCoreApplication::instance();
         if (!app || QThread::currentThread() != app->thread())
