@@ -16,6 +16,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <cmath>
 
@@ -219,8 +220,18 @@ void TfrmMainNew::showEvent(QShowEvent* event)
 
 void TfrmMainNew::FormShow()
 {
-    // In the background: the window never waits for the analytics server.
-    FUsagePing.SendUsageHit();
+    // Sent once the window has painted, and in the background: the window waits neither
+    // for the analytics server nor for loading the download library.
+    FUsageHitDue = true;
+}
+
+void TfrmMainNew::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (FUsageHitDue) {
+        FUsageHitDue = false;
+        QTimer::singleShot(0, this, [this] { FUsagePing.SendUsageHit(); });
+    }
 }
 
 void TfrmMainNew::showError(const QString& message)

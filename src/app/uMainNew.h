@@ -84,6 +84,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void FormCreate(const QStringList& arguments);
@@ -147,4 +148,5 @@ private:
                                  renderPreview();
                          }};
     TUsagePing FUsagePing;
+    bool FUsageHitDue = false; // shown, the hit starts after the first paint
 };

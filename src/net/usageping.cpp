@@ -9,6 +9,9 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 int UsageSiteNumber(const QString& upperName)
 {
     // The maker's programs by the original file name of their executables.
@@ -70,6 +73,8 @@ void TUsagePing::SendUsageHit()
     Hit* h = hit.get();
     try {
         h->thread = std::thread([h, url = UsageTrackingUrl(site)] {
+            // Below the window's thread, so that on a busy machine it never slows the start.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
             try {
                 const TTempFile file(QStringLiteral(".tmp"));
                 if (file.isValid())
