@@ -48,6 +48,10 @@ if ldd /usr/bin/tavelorn /usr/bin/tavelorn-export | grep 'not found'; then
   echo "FAIL: libraries missing"
   exit 1
 fi
+# Libraries the programs open themselves when first needed.
+for soname in libcurl.so.4 libtiff.so.6; do
+  ldconfig -p | grep -qF "$soname (" || { echo "FAIL: $soname missing"; exit 1; }
+done
 
 out=$(/usr/bin/tavelorn-export --version)
 [ "$out" = "tavelorn-export $version" ] || { echo "FAIL: --version says \"$out\""; exit 1; }

@@ -1,6 +1,7 @@
 #include "pictureloaders.h"
 
 #include "apperror.h"
+#include "lazylibrary.h"
 
 #include <QIODevice>
 #include <QImage>
@@ -13,6 +14,68 @@
 #include <tiffio.h>
 
 namespace {
+
+// libtiff's functions, from the library opened at the first TIFF picture: it and the
+// libraries it brings (WebP, LERC, JBIG...) would otherwise load with the program.
+struct TiffLibrary
+{
+    decltype(&::TIFFClose) TIFFClose;
+    decltype(&::TIFFOpenOptionsAlloc) TIFFOpenOptionsAlloc;
+    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) TIFFOpenOptionsSetErrorHandlerExtR;
+    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) TIFFOpenOptionsSetWarningHandlerExtR;
+    decltype(&::TIFFOpenOptionsSetMaxSingleMemAlloc) TIFFOpenOptionsSetMaxSingleMemAlloc;
+    decltype(&::TIFFClientOpenExt) TIFFClientOpenExt;
+    decltype(&::TIFFOpenOptionsFree) TIFFOpenOptionsFree;
+    decltype(&::TIFFIsTiled) TIFFIsTiled;
+    decltype(&::TIFFGetField) TIFFGetField;
+    decltype(&::TIFFGetFieldDefaulted) TIFFGetFieldDefaulted;
+    decltype(&::TIFFNumberOfTiles) TIFFNumberOfTiles;
+    decltype(&::TIFFNumberOfStrips) TIFFNumberOfStrips;
+    decltype(&::TIFFGetStrileByteCount) TIFFGetStrileByteCount;
+    decltype(&::TIFFScanlineSize64) TIFFScanlineSize64;
+    decltype(&::TIFFReadScanline) TIFFReadScanline;
+    decltype(&::TIFFRGBAImageOK) TIFFRGBAImageOK;
+    decltype(&::TIFFRGBAImageBegin) TIFFRGBAImageBegin;
+    decltype(&::TIFFRGBAImageGet) TIFFRGBAImageGet;
+    decltype(&::TIFFRGBAImageEnd) TIFFRGBAImageEnd;
+    decltype(&::TIFFTileSize64) TIFFTileSize64;
+    decltype(&::TIFFStripSize64) TIFFStripSize64;
+};
+
+const TiffLibrary& libtiff()
+{
+    static const TiffLibrary* const library = []() -> const TiffLibrary* {
+        static const TLazyLibrary lib("libtiff.so.6");
+        static TiffLibrary f;
+        const bool found =
+            lib.bind(f.TIFFClose, "TIFFClose") &&
+            lib.bind(f.TIFFOpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
+            lib.bind(f.TIFFOpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
+            lib.bind(f.TIFFOpenOptionsSetWarningHandlerExtR,
+                     "TIFFOpenOptionsSetWarningHandlerExtR") &&
+            lib.bind(f.TIFFOpenOptionsSetMaxSingleMemAlloc,
+                     "TIFFOpenOptionsSetMaxSingleMemAlloc") &&
+            lib.bind(f.TIFFClientOpenExt, "TIFFClientOpenExt") &&
+            lib.bind(f.TIFFOpenOptionsFree, "TIFFOpenOptionsFree") &&
+            lib.bind(f.TIFFIsTiled, "TIFFIsTiled") && lib.bind(f.TIFFGetField, "TIFFGetField") &&
+            lib.bind(f.TIFFGetFieldDefaulted, "TIFFGetFieldDefaulted") &&
+            lib.bind(f.TIFFNumberOfTiles, "TIFFNumberOfTiles") &&
+            lib.bind(f.TIFFNumberOfStrips, "TIFFNumberOfStrips") &&
+            lib.bind(f.TIFFGetStrileByteCount, "TIFFGetStrileByteCount") &&
+            lib.bind(f.TIFFScanlineSize64, "TIFFScanlineSize64") &&
+            lib.bind(f.TIFFReadScanline, "TIFFReadScanline") &&
+            lib.bind(f.TIFFRGBAImageOK, "TIFFRGBAImageOK") &&
+            lib.bind(f.TIFFRGBAImageBegin, "TIFFRGBAImageBegin") &&
+            lib.bind(f.TIFFRGBAImageGet, "TIFFRGBAImageGet") &&
+            lib.bind(f.TIFFRGBAImageEnd, "TIFFRGBAImageEnd") &&
+            lib.bind(f.TIFFTileSize64, "TIFFTileSize64") &&
+            lib.bind(f.TIFFStripSize64, "TIFFStripSize64");
+        return found ? &f : nullptr;
+    }();
+    if (!library)
+        throw EAppError(QStringLiteral("Impossible de charger la bibliothèque libtiff.so.6"));
+    return *library;
+}
 
 QString invalidTiff()
 {
@@ -73,20 +136,20 @@ int silentHandler(TIFF*, void*, const char*, const char*, va_list)
 
 struct TiffCloser
 {
-    void operator()(TIFF* t) const { TIFFClose(t); }
+    void operator()(TIFF* t) const { libtiff().TIFFClose(t); }
 };
 using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 TiffPtr openTiff(QIODevice& device)
 {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, silentHandler, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, silentHandler, nullptr);
+    TIFFOpenOptions* options = libtiff().TIFFOpenOptionsAlloc();
+    libtiff().TIFFOpenOptionsSetErrorHandlerExtR(options, silentHandler, nullptr);
+    libtiff().TIFFOpenOptionsSetWarningHandlerExtR(options, silentHandler, nullptr);
     // Forged tags must not make the library allocate beyond the budget.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxDecodeBytes));
-    TIFF* t = TIFFClientOpenExt("picture", "rm", &device, readProc, writeProc, seekProc, closeProc,
-                                sizeProc, mapProc, unmapProc, options);
-    TIFFOpenOptionsFree(options);
+    libtiff().TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxDecodeBytes));
+    TIFF* t = libtiff().TIFFClientOpenExt("picture", "rm", &device, readProc, writeProc, seekProc,
+                                          closeProc, sizeProc, mapProc, unmapProc, options);
+    libtiff().TIFFOpenOptionsFree(options);
     return TiffPtr(t);
 }
 
@@ -108,14 +171,14 @@ bool rowLayout(TIFF* t, RowLayout& l)
     uint16_t planar = 0, photometric = 0, bits = 0, samples = 0, format = 0, orientation = 0;
     uint16_t extraCount = 0;
     uint16_t* extraTypes = nullptr;
-    if (TIFFIsTiled(t) || !TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric))
+    if (libtiff().TIFFIsTiled(t) || !libtiff().TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric))
         return false;
-    TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
-    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
-    TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
-    TIFFGetFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
+    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
     if (planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT ||
         orientation != ORIENTATION_TOPLEFT)
         return false;
@@ -143,10 +206,11 @@ bool rowLayout(TIFF* t, RowLayout& l)
 // The largest compressed strip or tile: the library reads one whole into memory.
 qint64 largestRawChunk(TIFF* t)
 {
-    const uint32_t count = TIFFIsTiled(t) ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
+    const uint32_t count =
+        libtiff().TIFFIsTiled(t) ? libtiff().TIFFNumberOfTiles(t) : libtiff().TIFFNumberOfStrips(t);
     qint64 largest = 0;
     for (uint32_t i = 0; i < count; ++i)
-        largest = qMax(largest, qint64(TIFFGetStrileByteCount(t, i)));
+        largest = qMax(largest, qint64(libtiff().TIFFGetStrileByteCount(t, i)));
     return largest;
 }
 
@@ -192,12 +256,12 @@ void convertRow(const Sample* in, QRgb* out, int width, const RowLayout& l)
 
 bool readRows(TIFF* t, QImage& image, const RowLayout& l)
 {
-    std::vector<uint8_t> row(size_t(TIFFScanlineSize64(t)));
+    std::vector<uint8_t> row(size_t(libtiff().TIFFScanlineSize64(t)));
     const size_t needed = size_t(image.width()) * size_t(l.samples) * size_t(l.bytes);
     if (row.size() < needed)
         return false;
     for (int y = 0; y < image.height(); ++y) {
-        if (TIFFReadScanline(t, row.data(), uint32_t(y), 0) != 1)
+        if (libtiff().TIFFReadScanline(t, row.data(), uint32_t(y), 0) != 1)
             return false;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         if (l.bytes == 2)
@@ -214,15 +278,16 @@ bool readRgba(TIFF* t, QImage& image, bool& hasAlpha)
 {
     char message[1024];
     TIFFRGBAImage img;
-    if (!TIFFRGBAImageOK(t, message) || !TIFFRGBAImageBegin(&img, t, 1, message))
+    if (!libtiff().TIFFRGBAImageOK(t, message) ||
+        !libtiff().TIFFRGBAImageBegin(&img, t, 1, message))
         return false;
     img.req_orientation = ORIENTATION_TOPLEFT;
     hasAlpha = img.alpha != 0;
     // The picture's own buffer takes the library's packed pixels, converted in place.
     auto* raster = reinterpret_cast<uint32_t*>(image.bits());
-    const bool ok =
-        TIFFRGBAImageGet(&img, raster, uint32_t(image.width()), uint32_t(image.height())) == 1;
-    TIFFRGBAImageEnd(&img);
+    const bool ok = libtiff().TIFFRGBAImageGet(&img, raster, uint32_t(image.width()),
+                                               uint32_t(image.height())) == 1;
+    libtiff().TIFFRGBAImageEnd(&img);
     if (!ok)
         return false;
     const qsizetype count = qsizetype(image.width()) * image.height();
@@ -244,8 +309,8 @@ TGraphicPtr loadTiffPicture(QIODevice& device)
         throw EAppError(invalidTiff());
     const TiffPtr t = openTiff(device);
     uint32_t width = 0, height = 0;
-    if (!t || !TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &width) ||
-        !TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &height))
+    if (!t || !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &height))
         throw EAppError(invalidTiff());
     if (!pictureSizeAllowed(width, height))
         throw EAppError(pictureTooLargeMessage(width, height));
@@ -254,13 +319,14 @@ TGraphicPtr loadTiffPicture(QIODevice& device)
     const bool byRows = rowLayout(t.get(), layout);
     qint64 chunk = largestRawChunk(t.get());
     if (byRows) {
-        chunk += qint64(TIFFScanlineSize64(t.get()));
+        chunk += qint64(libtiff().TIFFScanlineSize64(t.get()));
     } else {
         uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
-        TIFFGetFieldDefaulted(t.get(), TIFFTAG_PLANARCONFIG, &planar);
-        TIFFGetFieldDefaulted(t.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+        libtiff().TIFFGetFieldDefaulted(t.get(), TIFFTAG_PLANARCONFIG, &planar);
+        libtiff().TIFFGetFieldDefaulted(t.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
         const qint64 decoded =
-            qint64(TIFFIsTiled(t.get()) ? TIFFTileSize64(t.get()) : TIFFStripSize64(t.get()));
+            qint64(libtiff().TIFFIsTiled(t.get()) ? libtiff().TIFFTileSize64(t.get())
+                                                  : libtiff().TIFFStripSize64(t.get()));
         chunk += planar == PLANARCONFIG_SEPARATE ? decoded * samples : decoded;
     }
     if (qint64(width) * height * 4 + chunk > kMaxDecodeBytes)
