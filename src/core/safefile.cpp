@@ -118,15 +118,19 @@ int resolveTarget(QByteArray path, Target& t)
     }
 }
 
-int writeAllAt(int fd, const char* data, qsizetype size, off_t offset)
+// Runs pwrite or pread until size bytes are done; a file that ends first is EIO.
+template <typename Byte, typename Io>
+int transferAll(Io io, int fd, Byte* data, qsizetype size, off_t offset)
 {
     while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size_t(size), offset);
+        const ssize_t n = io(fd, data, size_t(size), offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return errno;
         }
+        if (n == 0)
+            return EIO;
         data += n;
         size -= n;
         offset += n;
@@ -134,22 +138,14 @@ int writeAllAt(int fd, const char* data, qsizetype size, off_t offset)
     return 0;
 }
 
+int writeAllAt(int fd, const char* data, qsizetype size, off_t offset)
+{
+    return transferAll(::pwrite, fd, data, size, offset);
+}
+
 int readAllAt(int fd, char* data, qsizetype size, off_t offset)
 {
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, data, size_t(size), offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return EIO; // shorter than fstat said
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return 0;
+    return transferAll(::pread, fd, data, size, offset);
 }
 
 bool isTempName(const char* name)

@@ -9,8 +9,12 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -28,24 +32,25 @@ struct JpegSpec
     bool progressive = false;
     bool cmyk = false;
     bool subsampled = true; // 4:2:0, else 4:4:4
+    int quality = 90;
+    std::optional<std::array<uchar, 4>> solid = {}; // every pixel these samples, else ramps
 };
 
-inline bool writeJpeg(const QString& path, const JpegSpec& s)
+inline QByteArray libjpegBytes(const JpegSpec& s)
 {
-    FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!f)
-        return false;
     jpeg_compress_struct c;
     jpeg_error_mgr e;
     c.err = jpeg_std_error(&e);
     jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&c, &out, &outSize);
     c.image_width = JDIMENSION(s.width);
     c.image_height = JDIMENSION(s.height);
     c.input_components = s.cmyk ? 4 : 3;
     c.in_color_space = s.cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_set_quality(&c, s.quality, TRUE);
     if (!s.subsampled)
         for (int i = 0; i < c.num_components; ++i)
             c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
@@ -56,18 +61,25 @@ inline bool writeJpeg(const QString& path, const JpegSpec& s)
     for (int y = 0; y < s.height; ++y) {
         for (int x = 0; x < s.width; ++x) {
             JSAMPLE* p = &row[size_t(x) * size_t(c.input_components)];
-            p[0] = ramp(x, s.width);
-            p[1] = ramp(y, s.height);
-            p[2] = ramp(x + y, s.width + s.height);
-            if (s.cmyk)
-                p[3] = 40;
+            const std::array<uchar, 4> ramps = {ramp(x, s.width), ramp(y, s.height),
+                                                ramp(x + y, s.width + s.height), 40};
+            std::copy_n(s.solid ? s.solid->begin() : ramps.begin(), c.input_components, p);
         }
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&c, &r, 1);
     }
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
+    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    std::free(out);
+    return bytes;
+}
+
+inline bool writeJpeg(const QString& path, const JpegSpec& s)
+{
+    const QByteArray bytes = libjpegBytes(s);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 inline void put16(QByteArray& b, quint16 v)

@@ -389,36 +389,7 @@ TEST(PictureLoaders, JpegDecodesAtFirstDrawing)
 // readers take the values as inverted (255 = no ink), as Photoshop writes them.
 QByteArray cmykJpeg(uchar c, uchar m, uchar y, uchar k)
 {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = 4;
-    cinfo.image_height = 4;
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    JSAMPLE row[16];
-    for (int x = 0; x < 4; ++x) {
-        row[4 * x] = c;
-        row[4 * x + 1] = m;
-        row[4 * x + 2] = y;
-        row[4 * x + 3] = k;
-    }
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW r = row;
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    free(out);
-    return bytes;
+    return libjpegBytes({4, 4, false, true, true, 100, {{c, m, y, k}}});
 }
 
 TEST(PictureLoaders, CmykJpegIsConvertedToRgb)
@@ -627,36 +598,10 @@ QByteArray withTiffSize(QByteArray tiff, quint32 width, quint32 height)
     return tiff;
 }
 
-// A JPEG from libjpeg in memory: baseline or progressive, RGB or CMYK.
+// A small JPEG of one colour: baseline or progressive, RGB or CMYK.
 QByteArray libjpegFile(int width, int height, bool progressive, bool cmyk)
 {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = cmyk ? 4 : 3;
-    cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    for (int i = 0; i < cinfo.num_components; ++i)
-        cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
-    if (progressive)
-        jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(width) * size_t(cinfo.input_components), 90);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    const QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    free(out);
-    return bytes;
+    return libjpegBytes({width, height, progressive, cmyk, false, 90, {{90, 90, 90, 90}}});
 }
 
 QByteArray withJpegSize(QByteArray jpeg, int width, int height)
