@@ -117,6 +117,13 @@ TEST(ItemList, AssignReplacesAndSortsStably)
     list.Add("old");
     list.Assign({"b", "B", "a", "b"});
     EXPECT_EQ(list.Items(), QStringList({"a", "b", "B", "b"}));
+    // A control character weighs nothing in collation: equal texts keep their order
+    // although their code units differ.
+    list.Assign({QStringLiteral("b\u0001"), "a", "b"});
+    EXPECT_EQ(list.Items(), QStringList({"a", QStringLiteral("b\u0001"), "b"}));
+    QStringList texts = {"b", QStringLiteral("b\u0001"), "B"};
+    TItemList::Sort(texts);
+    EXPECT_EQ(texts, QStringList({"b", QStringLiteral("b\u0001"), "B"}));
 }
 
 // The deferred sorted adds of an update give exactly what adding one by one gives.
