@@ -48,9 +48,11 @@ if ldd /usr/bin/tavelorn /usr/bin/tavelorn-export | grep 'not found'; then
   echo "FAIL: libraries missing"
   exit 1
 fi
-# Libraries the programs open themselves when first needed.
+# Libraries the programs open themselves when first needed. The cache is read whole
+# first: grep -q stops reading early, and under pipefail the writer's SIGPIPE would fail.
+cache=$(ldconfig -p)
 for soname in libcurl.so.4 libtiff.so.6; do
-  ldconfig -p | grep -qF "$soname (" || { echo "FAIL: $soname missing"; exit 1; }
+  grep -qF "$soname (" <<<"$cache" || { echo "FAIL: $soname missing"; exit 1; }
 done
 
 out=$(/usr/bin/tavelorn-export --version)
