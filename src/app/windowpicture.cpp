@@ -11,7 +11,8 @@ namespace {
 // Raw premultiplied pixels, square: nothing to decode at start-up.
 QPixmap rawPicture(const QString& name, int size)
 {
-    const QResource resource(QStringLiteral(":/pictures/%1-%2.argb").arg(name).arg(size));
+    const QResource resource(
+        QStringLiteral(":/pictures/%1-%2.argb").arg(name, QString::number(size)));
     const qint64 bytes = qint64(size) * size * 4;
     if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
         resource.size() != bytes)

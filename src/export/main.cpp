@@ -314,7 +314,7 @@ int exportAll(const TConfigStore& store, const QString& outputDir)
         QString unique = name;
         const QString stem = name.left(name.size() - 4); // without ".jpg"
         for (int n = 2; used.contains(unique); ++n)
-            unique = QStringLiteral("%1_%2.jpg").arg(stem).arg(n);
+            unique = stem + u'_' + QString::number(n) + QStringLiteral(".jpg");
         if (unique != name)
             item.note = QStringLiteral("profile \"%1\": %2 is already taken, written as %3")
                             .arg(item.profile->ID, name, unique);

@@ -121,11 +121,11 @@ QString createError(const QString& path, int errnum)
 QString DefaultPictureFileName(const QString& sid, TDateTime date)
 {
     const QDate d = dateOf(date);
+    // One pass: a "%1" in the SID is text.
     return QStringLiteral("%1_%2_%3_%4.jpg")
-        .arg(sid)
-        .arg(d.year())
-        .arg(d.month(), 2, 10, QLatin1Char('0'))
-        .arg(d.day(), 2, 10, QLatin1Char('0'));
+        .arg(sid, QString::number(d.year()),
+             QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0')),
+             QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0')));
 }
 
 QString ForceJpgExtension(const QString& path)

@@ -275,6 +275,105 @@ TEST_F(MainWindowTest, EditsAndCheckBoxesRunTheirHandlerOnEveryChange)
     EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
 }
 
+// Where two pictures differ: the names of the elements, empty when equal.
+QStringList differences(const tyPicture& a, const tyPicture& b)
+{
+    QStringList out;
+    const struct
+    {
+        const char* name;
+        tyPictureText tyPicture::*element;
+    } texts[] = {
+        {"title", &tyPicture::lblSystemTitle},      {"SID", &tyPicture::lblSID},
+        {"position", &tyPicture::lblLandscapeType}, {"usage 1", &tyPicture::lblUsage1},
+        {"usage 2", &tyPicture::lblUsage2},         {"info 1", &tyPicture::lblInfo1},
+        {"info 2", &tyPicture::lblInfo2},           {"info 3", &tyPicture::lblInfo3},
+        {"refresh", &tyPicture::lblRefresh},        {"refresh date", &tyPicture::lblRefreshDate}};
+    for (const auto& t : texts)
+        if (!(a.*t.element == b.*t.element))
+            out << QString::fromLatin1(t.name);
+    if (a.imgPicture.Center != b.imgPicture.Center ||
+        a.imgPicture.Stretch != b.imgPicture.Stretch ||
+        a.imgPicture.Picture != b.imgPicture.Picture)
+        out << QStringLiteral("picture");
+    if (a.shpBorder.Width != b.shpBorder.Width || a.shpBorder.Visible != b.shpBorder.Visible ||
+        a.shpBorder.Color != b.shpBorder.Color)
+        out << QStringLiteral("border");
+    return out;
+}
+
+// Each edit, check box and list, driven as the user does, changes its own elements of
+// the picture and nothing else: a control wired to another control's handler fails here.
+TEST_F(MainWindowTest, EveryControlDrivesItsOwnPictureElement)
+{
+    open();
+    const auto typeInto = [](QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    };
+    const auto refreshDate = [this] { return fromQDate(ui->dtRefreshDate->date()); };
+    struct Case
+    {
+        const char* name;
+        std::function<void()> drive;
+        std::function<void(tyPicture&)> expect;
+    };
+    const Case cases[] = {
+        {"usage 1", [&] { typeInto(ui->ledtUsage1, QStringLiteral("Alpha")); },
+         [](tyPicture& p) { SetUsage1(p, QStringLiteral("Alpha")); }},
+        {"usage 2", [&] { typeInto(ui->ledtUsage2, QStringLiteral("Beta")); },
+         [](tyPicture& p) { SetUsage2(p, QStringLiteral("Beta")); }},
+        {"info 1", [&] { typeInto(ui->ledtInfo1, QStringLiteral("Gamma")); },
+         [](tyPicture& p) { SetInfo1(p, QStringLiteral("Gamma")); }},
+        {"info 2", [&] { typeInto(ui->ledtInfo2, QStringLiteral("Delta")); },
+         [](tyPicture& p) { SetInfo2(p, QStringLiteral("Delta")); }},
+        {"info 3", [&] { typeInto(ui->ledtInfo3, QStringLiteral("Epsilon")); },
+         [](tyPicture& p) { SetInfo3(p, QStringLiteral("Epsilon")); }},
+        {"border", [&] { typeInto(ui->ledtBorder, QStringLiteral("7")); },
+         [](tyPicture& p) { SetBorderWidth(p, 7); }},
+        {"center", [&] { QTest::mouseClick(ui->chkCenter, Qt::LeftButton); },
+         [](tyPicture& p) { SetPictureCenter(p, true); }},
+        {"stretch", [&] { QTest::mouseClick(ui->chkStretch, Qt::LeftButton); },
+         [](tyPicture& p) { SetPictureStretch(p, true); }},
+        {"system title", [&] { pick(ui->cbxSystemTitle, QStringLiteral("SAP BW 7.5")); },
+         [](tyPicture& p) { SetSystemTitle(p, QStringLiteral("SAP BW 7.5")); }},
+        {"position", [&] { pick(ui->cbxLandscapeType, QStringLiteral("PRD")); },
+         [](tyPicture& p) { SetLandscapeType(p, QStringLiteral("PRD"), clRed); }},
+        {"SID", [&] { pick(ui->cbxSID, QStringLiteral("QAS")); },
+         [](tyPicture& p) { SetSID(p, QStringLiteral("QAS")); }},
+        {"last refresh", [&] { QTest::mouseClick(ui->chkRefreshDate, Qt::LeftButton); },
+         [&](tyPicture& p) { ShowRefreshLine(p, true, refreshDate(), QString()); }},
+        {"source system", [&] { pick(ui->cbxSourceSystem, QStringLiteral("PRD")); },
+         [&](tyPicture& p) { SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"), {}); }},
+        {"refresh comment",
+         [&] { pick(ui->cbxRefreshComment, QStringLiteral("Copy of production")); },
+         [&](tyPicture& p) {
+             SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
+                            QStringLiteral("Copy of production"));
+         }},
+        {"refresh date",
+         [&] {
+             ui->dtRefreshDate->setFocus();
+             QTest::keyClick(ui->dtRefreshDate, Qt::Key_Up);
+         },
+         [&](tyPicture& p) {
+             SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
+                            QStringLiteral("Copy of production"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const tyPicture before = w->picture();
+        c.drive();
+        tyPicture expected = before;
+        c.expect(expected);
+        ASSERT_FALSE(differences(expected, before).isEmpty()) << "the case changes nothing";
+        EXPECT_EQ(differences(w->picture(), expected), QStringList());
+    }
+    EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
+}
+
 TEST_F(MainWindowTest, BorderSpinnerKeepsItsRangeAndTheLastValidWidth)
 {
     open();

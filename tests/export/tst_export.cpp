@@ -19,6 +19,9 @@
 
 #include <fcntl.h>
 #include <pty.h>
+
+#include <cstdlib>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -195,6 +198,41 @@ TEST_F(ExportCommand, ProfileIsRenderedAsTheWindowShowsIt)
     EXPECT_NEAR(qRed(bg), 250, 8);
     EXPECT_NEAR(qGreen(bg), 200, 8);
     EXPECT_NEAR(qBlue(bg), 0, 8);
+
+    // Facts of the layout, stated here rather than rendered by the library: a 2-pixel
+    // black border round a white canvas, the SID and the position in the position's green
+    // (0, 128, 0) at their places, the information line in red, the title in black.
+    const auto near = [](QRgb p, int r, int g, int b) {
+        return std::abs(qRed(p) - r) <= 40 && std::abs(qGreen(p) - g) <= 40 &&
+               std::abs(qBlue(p) - b) <= 40;
+    };
+    const auto count = [&](const QRect& box, int r, int g, int b) {
+        int n = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                n += near(image.pixel(x, y), r, g, b);
+        return n;
+    };
+    // Thin red strokes come out pale after the encoder halves the colour resolution.
+    const auto reddish = [&](const QRect& box) {
+        int n = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                n += qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60;
+            }
+        return n;
+    };
+    for (const QPoint p : {QPoint(0, 0), QPoint(1, 300), QPoint(448, 599), QPoint(449, 10)})
+        EXPECT_TRUE(near(image.pixel(p), 0, 0, 0)) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(2, 300), QPoint(447, 300), QPoint(225, 134), QPoint(400, 300)})
+        EXPECT_TRUE(near(image.pixel(p), 255, 255, 255)) << p.x() << "," << p.y();
+    EXPECT_GT(count({361, 40, 75, 39}, 0, 128, 0), 40) << "SID";
+    EXPECT_GT(count({290, 40, 65, 39}, 0, 128, 0), 40) << "position";
+    EXPECT_EQ(count({15, 10, 340, 30}, 0, 128, 0), 0) << "title";
+    EXPECT_GT(count({15, 10, 340, 30}, 0, 0, 0), 40) << "title";
+    EXPECT_GT(reddish({100, 490, 250, 19}), 20) << "information line";
+    EXPECT_EQ(reddish({15, 10, 420, 120}), 0) << "title, SID, position and usage lines";
     EXPECT_TRUE(r.out.trimmed().endsWith(QStringLiteral("QAS_2016_12_01.jpg")));
 }
 
@@ -334,6 +372,19 @@ TEST_F(ExportCommand, AllShowsItsProgressOnATerminal)
     QFile paths(QString::fromLocal8Bit(outFile));
     ASSERT_TRUE(paths.open(QIODevice::ReadOnly));
     EXPECT_EQ(paths.readAll().count('\n'), 3);
+}
+
+TEST_F(ExportCommand, PlaceMarkersInTheSidStayText)
+{
+    const QString markers = dir.filePath(QStringLiteral("markers.ini"));
+    const QByteArray date = QDate(2024, 1, 5).toString(shortDateFormat()).toUtf8();
+    writeFile(markers, "[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=One\nSID=Q%1\nLastRefresh=" +
+                           date + "\n[SystemInfo_2]\nID=Two\nSID=Q%1\nLastRefresh=" + date + "\n");
+    const RunResult r = run({QStringLiteral("--config"), markers, QStringLiteral("--all")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList files = QDir(work).entryList(QDir::Files);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"Q%1_2024_01_05.jpg", "Q%1_2024_01_05_2.jpg"}));
 }
 
 TEST_F(ExportCommand, ExitCodesAndMessages)

@@ -91,6 +91,10 @@ TEST(PictureFileName, DefaultName)
         {"QAS", {2016, 12, 1}, "QAS_2016_12_01.jpg"},
         {"QAS", {2027, 1, 9}, "QAS_2027_01_09.jpg"},
         {"P01", {987, 10, 20}, "P01_987_10_20.jpg"},
+        // Place markers in the SID are text.
+        {"Q%1", {2024, 1, 5}, "Q%1_2024_01_05.jpg"},
+        {"%2%3%4", {2024, 1, 5}, "%2%3%4_2024_01_05.jpg"},
+        {"%%", {2024, 1, 5}, "%%_2024_01_05.jpg"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DefaultPictureFileName(QString::fromUtf8(c.sid), fromQDate(c.date)),

@@ -726,7 +726,7 @@ int TColorPickerDropDown::pageRows() const
 
 void TColorPickerDropDown::listKey(int key, bool open)
 {
-    const int count = d->colors.size();
+    const int count = int(d->colors.size());
     if (count == 0)
         return;
     const int cur = d->itemIndex;
@@ -778,7 +778,7 @@ void TColorPickerDropDown::searchKey(const QString& text)
     d->curSearch += text.toUpper();
     if (!d->keyTimer.isActive())
         d->keyTimer.start();
-    const int count = d->colors.size();
+    const int count = int(d->colors.size());
     const int selected = d->itemIndex;
     const int start = selected < 0 ? 0 : selected;
     auto matches = [&](int i) {
@@ -878,7 +878,7 @@ void TColorPickerDropDown::handleWheel(bool down)
 {
     const bool open = DroppedDown();
     if (d->style == csList) {
-        const int count = d->colors.size();
+        const int count = int(d->colors.size());
         if (count == 0)
             return;
         if (open) {

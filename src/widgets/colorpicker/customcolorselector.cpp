@@ -270,7 +270,7 @@ int TCustomColorSelector::ItemAt(const QPoint& pos) const
 
 void TCustomColorSelector::HandleKey(int key, bool dropDownOpen)
 {
-    const int count = d->items.size();
+    const int count = int(d->items.size());
     if (count == 0)
         return;
     const int cur = d->itemIndex;

@@ -1,0 +1,139 @@
+// Exporting profiles as tavelorn-export does: load Config.ini, apply each profile to
+// scratch copies of the lists, render, encode and write the picture.
+#include "applyprofile.h"
+#include "configstore.h"
+#include "jpegexport.h"
+#include "profilelists.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QByteArray sid(char prefix, int i)
+{
+    return prefix + QByteArray::number(i).rightJustified(6, '0');
+}
+
+// sids SIDs in the list; profiles profiles whose SID and source system are in that list
+// (listed) or missing from it, with a refresh comment the list lacks either way.
+QByteArray makeConfig(int sids, int profiles, bool listed)
+{
+    QByteArray c = "[SystemTitle]\nNbItems=1\nItem_1=SAP ERP 6.0 EHP7\n"
+                   "[LandscapeType]\nNbItems=1\nItem_1=QAS\n[Color]\nNbItems=1\nItem_1=32768\n"
+                   "[RefreshComment]\nNbItems=1\nItem_1=Monthly refresh\n";
+    c += "[SID]\nNbItems=" + QByteArray::number(sids) + '\n';
+    for (int i = 1; i <= sids; ++i)
+        c += "Item_" + QByteArray::number(i) + '=' + sid('S', i) + '\n';
+    c += "[SystemInfo]\nNbItems=" + QByteArray::number(profiles) + '\n';
+    const QByteArray date = QDate(2024, 1, 5).toString(shortDateFormat()).toUtf8();
+    for (int i = 1; i <= profiles; ++i) {
+        const QByteArray s = listed ? sid('S', 1 + (i * 7919) % sids) : sid('U', i);
+        c += "[SystemInfo_" + QByteArray::number(i) + "]\nID=Profile " + QByteArray::number(i) +
+             "\nSystemTitle=SAP ERP 6.0 EHP7\nLansdscapePosition=QAS\nSID=" + s +
+             "\nUsage1=Quality assurance\nLastRefresh=" + date +
+             "\nSourceRefresh=" + (listed ? sid('S', 1 + (i * 104729) % sids) : sid('V', i)) +
+             "\nCommentRefresh=Copy of production\n";
+    }
+    return c;
+}
+
+QString writeConfig(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("Config.ini"));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+// One profile through the steps of the command.
+void exportProfile(const TConfigStore& store, const tySystemInfo& p, const QString& path)
+{
+    tyPicture picture;
+    TProfileLists lists = TProfileLists::Scratch(store);
+    ApplySystemInfoToPicture(picture, p, lists);
+    QImage image;
+    RenderPicture(picture, image);
+    WritePictureFile(path, EncodeJpeg(image, 100));
+}
+
+// tavelorn-export --profile of a profile whose SID, source and comment the lists lack,
+// against a SID list of range(0) items: load included.
+void BM_ExportUnlistedProfile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString config = writeConfig(dir, makeConfig(int(state.range(0)), 1, false));
+    const QString out = dir.filePath(QStringLiteral("out.jpg"));
+    for (auto _ : state) {
+        TConfigStore store(config);
+        store.LoadAll();
+        exportProfile(store, store.FArrSystemInfo.at(0), out);
+    }
+}
+BENCHMARK(BM_ExportUnlistedProfile)
+    ->Arg(1000)
+    ->Arg(16000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Applying that profile alone, the lists loaded: what the list size costs each profile.
+void BM_ApplyUnlistedProfile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(writeConfig(dir, makeConfig(int(state.range(0)), 1, false)));
+    store.LoadAll();
+    const tySystemInfo p = store.FArrSystemInfo.at(0);
+    for (auto _ : state) {
+        tyPicture picture;
+        TProfileLists lists = TProfileLists::Scratch(store);
+        ApplySystemInfoToPicture(picture, p, lists);
+        benchmark::DoNotOptimize(picture.lblSID.Text);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ApplyUnlistedProfile)
+    ->RangeMultiplier(4)
+    ->Range(1000, 256000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+
+// tavelorn-export --all of 1,000 profiles whose SIDs the list holds (1) or lacks (0).
+void BM_ExportAll(benchmark::State& state)
+{
+    const bool listed = state.range(0) != 0;
+    QTemporaryDir dir;
+    const QString config = writeConfig(dir, makeConfig(1000, 1000, listed));
+    for (auto _ : state) {
+        TConfigStore store(config);
+        store.LoadAll();
+        for (const tySystemInfo& p : std::as_const(store.FArrSystemInfo))
+            exportProfile(store, p, dir.filePath(p.ID + QStringLiteral(".jpg")));
+    }
+    state.SetLabel(listed ? "SIDs listed" : "SIDs unlisted");
+}
+BENCHMARK(BM_ExportAll)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
