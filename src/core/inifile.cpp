@@ -186,6 +186,7 @@ struct TIniFile::Section
     qsizetype keyCount = 0;
     qsizetype lastKeyLine = -1;
     // First occurrence of each key name, for long sections only: short ones are searched.
+    // Values are line + 1, so that a new slot (0) is told apart in one lookup.
     std::unique_ptr<QHash<NameKey, qsizetype>> keyIndex;
 
     static constexpr qsizetype IndexedFrom = 24;
@@ -195,19 +196,24 @@ struct TIniFile::Section
         ++keyCount;
         lastKeyLine = line;
         if (keyIndex) {
-            if (!keyIndex->contains(k))
-                keyIndex->insert(k, line);
+            indexFirst(k, line);
         } else if (keyCount >= IndexedFrom) {
             keyIndex = std::make_unique<QHash<NameKey, qsizetype>>();
+            keyIndex->reserve(qsizetype(lines.capacity()));
             // Copies: a rewritten line's own text goes when it is rewritten again.
             for (qsizetype i = 0; i <= line; ++i) {
                 if (!lines[i].isKey() || (hasHeader && i == 0))
                     continue;
-                const NameKey ki{lines[i].name().toString()};
-                if (!keyIndex->contains(ki))
-                    keyIndex->insert(ki, i);
+                indexFirst(NameKey{lines[i].name().toString()}, i);
             }
         }
+    }
+
+    void indexFirst(const NameKey& k, qsizetype line)
+    {
+        qsizetype& slot = (*keyIndex)[k];
+        if (slot == 0)
+            slot = line + 1;
     }
 };
 
@@ -452,7 +458,7 @@ qsizetype TIniFile::findKeyLine(const Section& sec, const QString& key)
 {
     if (sec.keyIndex) {
         const auto it = sec.keyIndex->constFind(NameKey{key});
-        return it == sec.keyIndex->cend() ? -1 : *it;
+        return it == sec.keyIndex->cend() ? -1 : *it - 1;
     }
     for (qsizetype i = sec.hasHeader ? 1 : 0; i <= sec.lastKeyLine; ++i)
         if (sec.lines[i].isKey() && sameName(sec.lines[i].name(), key))
