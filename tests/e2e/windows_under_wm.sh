@@ -69,7 +69,19 @@ check_window() { # id, title, width, height
     fail "the frame of \"$2\" (${FW}x${FH}+${FX}+${FY}) is not centred at $dpi dpi"
 }
 
-grab() { import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$work/$1.png"; }
+# A shot once two in a row agree: a loaded machine may still be painting.
+grab() {
+  local a="$work/$1.a.ppm" b="$work/$1.b.ppm"
+  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$a"
+  for _ in $(seq 1 20); do
+    sleep 0.2
+    import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$b"
+    cmp -s "$a" "$b" && break
+    mv "$b" "$a"
+  done
+  convert "$b" "$work/$1.png"
+  rm -f "$a" "$b"
+}
 
 for dpi in 96 144; do
   echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
@@ -79,7 +91,7 @@ for dpi in 96 144; do
   [ -n "$wid" ] || fail "the window did not appear at $dpi dpi"
   check_window "$wid" Corvandel 844 600
   xdotool mousemove 0 0 # no button under the pointer
-  sleep 0.3
+  sleep 0.1
   grab "main-$dpi"
 
   # Each list button (centre in the client area) and the title of its editor.
@@ -92,7 +104,7 @@ for dpi in 96 144; do
     check_window "$ed" "$title" 402 381
     if [ "$title" = SID ]; then
       xdotool mousemove 0 0
-      sleep 0.3
+      sleep 0.1
       grab "editor-$dpi"
     fi
     xdotool windowfocus --sync "$ed" 2>/dev/null || true
