@@ -23,7 +23,7 @@ public:
     void itemInserted(int index) override
     {
         EXPECT_EQ(m_list.Count(), m_countBefore + 1);
-        log << QStringLiteral("inserted %1 %2").arg(index).arg(m_list.Get(index));
+        log << QStringLiteral("inserted %1 %2").arg(QString::number(index), m_list.Get(index));
     }
     void itemsAboutToBeReset() override { log << QStringLiteral("about to reset"); }
     void itemsReset() override { log << QStringLiteral("reset %1").arg(m_list.Count()); }

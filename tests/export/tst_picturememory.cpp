@@ -75,7 +75,8 @@ ExportRun exportPicture(const QTemporaryDir& dir, const QString& picture, bool s
 
 QString tooLarge(int width, int height)
 {
-    return QString::fromUtf8("Image trop grande (%1 × %2 pixels)").arg(width).arg(height);
+    return QString::fromUtf8("Image trop grande (%1 × %2 pixels)")
+        .arg(QString::number(width), QString::number(height));
 }
 
 // An EMF that records a frame of width × height pixels and draws nothing.

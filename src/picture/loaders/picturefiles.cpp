@@ -124,7 +124,8 @@ bool pictureSizeAllowed(qint64 width, qint64 height)
 
 QString pictureTooLargeMessage(qint64 width, qint64 height)
 {
-    return QStringLiteral("Image trop grande (%1 × %2 pixels)").arg(width).arg(height);
+    return QStringLiteral("Image trop grande (%1 × %2 pixels)")
+        .arg(QString::number(width), QString::number(height));
 }
 
 TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)

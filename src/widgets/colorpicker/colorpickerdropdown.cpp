@@ -972,7 +972,8 @@ QString TColorPickerDropDown::FaceText() const
         return colorToHtml(c);
     }
     case cvtRGB:
-        return QStringLiteral("Red:%1,Green:%2,Blue:%3").arg(red(c)).arg(green(c)).arg(blue(c));
+        return QStringLiteral("Red:%1,Green:%2,Blue:%3")
+            .arg(QString::number(red(c)), QString::number(green(c)), QString::number(blue(c)));
     case cvtHTML:
         return colorToHtml(c);
     }
