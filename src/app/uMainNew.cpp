@@ -220,8 +220,8 @@ void TfrmMainNew::showEvent(QShowEvent* event)
 
 void TfrmMainNew::FormShow()
 {
-    // Sent once the window has painted, and in the background: the window waits neither
-    // for the analytics server nor for loading the download library.
+    // Sent in the background once the window has painted and settled: the window waits
+    // neither for the analytics server nor for loading the download library.
     FUsageHitDue = true;
 }
 
@@ -230,7 +230,7 @@ void TfrmMainNew::paintEvent(QPaintEvent* event)
     QWidget::paintEvent(event);
     if (FUsageHitDue) {
         FUsageHitDue = false;
-        QTimer::singleShot(0, this, [this] { FUsagePing.SendUsageHit(); });
+        QTimer::singleShot(UsageHitDelayMs, this, [this] { FUsagePing.SendUsageHit(); });
     }
 }
 

@@ -34,6 +34,11 @@ public:
     explicit TfrmMainNew(const QStringList& arguments, QWidget* parent = nullptr);
     ~TfrmMainNew() override;
 
+    // How long after the first paint of a showing the usage hit starts: loading the
+    // download library takes a few dozen libraries, which should not compete with the
+    // window's first frames on a busy machine.
+    static constexpr int UsageHitDelayMs = 500;
+
     // The generated form with every control by its name.
     Ui::TfrmMainNew& form() const { return *ui; }
     TConfigStore& store() { return FStore; }
@@ -148,5 +153,5 @@ private:
                                  renderPreview();
                          }};
     TUsagePing FUsagePing;
-    bool FUsageHitDue = false; // shown, the hit starts after the first paint
+    bool FUsageHitDue = false; // shown, the hit starts a while after the first paint
 };

@@ -348,7 +348,7 @@ TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
     w->hide();
     w->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 2; }, 10000));
-    QTest::qWait(200);
+    QTest::qWait(TfrmMainNew::UsageHitDelayMs + 200);
     EXPECT_EQ(server.requests().size(), 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return leftovers().isEmpty(); }, 10000));
 
@@ -357,7 +357,7 @@ TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
     server.clear();
     setEnv("DO_NOT_TRACK", "1");
     open();
-    QTest::qWait(300);
+    QTest::qWait(TfrmMainNew::UsageHitDelayMs + 300);
     EXPECT_TRUE(server.requests().isEmpty());
 }
 
