@@ -97,11 +97,11 @@ QStringList readItems(const TIniFile& ini, const QString& section)
     return items;
 }
 
-void loadCleanList(const QString& file, const QString& section, TItemList& list)
+void loadCleanList(const TIniFile& ini, const QString& section, TItemList& list)
 {
     TItemListUpdate update(list);
     list.Clear();
-    AppendCleanItems(list, readItems(TIniFile(file), section));
+    AppendCleanItems(list, readItems(ini, section));
 }
 
 TColor storedColor(const TIniFile& ini, qint32 number)
@@ -113,10 +113,14 @@ TColor storedColor(const TIniFile& ini, qint32 number)
 
 void TConfigStore::LoadSystemInfos()
 {
+    loadSystemInfos(TIniFile(FConfigFile));
+}
+
+void TConfigStore::loadSystemInfos(const TIniFile& ini)
+{
     BusyScope busy(setBusy);
     TItemListUpdate update(cbxID);
     cbxID.Clear();
-    const TIniFile ini(FConfigFile);
     qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
     if (n < 0) {
         FArrSystemInfo.clear();
@@ -232,9 +236,13 @@ void TConfigStore::DeleteSystemInfo(qint32 index)
 
 void TConfigStore::LoadSystemTitles()
 {
+    loadSystemTitles(TIniFile(FConfigFile));
+}
+
+void TConfigStore::loadSystemTitles(const TIniFile& ini)
+{
     TItemListUpdate update(cbxSystemTitle);
     cbxSystemTitle.Clear();
-    const TIniFile ini(FConfigFile);
     const qint32 n = listCount(ini, kSystemTitle);
     for (qint32 i = 1; i <= n; ++i)
         cbxSystemTitle.Add(ini.ReadString(kSystemTitle, itemKey(i), QString()));
@@ -279,7 +287,12 @@ void AppendCleanItems(TItemList& list, const QStringList& items)
 
 void TConfigStore::LoadSIDs()
 {
-    loadCleanList(FConfigFile, kSID, cbxSID);
+    loadSIDs(TIniFile(FConfigFile));
+}
+
+void TConfigStore::loadSIDs(const TIniFile& ini)
+{
+    loadCleanList(ini, kSID, cbxSID);
     RebuildSourceSystems();
 }
 
@@ -297,10 +310,14 @@ void TConfigStore::SaveSIDs()
 
 void TConfigStore::LoadLandscapeTypes()
 {
+    loadLandscapeTypes(TIniFile(FConfigFile));
+}
+
+void TConfigStore::loadLandscapeTypes(const TIniFile& ini)
+{
     TItemListUpdate update(cbxLandscapeType);
     cbxLandscapeType.Clear();
     FArrLandscapeType.clear();
-    const TIniFile ini(FConfigFile);
     const qint32 n = listCount(ini, kLandscapeType);
     FArrLandscapeType.reserve(n);
     for (qint32 i = 1; i <= n; ++i) {
@@ -338,8 +355,13 @@ void TConfigStore::SaveLandscapeTypesAndColors()
 
 void TConfigStore::LoadRefreshComments()
 {
+    loadRefreshComments(TIniFile(FConfigFile));
+}
+
+void TConfigStore::loadRefreshComments(const TIniFile& ini)
+{
     TItemListUpdate update(cbxRefreshComment);
-    loadCleanList(FConfigFile, kRefreshComment, cbxRefreshComment);
+    loadCleanList(ini, kRefreshComment, cbxRefreshComment);
     cbxRefreshComment.Insert(0, QString());
 }
 
@@ -372,9 +394,10 @@ void TConfigStore::CopyListsFrom(const TConfigStore& other)
 
 void TConfigStore::LoadAll()
 {
-    LoadSystemTitles();
-    LoadLandscapeTypes();
-    LoadSIDs();
-    LoadSystemInfos();
-    LoadRefreshComments();
+    const TIniFile ini(FConfigFile);
+    loadSystemTitles(ini);
+    loadLandscapeTypes(ini);
+    loadSIDs(ini);
+    loadSystemInfos(ini);
+    loadRefreshComments(ini);
 }

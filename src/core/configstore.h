@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class TIniFile;
+
 // The profiles and option lists of the main window, loaded from and saved to the
 // configuration file. Every operation opens the file afresh and writes its changes back
 // before it returns; errors are EAppError with the user's message.
@@ -80,8 +82,17 @@ public:
     void CopyListsFrom(const TConfigStore& other);
 
     // The five loads in start-up order: titles, landscape positions, SIDs, profiles,
-    // refresh comments. Stops at the first error (thrown). Never writes the file.
+    // refresh comments, from one reading of the file. Stops at the first error (thrown).
+    // Never writes the file.
     void LoadAll();
+
+private:
+    // The loads, from a file already read.
+    void loadSystemInfos(const TIniFile& ini);
+    void loadSystemTitles(const TIniFile& ini);
+    void loadSIDs(const TIniFile& ini);
+    void loadLandscapeTypes(const TIniFile& ini);
+    void loadRefreshComments(const TIniFile& ini);
 };
 
 // The load rule of the SID and refresh comment lists: appends each of items to list
