@@ -2,11 +2,11 @@
 // scratch copies of the lists, render, encode and write the picture.
 #include "applyprofile.h"
 #include "configstore.h"
+#include "guimain.h"
 #include "jpegexport.h"
 #include "profilelists.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -128,12 +128,5 @@ BENCHMARK(BM_ExportAll)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }
