@@ -1,6 +1,7 @@
 // Loading and saving many profiles through the store, without a GUI.
 #include "codepage.h"
 #include "configstore.h"
+#include "inifile.h"
 #include "itemlist.h"
 
 #include <QFile>
@@ -47,13 +48,20 @@ tyArrSystemInfo makeProfiles(int n)
     return out;
 }
 
+// Writes profiles as the whole profile list of file.
+void writeProfiles(const QString& file, const tyArrSystemInfo& profiles)
+{
+    TIniFile ini(file);
+    WriteProfiles(ini, profiles);
+    ini.UpdateFile();
+}
+
 // Reloading over the profiles already held, as after every store or delete.
 void BM_LoadProfiles(benchmark::State& state)
 {
     QTemporaryDir dir;
     TConfigStore store(dir.filePath("Config.ini"));
-    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
-    store.SaveSystemInfos();
+    writeProfiles(store.FConfigFile, makeProfiles(int(state.range(0))));
     store.processEvents = [] {};
     store.setBusy = [](bool) {};
     for (auto _ : state) {
@@ -71,9 +79,7 @@ void BM_LoadProfilesIntoEmptyStore(benchmark::State& state)
     QTemporaryDir dir;
     const QString file = dir.filePath("Config.ini");
     {
-        TConfigStore writer(file);
-        writer.FArrSystemInfo = makeProfiles(int(state.range(0)));
-        writer.SaveSystemInfos();
+        writeProfiles(file, makeProfiles(int(state.range(0))));
     }
     std::optional<TConfigStore> store;
     for (auto _ : state) {
@@ -91,37 +97,60 @@ void BM_LoadProfilesIntoEmptyStore(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
-// Saving into a file that does not exist yet: every section and key is new.
+// Writing the whole profile list into a file that does not exist yet: every section and
+// key is new.
 void BM_SaveProfilesNewFile(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
-    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
+    const QString file = dir.filePath("Config.ini");
+    const tyArrSystemInfo profiles = makeProfiles(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        QFile::remove(store.FConfigFile);
+        QFile::remove(file);
         state.ResumeTiming();
-        store.SaveSystemInfos();
+        writeProfiles(file, profiles);
     }
     state.SetComplexityN(state.range(0));
 }
 
-// Saving over the previous save after every profile changed: every value is replaced.
+// Writing the whole profile list over the previous one after every profile changed:
+// every value is replaced.
 void BM_SaveProfilesChanged(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
-    store.FArrSystemInfo = makeProfiles(int(state.range(0)));
-    store.SaveSystemInfos();
+    const QString file = dir.filePath("Config.ini");
+    tyArrSystemInfo profiles = makeProfiles(int(state.range(0)));
+    writeProfiles(file, profiles);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        for (tySystemInfo& s : store.FArrSystemInfo)
+        for (tySystemInfo& s : profiles)
             s.Usage2 = QStringLiteral("Client %1").arg(round);
         state.ResumeTiming();
-        store.SaveSystemInfos();
+        writeProfiles(file, profiles);
     }
+    state.SetComplexityN(state.range(0));
+}
+
+// The window's Save among n profiles: under the file's lock, re-read the file, replace
+// the one profile, write, reload the profiles and the selector.
+void BM_StoreOneProfile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TConfigStore store(dir.filePath("Config.ini"));
+    writeProfiles(store.FConfigFile, makeProfiles(int(state.range(0))));
+    store.processEvents = [] {};
+    store.setBusy = [](bool) {};
+    store.LoadAll();
+    tySystemInfo changed = store.FArrSystemInfo[qsizetype(state.range(0) / 2)];
+    int round = 0;
+    for (auto _ : state) {
+        changed.Usage2 = QStringLiteral("Client %1").arg(++round);
+        store.StoreSystemInfo(changed.ID, changed);
+    }
+    if (store.FArrSystemInfo.size() != state.range(0))
+        state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
 
@@ -138,11 +167,10 @@ bool writeCodePageFile(const QString& file, int codePage, int n)
 {
     const QString local = textOfCodePage(codePage);
     {
-        TConfigStore writer(file);
-        writer.FArrSystemInfo = makeProfiles(n);
-        for (tySystemInfo& s : writer.FArrSystemInfo)
+        tyArrSystemInfo profiles = makeProfiles(n);
+        for (tySystemInfo& s : profiles)
             s.Usage1 = local;
-        writer.SaveSystemInfos();
+        writeProfiles(file, profiles);
     }
     QFile f(file);
     if (!f.open(QIODevice::ReadWrite))
@@ -200,7 +228,7 @@ void BM_SaveProfilesCodePageChanged(benchmark::State& state)
             s.Usage2 = QStringLiteral("Client %1").arg(round);
         }
         state.ResumeTiming();
-        store.SaveSystemInfos();
+        writeProfiles(store.FConfigFile, store.FArrSystemInfo);
     }
     QFile f(store.FConfigFile);
     if (!f.open(QIODevice::ReadOnly) || f.read(2) == "\xFF\xFE")
@@ -247,6 +275,7 @@ BENCHMARK(BM_SaveProfilesNewFile)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
+BENCHMARK(BM_StoreOneProfile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_SaveProfilesChanged)
     ->Arg(1000)
     ->Arg(10000)

@@ -69,6 +69,13 @@ void TItemListModel::itemInserted(int)
 
 void TItemListModel::itemsAboutToBeReset()
 {
+    m_selectedText.reset();
+    m_selectedExtra = false;
+    if (m_combo && m_combo->currentIndex() >= 0) {
+        const int row = m_combo->currentIndex();
+        m_selectedText = data(index(row), Qt::DisplayRole).toString();
+        m_selectedExtra = row == extraRow();
+    }
     beginResetModel();
 }
 
@@ -77,8 +84,27 @@ void TItemListModel::itemsReset()
     m_count = m_list.Count();
     m_extra.clear();
     endResetModel();
-    if (m_combo) {
-        const QSignalBlocker block(m_combo);
-        m_combo->setCurrentIndex(-1);
+    if (!m_combo)
+        return;
+    int row = -1;
+    if (m_selectedText) {
+        for (int i = 0; i < m_count; ++i)
+            if (m_list.Get(i) == *m_selectedText) {
+                row = i;
+                break;
+            }
+        // A text shown beside the list stays while the list lacks it.
+        if (row < 0 && m_selectedExtra && !m_selectedText->isEmpty()) {
+            setExtraItem(*m_selectedText);
+            row = extraRow();
+        }
     }
+    {
+        const QSignalBlocker block(m_combo);
+        m_combo->setCurrentIndex(row);
+    }
+    const bool lost = m_selectedText && row < 0;
+    m_selectedText.reset();
+    if (lost)
+        emit selectionLost();
 }

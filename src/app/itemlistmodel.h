@@ -5,12 +5,16 @@
 #include <QAbstractListModel>
 #include <QPointer>
 
+#include <optional>
+
 class QComboBox;
 
-// Shows a TItemList in a combo box. Reloading the list leaves the combo with no
-// selection, and adding the first item does not select it (Qt would pick item 0). An
-// extra row after the list's items can show a text the list lacks; it is not part of the
-// list and goes when the list is reloaded.
+// Shows a TItemList in a combo box. Reloading the list keeps the selected item selected
+// when an item of exactly its text is still there, without the combo's signals; when it is
+// gone the combo shows no selection and selectionLost() is emitted, so that what the
+// window shows follows. Adding the first item does not select it (Qt would pick item 0).
+// An extra row after the list's items can show a text the list lacks; it is not part of
+// the list, and a reload keeps it only while it is selected and the list still lacks it.
 class TItemListModel : public QAbstractListModel, private TItemListObserver
 {
     Q_OBJECT
@@ -30,6 +34,10 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+signals:
+    // A reload dropped the combo's selected item.
+    void selectionLost();
+
 private:
     void itemAboutToBeInserted(int index) override;
     void itemInserted(int index) override;
@@ -41,4 +49,7 @@ private:
     int m_count = 0;
     QString m_extra;
     bool m_hadSelection = false;
+    // The selection across a reload.
+    std::optional<QString> m_selectedText;
+    bool m_selectedExtra = false;
 };

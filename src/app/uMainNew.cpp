@@ -187,6 +187,16 @@ void TfrmMainNew::connectHandlers()
     for (QAction* a : {mnuLeft, mnuCenter, mnuRight})
         connect(a, &QAction::triggered, this, &TfrmMainNew::mnuAlignClick);
 
+    // A reload that drops the shown item empties the control: the picture follows, so
+    // that it shows what Save writes.
+    const auto lost = &TItemListModel::selectionLost;
+    connect(FIDModel.get(), lost, this, [this] { ui->bbtID_Delete->setEnabled(false); });
+    connect(FSystemTitleModel.get(), lost, this, &TfrmMainNew::cbxSystemTitleChange);
+    connect(FLandscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(FSIDModel.get(), lost, this, &TfrmMainNew::cbxSIDChange);
+    connect(FSourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+    connect(FRefreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+
     connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
     connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmMainNew::BitBtn2Click);

@@ -63,8 +63,10 @@ void TfrmMainNew::bbtID_SaveClick()
             v.CommentRefresh = comboText(ui->cbxRefreshComment);
         }
         FStore.StoreSystemInfo(id, v);
-        // The reload emptied the selector; reselecting runs no handler.
-        selectIndex(ui->cbxID, FStore.cbxID.IndexOf(id));
+        // Selecting the saved profile runs no handler: the controls keep their values.
+        const int saved = FStore.cbxID.IndexOf(id);
+        selectIndex(ui->cbxID, saved);
+        ui->bbtID_Delete->setEnabled(saved >= 0);
     });
 }
 

@@ -1,9 +1,12 @@
 #include "configstore.h"
 
 #include "apperror.h"
+#include "configlock.h"
 #include "inifile.h"
+#include "listmerge.h"
 #include "text.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -76,14 +79,11 @@ qint32 listCount(const TIniFile& ini, const QString& section)
     return boundedCount(n, ini.HighestNumberedKey(section, kItemPrefix));
 }
 
-void saveList(const QString& file, const QString& section, const TItemList& list)
+void writeItems(TIniFile& ini, const QString& section, const QStringList& items)
 {
-    TIniFile ini(file);
-    const QStringList items = list.Items();
     ini.WriteInteger(section, kNbItems, qint32(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i)
         ini.WriteString(section, itemKey(qint32(i + 1)), items[i]);
-    ini.UpdateFile();
 }
 
 // The items of a list section, as they stand.
@@ -95,6 +95,13 @@ QStringList readItems(const TIniFile& ini, const QString& section)
     for (qint32 i = 1; i <= n; ++i)
         items.append(ini.ReadString(section, itemKey(i), QString()));
     return items;
+}
+
+QStringList cleanItems(const TIniFile& ini, const QString& section, bool sorted)
+{
+    TItemList list(sorted);
+    AppendCleanItems(list, readItems(ini, section));
+    return list.Items();
 }
 
 void loadCleanList(const TIniFile& ini, const QString& section, TItemList& list)
@@ -111,30 +118,18 @@ TColor storedColor(const TIniFile& ini, qint32 number)
 
 } // namespace
 
-void TConfigStore::LoadSystemInfos()
+tyArrSystemInfo ReadProfiles(const TIniFile& ini)
 {
-    loadSystemInfos(TIniFile(FConfigFile));
-}
-
-void TConfigStore::loadSystemInfos(const TIniFile& ini)
-{
-    BusyScope busy(setBusy);
-    TItemListUpdate update(cbxID);
-    cbxID.Clear();
     qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
-    if (n < 0) {
-        FArrSystemInfo.clear();
-        FSystemInfoIdx = -1;
+    if (n < 0)
         throw EAppError(QStringLiteral("Erreur de vérification d'étendue"));
-    }
     if (n > 0)
         n = boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix));
-    // Filled in place: a reload after a save finds most texts unchanged and keeps them.
-    FArrSystemInfo.resize(n);
+    tyArrSystemInfo profiles(n);
     const QString none;
     for (qint32 i = 1; i <= n; ++i) {
         const QString sec = kSystemInfoPrefix + QString::number(i);
-        tySystemInfo& s = FArrSystemInfo[i - 1];
+        tySystemInfo& s = profiles[i - 1];
         ini.ReadStringInto(sec, kID, none, s.ID);
         s.BorderWidth = ini.ReadInteger(sec, kBorderWidth, 1);
         ini.ReadStringInto(sec, kSystemTitle, none, s.SystemTitle);
@@ -151,19 +146,14 @@ void TConfigStore::loadSystemInfos(const TIniFile& ini)
         s.LastRefresh = ini.ReadDate(sec, kLastRefresh, 0);
         ini.ReadStringInto(sec, kSourceRefresh, none, s.SourceRefresh);
         ini.ReadStringInto(sec, kCommentRefresh, none, s.CommentRefresh);
-        cbxID.Add(s.ID);
-        if (processEvents)
-            processEvents();
     }
-    FSystemInfoIdx = n - 1;
+    return profiles;
 }
 
-void TConfigStore::SaveSystemInfos()
+void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles)
 {
-    BusyScope busy(setBusy);
-    TIniFile ini(FConfigFile);
     qint32 k = 0;
-    for (const tySystemInfo& s : std::as_const(FArrSystemInfo)) {
+    for (const tySystemInfo& s : profiles) {
         if (s.ID.isEmpty())
             continue;
         const QString sec = kSystemInfoPrefix + QString::number(++k);
@@ -185,7 +175,83 @@ void TConfigStore::SaveSystemInfos()
         ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
     }
     ini.WriteInteger(kSystemInfo, kNbItems, k);
+}
+
+namespace {
+
+QStringList descriptions(const tyArrLandscapeType& types)
+{
+    QStringList names;
+    names.reserve(types.size());
+    for (const tyLandscapeType& t : types)
+        names.append(t.Description);
+    return names;
+}
+
+tyArrLandscapeType readLandscapeTypes(const TIniFile& ini)
+{
+    const qint32 n = listCount(ini, kLandscapeType);
+    tyArrLandscapeType types;
+    types.reserve(n);
+    for (qint32 i = 1; i <= n; ++i)
+        types.append({ini.ReadString(kLandscapeType, itemKey(i), QString()), storedColor(ini, i)});
+    return types;
+}
+
+// The first colour of each name.
+QHash<QString, TColor> colourByName(const tyArrLandscapeType& types)
+{
+    QHash<QString, TColor> colours;
+    colours.reserve(types.size());
+    for (const tyLandscapeType& t : types)
+        if (!colours.contains(t.Description))
+            colours.insert(t.Description, t.Color);
+    return colours;
+}
+
+} // namespace
+
+TIniFile TConfigStore::readFile() const
+{
+    const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Read);
+    if (const std::optional<QByteArray>& old = lock.contentBeforeInterruptedWrite())
+        return TIniFile::fromBytes(*old);
+    return TIniFile(FConfigFile);
+}
+
+TIniFile TConfigStore::modifyFile(const std::function<void(TIniFile&)>& change)
+{
+    const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Write);
+    TIniFile ini(FConfigFile);
+    change(ini);
     ini.UpdateFile();
+    return ini;
+}
+
+void TConfigStore::LoadSystemInfos()
+{
+    loadSystemInfos(readFile());
+}
+
+void TConfigStore::loadSystemInfos(const TIniFile& ini)
+{
+    BusyScope busy(setBusy);
+    TItemListUpdate update(cbxID);
+    cbxID.Clear();
+    try {
+        FArrSystemInfo = ReadProfiles(ini);
+    } catch (const EAppError&) {
+        FArrSystemInfo.clear();
+        FSystemInfoIdx = -1;
+        throw;
+    }
+    const qint32 n = qint32(FArrSystemInfo.size());
+    for (const tySystemInfo& s : std::as_const(FArrSystemInfo)) {
+        cbxID.Add(s.ID);
+        if (processEvents)
+            processEvents();
+    }
+    FSystemInfoIdx = n - 1;
 }
 
 QString TConfigStore::MakeSystemInfoID(const QString& title, const QString& sid, TDateTime date)
@@ -204,53 +270,85 @@ qint32 TConfigStore::FindSystemInfo(const QString& id) const
     return -1;
 }
 
+namespace {
+
+// The profile of the file at index when it still has the identifier id there, else the
+// first one with that identifier, else -1.
+qint32 findProfile(const tyArrSystemInfo& profiles, qint32 index, const QString& id)
+{
+    if (index >= 0 && index < profiles.size() && profiles[index].ID == id)
+        return index;
+    for (qsizetype i = 0; i < profiles.size(); ++i)
+        if (profiles[i].ID == id)
+            return qint32(i);
+    return -1;
+}
+
+} // namespace
+
 void TConfigStore::StoreSystemInfo(const QString& id, const tySystemInfo& values)
 {
-    qint32 target;
-    if (FSystemInfoIdx < 0 || FArrSystemInfo.isEmpty()) {
-        FArrSystemInfo.resize(1);
-        target = 0;
-    } else if (FSystemInfoIdx < FArrSystemInfo.size() && FArrSystemInfo[FSystemInfoIdx].ID == id) {
-        target = FSystemInfoIdx;
-    } else if (const qint32 found = FindSystemInfo(id); found >= 0) {
-        target = found;
-    } else {
-        FArrSystemInfo.append(tySystemInfo{});
-        target = qint32(FArrSystemInfo.size() - 1);
-    }
-    FSystemInfoIdx = target;
-    FArrSystemInfo[target] = values;
-    FArrSystemInfo[target].ID = id;
-    SaveSystemInfos();
-    LoadSystemInfos();
+    const qint32 current = FSystemInfoIdx;
+    const TIniFile ini = [&] {
+        BusyScope busy(setBusy);
+        return modifyFile([&](TIniFile& file) {
+            // The profiles as they are now: what others saved meanwhile stays.
+            tyArrSystemInfo profiles = ReadProfiles(file);
+            qint32 target = findProfile(profiles, current, id);
+            if (target < 0) {
+                profiles.append(tySystemInfo{});
+                target = qint32(profiles.size() - 1);
+            }
+            profiles[target] = values;
+            profiles[target].ID = id;
+            WriteProfiles(file, profiles);
+        });
+    }();
+    loadSystemInfos(ini);
 }
 
 void TConfigStore::DeleteSystemInfo(qint32 index)
 {
     if (index < 0 || index >= FArrSystemInfo.size())
         return;
-    FArrSystemInfo[index].ID.clear();
-    SaveSystemInfos();
-    LoadSystemInfos();
+    const QString id = FArrSystemInfo[index].ID;
+    const TIniFile ini = [&] {
+        BusyScope busy(setBusy);
+        return modifyFile([&](TIniFile& file) {
+            tyArrSystemInfo profiles = ReadProfiles(file);
+            const qint32 target = findProfile(profiles, index, id);
+            if (target < 0)
+                return; // gone already
+            profiles[target].ID.clear();
+            WriteProfiles(file, profiles);
+        });
+    }();
+    loadSystemInfos(ini);
 }
 
 void TConfigStore::LoadSystemTitles()
 {
-    loadSystemTitles(TIniFile(FConfigFile));
+    loadSystemTitles(readFile());
 }
 
 void TConfigStore::loadSystemTitles(const TIniFile& ini)
 {
     TItemListUpdate update(cbxSystemTitle);
     cbxSystemTitle.Clear();
-    const qint32 n = listCount(ini, kSystemTitle);
-    for (qint32 i = 1; i <= n; ++i)
-        cbxSystemTitle.Add(ini.ReadString(kSystemTitle, itemKey(i), QString()));
+    const QStringList items = readItems(ini, kSystemTitle);
+    for (const QString& item : items)
+        cbxSystemTitle.Add(item);
+    m_fileSystemTitles = cbxSystemTitle.Items();
 }
 
 void TConfigStore::SaveSystemTitles()
 {
-    saveList(FConfigFile, kSystemTitle, cbxSystemTitle);
+    const QStringList edited = cbxSystemTitle.Items();
+    const TIniFile ini = modifyFile([&](TIniFile& file) {
+        writeItems(file, kSystemTitle,
+                   mergeListEdit(m_fileSystemTitles, edited, readItems(file, kSystemTitle)));
+    });
+    loadSystemTitles(ini);
 }
 
 void AppendCleanItems(TItemList& list, const QStringList& items)
@@ -287,12 +385,13 @@ void AppendCleanItems(TItemList& list, const QStringList& items)
 
 void TConfigStore::LoadSIDs()
 {
-    loadSIDs(TIniFile(FConfigFile));
+    loadSIDs(readFile());
 }
 
 void TConfigStore::loadSIDs(const TIniFile& ini)
 {
     loadCleanList(ini, kSID, cbxSID);
+    m_fileSIDs = cbxSID.Items();
     RebuildSourceSystems();
 }
 
@@ -305,57 +404,78 @@ void TConfigStore::RebuildSourceSystems()
 
 void TConfigStore::SaveSIDs()
 {
-    saveList(FConfigFile, kSID, cbxSID);
+    const QStringList edited = cbxSID.Items();
+    const TIniFile ini = modifyFile([&](TIniFile& file) {
+        TItemList merged(true);
+        merged.Assign(mergeListEdit(m_fileSIDs, edited, cleanItems(file, kSID, true)));
+        writeItems(file, kSID, merged.Items());
+    });
+    loadSIDs(ini);
 }
 
 void TConfigStore::LoadLandscapeTypes()
 {
-    loadLandscapeTypes(TIniFile(FConfigFile));
+    loadLandscapeTypes(readFile());
 }
 
 void TConfigStore::loadLandscapeTypes(const TIniFile& ini)
 {
     TItemListUpdate update(cbxLandscapeType);
-    cbxLandscapeType.Clear();
-    FArrLandscapeType.clear();
-    const qint32 n = listCount(ini, kLandscapeType);
-    FArrLandscapeType.reserve(n);
-    for (qint32 i = 1; i <= n; ++i) {
-        const QString key = itemKey(i);
-        tyLandscapeType t;
-        t.Description = ini.ReadString(kLandscapeType, key, QString());
-        t.Color = storedColor(ini, i);
-        cbxLandscapeType.Add(t.Description);
-        FArrLandscapeType.append(t);
-    }
+    FArrLandscapeType = readLandscapeTypes(ini);
+    m_fileLandscapeTypes = FArrLandscapeType;
+    cbxLandscapeType.Assign(descriptions(FArrLandscapeType));
+    // Every stored colour, for positions that a profile adds past the list's end.
+    const qint32 colours = ini.HighestNumberedKey(kColor, kItemPrefix);
+    m_storedColors.clear();
+    m_storedColors.reserve(colours);
+    for (qint32 i = 1; i <= colours; ++i)
+        m_storedColors.append(storedColor(ini, i));
 }
 
 void TConfigStore::SaveLandscapeTypes()
 {
-    saveList(FConfigFile, kLandscapeType, cbxLandscapeType);
-    LoadLandscapeTypes();
+    const QStringList edited = cbxLandscapeType.Items();
+    const QStringList before = descriptions(m_fileLandscapeTypes);
+    const TIniFile ini = modifyFile([&](TIniFile& file) {
+        // The colours stay in their numbered places.
+        writeItems(file, kLandscapeType,
+                   mergeListEdit(before, edited, readItems(file, kLandscapeType)));
+    });
+    loadLandscapeTypes(ini);
 }
 
 void TConfigStore::SaveLandscapeTypesAndColors()
 {
-    {
-        TIniFile ini(FConfigFile);
-        const qint32 n = qint32(FArrLandscapeType.size());
-        ini.WriteInteger(kLandscapeType, kNbItems, n);
-        ini.WriteInteger(kColor, kNbItems, n);
+    const tyArrLandscapeType edited = FArrLandscapeType;
+    const tyArrLandscapeType before = m_fileLandscapeTypes;
+    const TIniFile ini = modifyFile([&](TIniFile& file) {
+        const tyArrLandscapeType now = readLandscapeTypes(file);
+        const QStringList names =
+            mergeListEdit(descriptions(before), descriptions(edited), descriptions(now));
+        const QHash<QString, TColor> was = colourByName(before);
+        const QHash<QString, TColor> mine = colourByName(edited);
+        const QHash<QString, TColor> theirs = colourByName(now);
+        const qint32 n = qint32(names.size());
+        file.WriteInteger(kLandscapeType, kNbItems, n);
+        file.WriteInteger(kColor, kNbItems, n);
         for (qint32 i = 1; i <= n; ++i) {
-            const QString key = itemKey(i);
-            ini.WriteString(kLandscapeType, key, FArrLandscapeType[i - 1].Description);
-            ini.WriteInteger(kColor, key, FArrLandscapeType[i - 1].Color);
+            const QString& name = names[i - 1];
+            // The user's colour where the user chose one, else the one stored now.
+            const auto m = mine.constFind(name);
+            const auto w = was.constFind(name);
+            const auto t = theirs.constFind(name);
+            const bool chosen = m != mine.cend() && (w == was.cend() || *w != *m);
+            const TColor colour = chosen || t == theirs.cend() ? (m != mine.cend() ? *m : 0) : *t;
+            file.WriteString(kLandscapeType, itemKey(i), name);
+            file.WriteInteger(kColor, itemKey(i), colour);
         }
-        ini.UpdateFile();
-    }
-    LoadLandscapeTypes();
+    });
+    loadLandscapeTypes(ini);
 }
 
 void TConfigStore::LoadRefreshComments()
 {
-    loadRefreshComments(TIniFile(FConfigFile));
+    loadRefreshComments(readFile());
 }
 
 void TConfigStore::loadRefreshComments(const TIniFile& ini)
@@ -363,12 +483,18 @@ void TConfigStore::loadRefreshComments(const TIniFile& ini)
     TItemListUpdate update(cbxRefreshComment);
     loadCleanList(ini, kRefreshComment, cbxRefreshComment);
     cbxRefreshComment.Insert(0, QString());
+    m_fileRefreshComments = cbxRefreshComment.Items();
 }
 
 void TConfigStore::SaveRefreshComments()
 {
-    saveList(FConfigFile, kRefreshComment, cbxRefreshComment);
-    LoadRefreshComments();
+    const QStringList edited = cbxRefreshComment.Items();
+    const TIniFile ini = modifyFile([&](TIniFile& file) {
+        QStringList now = cleanItems(file, kRefreshComment, false);
+        now.prepend(QString());
+        writeItems(file, kRefreshComment, mergeListEdit(m_fileRefreshComments, edited, now));
+    });
+    loadRefreshComments(ini);
 }
 
 TColor TConfigStore::GetLandscapeTypeColor(const QString& name) const
@@ -378,13 +504,14 @@ TColor TConfigStore::GetLandscapeTypeColor(const QString& name) const
 
 TColor TConfigStore::StoredLandscapeColor(qint32 number) const
 {
-    return storedColor(TIniFile(FConfigFile), number);
+    return number >= 1 && number <= m_storedColors.size() ? m_storedColors[number - 1] : 0;
 }
 
 void TConfigStore::CopyListsFrom(const TConfigStore& other)
 {
     FConfigFile = other.FConfigFile;
     FArrLandscapeType = other.FArrLandscapeType;
+    m_storedColors = other.m_storedColors;
     cbxSystemTitle.AssignItems(other.cbxSystemTitle);
     cbxSID.AssignItems(other.cbxSID);
     cbxSourceSystem.AssignItems(other.cbxSourceSystem);
@@ -394,7 +521,7 @@ void TConfigStore::CopyListsFrom(const TConfigStore& other)
 
 void TConfigStore::LoadAll()
 {
-    const TIniFile ini(FConfigFile);
+    const TIniFile ini = readFile();
     loadSystemTitles(ini);
     loadLandscapeTypes(ini);
     loadSIDs(ini);

@@ -2,14 +2,17 @@
 
 #include "apperror.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
+#include <QList>
 #include <QRandomGenerator>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <mutex>
 
 #include <dirent.h>
@@ -219,13 +222,217 @@ bool refusesNewFiles(int err)
     return err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT;
 }
 
-// Rewrites the file in place: reserve, write the part beyond the old end first (growing
-// is what needs new space), then the old bytes, then cut. A failure before the old
-// bytes are touched leaves the file as it was; one while overwriting them puts the old
-// bytes back.
-int rewriteInPlace(const Target& t, QByteArrayView bytes)
+// The rollback journal of an in-place rewrite: the file's old bytes with the file's
+// identity and a checksum, flushed to disk before the file is touched. A rewrite that is
+// killed leaves it behind, and the next write or lock of the file puts the old bytes
+// back. A journal cut short fails its checksum: its rewrite never started.
+constexpr char kJournalMagic[] = "TAVELORN ROLLBACK JOURNAL 1\n";
+constexpr qsizetype kJournalMagicSize = qsizetype(sizeof kJournalMagic) - 1;
+constexpr qsizetype kJournalHeaderSize = kJournalMagicSize + 3 * 8 + 32;
+
+QByteArray journalDigest(const struct stat& st, QByteArrayView content)
 {
-    Fd fd(::open(t.path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const quint64 fields[] = {quint64(st.st_dev), quint64(st.st_ino), quint64(content.size())};
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(fields), sizeof fields));
+    hash.addData(content);
+    return hash.result();
+}
+
+QByteArray absolutePath(const QByteArray& path)
+{
+    const QByteArray folder = folderOf(path);
+    char resolved[PATH_MAX];
+    if (!::realpath(folder.constData(), resolved))
+        return path;
+    QByteArray abs(resolved);
+    if (!abs.endsWith('/'))
+        abs += '/';
+    return abs + path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Where the journal of the file at path may be: beside it, else in the user's state
+// folder under a name made from the file's absolute path.
+QList<QByteArray> journalPlaces(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray name = path.mid(slash + 1);
+    QList<QByteArray> places{folderOf(path) + "/." + name + ".tavelorn-journal"};
+    QByteArray state = qgetenv("XDG_STATE_HOME");
+    if (!state.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (home.startsWith('/'))
+            state = home + "/.local/state";
+        else
+            state.clear();
+    }
+    if (!state.isEmpty())
+        places.append(
+            state + "/Tavelorn-Tools/Tavelorn/journals/" +
+            QCryptographicHash::hash(absolutePath(path), QCryptographicHash::Sha256).toHex() +
+            ".journal");
+    return places;
+}
+
+int syncFolderOf(const QByteArray& path)
+{
+    const Fd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        return errno;
+    return ::fsync(folder.get()) == 0 ? 0 : errno;
+}
+
+// mkdir -p for the state folder, private to the user.
+bool makeFolders(const QByteArray& folder)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const QByteArray parent = folderOf(folder);
+    if (parent == folder || !makeFolders(parent))
+        return false;
+    return ::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST;
+}
+
+int writeJournalAt(const QByteArray& place, const struct stat& st, QByteArrayView old)
+{
+    Fd fd(::open(place.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        return errno;
+    QByteArray header(kJournalMagic, kJournalMagicSize);
+    const quint64 fields[] = {quint64(st.st_dev), quint64(st.st_ino), quint64(old.size())};
+    header.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    header += journalDigest(st, old);
+    int err = writeAllAt(fd.get(), header.constData(), header.size(), 0);
+    if (!err)
+        err = writeAllAt(fd.get(), old.data(), old.size(), off_t(header.size()));
+    if (!err && ::fsync(fd.get()) != 0)
+        err = errno;
+    if (!err)
+        err = fd.close();
+    if (!err)
+        err = syncFolderOf(place);
+    if (err)
+        ::unlink(place.constData());
+    return err;
+}
+
+// Writes the journal of the file t with its old bytes; journal names the place used.
+int writeJournal(const Target& t, QByteArrayView old, QByteArray& journal)
+{
+    int err = ENOENT;
+    for (const QByteArray& place : journalPlaces(t.path)) {
+        if (place.contains("/Tavelorn-Tools/Tavelorn/journals/") && !makeFolders(folderOf(place)))
+            continue;
+        err = writeJournalAt(place, t.st, old);
+        if (!err) {
+            journal = place;
+            return 0;
+        }
+    }
+    return err;
+}
+
+void removeJournal(const QByteArray& journal)
+{
+    if (::unlink(journal.constData()) == 0)
+        (void)syncFolderOf(journal);
+}
+
+struct Journal
+{
+    QByteArray place;
+    quint64 dev = 0, ino = 0;
+    QByteArray content;
+};
+
+// The journals left for the file at path; those whose rewrite never started (cut short,
+// damaged) or whose file has been replaced since are removed when removeInvalid.
+QList<Journal> findJournals(const QByteArray& path, bool removeInvalid)
+{
+    QList<Journal> found;
+    struct stat target;
+    const bool exists = ::stat(path.constData(), &target) == 0;
+    for (const QByteArray& place : journalPlaces(path)) {
+        struct stat js;
+        if (::lstat(place.constData(), &js) != 0)
+            continue;
+        bool valid = false;
+        Journal j;
+        j.place = place;
+        if (S_ISREG(js.st_mode) && js.st_size >= kJournalHeaderSize) {
+            const Fd fd(::open(place.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            QByteArray header(kJournalHeaderSize, Qt::Uninitialized);
+            quint64 fields[3] = {};
+            if (fd.valid() && readAllAt(fd.get(), header.data(), header.size(), 0) == 0 &&
+                header.startsWith(QByteArrayView(kJournalMagic, kJournalMagicSize))) {
+                memcpy(fields, header.constData() + kJournalMagicSize, sizeof fields);
+                if (quint64(js.st_size) == quint64(kJournalHeaderSize) + fields[2]) {
+                    j.content.resize(qsizetype(fields[2]));
+                    struct stat id
+                    {
+                    };
+                    id.st_dev = dev_t(fields[0]);
+                    id.st_ino = ino_t(fields[1]);
+                    valid = readAllAt(fd.get(), j.content.data(), j.content.size(),
+                                      off_t(kJournalHeaderSize)) == 0 &&
+                            journalDigest(id, j.content) == header.right(32) && exists &&
+                            target.st_dev == id.st_dev && target.st_ino == id.st_ino;
+                    j.dev = fields[0];
+                    j.ino = fields[1];
+                }
+            }
+        }
+        if (valid)
+            found.append(std::move(j));
+        else if (removeInvalid)
+            removeJournal(place);
+    }
+    return found;
+}
+
+// Puts a journal's bytes back into its file, then drops the journal.
+int restoreJournal(const QByteArray& path, const Journal& j)
+{
+    Fd fd(::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return errno;
+    int err = writeAllAt(fd.get(), j.content.constData(), j.content.size(), 0);
+    if (!err && ::ftruncate(fd.get(), off_t(j.content.size())) != 0)
+        err = errno;
+    if (!err && ::fsync(fd.get()) != 0)
+        err = errno;
+    if (!err)
+        err = fd.close();
+    if (!err)
+        removeJournal(j.place);
+    return err;
+}
+
+int recoverTarget(const QByteArray& path)
+{
+    const QList<Journal> journals = findJournals(path, true);
+    if (journals.isEmpty())
+        return 0;
+    // Two journals mean a rewrite was killed while the first journal's was being undone:
+    // the older one holds the older content; either is a whole version.
+    const Journal& j = journals.front();
+    if (const int err = restoreJournal(path, j))
+        return err;
+    for (qsizetype i = 1; i < journals.size(); ++i)
+        removeJournal(journals[i].place);
+    return 0;
+}
+
+// Rewrites the file in place under a rollback journal: reserve, write the part beyond the
+// old end first (growing is what needs new space), then the old bytes, then cut. A
+// failure puts the old bytes back; a writer killed meanwhile leaves the journal, from
+// which the next write or lock of the file restores it. Without a place for the journal
+// the file is not touched, and the error is cause when the normal path failed for one
+// (the user wants to know of the full disk, not of the journal), else the journal's.
+int rewriteInPlace(const Target& t, QByteArrayView bytes, int cause = 0)
+{
+    Fd fd(::open(t.path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid())
         return errno;
     struct stat st;
@@ -235,44 +442,44 @@ int rewriteInPlace(const Target& t, QByteArrayView bytes)
         return kErrNotRegularFile;
     const qsizetype oldSize = qsizetype(st.st_size);
     const qsizetype newSize = bytes.size();
-    const auto restoreSize = [&] { (void)::ftruncate(fd.get(), off_t(oldSize)); };
+    QByteArray old(oldSize, Qt::Uninitialized);
+    if (const int err = readAllAt(fd.get(), old.data(), oldSize, 0))
+        return err;
+    QByteArray journal;
+    if (const int err = writeJournal(t, old, journal))
+        return cause > 0 ? cause : err;
+    const auto restoreOld = [&] {
+        if (writeAllAt(fd.get(), old.constData(), oldSize, 0) == 0 &&
+            ::ftruncate(fd.get(), off_t(oldSize)) == 0 && ::fsync(fd.get()) == 0)
+            removeJournal(journal);
+    };
     if (newSize > oldSize) {
         if (::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, off_t(oldSize), off_t(newSize - oldSize)) !=
                 0 &&
             errno != EOPNOTSUPP && errno != ENOSYS) {
             const int err = errno;
-            restoreSize(); // frees what was reserved past the end
+            restoreOld(); // frees what was reserved past the end
             return err;
         }
         if (const int err =
                 writeAllAt(fd.get(), bytes.data() + oldSize, newSize - oldSize, off_t(oldSize))) {
-            restoreSize();
+            restoreOld();
             return err;
         }
     }
-    const qsizetype head = qMin(oldSize, newSize);
-    QByteArray old;
-    {
-        const Fd reader(::open(t.path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (reader.valid()) {
-            old.resize(head);
-            if (readAllAt(reader.get(), old.data(), head, 0) != 0)
-                old.clear();
-        }
-    }
-    int err = writeAllAt(fd.get(), bytes.data(), head, 0);
+    int err = writeAllAt(fd.get(), bytes.data(), qMin(oldSize, newSize), 0);
     if (!err && newSize < oldSize && ::ftruncate(fd.get(), off_t(newSize)) != 0)
         err = errno;
     if (!err && ::fsync(fd.get()) != 0)
         err = errno;
     if (err) {
-        if (old.size() == head)
-            (void)writeAllAt(fd.get(), old.constData(), head, 0);
-        restoreSize();
-        (void)::fsync(fd.get());
+        restoreOld();
         return err;
     }
-    return fd.close();
+    err = fd.close();
+    if (!err)
+        removeJournal(journal);
+    return err;
 }
 
 // A temporary file in folderFd: unnamed when the file system allows it.
@@ -288,10 +495,19 @@ int createTemp(int folderFd, mode_t mode, bool unnamed, Fd& fd, QByteArray& name
         name = randomTempName();
         fd.reset(
             ::openat(folderFd, name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode));
-        if (fd.valid())
+        if (!fd.valid()) {
+            if (errno != EEXIST)
+                return errno;
+            continue;
+        }
+        // Between the creation and the lock another writer's clean-up may take the file
+        // for a dead writer's: only a name that still holds our locked file is ours.
+        (void)::flock(fd.get(), LOCK_EX);
+        struct stat mine, named;
+        if (::fstat(fd.get(), &mine) == 0 &&
+            ::fstatat(folderFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            mine.st_dev == named.st_dev && mine.st_ino == named.st_ino)
             return 0;
-        if (errno != EEXIST)
-            return errno;
     }
     return EEXIST;
 }
@@ -323,8 +539,10 @@ int replaceFile(const Target& t, int folderFd, QByteArrayView bytes, bool unname
     QByteArray name;
     if (const int err = createTemp(folderFd, createMode, unnamed, fd, name))
         return err;
-    // The lock tells a later write's clean-up that this file is alive.
-    (void)::flock(fd.get(), LOCK_EX);
+    // The lock tells a later write's clean-up that this file is alive (a named file is
+    // locked already).
+    if (unnamed)
+        (void)::flock(fd.get(), LOCK_EX);
     const auto discard = [&](int err) {
         if (!name.isEmpty())
             ::unlinkat(folderFd, name.constData(), 0);
@@ -398,9 +616,20 @@ int WriteFileSafely(const QString& path, QByteArrayView bytes)
 {
     if (path.isEmpty())
         return ENOENT;
+    // The file system would end the path at the NUL: some other file.
+    if (path.contains(QChar(0)))
+        return EINVAL;
     Target t;
     if (const int err = resolveTarget(QFile::encodeName(path), t))
         return err;
+    // A killed in-place rewrite first gets its old bytes back: its torn content must not
+    // become the old bytes of this write.
+    if (t.exists && S_ISREG(t.st.st_mode)) {
+        if (const int err = recoverTarget(t.path))
+            return err;
+        if (::stat(t.path.constData(), &t.st) != 0)
+            return errno;
+    }
     if (t.exists) {
         if (S_ISDIR(t.st.st_mode))
             return EISDIR;
@@ -430,6 +659,33 @@ int WriteFileSafely(const QString& path, QByteArrayView bytes)
     // A folder that refuses new files, or a disk without room for a second copy: the
     // file itself may still take the new content.
     if (err == kRewriteInPlace || (t.exists && refusesNewFiles(err)))
-        return rewriteInPlace(t, bytes);
+        return rewriteInPlace(t, bytes, err);
     return err;
+}
+
+QString ResolvedFilePath(const QString& path)
+{
+    Target t;
+    if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0)
+        return path;
+    return QFile::decodeName(t.path);
+}
+
+int RecoverInterruptedWrite(const QString& path)
+{
+    Target t;
+    if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0 || !t.exists)
+        return 0;
+    return recoverTarget(t.path);
+}
+
+std::optional<QByteArray> ContentBeforeInterruptedWrite(const QString& path)
+{
+    Target t;
+    if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0 || !t.exists)
+        return std::nullopt;
+    QList<Journal> journals = findJournals(t.path, false);
+    if (journals.isEmpty())
+        return std::nullopt;
+    return std::move(journals.front().content);
 }

@@ -57,9 +57,9 @@ TColor TProfileLists::LandscapeTypeColor(const QString& position) const
 void TProfileLists::addSID(const QString& sid)
 {
     if (!m_scratch) {
+        // The save reloads the list, which cleans it and rebuilds the source systems.
         m_store->cbxSID.Add(sid);
         m_store->SaveSIDs();
-        m_store->LoadSIDs();
     } else {
         // The loaded list is clean already: the reload only cleans the new item.
         AppendCleanItems(m_store->cbxSID, {sid});

@@ -244,7 +244,7 @@ TEST_P(ListCommandTest, CancelChangesNothing)
     EXPECT_EQ(c.list(win->store()).Items(), c.startItems);
 }
 
-TEST_P(ListCommandTest, ChangedListIsWrittenAndLeftUnselected)
+TEST_P(ListCommandTest, ChangedListIsWrittenAndKeepsTheSelection)
 {
     const ListCase& c = GetParam();
     start();
@@ -273,9 +273,8 @@ TEST_P(ListCommandTest, ChangedListIsWrittenAndLeftUnselected)
         expected.append("DEV");
     EXPECT_EQ(c.list(win->store()).Items(), expected);
     EXPECT_EQ(c.list(*reread()).Items(), expected);
-    EXPECT_EQ(child<QComboBox>(c.combo)->currentIndex(), -1);
+    EXPECT_EQ(child<QComboBox>(c.combo)->currentText(), "QAS");
     EXPECT_EQ(child<QComboBox>(c.combo)->count(), expected.size());
-    // No change handler ran: the picture shows what was chosen before.
     EXPECT_EQ(shown(), before);
 }
 
@@ -311,6 +310,105 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  [](const TConfigStore& s) -> const TItemList& { return s.cbxRefreshComment; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// After a list editor, what the controls show, what the picture shows and what Save
+// writes agree: the shown item stays selected while the list still has it; when it is gone
+// the control and the picture are empty.
+TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
+{
+    const QByteArray config = "[SystemTitle]\nNbItems=2\nItem_1=ERP\nItem_2=BW\n"
+                              "[LandscapeType]\nNbItems=2\nItem_1=DEV\nItem_2=PRD\n"
+                              "[Color]\nNbItems=2\nItem_1=32768\nItem_2=255\n"
+                              "[SID]\nNbItems=2\nItem_1=DEV\nItem_2=PRD\n"
+                              "[RefreshComment]\nNbItems=2\nItem_1=\nItem_2=monthly\n"
+                              "[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=ERP__DEV__2024_03_03\n"
+                              "SystemTitle=ERP\nLansdscapePosition=DEV\nSID=DEV\n"
+                              "LastRefresh=03/03/2024\nSourceRefresh=PRD\n"
+                              "CommentRefresh=monthly\n";
+    struct Control
+    {
+        const char* button;
+        const char* combo;
+        QString shown; // the profile's item
+        std::function<QString(const tyPicture&)> picture;
+        std::function<QString(const tySystemInfo&)> saved;
+    };
+    const Control controls[] = {
+        {"bbtSystemTitle", "cbxSystemTitle", "ERP",
+         [](const tyPicture& p) { return p.lblSystemTitle.Text; },
+         [](const tySystemInfo& s) { return s.SystemTitle; }},
+        {"bbtLandscapeType", "cbxLandscapeType", "DEV",
+         [](const tyPicture& p) { return p.lblLandscapeType.Text; },
+         [](const tySystemInfo& s) { return s.LansdscapePosition; }},
+        {"bbtSID", "cbxSID", "DEV", [](const tyPicture& p) { return p.lblSID.Text; },
+         [](const tySystemInfo& s) { return s.SID; }},
+        {"bbtRefreshComment", "cbxRefreshComment", "monthly",
+         [](const tyPicture& p) {
+             return p.lblRefreshDate.Text.contains("monthly") ? QString("monthly") : QString();
+         },
+         [](const tySystemInfo& s) { return s.CommentRefresh; }},
+    };
+    enum Action
+    {
+        OkUnchanged,
+        OkChanged,
+        Cancel,
+        ItemRemoved
+    };
+    for (const Control& c : controls) {
+        for (const Action action : {OkUnchanged, OkChanged, Cancel, ItemRemoved}) {
+            SCOPED_TRACE(std::string(c.button) + " action " + std::to_string(action));
+            win.reset();
+            start(config);
+            choose("cbxID", 0);
+            ASSERT_EQ(child<QComboBox>(c.combo)->currentText(), c.shown);
+            ASSERT_EQ(c.picture(win->picture()), c.shown);
+            const QString source = child<QComboBox>("cbxSourceSystem")->currentText();
+            edit(c.button, [&](TfrmStringListEditor* d) {
+                switch (action) {
+                case OkUnchanged:
+                    ok(d);
+                    break;
+                case OkChanged:
+                    add(d, "NEW");
+                    ok(d);
+                    break;
+                case Cancel:
+                    add(d, "NEW");
+                    cancel(d);
+                    break;
+                case ItemRemoved: {
+                    auto* list = d->findChild<QListWidget*>("ListBox");
+                    const int row = int(d->items().indexOf(c.shown));
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                      list->visualItemRect(list->item(row)).center());
+                    ASSERT_EQ(d->selectedIndex(), row);
+                    press(d, "bbtSupprimer");
+                    ok(d);
+                    break;
+                }
+                }
+            });
+            const QString expected = action == ItemRemoved ? QString() : c.shown;
+            EXPECT_EQ(child<QComboBox>(c.combo)->currentText(), expected);
+            EXPECT_EQ(c.picture(win->picture()), expected);
+            if (QString(c.button) == "bbtSID" && action != ItemRemoved) {
+                EXPECT_EQ(child<QComboBox>("cbxSourceSystem")->currentText(), source);
+            }
+            // Save writes what is shown; without a SID it writes nothing at all.
+            const QByteArray before = file();
+            QTest::mouseClick(child<QPushButton>("bbtID_Save"), Qt::LeftButton);
+            if (QString(c.button) == "bbtSID" && action == ItemRemoved) {
+                EXPECT_EQ(file(), before);
+                continue;
+            }
+            const auto saved = reread();
+            const int i = saved->FindSystemInfo(child<QComboBox>("cbxID")->currentText());
+            ASSERT_GE(i, 0);
+            EXPECT_EQ(c.saved(saved->FArrSystemInfo[i]), expected);
+        }
+    }
+}
 
 TEST_F(ListCommandsTest, OnlyAChangeOfTextOrOrderIsWritten)
 {
@@ -427,11 +525,11 @@ TEST_F(ListCommandsTest, RemovingTheFirstPositionShiftsTheColours)
 TEST_F(ListCommandsTest, RefusedWriteIsReportedAndSkipsTheReload)
 {
     start("[SID]\nNbItems=1\nItem_1=QAS\n");
-    // A folder that is gone refuses the write, whoever runs the test.
-    ASSERT_TRUE(dir.remove());
     QString message;
     edit("bbtSID", [&](TfrmStringListEditor* d) {
         add(d, " pr");
+        // A folder that is gone refuses the write, whoever runs the test.
+        ASSERT_TRUE(dir.remove());
         acceptNextMessageBox(&message);
         ok(d);
     });

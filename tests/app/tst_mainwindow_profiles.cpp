@@ -130,18 +130,19 @@ SourceRefresh=
     EXPECT_EQ(w->picture().lblLandscapeType.Font.Color, clBlue);
     EXPECT_EQ(w->store().FArrLandscapeType.size(), 2);
     // SID and source system join the SID list at their place, letter case ignored; the
-    // rebuilt lists lose the SID selection while the picture keeps the SID.
+    // rebuilt lists keep the SID selected, as the picture shows it.
     EXPECT_EQ(items(ui->cbxSID), (QStringList{"DEV", "s4d", "S4P"}));
     EXPECT_EQ(items(ui->cbxSourceSystem), (QStringList{"", "DEV", "s4d", "S4P"}));
     EXPECT_EQ(read("SID", "NbItems"), QStringLiteral("3"));
     EXPECT_EQ(read("SID", "Item_3"), QStringLiteral("S4P"));
     EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("S4P"));
-    EXPECT_EQ(ui->cbxSID->currentIndex(), -1);
+    EXPECT_EQ(text(ui->cbxSID), QStringLiteral("s4d"));
     EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("s4d"));
-    // Save does nothing until a SID is chosen again.
-    const QByteArray afterApply = configBytes();
+    // Save writes what is shown.
     QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
-    EXPECT_EQ(configBytes(), afterApply);
+    EXPECT_EQ(read("SystemInfo_1", "SID"), QStringLiteral("s4d"));
+    EXPECT_EQ(read("SystemInfo_1", "SourceRefresh"), QStringLiteral("S4P"));
+    const QByteArray afterApply = configBytes();
 
     // Texts that differ only in case select the list's spelling and add nothing; an
     // empty source selects the empty first item.
@@ -361,9 +362,34 @@ TEST_F(ProfilesTest, DeleteAsksFirstAndDropsTheProfileOnYes)
     EXPECT_EQ(read("SystemInfo_1", "ID"), DevID);
     EXPECT_EQ(items(ui->cbxID), QStringList{DevID});
     EXPECT_EQ(ui->cbxID->currentIndex(), -1);
-    // The controls keep the deleted profile's values; the button stays enabled.
+    // The controls keep the deleted profile's values; with no profile chosen there is
+    // nothing to delete.
     EXPECT_EQ(ui->ledtUsage1->text(), QStringLiteral("Quality assurance"));
-    EXPECT_TRUE(ui->bbtID_Delete->isEnabled());
+    EXPECT_FALSE(ui->bbtID_Delete->isEnabled());
+}
+
+// Two windows on one file, each saving a profile the other never saw: both stay, and
+// each window shows both after its own save.
+TEST_F(ProfilesTest, TwoWindowsOnOneFileKeepEachOthersProfiles)
+{
+    open();
+    TfrmMainNew other(QStringList{configPath()});
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    const auto save = [](Ui::TfrmMainNew* form, const QString& sid) {
+        pick(form->cbxSID, sid);
+        QTest::mouseClick(form->bbtID_Save, Qt::LeftButton);
+    };
+    const QStringList before = items(ui->cbxID);
+    save(&other.form(), QStringLiteral("PRD"));
+    save(ui, QStringLiteral("DEV"));
+    TConfigStore file(configPath());
+    file.LoadAll();
+    EXPECT_EQ(file.cbxID.Count(), before.size() + 2) << items(ui->cbxID).join(u'|').toStdString();
+    EXPECT_EQ(file.cbxID.Items(), items(ui->cbxID));
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd"));
+    for (const char* sid : {"__PRD__", "__DEV__"})
+        EXPECT_EQ(file.cbxID.Items().filter(QLatin1String(sid) + today).size(), 1) << sid;
 }
 
 TEST_F(ProfilesTest, RefusedWriteShowsTheErrorAndTheWindowStaysUsable)
@@ -394,10 +420,12 @@ TEST_F(ProfilesTest, RefusedWriteShowsTheErrorAndTheWindowStaysUsable)
     pick(ui->cbxID, DevID);
     EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP BW 7.5"));
     QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
-    // The refused profile stayed in memory and goes out with this save (a new identifier
-    // for today, as the profile has no refresh date).
-    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("4"));
-    EXPECT_EQ(read("SystemInfo_3", "ID"), QStringLiteral("SAP ERP 6.0 EHP7__PRD__2024_03_03"));
+    // The refused profile is not written behind the user's back by a later save; this
+    // one adds its own (a new identifier for today, as the profile has no refresh date).
+    EXPECT_EQ(read("SystemInfo", "NbItems"), QStringLiteral("3"));
+    EXPECT_EQ(read("SystemInfo_3", "ID"),
+              QStringLiteral("SAP BW 7.5__DEV__") +
+                  QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd")));
 }
 
 TEST_F(ProfilesTest, LoadErrorAtStartEndsTheLoadingButTheWindowOpens)

@@ -262,7 +262,8 @@ TEST_F(StoreTest, DeletingRenumbersAndLeavesTheOldLastSectionUnread)
 }
 
 // The file's folder disappears between load and save: the write is refused, the file
-// is not touched, the array keeps the change and the reload does not run.
+// is not touched, the profiles stay as loaded, an edited list keeps the edit and the
+// reload does not run.
 TEST_F(StoreTest, RefusedWriteStopsBeforeTheReload)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("a"));
@@ -279,13 +280,14 @@ TEST_F(StoreTest, RefusedWriteStopsBeforeTheReload)
     busyLog.clear();
 
     expectError([this] { store.StoreSystemInfo("added", profile("X")); }, message);
-    EXPECT_EQ(ids(), QStringList({"kept", "added"}));
-    EXPECT_EQ(store.FSystemInfoIdx, 1);
+    EXPECT_EQ(ids(), QStringList({"kept"}));
+    EXPECT_EQ(store.FSystemInfoIdx, 0);
     EXPECT_EQ(store.cbxID.Items(), QStringList({"kept"}));
     EXPECT_EQ(busyLog, QStringList({"busy", "idle"}));
 
-    expectError([this] { store.DeleteSystemInfo(0); }, message);
-    EXPECT_EQ(ids(), QStringList({"", "added"}));
+    // What the file holds now has no such profile to delete: nothing to write.
+    store.DeleteSystemInfo(0);
+    EXPECT_EQ(ids(), QStringList());
 
     store.cbxRefreshComment.Add("new");
     expectError([this] { store.SaveRefreshComments(); }, message);
@@ -309,9 +311,10 @@ TEST_F(StoreTest, SavingUnchangedProfilesLeavesTheFileAlone)
     writeConfig(kThreeProfiles);
     store.LoadSystemInfos();
     // Only the count and the keys missing from the sections are new.
-    store.SaveSystemInfos();
+    const tySystemInfo first = store.FArrSystemInfo[0];
+    store.StoreSystemInfo(first.ID, first);
     const QByteArray once = config();
-    store.SaveSystemInfos();
+    store.StoreSystemInfo(first.ID, first);
     EXPECT_EQ(config(), once);
     EXPECT_TRUE(once.contains("[SystemInfo_4]\nID=beyond the count\n"));
 }
@@ -422,7 +425,8 @@ TEST_F(StoreTest, SavingListsWritesTheirItemsAsTheyAre)
     store.SaveSIDs();
     EXPECT_EQ(read("SID", "Item_1"), "dev");
     EXPECT_EQ(read("SID", "Item_2"), "QAS");
-    EXPECT_EQ(store.cbxSourceSystem.Count(), 0); // no reload
+    // The save reloads the list and rebuilds the source systems.
+    EXPECT_EQ(store.cbxSourceSystem.Items(), QStringList({"", "dev", "QAS"}));
 
     store.cbxSystemTitle.Assign({"B", " A "});
     store.SaveSystemTitles();

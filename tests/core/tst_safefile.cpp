@@ -220,9 +220,22 @@ TEST(SafeWrite, FolderThatRefusesNewFiles)
         shareWithNobody(p);
     ::chmod(native(folder).constData(), 0555);
 
+    // The rollback journal of the in-place rewrite goes to the user's state folder.
+    const QString state = dir.filePath(QStringLiteral("state"));
+    ASSERT_TRUE(QDir().mkdir(state));
+    shareWithNobody(state);
+
     const ChildOutcome outcome = runInChild(asNobody(), [&] {
         std::string found;
         const ino_t inode = statOf(writable).st_ino;
+        // Without a place for the journal the file is not touched.
+        qunsetenv("XDG_STATE_HOME");
+        qputenv("HOME", "/nonexistent");
+        if (const int r = WriteFileSafely(writable, "no journal"); r != EACCES)
+            found += describe("rewrite without a journal", r, EACCES);
+        if (readBytes(writable) != patterned(36586, 1))
+            found += "file changed without a journal; ";
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state));
         for (const qsizetype size : {45056, 1000}) {
             const QByteArray content = patterned(size, 2);
             if (const int r = WriteFileSafely(writable, content))
@@ -240,6 +253,8 @@ TEST(SafeWrite, FolderThatRefusesNewFiles)
     EXPECT_EQ(outcome.failure, "");
     EXPECT_EQ(readBytes(readOnly), "read only");
     EXPECT_EQ(entries(folder), (QStringList{"dev.jpg", "prd.jpg"}));
+    // The journals went with their rewrites.
+    EXPECT_EQ(entries(state + QStringLiteral("/Tavelorn-Tools/Tavelorn/journals")), QStringList());
 }
 
 // Needs two users: root saving another user's file, and that user writing root's.
@@ -338,6 +353,7 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
         qsizetype newSize;
         qint64 room; // free bytes left on the disk, or the file size limit
         int cause;
+        bool journalOnTheFullDisk = false; // else the state folder lies elsewhere
     };
     constexpr qsizetype kOld = 36586; // nine pages
     const Case cases[] = {
@@ -345,10 +361,14 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
         {Limit::FullDisk, Layout::Plain, 45056, 4096, ENOSPC},
         {Limit::FullDisk, Layout::HardLinked, 45056, 4096, ENOSPC},
         {Limit::FullDisk, Layout::FolderRefusesNewFiles, 45056, 4096, ENOSPC},
-        // Room for the growth but not for a second copy: written in place.
+        // Room for the growth but not for a second copy: written in place, its rollback
+        // journal in the state folder on another disk.
         {Limit::FullDisk, Layout::Plain, 40000, 8192, 0},
         {Limit::FullDisk, Layout::HardLinked, 40000, 8192, 0},
         {Limit::FullDisk, Layout::FolderRefusesNewFiles, 40000, 8192, 0},
+        // No room for the journal anywhere: refused.
+        {Limit::FullDisk, Layout::Plain, 40000, 8192, ENOSPC, true},
+        {Limit::FullDisk, Layout::HardLinked, 40000, 8192, ENOSPC, true},
         {Limit::FileSizeLimit, Layout::Plain, 45056, 40000, EFBIG},
         {Limit::FileSizeLimit, Layout::HardLinked, 45056, 40000, EFBIG},
         {Limit::FileSizeLimit, Layout::FolderRefusesNewFiles, 45056, 40000, EFBIG},
@@ -394,8 +414,15 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
             }
             return {};
         };
+        const QString state = c.journalOnTheFullDisk ? disk + QStringLiteral("/state")
+                                                     : dir.filePath(QStringLiteral("state"));
+        if (!c.journalOnTheFullDisk) {
+            ASSERT_TRUE(QDir().mkdir(state));
+            shareWithNobody(state);
+        }
         const QByteArray content = patterned(c.newSize, 4);
         const ChildOutcome outcome = runInChild(setup, [&] {
+            qputenv("XDG_STATE_HOME", QFile::encodeName(state));
             std::string found;
             const int r = WriteFileSafely(file, content);
             if (r != c.cause)
@@ -409,6 +436,7 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
             QStringList names = entries(disk);
             names.removeAll(QStringLiteral("filler"));
             names.removeAll(QStringLiteral("copy.jpg"));
+            names.removeAll(QStringLiteral("state"));
             if (names != QStringList{QStringLiteral("dev.jpg")})
                 found += "left in the folder: " + names.join(u' ').toStdString() + "; ";
             return found;

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Two windows of the real program on one Config.ini, in a virtual X server: each saves a
+# profile it did not see the other save, and the file keeps both.
+# Usage: two_windows.sh TAVELORN
+set -euo pipefail
+
+E2E_LIMIT=150 source "$(dirname "$0")/common.sh"
+
+tavelorn=$1
+config="$work/Config.ini"
+cat > "$config" <<INI
+[SystemTitle]
+NbItems=1
+Item_1=ERP
+[SID]
+NbItems=2
+Item_1=DEV
+Item_2=PRD
+INI
+
+second_pid=
+trap 'kill $second_pid 2>/dev/null || true; cleanup' EXIT
+
+window_of() {
+  local pid=$1 wid=
+  for _ in $(seq 1 80); do
+    wid=$(xdotool search --onlyvisible --pid "$pid" --name '^Corvandel$' 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    sleep 0.25
+  done
+  return 1
+}
+
+"$tavelorn" "$config" &
+app_pid=$!
+"$tavelorn" "$config" &
+second_pid=$!
+a=$(window_of "$app_pid") || fail "window A did not appear"
+b=$(window_of "$second_pid") || fail "window B did not appear"
+
+# Picks the SID whose first letter is given in window w, then presses Save.
+save_with_sid() {
+  local w=$1 letter=$2
+  xdotool windowraise "$w"
+  xdotool windowfocus --sync "$w" 2>/dev/null || true
+  local pid popup=
+  pid=$(xdotool getwindowpid "$w")
+  xdotool mousemove --window "$w" 321 109 click 1
+  # The drop-down is a window of its own, named after the program.
+  for _ in $(seq 1 40); do
+    popup=$(xdotool search --onlyvisible --pid "$pid" --name '^Tavelorn$' 2>/dev/null | head -1 || true)
+    [ -n "$popup" ] && break
+    sleep 0.1
+  done
+  [ -n "$popup" ] || fail "the SID drop-down did not open"
+  xdotool type "$letter"
+  xdotool key Return
+  for _ in $(seq 1 40); do
+    xdotool search --onlyvisible --pid "$pid" --name '^Tavelorn$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  xdotool mousemove --window "$w" 69 575 click 1
+}
+
+wait_for_profile() {
+  for _ in $(seq 1 80); do
+    grep -q "^ID=ERP__$1__" "$config" && return 0
+    sleep 0.25
+  done
+  fail "no profile with SID $1 in Config.ini: $(tr '\n' ' ' < "$config")"
+}
+
+# Both windows loaded the file before either saved.
+save_with_sid "$b" P
+wait_for_profile PRD
+save_with_sid "$a" D
+wait_for_profile DEV
+grep -q "^ID=ERP__PRD__" "$config" || fail "window A's save erased window B's profile: $(tr '\n' ' ' < "$config")"
+[ "$(sed -n '/^\[SystemInfo\]/,/^\[/p' "$config" | grep -c '^NbItems=2$')" = 1 ] ||
+  fail "the profile count is not 2: $(tr '\n' ' ' < "$config")"
+echo "PASS"
