@@ -291,29 +291,45 @@ void writePicture(const QImage& image, const QString& path)
     WritePictureFile(path, EncodeJpeg(image, 100));
 }
 
-// Warnings by profile index for refresh dates that are written but are no date in this
-// locale's short format. Such a profile renders without a refresh line and is named with
-// today's date, as the window shows it; the warning tells a script's author why.
-QHash<qsizetype, QString> refreshDateWarnings(const TIniFile& ini, const TConfigStore& store)
+// The warning for profile number i when its refresh date is written but is no date in
+// this locale's short format; empty otherwise. Such a profile renders without a refresh
+// line and is named with today's date, as the window shows it; the warning tells a
+// script's author why.
+QString refreshDateWarning(const TIniFile& ini, const TShortDateFormat& format,
+                           const TConfigStore& store, qsizetype i)
+{
+    const tySystemInfo& p = store.FArrSystemInfo.at(i);
+    // Only a text that failed to read leaves the date at 0.
+    if (p.ID.isEmpty() || p.LastRefresh != 0)
+        return QString();
+    // The store fills profile i from section i + 1.
+    const QString key = QStringLiteral("LastRefresh");
+    const QString text =
+        ini.ReadString(QStringLiteral("SystemInfo_") + QString::number(i + 1), key, QString());
+    if (text.isEmpty() || format.parse(text))
+        return QString();
+    return QStringLiteral("profile \"") + p.ID + QStringLiteral("\": ") + key +
+           QStringLiteral(" \"") + text +
+           QStringLiteral("\" is not a date in this locale's short format (") + format.pattern() +
+           QStringLiteral("); the refresh line is left out");
+}
+
+// The warnings of the profiles to export, by profile index.
+QHash<qsizetype, QString> refreshDateWarnings(const TIniFile& ini, const TConfigStore& store,
+                                              const std::optional<QString>& onlyId)
 {
     QHash<qsizetype, QString> warnings;
     const TShortDateFormat format;
-    const QString key = QStringLiteral("LastRefresh");
-    for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i) {
-        const tySystemInfo& p = store.FArrSystemInfo.at(i);
-        // Only a text that failed to read leaves the date at 0.
-        if (p.ID.isEmpty() || p.LastRefresh != 0)
-            continue;
-        // The store fills profile i from section i + 1.
-        const QString text =
-            ini.ReadString(QStringLiteral("SystemInfo_") + QString::number(i + 1), key, QString());
-        if (text.isEmpty() || format.parse(text))
-            continue;
-        warnings.insert(i, QStringLiteral("profile \"") + p.ID + QStringLiteral("\": ") + key +
-                               QStringLiteral(" \"") + text +
-                               QStringLiteral("\" is not a date in this locale's short format (") +
-                               format.pattern() +
-                               QStringLiteral("); the refresh line is left out"));
+    const auto add = [&](qsizetype i) {
+        if (QString w = refreshDateWarning(ini, format, store, i); !w.isEmpty())
+            warnings.insert(i, std::move(w));
+    };
+    if (onlyId) {
+        if (const qint32 i = store.FindSystemInfo(*onlyId); i >= 0)
+            add(i);
+    } else {
+        for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i)
+            add(i);
     }
     return warnings;
 }
@@ -553,7 +569,7 @@ int run(int argc, char** argv)
             const TIniFile ini(configFile);
             store.LoadAllFrom(ini);
             if (!o.list)
-                warnings = refreshDateWarnings(ini, store);
+                warnings = refreshDateWarnings(ini, store, o.profile);
         }
         if (o.list) {
             for (const tySystemInfo& p : store.FArrSystemInfo)
