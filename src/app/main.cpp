@@ -4,17 +4,62 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kHelp =
+    "Usage: tavelorn [CONFIG-FILE]\n"
+    "       tavelorn --help | --version\n"
+    "\n"
+    "Composes the identification picture of an SAP system. CONFIG-FILE, when it is the\n"
+    "only argument and an existing file, is the configuration file; any other command\n"
+    "line uses Tavelorn-Tools/Tavelorn/Config.ini in $XDG_CONFIG_HOME (default ~/.config).\n"
+    "A file named --help or --version is given as ./--help or ./--version.\n"
+    "\n"
+    "  --help     show this help\n"
+    "  --version  show the version\n"
+    "\n"
+    "Pictures of saved profiles are exported from scripts by tavelorn-export.\n";
+
+// Answers --help and --version before any window system is needed; -1 for any other
+// command line. The option wins over a file of that name: "./--help" still opens one.
+int answerQuestion(int argc, char* argv[])
+{
+    if (argc != 2)
+        return -1;
+    const char* text = nullptr;
+    if (std::strcmp(argv[1], "--help") == 0)
+        text = kHelp;
+    else if (std::strcmp(argv[1], "--version") == 0)
+        text = "tavelorn " TAVELORN_VERSION "\n";
+    else
+        return -1;
+    if (std::fputs(text, stdout) == EOF || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "tavelorn: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
 // Every window is laid out in pixels at 96 dpi and the program claims no awareness of
 // the screen's resolution: Qt is shown a 96-dpi screen, so windows, their fonts and
 // the message boxes keep the same pixel sizes on any screen.
-static void presentA96DpiScreen()
+void presentA96DpiScreen()
 {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("QT_FONT_DPI", "96");
 }
 
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (const int answered = answerQuestion(argc, argv); answered >= 0)
+        return answered;
     presentA96DpiScreen();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));

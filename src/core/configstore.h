@@ -94,6 +94,8 @@ public:
     // refresh comments, from one reading of the file. Stops at the first error (thrown).
     // Never writes the file.
     void LoadAll();
+    // The same loads from a file already read, for a caller that reads more of it.
+    void LoadAllFrom(const TIniFile& ini);
 
 private:
     // The file under a read lock (its old content after a killed in-place rewrite).

@@ -6,6 +6,7 @@
 #include "applyprofile.h"
 #include "configfile.h"
 #include "configstore.h"
+#include "inifile.h"
 #include "jpegexport.h"
 #include "orderedbatch.h"
 #include "picture.h"
@@ -14,8 +15,10 @@
 #include "text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QSet>
 
@@ -23,6 +26,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -30,6 +34,7 @@
 #include <malloc.h>
 #include <sched.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,24 +55,117 @@ const char* const kHelp =
     "  --config FILE     configuration file (default: the program's own Config.ini)\n"
     "  --list            print the profile identifiers, one a line, in file order\n"
     "  --profile ID      export the profile with this identifier (letter case counts)\n"
-    "  --output PATH     file to write; its extension becomes .jpg (default:\n"
-    "                    SID_yyyy_MM_dd.jpg in the current folder, with the refresh\n"
-    "                    date of the profile, else today)\n"
+    "  --output PATH     file to write; its extension becomes .jpg and a missing folder\n"
+    "                    is created (default: SID_yyyy_MM_dd.jpg in the current folder,\n"
+    "                    with the refresh date of the profile, else today)\n"
     "  --all             export every profile under its default name\n"
-    "  --output-dir DIR  folder for --all (default: the current folder)\n"
+    "  --output-dir DIR  folder for --all, created when missing (default: the current\n"
+    "                    folder)\n"
     "  --help            show this help\n"
     "  --version         show the version\n"
     "\n"
-    "Exit status: 0 done, 2 usage error, 3 profile not found, 4 picture or file error.\n";
+    "Refresh dates are read in the short date format of the locale (LC_ALL, else LC_TIME,\n"
+    "else LANG); one that is no date there is left out of the picture, with a warning.\n"
+    "\n"
+    "Exit status: 0 done, 2 usage error, 3 profile not found (or, for --all, no\n"
+    "configuration file), 4 picture, file or output error.\n";
 
 void printErr(const QString& text)
 {
     std::fputs(qPrintable(QStringLiteral("tavelorn-export: ") + text + u'\n'), stderr);
 }
 
+// errno of the first write to standard output that failed; 0 while none has.
+int g_stdoutError = 0;
+
+void noteStdoutResult(int result)
+{
+    if (result == EOF && g_stdoutError == 0)
+        g_stdoutError = errno != 0 ? errno : EIO;
+}
+
 void printOut(const QString& text)
 {
-    std::fputs(qPrintable(text + u'\n'), stdout);
+    noteStdoutResult(std::fputs(qPrintable(text + u'\n'), stdout));
+}
+
+void printWarning(const QString& text)
+{
+    printErr(QStringLiteral("warning: ") + text);
+}
+
+// A script must not take lost output for success: a write that failed, even one found
+// only now that the buffer is flushed, makes a successful run fail.
+int finishOutput(int status)
+{
+    noteStdoutResult(std::fflush(stdout));
+    if (std::ferror(stdout) && g_stdoutError == 0)
+        g_stdoutError = EIO;
+    bool lost = false;
+    if (g_stdoutError != 0) {
+        printErr(QStringLiteral("cannot write to standard output: ") +
+                 systemErrorText(g_stdoutError));
+        lost = true;
+    }
+    // Messages and the progress line; nothing is left to report this one with.
+    if (std::fflush(stderr) != 0 || std::ferror(stderr))
+        lost = true;
+    return lost && status == kExitOk ? kExitFailed : status;
+}
+
+// What a profile's failure says: the user's message, or what else went wrong.
+QString failureText(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAppError& e) {
+        return errorBoxText(e.message());
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("unexpected error");
+    }
+}
+
+// Creates folder and the parents it lacks; false with cause (an errno value) when one
+// cannot be made. Each part is made by itself so that cause is the real reason.
+bool makeFolders(const QString& folder, int& cause)
+{
+    QByteArray path = QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        cause = ENOTDIR;
+        return false;
+    }
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path.at(end) != '/')
+            continue;
+        const char kept = end < path.size() ? path.at(end) : '\0';
+        path.data()[end] = '\0'; // the part up to end, in place
+        bool made = ::mkdir(path.constData(), 0777) == 0;
+        if (!made) {
+            cause = errno;
+            made = cause == EEXIST && ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (cause == EEXIST && !made)
+                cause = ENOTDIR;
+        }
+        if (end < path.size())
+            path.data()[end] = kept;
+        if (!made)
+            return false;
+    }
+    return true;
+}
+
+int folderError(const QString& folder, int cause)
+{
+    printErr(errorBoxText(QStringLiteral("Impossible de créer le dossier \"%1\". %2")
+                              .arg(QFileInfo(folder).absoluteFilePath(), systemErrorText(cause))));
+    return kExitFailed;
 }
 
 int usageError(const QString& what)
@@ -193,7 +291,51 @@ void writePicture(const QImage& image, const QString& path)
     WritePictureFile(path, EncodeJpeg(image, 100));
 }
 
-int exportOne(const TConfigStore& store, const QString& id, const std::optional<QString>& output)
+// The warning for profile number i when its refresh date is written but is no date in
+// this locale's short format; empty otherwise. Such a profile renders without a refresh
+// line and is named with today's date, as the window shows it; the warning tells a
+// script's author why.
+QString refreshDateWarning(const TIniFile& ini, const TShortDateFormat& format,
+                           const TConfigStore& store, qsizetype i)
+{
+    const tySystemInfo& p = store.FArrSystemInfo.at(i);
+    // Only a text that failed to read leaves the date at 0.
+    if (p.ID.isEmpty() || p.LastRefresh != 0)
+        return QString();
+    // The store fills profile i from section i + 1.
+    const QString key = QStringLiteral("LastRefresh");
+    const QString text =
+        ini.ReadString(QStringLiteral("SystemInfo_") + QString::number(i + 1), key, QString());
+    if (text.isEmpty() || format.parse(text))
+        return QString();
+    return QStringLiteral("profile \"") + p.ID + QStringLiteral("\": ") + key +
+           QStringLiteral(" \"") + text +
+           QStringLiteral("\" is not a date in this locale's short format (") + format.pattern() +
+           QStringLiteral("); the refresh line is left out");
+}
+
+// The warnings of the profiles to export, by profile index.
+QHash<qsizetype, QString> refreshDateWarnings(const TIniFile& ini, const TConfigStore& store,
+                                              const std::optional<QString>& onlyId)
+{
+    QHash<qsizetype, QString> warnings;
+    const TShortDateFormat format;
+    const auto add = [&](qsizetype i) {
+        if (QString w = refreshDateWarning(ini, format, store, i); !w.isEmpty())
+            warnings.insert(i, std::move(w));
+    };
+    if (onlyId) {
+        if (const qint32 i = store.FindSystemInfo(*onlyId); i >= 0)
+            add(i);
+    } else {
+        for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i)
+            add(i);
+    }
+    return warnings;
+}
+
+int exportOne(const TConfigStore& store, const QHash<qsizetype, QString>& warnings,
+              const QString& id, const std::optional<QString>& output)
 {
     const qint32 i = store.FindSystemInfo(id);
     if (i < 0) {
@@ -204,6 +346,8 @@ int exportOne(const TConfigStore& store, const QString& id, const std::optional<
     QImage image;
     QString sidShown;
     renderProfile(p, store, image, &sidShown);
+    if (const auto warning = warnings.constFind(i); warning != warnings.cend())
+        printWarning(*warning);
     QString path;
     if (output) {
         path = ForceJpgExtension(*output);
@@ -215,6 +359,11 @@ int exportOne(const TConfigStore& store, const QString& id, const std::optional<
             return kExitFailed;
         }
     }
+    // A missing folder is made, as --output-dir makes its own.
+    int cause = 0;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!makeFolders(folder, cause))
+        return folderError(folder, cause);
     writePicture(image, path);
     printOut(path);
     return kExitOk;
@@ -248,7 +397,7 @@ public:
     {
         if (!m_terminal)
             return;
-        std::fflush(stdout); // a path printed to the same terminal comes first
+        noteStdoutResult(std::fflush(stdout)); // a path printed to the same terminal comes first
         erase();
         m_width = std::fprintf(stderr, "tavelorn-export: %lld/%lld", static_cast<long long>(done),
                                static_cast<long long>(m_total));
@@ -263,19 +412,18 @@ private:
 
 // Pictures are drawn and written on every core; names are given and messages printed in
 // file order, exactly as one profile after the other would give and print them.
-int exportAll(const TConfigStore& store, const QString& outputDir)
+int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnings,
+              const QString& outputDir)
 {
-    QDir dir(outputDir);
-    if (!dir.exists() && !QDir().mkpath(outputDir)) {
-        printErr(errorBoxText(
-            QStringLiteral("Impossible de créer le dossier \"%1\". %2")
-                .arg(QFileInfo(outputDir).absoluteFilePath(), systemErrorText(errno))));
-        return kExitFailed;
-    }
+    int cause = 0;
+    if (!makeFolders(outputDir, cause))
+        return folderError(outputDir, cause);
+    const QDir dir(outputDir);
     struct Item
     {
-        explicit Item(const tySystemInfo* p) : profile(p) {}
+        explicit Item(const tySystemInfo* p, QString w = {}) : profile(p), warning(std::move(w)) {}
         const tySystemInfo* profile;
+        QString warning;
         QImage image;
         QString sidShown;
         std::exception_ptr error;
@@ -283,9 +431,9 @@ int exportAll(const TConfigStore& store, const QString& outputDir)
         QString path; // empty: no SID
     };
     std::vector<Item> items;
-    for (const tySystemInfo& p : store.FArrSystemInfo)
-        if (!p.ID.isEmpty())
-            items.emplace_back(&p);
+    for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i)
+        if (const tySystemInfo& p = store.FArrSystemInfo.at(i); !p.ID.isEmpty())
+            items.emplace_back(&p, warnings.value(i));
     const auto count = qsizetype(items.size());
     // A sorted list places the items added during an update at its first read, which
     // writes to it: read the store's lists here, before the threads below share them.
@@ -336,15 +484,14 @@ int exportAll(const TConfigStore& store, const QString& outputDir)
         Item& item = items[size_t(i)];
         const QString& id = item.profile->ID;
         progress.erase();
+        if (!item.warning.isEmpty())
+            printWarning(item.warning);
         if (!item.note.isEmpty())
             printErr(item.note);
         if (item.error) {
-            try {
-                std::rethrow_exception(item.error);
-            } catch (const EAppError& e) {
-                printErr(QStringLiteral("profile \"%1\": %2").arg(id, errorBoxText(e.message())));
-                status = kExitFailed;
-            }
+            // Whatever went wrong, it ends this profile only.
+            printErr(QStringLiteral("profile \"%1\": %2").arg(id, failureText(item.error)));
+            status = kExitFailed;
         } else if (item.path.isEmpty()) {
             printErr(QStringLiteral("profile \"%1\" has no SID to name the file: skipped").arg(id));
             status = kExitFailed;
@@ -366,9 +513,7 @@ int exportAll(const TConfigStore& store, const QString& outputDir)
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -378,12 +523,12 @@ int main(int argc, char** argv)
     if (!error.isEmpty())
         return usageError(error);
     if (o.help) {
-        std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
+        noteStdoutResult(std::fputs(kUsage, stdout));
+        noteStdoutResult(std::fputs(kHelp, stdout));
         return kExitOk;
     }
     if (o.version) {
-        std::fputs("tavelorn-export " TAVELORN_VERSION "\n", stdout);
+        noteStdoutResult(std::fputs("tavelorn-export " TAVELORN_VERSION "\n", stdout));
         return kExitOk;
     }
 
@@ -402,19 +547,30 @@ int main(int argc, char** argv)
 
     try {
         const QString configFile = o.config ? *o.config : DefaultConfigFilePath();
-        if (o.config) {
-            // A file named on purpose must be one we can read; the default one may be absent.
-            int cause = 0;
-            const int fd = OpenRegularFileForReading(configFile, cause);
-            if (fd < 0) {
-                printErr(errorBoxText(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
-                                          .arg(configFile, systemErrorText(cause))));
-                return kExitFailed;
-            }
+        // A file named on purpose must be one we can read. The default one may be absent,
+        // which holds no profile, except that --all must not pass for done then.
+        int cause = 0;
+        const int fd = OpenRegularFileForReading(configFile, cause);
+        if (fd >= 0) {
             ::close(fd);
+        } else if (o.config || (cause != ENOENT && cause != ENOTDIR)) {
+            printErr(errorBoxText(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                      .arg(configFile, systemErrorText(cause))));
+            return kExitFailed;
+        } else if (o.all) {
+            printErr(QStringLiteral("configuration file \"") + configFile +
+                     QStringLiteral("\" not found: nothing to export (give --config)"));
+            return kExitNotFound;
         }
         TConfigStore store(configFile);
-        store.LoadAll();
+        QHash<qsizetype, QString> warnings;
+        {
+            // One reading serves the store and the raw dates; it is dropped before drawing.
+            const TIniFile ini(configFile);
+            store.LoadAllFrom(ini);
+            if (!o.list)
+                warnings = refreshDateWarnings(ini, store, o.profile);
+        }
         if (o.list) {
             for (const tySystemInfo& p : store.FArrSystemInfo)
                 if (!p.ID.isEmpty())
@@ -427,13 +583,17 @@ int main(int argc, char** argv)
             return kExitFailed;
         }
         if (o.profile)
-            return exportOne(store, *o.profile, o.output);
-        return exportAll(store, o.outputDir ? *o.outputDir : QStringLiteral("."));
-    } catch (const EAppError& e) {
-        printErr(errorBoxText(e.message()));
-        return kExitFailed;
-    } catch (const std::exception& e) {
-        printErr(QString::fromLocal8Bit(e.what()));
+            return exportOne(store, warnings, *o.profile, o.output);
+        return exportAll(store, warnings, o.outputDir ? *o.outputDir : QStringLiteral("."));
+    } catch (...) {
+        printErr(failureText(std::current_exception()));
         return kExitFailed;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return finishOutput(run(argc, argv));
 }

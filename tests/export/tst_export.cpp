@@ -17,14 +17,24 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <fcntl.h>
 #include <pty.h>
 
 #include <cstdlib>
+#include <functional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Failures show texts as text.
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -131,9 +141,13 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    RunResult run(const QStringList& args, const QProcessEnvironment& extra = {})
+    // prepare, when given, sets up the process further before it starts.
+    RunResult run(const QStringList& args, const QProcessEnvironment& extra = {},
+                  const std::function<void(QProcess&)>& prepare = {})
     {
         QProcess proc;
+        if (prepare)
+            prepare(proc);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
@@ -396,6 +410,7 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
         QString err; // part of standard error
     };
     const QString missing = dir.filePath(QStringLiteral("nothing.ini"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.jpg")));
     const Case cases[] = {
         {{}, 2, "Usage:"},
         {{"--list", "--all"}, 2, "Usage:"},
@@ -411,10 +426,9 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
          4,
          QStringLiteral("Impossible d'ouvrir le fichier \"%1\".").arg(missing)},
         {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output",
-          dir.filePath("no/such/folder/x")},
+          dir.filePath("folder")},
          4,
-         QStringLiteral("Impossible de créer le fichier \"%1\".")
-             .arg(dir.filePath("no/such/folder/x.jpg"))},
+         QStringLiteral("Impossible de créer le fichier \"%1\".").arg(dir.filePath("folder.jpg"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
@@ -543,12 +557,32 @@ TEST_F(ExportCommand, DefaultConfigurationFile)
     EXPECT_TRUE(empty.out.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("xdg"))));
 
+    // --all has nothing to export: not found, and no output folder either.
+    const QString out = dir.filePath(QStringLiteral("out"));
+    for (const QStringList& args :
+         {QStringList{"--all"}, QStringList{"--all", "--output-dir", out}}) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const RunResult all = run(args);
+        EXPECT_EQ(all.exitCode, 3);
+        EXPECT_EQ(all.err, QStringLiteral("tavelorn-export: configuration file \"%1\" not found: "
+                                          "nothing to export (give --config)\n")
+                               .arg(dir.filePath("xdg/Tavelorn-Tools/Tavelorn/Config.ini")));
+        EXPECT_TRUE(all.out.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(out));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("xdg"))));
+    }
+    EXPECT_TRUE(QDir(work).isEmpty());
+
     const QString folder = dir.filePath(QStringLiteral("xdg/Tavelorn-Tools/Tavelorn"));
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::copy(config, folder + QStringLiteral("/Config.ini")));
     const RunResult r = run({QStringLiteral("--list")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Zeta__QAS__2016_12_01\n")));
+    // Found there, --all exports (all but the broken picture).
+    const RunResult all = run({QStringLiteral("--all"), QStringLiteral("--output-dir"), out});
+    EXPECT_EQ(all.exitCode, 4);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3) << all.err.toStdString();
 }
 
 // A Config.ini from a Polish Windows, in code page 1250: its identifiers as written.
@@ -569,4 +603,200 @@ TEST_F(ExportCommand, ReadsTheCodePageOfTheLocale)
                               env);
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("out.jpg"))));
+}
+
+// --output and --output-dir both make the folders they lack, and both refuse a path that
+// runs through a file, naming the folder.
+TEST_F(ExportCommand, OutputFoldersAreMadeAlike)
+{
+    const QString one = dir.filePath(QStringLiteral("made/for/one/alpha"));
+    const QString all = dir.filePath(QStringLiteral("made/for/all"));
+    const RunResult r1 =
+        run({"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output", one});
+    EXPECT_EQ(r1.exitCode, 0) << r1.err.toStdString();
+    EXPECT_EQ(r1.out, one + QStringLiteral(".jpg\n"));
+    EXPECT_EQ(readFile(one + QStringLiteral(".jpg")),
+              expectedJpeg(QStringLiteral("Alpha__QAS__2016_12_01")));
+    const RunResult r2 = run({"--config", config, "--all", "--output-dir", all});
+    EXPECT_EQ(r2.exitCode, 4); // the broken picture
+    EXPECT_EQ(QDir(all).entryList(QDir::Files).size(), 3) << r2.err.toStdString();
+
+    struct Case
+    {
+        QStringList args;
+        QString folder; // named in the message
+    };
+    const QString file = dir.filePath(QStringLiteral("bg.bmp"));
+    const Case cases[] = {
+        {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output",
+          file + QStringLiteral("/sub/x.jpg")},
+         file + QStringLiteral("/sub")},
+        {{"--config", config, "--all", "--output-dir", file + QStringLiteral("/sub")},
+         file + QStringLiteral("/sub")},
+        {{"--config", config, "--all", "--output-dir", file}, file},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, 4);
+        EXPECT_EQ(r.err, QStringLiteral("tavelorn-export: Impossible de créer le dossier \"%1\". "
+                                        "%2.\n")
+                             .arg(c.folder, systemErrorText(ENOTDIR)));
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}
+
+// Dates are read in the locale's short format. One written in another order renders
+// without a refresh line, as the window shows it, and a warning says why.
+TEST_F(ExportCommand, RefreshDatesThatAreNoDateInTheLocaleAreReported)
+{
+    const QString dates = dir.filePath(QStringLiteral("dates.ini"));
+    writeFile(dates, "[SystemInfo]\nNbItems=6\n"
+                     "[SystemInfo_1]\nID=British\nSID=DEV\nLastRefresh=13/03/2024\n"
+                     "[SystemInfo_2]\nID=American\nSID=QAS\nLastRefresh=3/13/2024\n"
+                     "[SystemInfo_3]\nID=\nSID=PRD\nLastRefresh=31/12/2024\n"
+                     "[SystemInfo_4]\nID=NoRefreshLine\nSID=PRD\nLastRefresh=12/30/1899\n"
+                     "[SystemInfo_5]\nID=Blank\nSID=BLK\nLastRefresh=\n"
+                     "[SystemInfo_6]\nID=Words\nSID=SBX\nLastRefresh=  last week \n");
+    QProcessEnvironment us;
+    us.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    const QString warning = QStringLiteral(
+        "tavelorn-export: warning: profile \"%1\": LastRefresh \"%2\" is not a date in this "
+        "locale's short format (M/d/yyyy); the refresh line is left out\n");
+
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const RunResult all = run({"--config", dates, "--all", "--output-dir", out}, us);
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.err, warning.arg("British", "13/03/2024") + warning.arg("Words", "last week"));
+    EXPECT_TRUE(all.out.contains(QStringLiteral("/QAS_2024_03_13.jpg\n")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 5);
+
+    // The picture is that of the profile without a refresh date.
+    const QString undated = dir.filePath(QStringLiteral("undated.ini"));
+    writeFile(undated, "[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=British\nSID=DEV\n");
+    const QString british = dir.filePath(QStringLiteral("british.jpg"));
+    const QString control = dir.filePath(QStringLiteral("control.jpg"));
+    const RunResult one = run({"--config", dates, "--profile", "British", "--output", british}, us);
+    EXPECT_EQ(one.exitCode, 0);
+    EXPECT_EQ(one.err, warning.arg("British", "13/03/2024"));
+    const RunResult without =
+        run({"--config", undated, "--profile", "British", "--output", control}, us);
+    EXPECT_TRUE(without.err.isEmpty()) << without.err.toStdString();
+    EXPECT_EQ(readFile(british), readFile(control));
+    EXPECT_FALSE(readFile(british).isEmpty());
+
+    // The same file under a day-first locale: the other profile is the odd one.
+    QProcessEnvironment gb;
+    gb.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
+    const RunResult american =
+        run({"--config", dates, "--profile", "American", "--output", british}, gb);
+    EXPECT_EQ(american.exitCode, 0);
+    EXPECT_EQ(american.err, QString(warning)
+                                .replace(QStringLiteral("M/d/yyyy"), QStringLiteral("dd/MM/yyyy"))
+                                .arg("American", "3/13/2024"));
+
+    // Listing draws nothing and has nothing to warn about.
+    const RunResult list = run({"--config", dates, "--list"}, us);
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
+}
+
+// Output that cannot be written is a failure, never a silent success.
+TEST_F(ExportCommand, LostOutputFails)
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    const QString full = QStringLiteral("/dev/full");
+    const QString lostOut = QStringLiteral("tavelorn-export: cannot write to standard output: ") +
+                            systemErrorText(ENOSPC) + u'\n';
+    struct Case
+    {
+        QStringList args;
+        bool toStandardError; // else standard output is full
+        QString err;          // all of standard error, unless the full one
+    };
+    const QString dated = dir.filePath(QStringLiteral("dated.ini"));
+    writeFile(dated, "[SystemInfo]\nNbItems=1\n[SystemInfo_1]\nID=Odd\nSID=DEV\n"
+                     "LastRefresh=not a date\n");
+    const Case cases[] = {
+        {{"--config", config, "--list"}, false, lostOut},
+        {{"--help"}, false, lostOut},
+        {{"--version"}, false, lostOut},
+        {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output", "a.jpg"},
+         false,
+         lostOut},
+        {{"--config", dated, "--all"},
+         false,
+         QStringLiteral("tavelorn-export: warning: profile \"Odd\": LastRefresh \"not a date\" is "
+                        "not a date in this locale's short format (") +
+             shortDateFormat() + QStringLiteral("); the refresh line is left out\n") + lostOut},
+        // The warning is lost, though the picture is written.
+        {{"--config", dated, "--profile", "Odd", "--output", "odd.jpg"}, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const RunResult r = run(c.args, {}, [&](QProcess& proc) {
+            if (c.toStandardError)
+                proc.setStandardErrorFile(full);
+            else
+                proc.setStandardOutputFile(full);
+        });
+        EXPECT_EQ(r.exitCode, 4);
+        if (!c.toStandardError) {
+            EXPECT_EQ(r.err, c.err);
+        }
+        // The same to a working output succeeds: the fault is the lost output alone.
+        const RunResult control = run(c.args);
+        EXPECT_EQ(control.exitCode, 0) << control.err.toStdString();
+    }
+}
+
+// Address space limits do not apply under AddressSanitizer, which reserves far more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// A failure that is no error of the program's own, here memory running out while a large
+// background is read, ends that profile only; the others are exported in order.
+TEST_F(ExportCommand, AnyFailureEndsOnlyItsProfile)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "memory limits do not apply under AddressSanitizer";
+    // 200 MiB that the file system keeps as a hole; the reader must hold it whole.
+    const QString big = dir.filePath(QStringLiteral("big.jpg"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(200) * 1024 * 1024));
+    }
+    const QString date = QDate(2024, 1, 5).toString(shortDateFormat());
+    const QString large = dir.filePath(QStringLiteral("large.ini"));
+    writeFile(large, QStringLiteral("[SystemInfo]\nNbItems=3\n"
+                                    "[SystemInfo_1]\nID=First\nSID=DEV\nLastRefresh=%1\n"
+                                    "[SystemInfo_2]\nID=Large\nSID=QAS\nLastRefresh=%1\n"
+                                    "PictureFullPath=%2\n"
+                                    "[SystemInfo_3]\nID=Last\nSID=PRD\nLastRefresh=%1\n")
+                         .arg(date, big)
+                         .toUtf8());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    // Room to draw the small pictures, none to read the large one.
+    const auto limitMemory = [](QProcess& proc) {
+        proc.setChildProcessModifier([] {
+            const rlimit limit{128 * 1024 * 1024, 128 * 1024 * 1024};
+            setrlimit(RLIMIT_DATA, &limit);
+        });
+    };
+    const RunResult r = run({"--config", large, "--all", "--output-dir", out}, {}, limitMemory);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.err, QStringLiteral("tavelorn-export: profile \"Large\": out of memory\n"));
+    EXPECT_EQ(r.out, QStringLiteral("%1/DEV_2024_01_05.jpg\n%1/PRD_2024_01_05.jpg\n").arg(out));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+
+    // Exporting it alone says the same.
+    const RunResult one =
+        run({"--config", large, "--profile", "Large", "--output", "x.jpg"}, {}, limitMemory);
+    EXPECT_EQ(one.exitCode, 4);
+    EXPECT_EQ(one.err, QStringLiteral("tavelorn-export: out of memory\n"));
 }
