@@ -211,7 +211,7 @@ QHash<QString, TColor> colourByName(const tyArrLandscapeType& types)
 
 } // namespace
 
-TIniFile TConfigStore::readFile() const
+TIniFile TConfigStore::ReadFile() const
 {
     const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Read);
     if (const std::optional<QByteArray>& old = lock.contentBeforeInterruptedWrite())
@@ -230,7 +230,7 @@ TIniFile TConfigStore::modifyFile(const std::function<void(TIniFile&)>& change)
 
 void TConfigStore::LoadSystemInfos()
 {
-    loadSystemInfos(readFile());
+    loadSystemInfos(ReadFile());
 }
 
 void TConfigStore::loadSystemInfos(const TIniFile& ini)
@@ -328,7 +328,7 @@ void TConfigStore::DeleteSystemInfo(qint32 index)
 
 void TConfigStore::LoadSystemTitles()
 {
-    loadSystemTitles(readFile());
+    loadSystemTitles(ReadFile());
 }
 
 void TConfigStore::loadSystemTitles(const TIniFile& ini)
@@ -385,7 +385,7 @@ void AppendCleanItems(TItemList& list, const QStringList& items)
 
 void TConfigStore::LoadSIDs()
 {
-    loadSIDs(readFile());
+    loadSIDs(ReadFile());
 }
 
 void TConfigStore::loadSIDs(const TIniFile& ini)
@@ -415,7 +415,7 @@ void TConfigStore::SaveSIDs()
 
 void TConfigStore::LoadLandscapeTypes()
 {
-    loadLandscapeTypes(readFile());
+    loadLandscapeTypes(ReadFile());
 }
 
 void TConfigStore::loadLandscapeTypes(const TIniFile& ini)
@@ -475,7 +475,7 @@ void TConfigStore::SaveLandscapeTypesAndColors()
 
 void TConfigStore::LoadRefreshComments()
 {
-    loadRefreshComments(readFile());
+    loadRefreshComments(ReadFile());
 }
 
 void TConfigStore::loadRefreshComments(const TIniFile& ini)
@@ -521,7 +521,11 @@ void TConfigStore::CopyListsFrom(const TConfigStore& other)
 
 void TConfigStore::LoadAll()
 {
-    const TIniFile ini = readFile();
+    LoadAllFrom(ReadFile());
+}
+
+void TConfigStore::LoadAllFrom(const TIniFile& ini)
+{
     loadSystemTitles(ini);
     loadLandscapeTypes(ini);
     loadSIDs(ini);

@@ -94,12 +94,14 @@ public:
     // refresh comments, from one reading of the file. Stops at the first error (thrown).
     // Never writes the file.
     void LoadAll();
-    // The same loads from a file already read, for a caller that reads more of it.
+    // The same loads from a file already read (ReadFile), for a caller that reads more of
+    // it.
     void LoadAllFrom(const TIniFile& ini);
+    // The file as it is now, read under the shared lock (its old content when an in-place
+    // rewrite of it was killed).
+    TIniFile ReadFile() const;
 
 private:
-    // The file under a read lock (its old content after a killed in-place rewrite).
-    TIniFile readFile() const;
     // Under the write lock: reads the file, lets change edit it, writes it back; returns
     // what was written.
     TIniFile modifyFile(const std::function<void(TIniFile&)>& change);

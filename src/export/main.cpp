@@ -566,7 +566,7 @@ int run(int argc, char** argv)
         QHash<qsizetype, QString> warnings;
         {
             // One reading serves the store and the raw dates; it is dropped before drawing.
-            const TIniFile ini(configFile);
+            const TIniFile ini = store.ReadFile();
             store.LoadAllFrom(ini);
             if (!o.list)
                 warnings = refreshDateWarnings(ini, store, o.profile);
