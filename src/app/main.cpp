@@ -1,4 +1,5 @@
 #include "apptitle.h"
+#include "quitsignals.h"
 #include "uMainNew.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
 {
     presentA96DpiScreen();
     QApplication app(argc, argv);
+    QuitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));
     // No display name: Qt would append it to every dialog's title.
     QApplication::setDesktopFileName(QStringLiteral("tavelorn"));
