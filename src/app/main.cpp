@@ -1,4 +1,5 @@
 #include "apptitle.h"
+#include "quitsignals.h"
 #include "uMainNew.h"
 
 #include <QApplication>
@@ -62,6 +63,7 @@ int main(int argc, char* argv[])
         return answered;
     presentA96DpiScreen();
     QApplication app(argc, argv);
+    QuitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));
     // No display name: Qt would append it to every dialog's title.
     QApplication::setDesktopFileName(QStringLiteral("tavelorn"));

@@ -2,6 +2,7 @@
 
 #include "lazylibrary.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -11,8 +12,10 @@ const TCurlApi* load()
     // The library the headers belong to (SONAME of libcurl 7.x and 8.x).
     static const TLazyLibrary lib("libcurl.so.4");
     static TCurlApi api;
+    curl_version_info_data* (*version_info)(CURLversion) = nullptr;
     CURLcode (*global_init)(long) = nullptr;
-    const bool ok = lib.bind(global_init, "curl_global_init") &&
+    const bool ok = lib.bind(version_info, "curl_version_info") &&
+                    lib.bind(global_init, "curl_global_init") &&
                     lib.bind(api.easy_init, "curl_easy_init") &&
                     lib.bind(api.easy_setopt, "curl_easy_setopt") &&
                     lib.bind(api.easy_getinfo, "curl_easy_getinfo") &&
@@ -25,17 +28,34 @@ const TCurlApi* load()
                     lib.bind(api.multi_wakeup, "curl_multi_wakeup") &&
                     lib.bind(api.multi_info_read, "curl_multi_info_read") &&
                     lib.bind(api.multi_cleanup, "curl_multi_cleanup");
-    if (!ok || global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+    // The headers we were built with promise nothing about the library found at run time.
+    if (!ok || !CurlLibrarySuitable(version_info(CURLVERSION_NOW)) ||
+        global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         return nullptr;
     return &api;
 }
 
+std::atomic<const TCurlApi*> testApi{nullptr};
+
 } // namespace
+
+bool CurlLibrarySuitable(const curl_version_info_data* info)
+{
+    return info && info->version_num >= kCurlMinimumVersion &&
+           (info->features & CURL_VERSION_ASYNCHDNS) != 0;
+}
 
 const TCurlApi* CurlApi()
 {
+    if (const TCurlApi* api = testApi.load())
+        return api;
     static std::once_flag once;
     static const TCurlApi* api = nullptr;
     std::call_once(once, [] { api = load(); });
     return api;
+}
+
+void SetCurlApiForTesting(const TCurlApi* api)
+{
+    testApi.store(api);
 }

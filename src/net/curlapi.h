@@ -21,6 +21,18 @@ struct TCurlApi
     CURLMcode (*multi_cleanup)(CURLM*);
 };
 
+// The oldest libcurl that downloads within our bounds: the protocol lists by name
+// (7.85) and leaving a name lookup without waiting for it (7.87).
+inline constexpr unsigned kCurlMinimumVersion = 0x075700;
+
+// True when the library described can be trusted with a download: recent enough, and
+// with a resolver that runs beside the transfer, so that a name server that never
+// answers costs no more than the transfer's time-out.
+bool CurlLibrarySuitable(const curl_version_info_data* info);
+
 // The library, loaded and initialised once (thread-safe); nullptr when it cannot be
-// loaded, and every download then fails.
+// loaded or is unsuitable, and every download then fails.
 const TCurlApi* CurlApi();
+
+// Makes CurlApi return api instead (nullptr: the real library again). For tests.
+void SetCurlApiForTesting(const TCurlApi* api);

@@ -9,7 +9,9 @@
 
 #include "curlapi.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -94,52 +96,69 @@ public:
 
     bool run(const QByteArray& url, bool https, Sink& sink)
     {
-        if (!m_easy || !m_multi)
+        if (!m_easy || !m_multi || !setOptions(url, https, sink))
             return false;
-        CURL* e = m_easy;
-        m_curl.easy_setopt(e, CURLOPT_URL, url.constData());
-        m_curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        m_curl.easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
-        m_curl.easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-        m_curl.easy_setopt(e, CURLOPT_MAXREDIRS, kDownloadMaxRedirects);
-        m_curl.easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
-        m_curl.easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-        m_curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs);
-        m_curl.easy_setopt(e, CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs);
-        m_curl.easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE,
-                           static_cast<curl_off_t>(kDownloadMaxBytes));
-        m_curl.easy_setopt(e, CURLOPT_FAILONERROR, 1L);
-        m_curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        m_curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, writeToSink);
-        m_curl.easy_setopt(e, CURLOPT_WRITEDATA, &sink);
-        if (m_curl.multi_add_handle(m_multi, e) != CURLM_OK)
+        if (m_curl.multi_add_handle(m_multi, m_easy) != CURLM_OK)
             return false;
         if (m_cancel) {
             const std::lock_guard lock(m_cancel->m_mutex);
             m_cancel->m_multi = m_multi;
         }
 
+        // The library's own time-out covers the lookup too; this one stands behind it.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kDownloadTotalTimeoutMs);
         int running = 1;
         while (running) {
             if (m_cancel && m_cancel->isCancelled())
                 return false;
             if (m_curl.multi_perform(m_multi, &running) != CURLM_OK)
                 return false;
-            if (running && m_curl.multi_poll(m_multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+            if (!running)
+                break;
+            const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (remaining.count() < 0)
+                return false;
+            const int waitMs = int(std::min<std::int64_t>(remaining.count() + 1, 1000));
+            if (m_curl.multi_poll(m_multi, nullptr, 0, waitMs, nullptr) != CURLM_OK)
                 return false;
         }
         CURLcode result = CURLE_FAILED_INIT;
         int left = 0;
         while (CURLMsg* msg = m_curl.multi_info_read(m_multi, &left)) {
-            if (msg->msg == CURLMSG_DONE && msg->easy_handle == e)
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == m_easy)
                 result = msg->data.result;
         }
         long status = 0;
-        m_curl.easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
+        m_curl.easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
         return result == CURLE_OK && status >= 200 && status < 300 && !sink.failed;
     }
 
 private:
+    template <typename Value> bool set(CURLoption option, Value value)
+    {
+        return m_curl.easy_setopt(m_easy, option, value) == CURLE_OK;
+    }
+
+    // Every option is a safety rule or a bound: a library that refuses one gets no
+    // download at all.
+    bool setOptions(const QByteArray& url, bool https, Sink& sink)
+    {
+        return set(CURLOPT_URL, url.constData()) && set(CURLOPT_PROTOCOLS_STR, "http,https") &&
+               set(CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https") &&
+               set(CURLOPT_FOLLOWLOCATION, 1L) && set(CURLOPT_MAXREDIRS, kDownloadMaxRedirects) &&
+               set(CURLOPT_SSL_VERIFYPEER, 1L) && set(CURLOPT_SSL_VERIFYHOST, 2L) &&
+               set(CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs) &&
+               set(CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs) &&
+               set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes)) &&
+               set(CURLOPT_FAILONERROR, 1L) && set(CURLOPT_NOSIGNAL, 1L) &&
+               // A lookup still running when the transfer ends is left to finish on its
+               // own instead of being waited for.
+               set(CURLOPT_QUICK_EXIT, 1L) && set(CURLOPT_WRITEFUNCTION, writeToSink) &&
+               set(CURLOPT_WRITEDATA, &sink);
+    }
+
     const TCurlApi& m_curl;
     TDownloadCancel* m_cancel;
     CURL* m_easy = nullptr;
@@ -196,13 +215,28 @@ bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel
             return download(encodedUrl, https, encodedName, cancel);
 
         // The main thread waits in an event loop that leaves user input queued.
+        TDownloadCancel own;
+        TDownloadCancel* stop = cancel ? cancel : &own;
         bool ok = false;
+        std::atomic<bool> done{false};
         QEventLoop loop;
+        QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, [stop] { stop->cancel(); });
         std::thread worker([&] {
-            ok = download(encodedUrl, https, encodedName, cancel);
+            ok = download(encodedUrl, https, encodedName, stop);
+            done.store(true);
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!done.load()) {
+            // Only the application's quit ends the loop early (a window manager's close
+            // gets through where user input does not). The download stops, and events
+            // keep being handled until its thread has ended: a join here would freeze
+            // every window for the rest of the download.
+            stop->cancel();
+            while (!done.load())
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                                QEventLoop::WaitForMoreEvents);
+        }
         worker.join();
         return ok;
     } catch (const std::exception&) {

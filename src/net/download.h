@@ -35,6 +35,10 @@ inline constexpr long kDownloadMaxRedirects = 5;
 //
 // On the application's main thread the transfer runs on a worker thread while the main
 // thread keeps handling every event except user input, so windows repaint but the user
-// cannot start another command; elsewhere it runs on the calling thread.
+// cannot start another command; elsewhere it runs on the calling thread. When the
+// application quits meanwhile, the download is cancelled at once.
+//
+// Every download ends within kDownloadTotalTimeoutMs, the name lookup included, and a
+// cancelled one at once: a lookup that the name server never answers is left behind.
 bool DownloadToFile(const QString& url, const QString& fileName);
 bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel* cancel);

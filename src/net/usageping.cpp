@@ -5,6 +5,8 @@
 #include "tempfile.h"
 #include "webendpoints.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -41,14 +43,25 @@ struct TUsagePing::Hit
     std::thread thread;
 };
 
-TUsagePing::TUsagePing() = default;
+TUsagePing::TUsagePing()
+{
+    // Quitting stops the hits still running, so that nothing waits for them.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        m_quit = QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { cancel(); });
+}
 
 TUsagePing::~TUsagePing()
 {
-    for (auto& hit : m_hits)
-        hit->cancel.cancel();
+    QObject::disconnect(m_quit);
+    cancel();
     for (auto& hit : m_hits)
         hit->thread.join();
+}
+
+void TUsagePing::cancel()
+{
+    for (auto& hit : m_hits)
+        hit->cancel.cancel();
 }
 
 void TUsagePing::SendUsageHit()

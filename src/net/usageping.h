@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -15,7 +16,8 @@ bool UsageTrackingRefused();
 // Sends anonymous usage hits: one request of the tracking address per call, nothing else
 // of ours in it. Each hit runs on a thread of its own, bounded in time like every
 // download, so that a slow or silent server never delays the program; every failure is
-// silent. Destroying the object stops the hits still running and waits for their threads.
+// silent. Quitting the application, or destroying the object, stops the hits still
+// running; destroying it waits for their threads.
 class TUsagePing
 {
 public:
@@ -32,5 +34,7 @@ public:
 
 private:
     struct Hit;
+    void cancel();
+    QMetaObject::Connection m_quit;
     std::vector<std::unique_ptr<Hit>> m_hits;
 };

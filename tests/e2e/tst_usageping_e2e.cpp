@@ -5,10 +5,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +46,7 @@ protected:
     }
 
     // Starts exe with the environment of the test and waits until its window is visible.
-    void start(const QString& exe, const QByteArray& doNotTrack)
+    void start(const QString& exe, const QByteArray& doNotTrack, const QString& site = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());
@@ -49,7 +54,7 @@ protected:
         env.insert(QStringLiteral("TMPDIR"), tmpDir());
         // Else Qt makes its runtime folder in TMPDIR.
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-        env.insert(QStringLiteral("TAVELORN_SITE_URL"), server.baseUrl());
+        env.insert(QStringLiteral("TAVELORN_SITE_URL"), site.isEmpty() ? server.baseUrl() : site);
         env.insert(QStringLiteral("DO_NOT_TRACK"), QString::fromLatin1(doNotTrack));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         app.setProcessEnvironment(env);
@@ -67,6 +72,27 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return wait.state() == QProcess::NotRunning; }, 30000))
             << "the window did not show";
         ASSERT_EQ(wait.exitCode(), 0);
+        mainWindow = QString::fromLatin1(wait.readAllStandardOutput()).split(u'\n').value(0);
+    }
+
+    // Runs xdotool, bounded, while this test's servers keep going.
+    bool xdo(const QStringList& args)
+    {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), args);
+        return QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 15000) &&
+               p.exitCode() == 0;
+    }
+
+    void click(int x, int y)
+    {
+        xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), mainWindow,
+             QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    bool ended(int ms)
+    {
+        return QTest::qWaitFor([&] { return app.state() == QProcess::NotRunning; }, ms);
     }
 
     QString tmpDir() const { return home.filePath(QStringLiteral("tmp")); }
@@ -78,6 +104,7 @@ protected:
     QTemporaryDir home;
     TLocalHttpServer server;
     QProcess app;
+    QString mainWindow;
 };
 
 TEST_F(UsagePingE2E, OneHitPerStartAndNoFileLeft)
@@ -106,6 +133,83 @@ TEST_F(UsagePingE2E, DoNotTrackSendsNothing)
     QTest::qWait(1500);
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(leftovers(), QStringList());
+}
+
+// The session ending or a service manager stopping the program quits it as Quit does: the
+// hit in flight is cancelled and its temporary file removed.
+TEST_F(UsagePingE2E, TerminationSignalsQuitCleanly)
+{
+    server.setSilent(true); // the hit waits, its file in place
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        server.clear();
+        start(program, "");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !server.requests().isEmpty() && !leftovers().isEmpty(); }, 15000));
+        ::kill(pid_t(app.processId()), signal);
+        ASSERT_TRUE(ended(10000));
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(app.exitCode(), 0);
+        EXPECT_EQ(leftovers(), QStringList());
+    }
+}
+
+// Run by tests/support/silent-dns.sh: the site's name is asked of a name server on
+// 127.0.0.1 that never answers. Quit during the usage hit's lookup ends the program at
+// once, and About waits no longer than its two downloads' bounds.
+class SilentNameServerE2E : public UsagePingE2E
+{
+protected:
+    void SetUp() override
+    {
+        if (!qEnvironmentVariableIsSet("TAVELORN_TEST_SILENT_DNS"))
+            GTEST_SKIP() << "run by silent-dns.sh only";
+        UsagePingE2E::SetUp();
+        QFile conf(QStringLiteral("/etc/resolv.conf"));
+        ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+        // Never a query to a real name server.
+        ASSERT_EQ(conf.readAll().trimmed(), "nameserver 127.0.0.1");
+        ASSERT_TRUE(dns.bind(QHostAddress::LocalHost, 53));
+        QObject::connect(&dns, &QUdpSocket::readyRead, [this] {
+            while (dns.hasPendingDatagrams()) {
+                dns.receiveDatagram();
+                ++queries;
+            }
+        });
+    }
+    QUdpSocket dns;
+    int queries = 0;
+    const QString site = QStringLiteral("https://www.tavelorn-tools.test");
+};
+
+TEST_F(SilentNameServerE2E, NeitherQuitNorAboutWaitsForTheLookup)
+{
+    start(program, "", site);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queries > 0; }, 15000)) << "no lookup";
+    QElapsedTimer clock;
+    clock.start();
+    click(369, 575); // Quit
+    ASSERT_TRUE(ended(15000));
+    const qint64 quit = clock.elapsed();
+    EXPECT_LT(quit, 1000);
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_EQ(leftovers(), QStringList());
+
+    start(program, "", site);
+    clock.restart();
+    const int before = queries;
+    click(24, 575); // About: two downloads of the update information
+    QProcess wait;
+    wait.start(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(app.processId()), QStringLiteral("--name"),
+                QStringLiteral("^About$")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wait.state() == QProcess::NotRunning; }, 30000));
+    const qint64 about = clock.elapsed();
+    EXPECT_LT(about, 2 * 2000 + 1500);
+    std::printf("queries %d then %d; ", before, queries);
+    std::printf("Quit took %lld ms, About %lld ms\n", static_cast<long long>(quit),
+                static_cast<long long>(about));
 }
 
 } // namespace

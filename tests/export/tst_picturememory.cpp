@@ -4,6 +4,7 @@
 #include "bigpictures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -294,6 +295,56 @@ TEST(PictureMemory, EveryFormatExportsWithinTheLimitOrIsRefusedBeforeDecoding)
         } else {
             EXPECT_EQ(run.exitCode, 4);
             EXPECT_TRUE(run.err.contains(c.refusal)) << run.err.toStdString();
+        }
+        EXPECT_LT(run.peakBytes, kPeakLimit);
+    }
+}
+
+// --- metafile record bombs -------------------------------------------------------------
+
+// Metafiles up to the file size cap made of small records: the work of their conversion
+// is bounded, so each is refused quickly and within the memory limit; a modest one still
+// exports.
+TEST(PictureMemory, MetafileRecordBombsAreRefusedWithinTheLimit)
+{
+    constexpr qint64 fileCap = qint64(256) * 1024 * 1024 - 4096;
+    const struct
+    {
+        const char* name;
+        const char* file;
+        MetafileRecords kind;
+        qint64 count;
+        bool refused;
+    } cases[] = {
+        {"EMF of 2,000 line records", "lines.emf", MetafileRecords::EmfLines, 2000, false},
+        {"EMF of 256 MB of line records", "lines.emf", MetafileRecords::EmfLines, fileCap / 16,
+         true},
+        {"EMF of 256 MB of ellipse records", "ellipses.emf", MetafileRecords::EmfEllipses,
+         fileCap / 24, true},
+        {"EMF of 256 MB of SaveDC records", "states.emf", MetafileRecords::EmfSaveDc, fileCap / 8,
+         true},
+        {"EMF of one 256 MB comment", "comment.emf", MetafileRecords::EmfComments, fileCap, true},
+        {"WMF of 256 MB of line records", "lines.wmf", MetafileRecords::WmfLines, fileCap / 10,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QString::fromLatin1(c.file));
+        ASSERT_TRUE(writeInChild([&] { return writeMetafileRecords(picture, c.kind, c.count); }));
+        QElapsedTimer clock;
+        clock.start();
+        const ExportRun run = exportPicture(dir, picture, true);
+        std::cout << "  " << std::left << std::setw(48) << c.name << std::setw(12)
+                  << QFileInfo(picture).size() << " bytes, peak " << std::setw(5)
+                  << run.peakBytes / 1'000'000 << " MB, " << clock.elapsed() << " ms, exit "
+                  << run.exitCode << '\n';
+        if (c.refused) {
+            EXPECT_EQ(run.exitCode, 4);
+            EXPECT_TRUE(run.err.contains(QStringLiteral("MetaFichier incorrect")))
+                << run.err.toStdString();
+        } else {
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         }
         EXPECT_LT(run.peakBytes, kPeakLimit);
     }

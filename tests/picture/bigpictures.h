@@ -460,3 +460,135 @@ inline bool writeWmfWithBitmap(const QString& path, int width, int height, bool 
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(h + records) == h.size() + records.size();
 }
+
+// Metafiles of many small drawing records over a 450 × 450 frame, as a record bomb is
+// made: the kind of record, and how many.
+enum class MetafileRecords
+{
+    EmfLines,    // MoveTo and LineTo by turns
+    EmfEllipses, // one ellipse a record
+    EmfSaveDc,   // SaveDC, which draws nothing but stacks a copy of the drawing state
+    EmfComments, // one comment record of count bytes, then a rectangle
+    WmfLines,    // MoveTo and LineTo by turns
+};
+
+// The metafile as bytes, written to out in pieces so that files of hundreds of megabytes
+// never sit in memory whole.
+template <typename Out> bool streamMetafileRecords(Out&& out, MetafileRecords kind, qint64 count)
+{
+    QByteArray chunk;
+    const auto flush = [&](bool always) {
+        if (!always && chunk.size() < (1 << 20))
+            return true;
+        const bool ok = out(chunk);
+        chunk.clear();
+        return ok;
+    };
+    if (kind == MetafileRecords::WmfLines) {
+        const qint64 words = 9 + 5 * 2 + 5 * count + 3;
+        QByteArray h;
+        put32(h, 0x9AC6CDD7);
+        for (const int v : {0, 0, 0, 450, 450, 96})
+            put16(h, quint16(v));
+        put32(h, 0);
+        quint16 sum = 0;
+        for (int i = 0; i < 10; ++i)
+            sum ^= quint16(uchar(h[2 * i]) | (uchar(h[2 * i + 1]) << 8));
+        put16(h, sum);
+        for (const int v : {1, 9, 0x0300})
+            put16(h, quint16(v));
+        put32(h, quint32(words));
+        put16(h, 0);
+        put32(h, 5);
+        put16(h, 0);
+        chunk += h;
+        for (const quint16 f : {0x020B, 0x020C}) { // window origin 0, 0 and extent 450
+            put32(chunk, 5);
+            put16(chunk, f);
+            put16(chunk, f == 0x020B ? 0 : 450);
+            put16(chunk, f == 0x020B ? 0 : 450);
+        }
+        for (qint64 i = 0; i < count; ++i) {
+            put32(chunk, 5);
+            put16(chunk, i % 2 ? 0x0213 : 0x0214); // LINETO, MOVETO: y, x
+            put16(chunk, quint16((i * 7) % 450));
+            put16(chunk, quint16((i * 3) % 450));
+            if (!flush(false))
+                return false;
+        }
+        put32(chunk, 3);
+        put16(chunk, 0);
+        return flush(true);
+    }
+
+    const qint64 recordSize = kind == MetafileRecords::EmfEllipses ? 24
+                              : kind == MetafileRecords::EmfSaveDc ? 8
+                                                                   : 16;
+    const qint64 body =
+        kind == MetafileRecords::EmfComments ? (12 + (count + 3) / 4 * 4) + 24 : recordSize * count;
+    put32(chunk, 1);
+    put32(chunk, 88);
+    for (const int v : {0, 0, 449, 449, 0, 0, 450 * 2540 / 96, 450 * 2540 / 96})
+        put32(chunk, quint32(v));
+    put32(chunk, 0x464D4520);
+    put32(chunk, 0x10000);
+    put32(chunk, quint32(88 + body + 20)); // nBytes
+    put32(chunk, quint32(count + 2));      // nRecords
+    put16(chunk, 1);
+    put16(chunk, 0);
+    for (const int v : {0, 0, 0, 1920, 1080, 508, 286})
+        put32(chunk, quint32(v));
+    if (kind == MetafileRecords::EmfComments) {
+        const qint64 padded = (count + 3) / 4 * 4;
+        put32(chunk, 70); // EMR_COMMENT
+        put32(chunk, quint32(12 + padded));
+        put32(chunk, quint32(count));
+        for (qint64 done = 0; done < padded; done += 4096) {
+            chunk.append(QByteArray(int(qMin<qint64>(4096, padded - done)), 'c'));
+            if (!flush(false))
+                return false;
+        }
+        for (const int v : {43, 24, 10, 10, 400, 400}) // a rectangle
+            put32(chunk, quint32(v));
+    } else {
+        for (qint64 i = 0; i < count; ++i) {
+            const quint32 x = quint32((i * 7) % 440), y = quint32((i * 3) % 440);
+            switch (kind) {
+            case MetafileRecords::EmfLines:
+                for (const quint32 v : {i % 2 ? 54u : 27u, 16u, x, y}) // LINETO, MOVETOEX
+                    put32(chunk, v);
+                break;
+            case MetafileRecords::EmfEllipses:
+                for (const quint32 v : {42u, 24u, x, y, x + 9, y + 9})
+                    put32(chunk, v);
+                break;
+            default:
+                put32(chunk, 33); // EMR_SAVEDC
+                put32(chunk, 8);
+                break;
+            }
+            if (!flush(false))
+                return false;
+        }
+    }
+    for (const int v : {14, 20, 0, 16, 20}) // EMR_EOF
+        put32(chunk, quint32(v));
+    return flush(true);
+}
+
+inline QByteArray metafileRecords(MetafileRecords kind, qint64 count)
+{
+    QByteArray all;
+    streamMetafileRecords([&](const QByteArray& piece) { return all += piece, true; }, kind, count);
+    return all;
+}
+
+inline bool writeMetafileRecords(const QString& path, MetafileRecords kind, qint64 count)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) &&
+           streamMetafileRecords(
+               [&](const QByteArray& piece) { return f.write(piece) == piece.size(); }, kind,
+               count) &&
+           f.flush();
+}

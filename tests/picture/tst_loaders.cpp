@@ -474,6 +474,46 @@ TEST(PictureLoaders, MetafileBitmapsAreDrawn)
     EXPECT_TRUE(near(out.pixel(16, 5), qRgb(0, 0, 255), 40)) << std::hex << out.pixel(16, 5);
 }
 
+// Many small records: what the converters and the SVG renderer would spend on them is
+// bounded, and beyond the bound the file is refused as a bad metafile.
+TEST(PictureLoaders, MetafileRecordBombsAreRefused)
+{
+    const struct
+    {
+        const char* name;
+        MetafileRecords kind;
+        qint64 accepted; // drawn
+        qint64 refused;
+    } cases[] = {
+        {"EMF lines", MetafileRecords::EmfLines, 2000, 200'000},
+        {"EMF ellipses", MetafileRecords::EmfEllipses, 1000, 20'000},
+        {"EMF drawing states", MetafileRecords::EmfSaveDc, 1000, 1'000'000},
+        {"WMF lines", MetafileRecords::WmfLines, 2000, 200'000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const char* ext = c.kind == MetafileRecords::WmfLines ? "wmf" : "emf";
+        TGraphicPtr g = loadPictureFromBytes(metafileRecords(c.kind, c.accepted), ext);
+        ASSERT_EQ(g->size(), QSize(450, 450));
+        if (c.kind != MetafileRecords::EmfSaveDc) {
+            const QImage out = drawNatural(*g);
+            qint64 inked = 0;
+            for (int y = 0; y < out.height(); ++y)
+                for (int x = 0; x < out.width(); ++x)
+                    inked += out.pixel(x, y) != qRgb(255, 255, 255);
+            EXPECT_GT(inked, 1000);
+        }
+        EXPECT_EQ(loadError(metafileRecords(c.kind, c.refused), ext),
+                  QStringLiteral("MetaFichier incorrect"));
+    }
+    // Comments cost the converters nothing: only the bytes count.
+    EXPECT_EQ(
+        loadPictureFromBytes(metafileRecords(MetafileRecords::EmfComments, 8 << 20), "emf")->size(),
+        QSize(450, 450));
+    EXPECT_EQ(loadError(metafileRecords(MetafileRecords::EmfComments, 100 << 20), "emf"),
+              QStringLiteral("MetaFichier incorrect"));
+}
+
 // --- invalid content ------------------------------------------------------------------
 
 TEST(PictureLoaders, InvalidContentMessages)

@@ -6,9 +6,11 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -174,6 +176,61 @@ struct EmbeddedBitmaps
     }
 };
 
+// The work a metafile may ask of its conversion. The converters spend a few
+// microseconds and a few hundred bytes on each record and each point, and every record
+// that draws becomes an SVG element costing some fifty microseconds to parse and draw:
+// a file of a million small records would take half a minute and gigabytes. Bitmaps
+// have their own budget above; comments are skipped by the converters and cost only
+// their bytes.
+struct RecordBudget
+{
+    static constexpr qint64 MaxRecords = 100'000;
+    static constexpr qint64 MaxDrawingBytes = 4 * 1024 * 1024; // records other than bitmaps
+    static constexpr qint64 MaxBytes = 80 * 1024 * 1024;       // 16 megapixels at 32 bits, and more
+    qint64 records = 0;
+    qint64 drawingBytes = 0;
+    qint64 bytes = 0;
+
+    // False once a record of size bytes would go beyond the budget.
+    bool add(qint64 size, bool drawing)
+    {
+        ++records;
+        bytes += size;
+        if (drawing)
+            drawingBytes += size;
+        return records <= MaxRecords && drawingBytes <= MaxDrawingBytes && bytes <= MaxBytes;
+    }
+};
+
+// What the converted SVG asks of the SVG renderer: its elements and the bytes of its
+// paths and texts, embedded pictures aside (their pixels are in the bitmap budget).
+// Parsing and drawing cost grows with both.
+bool svgWithinBudget(const QByteArray& svg)
+{
+    static constexpr qint64 MaxElements = 3000;
+    static constexpr qint64 MaxDrawingBytes = 1024 * 1024;
+    static constexpr char dataUri[] = "\"data:";
+    qint64 elements = 0;
+    qint64 drawingBytes = 0;
+    const char* p = svg.constData();
+    const char* const end = p + svg.size();
+    while (p < end) {
+        if (*p == '<' && end - p > 1 && std::isalpha(uchar(p[1]))) {
+            ++elements;
+        } else if (*p == '"' && size_t(end - p) >= sizeof dataUri - 1 &&
+                   std::memcmp(p, dataUri, sizeof dataUri - 1) == 0) {
+            const void* close = std::memchr(p + 1, '"', size_t(end - p - 1));
+            if (!close)
+                return false;
+            p = static_cast<const char*>(close) + 1;
+            continue;
+        }
+        ++drawingBytes;
+        ++p;
+    }
+    return elements <= MaxElements && drawingBytes <= MaxDrawingBytes;
+}
+
 // The size a bitmap header at offset records; an empty size when there is none.
 QSize dibSize(const QByteArray& data, qsizetype offset, qint64 available)
 {
@@ -236,32 +293,22 @@ bool dibIsSane(const QByteArray& data, qsizetype offset, qint64 available, Embed
     }
 }
 
-void put32(QByteArray& data, qsizetype offset, quint32 v)
+// Walks the records of a WMF, checking their sizes, their budget and the bitmaps they
+// carry; the offset after the last record, or -1 when the file is refused.
+qsizetype checkWmfRecords(const QByteArray& data, qsizetype header, EmbeddedBitmaps& bitmaps,
+                          qint64& largest)
 {
-    for (int i = 0; i < 4; ++i)
-        data[offset + i] = char((v >> (8 * i)) & 0xff);
-}
-
-// Walks the records of a WMF, checking their sizes and the bitmaps they carry, and
-// writes the real file size and largest record into the header: libwmf allocates
-// what the header says and trusts records to fit in it.
-bool sanitizeWmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
-{
-    if (data.size() < 18)
-        return false;
-    const qsizetype header = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
-    if (data.size() < header + 18 || le16(data, header + 2) != 9)
-        return false;
+    RecordBudget budget;
     qsizetype pos = header + 18;
-    qint64 largest = 3;
+    largest = 3;
     while (pos + 6 <= data.size()) {
         const qint64 size = qint64(quint32(le32(data, pos))) * 2;
         const quint16 function = le16(data, pos + 4);
         if (size < 6 || size > data.size() - pos)
-            return false;
+            return -1;
         largest = qMax(largest, size / 2);
         if (function == 0x0000) // META_EOF
-            break;
+            return pos + size;
         // Bytes before the bitmap in each record that carries one.
         qsizetype dib = -1;
         switch (function) {
@@ -289,13 +336,39 @@ bool sanitizeWmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
         if (dib >= 0) {
             const qsizetype at = pos + 6 + dib;
             if (!dibIsSane(data, at, pos + size - at, bitmaps))
-                return false;
+                return -1;
         }
+        if (!budget.add(size, dib < 0 && function != 0x0626)) // META_ESCAPE: comments
+            return -1;
         pos += size;
     }
-    put32(data, header + 6, quint32((data.size() - header) / 2)); // Size, in words
-    put32(data, header + 12, quint32(largest));                   // MaxRecord
-    return true;
+    return pos;
+}
+
+void put32(QByteArray& data, qsizetype offset, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        data[offset + i] = char((v >> (8 * i)) & 0xff);
+}
+
+// The records of a WMF up to its end record, the header holding their real size and
+// largest record (libwmf allocates what the header says and trusts records to fit in
+// it); an empty array when the file is refused.
+QByteArray sanitizedWmf(const QByteArray& data, EmbeddedBitmaps& bitmaps)
+{
+    if (data.size() < 18)
+        return {};
+    const qsizetype header = le32(data, 0) == qint32(0x9AC6CDD7) ? 22 : 0;
+    if (data.size() < header + 18 || le16(data, header + 2) != 9)
+        return {};
+    qint64 largest = 0;
+    const qsizetype end = checkWmfRecords(data, header, bitmaps, largest);
+    if (end < 0)
+        return {};
+    QByteArray copy = data.left(end); // the library takes a non-const buffer
+    put32(copy, header + 6, quint32((copy.size() - header) / 2)); // Size, in words
+    put32(copy, header + 12, quint32(largest));                   // MaxRecord
+    return copy;
 }
 
 // Where the offset of the bitmap header lies in each EMF record that carries a bitmap.
@@ -321,17 +394,19 @@ qsizetype emfBitmapOffsetField(qint32 type)
     }
 }
 
-// Walks the records of an EMF, checking that each lies whole inside the file, and
-// cuts the copy after the end-of-file record; the converter reads record headers
-// without looking at the length it was given.
-bool sanitizeEmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
+// Walks the records of an EMF, checking that each lies whole inside the file and their
+// budget; the offset after the end-of-file record (or the last record), or -1 when the
+// file is refused.
+qsizetype checkEmfRecords(const QByteArray& data, EmbeddedBitmaps& bitmaps)
 {
+    RecordBudget budget;
     qsizetype pos = 0;
     while (pos + 8 <= data.size()) {
+        const qint32 type = le32(data, pos);
         const qint64 size = quint32(le32(data, pos + 4));
         if (size < 8 || size % 4 != 0 || size > data.size() - pos)
-            return false;
-        const qsizetype field = emfBitmapOffsetField(le32(data, pos));
+            return -1;
+        const qsizetype field = emfBitmapOffsetField(type);
         if (field >= 0 && field + 4 <= size) {
             const qint64 offset = quint32(le32(data, pos + field));
             if (offset > 0 && offset < size) {
@@ -339,15 +414,27 @@ bool sanitizeEmf(QByteArray& data, EmbeddedBitmaps& bitmaps)
                 bitmaps.add(bitmap.width(), bitmap.height());
             }
         }
+        if (!budget.add(size, field < 0 && type != 70)) // EMR_COMMENT
+            return -1;
         pos += size;
-        if (le32(data, pos - size) == 14) // EMR_EOF
+        if (type == 14) // EMR_EOF
             break;
     }
-    data.truncate(pos);
-    put32(data, 48, quint32(data.size())); // nBytes
-    // Zeros after the end, where a converter reading a little too far finds nothing.
-    data.append(QByteArray(16, '\0'));
-    return true;
+    return pos;
+}
+
+// The records of an EMF up to its end, padded with zeros where a converter reading a
+// little too far finds nothing (it reads record headers without looking at the length
+// it was given); an empty array when the file is refused.
+QByteArray sanitizedEmf(const QByteArray& data, EmbeddedBitmaps& bitmaps)
+{
+    const qsizetype end = checkEmfRecords(data, bitmaps);
+    if (end < 0)
+        return {};
+    QByteArray copy = data.left(end);      // the converter takes a non-const buffer
+    put32(copy, 48, quint32(copy.size())); // nBytes
+    copy.append(QByteArray(16, '\0'));
+    return copy;
 }
 
 // The metafile libraries promise nothing about running on two threads at once
@@ -388,17 +475,18 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     options.svgDelimiter = true;
     char* out = nullptr;
     size_t outLength = 0;
-    QByteArray copy = data; // cut and padded; the converter takes a non-const buffer
     EmbeddedBitmaps bitmaps;
-    if (!sanitizeEmf(copy, bitmaps))
+    QByteArray copy = sanitizedEmf(data, bitmaps);
+    if (copy.isEmpty())
         throw EAppError(invalidMetafile());
     bitmaps.check();
     std::unique_lock lock(metafileLibraries);
     const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     lock.unlock();
+    copy = QByteArray();
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
     std::free(out);
-    if (!ok || svg.isEmpty())
+    if (!ok || svg.isEmpty() || !svgWithinBudget(svg))
         throw EAppError(invalidMetafile());
     // The converter places the bounds' top-left at the origin.
     return makeMetafile(svg, QSize(int(width), int(height)),
@@ -407,9 +495,9 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
 
 TGraphicPtr loadWmfPicture(const QByteArray& data)
 {
-    QByteArray copy = data; // patched, and the library takes a non-const buffer
     EmbeddedBitmaps bitmaps;
-    if (!sanitizeWmf(copy, bitmaps))
+    QByteArray copy = sanitizedWmf(data, bitmaps);
+    if (copy.isEmpty())
         throw EAppError(invalidMetafile());
     bitmaps.check();
     static WmfFonts fonts;
@@ -457,5 +545,7 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
     if (wmf_play(api, 0, &bbox) != wmf_E_None)
         throw EAppError(invalidMetafile());
     wmf_mem_close(api);
+    if (!svgWithinBudget(QByteArray::fromRawData(svg.data(), qsizetype(svg.size()))))
+        throw EAppError(invalidMetafile());
     return makeMetafile(fixWmfImageScale(svg), QSize(int(width), int(height)), {});
 }
