@@ -8,7 +8,9 @@
 #include "jpegexport.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 
 void TfrmMainNew::cbxSystemTitleChange()
 {
@@ -219,6 +221,18 @@ void TfrmMainNew::BitBtn2Click()
         dialog.selectFile(DefaultPictureFileName(sid, date));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
-        ExportPictureToFile(FPicture, ForceJpgExtension(dialog.selectedFiles().first()));
+        // The name the user confirmed is replaced without a question; the one the forced
+        // extension makes of it was never shown, so its file is replaced only on Yes.
+        const QString confirmed = dialog.selectedFiles().first();
+        const QString path = ForceJpgExtension(confirmed);
+        if (const QFileInfo forced(path); path != confirmed && forced.exists() && !forced.isDir()) {
+            const auto answer = QMessageBox::warning(
+                this, dialog.windowTitle(),
+                tr("%1 already exists.\nDo you want to replace it?").arg(forced.fileName()),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return;
+        }
+        ExportPictureToFile(FPicture, path);
     });
 }

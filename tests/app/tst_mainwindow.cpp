@@ -562,6 +562,55 @@ TEST_F(MainWindowTest, SavePictureProposesTheNameAndWritesTheJpeg)
     EXPECT_TRUE(QFileInfo(blocked).isDir());
 }
 
+// The file the extension is forced onto was never shown in the dialog: replacing it needs
+// a Yes; the name the user confirmed is replaced without a question.
+TEST_F(MainWindowTest, SavePictureAsksBeforeReplacingAFileItNeverShowed)
+{
+    open();
+    pick(ui->cbxID, QStringLiteral("SAP ERP 6.0 EHP7__QAS__2024_03_03"));
+    struct Case
+    {
+        const char* typed;
+        bool existing;                      // qas.jpg is there before
+        QMessageBox::StandardButton answer; // NoButton: no question expected
+        bool written;
+    };
+    const Case cases[] = {
+        {"qas.jpeg", true, QMessageBox::No, false},
+        {"qas.jpeg", true, QMessageBox::Yes, true},
+        {"qas.jpg", true, QMessageBox::NoButton, true},
+        {"qas.jpeg", false, QMessageBox::NoButton, true},
+    };
+    const QString jpg = dir.filePath(QStringLiteral("qas.jpg"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + (c.existing ? " over a file" : "") + " answer " +
+                     std::to_string(int(c.answer)));
+        QFile::remove(jpg);
+        if (c.existing) {
+            QFile f(jpg);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            confirmFile(dialog, dir.filePath(QLatin1String(c.typed)));
+        });
+        std::shared_ptr<Box> box;
+        if (c.answer != QMessageBox::NoButton)
+            box = answerBox(c.answer);
+        QTest::mouseClick(ui->BitBtn2, Qt::LeftButton);
+        if (box) {
+            ASSERT_TRUE(box->shown);
+            EXPECT_EQ(box->text,
+                      QStringLiteral("qas.jpg already exists.\nDo you want to replace it?"));
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        QFile f(jpg);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll() != "old", c.written);
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("qas.jpeg"))));
+    }
+}
+
 TEST_F(MainWindowTest, QuitClosesWithoutAQuestion)
 {
     open();
