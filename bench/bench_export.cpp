@@ -20,8 +20,9 @@ QByteArray sid(char prefix, int i)
 }
 
 // sids SIDs in the list; profiles profiles whose SID and source system are in that list
-// (listed) or missing from it, with a refresh comment the list lacks either way.
-QByteArray makeConfig(int sids, int profiles, bool listed)
+// (listed) or missing from it, with a refresh comment the list lacks either way; each
+// profile's landscape position is QAS, the one listed, or one of its own that the list lacks.
+QByteArray makeConfig(int sids, int profiles, bool listed, bool positionsListed = true)
 {
     QByteArray c = "[SystemTitle]\nNbItems=1\nItem_1=SAP ERP 6.0 EHP7\n"
                    "[LandscapeType]\nNbItems=1\nItem_1=QAS\n[Color]\nNbItems=1\nItem_1=32768\n"
@@ -34,7 +35,8 @@ QByteArray makeConfig(int sids, int profiles, bool listed)
     for (int i = 1; i <= profiles; ++i) {
         const QByteArray s = listed ? sid('S', 1 + (i * 7919) % sids) : sid('U', i);
         c += "[SystemInfo_" + QByteArray::number(i) + "]\nID=Profile " + QByteArray::number(i) +
-             "\nSystemTitle=SAP ERP 6.0 EHP7\nLansdscapePosition=QAS\nSID=" + s +
+             "\nSystemTitle=SAP ERP 6.0 EHP7\nLansdscapePosition=" +
+             (positionsListed ? QByteArray("QAS") : "P" + QByteArray::number(i)) + "\nSID=" + s +
              "\nUsage1=Quality assurance\nLastRefresh=" + date +
              "\nSourceRefresh=" + (listed ? sid('S', 1 + (i * 104729) % sids) : sid('V', i)) +
              "\nCommentRefresh=Copy of production\n";
@@ -123,6 +125,28 @@ BENCHMARK(BM_ExportAll)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
+
+// tavelorn-export --all of 4,000 profiles whose landscape positions the list holds (1) or
+// lacks (0): a missing position takes the colour stored under its number from the one load.
+void BM_ExportAllPositions(benchmark::State& state)
+{
+    const bool listed = state.range(0) != 0;
+    QTemporaryDir dir;
+    const QString config = writeConfig(dir, makeConfig(1000, 4000, true, listed));
+    for (auto _ : state) {
+        TConfigStore store(config);
+        store.LoadAll();
+        for (const tySystemInfo& p : std::as_const(store.FArrSystemInfo))
+            exportProfile(store, p, dir.filePath(p.ID + QStringLiteral(".jpg")));
+    }
+    state.SetLabel(listed ? "positions listed" : "positions unlisted");
+}
+BENCHMARK(BM_ExportAllPositions)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 
