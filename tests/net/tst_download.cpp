@@ -2,16 +2,15 @@
 // unsuitable libraries give no download, quitting the application stops one at once, and
 // a name server that never answers costs no more than the download's bound.
 #include "netfixture.h"
+#include "silentnameserver.h"
 
 #include "curlapi.h"
 #include "download.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QNetworkDatagram>
 #include <QTest>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <cstdarg>
 
@@ -142,31 +141,20 @@ TEST_F(NetTest, QuittingStopsADownloadOnTheMainThreadAtOnce)
 // Run by the silent name server script (tests/support/silent-dns.sh): inside a private
 // mount namespace whose /etc/resolv.conf names only 127.0.0.1, where this test listens
 // and never answers.
-class SilentNameServer : public NetTest
+class SilentNameServerTest : public NetTest
 {
 protected:
     void SetUp() override
     {
-        if (!qEnvironmentVariableIsSet("TAVELORN_TEST_SILENT_DNS"))
+        if (!SilentNameServer::available())
             GTEST_SKIP() << "run by silent-dns.sh only";
         NetTest::SetUp();
-        QFile conf(QStringLiteral("/etc/resolv.conf"));
-        ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
-        // Never a query to a real name server.
-        ASSERT_EQ(conf.readAll().trimmed(), "nameserver 127.0.0.1");
-        ASSERT_TRUE(dns.bind(QHostAddress::LocalHost, 53));
-        QObject::connect(&dns, &QUdpSocket::readyRead, [this] {
-            while (dns.hasPendingDatagrams()) {
-                dns.receiveDatagram();
-                ++queries;
-            }
-        });
+        dns.start();
     }
-    QUdpSocket dns;
-    int queries = 0;
+    SilentNameServer dns;
 };
 
-TEST_F(SilentNameServer, ALookupEndsWithinTheBoundAndACancelAtOnce)
+TEST_F(SilentNameServerTest, ALookupEndsWithinTheBoundAndACancelAtOnce)
 {
     const QString url = QStringLiteral("https://updates.tavelorn-tools.test/files/x.INF");
     const QString target = tmp.filePath(QStringLiteral("x.tmp"));
@@ -174,16 +162,16 @@ TEST_F(SilentNameServer, ALookupEndsWithinTheBoundAndACancelAtOnce)
     clock.start();
     EXPECT_FALSE(DownloadToFile(url, target));
     const qint64 bounded = clock.elapsed();
-    EXPECT_GT(queries, 0) << "the name was never asked for";
+    EXPECT_GT(dns.queries(), 0) << "the name was never asked for";
     EXPECT_LT(bounded, kDownloadTotalTimeoutMs + 500);
 
-    queries = 0;
+    dns.resetCount();
     TDownloadCancel cancel;
     qint64 cancelledAt = -1;
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (cancelledAt < 0 && queries > 0) {
+        if (cancelledAt < 0 && dns.queries() > 0) {
             cancelledAt = clock.elapsed();
             cancel.cancel();
         }
