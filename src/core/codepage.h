@@ -42,11 +42,16 @@ public:
     // character has no code in the page, or its code would read back as another one.
     bool encode(QStringView text, QByteArray& out);
 
+    // True for the double-byte pages (932, 936, 949, 950).
+    bool isDoubleByte() const { return m_high == nullptr; }
+    // Windows' lead and trail byte ranges of a double-byte page: a lead byte followed by a
+    // trail byte is one character.
+    bool isLeadByte(uchar b) const;
+    bool isTrailByte(uchar b) const;
+
 private:
     QString decodeMultiByte(QByteArrayView bytes);
     bool encodeMultiByte(QStringView text, QByteArray& out);
-    bool isLeadByte(uchar b) const;
-    bool isTrailByte(uchar b) const;
 
     int m_number;
     const char16_t* m_high = nullptr; // characters of bytes 0x80-0xFF, single-byte pages

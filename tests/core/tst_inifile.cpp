@@ -210,6 +210,78 @@ TEST_F(IniFileTest, WritesTheFirstOfTwoEqualSectionsAndKeys)
     EXPECT_EQ(readBytes(path()), "[S]\nK=9\nK=2\nL=5\n[s]\nK=3\nL=4\n");
 }
 
+// Lines the accessor does not write keep their bytes, line ends included, whatever
+// surrounds the lines it writes or inserts.
+TEST_F(IniFileTest, UntouchedLinesKeepTheirBytes)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        // Written lines end as the file's first line does.
+        {"mixed line ends", "; top\r[S]\r\nA=1\n\r\n; c\r[T]\nB=2",
+         "; top\r[S]\r\nA=1\nC=3\r\r\n; c\r[T]\nB=9\r[U]\rD=4\r"},
+        {"a later section of the same name and its keys stay text", "[S]\nA=1\n\n[s]\nC=old\n[S]\n",
+         "[S]\nA=1\nC=3\n\n[s]\nC=old\n[S]\n[T]\nB=9\n[U]\nD=4\n"},
+        {"keys before the first header are no one's", "C=0\n[T]\r\n  b = 1  \r\n",
+         "C=0\n[T]\r\nb=9\r\n[S]\nC=3\n[U]\nD=4\n"},
+        {"a header without keys, last line without line end", "[S]",
+         "[S]\nC=3\n[T]\nB=9\n[U]\nD=4\n"},
+        {"blank and comment lines between keys", "[S]\n\n;x\nA=1\n;y\n\n",
+         "[S]\n\n;x\nA=1\nC=3\n;y\n\n[T]\nB=9\n[U]\nD=4\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TIniFile ini = TIniFile::fromBytes(c.bytes);
+        ini.WriteString("S", "C", "3");
+        ini.WriteString("T", "B", "9");
+        ini.WriteString("U", "D", "4");
+        EXPECT_EQ(ini.toBytes(), c.expected);
+        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.ReadString("s", "c", {}), "3");
+        EXPECT_EQ(back.ReadString("t", "b", {}), "9");
+    }
+}
+
+// In a long section the keys are found through an index: the first of two equal names
+// still wins, for reads and writes, and the others stay as they were.
+TEST_F(IniFileTest, LongSectionsKeepTheFirstOfTwoEqualKeys)
+{
+    QByteArray bytes = "[List]\n";
+    for (int i = 1; i <= 40; ++i)
+        bytes += "Item_" + QByteArray::number(i % 30) + "=" + QByteArray::number(i) + "\n";
+    TIniFile ini = TIniFile::fromBytes(bytes);
+    EXPECT_EQ(ini.ReadString("List", "Item_5", {}), "5");
+    EXPECT_EQ(ini.ReadString("list", "ITEM_0", {}), "30");
+    ini.WriteString("List", "item_5", "x");
+    const QByteArray out = ini.toBytes();
+    EXPECT_TRUE(out.contains("\nItem_5=x\n"));
+    EXPECT_TRUE(out.contains("\nItem_5=35\n"));
+    EXPECT_EQ(out.size(), bytes.size());
+}
+
+// A file over 256 MiB is refused before anything of it is read; the file stays as it was.
+TEST_F(IniFileTest, RefusesAFileOver256MiB)
+{
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(TIniFile::MaxFileSize + 1)); // sparse: no disk space taken
+    }
+    try {
+        TIniFile ini(path());
+        ADD_FAILURE() << "no error";
+    } catch (const EAppError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Impossible d'ouvrir le fichier \"") + path() +
+                                   QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)"));
+    }
+    EXPECT_EQ(QFileInfo(path()).size(), TIniFile::MaxFileSize + 1);
+    EXPECT_THROW(TIniFile::fromBytes(QByteArray(TIniFile::MaxFileSize + 1, ' ')), EAppError);
+}
+
 TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
 {
     const QByteArray original = "[S]\r\nK = v \r\nN=12\r\n";

@@ -396,6 +396,12 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
         QString err; // part of standard error
     };
     const QString missing = dir.filePath(QStringLiteral("nothing.ini"));
+    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize((qint64(256) << 20) + 1)); // sparse: no disk space taken
+    }
     const Case cases[] = {
         {{}, 2, "Usage:"},
         {{"--list", "--all"}, 2, "Usage:"},
@@ -410,6 +416,9 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
         {{"--config", missing, "--list"},
          4,
          QStringLiteral("Impossible d'ouvrir le fichier \"%1\".").arg(missing)},
+        {{"--config", huge, "--list"},
+         4,
+         QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Fichier trop volumineux").arg(huge)},
         {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output",
           dir.filePath("no/such/folder/x")},
          4,
