@@ -92,7 +92,12 @@ struct Record
 };
 constexpr quint32 kLengthMask = (quint32(1) << 29) - 1;
 constexpr quint32 kHeader = quint32(1) << 29;      // the first header of its name
-constexpr quint32 kRewritten = quint32(1) << 30;   // a line of the file written over
+constexpr quint32 kRewritten = quint32(1) << 30;   // a key line of the file written over
+// On a header: the section may hold two keys of one name (or holds many keys), so the
+// line after the key found last may not be the first of its name.
+constexpr quint32 kMayRepeatKeys = kRewritten;
+// Keys whose names the parse compares, to tell sections without repeated keys.
+constexpr int kCheckedKeys = 32;
 constexpr quint32 kInsertAfter = quint32(1) << 31; // its section's new keys follow it
 // Record numbers fit the 28 bits of a name table's slot.
 constexpr qsizetype kMaxRecords = (qsizetype(1) << 28) - 2;
@@ -482,7 +487,7 @@ struct TIniFile::Impl
 
     LineView line(quint32 r) const
     {
-        if (r < fileRecords && (records[r].info & kRewritten))
+        if (r < fileRecords && (records[r].info & (kRewritten | kHeader)) == kRewritten)
             r = rewritten[r];
         const Record& rec = records[r];
         const qsizetype n = rec.info & kLengthMask;
@@ -693,7 +698,8 @@ struct TIniFile::Impl
         };
         // Operations read a section's keys in the order the file holds them: try the line
         // after the one found last.
-        if (hintSection == h && hintNext < fileRecords && !isHeader(hintNext) && same(hintNext)) {
+        if (hintSection == h && hintNext < fileRecords && !isHeader(hintNext) &&
+            !(records[h].info & kMayRepeatKeys) && same(hintNext)) {
             return hintNext++;
         }
         if (const auto it = extras.find(h); it != extras.end() && it->second.keys)
@@ -851,6 +857,9 @@ template <typename Ch> void TIniFile::Impl::parse(const Ch* d, qsizetype begin, 
     }
     sections.reserve(headers);
     bool live = false; // in a section that is the first of its name
+    size_t header = 0;
+    quint64 keyHashes[kCheckedKeys];
+    int keyCount = 0;
     bool eolFound = false;
     qsizetype pos = begin;
     while (pos < end) {
@@ -875,11 +884,23 @@ template <typename Ch> void TIniFile::Impl::parse(const Ch* d, qsizetype begin, 
             const quint64 h = foldedHash(name);
             live = sections.find(h, [&](quint32 id) { return nameIs(id, name); }) == kNone;
             if (live) {
+                header = records.size();
                 records.push_back({quint32(pos), quint32(le - pos) | kHeader});
-                sections.insert(h, quint32(records.size() - 1), hashOf);
+                sections.insert(h, quint32(header), hashOf);
+                keyCount = 0;
             }
         } else if (live && b < le && d[b] != Ch(';') && findUnit(d, b, le, Ch('=')) >= 0) {
             records.push_back({quint32(pos), quint32(le - pos)});
+            // Whether a name repeats, by the names' hashes: a false alarm only costs the
+            // section the shortcut of reads in file order.
+            if (keyCount < kCheckedKeys) {
+                const quint64 k = nameHash(quint32(records.size() - 1));
+                if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+                    records[header].info |= kMayRepeatKeys;
+                keyHashes[keyCount++] = k;
+            } else {
+                records[header].info |= kMayRepeatKeys;
+            }
         }
         pos = next;
     }
@@ -946,7 +967,7 @@ template <typename Sink> void TIniFile::Impl::writeOut(Sink& out) const
             section = r;
         const qsizetype lineEnd = rec.start + (rec.info & kLengthMask);
         const qsizetype next = r + 1 < fileRecords ? records[r + 1].start : textEnd;
-        if (rec.info & kRewritten)
+        if ((rec.info & (kRewritten | kHeader)) == kRewritten)
             out.line(line(r));
         else
             out.file(rec.start, lineEnd);

@@ -102,6 +102,20 @@ TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
     EXPECT_FALSE(ini.ValueExists("Main", "Other"));
 }
 
+// Reads in file order find each key at once; a repeated name must still give the first.
+TEST_F(IniFileTest, ReadsInFileOrderStillFindTheFirstOfTwoEqualKeys)
+{
+    TIniFile ini = TIniFile::fromBytes("[S]\nK=1\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
+    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
+    EXPECT_EQ(ini.ReadString("S", "K", {}), "1");
+    EXPECT_EQ(ini.ReadString("S", "Y", {}), "4");
+    EXPECT_EQ(ini.ReadString("T", "A", {}), "1");
+    EXPECT_EQ(ini.ReadString("T", "B", {}), "2");
+    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
+    ini.WriteString("S", "K", "9");
+    EXPECT_EQ(ini.toBytes(), "[S]\nK=9\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
+}
+
 TEST_F(IniFileTest, ReadStringKeepsAtMost2047Characters)
 {
     QString longValue;
