@@ -91,8 +91,8 @@ struct Record
     quint32 info;
 };
 constexpr quint32 kLengthMask = (quint32(1) << 29) - 1;
-constexpr quint32 kHeader = quint32(1) << 29;      // the first header of its name
-constexpr quint32 kRewritten = quint32(1) << 30;   // a key line of the file written over
+constexpr quint32 kHeader = quint32(1) << 29;    // the first header of its name
+constexpr quint32 kRewritten = quint32(1) << 30; // a key line of the file written over
 // On a header: the section may hold two keys of one name (or holds many keys), so the
 // line after the key found last may not be the first of its name.
 constexpr quint32 kMayRepeatKeys = kRewritten;
@@ -116,6 +116,20 @@ template <typename Ch> void trimBounds(const Ch* d, qsizetype& b, qsizetype& e)
         ++b;
     while (e > b && isBlank(d[e - 1]))
         --e;
+}
+
+// Names and values end at their first NUL, as C strings do: ends e there.
+template <typename Ch> void cutAtNul(const Ch* d, qsizetype b, qsizetype& e)
+{
+    if (const Ch* p = std::char_traits<Ch>::find(d + b, size_t(e - b), Ch(0)))
+        e = qsizetype(p - d);
+}
+
+// Section, key and value arguments as the Windows profile functions take them: C strings.
+QStringView cString(const QString& s)
+{
+    const qsizetype nul = s.indexOf(QChar(0));
+    return nul < 0 ? QStringView(s) : QStringView(s).left(nul);
 }
 
 template <typename Ch> qsizetype findUnit(const Ch* d, qsizetype b, qsizetype e, Ch c)
@@ -540,24 +554,30 @@ struct TIniFile::Impl
                 codec->isTrailByte(uchar(d[i + 1])))
                 ++i;
         }
+        cutAtNul(d, nb, ne);
         trimBounds(d, nb, ne);
         return {nb, ne};
     }
 
-    // The bounds of a key line's name: before the first "=", trimmed.
+    // The bounds of a key line's name: before the first "=" and the first NUL, trimmed.
     template <typename Ch> static std::pair<qsizetype, qsizetype> keyName(const Ch* d, qsizetype n)
     {
         qsizetype b = 0;
         qsizetype e = findUnit(d, 0, n, Ch('='));
         trimBounds(d, b, e);
+        cutAtNul(d, b, e);
+        trimBounds(d, b, e);
         return {b, e};
     }
 
-    // The bounds of a key line's value: after the first "=", trimmed.
+    // The bounds of a key line's value: after the first "=" and before the next NUL,
+    // trimmed.
     template <typename Ch> static std::pair<qsizetype, qsizetype> keyValue(const Ch* d, qsizetype n)
     {
         qsizetype b = findUnit(d, 0, n, Ch('=')) + 1;
         qsizetype e = n;
+        trimBounds(d, b, e);
+        cutAtNul(d, b, e);
         trimBounds(d, b, e);
         return {b, e};
     }
@@ -624,7 +644,7 @@ struct TIniFile::Impl
             if (foldAscii(char16_t(c)) != foldAscii(k.unicode()))
                 return false;
         }
-        for (; i < n && d[i] != Ch('='); ++i)
+        for (; i < n && d[i] != Ch('=') && d[i] != Ch(0); ++i)
             if (!isBlank(d[i]))
                 return false;
         return i < n;
@@ -1132,12 +1152,12 @@ void TIniFile::setLocale(const QLocale& locale)
 
 bool TIniFile::SectionExists(const QString& section) const
 {
-    return d->findSection(section, section) != kNone;
+    return d->findSection(section, cString(section)) != kNone;
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const
 {
-    return d->findKey(section, section, key) != kNone;
+    return d->findKey(section, cString(section), cString(key)) != kNone;
 }
 
 qsizetype TIniFile::LineCount() const
@@ -1156,7 +1176,7 @@ qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
     qint32 best = 0;
     QString buffer;
     const auto consider = [&](quint32 h) {
-        const qint32 n = numberAfterPrefix(d->nameView(h, buffer), prefix);
+        const qint32 n = numberAfterPrefix(d->nameView(h, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
     };
@@ -1170,14 +1190,14 @@ qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
 
 qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefix) const
 {
-    const quint32 h = d->findSection(section, section);
+    const quint32 h = d->findSection(section, cString(section));
     if (h == kNone)
         return 0;
     const qsizetype limit = d->lineCount;
     qint32 best = 0;
     QString buffer;
     d->forEachKey(h, [&](quint32 r) {
-        const qint32 n = numberAfterPrefix(d->nameView(r, buffer), prefix);
+        const qint32 n = numberAfterPrefix(d->nameView(r, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
         return false;
@@ -1187,14 +1207,14 @@ qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefi
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
 {
-    const quint32 r = d->findKey(section, section, key);
+    const quint32 r = d->findKey(section, cString(section), cString(key));
     return r == kNone ? def : d->value(r);
 }
 
 void TIniFile::ReadStringInto(const QString& section, const QString& key, const QString& def,
                               QString& target) const
 {
-    const quint32 r = d->findKey(section, section, key);
+    const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone) {
         if (target != def)
             target = def;
@@ -1207,18 +1227,18 @@ void TIniFile::ReadStringInto(const QString& section, const QString& key, const 
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
-    const QString v = singleLine(value);
+    const QString v = singleLine(cString(value).toString());
     // Record positions are 32-bit and their numbers 28-bit.
     if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
             qsizetype(kLengthMask) ||
         qsizetype(d->records.size()) >= kMaxRecords)
         throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
-    d->write(section, section, key, v);
+    d->write(section, cString(section), cString(key), v);
 }
 
 qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 def) const
 {
-    const quint32 r = d->findKey(section, section, key);
+    const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
     return parseIniInteger(d->valueView(r, d->valueBuffer)).value_or(def);
@@ -1241,7 +1261,7 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTime def) const
 {
-    const quint32 r = d->findKey(section, section, key);
+    const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
     const QStringView v = d->valueView(r, d->valueBuffer);

@@ -296,6 +296,38 @@ TEST_F(IniFileTest, RefusesAFileOver256MiB)
     EXPECT_THROW(TIniFile::fromBytes(QByteArray(TIniFile::MaxFileSize + 1, ' ')), EAppError);
 }
 
+// Names and values end at their first NUL, as the Windows profile functions read them as
+// C strings: a path value cut there never loses what follows it ("x.jpg\0.bmp").
+TEST_F(IniFileTest, NamesAndValuesEndAtTheirFirstNul)
+{
+    const QString text(u"[SystemInfo_1]\nID=ab\0cd\nSID=index.html\0x\nN=12\0 34\nE= \0\n"
+                       u"[Sec\0tion]\nK\0ey = v\n"_qs);
+    const std::pair<const char*, QByteArray> files[] = {{"utf-8", text.toUtf8()},
+                                                        {"utf-16", utf16le(text)}};
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        TIniFile ini = TIniFile::fromBytes(bytes);
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "ID", {}), "ab");
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_EQ(ini.ReadInteger("SystemInfo_1", "N", 0), 12);
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "E", "d"), "");
+        QString held = "old";
+        ini.ReadStringInto("SystemInfo_1", "ID", {}, held);
+        EXPECT_EQ(held, "ab");
+        EXPECT_EQ(ini.ReadString("sec", "k", {}), "v");
+        // Arguments are C strings too.
+        EXPECT_EQ(ini.ReadString(u"Sec\0other"_qs, u"K\0x"_qs, {}), "v");
+        EXPECT_TRUE(ini.SectionExists(u"SEC\0"_qs));
+        ini.WriteString(u"Sec\0x"_qs, u"K\0y"_qs, u"w\0tail"_qs);
+        ini.WriteString("Sec", "New", u"n\0tail"_qs);
+        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.ReadString("Sec", "K", {}), "w");
+        EXPECT_EQ(back.ReadString("Sec", "New", {}), "n");
+        EXPECT_EQ(back.ReadString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_FALSE(ini.toBytes().contains("tail"));
+    }
+}
+
 TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
 {
     const QByteArray original = "[S]\r\nK = v \r\nN=12\r\n";
