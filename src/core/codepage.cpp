@@ -302,12 +302,19 @@ int ansiCodePageOfLocale(QByteArrayView locale)
     return 1252;
 }
 
-int userAnsiCodePage()
+std::optional<int> configuredAnsiCodePage()
 {
     bool ok = false;
-    const int forced = qEnvironmentVariableIntValue("TAVELORN_CODEPAGE", &ok);
-    if (ok && isAnsiCodePage(forced))
-        return forced;
+    const int page = qEnvironmentVariableIntValue("TAVELORN_CODEPAGE", &ok);
+    if (ok && isAnsiCodePage(page))
+        return page;
+    return std::nullopt;
+}
+
+int userAnsiCodePage()
+{
+    if (const std::optional<int> page = configuredAnsiCodePage())
+        return *page;
     for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(var);
         if (value && *value)

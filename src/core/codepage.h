@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,9 +18,11 @@ bool isAnsiCodePage(int codePage);
 // no language with a code page of its own ("C", "POSIX", "en_US", empty).
 int ansiCodePageOfLocale(QByteArrayView locale);
 
-// The code page of files that carry no BOM and are not UTF-8: the number in
-// TAVELORN_CODEPAGE when it is one of the ANSI code pages, else that of the first of
-// LC_ALL, LC_CTYPE and LANG that is set and not empty.
+// The code page the user names in TAVELORN_CODEPAGE, when it is one of the ANSI code pages.
+std::optional<int> configuredAnsiCodePage();
+
+// The code page of files that carry no BOM and are not UTF-8: the configured one, else
+// that of the first of LC_ALL, LC_CTYPE and LANG that is set and not empty.
 int userAnsiCodePage();
 
 // Converts between text and one ANSI code page, as the Windows profile functions do.

@@ -844,6 +844,11 @@ void TIniFile::Impl::load(QByteArray data)
         QStringDecoder dec(order, QStringConverter::Flag::Stateless);
         wide = dec.decode(v.sliced(2));
         data = QByteArray(); // only the text is needed from here on
+    } else if (const std::optional<int> page = configuredAnsiCodePage()) {
+        // The user said which Windows wrote the file: its code-page text may also be
+        // valid UTF-8 ("系统" in 936 is). A new file is written in that page too.
+        encoding = Encoding::CodePage;
+        codec = std::make_unique<TCodePage>(*page);
     } else if (isValidUtf8(v.data(), v.size())) {
         encoding = Encoding::Utf8;
     } else {

@@ -25,12 +25,15 @@ std::optional<qint32> parseIniInteger(QStringView text);
 // Section and key names match without regard to case; the first of two equal names
 // wins. Values are trimmed and never unquoted. Names and values, in the file and in the
 // arguments, end at their first NUL as the C strings of the Windows profile functions do.
-// Lines the accessor does not change stay as they were, byte for byte. A BOM tells UTF-8 or UTF-16;
-// a file without one is UTF-8 when it is valid UTF-8, else in the user's ANSI code page
-// (userAnsiCodePage). A rewrite keeps the file's encoding: UTF-16 as UTF-16LE with BOM,
-// UTF-8 with its BOM if it had one, a code page with the bytes of every line that was not
-// written. A value the code page cannot hold turns the whole file into UTF-16LE with BOM.
-// New files are UTF-8.
+// Lines the accessor does not change stay as they were, byte for byte.
+//
+// A BOM tells UTF-8 or UTF-16. A file without one is in the code page configured in
+// TAVELORN_CODEPAGE (configuredAnsiCodePage) when there is one; else it is UTF-8 when it
+// is valid UTF-8, else in the user's ANSI code page (userAnsiCodePage). A rewrite keeps
+// the file's encoding: UTF-16 as UTF-16LE with BOM, UTF-8 with its BOM if it had one, a
+// code page with the bytes of every line that was not written. A value the code page
+// cannot hold, or code-page bytes that would read as UTF-8 without the setting, turn the
+// whole file into UTF-16LE with BOM. New files are UTF-8, or in the configured code page.
 //
 // Memory: the file's bytes (UTF-16 files: their text) and 8 bytes for each section header
 // and key line; blank lines, comments, and later sections or keys of a name already seen

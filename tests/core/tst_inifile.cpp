@@ -497,6 +497,82 @@ TEST_F(IniFileTest, AValueTheCodePageLacksTurnsTheFileIntoUtf16)
     }
 }
 
+// Code-page text can be valid UTF-8 too: a configured code page wins over the guess. A
+// value whose code-page bytes would read as UTF-8 without the setting makes the file
+// UTF-16, so that it reads back right either way.
+TEST_F(IniFileTest, AConfiguredCodePageWinsOverValidUtf8)
+{
+    struct Case
+    {
+        const char* codePage;
+        QByteArray bytes;
+        QString configured; // the value read with the setting
+        QString guessed;    // the value read without it, as UTF-8
+    };
+    const Case cases[] = {
+        {"936", "[S]\r\nItem_1=ERP \xCF\xB5\xCD\xB3\r\n", u"ERP 系统"_qs, u"ERP ϵͳ"_qs},
+        {"932", "[S]\r\nItem_1=\xC6\xBC\r\n", u"ﾆｼ"_qs, u"Ƽ"_qs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        writeBytes(path(), c.bytes);
+        EXPECT_EQ(TIniFile(path()).ReadString("S", "Item_1", {}), c.guessed);
+        {
+            ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
+            TIniFile ini(path());
+            EXPECT_EQ(ini.ReadString("S", "Item_1", {}), c.configured);
+            ini.WriteString("S", "Item_2", c.configured);
+            ini.UpdateFile();
+            EXPECT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
+            const TIniFile back(path());
+            EXPECT_EQ(back.ReadString("S", "Item_1", {}), c.configured);
+            EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+        }
+        const TIniFile back(path());
+        EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+    }
+}
+
+// A new file is in the configured page, as Windows writes it, or UTF-8 without a setting;
+// it reads back right under the setting it was made with, and without one in the
+// locale of the same page.
+TEST_F(IniFileTest, NewFilesAreInTheConfiguredCodePage)
+{
+    struct Case
+    {
+        const char* codePage;
+        QString value;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {nullptr, u"Łódź"_qs,
+         "[S]\nK=\xC5\x81\xC3\xB3"
+         "d\xC5\xBA\n"},
+        {"1250", u"Łódź"_qs,
+         "[S]\nK=\xA3\xF3"
+         "d\x9F\n"},
+        // Its bytes CF B5 CD B3 would read as UTF-8 without the setting.
+        {"936", u"系统"_qs, utf16le(u"[S]\nK=系统\n"_qs)},
+        {"1252", u"Łódź"_qs, utf16le(u"[S]\nK=Łódź\n"_qs)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage ? c.codePage : "none");
+        QFile::remove(path());
+        ScopedEnv lcAll("LC_ALL",
+                        c.codePage && c.codePage == QByteArray("1250") ? "pl_PL.UTF-8" : nullptr);
+        {
+            ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
+            TIniFile ini(path());
+            ini.WriteString("S", "K", c.value);
+            ini.UpdateFile();
+            EXPECT_EQ(readBytes(path()), c.bytes);
+            EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+        }
+        // Without the setting: Polish 1250 from the locale, the others by their encoding.
+        EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+    }
+}
+
 // The rule is for the whole file: one byte that is not UTF-8 makes every line code page.
 TEST_F(IniFileTest, AFileMixingCodePageAndUtf8ReadsInTheCodePage)
 {
