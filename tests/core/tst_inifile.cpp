@@ -573,6 +573,33 @@ TEST_F(IniFileTest, NewFilesAreInTheConfiguredCodePage)
     }
 }
 
+// cp936 cells glibc does not know (user-defined areas, FE50-FEA0, the byte FF...) keep
+// their characters through a save in the code page and through a rewrite as UTF-16.
+TEST_F(IniFileTest, Cp936PrivateUseCellsSurviveSaves)
+{
+    ScopedEnv codePage("TAVELORN_CODEPAGE", "936");
+    const QByteArray cells[] = {"\xAA\xA1", "\xAF\xFE", "\xF8\xA1", "\xFE\xFE",
+                                "\xA1\x40", "\xA7\xA0", "\xA2\xAB", "\xD7\xFE",
+                                "\xFE\x50", "\xFE\xA0", "\xFF",     "\x80"};
+    const QByteArray value = QByteArrayList(std::begin(cells), std::end(cells)).join(' ');
+    writeBytes(path(), "[S]\r\nA=" + value + "\r\n");
+    {
+        TIniFile ini(path());
+        const QString text = ini.ReadString("S", "A", {});
+        EXPECT_FALSE(text.contains(QChar(0xFFFD)));
+        ini.WriteString("S", "B", text);
+        EXPECT_EQ(ini.toBytes(), "[S]\r\nA=" + value + "\r\nB=" + value + "\r\n");
+        // A character the page lacks: the file becomes UTF-16, the cells' characters kept.
+        ini.WriteString("S", "C", u"\U0001F600"_qs);
+        ini.UpdateFile();
+    }
+    ASSERT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
+    const TIniFile back(path());
+    QByteArray bytes;
+    ASSERT_TRUE(TCodePage(936).encode(back.ReadString("S", "B", {}), bytes));
+    EXPECT_EQ(bytes, value);
+}
+
 // The rule is for the whole file: one byte that is not UTF-8 makes every line code page.
 TEST_F(IniFileTest, AFileMixingCodePageAndUtf8ReadsInTheCodePage)
 {
