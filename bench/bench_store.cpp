@@ -166,6 +166,7 @@ QString textOfCodePage(int codePage)
 bool writeCodePageFile(const QString& file, int codePage, int n)
 {
     const QString local = textOfCodePage(codePage);
+    qunsetenv("TAVELORN_CODEPAGE"); // the writer makes UTF-8, converted below
     {
         tyArrSystemInfo profiles = makeProfiles(n);
         for (tySystemInfo& s : profiles)

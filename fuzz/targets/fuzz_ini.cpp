@@ -60,22 +60,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Writes read back at once and after a round trip through the file's bytes.
     const QString value = trimText(QString::fromUtf8(bytes.left(40)).simplified());
+    // What reads back: the value up to its first NUL, trimmed.
+    const QString stored = trimText(value.left(value.indexOf(QChar(0)))).left(2047);
     const QString section = names.value(10);
     const QString key = names.value(11);
-    if (!section.isEmpty() && !key.isEmpty() && trimText(key) == key && !key.contains(u'=') &&
-        !key.contains(u'\r') && !key.contains(u'\n') && !key.startsWith(u'[') &&
-        !key.startsWith(u';') && trimText(section) == section && !section.contains(u']') &&
-        !section.contains(u'\r') && !section.contains(u'\n')) {
+    // Names end at their first NUL: the rest of them is not part of the name.
+    const QString sectionName = section.left(section.indexOf(QChar(0)));
+    const QString keyName = key.left(key.indexOf(QChar(0)));
+    if (!sectionName.isEmpty() && !keyName.isEmpty() && trimText(keyName) == keyName &&
+        !keyName.contains(u'=') && !keyName.contains(u'\r') && !keyName.contains(u'\n') &&
+        !keyName.startsWith(u'[') && !keyName.startsWith(u';') &&
+        trimText(sectionName) == sectionName && !sectionName.contains(u']') &&
+        !sectionName.contains(u'\r') && !sectionName.contains(u'\n')) {
         ini.WriteString(section, key, value);
-        CHECK(ini.ReadString(section, key, {}) == value.left(2047));
+        CHECK(ini.ReadString(section, key, {}) == stored);
     }
     ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("Text"), value);
     ini.WriteInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), qint32(size));
     ini.WriteDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 45296);
-    CHECK(ini.ReadString(QStringLiteral("fuzz"), QStringLiteral("text"), {}) == value.left(2047));
+    CHECK(ini.ReadString(QStringLiteral("fuzz"), QStringLiteral("text"), {}) == stored);
     TIniFile back = TIniFile::fromBytes(ini.toBytes());
     back.setLocale(locale);
-    CHECK(back.ReadString(QStringLiteral("Fuzz"), QStringLiteral("Text"), {}) == value.left(2047));
+    CHECK(back.ReadString(QStringLiteral("Fuzz"), QStringLiteral("Text"), {}) == stored);
     CHECK(back.ReadInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), -1) ==
           qint32(size));
     CHECK(back.ReadDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 0) == 45296);

@@ -250,6 +250,93 @@ bool isAscii(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
+// What Windows' code page 936 defines and glibc's CP936 leaves out: the user-defined
+// areas AAA1-AFFE, F8A1-FEFE and A140-A7A0, read as private-use characters from U+E000
+// on, row after row; the cells GBK leaves unassigned in rows A2-A9 and D7, U+E766-U+E814
+// in byte order; FE50-FEA0, U+E815-U+E864; and the single byte FF, U+F8F5.
+struct Cp936Run
+{
+    uchar lead;
+    uchar first;
+    uchar last;
+};
+
+// The unassigned cells, in byte order.
+constexpr Cp936Run kCp936Unassigned[] = {
+    {0xA2, 0xAB, 0xB0}, {0xA2, 0xE3, 0xE4}, {0xA2, 0xEF, 0xF0}, {0xA2, 0xFD, 0xFE},
+    {0xA4, 0xF4, 0xFE}, {0xA5, 0xF7, 0xFE}, {0xA6, 0xB9, 0xC0}, {0xA6, 0xD9, 0xDF},
+    {0xA6, 0xEC, 0xED}, {0xA6, 0xF3, 0xF3}, {0xA6, 0xF6, 0xFE}, {0xA7, 0xC2, 0xD0},
+    {0xA7, 0xF2, 0xFE}, {0xA8, 0x96, 0xA0}, {0xA8, 0xBC, 0xBC}, {0xA8, 0xBF, 0xBF},
+    {0xA8, 0xC1, 0xC4}, {0xA8, 0xEA, 0xFE}, {0xA9, 0x58, 0x58}, {0xA9, 0x5B, 0x5B},
+    {0xA9, 0x5D, 0x5F}, {0xA9, 0x89, 0x95}, {0xA9, 0x97, 0xA3}, {0xA9, 0xF0, 0xFE},
+    {0xD7, 0xFA, 0xFE},
+};
+constexpr char16_t kCp936Unassigned0 = 0xE766;
+constexpr char16_t kCp936ByteFF = 0xF8F5;
+
+// Trail bytes 40-7E and 80-A0 counted from 0.
+int lowTrailIndex(uchar trail)
+{
+    return trail - 0x40 - (trail > 0x7F ? 1 : 0);
+}
+
+uchar lowTrail(int index)
+{
+    return uchar(0x40 + index + (index >= 0x3F ? 1 : 0));
+}
+
+// The character of a cp936 pair that glibc does not decode; 0 for none.
+char16_t cp936PrivateUse(uchar lead, uchar trail)
+{
+    const bool high = trail >= 0xA1 && trail <= 0xFE;
+    const bool low = trail >= 0x40 && trail <= 0xA0 && trail != 0x7F;
+    if (high && lead >= 0xAA && lead <= 0xAF)
+        return char16_t(0xE000 + (lead - 0xAA) * 94 + (trail - 0xA1));
+    if (high && lead >= 0xF8 && lead <= 0xFE)
+        return char16_t(0xE234 + (lead - 0xF8) * 94 + (trail - 0xA1));
+    if (low && lead >= 0xA1 && lead <= 0xA7)
+        return char16_t(0xE4C6 + (lead - 0xA1) * 96 + lowTrailIndex(trail));
+    if (low && lead == 0xFE && trail >= 0x50)
+        return char16_t(0xE815 + lowTrailIndex(trail) - lowTrailIndex(0x50));
+    char16_t c = kCp936Unassigned0;
+    for (const Cp936Run& run : kCp936Unassigned) {
+        if (run.lead == lead && trail >= run.first && trail <= run.last)
+            return char16_t(c + (trail - run.first));
+        c = char16_t(c + run.last - run.first + 1);
+    }
+    return 0;
+}
+
+// The bytes of one of those characters, appended to out; false when c is none of them.
+bool appendCp936PrivateUse(char16_t c, QByteArray& out)
+{
+    const auto pair = [&out](int lead, int trail) {
+        out.append(char(lead));
+        out.append(char(trail));
+        return true;
+    };
+    if (c == kCp936ByteFF) {
+        out.append(char(0xFF));
+        return true;
+    }
+    if (c >= 0xE000 && c <= 0xE233)
+        return pair(0xAA + (c - 0xE000) / 94, 0xA1 + (c - 0xE000) % 94);
+    if (c >= 0xE234 && c <= 0xE4C5)
+        return pair(0xF8 + (c - 0xE234) / 94, 0xA1 + (c - 0xE234) % 94);
+    if (c >= 0xE4C6 && c <= 0xE765)
+        return pair(0xA1 + (c - 0xE4C6) / 96, lowTrail((c - 0xE4C6) % 96));
+    if (c >= 0xE815 && c <= 0xE864)
+        return pair(0xFE, lowTrail(lowTrailIndex(0x50) + (c - 0xE815)));
+    int next = kCp936Unassigned0;
+    for (const Cp936Run& run : kCp936Unassigned) {
+        const int count = run.last - run.first + 1;
+        if (c < next + count && c >= next)
+            return pair(run.lead, run.first + (c - next));
+        next += count;
+    }
+    return false;
+}
+
 struct LocaleCodePage
 {
     const char* language;
@@ -302,12 +389,19 @@ int ansiCodePageOfLocale(QByteArrayView locale)
     return 1252;
 }
 
-int userAnsiCodePage()
+std::optional<int> configuredAnsiCodePage()
 {
     bool ok = false;
-    const int forced = qEnvironmentVariableIntValue("TAVELORN_CODEPAGE", &ok);
-    if (ok && isAnsiCodePage(forced))
-        return forced;
+    const int page = qEnvironmentVariableIntValue("TAVELORN_CODEPAGE", &ok);
+    if (ok && isAnsiCodePage(page))
+        return page;
+    return std::nullopt;
+}
+
+int userAnsiCodePage()
+{
+    if (const std::optional<int> page = configuredAnsiCodePage())
+        return *page;
     for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(var);
         if (value && *value)
@@ -447,15 +541,19 @@ QString TCodePage::decodeMultiByte(QByteArrayView bytes)
                 out.resize(out.size() * 2);
                 continue;
             }
-            // A byte sequence with no character: one replacement for a lead byte and its
-            // trail byte, as Windows reads it; one for a lone byte.
+            // A byte sequence glibc does not decode: one replacement for a lead byte and
+            // its trail byte, as Windows reads it, one for a lone byte; but for what
+            // Windows' 936 defines there.
             const uchar b = uchar(in[0]);
-            const size_t skip = inLeft >= 2 && isLeadByte(b) && isTrailByte(uchar(in[1])) ? 2 : 1;
-            in += skip;
-            inLeft -= skip;
+            const bool pair = inLeft >= 2 && isLeadByte(b) && isTrailByte(uchar(in[1]));
+            char16_t c = 0;
+            if (m_number == 936)
+                c = pair ? cp936PrivateUse(b, uchar(in[1])) : b == 0xFF ? kCp936ByteFF : 0;
+            in += pair ? 2 : 1;
+            inLeft -= pair ? 2 : 1;
             if (written == out.size())
                 out.resize(out.size() * 2);
-            out[written++] = QChar(kReplacement);
+            out[written++] = QChar(c ? c : kReplacement);
         }
     }
     out.truncate(written);
@@ -477,10 +575,28 @@ bool TCodePage::encodeMultiByte(QStringView text, QByteArray& out)
     out.resize(at + text.size() * 2);
     char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.utf16()));
     size_t inLeft = size_t(text.size()) * 2;
-    char* o = out.data() + at;
-    size_t outLeft = size_t(text.size()) * 2;
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1) ||
-        iconv(cd, nullptr, nullptr, &o, &outLeft) == size_t(-1))
+    size_t done = 0; // bytes of out[at...] written
+    for (;;) {
+        char* o = out.data() + at + done;
+        size_t outLeft = size_t(out.size() - at) - done;
+        const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        done = size_t(o - (out.data() + at));
+        if (r != size_t(-1))
+            break;
+        // What glibc cannot encode may be one of Windows' 936 characters it lacks.
+        char16_t c;
+        std::memcpy(&c, in, sizeof c);
+        QByteArray bytes;
+        if (errno != EILSEQ || m_number != 936 || !appendCp936PrivateUse(c, bytes))
+            return false;
+        std::memcpy(out.data() + at + done, bytes.constData(), size_t(bytes.size()));
+        done += size_t(bytes.size());
+        in += sizeof c;
+        inLeft -= sizeof c;
+    }
+    char* o = out.data() + at + done;
+    size_t outLeft = size_t(out.size() - at) - done;
+    if (iconv(cd, nullptr, nullptr, &o, &outLeft) == size_t(-1))
         return false;
     out.truncate(o - out.constData());
     // glibc maps some characters to the code of a look-alike (U+301C to that of U+FF5E):

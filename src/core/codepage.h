@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,9 +18,11 @@ bool isAnsiCodePage(int codePage);
 // no language with a code page of its own ("C", "POSIX", "en_US", empty).
 int ansiCodePageOfLocale(QByteArrayView locale);
 
-// The code page of files that carry no BOM and are not UTF-8: the number in
-// TAVELORN_CODEPAGE when it is one of the ANSI code pages, else that of the first of
-// LC_ALL, LC_CTYPE and LANG that is set and not empty.
+// The code page the user names in TAVELORN_CODEPAGE, when it is one of the ANSI code pages.
+std::optional<int> configuredAnsiCodePage();
+
+// The code page of files that carry no BOM and are not UTF-8: the configured one, else
+// that of the first of LC_ALL, LC_CTYPE and LANG that is set and not empty.
 int userAnsiCodePage();
 
 // Converts between text and one ANSI code page, as the Windows profile functions do.
@@ -42,11 +45,16 @@ public:
     // character has no code in the page, or its code would read back as another one.
     bool encode(QStringView text, QByteArray& out);
 
+    // True for the double-byte pages (932, 936, 949, 950).
+    bool isDoubleByte() const { return m_high == nullptr; }
+    // Windows' lead and trail byte ranges of a double-byte page: a lead byte followed by a
+    // trail byte is one character.
+    bool isLeadByte(uchar b) const;
+    bool isTrailByte(uchar b) const;
+
 private:
     QString decodeMultiByte(QByteArrayView bytes);
     bool encodeMultiByte(QStringView text, QByteArray& out);
-    bool isLeadByte(uchar b) const;
-    bool isTrailByte(uchar b) const;
 
     int m_number;
     const char16_t* m_high = nullptr; // characters of bytes 0x80-0xFF, single-byte pages

@@ -3,17 +3,25 @@
 #include "apperror.h"
 #include "codepage.h"
 #include "safefile.h"
-#include "text.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
-#include <iterator>
-#include <memory>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <limits>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
 
 std::optional<qint32> parseIniInteger(QStringView text)
 {
@@ -73,28 +81,123 @@ std::optional<qint32> parseIniInteger(QStringView text)
 
 namespace {
 
-// bytes as UTF-8 text, or nothing when they are not valid UTF-8: found without decoding
-// far beyond the first fault, as a code-page file has one near its start.
-std::optional<QString> decodeUtf8(QByteArrayView bytes)
+constexpr quint32 kNone = std::numeric_limits<quint32>::max();
+
+// A line: where it starts (in the file's text, or in the text of written lines) and its
+// length without the line end, with the flags below in the top bits.
+struct Record
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* end = out.data();
-    constexpr qsizetype Chunk = 1 << 16;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        qsizetype cut = std::min(pos + Chunk, bytes.size());
-        // Never inside a sequence: before its lead byte.
-        for (int k = 0; k < 3 && cut < bytes.size() && (uchar(bytes[cut]) & 0xC0) == 0x80; ++k)
-            --cut;
-        QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                       QStringConverter::Flag::ConvertInitialBom);
-        end = dec.appendToBuffer(end, bytes.sliced(pos, cut - pos));
-        if (dec.hasError())
-            return std::nullopt;
-        pos = cut;
+    quint32 start;
+    quint32 info;
+};
+constexpr quint32 kLengthMask = (quint32(1) << 29) - 1;
+constexpr quint32 kHeader = quint32(1) << 29;    // the first header of its name
+constexpr quint32 kRewritten = quint32(1) << 30; // a key line of the file written over
+// On a header: the section may hold two keys of one name (or holds many keys), so the
+// line after the key found last may not be the first of its name.
+constexpr quint32 kMayRepeatKeys = kRewritten;
+// Keys whose names the parse compares, to tell sections without repeated keys.
+constexpr int kCheckedKeys = 32;
+constexpr quint32 kInsertAfter = quint32(1) << 31; // its section's new keys follow it
+// Record numbers fit the 28 bits of a name table's slot.
+constexpr qsizetype kMaxRecords = (qsizetype(1) << 28) - 2;
+
+// Sections with more keys than this get an index at their first long search.
+constexpr qsizetype kIndexedFrom = 24;
+
+template <typename Ch> bool isBlank(Ch c)
+{
+    return std::make_unsigned_t<Ch>(c) <= 32;
+}
+
+template <typename Ch> void trimBounds(const Ch* d, qsizetype& b, qsizetype& e)
+{
+    while (b < e && isBlank(d[b]))
+        ++b;
+    while (e > b && isBlank(d[e - 1]))
+        --e;
+}
+
+// Names and values end at their first NUL, as C strings do: ends e there.
+template <typename Ch> void cutAtNul(const Ch* d, qsizetype b, qsizetype& e)
+{
+    if (const Ch* p = std::char_traits<Ch>::find(d + b, size_t(e - b), Ch(0)))
+        e = qsizetype(p - d);
+}
+
+// Section, key and value arguments as the Windows profile functions take them: C strings.
+QStringView cString(const QString& s)
+{
+    const qsizetype nul = s.indexOf(QChar(0));
+    return nul < 0 ? QStringView(s) : QStringView(s).left(nul);
+}
+
+template <typename Ch> qsizetype findUnit(const Ch* d, qsizetype b, qsizetype e, Ch c)
+{
+    const Ch* p = std::char_traits<Ch>::find(d + b, size_t(e - b), c);
+    return p ? qsizetype(p - d) : -1;
+}
+
+const char16_t* unitsOf(const QString& s)
+{
+    return reinterpret_cast<const char16_t*>(s.constData());
+}
+
+bool isAsciiBytes(const char* p, qsizetype n)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ull)
+            return false;
     }
-    out.truncate(end - out.constData());
-    return out;
+    for (; i < n; ++i)
+        if (uchar(p[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+// Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
+bool isValidUtf8(const char* s, qsizetype n)
+{
+    const auto* p = reinterpret_cast<const uchar*>(s);
+    const uchar* const e = p + n;
+    const auto cont = [](uchar c) { return (c & 0xC0) == 0x80; };
+    while (p < e) {
+        while (e - p >= 8) {
+            quint64 w;
+            std::memcpy(&w, p, 8);
+            if (w & 0x8080808080808080ull)
+                break;
+            p += 8;
+        }
+        if (p == e)
+            break;
+        const uchar c = *p;
+        if (c < 0x80) {
+            ++p;
+        } else if (c < 0xC2) {
+            return false;
+        } else if (c < 0xE0) {
+            if (e - p < 2 || !cont(p[1]))
+                return false;
+            p += 2;
+        } else if (c < 0xF0) {
+            if (e - p < 3 || !cont(p[1]) || !cont(p[2]) || (c == 0xE0 && p[1] < 0xA0) ||
+                (c == 0xED && p[1] >= 0xA0))
+                return false;
+            p += 3;
+        } else if (c < 0xF5) {
+            if (e - p < 4 || !cont(p[1]) || !cont(p[2]) || !cont(p[3]) ||
+                (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))
+                return false;
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
@@ -108,34 +211,10 @@ bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
     return true;
 }
 
-// The end of the line of bytes that starts at pos: its first CR or LF, or the end.
-qsizetype rawLineEnd(QByteArrayView bytes, qsizetype pos)
-{
-    const qsizetype size = bytes.size();
-    const char* d = bytes.data();
-    while (pos < size && d[pos] != '\n' && d[pos] != '\r')
-        ++pos;
-    return pos;
-}
-
-bool isBlank(QChar c)
-{
-    return c.unicode() <= 32;
-}
-
-// The bounds of a trimmed part of s: [b, e).
-void trimBounds(QStringView s, qsizetype& b, qsizetype& e)
-{
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-}
-
 // Values are single lines: a line break inside one would start new lines in the file.
 QString singleLine(const QString& value)
 {
-    if (!value.contains(u'\r') && !value.contains(u'\n'))
+    if (std::none_of(value.begin(), value.end(), [](QChar c) { return c == u'\r' || c == u'\n'; }))
         return value;
     QString v = value;
     v.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -159,71 +238,857 @@ qint32 numberAfterPrefix(QStringView name, QStringView prefix)
     return v > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max() : qint32(v);
 }
 
-} // namespace
-
-// One line of the file as it stands, without its line end. For a key line, the trimmed
-// name and value as positions in text.
-struct TIniFile::Line
-{
-    QString text;
-    qint32 nameStart = -1; // -1: no key line
-    qint32 nameLength = 0;
-    qint32 valueStart = 0;
-    qint32 valueLength = 0;
-    qint32 rawStart = -1; // where the line's bytes start in m_raw; -1: written here
-
-    bool isKey() const { return nameStart >= 0; }
-    QStringView name() const { return QStringView(text).mid(nameStart, nameLength); }
-    QStringView value() const { return QStringView(text).mid(valueStart, valueLength); }
-};
-
-// A section: its header line (none for the lines before the first header) and body.
-struct TIniFile::Section
-{
-    QString name; // trimmed
-    bool hasHeader = false;
-    std::vector<Line> lines; // lines[0] is the header when hasHeader
-    qsizetype keyCount = 0;
-    qsizetype lastKeyLine = -1;
-    // First occurrence of each key name, for long sections only: short ones are searched.
-    // Values are line + 1, so that a new slot (0) is told apart in one lookup.
-    std::unique_ptr<QHash<NameKey, qsizetype>> keyIndex;
-
-    static constexpr qsizetype IndexedFrom = 24;
-    // Registers the key line at index line, which lies after every other key line.
-    void addKey(const NameKey& k, qsizetype line)
-    {
-        ++keyCount;
-        lastKeyLine = line;
-        if (keyIndex) {
-            indexFirst(k, line);
-        } else if (keyCount >= IndexedFrom) {
-            keyIndex = std::make_unique<QHash<NameKey, qsizetype>>();
-            keyIndex->reserve(qsizetype(lines.capacity()));
-            // Copies: a rewritten line's own text goes when it is rewritten again.
-            for (qsizetype i = 0; i <= line; ++i) {
-                if (!lines[i].isKey() || (hasHeader && i == 0))
-                    continue;
-                indexFirst(NameKey{lines[i].name().toString()}, i);
-            }
-        }
-    }
-
-    void indexFirst(const NameKey& k, qsizetype line)
-    {
-        qsizetype& slot = (*keyIndex)[k];
-        if (slot == 0)
-            slot = line + 1;
-    }
-};
-
-namespace {
-
 // Names compare without regard to case; names of different lengths never match.
 bool sameName(QStringView a, QStringView b)
 {
     return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
 }
+
+char16_t foldAscii(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+constexpr quint64 kHashSeed = 0x9E3779B97F4A7C15ull;
+
+quint64 hashStep(quint64 h, char32_t c)
+{
+    return (h ^ c) * 0x100000001B3ull;
+}
+
+// Spreads every bit over the top ones, which place a name in a table.
+quint64 finishHash(quint64 h)
+{
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    return h ^ (h >> 32);
+}
+
+// Folds the way QString::compare(Qt::CaseInsensitive) does, so equal names hash alike.
+quint64 foldedHash(QStringView s)
+{
+    quint64 h = kHashSeed;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = s[i].unicode();
+        if (c < 0x80) {
+            c = foldAscii(char16_t(c));
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+            c = QChar::toCaseFolded(c);
+        }
+        h = hashStep(h, c);
+    }
+    return finishHash(h);
+}
+
+// An open-addressing table of record numbers, found by a name's hash and a comparison
+// with the record's name. Four bits of the hash in each slot spare most comparisons.
+// Its slots are allocated zeroed and untouched: sized for every name of a file, it
+// costs memory only for the slots that names really take.
+class NameTable
+{
+public:
+    template <typename Eq> quint32 find(quint64 h, Eq&& eq) const
+    {
+        if (!m_slots)
+            return kNone;
+        const quint32 tag = quint32(h) & kTagMask;
+        for (size_t i = size_t(h >> m_shift);; i = (i + 1) & m_mask) {
+            const quint32 s = m_slots[i];
+            if (s == 0)
+                return kNone;
+            if ((s & kTagMask) == tag && eq((s & kIdMask) - 1))
+                return (s & kIdMask) - 1;
+        }
+    }
+
+    // Room for n names without growing.
+    void reserve(size_t n)
+    {
+        if (!m_slots && n > 0)
+            allocate(std::bit_ceil(n + n / 3 + 1));
+    }
+
+    // hashOf(id) gives the hash of a record already in the table, for growing it.
+    template <typename HashOf> void insert(quint64 h, quint32 id, HashOf&& hashOf)
+    {
+        if ((m_count + 1) * 4 > (m_mask + 1) * 3 || !m_slots) {
+            Slots old = std::move(m_slots);
+            const size_t oldSize = old ? m_mask + 1 : 0;
+            allocate(old ? oldSize * 2 : 16);
+            for (size_t i = 0; i < oldSize; ++i)
+                if (old[i])
+                    place(hashOf((old[i] & kIdMask) - 1), (old[i] & kIdMask) - 1);
+        }
+        place(h, id);
+        ++m_count;
+    }
+
+private:
+    static constexpr quint32 kIdMask = (quint32(1) << 28) - 1;
+    static constexpr quint32 kTagMask = ~kIdMask;
+    struct Free
+    {
+        void operator()(quint32* p) const { std::free(p); }
+    };
+    using Slots = std::unique_ptr<quint32[], Free>;
+
+    void allocate(size_t size)
+    {
+        m_slots.reset(static_cast<quint32*>(std::calloc(size, sizeof(quint32))));
+        if (!m_slots)
+            throw std::bad_alloc();
+        m_mask = size - 1;
+        m_shift = 64 - std::countr_zero(size);
+    }
+
+    void place(quint64 h, quint32 id)
+    {
+        size_t i = size_t(h >> m_shift);
+        while (m_slots[i] != 0)
+            i = (i + 1) & m_mask;
+        m_slots[i] = (quint32(h) & kTagMask) | (id + 1);
+    }
+
+    Slots m_slots;
+    size_t m_mask = 0;
+    size_t m_count = 0;
+    int m_shift = 64;
+};
+
+// The text of written lines, in blocks that never move: saving thousands of profiles
+// makes no allocation per line and copies nothing twice. Offsets run through the blocks;
+// a line never straddles two unless it is longer than one.
+class WrittenText
+{
+public:
+    static constexpr qsizetype kBlock = qsizetype(1) << 15;
+
+    qsizetype size() const { return m_used; }
+    const char16_t* at(quint32 offset) const { return m_blocks[offset / kBlock] + offset % kBlock; }
+
+    quint32 append(std::initializer_list<QStringView> parts)
+    {
+        qsizetype n = 0;
+        for (QStringView p : parts)
+            n += p.size();
+        const qsizetype room = qsizetype(m_blocks.size()) * kBlock - m_used;
+        if (n > room) {
+            const qsizetype count = std::max<qsizetype>(1, (n + kBlock - 1) / kBlock);
+            m_owned.push_back(std::make_unique<char16_t[]>(size_t(count * kBlock)));
+            m_used = qsizetype(m_blocks.size()) * kBlock;
+            for (qsizetype i = 0; i < count; ++i)
+                m_blocks.push_back(m_owned.back().get() + i * kBlock);
+        }
+        const qsizetype start = m_used;
+        char16_t* out = m_blocks[size_t(start / kBlock)] + start % kBlock;
+        for (QStringView p : parts)
+            out = std::copy(p.utf16(), p.utf16() + p.size(), out);
+        m_used += n;
+        return quint32(start);
+    }
+
+private:
+    std::vector<std::unique_ptr<char16_t[]>> m_owned;
+    std::vector<char16_t*> m_blocks; // one for each kBlock units of offsets
+    qsizetype m_used = 0;
+};
+
+// The records: a growing array of plain values, grown by realloc so that a large one is
+// moved by remapping its pages instead of copying them into a second one beside it.
+class RecordArray
+{
+public:
+    RecordArray() = default;
+    RecordArray(const RecordArray&) = delete;
+    RecordArray& operator=(const RecordArray&) = delete;
+    ~RecordArray() { std::free(m_data); }
+
+    size_t size() const { return m_size; }
+    Record& operator[](size_t i) { return m_data[i]; }
+    const Record& operator[](size_t i) const { return m_data[i]; }
+
+    void push_back(Record r)
+    {
+        if (m_size == m_capacity) {
+            const size_t capacity = std::max<size_t>(256, m_capacity * 2);
+            void* p = std::realloc(m_data, capacity * sizeof(Record));
+            if (!p)
+                throw std::bad_alloc();
+            m_data = static_cast<Record*>(p);
+            m_capacity = capacity;
+        }
+        m_data[m_size++] = r;
+    }
+
+private:
+    Record* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
+// A line's text: the file's bytes, or UTF-16 text.
+struct LineView
+{
+    const char* bytes = nullptr;
+    const char16_t* units = nullptr;
+    qsizetype size = 0;
+};
+
+struct SectionExtra
+{
+    std::vector<quint32> added;      // the keys written into the section, in order
+    std::unique_ptr<NameTable> keys; // the first record of each key name, once long
+};
+
+QString tooLargeMessage(const QString& path)
+{
+    return QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Fichier trop volumineux (plus "
+                          "de 256 Mo)")
+        .arg(path);
+}
+
+} // namespace
+
+// The parse: the file's text as read (its bytes, or the text of a UTF-16 file), one
+// record for each section header that is the first of its name and for each key line of
+// such a section. Every other line (blank, comment, text before the first header, a
+// later section of a name already seen with its lines) is part of the record before it,
+// which runs to the next record: it costs nothing and is written back as it was.
+struct TIniFile::Impl
+{
+    enum class Encoding
+    {
+        Utf8,
+        Utf8Bom,
+        Utf16,
+        CodePage
+    };
+
+    Encoding encoding = Encoding::Utf8;
+    std::unique_ptr<TCodePage> codec; // of a code-page file
+    QByteArray bytes;                 // the file as read, unless it is UTF-16
+    QString wide;                     // the text of a UTF-16 file
+    bool isWide = false;
+    qsizetype textEnd = 0;
+    WrittenText written; // the text of the lines written
+    // The file's lines, then the lines written (fileRecords on).
+    RecordArray records;
+    quint32 fileRecords = std::numeric_limits<quint32>::max();
+    // For each file line written over, its written line; made at the first such write.
+    std::vector<quint32> rewritten;
+    std::unordered_map<quint32, SectionExtra> extras; // by header record
+    std::vector<quint32> newSections;                 // their written header lines
+    NameTable sections;
+    QString eol = QStringLiteral("\n");
+    qsizetype lineCount = 0;
+    bool modified = false;
+    QLocale locale = QLocale::system();
+    std::optional<TShortDateFormat> dateFormat; // of locale, made at first use
+    QString lastSectionName;
+    quint32 lastSection = kNone;
+    quint32 hintSection = kNone; // the section of the key line found last, and the next line
+    quint32 hintNext = kNone;
+    QString nameBuffer;
+    QString valueBuffer;
+
+    void load(QByteArray data);
+    template <typename Ch> void parse(const Ch* d, qsizetype begin, qsizetype end);
+
+    LineView line(quint32 r) const
+    {
+        if (r < fileRecords && (records[r].info & (kRewritten | kHeader)) == kRewritten)
+            r = rewritten[r];
+        const Record& rec = records[r];
+        const qsizetype n = rec.info & kLengthMask;
+        if (r >= fileRecords)
+            return {nullptr, written.at(rec.start), n};
+        if (isWide)
+            return {nullptr, unitsOf(wide) + rec.start, n};
+        return {bytes.constData() + rec.start, nullptr, n};
+    }
+
+    QString decode(const char* p, qsizetype n) const
+    {
+        if (codec)
+            return codec->decode(QByteArrayView(p, n));
+        return QString::fromUtf8(p, n);
+    }
+
+    // p as text: widened into buffer when ASCII, else decoded.
+    QStringView widen(const char* p, qsizetype n, QString& buffer) const
+    {
+        if (!isAsciiBytes(p, n)) {
+            buffer = decode(p, n);
+            return buffer;
+        }
+        buffer.resize(n);
+        QChar* out = buffer.data();
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = QChar(uchar(p[i]));
+        return buffer;
+    }
+    QStringView widen(const char16_t* p, qsizetype n, QString&) const { return QStringView(p, n); }
+
+    // The bounds of a header's name: up to the first "]", trimmed. In a double-byte page
+    // "]" may be the second byte of a character.
+    template <typename Ch>
+    std::pair<qsizetype, qsizetype> headerName(const Ch* d, qsizetype n) const
+    {
+        qsizetype b = 0;
+        while (b < n && isBlank(d[b]))
+            ++b;
+        qsizetype nb = b + 1;
+        qsizetype ne = n;
+        const bool pairs = std::is_same_v<Ch, char> && codec && codec->isDoubleByte();
+        for (qsizetype i = nb; i < n; ++i) {
+            if (d[i] == Ch(']')) {
+                ne = i;
+                break;
+            }
+            if (pairs && i + 1 < n && codec->isLeadByte(uchar(d[i])) &&
+                codec->isTrailByte(uchar(d[i + 1])))
+                ++i;
+        }
+        cutAtNul(d, nb, ne);
+        trimBounds(d, nb, ne);
+        return {nb, ne};
+    }
+
+    // The bounds of a key line's name: before the first "=" and the first NUL, trimmed.
+    template <typename Ch> static std::pair<qsizetype, qsizetype> keyName(const Ch* d, qsizetype n)
+    {
+        qsizetype b = 0;
+        qsizetype e = findUnit(d, 0, n, Ch('='));
+        trimBounds(d, b, e);
+        cutAtNul(d, b, e);
+        trimBounds(d, b, e);
+        return {b, e};
+    }
+
+    // The bounds of a key line's value: after the first "=" and before the next NUL,
+    // trimmed.
+    template <typename Ch> static std::pair<qsizetype, qsizetype> keyValue(const Ch* d, qsizetype n)
+    {
+        qsizetype b = findUnit(d, 0, n, Ch('=')) + 1;
+        qsizetype e = n;
+        trimBounds(d, b, e);
+        cutAtNul(d, b, e);
+        trimBounds(d, b, e);
+        return {b, e};
+    }
+
+    template <typename Ch>
+    std::pair<qsizetype, qsizetype> nameBounds(const Ch* d, qsizetype n, bool header) const
+    {
+        return header ? headerName(d, n) : keyName(d, n);
+    }
+
+    bool isHeader(quint32 r) const { return (records[r].info & kHeader) != 0; }
+
+    // The name of record r as text, in buffer when it must be made.
+    QStringView nameView(quint32 r, QString& buffer) const
+    {
+        const LineView l = line(r);
+        if (l.units) {
+            const auto [b, e] = nameBounds(l.units, l.size, isHeader(r));
+            return QStringView(l.units + b, e - b);
+        }
+        const auto [b, e] = nameBounds(l.bytes, l.size, isHeader(r));
+        return widen(l.bytes + b, e - b, buffer);
+    }
+
+    bool nameIs(quint32 r, QStringView name) const
+    {
+        const LineView l = line(r);
+        if (l.units) {
+            const auto [b, e] = nameBounds(l.units, l.size, isHeader(r));
+            return sameName(QStringView(l.units + b, e - b), name);
+        }
+        const auto [b, e] = nameBounds(l.bytes, l.size, isHeader(r));
+        const char* p = l.bytes + b;
+        const qsizetype n = e - b;
+        const qsizetype m = std::min(n, name.size());
+        for (qsizetype i = 0; i < m; ++i) {
+            const uchar c = uchar(p[i]);
+            const char16_t u = name[i].unicode();
+            if (c >= 0x80 || u >= 0x80)
+                return sameName(decode(p, n), name);
+            if (foldAscii(c) != foldAscii(u))
+                return false;
+        }
+        if (n == name.size())
+            return true;
+        // Only a multi-byte character makes up for a difference in length.
+        return !isAsciiBytes(p + m, n - m) && sameName(decode(p, n), name);
+    }
+
+    // Whether key line r's name is key, an ASCII name without "=" or blanks at its ends:
+    // compared in place, without finding the line's parts first.
+    template <typename Ch>
+    bool keyLineIs(const Ch* d, qsizetype n, QStringView key, quint32 r) const
+    {
+        qsizetype i = 0;
+        while (i < n && isBlank(d[i]))
+            ++i;
+        for (QChar k : key) {
+            if (i == n)
+                return false;
+            const auto c = std::make_unsigned_t<Ch>(d[i++]);
+            if (c >= 0x80)
+                return nameIs(r, key);
+            if (foldAscii(char16_t(c)) != foldAscii(k.unicode()))
+                return false;
+        }
+        for (; i < n && d[i] != Ch('=') && d[i] != Ch(0); ++i)
+            if (!isBlank(d[i]))
+                return false;
+        return i < n;
+    }
+
+    static bool isPlainKey(QStringView key)
+    {
+        if (key.isEmpty() || isBlank(key.front().unicode()) || isBlank(key.back().unicode()))
+            return false;
+        return std::all_of(key.begin(), key.end(),
+                           [](QChar c) { return c.unicode() < 0x80 && c != u'='; });
+    }
+
+    quint64 nameHash(quint32 r) const
+    {
+        const LineView l = line(r);
+        if (l.units) {
+            const auto [b, e] = nameBounds(l.units, l.size, isHeader(r));
+            return foldedHash(QStringView(l.units + b, e - b));
+        }
+        const auto [b, e] = nameBounds(l.bytes, l.size, isHeader(r));
+        // An ASCII name hashes as its text would, without making the text.
+        quint64 h = kHashSeed;
+        for (qsizetype i = b; i < e; ++i) {
+            const uchar c = uchar(l.bytes[i]);
+            if (c >= 0x80)
+                return foldedHash(decode(l.bytes + b, e - b));
+            h = hashStep(h, foldAscii(c));
+        }
+        return finishHash(h);
+    }
+
+    quint32 findSection(const QString& full, QStringView name)
+    {
+        // Operations read one section's keys in a row: remember the last one found.
+        if (lastSection != kNone && full == lastSectionName)
+            return lastSection;
+        const quint32 h =
+            sections.find(foldedHash(name), [&](quint32 id) { return nameIs(id, name); });
+        if (h != kNone) {
+            lastSectionName = full;
+            lastSection = h;
+        }
+        return h;
+    }
+
+    // Calls f(record) for each key line of the section headed by record h, in file order,
+    // until f returns true; tells whether it did.
+    template <typename F> bool forEachKey(quint32 h, F&& f) const
+    {
+        if (h < fileRecords)
+            for (quint32 r = h + 1; r < fileRecords && !isHeader(r); ++r)
+                if (f(r))
+                    return true;
+        if (const auto it = extras.find(h); it != extras.end())
+            for (quint32 r : it->second.added)
+                if (f(r))
+                    return true;
+        return false;
+    }
+
+    quint32 findKey(quint32 h, QStringView key)
+    {
+        const bool plain = isPlainKey(key);
+        const auto same = [&](quint32 r) {
+            if (!plain)
+                return nameIs(r, key);
+            const LineView l = line(r);
+            return l.units ? keyLineIs(l.units, l.size, key, r)
+                           : keyLineIs(l.bytes, l.size, key, r);
+        };
+        // Operations read a section's keys in the order the file holds them: try the line
+        // after the one found last.
+        if (hintSection == h && hintNext < fileRecords && !isHeader(hintNext) &&
+            !(records[h].info & kMayRepeatKeys) && same(hintNext)) {
+            return hintNext++;
+        }
+        if (const auto it = extras.find(h); it != extras.end() && it->second.keys)
+            return remember(h, it->second.keys->find(foldedHash(key), same));
+        quint32 found = kNone;
+        qsizetype seen = 0;
+        const bool stopped = forEachKey(h, [&](quint32 r) {
+            if (++seen > kIndexedFrom)
+                return true;
+            if (same(r))
+                found = r;
+            return found != kNone;
+        });
+        if (found != kNone || !stopped)
+            return remember(h, found);
+        // A long section: an index of the first line of each name.
+        auto index = std::make_unique<NameTable>();
+        const auto hashOf = [this](quint32 r) { return nameHash(r); };
+        size_t count = 0;
+        forEachKey(h, [&](quint32) { return ++count == 0; });
+        index->reserve(count);
+        QString buffer;
+        forEachKey(h, [&](quint32 r) {
+            const QStringView name = nameView(r, buffer);
+            const quint64 hash = foldedHash(name);
+            if (index->find(hash, [&](quint32 o) { return nameIs(o, name); }) == kNone)
+                index->insert(hash, r, hashOf);
+            return false;
+        });
+        SectionExtra& extra = extras[h];
+        extra.keys = std::move(index);
+        return remember(h, extra.keys->find(foldedHash(key), same));
+    }
+
+    quint32 remember(quint32 h, quint32 found)
+    {
+        if (found != kNone && found < fileRecords) {
+            hintSection = h;
+            hintNext = found + 1;
+        }
+        return found;
+    }
+
+    quint32 findKey(const QString& section, QStringView sectionName, QStringView key)
+    {
+        const quint32 h = findSection(section, sectionName);
+        return h == kNone ? kNone : findKey(h, key);
+    }
+
+    // The value of key line r, at most MaxValueLength units: a view of the text, or made
+    // in buffer.
+    QStringView valueView(quint32 r, QString& buffer) const
+    {
+        const LineView l = line(r);
+        if (l.units) {
+            const auto [b, e] = keyValue(l.units, l.size);
+            return QStringView(l.units + b, e - b).left(MaxValueLength);
+        }
+        const auto [b, e] = keyValue(l.bytes, l.size);
+        const qsizetype n = e - b;
+        if (isAsciiBytes(l.bytes + b, std::min(n, MaxValueLength)))
+            return widen(l.bytes + b, std::min(n, MaxValueLength), buffer);
+        // Enough bytes for the units kept: at most 4 a unit, with a character cut short.
+        buffer = decode(l.bytes + b, std::min(n, 4 * MaxValueLength + 4)).left(MaxValueLength);
+        return buffer;
+    }
+
+    QString value(quint32 r) const
+    {
+        const LineView l = line(r);
+        if (l.units) {
+            const auto [b, e] = keyValue(l.units, l.size);
+            return QStringView(l.units + b, e - b).left(MaxValueLength).toString();
+        }
+        const auto [b, e] = keyValue(l.bytes, l.size);
+        const qsizetype n = e - b;
+        if (isAsciiBytes(l.bytes + b, std::min(n, MaxValueLength)))
+            return QString::fromLatin1(l.bytes + b, std::min(n, MaxValueLength));
+        return decode(l.bytes + b, std::min(n, 4 * MaxValueLength + 4)).left(MaxValueLength);
+    }
+
+    quint32 addWritten(std::initializer_list<QStringView> parts, quint32 flags)
+    {
+        const quint32 start = written.append(parts);
+        records.push_back({start, quint32(written.size() - start) | flags});
+        return quint32(records.size() - 1);
+    }
+
+    void setWritten(quint32 w, std::initializer_list<QStringView> parts)
+    {
+        const quint32 start = written.append(parts);
+        records[w] = {start, quint32(written.size() - start)};
+    }
+
+    void write(const QString& sectionFull, QStringView section, QStringView key, QStringView v);
+
+    qsizetype eolEndAt(qsizetype pos) const
+    {
+        const auto at = [&](qsizetype i) -> char16_t {
+            return isWide ? unitsOf(wide)[i] : char16_t(uchar(bytes[i]));
+        };
+        if (pos < textEnd && at(pos) == u'\r')
+            return pos + 1 < textEnd && at(pos + 1) == u'\n' ? pos + 2 : pos + 1;
+        return pos < textEnd && at(pos) == u'\n' ? pos + 1 : pos;
+    }
+
+    template <typename Sink> void writeOut(Sink& out) const;
+};
+
+void TIniFile::Impl::load(QByteArray data)
+{
+    const QByteArrayView v(data);
+    qsizetype begin = 0;
+    if (startsWith(v, {0xEF, 0xBB, 0xBF})) {
+        encoding = Encoding::Utf8Bom;
+        begin = 3;
+    } else if (startsWith(v, {0xFF, 0xFE}) || startsWith(v, {0xFE, 0xFF})) {
+        encoding = Encoding::Utf16;
+        isWide = true;
+        const auto order =
+            v.front() == char(0xFF) ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        QStringDecoder dec(order, QStringConverter::Flag::Stateless);
+        wide = dec.decode(v.sliced(2));
+        data = QByteArray(); // only the text is needed from here on
+    } else if (const std::optional<int> page = configuredAnsiCodePage()) {
+        // The user said which Windows wrote the file: its code-page text may also be
+        // valid UTF-8 ("系统" in 936 is). A new file is written in that page too.
+        encoding = Encoding::CodePage;
+        codec = std::make_unique<TCodePage>(*page);
+    } else if (isValidUtf8(v.data(), v.size())) {
+        encoding = Encoding::Utf8;
+    } else {
+        encoding = Encoding::CodePage;
+        codec = std::make_unique<TCodePage>(userAnsiCodePage());
+    }
+    if (isWide) {
+        textEnd = wide.size();
+        parse(unitsOf(wide), 0, textEnd);
+    } else {
+        bytes = std::move(data);
+        textEnd = bytes.size();
+        parse(bytes.constData(), begin, textEnd);
+    }
+}
+
+template <typename Ch> void TIniFile::Impl::parse(const Ch* d, qsizetype begin, qsizetype end)
+{
+    fileRecords = std::numeric_limits<quint32>::max(); // every record is the file's so far
+    const auto hashOf = [this](quint32 r) { return nameHash(r); };
+    // The section table is sized for every header line at once: it never grows while the
+    // file is read, and headers of a name seen before take no room in it.
+    size_t headers = 0;
+    for (qsizetype pos = begin; pos < end;) {
+        while (pos < end && isBlank(d[pos]) && d[pos] != Ch('\n') && d[pos] != Ch('\r'))
+            ++pos;
+        headers += pos < end && d[pos] == Ch('[');
+        while (pos < end && d[pos] != Ch('\n') && d[pos] != Ch('\r'))
+            ++pos;
+        ++pos;
+    }
+    sections.reserve(headers);
+    bool live = false; // in a section that is the first of its name
+    size_t header = 0;
+    quint64 keyHashes[kCheckedKeys];
+    int keyCount = 0;
+    bool eolFound = false;
+    qsizetype pos = begin;
+    while (pos < end) {
+        qsizetype le = pos;
+        while (le < end && d[le] != Ch('\n') && d[le] != Ch('\r'))
+            ++le;
+        qsizetype next = le;
+        if (le < end) {
+            next = d[le] == Ch('\r') && le + 1 < end && d[le + 1] == Ch('\n') ? le + 2 : le + 1;
+            if (!eolFound) {
+                eol = next - le == 2 ? QStringLiteral("\r\n") : QString(QChar(d[le]));
+                eolFound = true;
+            }
+        }
+        ++lineCount;
+        qsizetype b = pos;
+        while (b < le && isBlank(d[b]))
+            ++b;
+        if (b < le && d[b] == Ch('[')) {
+            const auto [nb, ne] = headerName(d + pos, le - pos);
+            const QStringView name = widen(d + pos + nb, ne - nb, nameBuffer);
+            const quint64 h = foldedHash(name);
+            live = sections.find(h, [&](quint32 id) { return nameIs(id, name); }) == kNone;
+            if (live) {
+                header = records.size();
+                records.push_back({quint32(pos), quint32(le - pos) | kHeader});
+                sections.insert(h, quint32(header), hashOf);
+                keyCount = 0;
+            }
+        } else if (live && b < le && d[b] != Ch(';') && findUnit(d, b, le, Ch('=')) >= 0) {
+            records.push_back({quint32(pos), quint32(le - pos)});
+            // Whether a name repeats, by the names' hashes: a false alarm only costs the
+            // section the shortcut of reads in file order.
+            if (keyCount < kCheckedKeys) {
+                const quint64 k = nameHash(quint32(records.size() - 1));
+                if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+                    records[header].info |= kMayRepeatKeys;
+                keyHashes[keyCount++] = k;
+            } else {
+                records[header].info |= kMayRepeatKeys;
+            }
+        }
+        pos = next;
+    }
+    fileRecords = quint32(records.size());
+}
+
+void TIniFile::Impl::write(const QString& sectionFull, QStringView section, QStringView key,
+                           QStringView v)
+{
+    quint32 h = findSection(sectionFull, section);
+    const auto hashOf = [this](quint32 r) { return nameHash(r); };
+    if (h == kNone) {
+        // A new section at the end of the file: "[name]" then "key=value".
+        h = addWritten({u"[", section, u"]"}, kHeader);
+        sections.insert(foldedHash(section), h, hashOf);
+        newSections.push_back(h);
+        ++lineCount;
+        lastSectionName = sectionFull;
+        lastSection = h;
+    }
+    const quint32 found = findKey(h, key);
+    if (found != kNone) {
+        if (valueView(found, valueBuffer) == v)
+            return;
+        // Keeps the key's own spelling.
+        const QString name = nameView(found, nameBuffer).toString();
+        if (found >= fileRecords) {
+            setWritten(found, {name, u"=", v});
+        } else if (records[found].info & kRewritten) {
+            setWritten(rewritten[found], {name, u"=", v});
+        } else {
+            if (rewritten.empty())
+                rewritten.resize(fileRecords, kNone);
+            rewritten[found] = addWritten({name, u"=", v}, 0);
+            records[found].info |= kRewritten;
+        }
+    } else {
+        // After the section's last key line, or right after its header.
+        SectionExtra& extra = extras[h];
+        if (extra.added.empty() && h < fileRecords) {
+            quint32 last = h;
+            for (quint32 r = h + 1; r < fileRecords && !isHeader(r); ++r)
+                last = r;
+            records[last].info |= kInsertAfter;
+        }
+        const quint32 w = addWritten({key, u"=", v}, 0);
+        extra.added.push_back(w);
+        if (extra.keys)
+            extra.keys->insert(foldedHash(key), w, hashOf);
+        ++lineCount;
+    }
+    modified = true;
+}
+
+// Calls out.file(a, b) for ranges of the file's text written back as they are,
+// out.line(view) for written lines and out.eol() for the line ends they take.
+template <typename Sink> void TIniFile::Impl::writeOut(Sink& out) const
+{
+    out.file(0, fileRecords ? records[0].start : textEnd);
+    quint32 section = kNone;
+    for (quint32 r = 0; r < fileRecords; ++r) {
+        const Record& rec = records[r];
+        if (rec.info & kHeader)
+            section = r;
+        const qsizetype lineEnd = rec.start + (rec.info & kLengthMask);
+        const qsizetype next = r + 1 < fileRecords ? records[r + 1].start : textEnd;
+        if ((rec.info & (kRewritten | kHeader)) == kRewritten)
+            out.line(line(r));
+        else
+            out.file(rec.start, lineEnd);
+        if (!(rec.info & kInsertAfter)) {
+            out.file(lineEnd, next);
+            continue;
+        }
+        const qsizetype eolEnd = eolEndAt(lineEnd);
+        out.file(lineEnd, eolEnd);
+        if (eolEnd == lineEnd)
+            out.eol();
+        for (quint32 a : extras.at(section).added) {
+            out.line(line(a));
+            out.eol();
+        }
+        out.file(eolEnd, next);
+    }
+    for (quint32 h : newSections) {
+        if (!out.atLineStart)
+            out.eol();
+        out.line(line(h));
+        out.eol();
+        if (const auto it = extras.find(h); it != extras.end())
+            for (quint32 a : it->second.added) {
+                out.line(line(a));
+                out.eol();
+            }
+    }
+}
+
+namespace {
+
+// The file in its own bytes (UTF-8 or a code page): ranges of the file as read, written
+// lines encoded. failed: a written line has a character the code page lacks.
+struct ByteSink
+{
+    const QByteArray& source;
+    TCodePage* codec;
+    QByteArray eolBytes;
+    QByteArray out;
+    bool atLineStart = true;
+    bool failed = false;
+
+    void file(qsizetype a, qsizetype b)
+    {
+        if (b <= a)
+            return;
+        out.append(source.constData() + a, b - a);
+        atLineStart = out.back() == '\n' || out.back() == '\r';
+    }
+    void line(LineView l)
+    {
+        const QStringView text(l.units, l.size);
+        if (codec) {
+            failed = failed || !codec->encode(text, out);
+        } else {
+            const qsizetype at = out.size();
+            out.resize(at + 3 * text.size());
+            QStringEncoder enc(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            out.truncate(enc.appendToBuffer(out.data() + at, text) - out.constData());
+        }
+        atLineStart = false;
+    }
+    void eol()
+    {
+        out += eolBytes;
+        atLineStart = true;
+    }
+};
+
+// The file as UTF-16 text.
+struct TextSink
+{
+    const std::function<void(qsizetype, qsizetype, QString&)>& appendFile;
+    const QString& eolText;
+    QString out;
+    bool atLineStart = true;
+
+    void file(qsizetype a, qsizetype b)
+    {
+        if (b <= a)
+            return;
+        appendFile(a, b, out);
+        atLineStart = out.back() == u'\n' || out.back() == u'\r';
+    }
+    void line(LineView l)
+    {
+        out.append(QStringView(l.units, l.size));
+        atLineStart = false;
+    }
+    void eol()
+    {
+        out += eolText;
+        atLineStart = true;
+    }
+};
 
 } // namespace
 
@@ -234,52 +1099,49 @@ bool TIniFile::NameKey::operator==(const NameKey& o) const
 
 size_t qHash(const TIniFile::NameKey& key, size_t seed) noexcept
 {
-    // Folds the way QString::compare(Qt::CaseInsensitive) does, so equal names hash alike.
-    size_t h = seed ^ 0x9E3779B97F4A7C15ull;
-    const QString& s = key.name;
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = s[i].unicode();
-        if (c < 0x80) {
-            if (c >= u'A' && c <= u'Z')
-                c += 32;
-        } else {
-            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
-                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
-            c = QChar::toCaseFolded(c);
-        }
-        h = (h ^ c) * 0x100000001B3ull;
-    }
-    return h;
+    return size_t(foldedHash(key.name)) ^ seed;
 }
 
-TIniFile::TIniFile() : m_locale(QLocale::system())
+TIniFile::TIniFile() : d(std::make_unique<Impl>())
 {
-    m_sections.emplace_back();
 }
 
-TIniFile::TIniFile(const QString& path) : m_path(path), m_locale(QLocale::system())
+TIniFile::TIniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>())
 {
     QFile f(path);
     // An absent or unreadable file reads as empty, like the profile functions; so does
     // anything but a regular file (a pipe would block the program).
-    if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly)) {
-        // Read, not mapped: another program truncating the file would make a mapping fault.
-        QByteArray bytes = f.readAll();
-        decode(bytes);
-        bytes = QByteArray(); // only the decoded text is needed from here on
-        splitLines();
-    } else {
-        m_sections.emplace_back();
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        d->load(QByteArray());
+        return;
     }
+    if (f.size() > MaxFileSize)
+        throw EAppError(tooLargeMessage(path));
+    // Read, not mapped: another program truncating the file would make a mapping fault.
+    // One byte more than the size tells a file that grew meanwhile.
+    QByteArray data(qsizetype(f.size()) + 1, Qt::Uninitialized);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == data.size()) {
+            if (total > MaxFileSize)
+                throw EAppError(tooLargeMessage(path));
+            data.resize(std::min<qsizetype>(total * 2, MaxFileSize + 1));
+        }
+        const qint64 n = f.read(data.data() + total, data.size() - total);
+        if (n <= 0)
+            break;
+        total += qsizetype(n);
+    }
+    data.truncate(total);
+    d->load(std::move(data));
 }
 
 TIniFile TIniFile::fromBytes(const QByteArray& bytes)
 {
+    if (bytes.size() > MaxFileSize)
+        throw EAppError(tooLargeMessage(QString()));
     TIniFile ini;
-    ini.m_sections.clear();
-    ini.decode(bytes);
-    ini.splitLines();
+    ini.d->load(bytes);
     return ini;
 }
 
@@ -289,339 +1151,102 @@ TIniFile::~TIniFile() = default;
 
 void TIniFile::setLocale(const QLocale& locale)
 {
-    m_locale = locale;
-    m_dateFormat.reset();
-}
-
-const TShortDateFormat& TIniFile::dateFormat() const
-{
-    if (!m_dateFormat)
-        m_dateFormat.emplace(m_locale);
-    return *m_dateFormat;
-}
-
-void TIniFile::decode(const QByteArray& bytes)
-{
-    const QByteArrayView body = bytes;
-    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
-        m_encoding = Encoding::Utf8Bom;
-        m_source = QString::fromUtf8(body.sliced(3));
-    } else if (startsWith(bytes, {0xFF, 0xFE})) {
-        m_encoding = Encoding::Utf16;
-        QStringDecoder dec(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
-        m_source = dec.decode(body.sliced(2));
-    } else if (startsWith(bytes, {0xFE, 0xFF})) {
-        m_encoding = Encoding::Utf16;
-        QStringDecoder dec(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
-        m_source = dec.decode(body.sliced(2));
-    } else if (std::optional<QString> text = decodeUtf8(body)) {
-        m_encoding = Encoding::Utf8;
-        m_source = *std::move(text);
-    } else {
-        m_encoding = Encoding::CodePage;
-        m_codePage = userAnsiCodePage();
-        m_source = TCodePage(m_codePage).decode(body);
-        // Kept so that lines not written keep their bytes, even those the code page does
-        // not define; positions are 32-bit.
-        if (bytes.size() <= std::numeric_limits<qint32>::max())
-            m_raw = bytes;
-    }
-}
-
-void TIniFile::splitLines()
-{
-    const QChar* data = m_source.constData();
-    const qsizetype size = m_source.size();
-    // Calls f(start, end, next) for each line; the line end runs from end to next.
-    const auto forEachLine = [&](auto&& f) {
-        qsizetype pos = 0;
-        while (pos < size) {
-            qsizetype end = pos;
-            while (end < size && data[end] != u'\n' && data[end] != u'\r')
-                ++end;
-            qsizetype next = end;
-            if (end < size)
-                next = (data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n') ? end + 2
-                                                                                        : end + 1;
-            f(pos, end, next);
-            pos = next;
-        }
-    };
-    const auto firstNonBlank = [&](qsizetype b, qsizetype e) {
-        while (b < e && isBlank(data[b]))
-            ++b;
-        return b;
-    };
-
-    // First the number of lines of each section, so that each section's storage is
-    // allocated once.
-    std::vector<qsizetype> counts(1, 0);
-    forEachLine([&](qsizetype pos, qsizetype end, qsizetype) {
-        const qsizetype b = firstNonBlank(pos, end);
-        if (b < end && data[b] == u'[')
-            counts.push_back(0);
-        ++counts.back();
-    });
-    m_sections.clear();
-    m_sections.resize(counts.size());
-    for (size_t k = 0; k < counts.size(); ++k)
-        m_sections[k].lines.reserve(size_t(counts[k]));
-
-    // The index is built while each line is at hand in the cache.
-    m_sectionIndex.clear();
-    m_sectionIndex.reserve(qsizetype(counts.size()));
-    m_lastSection = -1;
-    qsizetype currentIndex = 0;
-    Section* current = &m_sections.front();
-    bool eolFound = false;
-    m_endsWithEol = true;
-    // A code page's CR and LF bytes are its only ones that read as CR and LF: the lines
-    // of the bytes are those of the text.
-    qsizetype rawPos = 0;
-    forEachLine([&](qsizetype pos, qsizetype end, qsizetype next) {
-        if (end < next && !eolFound) {
-            m_eol = QString(data + end, next - end);
-            eolFound = true;
-        }
-        if (end == next)
-            m_endsWithEol = false;
-        Line line;
-        if (!m_raw.isEmpty()) {
-            line.rawStart = qint32(rawPos);
-            const qsizetype e = rawLineEnd(m_raw, rawPos);
-            rawPos = e + (e + 1 < m_raw.size() && m_raw[e] == '\r' && m_raw[e + 1] == '\n' ? 2 : 1);
-        }
-        // Refers to m_source without copying; m_source never changes afterwards.
-        line.text = QString::fromRawData(data + pos, end - pos);
-        const QStringView t(line.text);
-        qsizetype b = 0, e = t.size();
-        trimBounds(t, b, e);
-        if (b < e && t[b] == u'[') {
-            ++current;
-            ++currentIndex;
-            current->hasHeader = true;
-            qsizetype nb = b + 1;
-            qsizetype ne = t.indexOf(u']', nb);
-            if (ne < 0)
-                ne = e;
-            trimBounds(t, nb, ne);
-            current->name = QString::fromRawData(data + pos + nb, ne - nb);
-            // Headed sections count from 1, so 0 marks a name not seen before: the first
-            // of two equal names wins.
-            qsizetype& slot = m_sectionIndex[NameKey{current->name}];
-            if (slot == 0)
-                slot = currentIndex;
-        } else if (b < e && t[b] != u';') {
-            const qsizetype eq = t.indexOf(u'=', b);
-            if (eq >= 0 && eq < e) {
-                qsizetype kb = b, ke = eq, vb = eq + 1, ve = e;
-                trimBounds(t, kb, ke);
-                trimBounds(t, vb, ve);
-                line.nameStart = qint32(kb);
-                line.nameLength = qint32(ke - kb);
-                line.valueStart = qint32(vb);
-                line.valueLength = qint32(ve - vb);
-                current->lines.push_back(std::move(line));
-                current->addKey(NameKey{QString::fromRawData(data + pos + kb, ke - kb)},
-                                qsizetype(current->lines.size()) - 1);
-                return;
-            }
-        }
-        current->lines.push_back(std::move(line));
-    });
-    if (!eolFound)
-        m_eol = QStringLiteral("\n");
-    if (size == 0)
-        m_endsWithEol = true;
-}
-
-qsizetype TIniFile::findSectionIndex(const QString& name) const
-{
-    // Operations read one section's keys in a row: remember the last one found.
-    if (m_lastSection >= 0 && name == m_lastSectionName)
-        return m_lastSection;
-    const auto it = m_sectionIndex.constFind(NameKey{name});
-    if (it == m_sectionIndex.cend())
-        return -1;
-    m_lastSectionName = name;
-    m_lastSection = *it;
-    return *it;
-}
-
-const TIniFile::Section* TIniFile::findSection(const QString& name) const
-{
-    const qsizetype s = findSectionIndex(name);
-    return s < 0 ? nullptr : &m_sections[s];
-}
-
-qsizetype TIniFile::findKeyLine(const Section& sec, const QString& key)
-{
-    if (sec.keyIndex) {
-        const auto it = sec.keyIndex->constFind(NameKey{key});
-        return it == sec.keyIndex->cend() ? -1 : *it - 1;
-    }
-    for (qsizetype i = sec.hasHeader ? 1 : 0; i <= sec.lastKeyLine; ++i)
-        if (sec.lines[i].isKey() && sameName(sec.lines[i].name(), key))
-            return i;
-    return -1;
-}
-
-const TIniFile::Line* TIniFile::findKey(const QString& section, const QString& key) const
-{
-    const Section* sec = findSection(section);
-    if (!sec)
-        return nullptr;
-    const qsizetype i = findKeyLine(*sec, key);
-    return i < 0 ? nullptr : &sec->lines[i];
+    d->locale = locale;
+    d->dateFormat.reset();
 }
 
 bool TIniFile::SectionExists(const QString& section) const
 {
-    return findSection(section) != nullptr;
+    return d->findSection(section, cString(section)) != kNone;
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const
 {
-    return findKey(section, key) != nullptr;
+    return d->findKey(section, cString(section), cString(key)) != kNone;
 }
 
 qsizetype TIniFile::LineCount() const
 {
-    qsizetype n = 0;
-    for (const Section& sec : m_sections)
-        n += qsizetype(sec.lines.size());
-    return n;
+    return d->lineCount;
+}
+
+bool TIniFile::Modified() const
+{
+    return d->modified;
 }
 
 qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
 {
-    const qsizetype limit = LineCount();
+    const qsizetype limit = d->lineCount;
     qint32 best = 0;
-    for (auto it = m_sectionIndex.cbegin(); it != m_sectionIndex.cend(); ++it) {
-        const qint32 n = numberAfterPrefix(it.key().name, prefix);
+    QString buffer;
+    const auto consider = [&](quint32 h) {
+        const qint32 n = numberAfterPrefix(d->nameView(h, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
-    }
+    };
+    for (quint32 r = 0; r < d->fileRecords; ++r)
+        if (d->isHeader(r))
+            consider(r);
+    for (quint32 h : d->newSections)
+        consider(h);
     return best;
 }
 
 qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefix) const
 {
-    const Section* sec = findSection(section);
-    if (!sec)
+    const quint32 h = d->findSection(section, cString(section));
+    if (h == kNone)
         return 0;
-    const qsizetype limit = LineCount();
+    const qsizetype limit = d->lineCount;
     qint32 best = 0;
-    for (qsizetype i = sec->hasHeader ? 1 : 0; i <= sec->lastKeyLine; ++i) {
-        if (!sec->lines[i].isKey())
-            continue;
-        const qint32 n = numberAfterPrefix(sec->lines[i].name(), prefix);
+    QString buffer;
+    d->forEachKey(h, [&](quint32 r) {
+        const qint32 n = numberAfterPrefix(d->nameView(r, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
-    }
+        return false;
+    });
     return best;
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
 {
-    const Line* l = findKey(section, key);
-    if (!l)
-        return def;
-    return l->value().left(MaxValueLength).toString();
+    const quint32 r = d->findKey(section, cString(section), cString(key));
+    return r == kNone ? def : d->value(r);
 }
 
 void TIniFile::ReadStringInto(const QString& section, const QString& key, const QString& def,
                               QString& target) const
 {
-    const Line* l = findKey(section, key);
-    if (!l) {
+    const quint32 r = d->findKey(section, cString(section), cString(key));
+    if (r == kNone) {
         if (target != def)
             target = def;
         return;
     }
-    const QStringView v = l->value().left(MaxValueLength);
+    const QStringView v = d->valueView(r, d->valueBuffer);
     if (target != v)
         target = v.toString();
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
-    const QString v = singleLine(value);
-    qsizetype s = findSectionIndex(section);
-    if (s < 0) {
-        // A new section at the end of the file: "[name]" then "key=value".
-        Section sec;
-        sec.hasHeader = true;
-        Line header;
-        header.text = joinText(u"[", section, u"]");
-        sec.name = section;
-        sec.lines.reserve(17); // room for a profile's keys without regrowing
-        sec.lines.push_back(std::move(header));
-        m_sections.push_back(std::move(sec));
-        s = qsizetype(m_sections.size()) - 1;
-        m_sectionIndex.insert(NameKey{section}, s);
-        m_lastSectionName = section;
-        m_lastSection = s;
-        m_endsWithEol = true;
-    }
-    Section& sec = m_sections[s];
-    const qsizetype found = findKeyLine(sec, key);
-    Line line;
-    if (found >= 0) {
-        Line& old = sec.lines[found];
-        if (old.value() == v)
-            return;
-        // Keeps the key's own spelling. The index entry stays valid: its name never
-        // refers into a line's own text.
-        line.text = joinText(old.name(), u"=", v);
-        line.nameStart = 0;
-        line.nameLength = old.nameLength;
-        line.valueStart = old.nameLength + 1;
-        line.valueLength = qint32(v.size());
-        old = std::move(line);
-    } else {
-        line.text = joinText(key, u"=", v);
-        line.nameStart = 0;
-        line.nameLength = qint32(key.size());
-        line.valueStart = line.nameLength + 1;
-        line.valueLength = qint32(v.size());
-        // After the section's last key line, or right after its header.
-        const qsizetype last = sec.lastKeyLine;
-        const qsizetype at = last >= 0 ? last + 1 : (sec.hasHeader ? 1 : 0);
-        if (at >= qsizetype(sec.lines.size()) && &sec == &m_sections.back())
-            m_endsWithEol = true;
-        sec.lines.insert(sec.lines.begin() + at, std::move(line));
-        sec.addKey(NameKey{key}, at);
-    }
-    m_modified = true;
-}
-
-QString TIniFile::joinText(QStringView a, QStringView b, QStringView c)
-{
-    // Written lines live in large blocks freed with the accessor: saving thousands of
-    // profiles makes no allocation per line.
-    const qsizetype n = a.size() + b.size() + c.size();
-    if (n > m_blockFree) {
-        const qsizetype size = std::max<qsizetype>(n, 32768);
-        m_blocks.push_back(std::make_unique<QChar[]>(size_t(size)));
-        m_blockNext = m_blocks.back().get();
-        m_blockFree = size;
-    }
-    QChar* p = m_blockNext;
-    std::copy(a.begin(), a.end(), p);
-    std::copy(b.begin(), b.end(), p + a.size());
-    std::copy(c.begin(), c.end(), p + a.size() + b.size());
-    m_blockNext += n;
-    m_blockFree -= n;
-    return QString::fromRawData(p, n);
+    const QString v = singleLine(cString(value).toString());
+    // Record positions are 32-bit and their numbers 28-bit.
+    if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
+            qsizetype(kLengthMask) ||
+        qsizetype(d->records.size()) >= kMaxRecords)
+        throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
+    d->write(section, cString(section), cString(key), v);
 }
 
 qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 def) const
 {
-    const Line* l = findKey(section, key);
-    if (!l)
+    const quint32 r = d->findKey(section, cString(section), cString(key));
+    if (r == kNone)
         return def;
-    return parseIniInteger(l->value().left(MaxValueLength)).value_or(def);
+    return parseIniInteger(d->valueView(r, d->valueBuffer)).value_or(def);
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
@@ -641,95 +1266,60 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTime def) const
 {
-    const Line* l = findKey(section, key);
-    if (!l || l->valueLength == 0)
+    const quint32 r = d->findKey(section, cString(section), cString(key));
+    if (r == kNone)
         return def;
-    return dateFormat().parse(l->value().left(MaxValueLength)).value_or(def);
+    const QStringView v = d->valueView(r, d->valueBuffer);
+    if (v.isEmpty())
+        return def;
+    if (!d->dateFormat)
+        d->dateFormat.emplace(d->locale);
+    return d->dateFormat->parse(v).value_or(def);
 }
 
 void TIniFile::WriteDate(const QString& section, const QString& key, TDateTime value)
 {
-    WriteString(section, key, dateFormat().format(value));
-}
-
-QString TIniFile::joinedText() const
-{
-    QString text;
-    qsizetype total = 0;
-    for (const Section& sec : m_sections)
-        for (const Line& l : sec.lines)
-            total += l.text.size() + m_eol.size();
-    text.reserve(total);
-    bool first = true;
-    for (const Section& sec : m_sections)
-        for (const Line& l : sec.lines) {
-            if (!first)
-                text += m_eol;
-            first = false;
-            text += l.text;
-        }
-    if (!first && m_endsWithEol)
-        text += m_eol;
-    return text;
-}
-
-// The file in its code page: the bytes read for the lines not written, the encoding of
-// the others. Nothing when a written line has a character the code page lacks.
-std::optional<QByteArray> TIniFile::codePageBytes() const
-{
-    TCodePage codePage(m_codePage);
-    const QByteArray eol = m_eol.toLatin1();
-    QByteArray out;
-    out.reserve(m_raw.size() + m_raw.size() / 8 + 64);
-    bool first = true;
-    for (const Section& sec : m_sections)
-        for (const Line& l : sec.lines) {
-            if (!first)
-                out += eol;
-            first = false;
-            if (l.rawStart >= 0)
-                out.append(m_raw.constData() + l.rawStart,
-                           rawLineEnd(m_raw, l.rawStart) - l.rawStart);
-            else if (!codePage.encode(l.text, out))
-                return std::nullopt;
-        }
-    if (!first && m_endsWithEol)
-        out += eol;
-    // The next read would take valid UTF-8 for UTF-8: when the lines that made the file
-    // invalid were written over, only UTF-16 keeps the text that the other lines hold.
-    if (const std::optional<QString> asUtf8 = decodeUtf8(out);
-        asUtf8 && asUtf8->size() < out.size())
-        return std::nullopt;
-    return out;
+    if (!d->dateFormat)
+        d->dateFormat.emplace(d->locale);
+    WriteString(section, key, d->dateFormat->format(value));
 }
 
 QByteArray TIniFile::toBytes() const
 {
-    if (m_encoding == Encoding::CodePage) {
-        if (std::optional<QByteArray> bytes = codePageBytes())
-            return *std::move(bytes);
+    const Impl& ini = *d;
+    if (!ini.isWide) {
+        ByteSink sink{ini.bytes, ini.codec.get(), ini.eol.toLatin1(), {}};
+        sink.out.reserve(ini.bytes.size() + ini.written.size() * 2 + 64);
+        ini.writeOut(sink);
+        // The next read would take valid UTF-8 for UTF-8: when the lines that made a
+        // code-page file invalid were written over, only UTF-16 keeps the text that the
+        // other lines hold.
+        const bool readsAsUtf8 = ini.codec &&
+                                 !isAsciiBytes(sink.out.constData(), sink.out.size()) &&
+                                 isValidUtf8(sink.out.constData(), sink.out.size());
+        if (!sink.failed && !readsAsUtf8)
+            return std::move(sink.out);
         // UTF-16LE with BOM holds every value, and Windows reads and writes it as such.
     }
-    const QString text = joinedText();
-    switch (m_encoding) {
-    case Encoding::Utf16:
-    case Encoding::CodePage: {
-        QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-        return enc.encode(text);
-    }
-    case Encoding::Utf8Bom:
-        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    case Encoding::Utf8:
-        break;
-    }
-    return text.toUtf8();
+    const std::function<void(qsizetype, qsizetype, QString&)> appendFile =
+        [&ini](qsizetype a, qsizetype b, QString& out) {
+            if (ini.isWide)
+                out.append(QStringView(unitsOf(ini.wide) + a, b - a));
+            else
+                out.append(ini.decode(ini.bytes.constData() + a, b - a));
+        };
+    TextSink sink{appendFile, ini.eol, {}};
+    sink.out.reserve(ini.textEnd + ini.written.size() + 64);
+    ini.writeOut(sink);
+    QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    return enc.encode(sink.out);
 }
 
 void TIniFile::UpdateFile()
 {
-    if (!m_modified || m_path.isEmpty())
+    if (!d->modified || m_path.isEmpty())
         return;
     if (WriteFileSafely(m_path, toBytes()) != 0)
         throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
-    m_modified = false;
+    d->modified = false;
 }

@@ -3,15 +3,12 @@
 #include "datetime.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
-#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 // The integer rule of Config.ini values: leading spaces, an optional sign, then decimal
 // digits within the signed 32-bit range, or at most eight hexadecimal digits after "$",
@@ -26,18 +23,31 @@ std::optional<qint32> parseIniInteger(QStringView text);
 // stops early leaves the file as it was.
 //
 // Section and key names match without regard to case; the first of two equal names
-// wins. Values are trimmed and never unquoted. Lines the accessor does not change stay
-// as they were. A BOM tells UTF-8 or UTF-16; a file without one is UTF-8 when it is valid
-// UTF-8, else in the user's ANSI code page (userAnsiCodePage). A rewrite keeps the file's
-// encoding and line ends: UTF-16 as UTF-16LE with BOM, UTF-8 with its BOM if it had one,
-// a code page with the bytes of every line that was not written. A value the code page
-// cannot hold turns the whole file into UTF-16LE with BOM. New files are UTF-8.
+// wins. Values are trimmed and never unquoted. Names and values, in the file and in the
+// arguments, end at their first NUL as the C strings of the Windows profile functions do.
+// Lines the accessor does not change stay as they were, byte for byte.
+//
+// A BOM tells UTF-8 or UTF-16. A file without one is in the code page configured in
+// TAVELORN_CODEPAGE (configuredAnsiCodePage) when there is one; else it is UTF-8 when it
+// is valid UTF-8, else in the user's ANSI code page (userAnsiCodePage). A rewrite keeps
+// the file's encoding: UTF-16 as UTF-16LE with BOM, UTF-8 with its BOM if it had one, a
+// code page with the bytes of every line that was not written. A value the code page
+// cannot hold, or code-page bytes that would read as UTF-8 without the setting, turn the
+// whole file into UTF-16LE with BOM. New files are UTF-8, or in the configured code page.
+//
+// Memory: the file's bytes (UTF-16 files: their text) and 8 bytes for each section header
+// and key line; blank lines, comments, and later sections or keys of a name already seen
+// cost nothing of their own.
 class TIniFile
 {
 public:
     // Longest text ReadString returns, as the profile functions' 2048-character buffer.
     static constexpr qsizetype MaxValueLength = 2047;
+    // Largest file the accessor reads (256 MiB); a larger one is refused.
+    static constexpr qint64 MaxFileSize = qint64(256) << 20;
 
+    // Throws EAppError when the file is larger than MaxFileSize. An absent or unreadable
+    // file reads as empty.
     explicit TIniFile(const QString& path);
     // An accessor over bytes in memory, bound to no file (UpdateFile does nothing).
     static TIniFile fromBytes(const QByteArray& bytes);
@@ -79,7 +89,7 @@ public:
     qsizetype LineCount() const;
 
     // True when writes changed the file's content since it was read.
-    bool Modified() const { return m_modified; }
+    bool Modified() const;
 
     // The file's content as UpdateFile would write it.
     QByteArray toBytes() const;
@@ -89,24 +99,7 @@ public:
     // <path>") when the write fails; the file is then unchanged.
     void UpdateFile();
 
-private:
-    TIniFile();
-    void decode(const QByteArray& bytes);
-    void splitLines();
-    struct Section;
-    struct Line;
-    qsizetype findSectionIndex(const QString& name) const;
-    const Section* findSection(const QString& name) const;
-    static qsizetype findKeyLine(const Section& sec, const QString& key);
-    const Line* findKey(const QString& section, const QString& key) const;
-    const TShortDateFormat& dateFormat() const;
-    QString joinedText() const;
-    std::optional<QByteArray> codePageBytes() const;
-    // a + b + c as a text that refers into m_blocks.
-    QString joinText(QStringView a, QStringView b, QStringView c);
-
-public:
-    // Case-insensitive hash key, used by the index; public only for qHash.
+    // Case-insensitive hash key; public only for qHash.
     struct NameKey
     {
         QString name;
@@ -114,31 +107,10 @@ public:
     };
 
 private:
-    enum class Encoding
-    {
-        Utf8,
-        Utf8Bom,
-        Utf16,
-        CodePage
-    };
-
+    TIniFile();
+    struct Impl;
     QString m_path;
-    QString m_source; // decoded text; unchanged lines refer to it without copying
-    QString m_eol = QStringLiteral("\n");
-    Encoding m_encoding = Encoding::Utf8;
-    int m_codePage = 0;
-    QByteArray m_raw; // a code-page file's bytes, which unchanged lines keep
-    bool m_endsWithEol = true;
-    bool m_modified = false;
-    std::vector<Section> m_sections; // [0]: lines before the first header
-    QHash<NameKey, qsizetype> m_sectionIndex;
-    QLocale m_locale;
-    std::vector<std::unique_ptr<QChar[]>> m_blocks; // text of the lines written
-    QChar* m_blockNext = nullptr;
-    qsizetype m_blockFree = 0;
-    mutable std::optional<TShortDateFormat> m_dateFormat; // of m_locale, made at first use
-    mutable QString m_lastSectionName;
-    mutable qsizetype m_lastSection = -1;
+    std::unique_ptr<Impl> d;
 };
 
 size_t qHash(const TIniFile::NameKey& key, size_t seed = 0) noexcept;

@@ -173,3 +173,52 @@ TEST(CodePage, EncodingRefusesCharactersThePageLacks)
 }
 
 } // namespace
+
+namespace {
+
+// Windows' 936 defines every lead byte 81-FE with every trail byte 40-7E and 80-FE, and
+// the single bytes 80 and FF: each reads as one character, never U+FFFD, and encodes back
+// to its bytes.
+TEST(CodePage, Cp936EveryPairReadsAndWritesBack)
+{
+    TCodePage page(936);
+    QStringList failures;
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            QByteArray bytes(1, char(lead));
+            bytes += char(trail);
+            const QString text = page.decode(bytes);
+            QByteArray back;
+            if (text.size() != 1 || text[0] == QChar(0xFFFD) || !page.encode(text, back) ||
+                back != bytes)
+                failures << QString::fromLatin1(bytes.toHex());
+        }
+    EXPECT_TRUE(failures.isEmpty())
+        << failures.size() << " pairs: " << failures.mid(0, 20).join(u' ').toStdString();
+    for (const auto& [byte, c] : {std::pair{0x80, 0x20AC}, std::pair{0xFF, 0xF8F5}}) {
+        const QByteArray bytes(1, char(byte));
+        EXPECT_EQ(page.decode(bytes), QString(QChar(c)));
+        QByteArray back;
+        EXPECT_TRUE(page.encode(QString(QChar(c)), back));
+        EXPECT_EQ(back, bytes);
+    }
+}
+
+// The private-use characters of the cells glibc leaves out, at the ends of each range.
+TEST(CodePage, Cp936PrivateUseCharacters)
+{
+    const std::pair<QByteArray, char16_t> cases[] = {
+        {"\xAA\xA1", 0xE000}, {"\xAF\xFE", 0xE233}, {"\xF8\xA1", 0xE234}, {"\xFE\xFE", 0xE4C5},
+        {"\xA1\x40", 0xE4C6}, {"\xA1\x7E", 0xE504}, {"\xA1\x80", 0xE505}, {"\xA7\xA0", 0xE765},
+        {"\xA2\xAB", 0xE766}, {"\xD7\xFE", 0xE814}, {"\xFE\x50", 0xE815}, {"\xFE\xA0", 0xE864},
+    };
+    TCodePage page(936);
+    for (const auto& [bytes, c] : cases) {
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        EXPECT_EQ(page.decode(bytes), QString(QChar(c)));
+    }
+}
+
+} // namespace

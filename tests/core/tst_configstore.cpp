@@ -190,6 +190,26 @@ TEST_F(StoreTest, NegativeProfileCountIsARangeError)
     EXPECT_EQ(busyLog, QStringList({"busy", "idle"}));
 }
 
+// A file too large to read: the load stops with the reader's error before any list is
+// filled, and a later save refuses to touch the file.
+TEST_F(StoreTest, AFileOver256MiBLoadsNothingAndIsNeverWritten)
+{
+    {
+        QFile f(store.FConfigFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[SystemTitle]\nNbItems=1\nItem_1=T\n");
+        ASSERT_TRUE(f.resize(TIniFile::MaxFileSize + 1)); // the rest sparse
+    }
+    const QString message = QStringLiteral("Impossible d'ouvrir le fichier \"") +
+                            store.FConfigFile +
+                            QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)");
+    expectError([this] { store.LoadAll(); }, message);
+    EXPECT_EQ(store.cbxSystemTitle.Count(), 0);
+    EXPECT_TRUE(store.FArrSystemInfo.isEmpty());
+    expectError([this] { store.StoreSystemInfo("T__DEV__2024_12_25", profile("DEV")); }, message);
+    EXPECT_EQ(QFileInfo(store.FConfigFile).size(), TIniFile::MaxFileSize + 1);
+}
+
 TEST_F(StoreTest, StoringIntoAnEmptyStoreWritesTheFirstSection)
 {
     tySystemInfo s = profile("DEV");

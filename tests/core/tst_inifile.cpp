@@ -102,6 +102,20 @@ TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
     EXPECT_FALSE(ini.ValueExists("Main", "Other"));
 }
 
+// Reads in file order find each key at once; a repeated name must still give the first.
+TEST_F(IniFileTest, ReadsInFileOrderStillFindTheFirstOfTwoEqualKeys)
+{
+    TIniFile ini = TIniFile::fromBytes("[S]\nK=1\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
+    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
+    EXPECT_EQ(ini.ReadString("S", "K", {}), "1");
+    EXPECT_EQ(ini.ReadString("S", "Y", {}), "4");
+    EXPECT_EQ(ini.ReadString("T", "A", {}), "1");
+    EXPECT_EQ(ini.ReadString("T", "B", {}), "2");
+    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
+    ini.WriteString("S", "K", "9");
+    EXPECT_EQ(ini.toBytes(), "[S]\nK=9\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
+}
+
 TEST_F(IniFileTest, ReadStringKeepsAtMost2047Characters)
 {
     QString longValue;
@@ -208,6 +222,110 @@ TEST_F(IniFileTest, WritesTheFirstOfTwoEqualSectionsAndKeys)
     ini.WriteString("S", "L", "5");
     ini.UpdateFile();
     EXPECT_EQ(readBytes(path()), "[S]\nK=9\nK=2\nL=5\n[s]\nK=3\nL=4\n");
+}
+
+// Lines the accessor does not write keep their bytes, line ends included, whatever
+// surrounds the lines it writes or inserts.
+TEST_F(IniFileTest, UntouchedLinesKeepTheirBytes)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        // Written lines end as the file's first line does.
+        {"mixed line ends", "; top\r[S]\r\nA=1\n\r\n; c\r[T]\nB=2",
+         "; top\r[S]\r\nA=1\nC=3\r\r\n; c\r[T]\nB=9\r[U]\rD=4\r"},
+        {"a later section of the same name and its keys stay text", "[S]\nA=1\n\n[s]\nC=old\n[S]\n",
+         "[S]\nA=1\nC=3\n\n[s]\nC=old\n[S]\n[T]\nB=9\n[U]\nD=4\n"},
+        {"keys before the first header are no one's", "C=0\n[T]\r\n  b = 1  \r\n",
+         "C=0\n[T]\r\nb=9\r\n[S]\nC=3\n[U]\nD=4\n"},
+        {"a header without keys, last line without line end", "[S]",
+         "[S]\nC=3\n[T]\nB=9\n[U]\nD=4\n"},
+        {"blank and comment lines between keys", "[S]\n\n;x\nA=1\n;y\n\n",
+         "[S]\n\n;x\nA=1\nC=3\n;y\n\n[T]\nB=9\n[U]\nD=4\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TIniFile ini = TIniFile::fromBytes(c.bytes);
+        ini.WriteString("S", "C", "3");
+        ini.WriteString("T", "B", "9");
+        ini.WriteString("U", "D", "4");
+        EXPECT_EQ(ini.toBytes(), c.expected);
+        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.ReadString("s", "c", {}), "3");
+        EXPECT_EQ(back.ReadString("t", "b", {}), "9");
+    }
+}
+
+// In a long section the keys are found through an index: the first of two equal names
+// still wins, for reads and writes, and the others stay as they were.
+TEST_F(IniFileTest, LongSectionsKeepTheFirstOfTwoEqualKeys)
+{
+    QByteArray bytes = "[List]\n";
+    for (int i = 1; i <= 40; ++i)
+        bytes += "Item_" + QByteArray::number(i % 30) + "=" + QByteArray::number(i) + "\n";
+    TIniFile ini = TIniFile::fromBytes(bytes);
+    EXPECT_EQ(ini.ReadString("List", "Item_5", {}), "5");
+    EXPECT_EQ(ini.ReadString("list", "ITEM_0", {}), "30");
+    ini.WriteString("List", "item_5", "x");
+    const QByteArray out = ini.toBytes();
+    EXPECT_TRUE(out.contains("\nItem_5=x\n"));
+    EXPECT_TRUE(out.contains("\nItem_5=35\n"));
+    EXPECT_EQ(out.size(), bytes.size());
+}
+
+// A file over 256 MiB is refused before anything of it is read; the file stays as it was.
+TEST_F(IniFileTest, RefusesAFileOver256MiB)
+{
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(TIniFile::MaxFileSize + 1)); // sparse: no disk space taken
+    }
+    try {
+        TIniFile ini(path());
+        ADD_FAILURE() << "no error";
+    } catch (const EAppError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Impossible d'ouvrir le fichier \"") + path() +
+                                   QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)"));
+    }
+    EXPECT_EQ(QFileInfo(path()).size(), TIniFile::MaxFileSize + 1);
+    EXPECT_THROW(TIniFile::fromBytes(QByteArray(TIniFile::MaxFileSize + 1, ' ')), EAppError);
+}
+
+// Names and values end at their first NUL, as the Windows profile functions read them as
+// C strings: a path value cut there never loses what follows it ("x.jpg\0.bmp").
+TEST_F(IniFileTest, NamesAndValuesEndAtTheirFirstNul)
+{
+    const QString text(u"[SystemInfo_1]\nID=ab\0cd\nSID=index.html\0x\nN=12\0 34\nE= \0\n"
+                       u"[Sec\0tion]\nK\0ey = v\n"_qs);
+    const std::pair<const char*, QByteArray> files[] = {{"utf-8", text.toUtf8()},
+                                                        {"utf-16", utf16le(text)}};
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        TIniFile ini = TIniFile::fromBytes(bytes);
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "ID", {}), "ab");
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_EQ(ini.ReadInteger("SystemInfo_1", "N", 0), 12);
+        EXPECT_EQ(ini.ReadString("SystemInfo_1", "E", "d"), "");
+        QString held = "old";
+        ini.ReadStringInto("SystemInfo_1", "ID", {}, held);
+        EXPECT_EQ(held, "ab");
+        EXPECT_EQ(ini.ReadString("sec", "k", {}), "v");
+        // Arguments are C strings too.
+        EXPECT_EQ(ini.ReadString(u"Sec\0other"_qs, u"K\0x"_qs, {}), "v");
+        EXPECT_TRUE(ini.SectionExists(u"SEC\0"_qs));
+        ini.WriteString(u"Sec\0x"_qs, u"K\0y"_qs, u"w\0tail"_qs);
+        ini.WriteString("Sec", "New", u"n\0tail"_qs);
+        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.ReadString("Sec", "K", {}), "w");
+        EXPECT_EQ(back.ReadString("Sec", "New", {}), "n");
+        EXPECT_EQ(back.ReadString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_FALSE(ini.toBytes().contains("tail"));
+    }
 }
 
 TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
@@ -377,6 +495,109 @@ TEST_F(IniFileTest, AValueTheCodePageLacksTurnsTheFileIntoUtf16)
         EXPECT_EQ(back.ReadString("S", "A", {}),
                   TIniFile::fromBytes(c.bytes).ReadString("S", "A", {}));
     }
+}
+
+// Code-page text can be valid UTF-8 too: a configured code page wins over the guess. A
+// value whose code-page bytes would read as UTF-8 without the setting makes the file
+// UTF-16, so that it reads back right either way.
+TEST_F(IniFileTest, AConfiguredCodePageWinsOverValidUtf8)
+{
+    struct Case
+    {
+        const char* codePage;
+        QByteArray bytes;
+        QString configured; // the value read with the setting
+        QString guessed;    // the value read without it, as UTF-8
+    };
+    const Case cases[] = {
+        {"936", "[S]\r\nItem_1=ERP \xCF\xB5\xCD\xB3\r\n", u"ERP 系统"_qs, u"ERP ϵͳ"_qs},
+        {"932", "[S]\r\nItem_1=\xC6\xBC\r\n", u"ﾆｼ"_qs, u"Ƽ"_qs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        writeBytes(path(), c.bytes);
+        EXPECT_EQ(TIniFile(path()).ReadString("S", "Item_1", {}), c.guessed);
+        {
+            ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
+            TIniFile ini(path());
+            EXPECT_EQ(ini.ReadString("S", "Item_1", {}), c.configured);
+            ini.WriteString("S", "Item_2", c.configured);
+            ini.UpdateFile();
+            EXPECT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
+            const TIniFile back(path());
+            EXPECT_EQ(back.ReadString("S", "Item_1", {}), c.configured);
+            EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+        }
+        const TIniFile back(path());
+        EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+    }
+}
+
+// A new file is in the configured page, as Windows writes it, or UTF-8 without a setting;
+// it reads back right under the setting it was made with, and without one in the
+// locale of the same page.
+TEST_F(IniFileTest, NewFilesAreInTheConfiguredCodePage)
+{
+    struct Case
+    {
+        const char* codePage;
+        QString value;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {nullptr, u"Łódź"_qs,
+         "[S]\nK=\xC5\x81\xC3\xB3"
+         "d\xC5\xBA\n"},
+        {"1250", u"Łódź"_qs,
+         "[S]\nK=\xA3\xF3"
+         "d\x9F\n"},
+        // Its bytes CF B5 CD B3 would read as UTF-8 without the setting.
+        {"936", u"系统"_qs, utf16le(u"[S]\nK=系统\n"_qs)},
+        {"1252", u"Łódź"_qs, utf16le(u"[S]\nK=Łódź\n"_qs)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage ? c.codePage : "none");
+        QFile::remove(path());
+        ScopedEnv lcAll("LC_ALL",
+                        c.codePage && c.codePage == QByteArray("1250") ? "pl_PL.UTF-8" : nullptr);
+        {
+            ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
+            TIniFile ini(path());
+            ini.WriteString("S", "K", c.value);
+            ini.UpdateFile();
+            EXPECT_EQ(readBytes(path()), c.bytes);
+            EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+        }
+        // Without the setting: Polish 1250 from the locale, the others by their encoding.
+        EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+    }
+}
+
+// cp936 cells glibc does not know (user-defined areas, FE50-FEA0, the byte FF...) keep
+// their characters through a save in the code page and through a rewrite as UTF-16.
+TEST_F(IniFileTest, Cp936PrivateUseCellsSurviveSaves)
+{
+    ScopedEnv codePage("TAVELORN_CODEPAGE", "936");
+    const QByteArray cells[] = {"\xAA\xA1", "\xAF\xFE", "\xF8\xA1", "\xFE\xFE",
+                                "\xA1\x40", "\xA7\xA0", "\xA2\xAB", "\xD7\xFE",
+                                "\xFE\x50", "\xFE\xA0", "\xFF",     "\x80"};
+    const QByteArray value = QByteArrayList(std::begin(cells), std::end(cells)).join(' ');
+    writeBytes(path(), "[S]\r\nA=" + value + "\r\n");
+    {
+        TIniFile ini(path());
+        const QString text = ini.ReadString("S", "A", {});
+        EXPECT_FALSE(text.contains(QChar(0xFFFD)));
+        ini.WriteString("S", "B", text);
+        EXPECT_EQ(ini.toBytes(), "[S]\r\nA=" + value + "\r\nB=" + value + "\r\n");
+        // A character the page lacks: the file becomes UTF-16, the cells' characters kept.
+        ini.WriteString("S", "C", u"\U0001F600"_qs);
+        ini.UpdateFile();
+    }
+    ASSERT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
+    const TIniFile back(path());
+    QByteArray bytes;
+    ASSERT_TRUE(TCodePage(936).encode(back.ReadString("S", "B", {}), bytes));
+    EXPECT_EQ(bytes, value);
 }
 
 // The rule is for the whole file: one byte that is not UTF-8 makes every line code page.

@@ -401,6 +401,31 @@ TEST_F(ExportCommand, PlaceMarkersInTheSidStayText)
     EXPECT_EQ(files, (QStringList{"Q%1_2024_01_05.jpg", "Q%1_2024_01_05_2.jpg"}));
 }
 
+// A NUL ends a value: a SID "index.html\0x" names no existing file of the output folder,
+// and an identifier "ab\0cd" lists as "ab" on its own line.
+TEST_F(ExportCommand, ValuesEndAtTheirFirstNul)
+{
+    const QString nul = dir.filePath(QStringLiteral("nul.ini"));
+    const QByteArray date = QDate(2024, 1, 1).toString(shortDateFormat()).toUtf8();
+    QByteArray bytes =
+        "[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=c__d__2024_01_01\nSID=index.html";
+    bytes += '\0';
+    bytes += "x\nLastRefresh=" + date + "\n[SystemInfo_2]\nID=ab";
+    bytes += '\0';
+    bytes += "cd\nSID=Q\n";
+    writeFile(nul, bytes);
+    writeFile(QDir(work).filePath(QStringLiteral("index.html")), "<html/>");
+    const RunResult list = run({QStringLiteral("--config"), nul, QStringLiteral("--list")});
+    EXPECT_EQ(list.out, QStringLiteral("c__d__2024_01_01\nab\n"));
+    run({QStringLiteral("--config"), nul, QStringLiteral("--all")});
+    EXPECT_EQ(readFile(QDir(work).filePath(QStringLiteral("index.html"))), "<html/>");
+    QStringList files = QDir(work).entryList(QDir::Files);
+    EXPECT_TRUE(files.removeOne(QStringLiteral("index.html")));
+    EXPECT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+    for (const QString& f : files)
+        EXPECT_TRUE(f.endsWith(QStringLiteral(".jpg"))) << f.toStdString();
+}
+
 TEST_F(ExportCommand, ExitCodesAndMessages)
 {
     struct Case
@@ -411,6 +436,12 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
     };
     const QString missing = dir.filePath(QStringLiteral("nothing.ini"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.jpg")));
+    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize((qint64(256) << 20) + 1)); // sparse: no disk space taken
+    }
     const Case cases[] = {
         {{}, 2, "Usage:"},
         {{"--list", "--all"}, 2, "Usage:"},
@@ -425,6 +456,10 @@ TEST_F(ExportCommand, ExitCodesAndMessages)
         {{"--config", missing, "--list"},
          4,
          QStringLiteral("Impossible d'ouvrir le fichier \"%1\".").arg(missing)},
+        {{"--config", huge, "--list"},
+         4,
+         QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Fichier trop volumineux")
+             .arg(huge)},
         {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output",
           dir.filePath("folder")},
          4,
