@@ -60,7 +60,8 @@ void TFileVersionInfo::LoadInfo()
     // The running program reads itself through the kernel's link, which stays valid
     // when its file has been renamed, replaced or deleted since the start.
     fPInfoBuffer = VersionResource::readFromFile(
-        fReadRunning && QFile::exists(kRunningExecutable) ? kRunningExecutable : fFileName);
+        fReadRunning && QFile::exists(kRunningExecutable) ? kRunningExecutable : fFileName,
+        userDefaultLanguageId());
     if (fPInfoBuffer.isEmpty())
         return;
     fHaveInfo = true;

@@ -265,6 +265,69 @@ TEST(Translation, LocalesGiveTheLanguageOfTheirLanguageScriptAndTerritory)
         EXPECT_EQ(windowsLanguageId(QLocale(QString::fromLatin1(name))), id) << name;
 }
 
+// --- Which version resource a PE file gives
+
+TEST(ResourceName, OnlyTheVersionResourceNamedOneIsRead)
+{
+    for (const char* file : {"named32.exe", "named64.exe"}) {
+        SCOPED_TRACE(file);
+        expectNoInformation(TFileVersionInfo(fixture(QString::fromLatin1(file))));
+    }
+    // The same resource named 1.
+    EXPECT_EQ(TFileVersionInfo(fixture(QStringLiteral("bare64.exe"))).FileVersionNumber(),
+              TVersionNumber({2, 0, 0, 0}));
+}
+
+// Sets the application's default locale, whose language is the user's, for one scope.
+class DefaultLocale
+{
+public:
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(m_before); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    QLocale m_before;
+};
+
+// Each fixture has its version resource in the languages of its name; the resource of
+// language XXXX gives the original file name "XXXX.exe".
+TEST(ResourceLanguage, NeutralThenTheUsersThenUsEnglishThenTheFirst)
+{
+    struct Case
+    {
+        const char* Fixture; // languages
+        const char* UserLocale;
+        const char* Taken;
+    };
+    const Case cases[] = {
+        {"neutral", "de_DE", "0000.exe"},                                   // 0407 0000 0409 040C
+        {"neutral", "en_US", "0000.exe"}, {"english", "fr_FR", "040C.exe"}, // 0407 0409 040C
+        {"english", "de_DE", "0407.exe"}, {"english", "it_IT", "0409.exe"},
+        {"english", "de_AT", "0409.exe"}, // the same primary language is not enough
+        {"english", "eo", "0409.exe"},    // a language Windows has no identifier for
+        {"others", "fr_FR", "040C.exe"},  // 0407 040C
+        {"others", "it_IT", "0407.exe"},  {"others", "en_US", "0407.exe"},
+        {"others", "C", "0407.exe"},
+    };
+    for (const char* bits : {"32", "64"}) {
+        for (const Case& c : cases) {
+            const QString file =
+                QString::fromLatin1(c.Fixture) + QString::fromLatin1(bits) + QStringLiteral(".exe");
+            SCOPED_TRACE(file.toStdString() + " for " + c.UserLocale);
+            const DefaultLocale user{QLocale(QString::fromLatin1(c.UserLocale))};
+            const TFileVersionInfo info(fixture(file));
+            ASSERT_TRUE(info.HaveInfo());
+            EXPECT_EQ(info.OriginalFileName(), QString::fromLatin1(c.Taken));
+            // The translation table is the taken resource's own.
+            EXPECT_EQ(info.NumTranslations(), 1);
+            EXPECT_EQ(info.LanguageCode(),
+                      QString::fromLatin1(c.Taken).left(4).toUShort(nullptr, 16));
+        }
+    }
+}
+
 // --- Files without information
 
 TEST(NoInformation, FilesWithoutAVersionResourceOrThatCannotBeRead)
