@@ -83,11 +83,12 @@ public:
     QString StringFileInfo(const QString& Name) const { return GetStringFileInfo(Name); }
     static constexpr qsizetype MaxNameLength = 230;
 
-    // English name of the current translation's language; empty when unknown or with no
-    // current translation.
+    // Windows' English name of the current translation's language (of language 0, "Language
+    // Neutral", with no current translation); empty without information or when Windows
+    // names no such language.
     QString Language() const;
-    // Description of the current translation's code page; empty with no current
-    // translation.
+    // Description of the current translation's code page (of code page 0, the ANSI code
+    // page, with no current translation); empty without information.
     QString CharSet() const;
     quint16 LanguageCode() const;
     quint16 CharSetCode() const;

@@ -108,8 +108,9 @@ TEST_P(SampleFile, TranslationOutOfRangeGivesMinusOneAndEmptyTexts)
         EXPECT_EQ(info.CompanyName(), QString());
         EXPECT_EQ(info.LanguageCode(), 0);
         EXPECT_EQ(info.CharSetCode(), 0);
-        EXPECT_EQ(info.Language(), QString());
-        EXPECT_EQ(info.CharSet(), QString());
+        // The names of language 0 and code page 0.
+        EXPECT_EQ(info.Language(), QStringLiteral("Language Neutral"));
+        EXPECT_EQ(info.CharSet(), QStringLiteral("1252  (ANSI - Latin I)"));
         // The fixed information does not depend on a translation.
         EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
     }
@@ -263,6 +264,45 @@ TEST(Translation, LocalesGiveTheLanguageOfTheirLanguageScriptAndTerritory)
     };
     for (const auto& [name, id] : locales)
         EXPECT_EQ(windowsLanguageId(QLocale(QString::fromLatin1(name))), id) << name;
+}
+
+// Language 0 and code page 0, which a file without a current translation reports, have
+// names as any other; a file without information has none.
+TEST(Translation, WithoutACurrentTranslationTheNamesAreThoseOfCodesZero)
+{
+    struct Case
+    {
+        const char* File;
+        qint32 Translation;
+        const char* Language;
+        const char* CharSet;
+    };
+    const Case cases[] = {
+        {"bare32.exe", 0, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"bare64.exe", 0, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"sample64.exe", -1, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"sample64.exe", 0, "English (United States)", "1252  (ANSI - Latin I)"},
+        {"translations64.dll", 1, "French (France)",
+         "1200 (Unicode UTF-16, little endian byte order)"},
+        {"plain64.exe", 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.File);
+        TFileVersionInfo info(fixture(QString::fromLatin1(c.File)));
+        info.setCurrentTranslation(c.Translation);
+        EXPECT_EQ(info.Language(), QString::fromUtf8(c.Language));
+        EXPECT_EQ(info.CharSet(), QString::fromUtf8(c.CharSet));
+    }
+
+    const TFileVersionInfo bare(fixture(QStringLiteral("bare64.exe")));
+    EXPECT_TRUE(bare.HaveInfo());
+    EXPECT_EQ(bare.NumTranslations(), 0);
+    EXPECT_EQ(bare.CurrentTranslation(), -1);
+    EXPECT_EQ(bare.LanguageCode(), 0);
+    EXPECT_EQ(bare.CharSetCode(), 0);
+    EXPECT_EQ(bare.FileVersionNumber(), TVersionNumber({2, 0, 0, 0}));
+    // No translation names a string table.
+    EXPECT_EQ(bare.OriginalFileName(), QString());
 }
 
 // --- Which version resource a PE file gives
