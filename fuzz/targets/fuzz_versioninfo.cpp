@@ -2,6 +2,7 @@
 // component as the program uses it, and through a buffer) and as a bare version block.
 #include "fileversioninfo.h"
 #include "fuzzcheck.h"
+#include "versionnames.h"
 #include "versionresource.h"
 
 #include <QBuffer>
@@ -50,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    const QByteArray block = VersionResource::readFromDevice(buffer);
+    // The language the component takes, so that both read the same resource.
+    const QByteArray block = VersionResource::readFromDevice(buffer, userDefaultLanguageId());
     CHECK(block.size() <= VersionResource::MaxBlockSize);
     queryBlock(block);
     queryBlock(bytes);

@@ -60,7 +60,8 @@ void TFileVersionInfo::LoadInfo()
     // The running program reads itself through the kernel's link, which stays valid
     // when its file has been renamed, replaced or deleted since the start.
     fPInfoBuffer = VersionResource::readFromFile(
-        fReadRunning && QFile::exists(kRunningExecutable) ? kRunningExecutable : fFileName);
+        fReadRunning && QFile::exists(kRunningExecutable) ? kRunningExecutable : fFileName,
+        userDefaultLanguageId());
     if (fPInfoBuffer.isEmpty())
         return;
     fHaveInfo = true;
@@ -116,18 +117,18 @@ QString TFileVersionInfo::GetStringFileInfo(const QString& Name) const
     return VersionResource::stringValue(fPInfoBuffer, table, Name).value_or(QString());
 }
 
-// Without a current translation there is no language or code page to describe: the
-// zero codes would name the neutral language and the current ANSI code page instead.
+// Without a current translation both codes are 0, which name the neutral language and the
+// current ANSI code page.
 QString TFileVersionInfo::Language() const
 {
-    if (CurrentTranslation() < 0)
+    if (!fHaveInfo)
         return {};
     return windowsLanguageName(LanguageCode());
 }
 
 QString TFileVersionInfo::CharSet() const
 {
-    if (CurrentTranslation() < 0)
+    if (!fHaveInfo)
         return {};
     const quint16 codePage = CharSetCode();
     const QString number = QString::number(codePage);

@@ -26,8 +26,10 @@ struct VS_FIXEDFILEINFO
 
 // Reads the version resource of an executable: a Windows PE file (32- or 64-bit, EXE or
 // DLL), or one of our own ELF executables, which carry the same block in a section of
-// their own. The properties give the fixed file information and, for the current
-// translation, the string-table entries, language and character set.
+// their own. A PE file's resource is chosen as Windows chooses it: named 1, in the neutral
+// language, else the user's (userDefaultLanguageId), else US English, else the first. The
+// properties give the fixed file information and, for the current translation, the string-table
+// entries, language and character set.
 //
 // Nothing raises: a file without a version resource, or one that cannot be read or is
 // damaged, gives HaveInfo false, empty texts and zero numbers.
@@ -81,11 +83,12 @@ public:
     QString StringFileInfo(const QString& Name) const { return GetStringFileInfo(Name); }
     static constexpr qsizetype MaxNameLength = 230;
 
-    // English name of the current translation's language; empty when unknown or with no
-    // current translation.
+    // Windows' English name of the current translation's language (of language 0, "Language
+    // Neutral", with no current translation); empty without information or when Windows
+    // names no such language.
     QString Language() const;
-    // Description of the current translation's code page; empty with no current
-    // translation.
+    // Description of the current translation's code page (of code page 0, the ANSI code
+    // page, with no current translation); empty without information.
     QString CharSet() const;
     quint16 LanguageCode() const;
     quint16 CharSetCode() const;

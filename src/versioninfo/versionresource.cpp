@@ -66,6 +66,8 @@ private:
 constexpr quint32 RtVersion = 16;
 constexpr quint32 VsVersionInfoId = 1;
 constexpr quint32 HighBit = 0x80000000u;
+constexpr quint16 LanguageNeutral = 0x0000;
+constexpr quint16 EnglishUnitedStates = 0x0409;
 
 struct PeSection
 {
@@ -79,26 +81,22 @@ class PeReader
 public:
     explicit PeReader(RangeReader& file) : m_file(file) {}
 
-    QByteArray versionBlock()
+    QByteArray versionBlock(quint16 userLanguage)
     {
         if (!readHeaders())
             return {};
-        // Type RT_VERSION, then the name VS_VERSION_INFO (else the first one), then the
-        // first language.
+        // Type RT_VERSION, then the name VS_VERSION_INFO, which is the number 1: a version
+        // resource of any other name is not the file's version information.
         const auto types = directory(0);
         const auto type = types ? find(*types, RtVersion) : std::nullopt;
         if (!type || !(type->Data & HighBit))
             return {};
         const auto names = directory(type->Data & ~HighBit);
-        if (!names)
-            return {};
-        auto name = find(*names, VsVersionInfoId);
+        const auto name = names ? find(*names, VsVersionInfoId) : std::nullopt;
         if (!name || !(name->Data & HighBit))
-            name = first(*names, true);
-        if (!name)
             return {};
         const auto languages = directory(name->Data & ~HighBit);
-        const auto language = languages ? first(*languages, false) : std::nullopt;
+        const auto language = languages ? pickLanguage(*languages, userLanguage) : std::nullopt;
         if (!language)
             return {};
         const auto dataEntry = readResource(language->Data, 16);
@@ -201,10 +199,20 @@ private:
         return std::nullopt;
     }
 
-    static std::optional<Entry> first(const std::vector<Entry>& entries, bool subdirectory)
+    // The language the platform's resource lookup takes: neutral, then the user's, then US
+    // English, then the first one there is.
+    static std::optional<Entry> pickLanguage(const std::vector<Entry>& entries,
+                                             quint16 userLanguage)
     {
+        auto isData = [](const Entry& e) { return !(e.Data & HighBit); };
+        for (const quint16 wanted : {LanguageNeutral, userLanguage, EnglishUnitedStates}) {
+            for (const Entry& e : entries) {
+                if (e.Name == wanted && isData(e))
+                    return e;
+            }
+        }
         for (const Entry& e : entries) {
-            if (bool(e.Data & HighBit) == subdirectory)
+            if (isData(e))
                 return e;
         }
         return std::nullopt;
@@ -377,10 +385,10 @@ QString textValue(QByteArrayView b, const Node& n)
 
 } // namespace
 
-QByteArray readFromDevice(QIODevice& device)
+QByteArray readFromDevice(QIODevice& device, quint16 userLanguage)
 {
     RangeReader file(device);
-    QByteArray block = PeReader(file).versionBlock();
+    QByteArray block = PeReader(file).versionBlock(userLanguage);
     if (block.isEmpty())
         block = elfVersionBlock(file);
     const auto root = rootNode(block);
@@ -390,7 +398,7 @@ QByteArray readFromDevice(QIODevice& device)
     return block;
 }
 
-QByteArray readFromFile(const QString& path)
+QByteArray readFromFile(const QString& path, quint16 userLanguage)
 {
     // Opened without blocking and checked to be a regular file before anything is read:
     // opening a pipe for reading would wait for a writer.
@@ -408,7 +416,7 @@ QByteArray readFromFile(const QString& path)
         ::close(fd);
         return {};
     }
-    return readFromDevice(file);
+    return readFromDevice(file, userLanguage);
 }
 
 std::optional<QByteArray> fixedFileInfo(QByteArrayView block)

@@ -20,12 +20,16 @@ constexpr qsizetype MaxBlockSize = 0xFFFF;
 // The ELF section in which the build embeds our own executables' block.
 inline constexpr char ElfSectionName[] = ".versioninfo";
 
-// The version block of a PE file (RT_VERSION in its resource section) or of an ELF file
-// (section ElfSectionName), cut to its own length; empty when the file has none or it
-// is damaged. The device must be open and allow seeking.
-QByteArray readFromDevice(QIODevice& device);
+// The version block of a PE file or of an ELF file (section ElfSectionName), cut to its own
+// length; empty when the file has none or it is damaged. The device must be open and allow
+// seeking.
+//
+// A PE file's block is its RT_VERSION resource named 1; a version resource of another name
+// counts for nothing. Of that resource's languages the first of these is taken: neutral
+// (0), userLanguage (when not 0), US English (0x0409), else the first in the file.
+QByteArray readFromDevice(QIODevice& device, quint16 userLanguage = 0);
 // The same for a file, which must be a regular file: a pipe or a device is never read.
-QByteArray readFromFile(const QString& path);
+QByteArray readFromFile(const QString& path, quint16 userLanguage = 0);
 
 // The 52 bytes of the fixed file information (signature checked), or nothing.
 std::optional<QByteArray> fixedFileInfo(QByteArrayView block);

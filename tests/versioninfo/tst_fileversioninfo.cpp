@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -107,8 +108,9 @@ TEST_P(SampleFile, TranslationOutOfRangeGivesMinusOneAndEmptyTexts)
         EXPECT_EQ(info.CompanyName(), QString());
         EXPECT_EQ(info.LanguageCode(), 0);
         EXPECT_EQ(info.CharSetCode(), 0);
-        EXPECT_EQ(info.Language(), QString());
-        EXPECT_EQ(info.CharSet(), QString());
+        // The names of language 0 and code page 0.
+        EXPECT_EQ(info.Language(), QStringLiteral("Language Neutral"));
+        EXPECT_EQ(info.CharSet(), QStringLiteral("1252  (ANSI - Latin I)"));
         // The fixed information does not depend on a translation.
         EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
     }
@@ -161,14 +163,14 @@ TEST(Translation, CodesOutsideTheTablesGiveTheFallbackTexts)
 {
     QByteArray bytes = readBytes(fixture(QStringLiteral("sample64.exe")));
     const qsizetype value = nodeOffset(bytes, QStringLiteral("Translation")) + 32;
-    put16(bytes, value, 0x2409);
+    put16(bytes, value, 0x03FF);
     put16(bytes, value + 2, 5);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     writeBytes(dir.filePath(QStringLiteral("codes.exe")), bytes);
 
     const TFileVersionInfo info(dir.filePath(QStringLiteral("codes.exe")));
-    EXPECT_EQ(info.LanguageCode(), 0x2409);
+    EXPECT_EQ(info.LanguageCode(), 0x03FF);
     EXPECT_EQ(info.Language(), QString());
     EXPECT_EQ(info.CharSetCode(), 5);
     EXPECT_EQ(info.CharSet(), QStringLiteral("5 (Unknown Code Page)"));
@@ -176,20 +178,53 @@ TEST(Translation, CodesOutsideTheTablesGiveTheFallbackTexts)
     EXPECT_EQ(info.OriginalFileName(), QString());
 }
 
-TEST(Translation, NamesOfLanguagesAndCodePages)
+TEST(Translation, LanguagesHaveTheNamesWindowsGivesThem)
 {
     const std::pair<quint16, const char*> languages[] = {
+        // Specific languages, in Windows' own wording.
         {0x0409, "English (United States)"},
+        {0x2409, "English (Caribbean)"},
+        {0x3C09, "English (Hong Kong SAR)"},
+        {0x4C09, "English (United Arab Emirates)"},
+        {0x0803, "Valencian (Spain)"},
+        {0x0403, "Catalan (Catalan)"},
+        {0x580A, "Spanish (Latin America)"},
+        {0x0C0A, "Spanish (Spain)"},
+        {0x040A, "Spanish (Spain, Traditional Sort)"},
+        {0x200A, "Spanish (Bolivarian Republic of Venezuela)"},
+        {0x0804, "Chinese (Simplified, PRC)"},
+        {0x0C04, "Chinese (Traditional, Hong Kong S.A.R.)"},
+        {0x081A, "Serbian (Latin, Serbia and Montenegro (Former))"},
+        {0x241A, "Serbian (Latin, Serbia)"},
+        {0x0414, "Norwegian, Bokm\u00E5l (Norway)"},
+        {0x300C, "French (C\u00F4te d\u2019Ivoire)"},
         {0x0C0C, "French (Canada)"},
         {0x0807, "German (Switzerland)"},
-        {0x081A, "Serbian (Latin)"},
+        {0x048C, "Dari (Afghanistan)"},
+        {0x105F, "Central Atlas Tamazight (Tifinagh, Morocco)"},
+        // Neutral languages: the primary language alone, or with its script.
         {0x0009, "English"},
+        {0x0004, "Chinese (Simplified)"},
+        {0x7C04, "Chinese (Traditional)"},
+        {0x7C14, "Norwegian (Bokm\u00E5l)"},
+        {0x701A, "Serbian (Latin)"},
+        {0x003D, "Yiddish"},
         {0x0000, "Language Neutral"},
-        {0x2409, ""},
+        {0x007F, "Invariant Language (Invariant Country)"},
+        // Identifiers Windows does not name: user-defined, unassigned, or the user and
+        // system default languages, which stand for another identifier.
         {0x03FF, ""},
+        {0x0C13, ""},
+        {0x0400, ""},
+        {0x0800, ""},
+        {0xFFFF, ""},
     };
     for (const auto& [id, name] : languages)
-        EXPECT_EQ(windowsLanguageName(id), QString::fromUtf8(name)) << id;
+        EXPECT_EQ(windowsLanguageName(id), QString::fromUtf8(name)) << std::hex << id;
+}
+
+TEST(Translation, CodePagesHaveTheirInformationNames)
+{
     const std::pair<quint16, const char*> codePages[] = {
         {437, "437   (OEM - United States)"},
         {1252, "1252  (ANSI - Latin I)"},
@@ -199,6 +234,138 @@ TEST(Translation, NamesOfLanguagesAndCodePages)
     };
     for (const auto& [number, name] : codePages)
         EXPECT_EQ(windowsCodePageName(number), QString::fromUtf8(name)) << number;
+}
+
+TEST(Translation, LocalesGiveTheLanguageOfTheirLanguageScriptAndTerritory)
+{
+    const std::pair<const char*, quint16> locales[] = {
+        {"en_US", 0x0409},
+        {"en_GB", 0x0809},
+        {"de", 0x0407}, // its usual territory
+        {"de_CH", 0x0807},
+        {"fr_CA", 0x0C0C},
+        {"ca_ES", 0x0403},
+        {"es_ES", 0x0C0A}, // not the traditional sort
+        {"es_419", 0x580A},
+        {"zh_CN", 0x0804},
+        {"zh_TW", 0x0404},
+        {"zh_Hant_HK", 0x0C04},
+        {"sr_RS", 0x281A}, // Cyrillic
+        {"sr_Latn_RS", 0x241A},
+        {"mn_MN", 0x0450},
+        {"mn_Mong_CN", 0x0850},
+        {"uz_Cyrl_UZ", 0x0843},
+        {"uz_Latn_UZ", 0x0443},
+        {"pa_Arab_PK", 0x0846},
+        // No specific Windows language.
+        {"C", 0},
+        {"en_001", 0},
+        {"de_BE", 0},
+    };
+    for (const auto& [name, id] : locales)
+        EXPECT_EQ(windowsLanguageId(QLocale(QString::fromLatin1(name))), id) << name;
+}
+
+// Language 0 and code page 0, which a file without a current translation reports, have
+// names as any other; a file without information has none.
+TEST(Translation, WithoutACurrentTranslationTheNamesAreThoseOfCodesZero)
+{
+    struct Case
+    {
+        const char* File;
+        qint32 Translation;
+        const char* Language;
+        const char* CharSet;
+    };
+    const Case cases[] = {
+        {"bare32.exe", 0, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"bare64.exe", 0, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"sample64.exe", -1, "Language Neutral", "1252  (ANSI - Latin I)"},
+        {"sample64.exe", 0, "English (United States)", "1252  (ANSI - Latin I)"},
+        {"translations64.dll", 1, "French (France)",
+         "1200 (Unicode UTF-16, little endian byte order)"},
+        {"plain64.exe", 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.File);
+        TFileVersionInfo info(fixture(QString::fromLatin1(c.File)));
+        info.setCurrentTranslation(c.Translation);
+        EXPECT_EQ(info.Language(), QString::fromUtf8(c.Language));
+        EXPECT_EQ(info.CharSet(), QString::fromUtf8(c.CharSet));
+    }
+
+    const TFileVersionInfo bare(fixture(QStringLiteral("bare64.exe")));
+    EXPECT_TRUE(bare.HaveInfo());
+    EXPECT_EQ(bare.NumTranslations(), 0);
+    EXPECT_EQ(bare.CurrentTranslation(), -1);
+    EXPECT_EQ(bare.LanguageCode(), 0);
+    EXPECT_EQ(bare.CharSetCode(), 0);
+    EXPECT_EQ(bare.FileVersionNumber(), TVersionNumber({2, 0, 0, 0}));
+    // No translation names a string table.
+    EXPECT_EQ(bare.OriginalFileName(), QString());
+}
+
+// --- Which version resource a PE file gives
+
+TEST(ResourceName, OnlyTheVersionResourceNamedOneIsRead)
+{
+    for (const char* file : {"named32.exe", "named64.exe"}) {
+        SCOPED_TRACE(file);
+        expectNoInformation(TFileVersionInfo(fixture(QString::fromLatin1(file))));
+    }
+    // The same resource named 1.
+    EXPECT_EQ(TFileVersionInfo(fixture(QStringLiteral("bare64.exe"))).FileVersionNumber(),
+              TVersionNumber({2, 0, 0, 0}));
+}
+
+// Sets the application's default locale, whose language is the user's, for one scope.
+class DefaultLocale
+{
+public:
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(m_before); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    QLocale m_before;
+};
+
+// Each fixture has its version resource in the languages of its name; the resource of
+// language XXXX gives the original file name "XXXX.exe".
+TEST(ResourceLanguage, NeutralThenTheUsersThenUsEnglishThenTheFirst)
+{
+    struct Case
+    {
+        const char* Fixture; // languages
+        const char* UserLocale;
+        const char* Taken;
+    };
+    const Case cases[] = {
+        {"neutral", "de_DE", "0000.exe"},                                   // 0407 0000 0409 040C
+        {"neutral", "en_US", "0000.exe"}, {"english", "fr_FR", "040C.exe"}, // 0407 0409 040C
+        {"english", "de_DE", "0407.exe"}, {"english", "it_IT", "0409.exe"},
+        {"english", "de_AT", "0409.exe"}, // the same primary language is not enough
+        {"english", "eo", "0409.exe"},    // a language Windows has no identifier for
+        {"others", "fr_FR", "040C.exe"},  // 0407 040C
+        {"others", "it_IT", "0407.exe"},  {"others", "en_US", "0407.exe"},
+        {"others", "C", "0407.exe"},
+    };
+    for (const char* bits : {"32", "64"}) {
+        for (const Case& c : cases) {
+            const QString file =
+                QString::fromLatin1(c.Fixture) + QString::fromLatin1(bits) + QStringLiteral(".exe");
+            SCOPED_TRACE(file.toStdString() + " for " + c.UserLocale);
+            const DefaultLocale user{QLocale(QString::fromLatin1(c.UserLocale))};
+            const TFileVersionInfo info(fixture(file));
+            ASSERT_TRUE(info.HaveInfo());
+            EXPECT_EQ(info.OriginalFileName(), QString::fromLatin1(c.Taken));
+            // The translation table is the taken resource's own.
+            EXPECT_EQ(info.NumTranslations(), 1);
+            EXPECT_EQ(info.LanguageCode(),
+                      QString::fromLatin1(c.Taken).left(4).toUShort(nullptr, 16));
+        }
+    }
 }
 
 // --- Files without information
