@@ -118,6 +118,17 @@ TColor storedColor(const TIniFile& ini, qint32 number)
 
 } // namespace
 
+namespace {
+
+// The profile count the file gives, bounded by the sections it holds.
+qint32 listCountOfSections(const TIniFile& ini)
+{
+    const qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
+    return n > 0 ? boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix)) : 0;
+}
+
+} // namespace
+
 tyArrSystemInfo ReadProfiles(const TIniFile& ini)
 {
     qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
@@ -152,6 +163,7 @@ tyArrSystemInfo ReadProfiles(const TIniFile& ini)
 
 void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles)
 {
+    const qint32 before = listCountOfSections(ini);
     qint32 k = 0;
     for (const tySystemInfo& s : profiles) {
         if (s.ID.isEmpty())
@@ -175,6 +187,9 @@ void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles)
         ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
     }
     ini.WriteInteger(kSystemInfo, kNbItems, k);
+    // A deleted profile's data goes with it.
+    for (qint32 i = k + 1; i <= before; ++i)
+        ini.EraseSection(kSystemInfoPrefix + QString::number(i));
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include <string>
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 std::optional<qint32> parseIniInteger(QStringView text)
@@ -483,6 +484,7 @@ struct TIniFile::Impl
     std::vector<quint32> rewritten;
     std::unordered_map<quint32, SectionExtra> extras; // by header record
     std::vector<quint32> newSections;                 // their written header lines
+    std::unordered_set<quint32> erased;               // header records of erased sections
     NameTable sections;
     QString eol = QStringLiteral("\n");
     qsizetype lineCount = 0;
@@ -682,8 +684,9 @@ struct TIniFile::Impl
         // Operations read one section's keys in a row: remember the last one found.
         if (lastSection != kNone && full == lastSectionName)
             return lastSection;
-        const quint32 h =
-            sections.find(foldedHash(name), [&](quint32 id) { return nameIs(id, name); });
+        const quint32 h = sections.find(foldedHash(name), [&](quint32 id) {
+            return nameIs(id, name) && (erased.empty() || !erased.count(id));
+        });
         if (h != kNone) {
             lastSectionName = full;
             lastSection = h;
@@ -824,6 +827,32 @@ struct TIniFile::Impl
         if (pos < textEnd && at(pos) == u'\r')
             return pos + 1 < textEnd && at(pos + 1) == u'\n' ? pos + 2 : pos + 1;
         return pos < textEnd && at(pos) == u'\n' ? pos + 1 : pos;
+    }
+
+    // The start of the first line in [a, b) whose first non-blank character is "[", or b.
+    qsizetype headerLineIn(qsizetype a, qsizetype b) const
+    {
+        const auto at = [&](qsizetype i) -> char16_t {
+            return isWide ? unitsOf(wide)[i] : char16_t(uchar(bytes[i]));
+        };
+        bool lineStart = true;
+        for (qsizetype i = a; i < b; ++i) {
+            const char16_t c = at(i);
+            if (c == u'\n' || c == u'\r') {
+                lineStart = true;
+                continue;
+            }
+            if (!lineStart)
+                continue;
+            qsizetype j = i;
+            while (j < b && at(j) != u'\n' && at(j) != u'\r' && isBlank(at(j)))
+                ++j;
+            if (j < b && at(j) == u'[')
+                return i;
+            lineStart = false;
+            i = j;
+        }
+        return b;
     }
 
     template <typename Sink> void writeOut(Sink& out) const;
@@ -992,6 +1021,13 @@ template <typename Sink> void TIniFile::Impl::writeOut(Sink& out) const
             section = r;
         const qsizetype lineEnd = rec.start + (rec.info & kLengthMask);
         const qsizetype next = r + 1 < fileRecords ? records[r + 1].start : textEnd;
+        if (!erased.empty() && erased.count(section)) {
+            // An erased section goes with its lines, up to the next header: a later
+            // section of the same name, with its lines, stays.
+            if (r + 1 >= fileRecords || isHeader(r + 1))
+                out.file(headerLineIn(eolEndAt(lineEnd), next), next);
+            continue;
+        }
         if ((rec.info & (kRewritten | kHeader)) == kRewritten)
             out.line(line(r));
         else
@@ -1011,6 +1047,8 @@ template <typename Sink> void TIniFile::Impl::writeOut(Sink& out) const
         out.file(eolEnd, next);
     }
     for (quint32 h : newSections) {
+        if (!erased.empty() && erased.count(h))
+            continue;
         if (!out.atLineStart)
             out.eol();
         out.line(line(h));
@@ -1153,6 +1191,17 @@ void TIniFile::setLocale(const QLocale& locale)
 {
     d->locale = locale;
     d->dateFormat.reset();
+}
+
+void TIniFile::EraseSection(const QString& section)
+{
+    const quint32 h = d->findSection(section, cString(section));
+    if (h == kNone)
+        return;
+    d->erased.insert(h);
+    d->lastSection = kNone;
+    d->lastSectionName.clear();
+    d->modified = true;
 }
 
 bool TIniFile::SectionExists(const QString& section) const

@@ -76,6 +76,9 @@ public:
     TDateTime ReadDate(const QString& section, const QString& key, TDateTime def) const;
     void WriteDate(const QString& section, const QString& key, TDateTime value);
 
+    // Removes the first section of that name with its lines, up to the next header, as
+    // the profile functions do when given no key; nothing when there is none.
+    void EraseSection(const QString& section);
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
 

@@ -366,6 +366,9 @@ TEST_F(ProfilesTest, DeleteAsksFirstAndDropsTheProfileOnYes)
     // nothing to delete.
     EXPECT_EQ(ui->ledtUsage1->text(), QStringLiteral("Quality assurance"));
     EXPECT_FALSE(ui->bbtID_Delete->isEnabled());
+    // The deleted profile's data is gone from the file.
+    EXPECT_FALSE(configBytes().contains("SystemInfo_2]")) << configBytes().toStdString();
+    EXPECT_FALSE(configBytes().contains("Quality assurance"));
 }
 
 // Two windows on one file, each saving a profile the other never saw: both stay, and

@@ -266,7 +266,7 @@ TEST_F(StoreTest, StoreReplacesTheCurrentOrTheFirstEqualProfileElseAppends)
     EXPECT_EQ(store.cbxID.Items(), QStringList({"a", "a", "b", "new"}));
 }
 
-TEST_F(StoreTest, DeletingRenumbersAndLeavesTheOldLastSectionUnread)
+TEST_F(StoreTest, DeletingRenumbersAndRemovesTheOldLastSection)
 {
     writeConfig("[SystemInfo]\nNbItems=4\n[SystemInfo_1]\nID=one\n[SystemInfo_2]\nID=two\n"
                 "[SystemInfo_3]\nID=three\n[SystemInfo_4]\nID=four\n");
@@ -277,7 +277,8 @@ TEST_F(StoreTest, DeletingRenumbersAndLeavesTheOldLastSectionUnread)
     EXPECT_EQ(read("SystemInfo", "NbItems"), "3");
     EXPECT_EQ(read("SystemInfo_2", "ID"), "three");
     EXPECT_EQ(read("SystemInfo_3", "ID"), "four");
-    EXPECT_EQ(read("SystemInfo_4", "ID"), "four");
+    EXPECT_EQ(read("SystemInfo_4", "ID"), "<none>");
+    EXPECT_FALSE(config().contains("[SystemInfo_4]"));
     EXPECT_EQ(read("SystemInfo_1", "BorderWidth"), "1");
 }
 

@@ -819,3 +819,41 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
 }
 
 } // namespace
+
+// Erasing a section takes its header and every line up to the next header; a later
+// section of the same name, and everything else, stays as it was.
+TEST(IniErase, RemovesTheFirstSectionOfTheNameWithItsLines)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* section;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"Middle", "[A]\nk=1\n[B]\nk=2\n; note\n\nx=3\n[C]\nk=4\n", "b", "[A]\nk=1\n[C]\nk=4\n"},
+        {"Last", "[A]\nk=1\n[B]\nk=2\n", "B", "[A]\nk=1\n"},
+        {"LastWithoutLineEnd", "[A]\nk=1\n[B]\nk=2", "B", "[A]\nk=1\n"},
+        {"LaterTwinStays", "[A]\nk=1\n[B]\nk=2\n[B]\nk=3\n[C]\n", "B", "[A]\nk=1\n[B]\nk=3\n[C]\n"},
+        {"Missing", "[A]\nk=1\n", "Z", "[A]\nk=1\n"},
+        {"Crlf", "[A]\r\nk=1\r\n[B]\r\nk=2\r\n[C]\r\n", "B", "[A]\r\nk=1\r\n[C]\r\n"},
+        {"Utf16", utf16le("[A]\r\nk=1\r\n[B]\r\nk=é\r\n"), "B", utf16le("[A]\r\nk=1\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TIniFile ini = TIniFile::fromBytes(c.bytes);
+        ini.EraseSection(QString::fromLatin1(c.section));
+        EXPECT_EQ(ini.toBytes(), c.expected);
+        EXPECT_EQ(ini.ReadString(QString::fromLatin1(c.section), "k", "gone"), "gone");
+    }
+
+    // Keys written into the section go with it; a section written afresh comes at the end.
+    TIniFile ini = TIniFile::fromBytes("[A]\nk=1\n[B]\nk=2\n");
+    ini.WriteString("B", "new", "x");
+    ini.WriteString("N", "k", "v");
+    ini.EraseSection("B");
+    ini.EraseSection("N");
+    ini.WriteString("B", "k", "again");
+    EXPECT_EQ(ini.toBytes(), "[A]\nk=1\n[B]\nk=again\n");
+}
