@@ -68,16 +68,29 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
 
     ui->lblApplicationTitle->setFont(dialogFont(font(), 21));
     ui->lblVersion->setFont(dialogFont(font(), 16));
-    QPalette red = ui->lblNewVersion->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    ui->lblNewVersion->setPalette(red);
-    QPalette blue = ui->lblWebSite->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
-    ui->lblWebSite->setPalette(blue);
+    // The labels stand on the light artwork, not on the desktop's background: their
+    // colours are fixed, or a dark desktop's white text would vanish. The red is dark
+    // enough to read on the artwork's light blue.
+    const auto fixText = [](QLabel* label, const QColor& colour) {
+        QPalette pal = label->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            pal.setColor(group, QPalette::WindowText, colour);
+        label->setPalette(pal);
+    };
+    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory,
+                      ui->lblWindowsVersion, ui->lblCompilerVersion})
+        fixText(l, Qt::black);
+    fixText(ui->lblNewVersion, QColor(0xC0, 0x00, 0x00));
+    fixText(ui->lblWebSite, Qt::blue);
     QFont underlined = ui->lblWebSite->font();
     underlined.setUnderline(true);
     ui->lblWebSite->setFont(underlined);
     ui->lblWebSite->setText(SiteHost());
+    // Names for screen readers: the news box by the label above it, the pictures by
+    // what they show.
+    ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
+    ui->imgDonate->setAccessibleName(tr("Donate"));
+    ui->imgBug->setAccessibleName(ui->imgBug->toolTip());
 
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
     connect(ui->bbtEula, &QPushButton::clicked, this, &TfrmAbout102::WebLinkClick);

@@ -2,12 +2,12 @@
 #include "ui_uEditLandscapeTypeColor.h"
 
 #include "buttonicon.h"
+#include "clicklabel.h"
 #include "colorpickerdropdown.h"
 #include "picture.h"
 
 #include <QColorDialog>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
 
@@ -61,8 +61,11 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     ui->lblLandscapeType->setFont(PictureQFont(words));
     words.Bold = true;
     ui->lblSID->setFont(PictureQFont(words));
-    for (QLabel* l : {ui->lblLandscapeType, ui->lblSID})
-        l->installEventFilter(this);
+    // The preview words open the colour dialog on a click; the position's word is also
+    // a tab stop that Space and Enter press.
+    for (TClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
+        connect(l, &TClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
+    nameControls();
 
     ui->BitBtn2->setIcon(makeButtonIcon(QStringLiteral(":/icons/ok.svg"), 16));
     ui->BitBtn1->setIcon(makeButtonIcon(QStringLiteral(":/icons/cancel.svg"), 16));
@@ -148,6 +151,17 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     buttons.BorderColorDown = fromHex(0xFEAE42);
     buttons.Font = TItemAppearance::defaultFont();
     picker->setButtonAppearance(buttons);
+}
+
+void TfrmEditLandscapeTypeColor::nameControls()
+{
+    // What a screen reader says for each control.
+    ui->ListBox->setAccessibleName(tr("Positions in the landscape"));
+    ui->ColorPickerDropDown->setAccessibleName(tr("Color"));
+    ui->lblLandscapeType->setAccessibleName(tr("Choose another color"));
+    ui->lblLandscapeType->setAccessibleDescription(tr("Opens the color dialog"));
+    ui->lblSID->setAccessibleName(ui->lblLandscapeType->accessibleName());
+    ui->lblSID->setAccessibleDescription(ui->lblLandscapeType->accessibleDescription());
 }
 
 void TfrmEditLandscapeTypeColor::setLandscapeTypes(const tyArrLandscapeType& types)
@@ -284,16 +298,7 @@ void TfrmEditLandscapeTypeColor::setPreviewColor(TColor color)
 
 bool TfrmEditLandscapeTypeColor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->lblLandscapeType || watched == ui->lblSID) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            if (me->button() == Qt::LeftButton &&
-                static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
-                lblLandscapeTypeClick();
-                return true;
-            }
-        }
-    } else if (watched == ui->ListBox && event->type() == QEvent::KeyPress) {
+    if (watched == ui->ListBox && event->type() == QEvent::KeyPress) {
         // With no line selected the first arrow key selects the first line, as a list
         // box does, rather than the line after the one Qt marks current on focus.
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -59,6 +59,8 @@ private slots:
 
 private:
     void setupPicker();
+    // Accessible names of the controls, for screen readers.
+    void nameControls();
     void setPreviewCaption(const QString& caption);
     void setPreviewColor(TColor color);
 

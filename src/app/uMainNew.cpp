@@ -99,6 +99,8 @@ void TfrmMainNew::setupControls()
         p.button->setIcon(
             windowPicture(QString::fromLatin1(p.picture), p.button->iconSize().width()));
 
+    nameControls();
+
     ui->bbtImportantInfo1->setProperty("tag", 1);
     ui->bbtImportantInfo2->setProperty("tag", 2);
     ui->bbtImportantInfo3->setProperty("tag", 3);
@@ -128,6 +130,54 @@ void TfrmMainNew::setupControls()
     FStore.processEvents = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+}
+
+void TfrmMainNew::nameControls()
+{
+    // What a screen reader says for each control: a drop-down is named by the label
+    // beside it, which becomes its buddy, a picture button by what it does.
+    const struct
+    {
+        QLabel* label;
+        QWidget* control;
+    } labelled[] = {
+        {ui->lblSystemTitle_, ui->cbxSystemTitle},
+        {ui->lblLandscapeType_, ui->cbxLandscapeType},
+        {ui->Label2, ui->cbxSID},
+        {ui->lblRefreshSrc, ui->cbxSourceSystem},
+        {ui->lblRefreshComment, ui->cbxRefreshComment},
+    };
+    for (const auto& l : labelled) {
+        l.label->setBuddy(l.control);
+        l.control->setAccessibleName(l.label->text());
+    }
+    ui->cbxID->setAccessibleName(tr("Profile"));
+    ui->dtRefreshDate->setAccessibleName(tr("Last refresh date"));
+    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+                            ui->ledtInfo3, ui->ledtBorder})
+        e->setAccessibleName(e->caption());
+    ui->udBorder->setAccessibleName(ui->ledtBorder->caption());
+
+    const struct
+    {
+        QAbstractButton* button;
+        QString name;
+    } buttons[] = {
+        {ui->bbtSystemTitle, tr("Edit the system titles")},
+        {ui->bbtLandscapeType, tr("Edit the landscape positions")},
+        {ui->bbtColors, tr("Assign color to system position")},
+        {ui->bbtSID, tr("Edit the SIDs")},
+        {ui->bbtImportantInfo1, tr("Font and alignment of line 1")},
+        {ui->bbtImportantInfo2, tr("Font and alignment of line 2")},
+        {ui->bbtImportantInfo3, tr("Font and alignment of line 3")},
+        {ui->bbtRefreshComment, tr("Edit the refresh comments")},
+    };
+    for (const auto& b : buttons)
+        b.button->setAccessibleName(b.name);
+    // The bar's buttons show their names as tooltips.
+    for (QAbstractButton* b :
+         {ui->bbtAbout, ui->bbtID_Save, ui->bbtID_Delete, ui->BitBtn2, ui->bbtExit})
+        b->setAccessibleName(b->toolTip());
 }
 
 void TfrmMainNew::setupMenu()

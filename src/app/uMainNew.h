@@ -97,6 +97,8 @@ private:
     void FormShow();
     void ApplySystemInfo();
     void setupControls();
+    // Accessible names of the controls, for screen readers.
+    void nameControls();
     void setupMenu();
     void connectHandlers();
     void renderPreview();

@@ -93,6 +93,12 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
     ui->ListBox->setFont(listFont);
     ui->Edit->setFont(listFont);
 
+    // Names for screen readers: the picture-only buttons by their hints.
+    for (QPushButton* b : {ui->bbtTri, ui->bbtMonter, ui->bbtDescendre})
+        b->setAccessibleName(b->toolTip());
+    ui->Edit->setAccessibleName(QStringLiteral("Texte de l'élément"));
+    ui->ListBox->setAccessibleName(windowTitle());
+
     const QSize small(16, 16), large(24, 24);
     const struct
     {
@@ -387,6 +393,13 @@ void TfrmStringListEditor::applyFrameToMinimumSize()
     const QSize frame = frameGeometry().size() - size();
     setMinimumSize(std::max(0, MinWindowWidth - frame.width()),
                    std::max(0, MinWindowHeight - frame.height()));
+}
+
+void TfrmStringListEditor::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange)
+        ui->ListBox->setAccessibleName(windowTitle());
 }
 
 int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength, QWidget* parent)

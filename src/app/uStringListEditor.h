@@ -47,6 +47,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    // The list is named after the window's caption, for screen readers.
+    void changeEvent(QEvent* event) override;
 
 private slots:
     void ListBoxClick();

@@ -9,6 +9,7 @@
 #include "apptitle.h"
 #include "download.h"
 #include "programversion.h"
+#include "textcontrast.h"
 #include "uAbout102.h"
 #include "ui_uAbout102.h"
 #include "webendpoints.h"
@@ -19,6 +20,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QUrl>
 
 #include <optional>
@@ -198,7 +200,11 @@ TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
     EXPECT_EQ(f.lblNewVersion->text(), QStringLiteral("New version available"));
     EXPECT_EQ(f.lblNewVersion->geometry().right() + 1, 442);
     EXPECT_EQ(f.lblWebSite->geometry().right() + 1, 442);
-    EXPECT_EQ(f.lblNewVersion->palette().color(QPalette::WindowText), QColor(Qt::red));
+    // Red, dark enough to read on the artwork.
+    const QColor notice = f.lblNewVersion->palette().color(QPalette::WindowText);
+    EXPECT_GE(notice.red(), 0xB0);
+    EXPECT_EQ(notice.green(), 0);
+    EXPECT_EQ(notice.blue(), 0);
 
     ASSERT_EQ(server.requests().size(), 2);
     for (const auto& r : server.requests()) {
@@ -362,6 +368,53 @@ TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
 }
 
 } // namespace
+
+// The labels over the artwork are readable whatever the desktop's palette, measured on
+// the rendered pixels against the artwork behind each (WCAG AA).
+class AboutContrast : public AboutTest, public ::testing::WithParamInterface<DesktopScheme>
+{
+protected:
+    void SetUp() override
+    {
+        AboutTest::SetUp();
+        saved = QApplication::palette();
+        QApplication::setPalette(GetParam().make(QApplication::style()->standardPalette()));
+    }
+    void TearDown() override
+    {
+        AboutTest::TearDown();
+        QApplication::setPalette(saved);
+    }
+    QPalette saved;
+};
+
+TEST_P(AboutContrast, LabelsOverTheArtwork)
+{
+    server.route(updateInfoPath(),
+                 QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
+    auto dialog = openDialog();
+    const Ui::TfrmAbout102& f = dialog->form();
+    ASSERT_TRUE(f.lblNewVersion->isVisible());
+    const auto render = [&] {
+        return dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    for (QLabel* l : std::initializer_list<QLabel*>{
+             f.lblApplicationTitle, f.lblVersion, f.lblVersionHistory, f.lblNewVersion,
+             f.lblWindowsVersion, f.lblCompilerVersion, f.lblWebSite}) {
+        SCOPED_TRACE(l->objectName().toStdString());
+        const QImage withText = render();
+        l->hide();
+        const QImage behind = render();
+        l->show();
+        const TextContrast c = measureTextContrast(withText, behind, l->geometry());
+        ASSERT_GT(c.glyphPixels, 0);
+        EXPECT_GE(c.ratio, kMinTextContrast)
+            << "text #" << std::hex << (c.text & 0xFFFFFF) << std::dec << " contrast " << c.ratio;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, AboutContrast, ::testing::ValuesIn(kDesktopSchemes),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 int main(int argc, char** argv)
 {

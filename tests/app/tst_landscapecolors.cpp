@@ -197,11 +197,12 @@ TEST_F(ColourDialogTest, FormAsDesigned)
     EXPECT_EQ(picker(&dialog)->SelectedColor(), ColorPicker::clNone);
     EXPECT_EQ(picker(&dialog)->ColorSelectionStyle(), ColorPicker::csList);
 
-    // Focus in the list; Tab runs list, picker, Cancel, OK.
+    // Focus in the list; Tab runs list, picker, the position's preview word, Cancel, OK.
     EXPECT_EQ(QApplication::focusWidget(), ui.ListBox);
     for (QWidget* next :
-         {static_cast<QWidget*>(ui.ColorPickerDropDown), static_cast<QWidget*>(ui.BitBtn1),
-          static_cast<QWidget*>(ui.BitBtn2), static_cast<QWidget*>(ui.ListBox)}) {
+         {static_cast<QWidget*>(ui.ColorPickerDropDown), static_cast<QWidget*>(ui.lblLandscapeType),
+          static_cast<QWidget*>(ui.BitBtn1), static_cast<QWidget*>(ui.BitBtn2),
+          static_cast<QWidget*>(ui.ListBox)}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
     }

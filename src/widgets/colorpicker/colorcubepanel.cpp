@@ -6,6 +6,7 @@
 #include <QToolTip>
 
 #include <array>
+#include <cstdlib>
 
 using namespace ColorPicker;
 
@@ -51,6 +52,7 @@ struct TColorCubePanel::Private
     TColor selectedColor = clNone;
     int selectedIndex = -1;
     int hotIndex = -1;
+    bool keyboardHot = false;
     bool showRGBHint = true;
 };
 
@@ -74,6 +76,7 @@ void TColorCubePanel::ResetCells()
             d->cells[n] = {QPoint(x0 + 12 * i, y), fromHex(kCubeColors[n - 1])};
     }
     d->hotIndex = -1;
+    d->keyboardHot = false;
     update();
 }
 
@@ -142,6 +145,86 @@ int TColorCubePanel::HotIndex() const
     return d->hotIndex;
 }
 
+void TColorCubePanel::setHot(int index)
+{
+    if (index == d->hotIndex)
+        return;
+    const int old = d->hotIndex;
+    d->hotIndex = index;
+    repaintCell(old);
+    repaintCell(index);
+}
+
+bool TColorCubePanel::KeyboardHot() const
+{
+    return d->keyboardHot && d->hotIndex >= 1;
+}
+
+int TColorCubePanel::verticalNeighbour(int index, int direction) const
+{
+    const int y = d->cells[index].center.y() + 10 * direction;
+    const int x = d->cells[index].center.x();
+    int best = 0;
+    int bestDistance = 0;
+    for (int i = 1; i <= CellCount; ++i) {
+        if (d->cells[i].center.y() != y)
+            continue;
+        // Rows are offset by half a cell, so two cells are equally near: up takes the
+        // left one and down the right one, and up then down comes back.
+        const int distance = std::abs(d->cells[i].center.x() - x);
+        if (best == 0 || distance < bestDistance || (distance == bestDistance && direction > 0)) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+bool TColorCubePanel::HandleKey(int key)
+{
+    if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down)
+        return false;
+    int next = d->hotIndex;
+    if (!KeyboardHot()) {
+        // The first key shows where the keyboard stands.
+        next = d->selectedIndex >= 1 ? d->selectedIndex : (CellCount + 1) / 2;
+    } else {
+        const int y = d->cells[next].center.y();
+        switch (key) {
+        case Qt::Key_Left:
+            if (next > 1 && d->cells[next - 1].center.y() == y)
+                --next;
+            break;
+        case Qt::Key_Right:
+            if (next < CellCount && d->cells[next + 1].center.y() == y)
+                ++next;
+            break;
+        default:
+            if (const int n = verticalNeighbour(next, key == Qt::Key_Up ? -1 : 1))
+                next = n;
+            break;
+        }
+    }
+    d->keyboardHot = true;
+    setToolTip(QString());
+    setHot(next);
+    return true;
+}
+
+bool TColorCubePanel::PickHotCell()
+{
+    if (d->hotIndex < 1)
+        return false;
+    const int i = d->hotIndex;
+    const int old = d->selectedIndex;
+    d->selectedColor = d->cells[i].color;
+    d->selectedIndex = i;
+    repaintCell(old);
+    repaintCell(i);
+    emit OnSelect();
+    return true;
+}
+
 void TColorCubePanel::repaintCell(int index)
 {
     if (index >= 1 && index <= CellCount)
@@ -182,12 +265,10 @@ void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
         QToolTip::hideText();
         return;
     }
+    d->keyboardHot = false;
     if (i == d->hotIndex)
         return;
-    const int old = d->hotIndex;
-    d->hotIndex = i;
-    repaintCell(old);
-    repaintCell(i);
+    setHot(i);
     if (d->showRGBHint) {
         const TColor c = colorToRGB(d->cells[i].color, palette());
         const bool showing = QToolTip::isVisible();

@@ -40,6 +40,15 @@ public:
     int SelectedIndex() const; // -1 for none
     int HotIndex() const;      // -1 for none
 
+    // Keyboard: the arrow keys move the hot cell through the honeycomb (the first
+    // press shows it on the selected cell, or on the white centre cell), and
+    // PickHotCell picks it as a click would. Answers whether the key was taken.
+    bool HandleKey(int key);
+    // Whether the hot cell was put there by the keyboard rather than by the pointer.
+    bool KeyboardHot() const;
+    // Picks the hot cell as a button press on it does; false when none is hot.
+    bool PickHotCell();
+
 signals:
     void OnSelect();
 
@@ -50,6 +59,9 @@ protected:
 
 private:
     void repaintCell(int index);
+    void setHot(int index);
+    // The cell of the row above (-1) or below (+1) whose centre is nearest, or 0.
+    int verticalNeighbour(int index, int direction) const;
 
     struct Private;
     std::unique_ptr<Private> const d;

@@ -4,6 +4,7 @@
 #include "colorspectrumpanel.h"
 #include "customcolorselector.h"
 #include "itemselector.h"
+#include "pickeraccessible.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -102,6 +103,7 @@ struct TColorPickerDropDown::Private
 TColorPickerDropDown::TColorPickerDropDown(QWidget* parent)
     : QWidget(parent), d(std::make_unique<Private>())
 {
+    InstallPickerAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_Hover);
@@ -205,6 +207,7 @@ void TColorPickerDropDown::setItemIndex(int index)
         d->selectedColor = d->colors[d->itemIndex].Color;
     d->itemSelector->Selector()->setItemIndex(d->itemIndex);
     update();
+    NotifyPickerValueChanged(this);
     emit OnSelect();
 }
 
@@ -227,6 +230,7 @@ void TColorPickerDropDown::setSelectedColor(TColor c)
     d->itemIndex = -1;
     d->itemSelector->Selector()->setItemIndex(-1);
     update();
+    NotifyPickerValueChanged(this);
 }
 
 // ------------------------------------------------------------ properties
@@ -839,6 +843,10 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
             }
         } else if (d->style == csDiscrete && d->colorSelector && d->colorSelector->ItemHot() >= 0) {
             d->colorSelector->setItemIndex(d->colorSelector->ItemHot()); // a pick: closes
+        } else if (d->style == csColorCube && d->cubePanel && d->cubePanel->KeyboardHot()) {
+            d->cubePanel->PickHotCell(); // a pick: closes
+        } else if (d->style == csSpectrum && d->spectrumPanel && d->spectrumPanel->KeyboardHot()) {
+            d->spectrumPanel->PickHotColor(); // a pick: closes
         } else {
             HideDropDown(false);
             if (d->style == csDiscrete)
@@ -860,6 +868,11 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
             d->internalCall = true;
             palette->HandleKey(key, open);
             d->internalCall = false;
+        } else if (open && d->style == csColorCube && d->cubePanel) {
+            // The arrows move the cube's and the spectrum's keyboard mark; Enter picks.
+            d->cubePanel->HandleKey(key);
+        } else if (open && d->style == csSpectrum && d->spectrumPanel) {
+            d->spectrumPanel->HandleKey(key, modifiers);
         }
         return true;
     default:

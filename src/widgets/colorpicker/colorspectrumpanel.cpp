@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <climits>
+
 using namespace ColorPicker;
 
 namespace {
@@ -31,6 +33,8 @@ struct TColorSpectrumPanel::Private
     QImage surface; // what was last painted; the hot colour is read back from it
     bool dirty = true;
     bool overImage = false;
+    bool keyboardHot = false;
+    QPoint keyPoint; // in the picture's coordinates
 };
 
 TColorSpectrumPanel::TColorSpectrumPanel(QWidget* parent)
@@ -130,8 +134,83 @@ void TColorSpectrumPanel::Layout()
     d->hotRect = QRect(QPoint(d->selectedRect.right() + 1 + 4, bottom + 8),
                        QPoint(right + 1 - 1, bottom + 28 - 1));
     d->hotColor = clNone;
+    d->keyboardHot = false;
     d->dirty = true;
     update();
+}
+
+bool TColorSpectrumPanel::KeyboardHot() const
+{
+    return d->keyboardHot;
+}
+
+QPoint TColorSpectrumPanel::KeyboardPoint() const
+{
+    return d->keyPoint;
+}
+
+bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    int dx = 0, dy = 0;
+    switch (key) {
+    case Qt::Key_Left:
+        dx = -1;
+        break;
+    case Qt::Key_Right:
+        dx = 1;
+        break;
+    case Qt::Key_Up:
+        dy = -1;
+        break;
+    case Qt::Key_Down:
+        dy = 1;
+        break;
+    default:
+        return false;
+    }
+    QPoint pt = d->keyPoint;
+    if (!d->keyboardHot) {
+        // Start where the selected colour is, as near as the picture has it.
+        pt = QPoint(kImageSize / 2, kImageSize / 2);
+        if (d->selectedColor != clNone) {
+            const QColor want = toQColor(d->selectedColor, &palette());
+            const QImage& img = SpectrumImage();
+            int best = INT_MAX;
+            for (int y = 0; y < kImageSize; ++y)
+                for (int x = 0; x < kImageSize; ++x) {
+                    const QRgb c = img.pixel(x, y);
+                    const int r = qRed(c) - want.red(), g = qGreen(c) - want.green(),
+                              b = qBlue(c) - want.blue();
+                    const int dist = r * r + g * g + b * b;
+                    if (dist < best) {
+                        best = dist;
+                        pt = QPoint(x, y);
+                    }
+                }
+        }
+    } else {
+        const int step = modifiers & Qt::ShiftModifier ? 1 : 4;
+        pt += QPoint(dx * step, dy * step);
+        pt.setX(qBound(0, pt.x(), kImageSize - 1));
+        pt.setY(qBound(0, pt.y(), kImageSize - 1));
+    }
+    d->keyboardHot = true;
+    d->keyPoint = pt;
+    d->hotColor = fromQColor(surface().pixelColor(d->imageRect.topLeft() + pt));
+    d->dirty = true;
+    update();
+    return true;
+}
+
+bool TColorSpectrumPanel::PickHotColor()
+{
+    if (d->hotColor == clNone)
+        return false;
+    d->selectedColor = d->hotColor;
+    d->dirty = true;
+    update(d->selectedRect.adjusted(-1, -1, 1, 1));
+    emit OnSelect();
+    return true;
 }
 
 void TColorSpectrumPanel::renderSurface()
@@ -169,6 +248,16 @@ void TColorSpectrumPanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawImage(0, 0, surface());
+    if (d->keyboardHot) {
+        // The keyboard's point, black and white so that it shows on every hue. Drawn
+        // over the surface, not into it: the pointer reads colours back from there.
+        const QPoint c = d->imageRect.topLeft() + d->keyPoint;
+        p.setBrush(Qt::NoBrush);
+        p.setPen(Qt::black);
+        p.drawRect(QRect(c - QPoint(3, 3), QSize(6, 6)));
+        p.setPen(Qt::white);
+        p.drawRect(QRect(c - QPoint(2, 2), QSize(4, 4)));
+    }
 }
 
 void TColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
@@ -184,6 +273,10 @@ void TColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
     }
     if (!over)
         return;
+    if (d->keyboardHot) {
+        d->keyboardHot = false;
+        update();
+    }
     d->hotColor = fromQColor(surface().pixelColor(pos));
     d->dirty = true;
     update(d->hotRect.adjusted(-1, -1, 1, 1));

@@ -29,6 +29,16 @@ public:
     // Places picture and swatches, clears the hot colour and repaints.
     void Layout();
 
+    // Keyboard: the arrow keys move a marked point over the picture, 4 pixels a step (1
+    // with Shift), and the hot colour follows it; the first press puts the point on the
+    // picture's pixel nearest to the selected colour. PickHotColor picks it as a click
+    // would. HandleKey answers whether the key was taken.
+    bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
+    bool KeyboardHot() const;
+    // The marked point in the picture's coordinates, while KeyboardHot().
+    QPoint KeyboardPoint() const;
+    bool PickHotColor();
+
     QRect SpectrumRect() const;
     QRect SelectedRect() const;
     QRect HotRect() const;

@@ -34,6 +34,39 @@ TFlatButton::TFlatButton(const TFooterButton& button, const TButtonAppearance& a
     setEnabled(button.Enabled);
     setToolTip(button.Hint);
     setAttribute(Qt::WA_Hover);
+    // Tab reaches the buttons from the drop-down's content, so that the style can be
+    // switched without a mouse.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(button.Caption);
+}
+
+void TFlatButton::click()
+{
+    if (isEnabled())
+        emit clicked();
+}
+
+void TFlatButton::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        click();
+        return;
+    }
+    event->ignore();
+}
+
+void TFlatButton::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TFlatButton::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TFlatButton::paintEvent(QPaintEvent*)
@@ -54,9 +87,15 @@ void TFlatButton::paintEvent(QPaintEvent*)
     if (border != clNone)
         frameRect(p, r, toQColor(border));
     p.setFont(a.Font);
-    p.setPen(isEnabled() ? toQColor(a.FontColor, &palette())
-                         : palette().color(QPalette::Disabled, QPalette::Text));
+    const QColor text = textQColor(isEnabled() ? a.FontColor : clGrayText, a.Color, &palette());
+    p.setPen(text);
     p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, FButton.Caption);
+    if (hasFocus()) {
+        // Dotted, in the caption's colour: the face is the button's own, not the desktop's.
+        p.setPen(QPen(text, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(1, 1, -2, -2));
+    }
 }
 
 void TFlatButton::enterEvent(QEnterEvent*)
@@ -130,6 +169,10 @@ void TFooterBar::Setup(const TFooterAppearance& footer, const TButtonAppearance&
         FButtons.append(b);
         b->show();
     }
+    // Tab runs through the buttons as they read, left to right.
+    if (footer.ButtonAlignment == baRight)
+        for (qsizetype i = FButtons.size() - 1; i > 0; --i)
+            QWidget::setTabOrder(FButtons[i], FButtons[i - 1]);
     placeButtons();
     update();
 }
@@ -193,7 +236,7 @@ void TFooterBar::paintEvent(QPaintEvent*)
     }
     if (!FFooter.Caption.isEmpty()) {
         p.setFont(FFooter.Font);
-        p.setPen(toQColor(FFooter.FontColor, &palette()));
+        p.setPen(textQColor(FFooter.FontColor, FFooter.Color, &palette()));
         p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    FFooter.Caption);
     }

@@ -59,12 +59,19 @@ public:
     const TFooterButton& Button() const { return FButton; }
     bool IsHot() const { return FHot; }
     bool IsDown() const { return FDown; }
+    // As a click with the mouse: raises clicked() when enabled.
+    void click();
 
 signals:
     void clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Space and Enter press a button that has the keyboard focus; other keys go on to
+    // the drop-down window, and so to the picker.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

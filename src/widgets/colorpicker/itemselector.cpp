@@ -1,5 +1,7 @@
 #include "itemselector.h"
 
+#include "pickeraccessible.h"
+
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -123,6 +125,13 @@ void TCustomItemSelector::setItemIndex(int index)
     repaintItem(d->itemIndex);
     d->itemIndex = index;
     repaintItem(index);
+    NotifyPickerEntryCurrent(this, index);
+}
+
+void TCustomItemSelector::PressItem(int index)
+{
+    if (index >= 0 && index < d->items.size() && d->items[index].Enabled)
+        emit itemPressed(index);
 }
 
 int TCustomItemSelector::HotIndex() const
@@ -171,20 +180,23 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
         if (!r.intersects(event->rect()))
             continue;
         TColor text = a.FontColor;
+        TColor behind = d->background;
         if (i == d->itemIndex) {
             paintGlossyBar(p, r,
                            {a.ColorSelected, a.ColorSelectedTo, a.ColorMirrorSelected,
                             a.ColorMirrorSelectedTo, a.BorderColor, a.BorderColorTop,
                             a.BorderColorBottom, a.EdgeColor});
             text = a.ColorSelectedText;
+            behind = a.ColorSelected;
         } else if (i == d->hotIndex) {
             paintGlossyBar(p, r,
                            {a.ColorHot, a.ColorHotTo, a.ColorMirrorHot, a.ColorMirrorHotTo,
                             a.BorderColor, a.BorderColorTop, a.BorderColorBottom, a.EdgeColor});
             text = a.ColorHotText;
+            behind = a.ColorHot;
         }
         if (!item.Enabled)
-            text = fromQColor(pal.color(QPalette::Disabled, QPalette::Text));
+            text = clGrayText;
 
         const int capW = fm.horizontalAdvance(item.Caption);
         QRect box, caption;
@@ -213,7 +225,7 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
         p.setPen(Qt::black);
         p.setBrush(item.Color == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(item.Color, &pal)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
-        p.setPen(toQColor(text, &pal));
+        p.setPen(textQColor(text, behind, &pal));
         const int align = (d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
                               ? Qt::AlignHCenter | Qt::AlignVCenter
                               : Qt::AlignLeft | Qt::AlignVCenter;
@@ -232,9 +244,7 @@ void TCustomItemSelector::mouseMoveEvent(QMouseEvent* event)
 
 void TCustomItemSelector::mousePressEvent(QMouseEvent* event)
 {
-    const int i = ItemAt(event->position().toPoint());
-    if (i >= 0 && d->items[i].Enabled)
-        emit itemPressed(i);
+    PressItem(ItemAt(event->position().toPoint()));
 }
 
 void TCustomItemSelector::leaveEvent(QEvent*)

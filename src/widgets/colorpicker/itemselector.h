@@ -47,6 +47,8 @@ public:
     int HotIndex() const;
     void setHotIndex(int index);
     int ItemAt(const QPoint& pos) const;
+    // As a mouse press on an enabled entry: raises itemPressed.
+    void PressItem(int index);
 
 signals:
     void itemPressed(int index);

@@ -88,6 +88,7 @@ constexpr TColor clWindowText = clSystemColor | 8;
 constexpr TColor clHighlight = clSystemColor | 13;
 constexpr TColor clHighlightText = clSystemColor | 14;
 constexpr TColor clBtnFace = clSystemColor | 15;
+constexpr TColor clGrayText = clSystemColor | 17;
 
 constexpr TColor rgb(int r, int g, int b)
 {
@@ -119,6 +120,15 @@ constexpr bool isSystemColor(TColor c)
 // none is given); plain colours and clNone pass through.
 TColor colorToRGB(TColor c, const QPalette* palette = nullptr);
 TColor colorToRGB(TColor c, const QPalette& palette);
+
+// A system colour becomes its value in the classic desktop scheme (window text black),
+// whatever the desktop's palette says.
+TColor classicColorToRGB(TColor c);
+
+// The colour to draw a text of colour text with on background. A system text colour
+// follows the desktop only when the background is the desktop's too: on a background
+// the program chose, a dark desktop's white window text would be unreadable.
+QColor textQColor(TColor text, TColor background, const QPalette* palette);
 
 // The QColor to paint with; clNone gives an invalid QColor.
 QColor toQColor(TColor c, const QPalette* palette = nullptr);

@@ -1,0 +1,212 @@
+// What a screen reader finds in each window: every control it can focus has a name,
+// the drop-downs and picture buttons by the names a user knows them by; and the
+// colour dialog's preview words are reached with the keyboard.
+#include "mainwindowfixture.h"
+
+#include "colorpickerdropdown.h"
+#include "dropdownform.h"
+#include "uAbout102.h"
+#include "uEditLandscapeTypeColor.h"
+#include "uStringListEditor.h"
+#include "ui_uAbout102.h"
+#include "ui_uEditLandscapeTypeColor.h"
+#include "ui_uStringListEditor.h"
+
+#include <QAccessible>
+#include <QColorDialog>
+#include <QDateEdit>
+#include <QLabel>
+#include <QListWidget>
+
+namespace {
+
+// Focusable, showing controls without a name, found by walking the accessibility tree
+// from root (so a pop-up counts only where a screen reader finds it).
+void collectUnnamed(QAccessibleInterface* a, QStringList& out, int depth = 0)
+{
+    if (!a || depth > 40)
+        return;
+    const QAccessible::State s = a->state();
+    if (s.invisible)
+        return; // nor is anything inside it showing, a closed drop-down's list included
+    if (s.focusable && a->text(QAccessible::Name).trimmed().isEmpty()) {
+        const QObject* o = a->object();
+        out << (o ? QString::fromLatin1(o->metaObject()->className()) + u' ' + o->objectName()
+                  : QStringLiteral("role %1").arg(int(a->role())));
+    }
+    for (int i = 0; i < a->childCount(); ++i)
+        collectUnnamed(a->child(i), out, depth + 1);
+}
+
+QStringList unnamedFocusable(QWidget* window)
+{
+    QStringList out;
+    collectUnnamed(QAccessible::queryAccessibleInterface(window), out);
+    return out;
+}
+
+QString nameOf(QObject* o)
+{
+    return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+}
+
+void showActive(QWidget* w)
+{
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+} // namespace
+
+class AccessibleNames : public MainWindowTest
+{
+};
+
+TEST_F(AccessibleNames, MainWindowControlsByLabelOrPurpose)
+{
+    open();
+    const struct
+    {
+        QWidget* control;
+        const char* name;
+    } expected[] = {
+        {ui->cbxID, "Profile"},
+        {ui->cbxSystemTitle, "System Title"},
+        {ui->cbxLandscapeType, "Position in the landscape"},
+        {ui->cbxSID, "SID"},
+        {ui->cbxSourceSystem, "Source System"},
+        {ui->cbxRefreshComment, "Comment about the refresh"},
+        {ui->bbtSystemTitle, "Edit the system titles"},
+        {ui->bbtLandscapeType, "Edit the landscape positions"},
+        {ui->bbtColors, "Assign color to system position"},
+        {ui->bbtSID, "Edit the SIDs"},
+        {ui->bbtImportantInfo1, "Font and alignment of line 1"},
+        {ui->bbtImportantInfo2, "Font and alignment of line 2"},
+        {ui->bbtImportantInfo3, "Font and alignment of line 3"},
+        {ui->bbtRefreshComment, "Edit the refresh comments"},
+        {ui->bbtAbout, "About"},
+        {ui->bbtID_Save, "Save"},
+        {ui->bbtID_Delete, "Delete"},
+        {ui->BitBtn2, "Save picture"},
+        {ui->bbtExit, "Quit"},
+        {ui->dtRefreshDate, "Last refresh date"},
+        {ui->ledtBorder, "Border"},
+        {ui->udBorder, "Border"},
+        {ui->ledtUsage1, "Usage description (Line 1)"},
+        {ui->ledtInfo3, "Important information (Line 3)"},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(nameOf(e.control), QString::fromUtf8(e.name))
+            << e.control->objectName().toStdString();
+
+    // A drop-down's label is its label for assistive technology too.
+    const auto relations =
+        QAccessible::queryAccessibleInterface(ui->cbxSystemTitle)->relations(QAccessible::Label);
+    const bool labelled = std::any_of(relations.begin(), relations.end(), [&](const auto& r) {
+        return r.first->object() == ui->lblSystemTitle_;
+    });
+    EXPECT_TRUE(labelled);
+
+    // With "Last refresh" checked every control is enabled and none is unnamed.
+    ui->chkRefreshDate->setChecked(true);
+    EXPECT_EQ(unnamedFocusable(w.get()), QStringList());
+}
+
+TEST_F(AccessibleNames, ListEditorAndAboutHaveNoUnnamedControl)
+{
+    TfrmStringListEditor editor;
+    editor.setWindowTitle(QStringLiteral("System titles"));
+    editor.setItems({QStringLiteral("SAP ERP 6.0"), QStringLiteral("SAP BW 7.5")});
+    showActive(&editor);
+    EXPECT_EQ(unnamedFocusable(&editor), QStringList());
+    EXPECT_EQ(nameOf(editor.findChild<QWidget*>(QStringLiteral("ListBox"))),
+              QStringLiteral("System titles"));
+    EXPECT_EQ(nameOf(editor.findChild<QWidget*>(QStringLiteral("bbtTri"))),
+              QStringLiteral("Trie la liste"));
+
+    TfrmAbout102 about;
+    showActive(&about);
+    EXPECT_EQ(unnamedFocusable(&about), QStringList());
+    EXPECT_EQ(nameOf(about.form().memNews), QStringLiteral("Version History"));
+}
+
+TEST_F(AccessibleNames, ColourDialogWithItsPickerOpen)
+{
+    TfrmEditLandscapeTypeColor dialog;
+    dialog.setLandscapeTypes(
+        {{QStringLiteral("DEV"), 0x008000}, {QStringLiteral("PRD"), 0x0000FF}});
+    showActive(&dialog);
+    auto& f = dialog.form();
+    f.ListBox->setCurrentRow(1);
+    EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
+    EXPECT_EQ(nameOf(f.ListBox), QStringLiteral("Positions in the landscape"));
+
+    QAccessibleInterface* picker = QAccessible::queryAccessibleInterface(f.ColorPickerDropDown);
+    EXPECT_EQ(picker->role(), QAccessible::ComboBox);
+    EXPECT_EQ(picker->text(QAccessible::Name), QStringLiteral("Color"));
+    EXPECT_EQ(picker->text(QAccessible::Value), QStringLiteral("Red"));
+
+    f.ColorPickerDropDown->setFocus();
+    QTest::keyClick(f.ColorPickerDropDown, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(f.ColorPickerDropDown->DroppedDown());
+    EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
+    // The open pop-up is in the tree, its entries list items.
+    QAccessibleInterface* popup = picker->child(0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_FALSE(popup->state().invisible);
+    QStringList items;
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        if (a->role() == QAccessible::ListItem && !a->state().invisible)
+            items << a->text(QAccessible::Name);
+        for (int i = 0; i < a->childCount(); ++i)
+            walk(a->child(i));
+    };
+    walk(popup);
+    EXPECT_EQ(items.size(), 16);
+    EXPECT_TRUE(items.contains(QStringLiteral("Red")));
+    f.ColorPickerDropDown->HideDropDown(false);
+}
+
+TEST_F(AccessibleNames, PreviewWordIsATabStopThatOpensTheColourDialog)
+{
+    TfrmEditLandscapeTypeColor dialog;
+    dialog.setLandscapeTypes({{QStringLiteral("DEV"), 0x008000}});
+    showActive(&dialog);
+    auto& f = dialog.form();
+    f.ListBox->setCurrentRow(0);
+    f.ListBox->setFocus();
+    // Tab: list, picker, the position's word, Cancel, OK; "SID" is no second stop.
+    for (QWidget* next :
+         {static_cast<QWidget*>(f.ColorPickerDropDown), static_cast<QWidget*>(f.lblLandscapeType),
+          static_cast<QWidget*>(f.BitBtn1), static_cast<QWidget*>(f.BitBtn2)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    QAccessibleInterface* word = QAccessible::queryAccessibleInterface(f.lblLandscapeType);
+    EXPECT_EQ(word->role(), QAccessible::Button);
+    EXPECT_EQ(word->text(QAccessible::Name), QStringLiteral("Choose another color"));
+
+    for (const Qt::Key k : {Qt::Key_Space, Qt::Key_Return}) {
+        dialog.activateWindow(); // the colour dialog took it
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        f.lblLandscapeType->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.lblLandscapeType->hasFocus(); }));
+        bool shown = false;
+        whenModal<QColorDialog>([&](QColorDialog* cd) {
+            shown = true;
+            cd->setCurrentColor(QColor(0x11, 0x22, 0x33));
+            cd->accept();
+        });
+        QTest::keyClick(f.lblLandscapeType, k);
+        EXPECT_TRUE(shown) << "key " << k;
+        EXPECT_TRUE(dialog.isVisible()) << "Enter on the word is not OK";
+        EXPECT_EQ(dialog.landscapeTypes()[0].Color, 0x332211);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    return runWidgetTests(argc, argv);
+}
