@@ -10,6 +10,7 @@
 #include "windowplacement.h"
 
 #include <QActionGroup>
+#include <QMessageBox>
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
@@ -129,6 +130,19 @@ void TfrmMainNew::setupControls()
     // Repaints only: a click must not start another command in the middle of a load.
     FStore.processEvents = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    // A file read in the wrong code page would keep the misreading for good once written
+    // as UTF-16: ask first, naming the page and the setting that changes it.
+    FStore.confirmLeavingCodePage = [this](int codePage) {
+        const QString text =
+            tr("Config.ini was read in the Windows code page %1, which cannot hold a "
+               "character of this change.\n\nSave it as Unicode (UTF-16), which Windows reads "
+               "as well?\n\nIf the file comes from a Windows with another code page, answer "
+               "No, quit, and start the program with TAVELORN_CODEPAGE set to that code "
+               "page's number (for example TAVELORN_CODEPAGE=1250).")
+                .arg(codePage);
+        return QMessageBox::question(this, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
 }
 

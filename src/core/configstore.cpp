@@ -236,11 +236,23 @@ TIniFile TConfigStore::ReadFile() const
 
 TIniFile TConfigStore::modifyFile(const std::function<void(TIniFile&)>& change)
 {
-    const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Write);
-    TIniFile ini(FConfigFile);
-    change(ini);
-    ini.UpdateFile();
-    return ini;
+    for (bool mayLeaveCodePage = !confirmLeavingCodePage;;) {
+        int codePage = 0;
+        {
+            const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Write);
+            TIniFile ini(FConfigFile);
+            change(ini);
+            if (mayLeaveCodePage || !ini.LeavesCodePage()) {
+                ini.UpdateFile();
+                return ini;
+            }
+            codePage = ini.CodePage();
+        }
+        // A misread code page would become permanent: the user decides, with no lock held.
+        if (!confirmLeavingCodePage(codePage))
+            return ReadFile();
+        mayLeaveCodePage = true;
+    }
 }
 
 void TConfigStore::LoadSystemInfos()

@@ -43,6 +43,10 @@ public:
     // Shows (true) or resets (false) the busy cursor around loading and saving profiles;
     // the reset also happens when the operation fails.
     std::function<void(bool busy)> setBusy;
+    // Asked, outside the file's lock, before a save turns a code-page file (read in the
+    // code page given) into UTF-16LE; false drops the change and leaves the file as it
+    // was. Unset, the file is turned.
+    std::function<bool(int codePage)> confirmLeavingCodePage;
 
     // Replaces the profiles, the items of cbxID and FSystemInfoIdx (the last profile's
     // index, -1 when none) from the file. A negative count throws

@@ -1224,6 +1224,19 @@ bool TIniFile::Modified() const
     return d->modified;
 }
 
+int TIniFile::CodePage() const
+{
+    return d->codec ? d->codec->number() : 0;
+}
+
+bool TIniFile::LeavesCodePage() const
+{
+    if (!d->codec || !d->modified)
+        return false;
+    const QByteArray out = toBytes();
+    return out.startsWith("\xFF\xFE");
+}
+
 qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
 {
     const qsizetype limit = d->lineCount;

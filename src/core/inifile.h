@@ -94,6 +94,12 @@ public:
     // True when writes changed the file's content since it was read.
     bool Modified() const;
 
+    // The Windows code page the file was read in; 0 when it is UTF-8 or UTF-16.
+    int CodePage() const;
+    // True when UpdateFile would turn a code-page file into UTF-16LE, as a written value
+    // holds a character the code page lacks.
+    bool LeavesCodePage() const;
+
     // The file's content as UpdateFile would write it.
     QByteArray toBytes() const;
 

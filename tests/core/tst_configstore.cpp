@@ -457,3 +457,41 @@ TEST_F(StoreTest, SavingListsWritesTheirItemsAsTheyAre)
 }
 
 } // namespace
+
+namespace {
+
+// A save that a code-page file cannot hold asks first: No leaves the file's bytes as they
+// were and the list as the file holds it; Yes writes UTF-16LE.
+TEST_F(StoreTest, LeavingTheCodePageIsTheUsersChoice)
+{
+    const QByteArray cp1252 = "[SystemTitle]\r\nNbItems=1\r\nItem_1=Caf\xE9\r\n";
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        writeConfig(cp1252);
+        QList<int> asked;
+        store.confirmLeavingCodePage = [&](int codePage) {
+            asked << codePage;
+            return yes;
+        };
+        store.LoadSystemTitles();
+        // A title the page holds is written without a question.
+        store.cbxSystemTitle.Add(QStringLiteral("Crème"));
+        store.SaveSystemTitles();
+        EXPECT_TRUE(asked.isEmpty());
+        EXPECT_TRUE(config().endsWith("Item_2=Cr\xE8me\r\n")) << config().toStdString();
+        const QByteArray before = config();
+
+        store.cbxSystemTitle.Add(QStringLiteral("Łódź"));
+        store.SaveSystemTitles();
+        EXPECT_EQ(asked, QList<int>{1252});
+        if (yes) {
+            EXPECT_TRUE(config().startsWith("\xFF\xFE"));
+            EXPECT_EQ(store.cbxSystemTitle.Items(), QStringList({"Café", "Crème", "Łódź"}));
+        } else {
+            EXPECT_EQ(config(), before);
+            EXPECT_EQ(store.cbxSystemTitle.Items(), QStringList({"Café", "Crème"}));
+        }
+    }
+}
+
+} // namespace
