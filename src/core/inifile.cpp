@@ -212,12 +212,14 @@ bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
     return true;
 }
 
-// Values are single lines: a line break inside one would start new lines in the file.
-QString singleLine(const QString& value)
+// A value as written: up to its first NUL, and on a single line, as a line break inside
+// it would start new lines in the file. The value itself when it is so already.
+QString storedValue(const QString& value)
 {
-    if (std::none_of(value.begin(), value.end(), [](QChar c) { return c == u'\r' || c == u'\n'; }))
+    const auto special = [](QChar c) { return c == u'\r' || c == u'\n' || c.isNull(); };
+    if (std::none_of(value.begin(), value.end(), special))
         return value;
-    QString v = value;
+    QString v = value.left(value.indexOf(QChar(0)));
     v.replace(u'\r', u' ').replace(u'\n', u' ');
     return v;
 }
@@ -1294,7 +1296,7 @@ void TIniFile::ReadStringInto(const QString& section, const QString& key, const 
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
-    const QString v = singleLine(cString(value).toString());
+    const QString v = storedValue(value);
     // Record positions are 32-bit and their numbers 28-bit.
     if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
             qsizetype(kLengthMask) ||
