@@ -161,31 +161,52 @@ tyArrSystemInfo ReadProfiles(const TIniFile& ini)
     return profiles;
 }
 
+namespace {
+
+void writeProfile(TIniFile& ini, qint32 number, const tySystemInfo& s)
+{
+    const QString sec = kSystemInfoPrefix + QString::number(number);
+    ini.WriteString(sec, kID, s.ID);
+    ini.WriteInteger(sec, kBorderWidth, s.BorderWidth);
+    ini.WriteString(sec, kSystemTitle, s.SystemTitle);
+    ini.WriteString(sec, kLansdscapePosition, s.LansdscapePosition);
+    ini.WriteString(sec, kSID, s.SID);
+    ini.WriteString(sec, kUsage1, s.Usage1);
+    ini.WriteString(sec, kUsage2, s.Usage2);
+    ini.WriteString(sec, kPictureFullPath, s.PictureFullPath);
+    ini.WriteBool(sec, kPictureCenter, s.PictureCenter);
+    ini.WriteBool(sec, kPictureStretch, s.PictureStretch);
+    ini.WriteString(sec, kInfo1, s.Info1);
+    ini.WriteString(sec, kInfo2, s.Info2);
+    ini.WriteString(sec, kInfo3, s.Info3);
+    ini.WriteDate(sec, kLastRefresh, s.LastRefresh);
+    ini.WriteString(sec, kSourceRefresh, s.SourceRefresh);
+    ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
+}
+
+// The identifiers of the profiles the file holds; a negative count throws as
+// ReadProfiles does.
+QStringList readProfileIds(const TIniFile& ini)
+{
+    if (ini.ReadInteger(kSystemInfo, kNbItems, 0) < 0)
+        throw EAppError(QStringLiteral("Erreur de vérification d'étendue"));
+    const qint32 n = listCountOfSections(ini);
+    QStringList ids;
+    ids.reserve(n);
+    for (qint32 i = 1; i <= n; ++i)
+        ids.append(ini.ReadString(kSystemInfoPrefix + QString::number(i), kID, QString()));
+    return ids;
+}
+
+} // namespace
+
 void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles)
 {
     const qint32 before = listCountOfSections(ini);
     qint32 k = 0;
-    for (const tySystemInfo& s : profiles) {
-        if (s.ID.isEmpty())
-            continue;
-        const QString sec = kSystemInfoPrefix + QString::number(++k);
-        ini.WriteString(sec, kID, s.ID);
-        ini.WriteInteger(sec, kBorderWidth, s.BorderWidth);
-        ini.WriteString(sec, kSystemTitle, s.SystemTitle);
-        ini.WriteString(sec, kLansdscapePosition, s.LansdscapePosition);
-        ini.WriteString(sec, kSID, s.SID);
-        ini.WriteString(sec, kUsage1, s.Usage1);
-        ini.WriteString(sec, kUsage2, s.Usage2);
-        ini.WriteString(sec, kPictureFullPath, s.PictureFullPath);
-        ini.WriteBool(sec, kPictureCenter, s.PictureCenter);
-        ini.WriteBool(sec, kPictureStretch, s.PictureStretch);
-        ini.WriteString(sec, kInfo1, s.Info1);
-        ini.WriteString(sec, kInfo2, s.Info2);
-        ini.WriteString(sec, kInfo3, s.Info3);
-        ini.WriteDate(sec, kLastRefresh, s.LastRefresh);
-        ini.WriteString(sec, kSourceRefresh, s.SourceRefresh);
-        ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
-    }
+    for (const tySystemInfo& s : profiles)
+        if (!s.ID.isEmpty())
+            writeProfile(ini, ++k, s);
     ini.WriteInteger(kSystemInfo, kNbItems, k);
     // A deleted profile's data goes with it.
     for (qint32 i = k + 1; i <= before; ++i)
@@ -301,14 +322,20 @@ namespace {
 
 // The profile of the file at index when it still has the identifier id there, else the
 // first one with that identifier, else -1.
-qint32 findProfile(const tyArrSystemInfo& profiles, qint32 index, const QString& id)
+qint32 findProfile(const QStringList& ids, qint32 index, const QString& id)
 {
-    if (index >= 0 && index < profiles.size() && profiles[index].ID == id)
+    if (index >= 0 && index < ids.size() && ids[index] == id)
         return index;
-    for (qsizetype i = 0; i < profiles.size(); ++i)
-        if (profiles[i].ID == id)
-            return qint32(i);
-    return -1;
+    return qint32(ids.indexOf(id));
+}
+
+QStringList idsOf(const tyArrSystemInfo& profiles)
+{
+    QStringList ids;
+    ids.reserve(profiles.size());
+    for (const tySystemInfo& p : profiles)
+        ids.append(p.ID);
+    return ids;
 }
 
 } // namespace
@@ -316,18 +343,31 @@ qint32 findProfile(const tyArrSystemInfo& profiles, qint32 index, const QString&
 void TConfigStore::StoreSystemInfo(const QString& id, const tySystemInfo& values)
 {
     const qint32 current = FSystemInfoIdx;
+    tySystemInfo stored = values;
+    stored.ID = id;
     const TIniFile ini = [&] {
         BusyScope busy(setBusy);
         return modifyFile([&](TIniFile& file) {
             // The profiles as they are now: what others saved meanwhile stays.
+            const QStringList ids = readProfileIds(file);
+            if (!ids.contains(QString())) {
+                // Every profile keeps its number: only this one's section is written.
+                qint32 target = findProfile(ids, current, id);
+                if (target < 0)
+                    target = qint32(ids.size());
+                writeProfile(file, target + 1, stored);
+                file.WriteInteger(kSystemInfo, kNbItems,
+                                  qint32(std::max(ids.size(), qsizetype(target) + 1)));
+                return;
+            }
+            // Profiles without an identifier are dropped and the rest renumbered.
             tyArrSystemInfo profiles = ReadProfiles(file);
-            qint32 target = findProfile(profiles, current, id);
+            qint32 target = findProfile(idsOf(profiles), current, id);
             if (target < 0) {
                 profiles.append(tySystemInfo{});
                 target = qint32(profiles.size() - 1);
             }
-            profiles[target] = values;
-            profiles[target].ID = id;
+            profiles[target] = stored;
             WriteProfiles(file, profiles);
         });
     }();
@@ -343,7 +383,7 @@ void TConfigStore::DeleteSystemInfo(qint32 index)
         BusyScope busy(setBusy);
         return modifyFile([&](TIniFile& file) {
             tyArrSystemInfo profiles = ReadProfiles(file);
-            const qint32 target = findProfile(profiles, index, id);
+            const qint32 target = findProfile(idsOf(profiles), index, id);
             if (target < 0)
                 return; // gone already
             profiles[target].ID.clear();

@@ -338,6 +338,8 @@ TEST_F(StoreTest, SavingUnchangedProfilesLeavesTheFileAlone)
     store.StoreSystemInfo(first.ID, first);
     EXPECT_EQ(config(), once);
     EXPECT_TRUE(once.contains("[SystemInfo_4]\nID=beyond the count\n"));
+    // Another profile's date that this locale cannot read is not written over.
+    EXPECT_TRUE(once.contains("LastRefresh=not a date\n"));
 }
 
 // Windows writes Config.ini in its ANSI code page or in UTF-16LE, with CRLF.
