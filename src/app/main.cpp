@@ -46,22 +46,14 @@ int answerQuestion(int argc, char* argv[])
     return 0;
 }
 
-// Every window is laid out in pixels at 96 dpi and the program claims no awareness of
-// the screen's resolution: Qt is shown a 96-dpi screen, so windows, their fonts and
-// the message boxes keep the same pixel sizes on any screen.
-void presentA96DpiScreen()
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qputenv("QT_FONT_DPI", "96");
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
     if (const int answered = answerQuestion(argc, argv); answered >= 0)
         return answered;
-    presentA96DpiScreen();
+    // The windows are laid out in 96-dpi pixels; Qt scales them by the desktop's factor (a
+    // Wayland output's scale, Xft.dpi / 96 on X11) and draws them sharp at that size.
     QApplication app(argc, argv);
     QuitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));

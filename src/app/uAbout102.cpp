@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -85,7 +86,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     QFont underlined = ui->lblWebSite->font();
     underlined.setUnderline(true);
     ui->lblWebSite->setFont(underlined);
-    ui->lblWebSite->setText(SiteHost());
+    ui->lblWebSite->setText(EffectiveSiteHost());
     // Names for screen readers: the news box by the label above it, the pictures by
     // what they show.
     ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
@@ -181,8 +182,18 @@ void TfrmAbout102::WebLinkClick()
     default:
         return;
     }
-    // Failing to open it (no browser) is not reported.
-    QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+    // Without xdg-open (package xdg-utils) and any known browser, nothing would open and
+    // Qt would only write to standard error: tell the user, with the address to copy.
+    if (QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode)))
+        return;
+    QMessageBox box(QMessageBox::Information, AppTitle(),
+                    QStringLiteral("No web browser could be started to open\n") + address +
+                        QStringLiteral("\n\nInstall the package xdg-utils, or copy the "
+                                       "address into your web browser."),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
 }
 
 void TfrmAbout102::keyPressEvent(QKeyEvent* event)

@@ -43,10 +43,13 @@ bool TCentredPlacement::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) &&
         !frameMargins(FWindow).isNull()) {
-        FFramed = true;
-        // Unless the program placed the window elsewhere meanwhile.
-        if (FWindow->pos() == FPlaced)
+        // Unless the program placed the window elsewhere meanwhile. At a fractional scale
+        // the position comes back rounded, and while the frame is being added it may pass
+        // through another place first: a position away from ours waits for the next one.
+        if ((FWindow->pos() - FPlaced).manhattanLength() <= 2) {
+            FFramed = true;
             centre();
+        }
     }
     return false;
 }

@@ -42,6 +42,15 @@ QString SiteBaseUrl()
     return base.isEmpty() ? defaultBase() : base;
 }
 
+QString EffectiveSiteHost()
+{
+    const QString base = overrideBase();
+    if (base.isEmpty())
+        return SiteHost();
+    // No user information gets this far: the authority is the host and the port.
+    return QUrl(base, QUrl::StrictMode).authority(QUrl::PrettyDecoded);
+}
+
 QString SiteAddress(const QString& pathAndQuery)
 {
     return SiteBaseUrl() + pathAndQuery;

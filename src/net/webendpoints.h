@@ -10,8 +10,12 @@
 // every address on the site: tests reach a local server through it, and an organisation
 // can serve the update information from an internal mirror. Any other value is ignored.
 
-// The host name of the maker's web site, as the About dialog shows it.
+// The host name of the maker's web site, as built in.
 QString SiteHost();
+// The host (with its port, if the address names one) that the site's addresses really
+// reach: that of TAVELORN_SITE_URL when it applies, else SiteHost(). The About dialog
+// shows it.
+QString EffectiveSiteHost();
 // The full address of the donation page.
 QString DonationPageUrl();
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the real program under a window manager in a virtual X server, once at 96 and
 # once at 144 dots per inch (Xft.dpi): the main window and each list editor show
-# exactly their titles, keep their pixel sizes and their very pixels at both
-# resolutions, and open with their frames centred on the screen.
+# exactly their titles, have their sizes at 96 dpi and one and a half times them at
+# 144 dpi (as on a Wayland output of scale 1.5), and open with their frames centred on
+# the screen.
 # Usage: windows_under_wm.sh TAVELORN [SHOTS_DIR]
 set -euo pipefail
 
@@ -63,7 +64,10 @@ check_window() { # id, title, width, height
   name=$(xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
   [ "$name" = "$2" ] || fail "window titled \"$name\" instead of \"$2\""
   settle "$1"
-  [ "${W}x${H}" = "${3}x${4}" ] || fail "\"$2\" is ${W}x${H} instead of ${3}x${4} at $dpi dpi"
+  # At a fractional scale a side can come out a pixel short or long, as its ends round.
+  local dw=$((W - $3)) dh=$((H - $4))
+  [ "${dw#-}" -le $((dpi % 96 ? 1 : 0)) ] && [ "${dh#-}" -le $((dpi % 96 ? 1 : 0)) ] ||
+    fail "\"$2\" is ${W}x${H} instead of ${3}x${4} at $dpi dpi"
   local dx=$((2 * FX + FW - screen_w)) dy=$((2 * FY + FH - screen_h))
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
     fail "the frame of \"$2\" (${FW}x${FH}+${FX}+${FY}) is not centred at $dpi dpi"
@@ -83,13 +87,16 @@ grab() {
   rm -f "$a" "$b"
 }
 
+# A size of the 96-dpi layout at the current resolution, rounded to the nearest pixel.
+scaled() { echo $((($1 * dpi + 48) / 96)); }
+
 for dpi in 96 144; do
   echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
   "$tavelorn" "$work/Config.ini" &
   app_pid=$!
   wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvandel$' | head -1 || true)
   [ -n "$wid" ] || fail "the window did not appear at $dpi dpi"
-  check_window "$wid" Corvandel 844 600
+  check_window "$wid" Corvandel "$(scaled 844)" "$(scaled 600)"
   xdotool mousemove 0 0 # no button under the pointer
   sleep 0.1
   grab "main-$dpi"
@@ -98,10 +105,10 @@ for dpi in 96 144; do
   for spec in "373 66 System Title" "192 108 Position in the landscape" "373 108 SID" \
               "373 491 Comment about refresh"; do
     read -r bx by title <<<"$spec"
-    xdotool mousemove --window "$wid" "$bx" "$by" click 1
+    xdotool mousemove --window "$wid" "$(scaled "$bx")" "$(scaled "$by")" click 1
     ed=$(timeout 10 xdotool search --sync --onlyvisible --name "^$title\$" | head -1 || true)
     [ -n "$ed" ] || fail "the editor \"$title\" did not open at $dpi dpi"
-    check_window "$ed" "$title" 402 381
+    check_window "$ed" "$title" "$(scaled 402)" "$(scaled 381)"
     if [ "$title" = SID ]; then
       xdotool mousemove 0 0
       sleep 0.1
@@ -120,13 +127,10 @@ for dpi in 96 144; do
   app_pid=
 done
 
-# Shown a 96-dpi screen, the windows paint the same pixels at 144 dpi.
-for shot in main editor; do
-  diff=$( (compare -metric AE "$work/$shot-96.png" "$work/$shot-144.png" null: 2>&1 || true) | cut -d' ' -f1)
-  if [ "$diff" != 0 ]; then
-    [ -n "$shots" ] && mkdir -p "$shots" && cp "$work"/*.png "$shots/"
-    fail "$shot differs between 96 and 144 dpi in $diff pixels"
-  fi
-done
+# At 144 dpi the windows are drawn at their size, not a 96-dpi picture enlarged: the
+# shot of the larger main window differs from the smaller one scaled up.
+convert "$work/main-96.png" -filter point -resize "$(scaled 844)x$(scaled 600)!" "$work/main-96-enlarged.png"
+diff=$( (compare -metric AE "$work/main-96-enlarged.png" "$work/main-144.png" null: 2>&1 || true) | cut -d' ' -f1)
+[ "${diff%.*}" -gt 1000 ] || fail "the window at 144 dpi is the 96-dpi one enlarged ($diff pixels differ)"
 if [ -n "$shots" ]; then mkdir -p "$shots" && cp "$work"/*.png "$shots/"; fi
 echo "PASS"
