@@ -48,7 +48,7 @@ focus-animation=none
 INI
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-socket=tavelorn-e2e
+socket="tavelorn-e2e"
 weston_pid=
 trap 'kill "$weston_pid" 2>/dev/null || true; cleanup' EXIT
 
@@ -157,7 +157,7 @@ check_dialog() { # name x y w h expected-size close-keys...
   # Where the dialog's plain face lies over the main window's, the two are alike: its
   # region in the shot can fall short of its size (which the protocol gives exactly).
   # WxH+ asks for that size at least.
-  local at_least= want_w want_h
+  local at_least="" want_w want_h
   [ "${want%+}" != "$want" ] && at_least=1 && want=${want%+}
   want_w=${want%x*} want_h=${want#*x}
   if [ -n "$at_least" ]; then
