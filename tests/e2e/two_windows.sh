@@ -62,19 +62,29 @@ save_with_sid() {
   xdotool mousemove --window "$w" 69 575 click 1
 }
 
-wait_for_profile() {
-  for _ in $(seq 1 80); do
+has_profile() {
+  for _ in $(seq 1 20); do
     grep -q "^ID=.*__$1__" "$config" && return 0
     sleep 0.25
   done
-  fail "no profile with SID $1 in Config.ini: $(tr '\n' ' ' < "$config")"
+  return 1
+}
+
+# Picks the SID and saves until the file has the profile: a key typed while the
+# drop-down is still taking the keyboard may be lost, and the pick is tried again.
+save_profile() {
+  local w=$1 letter=$2 sid=$3
+  for _ in 1 2 3 4; do
+    save_with_sid "$w" "$letter"
+    has_profile "$sid" && return 0
+    xdotool key Escape
+  done
+  fail "no profile with SID $sid in Config.ini: $(tr '\n' ' ' < "$config")"
 }
 
 # Both windows loaded the file before either saved.
-save_with_sid "$b" P
-wait_for_profile PRD
-save_with_sid "$a" D
-wait_for_profile DEV
+save_profile "$b" P PRD
+save_profile "$a" D DEV
 grep -q "^ID=.*__PRD__" "$config" || fail "window A's save erased window B's profile: $(tr '\n' ' ' < "$config")"
 [ "$(sed -n '/^\[SystemInfo\]/,/^\[/p' "$config" | grep -c '^NbItems=2$')" = 1 ] ||
   fail "the profile count is not 2: $(tr '\n' ' ' < "$config")"
