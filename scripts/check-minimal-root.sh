@@ -98,24 +98,7 @@ awk '{ print "deb", $1, $2, $3 }' <<<"$sources" >"$chroot_dir/etc/apt/sources.li
 cp -L /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 
 # A picture from the build tree's command, to compare with the installed one.
-cat >"$work/Config.ini" <<'INI'
-[LandscapeType]
-NbItems=1
-Item_1=QAS
-[Color]
-NbItems=1
-Item_1=33023
-[SystemInfo]
-NbItems=1
-[SystemInfo_1]
-ID=SAP ERP 6.0 EHP7__QAS__2024_03_03
-BorderWidth=3
-SystemTitle=SAP ERP 6.0 EHP7
-LansdscapePosition=QAS
-SID=QAS
-Usage1=Quality assurance
-Info1=Do not use for production data
-INI
+cp "$root_dir/tests/data/package-check.ini" "$work/Config.ini"
 env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work" XDG_CONFIG_HOME="$work/xdg" \
   "$build/src/export/tavelorn-export" --config "$work/Config.ini" \
   --profile 'SAP ERP 6.0 EHP7__QAS__2024_03_03' --output "$work/reference.jpg" >/dev/null

@@ -61,24 +61,7 @@ done
 out=$(/usr/bin/tavelorn-export --version)
 [ "$out" = "tavelorn-export $version" ] || { echo "FAIL: --version says \"$out\""; exit 1; }
 
-cat > "$work/Config.ini" <<'INI'
-[LandscapeType]
-NbItems=1
-Item_1=QAS
-[Color]
-NbItems=1
-Item_1=33023
-[SystemInfo]
-NbItems=1
-[SystemInfo_1]
-ID=SAP ERP 6.0 EHP7__QAS__2024_03_03
-BorderWidth=3
-SystemTitle=SAP ERP 6.0 EHP7
-LansdscapePosition=QAS
-SID=QAS
-Usage1=Quality assurance
-Info1=Do not use for production data
-INI
+cp "$root/tests/data/package-check.ini" "$work/Config.ini"
 profile='SAP ERP 6.0 EHP7__QAS__2024_03_03'
 # As a script runs it: no display, an empty home.
 run() { env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work" XDG_CONFIG_HOME="$work/xdg" "$@"; }
