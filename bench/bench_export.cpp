@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace tavelorn;
+
 namespace {
 
 QByteArray sid(char prefix, int i)
@@ -54,14 +56,14 @@ QString writeConfig(const QTemporaryDir& dir, const QByteArray& bytes)
 }
 
 // One profile through the steps of the command.
-void exportProfile(const TConfigStore& store, const tySystemInfo& p, const QString& path)
+void exportProfile(const ConfigStore& store, const Profile& p, const QString& path)
 {
-    tyPicture picture;
-    TProfileLists lists = TProfileLists::Scratch(store);
-    ApplySystemInfoToPicture(picture, p, lists);
+    PictureModel picture;
+    ProfileLists lists = ProfileLists::scratch(store);
+    applyProfileToPicture(picture, p, lists);
     QImage image;
-    RenderPicture(picture, image);
-    WritePictureFile(path, EncodeJpeg(image, 100));
+    renderPicture(picture, image);
+    writePictureFile(path, encodeJpeg(image, 100));
 }
 
 // tavelorn-export --profile of a profile whose SID, source and comment the lists lack,
@@ -72,9 +74,9 @@ void BM_ExportUnlistedProfile(benchmark::State& state)
     const QString config = writeConfig(dir, makeConfig(int(state.range(0)), 1, false));
     const QString out = dir.filePath(QStringLiteral("out.jpg"));
     for (auto _ : state) {
-        TConfigStore store(config);
-        store.LoadAll();
-        exportProfile(store, store.FArrSystemInfo.at(0), out);
+        ConfigStore store(config);
+        store.loadAll();
+        exportProfile(store, store.profiles().at(0), out);
     }
 }
 BENCHMARK(BM_ExportUnlistedProfile)
@@ -88,14 +90,14 @@ BENCHMARK(BM_ExportUnlistedProfile)
 void BM_ApplyUnlistedProfile(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(writeConfig(dir, makeConfig(int(state.range(0)), 1, false)));
-    store.LoadAll();
-    const tySystemInfo p = store.FArrSystemInfo.at(0);
+    ConfigStore store(writeConfig(dir, makeConfig(int(state.range(0)), 1, false)));
+    store.loadAll();
+    const Profile p = store.profiles().at(0);
     for (auto _ : state) {
-        tyPicture picture;
-        TProfileLists lists = TProfileLists::Scratch(store);
-        ApplySystemInfoToPicture(picture, p, lists);
-        benchmark::DoNotOptimize(picture.lblSID.Text);
+        PictureModel picture;
+        ProfileLists lists = ProfileLists::scratch(store);
+        applyProfileToPicture(picture, p, lists);
+        benchmark::DoNotOptimize(picture.sid.text);
     }
     state.SetComplexityN(state.range(0));
 }
@@ -116,10 +118,10 @@ void BM_ExportAll(benchmark::State& state)
     const QString config =
         writeConfig(dir, makeConfig(1000, int(state.range(0)), sidsListed, positionsListed));
     for (auto _ : state) {
-        TConfigStore store(config);
-        store.LoadAll();
-        for (const tySystemInfo& p : std::as_const(store.FArrSystemInfo))
-            exportProfile(store, p, dir.filePath(p.ID + QStringLiteral(".jpg")));
+        ConfigStore store(config);
+        store.loadAll();
+        for (const Profile& p : std::as_const(store.profiles()))
+            exportProfile(store, p, dir.filePath(p.id + QStringLiteral(".jpg")));
     }
     state.SetLabel(QStringLiteral("SIDs %1, positions %2")
                        .arg(sidsListed ? QStringLiteral("listed") : QStringLiteral("unlisted"),

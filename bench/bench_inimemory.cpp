@@ -17,6 +17,8 @@
 
 #include <malloc.h>
 
+using namespace tavelorn;
+
 namespace {
 
 constexpr qint64 kMiB = 1024 * 1024;
@@ -142,16 +144,16 @@ void BM_ReadPeakMemory(benchmark::State& state, const std::string& name, bool th
             return;
         }
         if (throughStore) {
-            TConfigStore store(path);
-            store.processEvents = [] {};
-            store.setBusy = [](bool) {};
-            store.LoadAll();
-            benchmark::DoNotOptimize(store.FSystemInfoIdx);
+            ConfigStore store(path);
+            store.setProcessEvents([] {});
+            store.setBusyHandler([](bool) {});
+            store.loadAll();
+            benchmark::DoNotOptimize(store.currentProfileIndex());
         } else {
-            const TIniFile ini(path);
-            benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("S"), QStringLiteral("K"), {}));
+            const IniFile ini(path);
+            benchmark::DoNotOptimize(ini.readString(QStringLiteral("S"), QStringLiteral("K"), {}));
             benchmark::DoNotOptimize(
-                ini.HighestNumberedKey(QStringLiteral("S"), QStringLiteral("k")));
+                ini.highestNumberedKey(QStringLiteral("S"), QStringLiteral("k")));
         }
         peak = statusBytes("VmHWM") - before;
     }

@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 
+using namespace tavelorn;
+
 namespace {
 
 QString g_config;

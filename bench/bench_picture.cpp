@@ -17,6 +17,8 @@
 
 #include <jpeglib.h>
 
+using namespace tavelorn;
+
 namespace {
 
 QImage gradient(int w, int h)
@@ -28,23 +30,23 @@ QImage gradient(int w, int h)
     return image;
 }
 
-tyPicture fullPicture(const TGraphicPtr& background)
+PictureModel fullPicture(const GraphicPtr& background)
 {
-    tyPicture p;
-    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    SetLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
-    SetSID(p, QStringLiteral("QAS"));
-    SetUsage1(p, QStringLiteral("Quality assurance & tests"));
-    SetUsage2(p, QStringLiteral("Client 100\tClient 200"));
-    SetInfo1(p, QStringLiteral("No transports without approval"));
-    SetInfo2(p, QStringLiteral("Refreshed every Sunday"));
-    SetInfo3(p, QStringLiteral("Contact: basis team"));
-    ShowRefreshLine(p, true, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"));
-    SetRefreshLine(p, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"),
+    PictureModel p;
+    setSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    setLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
+    setSid(p, QStringLiteral("QAS"));
+    setUsage1(p, QStringLiteral("Quality assurance & tests"));
+    setUsage2(p, QStringLiteral("Client 100\tClient 200"));
+    setInfo1(p, QStringLiteral("No transports without approval"));
+    setInfo2(p, QStringLiteral("Refreshed every Sunday"));
+    setInfo3(p, QStringLiteral("Contact: basis team"));
+    showRefreshLine(p, true, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"));
+    setRefreshLine(p, fromQDate(QDate(2016, 12, 1)), QStringLiteral("PRD"),
                    QStringLiteral("After upgrade"));
-    SetBorderWidth(p, 3);
-    SetBackgroundPicture(p, background);
-    SetPictureCenter(p, true);
+    setBorderWidth(p, 3);
+    setBackgroundPicture(p, background);
+    setPictureCenter(p, true);
     return p;
 }
 
@@ -59,13 +61,13 @@ void BM_RenderFullPicture(benchmark::State& state)
             state.SkipWithError("cannot write the background");
             return;
         }
-        f.write(EncodeJpeg(gradient(1000, 800), 90));
+        f.write(encodeJpeg(gradient(1000, 800), 90));
     }
-    const tyPicture picture = fullPicture(LoadPictureFromFile(path));
+    const PictureModel picture = fullPicture(loadPictureFromFile(path));
     QImage target;
-    RenderPicture(picture, target); // the first drawing decodes the JPEG
+    renderPicture(picture, target); // the first drawing decodes the JPEG
     for (auto _ : state) {
-        RenderPicture(picture, target);
+        renderPicture(picture, target);
         benchmark::DoNotOptimize(target.constBits());
     }
 }
@@ -74,7 +76,7 @@ BENCHMARK(BM_RenderFullPicture)->Unit(benchmark::kMillisecond);
 QImage renderedRgb888()
 {
     QImage image;
-    RenderPicture(fullPicture(nullptr), image);
+    renderPicture(fullPicture(nullptr), image);
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
@@ -112,7 +114,7 @@ void BM_EncodeJpeg(benchmark::State& state)
 {
     const QImage image = renderedRgb888();
     for (auto _ : state)
-        benchmark::DoNotOptimize(EncodeJpeg(image, 100));
+        benchmark::DoNotOptimize(encodeJpeg(image, 100));
 }
 BENCHMARK(BM_EncodeJpeg)->Unit(benchmark::kMillisecond);
 
@@ -120,9 +122,9 @@ BENCHMARK(BM_EncodeJpeg)->Unit(benchmark::kMillisecond);
 void BM_EncodeJpegRgb32(benchmark::State& state)
 {
     QImage image;
-    RenderPicture(fullPicture(nullptr), image);
+    renderPicture(fullPicture(nullptr), image);
     for (auto _ : state)
-        benchmark::DoNotOptimize(EncodeJpeg(image, 100));
+        benchmark::DoNotOptimize(encodeJpeg(image, 100));
 }
 BENCHMARK(BM_EncodeJpegRgb32)->Unit(benchmark::kMillisecond);
 

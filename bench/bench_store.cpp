@@ -12,36 +12,38 @@
 
 #include <optional>
 
+using namespace tavelorn;
+
 namespace {
 
-tyArrSystemInfo makeProfiles(int n)
+ProfileList makeProfiles(int n)
 {
     static const char* titles[] = {"SAP ERP 6.0 EHP7", "SAP S/4HANA 2023", "SAP BW/4HANA 2.0",
                                    "SAP Solution Manager 7.2"};
     static const char* positions[] = {"DEV", "QAS", "PRD", "SBX"};
     QRandomGenerator rng(42);
-    tyArrSystemInfo out;
+    ProfileList out;
     out.reserve(n);
     for (int i = 0; i < n; ++i) {
-        tySystemInfo s;
-        s.SystemTitle = QString::fromLatin1(titles[rng.bounded(4)]);
-        s.LansdscapePosition = QString::fromLatin1(positions[rng.bounded(4)]);
-        s.SID = QStringLiteral("S%1").arg(rng.bounded(1000), 3, 10, QLatin1Char('0'));
-        const TDateTime date = fromQDate(QDate(2020, 1, 1).addDays(rng.bounded(1500)));
-        s.ID = TConfigStore::MakeSystemInfoID(s.SystemTitle, s.SID, date) +
+        Profile s;
+        s.systemTitle = QString::fromLatin1(titles[rng.bounded(4)]);
+        s.landscapePosition = QString::fromLatin1(positions[rng.bounded(4)]);
+        s.sid = QStringLiteral("S%1").arg(rng.bounded(1000), 3, 10, QLatin1Char('0'));
+        const SerialDate date = fromQDate(QDate(2020, 1, 1).addDays(rng.bounded(1500)));
+        s.id = ConfigStore::makeProfileId(s.systemTitle, s.sid, date) +
                QStringLiteral("_%1").arg(i);
-        s.BorderWidth = int(rng.bounded(11));
-        s.Usage1 = QStringLiteral("Development system for the finance team");
-        s.Usage2 = QStringLiteral("Client 100");
-        s.PictureFullPath = QStringLiteral("/home/user/Pictures/background-%1.jpg").arg(i % 7);
-        s.PictureCenter = i % 2;
-        s.PictureStretch = i % 3 == 0;
-        s.Info1 = QStringLiteral("Do not change customizing here");
-        s.Info3 = QStringLiteral("Contact: basis team");
+        s.borderWidth = int(rng.bounded(11));
+        s.usage1 = QStringLiteral("Development system for the finance team");
+        s.usage2 = QStringLiteral("Client 100");
+        s.picturePath = QStringLiteral("/home/user/Pictures/background-%1.jpg").arg(i % 7);
+        s.pictureCenter = i % 2;
+        s.pictureStretch = i % 3 == 0;
+        s.info1 = QStringLiteral("Do not change customizing here");
+        s.info3 = QStringLiteral("Contact: basis team");
         if (i % 2) {
-            s.LastRefresh = date;
-            s.SourceRefresh = QStringLiteral("PRD");
-            s.CommentRefresh = QStringLiteral("Monthly refresh");
+            s.lastRefresh = date;
+            s.refreshSource = QStringLiteral("PRD");
+            s.refreshComment = QStringLiteral("Monthly refresh");
         }
         out.append(s);
     }
@@ -49,26 +51,26 @@ tyArrSystemInfo makeProfiles(int n)
 }
 
 // Writes profiles as the whole profile list of file.
-void writeProfiles(const QString& file, const tyArrSystemInfo& profiles)
+void writeProfiles(const QString& file, const ProfileList& profiles)
 {
-    TIniFile ini(file);
-    WriteProfiles(ini, profiles);
-    ini.UpdateFile();
+    IniFile ini(file);
+    writeProfiles(ini, profiles);
+    ini.save();
 }
 
 // Reloading over the profiles already held, as after every store or delete.
 void BM_LoadProfiles(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
-    writeProfiles(store.FConfigFile, makeProfiles(int(state.range(0))));
-    store.processEvents = [] {};
-    store.setBusy = [](bool) {};
+    ConfigStore store(dir.filePath("Config.ini"));
+    writeProfiles(store.filePath(), makeProfiles(int(state.range(0))));
+    store.setProcessEvents([] {});
+    store.setBusyHandler([](bool) {});
     for (auto _ : state) {
-        store.LoadSystemInfos();
-        benchmark::DoNotOptimize(store.FSystemInfoIdx);
+        store.loadProfiles();
+        benchmark::DoNotOptimize(store.currentProfileIndex());
     }
-    if (store.FSystemInfoIdx != state.range(0) - 1)
+    if (store.currentProfileIndex() != state.range(0) - 1)
         state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
@@ -81,18 +83,18 @@ void BM_LoadProfilesIntoEmptyStore(benchmark::State& state)
     {
         writeProfiles(file, makeProfiles(int(state.range(0))));
     }
-    std::optional<TConfigStore> store;
+    std::optional<ConfigStore> store;
     for (auto _ : state) {
         state.PauseTiming();
         store.reset();
         store.emplace(file);
-        store->processEvents = [] {};
-        store->setBusy = [](bool) {};
+        store->setProcessEvents([] {});
+        store->setBusyHandler([](bool) {});
         state.ResumeTiming();
-        store->LoadSystemInfos();
-        benchmark::DoNotOptimize(store->FSystemInfoIdx);
+        store->loadProfiles();
+        benchmark::DoNotOptimize(store->currentProfileIndex());
     }
-    if (store->FSystemInfoIdx != state.range(0) - 1)
+    if (store->currentProfileIndex() != state.range(0) - 1)
         state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
@@ -103,7 +105,7 @@ void BM_SaveProfilesNewFile(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("Config.ini");
-    const tyArrSystemInfo profiles = makeProfiles(int(state.range(0)));
+    const ProfileList profiles = makeProfiles(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(file);
@@ -119,14 +121,14 @@ void BM_SaveProfilesChanged(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("Config.ini");
-    tyArrSystemInfo profiles = makeProfiles(int(state.range(0)));
+    ProfileList profiles = makeProfiles(int(state.range(0)));
     writeProfiles(file, profiles);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        for (tySystemInfo& s : profiles)
-            s.Usage2 = QStringLiteral("Client %1").arg(round);
+        for (Profile& s : profiles)
+            s.usage2 = QStringLiteral("Client %1").arg(round);
         state.ResumeTiming();
         writeProfiles(file, profiles);
     }
@@ -138,18 +140,18 @@ void BM_SaveProfilesChanged(benchmark::State& state)
 void BM_StoreOneProfile(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
-    writeProfiles(store.FConfigFile, makeProfiles(int(state.range(0))));
-    store.processEvents = [] {};
-    store.setBusy = [](bool) {};
-    store.LoadAll();
-    tySystemInfo changed = store.FArrSystemInfo[qsizetype(state.range(0) / 2)];
+    ConfigStore store(dir.filePath("Config.ini"));
+    writeProfiles(store.filePath(), makeProfiles(int(state.range(0))));
+    store.setProcessEvents([] {});
+    store.setBusyHandler([](bool) {});
+    store.loadAll();
+    Profile changed = store.profiles()[qsizetype(state.range(0) / 2)];
     int round = 0;
     for (auto _ : state) {
-        changed.Usage2 = QStringLiteral("Client %1").arg(++round);
-        store.StoreSystemInfo(changed.ID, changed);
+        changed.usage2 = QStringLiteral("Client %1").arg(++round);
+        store.storeProfile(changed.id, changed);
     }
-    if (store.FArrSystemInfo.size() != state.range(0))
+    if (store.profiles().size() != state.range(0))
         state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
@@ -168,9 +170,9 @@ bool writeCodePageFile(const QString& file, int codePage, int n)
     const QString local = textOfCodePage(codePage);
     qunsetenv("TAVELORN_CODEPAGE"); // the writer makes UTF-8, converted below
     {
-        tyArrSystemInfo profiles = makeProfiles(n);
-        for (tySystemInfo& s : profiles)
-            s.Usage1 = local;
+        ProfileList profiles = makeProfiles(n);
+        for (Profile& s : profiles)
+            s.usage1 = local;
         writeProfiles(file, profiles);
     }
     QFile f(file);
@@ -179,7 +181,7 @@ bool writeCodePageFile(const QString& file, int codePage, int n)
     QString text = QString::fromUtf8(f.readAll());
     text.replace(u'\n', QStringLiteral("\r\n"));
     QByteArray bytes;
-    if (!TCodePage(codePage).encode(text, bytes))
+    if (!CodePageCodec(codePage).encode(text, bytes))
         return false;
     f.resize(0);
     f.write(bytes);
@@ -188,26 +190,26 @@ bool writeCodePageFile(const QString& file, int codePage, int n)
 }
 
 // A store on the code-page file of state.range(0) profiles in code page state.range(1).
-void openCodePageStore(TConfigStore& store, benchmark::State& state)
+void openCodePageStore(ConfigStore& store, benchmark::State& state)
 {
-    if (!writeCodePageFile(store.FConfigFile, int(state.range(1)), int(state.range(0))))
+    if (!writeCodePageFile(store.filePath(), int(state.range(1)), int(state.range(0))))
         state.SkipWithError("no code-page file");
-    store.processEvents = [] {};
-    store.setBusy = [](bool) {};
+    store.setProcessEvents([] {});
+    store.setBusyHandler([](bool) {});
 }
 
 // Reloading profiles from a code-page file; arguments: profiles, code page.
 void BM_LoadProfilesCodePage(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
+    ConfigStore store(dir.filePath("Config.ini"));
     openCodePageStore(store, state);
     for (auto _ : state) {
-        store.LoadSystemInfos();
-        benchmark::DoNotOptimize(store.FSystemInfoIdx);
+        store.loadProfiles();
+        benchmark::DoNotOptimize(store.currentProfileIndex());
     }
-    if (store.FSystemInfoIdx != state.range(0) - 1 ||
-        store.FArrSystemInfo[0].Usage1 != textOfCodePage(int(state.range(1))))
+    if (store.currentProfileIndex() != state.range(0) - 1 ||
+        store.profiles()[0].usage1 != textOfCodePage(int(state.range(1))))
         state.SkipWithError("wrong profiles");
     state.SetComplexityN(state.range(0));
 }
@@ -217,21 +219,22 @@ void BM_LoadProfilesCodePage(benchmark::State& state)
 void BM_SaveProfilesCodePageChanged(benchmark::State& state)
 {
     QTemporaryDir dir;
-    TConfigStore store(dir.filePath("Config.ini"));
+    ConfigStore store(dir.filePath("Config.ini"));
     openCodePageStore(store, state);
-    store.LoadSystemInfos();
+    store.loadProfiles();
+    ProfileList profiles = store.profiles();
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        for (tySystemInfo& s : store.FArrSystemInfo) {
-            s.Usage1 = s.Usage1.left(6) + QString::number(round);
-            s.Usage2 = QStringLiteral("Client %1").arg(round);
+        for (Profile& s : profiles) {
+            s.usage1 = s.usage1.left(6) + QString::number(round);
+            s.usage2 = QStringLiteral("Client %1").arg(round);
         }
         state.ResumeTiming();
-        writeProfiles(store.FConfigFile, store.FArrSystemInfo);
+        writeProfiles(store.filePath(), profiles);
     }
-    QFile f(store.FConfigFile);
+    QFile f(store.filePath());
     if (!f.open(QIODevice::ReadOnly) || f.read(2) == "\xFF\xFE")
         state.SkipWithError("the file left its code page");
     state.SetComplexityN(state.range(0));
@@ -243,21 +246,21 @@ void BM_SaveProfilesCodePageChanged(benchmark::State& state)
 void BM_SortedItemList(benchmark::State& state)
 {
     const int n = int(state.range(0));
-    const tyArrSystemInfo profiles = makeProfiles(n);
+    const ProfileList profiles = makeProfiles(n);
     // "Écran" sorts before "Ecrit" by collation, after it by code units.
     const QString accented[] = {QStringLiteral("Écran "), QStringLiteral("Ecrit ")};
     QStringList ids;
     for (qsizetype i = 0; i < profiles.size(); ++i)
-        ids << (state.range(1) ? accented[i % 2] + profiles[i].ID : profiles[i].ID);
-    TItemList list(true);
+        ids << (state.range(1) ? accented[i % 2] + profiles[i].id : profiles[i].id);
+    ItemList list(true);
     for (auto _ : state) {
         {
-            TItemListUpdate update(list);
-            list.Clear();
+            ItemListUpdate update(list);
+            list.clear();
             for (const QString& id : ids)
-                list.Add(id);
+                list.add(id);
         }
-        benchmark::DoNotOptimize(list.Count());
+        benchmark::DoNotOptimize(list.count());
     }
     state.SetComplexityN(n);
 }

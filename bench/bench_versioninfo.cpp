@@ -5,19 +5,21 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace tavelorn;
+
 namespace {
 
 void BM_RunningExecutableOriginalName(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(ProgramOriginalFileName());
+        benchmark::DoNotOptimize(programOriginalFileName());
 }
 BENCHMARK(BM_RunningExecutableOriginalName)->Unit(benchmark::kMicrosecond);
 
 void BM_RunningExecutableVersion(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(GetProgramVersion());
+        benchmark::DoNotOptimize(programVersion());
 }
 BENCHMARK(BM_RunningExecutableVersion)->Unit(benchmark::kMicrosecond);
 

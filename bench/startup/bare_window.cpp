@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QWidget>
 
+using namespace tavelorn;
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);

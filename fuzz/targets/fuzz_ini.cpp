@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace tavelorn;
+
 namespace {
 
 // Names the store uses, plus a few taken from the input itself.
@@ -39,20 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QLocale locale(QLocale::French, QLocale::France);
-    TIniFile ini = TIniFile::fromBytes(bytes);
+    IniFile ini = IniFile::fromBytes(bytes);
     ini.setLocale(locale);
     const QStringList names = namesFor(bytes);
 
     for (const QString& s : names) {
-        ini.HighestNumberedSection(s);
-        ini.HighestNumberedKey(s, QStringLiteral("Item_"));
+        ini.highestNumberedSection(s);
+        ini.highestNumberedKey(s, QStringLiteral("Item_"));
         for (const QString& k : names) {
-            const QString text = ini.ReadString(s, k, QStringLiteral("d"));
-            CHECK(text.size() <= TIniFile::MaxValueLength);
-            const qint32 expected = ini.ValueExists(s, k) ? parseIniInteger(text).value_or(7) : 7;
-            CHECK(ini.ReadInteger(s, k, 7) == expected);
-            ini.ReadBool(s, k, true);
-            ini.ReadDate(s, k, 0);
+            const QString text = ini.readString(s, k, QStringLiteral("d"));
+            CHECK(text.size() <= IniFile::kMaxValueLength);
+            const qint32 expected = ini.valueExists(s, k) ? parseIniInteger(text).value_or(7) : 7;
+            CHECK(ini.readInteger(s, k, 7) == expected);
+            ini.readBool(s, k, true);
+            ini.readDate(s, k, 0);
         }
     }
     parseIniInteger(QString::fromLatin1(bytes.left(64)));
@@ -72,23 +74,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         !keyName.startsWith(u'[') && !keyName.startsWith(u';') &&
         trimText(sectionName) == sectionName && !sectionName.contains(u']') &&
         !sectionName.contains(u'\r') && !sectionName.contains(u'\n')) {
-        ini.WriteString(section, key, value);
-        CHECK(ini.ReadString(section, key, {}) == stored);
+        ini.writeString(section, key, value);
+        CHECK(ini.readString(section, key, {}) == stored);
     }
-    ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("Text"), value);
-    ini.WriteInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), qint32(size));
-    ini.WriteDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 45296);
-    CHECK(ini.ReadString(QStringLiteral("fuzz"), QStringLiteral("text"), {}) == stored);
-    TIniFile back = TIniFile::fromBytes(ini.toBytes());
+    ini.writeString(QStringLiteral("Fuzz"), QStringLiteral("Text"), value);
+    ini.writeInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), qint32(size));
+    ini.writeDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 45296);
+    CHECK(ini.readString(QStringLiteral("fuzz"), QStringLiteral("text"), {}) == stored);
+    IniFile back = IniFile::fromBytes(ini.toBytes());
     back.setLocale(locale);
-    CHECK(back.ReadString(QStringLiteral("Fuzz"), QStringLiteral("Text"), {}) == stored);
-    CHECK(back.ReadInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), -1) ==
+    CHECK(back.readString(QStringLiteral("Fuzz"), QStringLiteral("Text"), {}) == stored);
+    CHECK(back.readInteger(QStringLiteral("SystemInfo"), QStringLiteral("NbItems"), -1) ==
           qint32(size));
-    CHECK(back.ReadDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 0) == 45296);
+    CHECK(back.readDate(QStringLiteral("Fuzz"), QStringLiteral("Date"), 0) == 45296);
     for (const QString& s : names)
         for (const QString& k : names)
-            CHECK(back.ReadString(s, k, QStringLiteral("d")) ==
-                  ini.ReadString(s, k, QStringLiteral("d")));
+            CHECK(back.readString(s, k, QStringLiteral("d")) ==
+                  ini.readString(s, k, QStringLiteral("d")));
 
     // A run of writes chosen by the input's last bytes, checked against a plain model.
     {
@@ -102,14 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (b & 1)
                 key = key.toUpper();
             const QString v = QString::number(b >> 1);
-            back.WriteString(sec, key, v);
+            back.writeString(sec, key, v);
             model.insert(sec.toLower() + u'/' + key.toLower(), v);
         }
-        const TIniFile again = TIniFile::fromBytes(back.toBytes());
+        const IniFile again = IniFile::fromBytes(back.toBytes());
         for (auto it = model.cbegin(); it != model.cend(); ++it) {
             const QString sec = it.key().section(u'/', 0, 0), key = it.key().section(u'/', 1);
-            CHECK(back.ReadString(sec.toUpper(), key, {}) == it.value());
-            CHECK(again.ReadString(sec, key.toUpper(), {}) == it.value());
+            CHECK(back.readString(sec.toUpper(), key, {}) == it.value());
+            CHECK(again.readString(sec, key.toUpper(), {}) == it.value());
         }
     }
 
@@ -121,13 +123,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         f.write(bytes);
     }
-    TConfigStore store(path);
+    ConfigStore store(path);
     try {
-        store.LoadAll();
-    } catch (const EAppError&) {
+        store.loadAll();
+    } catch (const AppError&) {
     }
-    CHECK(store.FSystemInfoIdx == qint32(store.FArrSystemInfo.size()) - 1);
-    CHECK(store.FArrLandscapeType.size() == store.cbxLandscapeType.Count());
-    CHECK(qsizetype(store.cbxID.Count()) == store.FArrSystemInfo.size());
+    CHECK(store.currentProfileIndex() == qint32(store.profiles().size()) - 1);
+    CHECK(store.landscapeTypes().size() == store.landscapeTypeNames().count());
+    CHECK(qsizetype(store.profileIds().count()) == store.profiles().size());
     return 0;
 }

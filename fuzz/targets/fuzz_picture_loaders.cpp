@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace tavelorn;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Metafile text needs the font database, hence an application object.
@@ -24,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    static const QStringList extensions = PictureFileExtensions();
+    static const QStringList extensions = pictureFileExtensions();
     const QString ext = extensions.at(data[0] % extensions.size());
     const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     try {
-        TGraphicPtr graphic = loadPictureFromBytes(bytes, ext);
+        GraphicPtr graphic = loadPictureFromBytes(bytes, ext);
         QImage canvas(48, 40, QImage::Format_RGB32);
         canvas.fill(Qt::white);
         QPainter painter(&canvas);
@@ -37,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         graphic->draw(painter, QRect(0, 0, 48, 40));
         painter.end();
         graphic->takeDrawError();
-    } catch (const EAppError&) {
+    } catch (const AppError&) {
     }
     return 0;
 }

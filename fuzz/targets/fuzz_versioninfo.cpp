@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace tavelorn;
+
 namespace {
 
 const char* const kNames[] = {
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     buffer.open(QIODevice::ReadOnly);
     // The language the component takes, so that both read the same resource.
     const QByteArray block = VersionResource::readFromDevice(buffer, userDefaultLanguageId());
-    CHECK(block.size() <= VersionResource::MaxBlockSize);
+    CHECK(block.size() <= VersionResource::kMaxBlockSize);
     queryBlock(block);
     queryBlock(bytes);
 
@@ -62,17 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     CHECK(file.write(bytes) == bytes.size());
     file.close();
-    TFileVersionInfo info(scratchFile());
-    CHECK(info.HaveInfo() == !block.isEmpty());
-    CHECK(info.NumTranslations() >= 0 && info.NumTranslations() <= block.size() / 4);
-    for (qint32 t = -1; t <= info.NumTranslations() && t < 16; ++t) {
+    FileVersionInfo info(scratchFile());
+    CHECK(info.hasInfo() == !block.isEmpty());
+    CHECK(info.translationCount() >= 0 && info.translationCount() <= block.size() / 4);
+    for (qint32 t = -1; t <= info.translationCount() && t < 16; ++t) {
         info.setCurrentTranslation(t);
-        CHECK(info.CurrentTranslation() == (t < info.NumTranslations() ? t : -1));
-        info.Language();
-        info.CharSet();
+        CHECK(info.currentTranslation() == (t < info.translationCount() ? t : -1));
+        info.language();
+        info.charSet();
         for (const char* name : kNames)
-            info.GetStringFileInfo(QString::fromLatin1(name));
+            info.stringFileInfo(QString::fromLatin1(name));
     }
-    info.FileVersionNumber().toString();
+    info.fileVersionNumber().toString();
     return 0;
 }

@@ -12,6 +12,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+using namespace tavelorn;
+
 namespace {
 
 // The Windows character sets a stored font may name; the face decides what they mean
@@ -54,7 +56,7 @@ struct TFontDialog::Private
     QPushButton* color = nullptr;
     QComboBox* charset = nullptr;
     QLabel* sample = nullptr;
-    TColor colorValue = clWindowText;
+    Color colorValue = kColorWindowText;
     QString faceName; // kept as given when the face is not installed
 };
 
@@ -108,44 +110,44 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent), d(std::make_unique<
     connect(d->height, &QSpinBox::valueChanged, this, &TFontDialog::updateSample);
     for (QCheckBox* b : {d->bold, d->italic, d->underline, d->strikeOut})
         connect(b, &QCheckBox::toggled, this, &TFontDialog::updateSample);
-    setPictureFont(tyFont{});
+    setPictureFont(PictureFont{});
 }
 
 TFontDialog::~TFontDialog() = default;
 
-void TFontDialog::setPictureFont(const tyFont& font)
+void TFontDialog::setPictureFont(const PictureFont& font)
 {
     {
         const QSignalBlocker block(d->face);
-        d->face->setCurrentFont(PictureQFont(font));
+        d->face->setCurrentFont(pictureQFont(font));
     }
-    d->faceName = font.Name;
-    d->height->setValue(font.Height);
-    d->bold->setChecked(font.Bold);
-    d->italic->setChecked(font.Italic);
-    d->underline->setChecked(font.Underline);
-    d->strikeOut->setChecked(font.StrikeOut);
-    d->colorValue = font.Color;
-    int idx = d->charset->findData(font.Charset);
+    d->faceName = font.name;
+    d->height->setValue(font.height);
+    d->bold->setChecked(font.bold);
+    d->italic->setChecked(font.italic);
+    d->underline->setChecked(font.underline);
+    d->strikeOut->setChecked(font.strikeOut);
+    d->colorValue = font.color;
+    int idx = d->charset->findData(font.charset);
     if (idx < 0) {
-        d->charset->addItem(QString::number(font.Charset), font.Charset);
+        d->charset->addItem(QString::number(font.charset), font.charset);
         idx = d->charset->count() - 1;
     }
     d->charset->setCurrentIndex(idx);
     updateSample();
 }
 
-tyFont TFontDialog::pictureFont() const
+PictureFont TFontDialog::pictureFont() const
 {
-    tyFont f;
-    f.Name = d->faceName;
-    f.Height = d->height->value();
-    f.Bold = d->bold->isChecked();
-    f.Italic = d->italic->isChecked();
-    f.Underline = d->underline->isChecked();
-    f.StrikeOut = d->strikeOut->isChecked();
-    f.Color = d->colorValue;
-    f.Charset = d->charset->currentData().toInt();
+    PictureFont f;
+    f.name = d->faceName;
+    f.height = d->height->value();
+    f.bold = d->bold->isChecked();
+    f.italic = d->italic->isChecked();
+    f.underline = d->underline->isChecked();
+    f.strikeOut = d->strikeOut->isChecked();
+    f.color = d->colorValue;
+    f.charset = d->charset->currentData().toInt();
     return f;
 }
 
@@ -160,14 +162,14 @@ void TFontDialog::chooseColor()
 
 void TFontDialog::updateSample()
 {
-    const tyFont f = pictureFont();
-    d->sample->setFont(PictureQFont(f));
+    const PictureFont f = pictureFont();
+    d->sample->setFont(pictureQFont(f));
     QPalette pal = d->sample->palette();
-    pal.setColor(QPalette::WindowText, toQColor(f.Color));
+    pal.setColor(QPalette::WindowText, toQColor(f.color));
     d->sample->setPalette(pal);
     QPixmap swatch(28, 12);
-    swatch.fill(toQColor(f.Color));
+    swatch.fill(toQColor(f.color));
     d->color->setIcon(QIcon(swatch));
     d->color->setIconSize(swatch.size());
-    d->color->setText(toQColor(f.Color).name().toUpper());
+    d->color->setText(toQColor(f.color).name().toUpper());
 }

@@ -16,8 +16,8 @@ public:
     explicit TFontDialog(QWidget* parent = nullptr);
     ~TFontDialog() override;
 
-    void setPictureFont(const tyFont& font);
-    tyFont pictureFont() const;
+    void setPictureFont(const tavelorn::PictureFont& font);
+    tavelorn::PictureFont pictureFont() const;
 
 private:
     void updateSample();

@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+using namespace tavelorn;
+
 namespace {
 
 // Thrown by endIfNestedFailed() to unwind the outer handler's own code. Not a
@@ -54,7 +56,7 @@ template <class F> std::optional<QString> capture(F&& f)
         f();
     } catch (const NestedFailure&) {
         return QString(); // the frame holds the nested handler's error
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         return e.message();
     } catch (const std::exception& e) {
         return QString::fromLocal8Bit(e.what());

@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-TItemListModel::TItemListModel(TItemList& list, QObject* parent)
-    : QAbstractListModel(parent), m_list(list), m_count(list.Count())
+using namespace tavelorn;
+
+TItemListModel::TItemListModel(ItemList& list, QObject* parent)
+    : QAbstractListModel(parent), m_list(list), m_count(list.count())
 {
     m_list.setObserver(this);
 }
@@ -48,7 +50,7 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount() ||
         (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return index.row() < m_count ? m_list.Get(index.row()) : m_extra;
+    return index.row() < m_count ? m_list.at(index.row()) : m_extra;
 }
 
 void TItemListModel::itemAboutToBeInserted(int index)
@@ -59,7 +61,7 @@ void TItemListModel::itemAboutToBeInserted(int index)
 
 void TItemListModel::itemInserted(int)
 {
-    m_count = m_list.Count();
+    m_count = m_list.count();
     endInsertRows();
     if (m_combo && !m_hadSelection && m_combo->currentIndex() >= 0) {
         const QSignalBlocker block(m_combo);
@@ -81,7 +83,7 @@ void TItemListModel::itemsAboutToBeReset()
 
 void TItemListModel::itemsReset()
 {
-    m_count = m_list.Count();
+    m_count = m_list.count();
     m_extra.clear();
     endResetModel();
     if (!m_combo)
@@ -89,7 +91,7 @@ void TItemListModel::itemsReset()
     int row = -1;
     if (m_selectedText) {
         for (int i = 0; i < m_count; ++i)
-            if (m_list.Get(i) == *m_selectedText) {
+            if (m_list.at(i) == *m_selectedText) {
                 row = i;
                 break;
             }

@@ -9,18 +9,18 @@
 
 class QComboBox;
 
-// Shows a TItemList in a combo box. Reloading the list keeps the selected item selected
+// Shows a ItemList in a combo box. Reloading the list keeps the selected item selected
 // when an item of exactly its text is still there, without the combo's signals; when it is
 // gone the combo shows no selection and selectionLost() is emitted, so that what the
 // window shows follows. Adding the first item does not select it (Qt would pick item 0).
 // An extra row after the list's items can show a text the list lacks; it is not part of
 // the list, and a reload keeps it only while it is selected and the list still lacks it.
-class TItemListModel : public QAbstractListModel, private TItemListObserver
+class TItemListModel : public QAbstractListModel, private tavelorn::ItemListObserver
 {
     Q_OBJECT
 
 public:
-    TItemListModel(TItemList& list, QObject* parent = nullptr);
+    TItemListModel(tavelorn::ItemList& list, QObject* parent = nullptr);
     ~TItemListModel() override;
 
     // Binds the list to combo: sets this model and clears the selection.
@@ -44,7 +44,7 @@ private:
     void itemsAboutToBeReset() override;
     void itemsReset() override;
 
-    TItemList& m_list;
+    tavelorn::ItemList& m_list;
     QPointer<QComboBox> m_combo;
     int m_count = 0;
     QString m_extra;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+using namespace tavelorn;
+
 namespace {
 
 const char* const kHelp =

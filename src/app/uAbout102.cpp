@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+using namespace tavelorn;
+
 static void initAboutResources()
 {
     // The resources live in a static library: register them explicitly.
@@ -86,7 +88,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     QFont underlined = ui->lblWebSite->font();
     underlined.setUnderline(true);
     ui->lblWebSite->setFont(underlined);
-    ui->lblWebSite->setText(EffectiveSiteHost());
+    ui->lblWebSite->setText(effectiveSiteHost());
     // Names for screen readers: the news box by the label above it, the pictures by
     // what they show.
     ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
@@ -104,7 +106,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     // controls not yet filled as they are.
     try {
         FormCreate();
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         placeLabels();
         showErrorBox(parent, e.message());
     }
@@ -116,11 +118,11 @@ void TfrmAbout102::FormCreate()
 {
     ui->imgBug->hide();
     ui->lblApplicationTitle->setText(AppTitle());
-    ui->lblVersion->setText(QStringLiteral("Version ") + GetProgramVersion());
+    ui->lblVersion->setText(QStringLiteral("Version ") + programVersion());
     {
         const TBusyCursor busy;
-        ui->lblNewVersion->setVisible(IsNewVersionAvailable());
-        ui->memNews->setPlainText(ReadUpdateNews());
+        ui->lblNewVersion->setVisible(isNewVersionAvailable());
+        ui->memNews->setPlainText(readUpdateNews());
     }
     setSystemDescription();
     ui->lblCompilerVersion->setText(QStringLiteral("Compiled with ") + GetToolchainVersion());
@@ -171,13 +173,13 @@ void TfrmAbout102::WebLinkClick()
     QString address;
     switch (source ? source->property("tag").toInt() : 0) {
     case 1:
-        address = WikiStartPageUrl();
+        address = wikiStartPageUrl();
         break;
     case 2:
-        address = DonationAddress();
+        address = donationAddress();
         break;
     case 3:
-        address = EulaPageUrl();
+        address = eulaPageUrl();
         break;
     default:
         return;

@@ -13,6 +13,8 @@
 
 #include <mutex>
 
+using namespace tavelorn;
+
 // A resource file inside a static library is only linked in when registered by hand.
 static void initEditLandscapeTypeColorResources()
 {
@@ -28,10 +30,10 @@ constexpr int kPositionRight = 310;
 constexpr int kWordsTop = 86;
 constexpr int kWordsHeight = 39;
 
-QColor previewQColor(TColor c)
+QColor previewQColor(Color c)
 {
     // System colours as the picture resolves them, so the words look as they will there.
-    const TColor v = defaultSchemeColor(c);
+    const Color v = defaultSchemeColor(c);
     return QColor(colorRed(v), colorGreen(v), colorBlue(v));
 }
 
@@ -56,11 +58,11 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     shape.setColor(QPalette::Window, Qt::white);
     shape.setColor(QPalette::WindowText, Qt::black); // the outline
     ui->Shape->setPalette(shape);
-    tyFont words;
-    words.Height = 32;
-    ui->lblLandscapeType->setFont(PictureQFont(words));
-    words.Bold = true;
-    ui->lblSID->setFont(PictureQFont(words));
+    PictureFont words;
+    words.height = 32;
+    ui->lblLandscapeType->setFont(pictureQFont(words));
+    words.bold = true;
+    ui->lblSID->setFont(pictureQFont(words));
     // The preview words open the colour dialog on a click; the position's word is also
     // a tab stop that Space and Enter press.
     for (TClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
@@ -92,13 +94,13 @@ TfrmEditLandscapeTypeColor::~TfrmEditLandscapeTypeColor() = default;
 
 void TfrmEditLandscapeTypeColor::setupPicker()
 {
-    // clNone and clWindowText: the program's values, the same as the picker's.
+    // kColorNone and kColorWindowText: the program's values, the same as the picker's.
     using ColorPicker::fromHex;
     TColorPickerDropDown* picker = ui->ColorPickerDropDown;
     picker->AddDefaultColors(); // the 16 named colours, "Black" to "White"
     picker->setSelectionColorStyle(ColorPicker::scOffice2007);
     picker->setDropDownColor(fromHex(0xDAE5F3));
-    picker->setDropDownBorderColor(clNone);
+    picker->setDropDownBorderColor(kColorNone);
     picker->setDropDownBorderWidth(1);
     picker->setDropDownWidth(206);
 
@@ -117,10 +119,10 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     items.ColorMirrorSelected = fromHex(0xFBC115);
     items.ColorMirrorSelectedTo = fromHex(0xF9E368);
     items.ColorSelectedText = fromHex(0x000000);
-    items.BorderColorHot = clNone;
-    items.BorderColorSelected = clNone;
+    items.BorderColorHot = kColorNone;
+    items.BorderColorSelected = kColorNone;
     items.Font = TItemAppearance::defaultFont();
-    items.FontColor = clWindowText;
+    items.FontColor = kColorWindowText;
     picker->setItemAppearance(items);
 
     TFooterAppearance footer;
@@ -144,7 +146,7 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     TButtonAppearance buttons;
     buttons.Color = fromHex(0xE3EFFF);
     buttons.ColorTo = fromHex(0xC4DDFF);
-    buttons.BorderColor = clNone;
+    buttons.BorderColor = kColorNone;
     buttons.ColorHot = fromHex(0xFFFDEB);
     buttons.BorderColorHot = fromHex(0xDBCE99);
     buttons.ColorDown = fromHex(0xFFD9AA);
@@ -164,7 +166,7 @@ void TfrmEditLandscapeTypeColor::nameControls()
     ui->lblSID->setAccessibleDescription(ui->lblLandscapeType->accessibleDescription());
 }
 
-void TfrmEditLandscapeTypeColor::setLandscapeTypes(const tyArrLandscapeType& types)
+void TfrmEditLandscapeTypeColor::setLandscapeTypes(const LandscapeTypeList& types)
 {
     FArrLandscapeType = types;
     FLastSelected = -1;
@@ -173,13 +175,13 @@ void TfrmEditLandscapeTypeColor::setLandscapeTypes(const tyArrLandscapeType& typ
         ui->ListBox->clear();
         QStringList names;
         names.reserve(types.size());
-        for (const tyLandscapeType& t : types)
-            names.append(t.Description);
+        for (const LandscapeType& t : types)
+            names.append(t.name);
         ui->ListBox->addItems(names);
         ui->ListBox->clearSelection();
     }
     setPreviewCaption(QStringLiteral("WWWW"));
-    setPreviewColor(clWindowText);
+    setPreviewColor(kColorWindowText);
     const QSignalBlocker block(ui->ColorPickerDropDown);
     ui->ColorPickerDropDown->setSelectedColor(ColorPicker::clNone);
     ui->ColorPickerDropDown->setColorSelectionStyle(ColorPicker::csList);
@@ -217,9 +219,9 @@ void TfrmEditLandscapeTypeColor::ListBoxClick()
         // May raise the picker's OnSelect, which rewrites element i's colour with the
         // named colour of the same value.
         THandlerGuard::nested(
-            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color); });
-        setPreviewCaption(FArrLandscapeType[i].Description);
-        setPreviewColor(FArrLandscapeType[i].Color);
+            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].color); });
+        setPreviewCaption(FArrLandscapeType[i].name);
+        setPreviewColor(FArrLandscapeType[i].color);
     });
 }
 
@@ -229,8 +231,8 @@ void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
         const int i = selectedIndex();
         if (i < 0)
             return;
-        FArrLandscapeType[i].Color = ui->ColorPickerDropDown->SelectedColor();
-        setPreviewColor(FArrLandscapeType[i].Color);
+        FArrLandscapeType[i].color = ui->ColorPickerDropDown->SelectedColor();
+        setPreviewColor(FArrLandscapeType[i].color);
     });
 }
 
@@ -248,10 +250,10 @@ void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
         if (FColorDialog->exec() != QDialog::Accepted)
             return;
         const QColor chosen = FColorDialog->selectedColor().toRgb();
-        FArrLandscapeType[i].Color = makeColor(chosen.red(), chosen.green(), chosen.blue());
+        FArrLandscapeType[i].color = makeColor(chosen.red(), chosen.green(), chosen.blue());
         THandlerGuard::nested(
-            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].Color); });
-        setPreviewColor(FArrLandscapeType[i].Color);
+            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].color); });
+        setPreviewColor(FArrLandscapeType[i].color);
     });
 }
 
@@ -285,7 +287,7 @@ void TfrmEditLandscapeTypeColor::setPreviewCaption(const QString& caption)
     label->setGeometry(right - width, kWordsTop - origin.y(), width, kWordsHeight);
 }
 
-void TfrmEditLandscapeTypeColor::setPreviewColor(TColor color)
+void TfrmEditLandscapeTypeColor::setPreviewColor(Color color)
 {
     FPreviewColor = color;
     const QColor q = previewQColor(color);
@@ -334,7 +336,7 @@ void TfrmEditLandscapeTypeColor::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void EditLandscapeTypeColors(tyArrLandscapeType& types, QWidget* parent)
+void EditLandscapeTypeColors(LandscapeTypeList& types, QWidget* parent)
 {
     TfrmEditLandscapeTypeColor dialog(parent);
     dialog.setLandscapeTypes(types);

@@ -33,8 +33,8 @@ public:
 
     // Takes a copy of the positions and lists their names, none selected; the preview
     // shows "WWWW" and "SID" in the window-text colour and the picker has no colour.
-    void setLandscapeTypes(const tyArrLandscapeType& types);
-    const tyArrLandscapeType& landscapeTypes() const { return FArrLandscapeType; }
+    void setLandscapeTypes(const tavelorn::LandscapeTypeList& types);
+    const tavelorn::LandscapeTypeList& landscapeTypes() const { return FArrLandscapeType; }
 
     // The selected position, -1 when none.
     int selectedIndex() const;
@@ -62,11 +62,11 @@ private:
     // Accessible names of the controls, for screen readers.
     void nameControls();
     void setPreviewCaption(const QString& caption);
-    void setPreviewColor(TColor color);
+    void setPreviewColor(tavelorn::Color color);
 
     std::unique_ptr<Ui::TfrmEditLandscapeTypeColor> ui;
-    tyArrLandscapeType FArrLandscapeType;
-    TColor FPreviewColor = 0;
+    tavelorn::LandscapeTypeList FArrLandscapeType;
+    tavelorn::Color FPreviewColor = 0;
     int FLastSelected = -1;
     QColorDialog* FColorDialog = nullptr;
     bool FCentred = false;
@@ -75,4 +75,4 @@ private:
 
 // Shows the dialog on a copy of types; replaces types by the edited copy only when the
 // user leaves with OK.
-void EditLandscapeTypeColors(tyArrLandscapeType& types, QWidget* parent = nullptr);
+void EditLandscapeTypeColors(tavelorn::LandscapeTypeList& types, QWidget* parent = nullptr);

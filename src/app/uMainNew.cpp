@@ -21,6 +21,8 @@
 
 #include <cmath>
 
+using namespace tavelorn;
+
 static void initAppResources()
 {
     // The resources live in a static library: register them explicitly.
@@ -108,12 +110,12 @@ void TfrmMainNew::setupControls()
     // The preview takes no input.
     ui->pnlPreview->setEnabled(false);
 
-    FIDModel = std::make_unique<TItemListModel>(FStore.cbxID);
-    FSystemTitleModel = std::make_unique<TItemListModel>(FStore.cbxSystemTitle);
-    FSIDModel = std::make_unique<TItemListModel>(FStore.cbxSID);
-    FSourceSystemModel = std::make_unique<TItemListModel>(FStore.cbxSourceSystem);
-    FLandscapeTypeModel = std::make_unique<TItemListModel>(FStore.cbxLandscapeType);
-    FRefreshCommentModel = std::make_unique<TItemListModel>(FStore.cbxRefreshComment);
+    FIDModel = std::make_unique<TItemListModel>(FStore.profileIds());
+    FSystemTitleModel = std::make_unique<TItemListModel>(FStore.systemTitles());
+    FSIDModel = std::make_unique<TItemListModel>(FStore.sids());
+    FSourceSystemModel = std::make_unique<TItemListModel>(FStore.sourceSystems());
+    FLandscapeTypeModel = std::make_unique<TItemListModel>(FStore.landscapeTypeNames());
+    FRefreshCommentModel = std::make_unique<TItemListModel>(FStore.refreshComments());
     FIDModel->attach(ui->cbxID);
     FSystemTitleModel->attach(ui->cbxSystemTitle);
     FSIDModel->attach(ui->cbxSID);
@@ -121,19 +123,19 @@ void TfrmMainNew::setupControls()
     FLandscapeTypeModel->attach(ui->cbxLandscapeType);
     FRefreshCommentModel->attach(ui->cbxRefreshComment);
 
-    FStore.setBusy = [](bool busy) {
+    FStore.setBusyHandler([](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
-    };
+    });
     // Repaints only: a click must not start another command in the middle of a load.
-    FStore.processEvents = [] {
+    FStore.setProcessEvents([] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    });
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
-    FStore.confirmLeavingCodePage = [this](int codePage) {
+    FStore.setCodePageConfirmation([this](int codePage) {
         const QString text =
             tr("Config.ini was read in the Windows code page %1, which cannot hold a "
                "character of this change.\n\nSave it as Unicode (UTF-16), which Windows reads "
@@ -143,7 +145,7 @@ void TfrmMainNew::setupControls()
                 .arg(codePage);
         return QMessageBox::question(this, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
-    };
+    });
 }
 
 void TfrmMainNew::nameControls()
@@ -278,9 +280,9 @@ void TfrmMainNew::connectHandlers()
 void TfrmMainNew::FormCreate(const QStringList& arguments)
 {
     setWindowTitle(AppTitle());
-    FStore.FConfigFile = LocateConfigFile(arguments);
+    FStore.setFilePath(locateConfigFile(arguments));
     // An error ends the loading; the window opens all the same.
-    guarded([this] { FStore.LoadAll(); });
+    guarded([this] { FStore.loadAll(); });
     pictureChanged();
     renderPreview();
 }
@@ -304,7 +306,7 @@ void TfrmMainNew::paintEvent(QPaintEvent* event)
     QWidget::paintEvent(event);
     if (FUsageHitDue) {
         FUsageHitDue = false;
-        QTimer::singleShot(UsageHitDelayMs, this, [this] { FUsagePing.SendUsageHit(); });
+        QTimer::singleShot(UsageHitDelayMs, this, [this] { FUsagePing.sendUsageHit(); });
     }
 }
 
@@ -322,22 +324,22 @@ void TfrmMainNew::renderPreview()
 {
     FPreviewDirty = false;
     QImage image;
-    RenderPicture(FPicture, image);
+    renderPicture(FPicture, image);
     ui->pnlPreview->setImage(image);
     // A JPEG whose data proves corrupt only at first drawing says so once.
-    if (FPicture.imgPicture.Picture) {
-        const QString error = FPicture.imgPicture.Picture->takeDrawError();
+    if (FPicture.background.graphic) {
+        const QString error = FPicture.background.graphic->takeDrawError();
         if (!error.isEmpty())
-            throw EAppError(error);
+            throw AppError(error);
     }
 }
 
-TDateTime TfrmMainNew::refreshDate() const
+SerialDate TfrmMainNew::refreshDate() const
 {
     return fromQDate(ui->dtRefreshDate->date()) + FRefreshTime;
 }
 
-void TfrmMainNew::setRefreshDate(TDateTime date)
+void TfrmMainNew::setRefreshDate(SerialDate date)
 {
     const QSignalBlocker block(ui->dtRefreshDate);
     ui->dtRefreshDate->setDate(dateOf(date));

@@ -25,7 +25,7 @@ class TfrmMainNew;
 
 // The main window: the editing side on the left, the live preview on the right. Its
 // handlers read the controls, call the store and the picture model, and set controls.
-class TfrmMainNew : public QWidget, private TProfileControls
+class TfrmMainNew : public QWidget, private tavelorn::ProfileControls
 {
     Q_OBJECT
 
@@ -41,8 +41,8 @@ public:
 
     // The generated form with every control by its name.
     Ui::TfrmMainNew& form() const { return *ui; }
-    TConfigStore& store() { return FStore; }
-    const tyPicture& picture() const { return FPicture; }
+    tavelorn::ConfigStore& store() { return FStore; }
+    const tavelorn::PictureModel& picture() const { return FPicture; }
     const QString& picturePath() const { return FPicturePath; }
     int infoLine() const { return FInfo; }
     QMenu* importantInformationMenu() const { return pmImportantInformation; }
@@ -103,8 +103,8 @@ private:
     void connectHandlers();
     void renderPreview();
     // The refresh date picker's value: its date with the time of day it keeps.
-    TDateTime refreshDate() const;
-    void setRefreshDate(TDateTime date);
+    tavelorn::SerialDate refreshDate() const;
+    void setRefreshDate(tavelorn::SerialDate date);
     // Selects the item at index (-1: none) without running a handler.
     static void selectIndex(QComboBox* combo, int index);
     // The text of the selected item, empty when none is selected.
@@ -120,16 +120,16 @@ private:
     void showPicturePath(const QString& path) override;
     void showPlacement(bool center, bool stretch) override;
     void showInfos(const QString& info1, const QString& info2, const QString& info3) override;
-    void showRefresh(bool checked, TDateTime date) override;
+    void showRefresh(bool checked, tavelorn::SerialDate date) override;
     void showSourceSystem(int index) override;
     void showRefreshComment(int index, const QString& text) override;
 
     std::unique_ptr<Ui::TfrmMainNew> ui;
     // FConfigFile, FArrLandscapeType, FArrSystemInfo, FSystemInfoIdx and the option lists.
-    TConfigStore FStore;
+    tavelorn::ConfigStore FStore;
     QString FPicturePath;
     int FInfo = 0;
-    tyPicture FPicture;
+    tavelorn::PictureModel FPicture;
 
     // The selectors' models observe the store's lists: declared after FStore, they are
     // destroyed before it.
@@ -154,6 +154,6 @@ private:
                              if (FPreviewDirty)
                                  renderPreview();
                          }};
-    TUsagePing FUsagePing;
+    tavelorn::UsagePing FUsagePing;
     bool FUsageHitDue = false; // shown, the hit starts a while after the first paint
 };

@@ -3,23 +3,25 @@
 
 #include "uStringListEditor.h"
 
+using namespace tavelorn;
+
 namespace {
 
 // Opens the list editor on a copy of list as the file holds it now (load reads it). On
 // OK the edited copy replaces the list's items (a sorted list puts each at its place) and
 // save writes the edit into the file as it is then; with compareFirst an unchanged list
 // (same texts, case counting, same order) is not written.
-void editList(QWidget* parent, const QString& caption, TItemList& list, int maxLength,
+void editList(QWidget* parent, const QString& caption, ItemList& list, int maxLength,
               bool compareFirst, const std::function<void()>& load,
               const std::function<void()>& save)
 {
     load();
-    QStringList items = list.Items();
+    QStringList items = list.items();
     if (ShowStringListEditor(caption, items, maxLength, parent) != TfrmStringListEditor::mrOk)
         return;
-    if (compareFirst && items == list.Items())
+    if (compareFirst && items == list.items())
         return;
-    list.Assign(items);
+    list.assign(items);
     save();
 }
 
@@ -29,8 +31,8 @@ void TfrmMainNew::bbtSystemTitleClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("System Title"), FStore.cbxSystemTitle, 0, true,
-            [this] { FStore.LoadSystemTitles(); }, [this] { FStore.SaveSystemTitles(); });
+            this, QStringLiteral("System Title"), FStore.systemTitles(), 0, true,
+            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); });
     });
 }
 
@@ -38,8 +40,8 @@ void TfrmMainNew::bbtLandscapeTypeClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("Position in the landscape"), FStore.cbxLandscapeType, 0, true,
-            [this] { FStore.LoadLandscapeTypes(); }, [this] { FStore.SaveLandscapeTypes(); });
+            this, QStringLiteral("Position in the landscape"), FStore.landscapeTypeNames(), 0, true,
+            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); });
     });
 }
 
@@ -49,8 +51,8 @@ void TfrmMainNew::bbtSIDClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("SID"), FStore.cbxSID, 3, false, [this] { FStore.LoadSIDs(); },
-            [this] { FStore.SaveSIDs(); });
+            this, QStringLiteral("SID"), FStore.sids(), 3, false, [this] { FStore.loadSids(); },
+            [this] { FStore.saveSids(); });
     });
 }
 
@@ -58,7 +60,7 @@ void TfrmMainNew::bbtRefreshCommentClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("Comment about refresh"), FStore.cbxRefreshComment, 0, true,
-            [this] { FStore.LoadRefreshComments(); }, [this] { FStore.SaveRefreshComments(); });
+            this, QStringLiteral("Comment about refresh"), FStore.refreshComments(), 0, true,
+            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); });
     });
 }

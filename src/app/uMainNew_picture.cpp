@@ -12,10 +12,12 @@
 #include <QMenu>
 #include <QMessageBox>
 
+using namespace tavelorn;
+
 void TfrmMainNew::cbxSystemTitleChange()
 {
     guarded([this] {
-        SetSystemTitle(FPicture, comboText(ui->cbxSystemTitle));
+        setSystemTitle(FPicture, comboText(ui->cbxSystemTitle));
         pictureChanged();
     });
 }
@@ -24,7 +26,7 @@ void TfrmMainNew::cbxLandscapeTypeChange()
 {
     guarded([this] {
         const QString position = comboText(ui->cbxLandscapeType);
-        SetLandscapeType(FPicture, position, FStore.GetLandscapeTypeColor(position));
+        setLandscapeType(FPicture, position, FStore.landscapeTypeColor(position));
         pictureChanged();
     });
 }
@@ -32,7 +34,7 @@ void TfrmMainNew::cbxLandscapeTypeChange()
 void TfrmMainNew::cbxSIDChange()
 {
     guarded([this] {
-        SetSID(FPicture, comboText(ui->cbxSID));
+        setSid(FPicture, comboText(ui->cbxSID));
         pictureChanged();
     });
 }
@@ -40,7 +42,7 @@ void TfrmMainNew::cbxSIDChange()
 void TfrmMainNew::ledtUsage1Change()
 {
     guarded([this] {
-        SetUsage1(FPicture, ui->ledtUsage1->text());
+        setUsage1(FPicture, ui->ledtUsage1->text());
         pictureChanged();
     });
 }
@@ -48,7 +50,7 @@ void TfrmMainNew::ledtUsage1Change()
 void TfrmMainNew::ledtUsage2Change()
 {
     guarded([this] {
-        SetUsage2(FPicture, ui->ledtUsage2->text());
+        setUsage2(FPicture, ui->ledtUsage2->text());
         pictureChanged();
     });
 }
@@ -56,7 +58,7 @@ void TfrmMainNew::ledtUsage2Change()
 void TfrmMainNew::ledtInfo1Change()
 {
     guarded([this] {
-        SetInfo1(FPicture, ui->ledtInfo1->text());
+        setInfo1(FPicture, ui->ledtInfo1->text());
         pictureChanged();
     });
 }
@@ -64,7 +66,7 @@ void TfrmMainNew::ledtInfo1Change()
 void TfrmMainNew::ledtInfo2Change()
 {
     guarded([this] {
-        SetInfo2(FPicture, ui->ledtInfo2->text());
+        setInfo2(FPicture, ui->ledtInfo2->text());
         pictureChanged();
     });
 }
@@ -72,7 +74,7 @@ void TfrmMainNew::ledtInfo2Change()
 void TfrmMainNew::ledtInfo3Change()
 {
     guarded([this] {
-        SetInfo3(FPicture, ui->ledtInfo3->text());
+        setInfo3(FPicture, ui->ledtInfo3->text());
         pictureChanged();
     });
 }
@@ -80,7 +82,7 @@ void TfrmMainNew::ledtInfo3Change()
 void TfrmMainNew::ledtBorderChange()
 {
     guarded([this] {
-        SetBorderWidth(FPicture, ui->udBorder->position());
+        setBorderWidth(FPicture, ui->udBorder->position());
         pictureChanged();
     });
 }
@@ -88,7 +90,7 @@ void TfrmMainNew::ledtBorderChange()
 void TfrmMainNew::chkCenterClick()
 {
     guarded([this] {
-        SetPictureCenter(FPicture, ui->chkCenter->isChecked());
+        setPictureCenter(FPicture, ui->chkCenter->isChecked());
         pictureChanged();
     });
 }
@@ -96,7 +98,7 @@ void TfrmMainNew::chkCenterClick()
 void TfrmMainNew::chkStretchClick()
 {
     guarded([this] {
-        SetPictureStretch(FPicture, ui->chkStretch->isChecked());
+        setPictureStretch(FPicture, ui->chkStretch->isChecked());
         pictureChanged();
     });
 }
@@ -108,7 +110,7 @@ void TfrmMainNew::chkRefreshDateClick()
         ui->dtRefreshDate->setEnabled(checked);
         ui->cbxSourceSystem->setEnabled(checked);
         ui->cbxRefreshComment->setEnabled(checked);
-        ShowRefreshLine(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
+        showRefreshLine(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
         pictureChanged();
     });
 }
@@ -116,7 +118,7 @@ void TfrmMainNew::chkRefreshDateClick()
 void TfrmMainNew::RefreshDateChange()
 {
     guarded([this] {
-        SetRefreshLine(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
+        setRefreshLine(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
                        comboText(ui->cbxRefreshComment));
         pictureChanged();
     });
@@ -129,7 +131,7 @@ void TfrmMainNew::bbtPictureClick()
         dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        const QStringList filters = PictureDialogNameFilters();
+        const QStringList filters = pictureDialogNameFilters();
         dialog.setNameFilters(filters);
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.first());
@@ -138,8 +140,8 @@ void TfrmMainNew::bbtPictureClick()
         // The path is taken before the load: a failed load keeps the previous picture
         // while FPicturePath already names the new file.
         FPicturePath = dialog.selectedFiles().first();
-        TGraphicPtr graphic = LoadPictureFromFile(FPicturePath);
-        SetBackgroundPicture(FPicture, std::move(graphic));
+        GraphicPtr graphic = loadPictureFromFile(FPicturePath);
+        setBackgroundPicture(FPicture, std::move(graphic));
         pictureChanged();
     });
 }
@@ -149,17 +151,17 @@ void TfrmMainNew::bbtImportantInfoClick()
     auto* button = qobject_cast<QWidget*>(sender());
     guarded([this, button] {
         FInfo = button ? button->property("tag").toInt() : 0;
-        const tyPictureText* line = InfoLine(FPicture, FInfo);
+        const PictureText* line = infoLineElement(FPicture, FInfo);
         if (!line)
             return;
-        switch (line->Alignment) {
-        case TAlignment::taLeftJustify:
+        switch (line->alignment) {
+        case Alignment::Left:
             mnuLeft->setChecked(true);
             break;
-        case TAlignment::taCenter:
+        case Alignment::Center:
             mnuCenter->setChecked(true);
             break;
-        case TAlignment::taRightJustify:
+        case Alignment::Right:
             mnuRight->setChecked(true);
             break;
         }
@@ -167,7 +169,7 @@ void TfrmMainNew::bbtImportantInfoClick()
             FontDialog = new TFontDialog(this);
             FontDialog->setObjectName(QStringLiteral("FontDialog"));
         }
-        FontDialog->setPictureFont(line->Font);
+        FontDialog->setPictureFont(line->font);
         // Directly under the button, its left edge on the button's left edge.
         const QPoint topLeft = mapToGlobal(button->mapTo(this, QPoint(0, 0)));
         pmImportantInformation->popup(QPoint(topLeft.x(), topLeft.y() + button->height()));
@@ -177,11 +179,11 @@ void TfrmMainNew::bbtImportantInfoClick()
 void TfrmMainNew::mnuFontClick()
 {
     guarded([this] {
-        if (!InfoLine(FPicture, FInfo) || !FontDialog)
+        if (!infoLineElement(FPicture, FInfo) || !FontDialog)
             return;
         if (FontDialog->exec() != QDialog::Accepted)
             return;
-        SetInfoLineFont(FPicture, FInfo, FontDialog->pictureFont());
+        setInfoLineFont(FPicture, FInfo, FontDialog->pictureFont());
         pictureChanged();
     });
 }
@@ -192,12 +194,12 @@ void TfrmMainNew::mnuAlignClick()
     guarded([this, item] {
         if (item)
             item->setChecked(true);
-        if (!InfoLine(FPicture, FInfo))
+        if (!infoLineElement(FPicture, FInfo))
             return;
-        const TAlignment alignment = mnuLeft->isChecked()     ? TAlignment::taLeftJustify
-                                     : mnuCenter->isChecked() ? TAlignment::taCenter
-                                                              : TAlignment::taRightJustify;
-        SetInfoLineAlignment(FPicture, FInfo, alignment);
+        const Alignment alignment = mnuLeft->isChecked()     ? Alignment::Left
+                                     : mnuCenter->isChecked() ? Alignment::Center
+                                                              : Alignment::Right;
+        setInfoLineAlignment(FPicture, FInfo, alignment);
         pictureChanged();
     });
 }
@@ -208,23 +210,23 @@ void TfrmMainNew::BitBtn2Click()
         const QString sid = comboText(ui->cbxSID);
         if (sid.isEmpty())
             return;
-        const TDateTime date = ui->chkRefreshDate->isChecked() ? refreshDate() : nowDateTime();
+        const SerialDate date = ui->chkRefreshDate->isChecked() ? refreshDate() : nowDateTime();
         QFileDialog dialog(this, tr("Save picture"));
         dialog.setObjectName(QStringLiteral("SavePictureDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        const QStringList filters = PictureDialogNameFilters();
+        const QStringList filters = pictureDialogNameFilters();
         dialog.setNameFilters(filters);
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.first());
-        dialog.selectFile(DefaultPictureFileName(sid, date));
+        dialog.selectFile(defaultPictureFileName(sid, date));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         // The name the user confirmed is replaced without a question; the one the forced
         // extension makes of it was never shown, so its file is replaced only on Yes.
         const QString confirmed = dialog.selectedFiles().first();
-        const QString path = ForceJpgExtension(confirmed);
+        const QString path = forceJpgExtension(confirmed);
         if (const QFileInfo forced(path); path != confirmed && forced.exists() && !forced.isDir()) {
             const auto answer = QMessageBox::warning(
                 this, dialog.windowTitle(),
@@ -233,6 +235,6 @@ void TfrmMainNew::BitBtn2Click()
             if (answer != QMessageBox::Yes)
                 return;
         }
-        ExportPictureToFile(FPicture, path);
+        exportPictureToFile(FPicture, path);
     });
 }

@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace tavelorn;
+
 void TfrmMainNew::cbxIDChange()
 {
     guarded([this] {
@@ -17,20 +19,20 @@ void TfrmMainNew::cbxIDChange()
         ui->bbtID_Delete->setEnabled(selected);
         if (!selected)
             return;
-        const qint32 i = FStore.FindSystemInfo(comboText(ui->cbxID));
+        const qint32 i = FStore.findProfile(comboText(ui->cbxID));
         if (i == -1)
             return;
-        FStore.FSystemInfoIdx = i;
+        FStore.setCurrentProfileIndex(i);
         ApplySystemInfo();
     });
 }
 
 void TfrmMainNew::ApplySystemInfo()
 {
-    const tySystemInfo p = FStore.FArrSystemInfo.at(FStore.FSystemInfoIdx);
+    const Profile p = FStore.profiles().at(FStore.currentProfileIndex());
     pictureChanged();
-    TProfileLists lists(FStore);
-    ApplySystemInfoToPicture(FPicture, p, lists, this);
+    ProfileLists lists(FStore);
+    applyProfileToPicture(FPicture, p, lists, this);
 }
 
 void TfrmMainNew::bbtID_SaveClick()
@@ -40,31 +42,31 @@ void TfrmMainNew::bbtID_SaveClick()
         if (sid.isEmpty())
             return;
         const bool refresh = ui->chkRefreshDate->isChecked();
-        const TDateTime date = refresh ? refreshDate() : nowDateTime();
+        const SerialDate date = refresh ? refreshDate() : nowDateTime();
         const QString title = comboText(ui->cbxSystemTitle);
-        const QString id = TConfigStore::MakeSystemInfoID(title, sid, date);
+        const QString id = ConfigStore::makeProfileId(title, sid, date);
 
-        tySystemInfo v;
-        v.BorderWidth = ui->udBorder->position();
-        v.SystemTitle = title;
-        v.LansdscapePosition = comboText(ui->cbxLandscapeType);
-        v.SID = sid;
-        v.Usage1 = ui->ledtUsage1->text();
-        v.Usage2 = ui->ledtUsage2->text();
-        v.PictureFullPath = FPicturePath;
-        v.PictureCenter = ui->chkCenter->isChecked();
-        v.PictureStretch = ui->chkStretch->isChecked();
-        v.Info1 = ui->ledtInfo1->text();
-        v.Info2 = ui->ledtInfo2->text();
-        v.Info3 = ui->ledtInfo3->text();
+        Profile v;
+        v.borderWidth = ui->udBorder->position();
+        v.systemTitle = title;
+        v.landscapePosition = comboText(ui->cbxLandscapeType);
+        v.sid = sid;
+        v.usage1 = ui->ledtUsage1->text();
+        v.usage2 = ui->ledtUsage2->text();
+        v.picturePath = FPicturePath;
+        v.pictureCenter = ui->chkCenter->isChecked();
+        v.pictureStretch = ui->chkStretch->isChecked();
+        v.info1 = ui->ledtInfo1->text();
+        v.info2 = ui->ledtInfo2->text();
+        v.info3 = ui->ledtInfo3->text();
         if (refresh) {
-            v.LastRefresh = refreshDate();
-            v.SourceRefresh = comboText(ui->cbxSourceSystem);
-            v.CommentRefresh = comboText(ui->cbxRefreshComment);
+            v.lastRefresh = refreshDate();
+            v.refreshSource = comboText(ui->cbxSourceSystem);
+            v.refreshComment = comboText(ui->cbxRefreshComment);
         }
-        FStore.StoreSystemInfo(id, v);
+        FStore.storeProfile(id, v);
         // Selecting the saved profile runs no handler: the controls keep their values.
-        const int saved = FStore.cbxID.IndexOf(id);
+        const int saved = FStore.profileIds().indexOf(id);
         selectIndex(ui->cbxID, saved);
         ui->bbtID_Delete->setEnabled(saved >= 0);
     });
@@ -78,15 +80,15 @@ void TfrmMainNew::bbtID_DeleteClick()
         if (ui->cbxID->currentIndex() < 0)
             return;
         const QString id = comboText(ui->cbxID);
-        const qint32 i = FStore.FindSystemInfo(id);
+        const qint32 i = FStore.findProfile(id);
         if (i == -1)
             return;
-        FStore.FSystemInfoIdx = i;
+        FStore.setCurrentProfileIndex(i);
         const auto answer =
             QMessageBox::question(this, AppTitle(), QStringLiteral("Delete \"%1\" ?").arg(id),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer == QMessageBox::Yes)
-            FStore.DeleteSystemInfo(i);
+            FStore.deleteProfile(i);
     });
 }
 
@@ -145,7 +147,7 @@ void TfrmMainNew::showInfos(const QString& info1, const QString& info2, const QS
     ui->ledtInfo3->setText(info3);
 }
 
-void TfrmMainNew::showRefresh(bool checked, TDateTime date)
+void TfrmMainNew::showRefresh(bool checked, SerialDate date)
 {
     {
         const QSignalBlocker block(ui->chkRefreshDate);

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <mutex>
 
+using namespace tavelorn;
+
 // A resource file inside a static library is only linked in when registered by hand.
 static void initStringListEditorResources()
 {
@@ -311,7 +313,7 @@ void TfrmStringListEditor::bbtActionClick()
 void TfrmStringListEditor::bbtTriClick()
 {
     QStringList sorted = items();
-    TItemList::Sort(sorted);
+    ItemList::sort(sorted);
     const QSignalBlocker blocker(ui->ListBox);
     for (int i = 0; i < sorted.size(); ++i)
         ui->ListBox->item(i)->setText(sorted.at(i));

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-EAppError::EAppError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+namespace tavelorn {
+
+AppError::AppError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8())
 {
 }
 
@@ -35,3 +37,5 @@ QString systemErrorText(int errnum)
     const char* s = strerror_r(errnum, buf, sizeof buf);
     return stripSystemErrorText(QString::fromLocal8Bit(s));
 }
+
+} // namespace tavelorn

@@ -5,11 +5,13 @@
 
 #include <exception>
 
+namespace tavelorn {
+
 // The one error type the user gets to see: its message is shown in the error box.
-class EAppError : public std::exception
+class AppError : public std::exception
 {
 public:
-    explicit EAppError(QString message);
+    explicit AppError(QString message);
     const QString& message() const noexcept { return m_message; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
@@ -31,3 +33,5 @@ inline constexpr int kErrNotRegularFile = -1;
 
 // The description of an errno value (or of kErrNotRegularFile), stripped as above.
 QString systemErrorText(int errnum);
+
+} // namespace tavelorn

@@ -9,6 +9,8 @@
 
 #include <iconv.h>
 
+namespace tavelorn {
+
 namespace {
 
 struct SingleBytePage
@@ -410,20 +412,20 @@ int userAnsiCodePage()
     return 1252;
 }
 
-TCodePage::TCodePage(int codePage) : m_number(codePage)
+CodePageCodec::CodePageCodec(int codePage) : m_number(codePage)
 {
     if (const SingleBytePage* p = singleBytePage(codePage))
         m_high = p->high;
 }
 
-TCodePage::~TCodePage()
+CodePageCodec::~CodePageCodec()
 {
     for (void* cd : {m_decoder, m_encoder})
         if (cd)
             iconv_close(iconv_t(cd));
 }
 
-QString TCodePage::decode(QByteArrayView bytes)
+QString CodePageCodec::decode(QByteArrayView bytes)
 {
     if (!m_high)
         return decodeMultiByte(bytes);
@@ -441,7 +443,7 @@ QString TCodePage::decode(QByteArrayView bytes)
     return out;
 }
 
-bool TCodePage::encode(QStringView text, QByteArray& out)
+bool CodePageCodec::encode(QStringView text, QByteArray& out)
 {
     if (isAscii(text)) {
         const qsizetype at = out.size();
@@ -477,14 +479,14 @@ bool TCodePage::encode(QStringView text, QByteArray& out)
 }
 
 // Windows' lead and trail byte ranges of the double-byte pages.
-bool TCodePage::isLeadByte(uchar b) const
+bool CodePageCodec::isLeadByte(uchar b) const
 {
     if (m_number == 932)
         return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     return b >= 0x81 && b <= 0xFE;
 }
 
-bool TCodePage::isTrailByte(uchar b) const
+bool CodePageCodec::isTrailByte(uchar b) const
 {
     switch (m_number) {
     case 932:
@@ -498,7 +500,7 @@ bool TCodePage::isTrailByte(uchar b) const
     }
 }
 
-QString TCodePage::decodeMultiByte(QByteArrayView bytes)
+QString CodePageCodec::decodeMultiByte(QByteArrayView bytes)
 {
     if (!m_decoder) {
         const iconv_t cd = iconv_open(kUtf16Host, iconvName(m_number));
@@ -560,7 +562,7 @@ QString TCodePage::decodeMultiByte(QByteArrayView bytes)
     return out;
 }
 
-bool TCodePage::encodeMultiByte(QStringView text, QByteArray& out)
+bool CodePageCodec::encodeMultiByte(QStringView text, QByteArray& out)
 {
     if (!m_encoder) {
         const iconv_t cd = iconv_open(iconvName(m_number), kUtf16Host);
@@ -603,3 +605,5 @@ bool TCodePage::encodeMultiByte(QStringView text, QByteArray& out)
     // such a value would not read back as written.
     return decodeMultiByte(QByteArrayView(out).sliced(at)) == text;
 }
+
+} // namespace tavelorn

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace tavelorn {
+
 // The Windows ANSI ("legacy") code pages in which Windows writes INI files:
 // 874, 932, 936, 949, 950 and 1250 to 1258.
 bool isAnsiCodePage(int codePage);
@@ -26,14 +28,14 @@ std::optional<int> configuredAnsiCodePage();
 int userAnsiCodePage();
 
 // Converts between text and one ANSI code page, as the Windows profile functions do.
-class TCodePage
+class CodePageCodec
 {
 public:
     // codePage must be one for which isAnsiCodePage holds.
-    explicit TCodePage(int codePage);
-    ~TCodePage();
-    TCodePage(const TCodePage&) = delete;
-    TCodePage& operator=(const TCodePage&) = delete;
+    explicit CodePageCodec(int codePage);
+    ~CodePageCodec();
+    CodePageCodec(const CodePageCodec&) = delete;
+    CodePageCodec& operator=(const CodePageCodec&) = delete;
 
     int number() const { return m_number; }
 
@@ -62,3 +64,5 @@ private:
     void* m_decoder = nullptr; // iconv descriptors of multi-byte pages, opened on demand
     void* m_encoder = nullptr;
 };
+
+} // namespace tavelorn

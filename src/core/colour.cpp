@@ -1,6 +1,8 @@
 #include "colour.h"
 
-TColor defaultSchemeColor(TColor c)
+namespace tavelorn {
+
+Color defaultSchemeColor(Color c)
 {
     if (!isSystemColor(c))
         return c;
@@ -17,15 +19,15 @@ TColor defaultSchemeColor(TColor c)
     case 4:
         return makeColor(0xF0, 0xF0, 0xF0); // menu
     case 5:
-        return clWhite; // window
+        return kColorWhite; // window
     case 6:
         return makeColor(0x64, 0x64, 0x64); // window frame
     case 7:
-        return clBlack; // menu text
+        return kColorBlack; // menu text
     case 8:
-        return clBlack; // window text
+        return kColorBlack; // window text
     case 9:
-        return clBlack; // caption text
+        return kColorBlack; // caption text
     case 10:
         return makeColor(0xB4, 0xB4, 0xB4); // active border
     case 11:
@@ -35,7 +37,7 @@ TColor defaultSchemeColor(TColor c)
     case 13:
         return makeColor(0x33, 0x99, 0xFF); // highlight
     case 14:
-        return clWhite; // highlight text
+        return kColorWhite; // highlight text
     case 15:
         return makeColor(0xF0, 0xF0, 0xF0); // button face
     case 16:
@@ -43,20 +45,22 @@ TColor defaultSchemeColor(TColor c)
     case 17:
         return makeColor(0x6D, 0x6D, 0x6D); // grey text
     case 18:
-        return clBlack; // button text
+        return kColorBlack; // button text
     case 19:
         return makeColor(0x43, 0x4E, 0x54); // inactive caption text
     case 20:
-        return clWhite; // button highlight
+        return kColorWhite; // button highlight
     case 21:
         return makeColor(0x69, 0x69, 0x69); // 3D dark shadow
     case 22:
         return makeColor(0xE3, 0xE3, 0xE3); // 3D light
     case 23:
-        return clBlack; // tooltip text
+        return kColorBlack; // tooltip text
     case 24:
         return makeColor(0xFF, 0xFF, 0xE1); // tooltip background
     default:
-        return clBlack;
+        return kColorBlack;
     }
 }
+
+} // namespace tavelorn

@@ -3,42 +3,44 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace tavelorn {
+
 // A colour as stored in Config.ini: 0x00BBGGRR for a plain colour; negative values
-// name a system colour of the desktop (clSystemColor | index).
-using TColor = qint32;
+// name a system colour of the desktop (kSystemColorFlag | index).
+using Color = qint32;
 
-constexpr TColor clSystemColor = qint32(0xFF000000u);
-constexpr TColor clNone = 0x1FFFFFFF;
+constexpr Color kSystemColorFlag = qint32(0xFF000000u);
+constexpr Color kColorNone = 0x1FFFFFFF;
 
-constexpr TColor clBlack = 0x00000000;
-constexpr TColor clRed = 0x000000FF;
-constexpr TColor clBlue = 0x00FF0000;
-constexpr TColor clWhite = 0x00FFFFFF;
+constexpr Color kColorBlack = 0x00000000;
+constexpr Color kColorRed = 0x000000FF;
+constexpr Color kColorBlue = 0x00FF0000;
+constexpr Color kColorWhite = 0x00FFFFFF;
 
-constexpr TColor clWindow = clSystemColor | 5;
-constexpr TColor clWindowText = clSystemColor | 8;
-constexpr TColor clBtnFace = clSystemColor | 15;
-constexpr TColor clHighlight = clSystemColor | 13;
-constexpr TColor clHighlightText = clSystemColor | 14;
-constexpr TColor clGrayText = clSystemColor | 17;
+constexpr Color kColorWindow = kSystemColorFlag | 5;
+constexpr Color kColorWindowText = kSystemColorFlag | 8;
+constexpr Color kColorButtonFace = kSystemColorFlag | 15;
+constexpr Color kColorHighlight = kSystemColorFlag | 13;
+constexpr Color kColorHighlightText = kSystemColorFlag | 14;
+constexpr Color kColorGrayText = kSystemColorFlag | 17;
 
-constexpr TColor makeColor(int r, int g, int b)
+constexpr Color makeColor(int r, int g, int b)
 {
-    return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+    return Color((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int colorRed(TColor c)
+constexpr int colorRed(Color c)
 {
     return c & 0xFF;
 }
-constexpr int colorGreen(TColor c)
+constexpr int colorGreen(Color c)
 {
     return (c >> 8) & 0xFF;
 }
-constexpr int colorBlue(TColor c)
+constexpr int colorBlue(Color c)
 {
     return (c >> 16) & 0xFF;
 }
-constexpr bool isSystemColor(TColor c)
+constexpr bool isSystemColor(Color c)
 {
     return c < 0;
 }
@@ -46,4 +48,6 @@ constexpr bool isSystemColor(TColor c)
 // The plain colour of a system colour in the classic default desktop scheme (window
 // text black, window white...). The picture resolves system colours this way so that
 // preview and export do not depend on the desktop theme. Plain colours pass through.
-TColor defaultSchemeColor(TColor c);
+Color defaultSchemeColor(Color c);
+
+} // namespace tavelorn

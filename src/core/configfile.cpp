@@ -4,32 +4,34 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace tavelorn {
+
 namespace {
 const QString kMakerFolder = QStringLiteral("Tavelorn-Tools");
 const QString kProductFolder = QStringLiteral("Tavelorn");
 } // namespace
 
-QString GetSpecialFolderPath(int folderId)
+QString specialFolderPath(int folderId)
 {
-    if (folderId != CSIDL_APPDATA)
+    if (folderId != kAppDataFolderId)
         return {};
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
 static QString configFolder()
 {
-    QString folder = GetSpecialFolderPath(CSIDL_APPDATA);
+    QString folder = specialFolderPath(kAppDataFolderId);
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder + kMakerFolder + u'/' + kProductFolder + u'/';
 }
 
-QString DefaultConfigFilePath()
+QString defaultConfigFilePath()
 {
     return configFolder() + QStringLiteral("Config.ini");
 }
 
-QString LocateConfigFile(const QStringList& arguments)
+QString locateConfigFile(const QStringList& arguments)
 {
     if (arguments.size() == 1) {
         const QFileInfo info(arguments.front());
@@ -41,3 +43,5 @@ QString LocateConfigFile(const QStringList& arguments)
         QDir().mkpath(folder); // a failure shows at the first save
     return folder + QStringLiteral("Config.ini");
 }
+
+} // namespace tavelorn

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tavelorn {
+
 namespace {
 
 enum class LockResult
@@ -75,7 +77,7 @@ int openLockFile(const QByteArray& lockPath, const QByteArray& filePath)
 
 [[noreturn]] void throwLocked(const QString& path)
 {
-    throw EAppError(
+    throw AppError(
         QStringLiteral("Le fichier %1 est verrouillé par un autre programme").arg(path));
 }
 
@@ -83,13 +85,13 @@ int openLockFile(const QByteArray& lockPath, const QByteArray& filePath)
 
 ConfigFileLock::ConfigFileLock(const QString& path, Access access)
 {
-    const QString target = ResolvedFilePath(path);
+    const QString target = resolvedFilePath(path);
     const QByteArray file = QFile::encodeName(target);
     const qsizetype slash = file.lastIndexOf('/');
     const QByteArray lockPath =
         file.left(slash + 1) + '.' + file.mid(slash + 1) + QByteArrayLiteral(".lock");
     const short type = access == Access::Write ? F_WRLCK : F_RDLCK;
-    const QDeadlineTimer deadline(WaitMilliseconds);
+    const QDeadlineTimer deadline(kWaitMilliseconds);
 
     m_lockFileFd = openLockFile(lockPath, file);
     if (m_lockFileFd >= 0) {
@@ -133,12 +135,12 @@ ConfigFileLock::ConfigFileLock(const QString& path, Access access)
     }
 
     if (access == Access::Write) {
-        if (RecoverInterruptedWrite(target) != 0) {
+        if (recoverInterruptedWrite(target) != 0) {
             release();
-            throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
+            throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
         }
     } else {
-        m_oldContent = ContentBeforeInterruptedWrite(target);
+        m_oldContent = tavelorn::contentBeforeInterruptedWrite(target);
     }
 }
 
@@ -155,3 +157,5 @@ void ConfigFileLock::release()
     if (m_lockFileFd >= 0)
         ::close(std::exchange(m_lockFileFd, -1));
 }
+
+} // namespace tavelorn

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace tavelorn {
+
 // A lock that makes one store operation a transaction on the configuration file as it
 // is now: writers exclude every other user of the file, readers exclude only writers, so
 // a reader never sees a write half done. Several windows, processes and users (a shared
@@ -26,10 +28,10 @@ public:
         Write
     };
 
-    // How long a lock is waited for before EAppError is thrown.
-    static constexpr int WaitMilliseconds = 10'000;
+    // How long a lock is waited for before AppError is thrown.
+    static constexpr int kWaitMilliseconds = 10'000;
 
-    // Waits for the lock; throws EAppError when it does not come within the wait, or
+    // Waits for the lock; throws AppError when it does not come within the wait, or
     // when an interrupted write cannot be undone.
     ConfigFileLock(const QString& path, Access access);
     ~ConfigFileLock();
@@ -47,3 +49,5 @@ private:
     int m_fileFd = -1;
     std::optional<QByteArray> m_oldContent;
 };
+
+} // namespace tavelorn

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+namespace tavelorn {
+
 namespace {
 
 const QString kSystemInfo = QStringLiteral("SystemInfo");
@@ -71,49 +73,49 @@ qint32 boundedCount(qint32 count, qint32 highestPresent)
     return std::min(count, highestPresent);
 }
 
-qint32 listCount(const TIniFile& ini, const QString& section)
+qint32 listCount(const IniFile& ini, const QString& section)
 {
-    const qint32 n = ini.ReadInteger(section, kNbItems, 0);
+    const qint32 n = ini.readInteger(section, kNbItems, 0);
     if (n <= 0)
         return 0;
-    return boundedCount(n, ini.HighestNumberedKey(section, kItemPrefix));
+    return boundedCount(n, ini.highestNumberedKey(section, kItemPrefix));
 }
 
-void writeItems(TIniFile& ini, const QString& section, const QStringList& items)
+void writeItems(IniFile& ini, const QString& section, const QStringList& items)
 {
-    ini.WriteInteger(section, kNbItems, qint32(items.size()));
+    ini.writeInteger(section, kNbItems, qint32(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i)
-        ini.WriteString(section, itemKey(qint32(i + 1)), items[i]);
+        ini.writeString(section, itemKey(qint32(i + 1)), items[i]);
 }
 
 // The items of a list section, as they stand.
-QStringList readItems(const TIniFile& ini, const QString& section)
+QStringList readItems(const IniFile& ini, const QString& section)
 {
     const qint32 n = listCount(ini, section);
     QStringList items;
     items.reserve(n);
     for (qint32 i = 1; i <= n; ++i)
-        items.append(ini.ReadString(section, itemKey(i), QString()));
+        items.append(ini.readString(section, itemKey(i), QString()));
     return items;
 }
 
-QStringList cleanItems(const TIniFile& ini, const QString& section, bool sorted)
+QStringList cleanItems(const IniFile& ini, const QString& section, bool sorted)
 {
-    TItemList list(sorted);
-    AppendCleanItems(list, readItems(ini, section));
-    return list.Items();
+    ItemList list(sorted);
+    appendCleanItems(list, readItems(ini, section));
+    return list.items();
 }
 
-void loadCleanList(const TIniFile& ini, const QString& section, TItemList& list)
+void loadCleanList(const IniFile& ini, const QString& section, ItemList& list)
 {
-    TItemListUpdate update(list);
-    list.Clear();
-    AppendCleanItems(list, readItems(ini, section));
+    ItemListUpdate update(list);
+    list.clear();
+    appendCleanItems(list, readItems(ini, section));
 }
 
-TColor storedColor(const TIniFile& ini, qint32 number)
+Color storedColor(const IniFile& ini, qint32 number)
 {
-    return ini.ReadInteger(kColor, itemKey(number), 0);
+    return ini.readInteger(kColor, itemKey(number), 0);
 }
 
 } // namespace
@@ -121,188 +123,188 @@ TColor storedColor(const TIniFile& ini, qint32 number)
 namespace {
 
 // The profile count the file gives, bounded by the sections it holds.
-qint32 listCountOfSections(const TIniFile& ini)
+qint32 listCountOfSections(const IniFile& ini)
 {
-    const qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
-    return n > 0 ? boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix)) : 0;
+    const qint32 n = ini.readInteger(kSystemInfo, kNbItems, 0);
+    return n > 0 ? boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix)) : 0;
 }
 
 } // namespace
 
-tyArrSystemInfo ReadProfiles(const TIniFile& ini)
+ProfileList readProfiles(const IniFile& ini)
 {
-    qint32 n = ini.ReadInteger(kSystemInfo, kNbItems, 0);
+    qint32 n = ini.readInteger(kSystemInfo, kNbItems, 0);
     if (n < 0)
-        throw EAppError(QStringLiteral("Erreur de vérification d'étendue"));
+        throw AppError(QStringLiteral("Erreur de vérification d'étendue"));
     if (n > 0)
-        n = boundedCount(n, ini.HighestNumberedSection(kSystemInfoPrefix));
-    tyArrSystemInfo profiles(n);
+        n = boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix));
+    ProfileList profiles(n);
     const QString none;
     for (qint32 i = 1; i <= n; ++i) {
         const QString sec = kSystemInfoPrefix + QString::number(i);
-        tySystemInfo& s = profiles[i - 1];
-        ini.ReadStringInto(sec, kID, none, s.ID);
-        s.BorderWidth = ini.ReadInteger(sec, kBorderWidth, 1);
-        ini.ReadStringInto(sec, kSystemTitle, none, s.SystemTitle);
-        ini.ReadStringInto(sec, kLansdscapePosition, none, s.LansdscapePosition);
-        ini.ReadStringInto(sec, kSID, none, s.SID);
-        ini.ReadStringInto(sec, kUsage1, none, s.Usage1);
-        ini.ReadStringInto(sec, kUsage2, none, s.Usage2);
-        ini.ReadStringInto(sec, kPictureFullPath, none, s.PictureFullPath);
-        s.PictureCenter = ini.ReadBool(sec, kPictureCenter, false);
-        s.PictureStretch = ini.ReadBool(sec, kPictureStretch, false);
-        ini.ReadStringInto(sec, kInfo1, none, s.Info1);
-        ini.ReadStringInto(sec, kInfo2, none, s.Info2);
-        ini.ReadStringInto(sec, kInfo3, none, s.Info3);
-        s.LastRefresh = ini.ReadDate(sec, kLastRefresh, 0);
-        ini.ReadStringInto(sec, kSourceRefresh, none, s.SourceRefresh);
-        ini.ReadStringInto(sec, kCommentRefresh, none, s.CommentRefresh);
+        Profile& s = profiles[i - 1];
+        ini.readStringInto(sec, kID, none, s.id);
+        s.borderWidth = ini.readInteger(sec, kBorderWidth, 1);
+        ini.readStringInto(sec, kSystemTitle, none, s.systemTitle);
+        ini.readStringInto(sec, kLansdscapePosition, none, s.landscapePosition);
+        ini.readStringInto(sec, kSID, none, s.sid);
+        ini.readStringInto(sec, kUsage1, none, s.usage1);
+        ini.readStringInto(sec, kUsage2, none, s.usage2);
+        ini.readStringInto(sec, kPictureFullPath, none, s.picturePath);
+        s.pictureCenter = ini.readBool(sec, kPictureCenter, false);
+        s.pictureStretch = ini.readBool(sec, kPictureStretch, false);
+        ini.readStringInto(sec, kInfo1, none, s.info1);
+        ini.readStringInto(sec, kInfo2, none, s.info2);
+        ini.readStringInto(sec, kInfo3, none, s.info3);
+        s.lastRefresh = ini.readDate(sec, kLastRefresh, 0);
+        ini.readStringInto(sec, kSourceRefresh, none, s.refreshSource);
+        ini.readStringInto(sec, kCommentRefresh, none, s.refreshComment);
     }
     return profiles;
 }
 
 namespace {
 
-void writeProfile(TIniFile& ini, qint32 number, const tySystemInfo& s)
+void writeProfile(IniFile& ini, qint32 number, const Profile& s)
 {
     const QString sec = kSystemInfoPrefix + QString::number(number);
-    ini.WriteString(sec, kID, s.ID);
-    ini.WriteInteger(sec, kBorderWidth, s.BorderWidth);
-    ini.WriteString(sec, kSystemTitle, s.SystemTitle);
-    ini.WriteString(sec, kLansdscapePosition, s.LansdscapePosition);
-    ini.WriteString(sec, kSID, s.SID);
-    ini.WriteString(sec, kUsage1, s.Usage1);
-    ini.WriteString(sec, kUsage2, s.Usage2);
-    ini.WriteString(sec, kPictureFullPath, s.PictureFullPath);
-    ini.WriteBool(sec, kPictureCenter, s.PictureCenter);
-    ini.WriteBool(sec, kPictureStretch, s.PictureStretch);
-    ini.WriteString(sec, kInfo1, s.Info1);
-    ini.WriteString(sec, kInfo2, s.Info2);
-    ini.WriteString(sec, kInfo3, s.Info3);
-    ini.WriteDate(sec, kLastRefresh, s.LastRefresh);
-    ini.WriteString(sec, kSourceRefresh, s.SourceRefresh);
-    ini.WriteString(sec, kCommentRefresh, s.CommentRefresh);
+    ini.writeString(sec, kID, s.id);
+    ini.writeInteger(sec, kBorderWidth, s.borderWidth);
+    ini.writeString(sec, kSystemTitle, s.systemTitle);
+    ini.writeString(sec, kLansdscapePosition, s.landscapePosition);
+    ini.writeString(sec, kSID, s.sid);
+    ini.writeString(sec, kUsage1, s.usage1);
+    ini.writeString(sec, kUsage2, s.usage2);
+    ini.writeString(sec, kPictureFullPath, s.picturePath);
+    ini.writeBool(sec, kPictureCenter, s.pictureCenter);
+    ini.writeBool(sec, kPictureStretch, s.pictureStretch);
+    ini.writeString(sec, kInfo1, s.info1);
+    ini.writeString(sec, kInfo2, s.info2);
+    ini.writeString(sec, kInfo3, s.info3);
+    ini.writeDate(sec, kLastRefresh, s.lastRefresh);
+    ini.writeString(sec, kSourceRefresh, s.refreshSource);
+    ini.writeString(sec, kCommentRefresh, s.refreshComment);
 }
 
 // The identifiers of the profiles the file holds; a negative count throws as
-// ReadProfiles does.
-QStringList readProfileIds(const TIniFile& ini)
+// readProfiles does.
+QStringList readProfileIds(const IniFile& ini)
 {
-    if (ini.ReadInteger(kSystemInfo, kNbItems, 0) < 0)
-        throw EAppError(QStringLiteral("Erreur de vérification d'étendue"));
+    if (ini.readInteger(kSystemInfo, kNbItems, 0) < 0)
+        throw AppError(QStringLiteral("Erreur de vérification d'étendue"));
     const qint32 n = listCountOfSections(ini);
     QStringList ids;
     ids.reserve(n);
     for (qint32 i = 1; i <= n; ++i)
-        ids.append(ini.ReadString(kSystemInfoPrefix + QString::number(i), kID, QString()));
+        ids.append(ini.readString(kSystemInfoPrefix + QString::number(i), kID, QString()));
     return ids;
 }
 
 } // namespace
 
-void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles)
+void writeProfiles(IniFile& ini, const ProfileList& profiles)
 {
     const qint32 before = listCountOfSections(ini);
     qint32 k = 0;
-    for (const tySystemInfo& s : profiles)
-        if (!s.ID.isEmpty())
+    for (const Profile& s : profiles)
+        if (!s.id.isEmpty())
             writeProfile(ini, ++k, s);
-    ini.WriteInteger(kSystemInfo, kNbItems, k);
+    ini.writeInteger(kSystemInfo, kNbItems, k);
     // A deleted profile's data goes with it.
     for (qint32 i = k + 1; i <= before; ++i)
-        ini.EraseSection(kSystemInfoPrefix + QString::number(i));
+        ini.eraseSection(kSystemInfoPrefix + QString::number(i));
 }
 
 namespace {
 
-QStringList descriptions(const tyArrLandscapeType& types)
+QStringList descriptions(const LandscapeTypeList& types)
 {
     QStringList names;
     names.reserve(types.size());
-    for (const tyLandscapeType& t : types)
-        names.append(t.Description);
+    for (const LandscapeType& t : types)
+        names.append(t.name);
     return names;
 }
 
-tyArrLandscapeType readLandscapeTypes(const TIniFile& ini)
+LandscapeTypeList readLandscapeTypes(const IniFile& ini)
 {
     const qint32 n = listCount(ini, kLandscapeType);
-    tyArrLandscapeType types;
+    LandscapeTypeList types;
     types.reserve(n);
     for (qint32 i = 1; i <= n; ++i)
-        types.append({ini.ReadString(kLandscapeType, itemKey(i), QString()), storedColor(ini, i)});
+        types.append({ini.readString(kLandscapeType, itemKey(i), QString()), storedColor(ini, i)});
     return types;
 }
 
 // The first colour of each name.
-QHash<QString, TColor> colourByName(const tyArrLandscapeType& types)
+QHash<QString, Color> colourByName(const LandscapeTypeList& types)
 {
-    QHash<QString, TColor> colours;
+    QHash<QString, Color> colours;
     colours.reserve(types.size());
-    for (const tyLandscapeType& t : types)
-        if (!colours.contains(t.Description))
-            colours.insert(t.Description, t.Color);
+    for (const LandscapeType& t : types)
+        if (!colours.contains(t.name))
+            colours.insert(t.name, t.color);
     return colours;
 }
 
 } // namespace
 
-TIniFile TConfigStore::ReadFile() const
+IniFile ConfigStore::readFile() const
 {
-    const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Read);
+    const ConfigFileLock lock(m_filePath, ConfigFileLock::Access::Read);
     if (const std::optional<QByteArray>& old = lock.contentBeforeInterruptedWrite())
-        return TIniFile::fromBytes(*old);
-    return TIniFile(FConfigFile);
+        return IniFile::fromBytes(*old);
+    return IniFile(m_filePath);
 }
 
-TIniFile TConfigStore::modifyFile(const std::function<void(TIniFile&)>& change)
+IniFile ConfigStore::modifyFile(const std::function<void(IniFile&)>& change)
 {
-    for (bool mayLeaveCodePage = !confirmLeavingCodePage;;) {
+    for (bool mayLeaveCodePage = !m_confirmLeavingCodePage;;) {
         int codePage = 0;
         {
-            const ConfigFileLock lock(FConfigFile, ConfigFileLock::Access::Write);
-            TIniFile ini(FConfigFile);
+            const ConfigFileLock lock(m_filePath, ConfigFileLock::Access::Write);
+            IniFile ini(m_filePath);
             change(ini);
-            if (mayLeaveCodePage || !ini.LeavesCodePage()) {
-                ini.UpdateFile();
+            if (mayLeaveCodePage || !ini.leavesCodePage()) {
+                ini.save();
                 return ini;
             }
-            codePage = ini.CodePage();
+            codePage = ini.codePage();
         }
         // A misread code page would become permanent: the user decides, with no lock held.
-        if (!confirmLeavingCodePage(codePage))
-            return ReadFile();
+        if (!m_confirmLeavingCodePage(codePage))
+            return readFile();
         mayLeaveCodePage = true;
     }
 }
 
-void TConfigStore::LoadSystemInfos()
+void ConfigStore::loadProfiles()
 {
-    loadSystemInfos(ReadFile());
+    loadProfiles(readFile());
 }
 
-void TConfigStore::loadSystemInfos(const TIniFile& ini)
+void ConfigStore::loadProfiles(const IniFile& ini)
 {
-    BusyScope busy(setBusy);
-    TItemListUpdate update(cbxID);
-    cbxID.Clear();
+    BusyScope busy(m_setBusy);
+    ItemListUpdate update(m_profileIds);
+    m_profileIds.clear();
     try {
-        FArrSystemInfo = ReadProfiles(ini);
-    } catch (const EAppError&) {
-        FArrSystemInfo.clear();
-        FSystemInfoIdx = -1;
+        m_profiles = readProfiles(ini);
+    } catch (const AppError&) {
+        m_profiles.clear();
+        m_currentProfileIndex = -1;
         throw;
     }
-    const qint32 n = qint32(FArrSystemInfo.size());
-    for (const tySystemInfo& s : std::as_const(FArrSystemInfo)) {
-        cbxID.Add(s.ID);
-        if (processEvents)
-            processEvents();
+    const qint32 n = qint32(m_profiles.size());
+    for (const Profile& s : std::as_const(m_profiles)) {
+        m_profileIds.add(s.id);
+        if (m_processEvents)
+            m_processEvents();
     }
-    FSystemInfoIdx = n - 1;
+    m_currentProfileIndex = n - 1;
 }
 
-QString TConfigStore::MakeSystemInfoID(const QString& title, const QString& sid, TDateTime date)
+QString ConfigStore::makeProfileId(const QString& title, const QString& sid, SerialDate date)
 {
     const QDate d = dateOf(date);
     return title + QStringLiteral("__") + sid + QStringLiteral("__") + QString::number(d.year()) +
@@ -310,10 +312,10 @@ QString TConfigStore::MakeSystemInfoID(const QString& title, const QString& sid,
            QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
-qint32 TConfigStore::FindSystemInfo(const QString& id) const
+qint32 ConfigStore::findProfile(const QString& id) const
 {
-    for (qsizetype i = 0; i < FArrSystemInfo.size(); ++i)
-        if (FArrSystemInfo[i].ID == id)
+    for (qsizetype i = 0; i < m_profiles.size(); ++i)
+        if (m_profiles[i].id == id)
             return qint32(i);
     return -1;
 }
@@ -322,188 +324,188 @@ namespace {
 
 // The profile of the file at index when it still has the identifier id there, else the
 // first one with that identifier, else -1.
-qint32 findProfile(const QStringList& ids, qint32 index, const QString& id)
+qint32 profileIndexIn(const QStringList& ids, qint32 index, const QString& id)
 {
     if (index >= 0 && index < ids.size() && ids[index] == id)
         return index;
     return qint32(ids.indexOf(id));
 }
 
-QStringList idsOf(const tyArrSystemInfo& profiles)
+QStringList idsOf(const ProfileList& profiles)
 {
     QStringList ids;
     ids.reserve(profiles.size());
-    for (const tySystemInfo& p : profiles)
-        ids.append(p.ID);
+    for (const Profile& p : profiles)
+        ids.append(p.id);
     return ids;
 }
 
 } // namespace
 
-void TConfigStore::StoreSystemInfo(const QString& id, const tySystemInfo& values)
+void ConfigStore::storeProfile(const QString& id, const Profile& values)
 {
-    const qint32 current = FSystemInfoIdx;
-    tySystemInfo stored = values;
-    stored.ID = id;
-    const TIniFile ini = [&] {
-        BusyScope busy(setBusy);
-        return modifyFile([&](TIniFile& file) {
+    const qint32 current = m_currentProfileIndex;
+    Profile stored = values;
+    stored.id = id;
+    const IniFile ini = [&] {
+        BusyScope busy(m_setBusy);
+        return modifyFile([&](IniFile& file) {
             // The profiles as they are now: what others saved meanwhile stays.
             const QStringList ids = readProfileIds(file);
             if (!ids.contains(QString())) {
                 // Every profile keeps its number: only this one's section is written.
-                qint32 target = findProfile(ids, current, id);
+                qint32 target = profileIndexIn(ids, current, id);
                 if (target < 0)
                     target = qint32(ids.size());
                 writeProfile(file, target + 1, stored);
-                file.WriteInteger(kSystemInfo, kNbItems,
+                file.writeInteger(kSystemInfo, kNbItems,
                                   qint32(std::max(ids.size(), qsizetype(target) + 1)));
                 return;
             }
             // Profiles without an identifier are dropped and the rest renumbered.
-            tyArrSystemInfo profiles = ReadProfiles(file);
-            qint32 target = findProfile(idsOf(profiles), current, id);
+            ProfileList profiles = readProfiles(file);
+            qint32 target = profileIndexIn(idsOf(profiles), current, id);
             if (target < 0) {
-                profiles.append(tySystemInfo{});
+                profiles.append(Profile{});
                 target = qint32(profiles.size() - 1);
             }
             profiles[target] = stored;
-            WriteProfiles(file, profiles);
+            writeProfiles(file, profiles);
         });
     }();
-    loadSystemInfos(ini);
+    loadProfiles(ini);
 }
 
-void TConfigStore::DeleteSystemInfo(qint32 index)
+void ConfigStore::deleteProfile(qint32 index)
 {
-    if (index < 0 || index >= FArrSystemInfo.size())
+    if (index < 0 || index >= m_profiles.size())
         return;
-    const QString id = FArrSystemInfo[index].ID;
-    const TIniFile ini = [&] {
-        BusyScope busy(setBusy);
-        return modifyFile([&](TIniFile& file) {
-            tyArrSystemInfo profiles = ReadProfiles(file);
-            const qint32 target = findProfile(idsOf(profiles), index, id);
+    const QString id = m_profiles[index].id;
+    const IniFile ini = [&] {
+        BusyScope busy(m_setBusy);
+        return modifyFile([&](IniFile& file) {
+            ProfileList profiles = readProfiles(file);
+            const qint32 target = profileIndexIn(idsOf(profiles), index, id);
             if (target < 0)
                 return; // gone already
-            profiles[target].ID.clear();
-            WriteProfiles(file, profiles);
+            profiles[target].id.clear();
+            writeProfiles(file, profiles);
         });
     }();
-    loadSystemInfos(ini);
+    loadProfiles(ini);
 }
 
-void TConfigStore::LoadSystemTitles()
+void ConfigStore::loadSystemTitles()
 {
-    loadSystemTitles(ReadFile());
+    loadSystemTitles(readFile());
 }
 
-void TConfigStore::loadSystemTitles(const TIniFile& ini)
+void ConfigStore::loadSystemTitles(const IniFile& ini)
 {
-    TItemListUpdate update(cbxSystemTitle);
-    cbxSystemTitle.Clear();
+    ItemListUpdate update(m_systemTitles);
+    m_systemTitles.clear();
     const QStringList items = readItems(ini, kSystemTitle);
     for (const QString& item : items)
-        cbxSystemTitle.Add(item);
-    m_fileSystemTitles = cbxSystemTitle.Items();
+        m_systemTitles.add(item);
+    m_fileSystemTitles = m_systemTitles.items();
 }
 
-void TConfigStore::SaveSystemTitles()
+void ConfigStore::saveSystemTitles()
 {
-    const QStringList edited = cbxSystemTitle.Items();
-    const TIniFile ini = modifyFile([&](TIniFile& file) {
+    const QStringList edited = m_systemTitles.items();
+    const IniFile ini = modifyFile([&](IniFile& file) {
         writeItems(file, kSystemTitle,
                    mergeListEdit(m_fileSystemTitles, edited, readItems(file, kSystemTitle)));
     });
     loadSystemTitles(ini);
 }
 
-void AppendCleanItems(TItemList& list, const QStringList& items)
+void appendCleanItems(ItemList& list, const QStringList& items)
 {
-    TItemListUpdate update(list);
+    ItemListUpdate update(list);
     // A few items, as when a profile adds one: the list's own search costs less than
     // folding every item into a set.
     if (items.size() <= 8) {
         for (const QString& raw : items) {
             const QString item = trimText(raw);
-            if (!item.isEmpty() && list.IndexOf(item) < 0)
-                list.Add(item);
+            if (!item.isEmpty() && list.indexOf(item) < 0)
+                list.add(item);
         }
         return;
     }
     QSet<QString> present;
-    if (list.Count() > 0) {
-        const QStringList existing = list.Items();
+    if (list.count() > 0) {
+        const QStringList existing = list.items();
         present.reserve(existing.size() + items.size());
         for (const QString& item : existing)
-            present.insert(TItemList::FoldKey(item));
+            present.insert(ItemList::foldKey(item));
     }
     for (const QString& raw : items) {
         const QString item = trimText(raw);
         if (item.isEmpty())
             continue;
-        const QString key = TItemList::FoldKey(item);
+        const QString key = ItemList::foldKey(item);
         if (present.contains(key))
             continue;
         present.insert(key);
-        list.Add(item);
+        list.add(item);
     }
 }
 
-void TConfigStore::LoadSIDs()
+void ConfigStore::loadSids()
 {
-    loadSIDs(ReadFile());
+    loadSids(readFile());
 }
 
-void TConfigStore::loadSIDs(const TIniFile& ini)
+void ConfigStore::loadSids(const IniFile& ini)
 {
-    loadCleanList(ini, kSID, cbxSID);
-    m_fileSIDs = cbxSID.Items();
-    RebuildSourceSystems();
+    loadCleanList(ini, kSID, m_sids);
+    m_fileSids = m_sids.items();
+    rebuildSourceSystems();
 }
 
-void TConfigStore::RebuildSourceSystems()
+void ConfigStore::rebuildSourceSystems()
 {
-    QStringList sources = cbxSID.Items();
+    QStringList sources = m_sids.items();
     sources.prepend(QString());
-    cbxSourceSystem.Assign(sources);
+    m_sourceSystems.assign(sources);
 }
 
-void TConfigStore::SaveSIDs()
+void ConfigStore::saveSids()
 {
-    const QStringList edited = cbxSID.Items();
-    const TIniFile ini = modifyFile([&](TIniFile& file) {
-        TItemList merged(true);
-        merged.Assign(mergeListEdit(m_fileSIDs, edited, cleanItems(file, kSID, true)));
-        writeItems(file, kSID, merged.Items());
+    const QStringList edited = m_sids.items();
+    const IniFile ini = modifyFile([&](IniFile& file) {
+        ItemList merged(true);
+        merged.assign(mergeListEdit(m_fileSids, edited, cleanItems(file, kSID, true)));
+        writeItems(file, kSID, merged.items());
     });
-    loadSIDs(ini);
+    loadSids(ini);
 }
 
-void TConfigStore::LoadLandscapeTypes()
+void ConfigStore::loadLandscapeTypes()
 {
-    loadLandscapeTypes(ReadFile());
+    loadLandscapeTypes(readFile());
 }
 
-void TConfigStore::loadLandscapeTypes(const TIniFile& ini)
+void ConfigStore::loadLandscapeTypes(const IniFile& ini)
 {
-    TItemListUpdate update(cbxLandscapeType);
-    FArrLandscapeType = readLandscapeTypes(ini);
-    m_fileLandscapeTypes = FArrLandscapeType;
-    cbxLandscapeType.Assign(descriptions(FArrLandscapeType));
+    ItemListUpdate update(m_landscapeTypeNames);
+    m_landscapeTypes = readLandscapeTypes(ini);
+    m_fileLandscapeTypes = m_landscapeTypes;
+    m_landscapeTypeNames.assign(descriptions(m_landscapeTypes));
     // Every stored colour, for positions that a profile adds past the list's end.
-    const qint32 colours = ini.HighestNumberedKey(kColor, kItemPrefix);
+    const qint32 colours = ini.highestNumberedKey(kColor, kItemPrefix);
     m_storedColors.clear();
     m_storedColors.reserve(colours);
     for (qint32 i = 1; i <= colours; ++i)
         m_storedColors.append(storedColor(ini, i));
 }
 
-void TConfigStore::SaveLandscapeTypes()
+void ConfigStore::saveLandscapeTypes()
 {
-    const QStringList edited = cbxLandscapeType.Items();
+    const QStringList edited = m_landscapeTypeNames.items();
     const QStringList before = descriptions(m_fileLandscapeTypes);
-    const TIniFile ini = modifyFile([&](TIniFile& file) {
+    const IniFile ini = modifyFile([&](IniFile& file) {
         // The colours stay in their numbered places.
         writeItems(file, kLandscapeType,
                    mergeListEdit(before, edited, readItems(file, kLandscapeType)));
@@ -511,20 +513,20 @@ void TConfigStore::SaveLandscapeTypes()
     loadLandscapeTypes(ini);
 }
 
-void TConfigStore::SaveLandscapeTypesAndColors()
+void ConfigStore::saveLandscapeTypesAndColors()
 {
-    const tyArrLandscapeType edited = FArrLandscapeType;
-    const tyArrLandscapeType before = m_fileLandscapeTypes;
-    const TIniFile ini = modifyFile([&](TIniFile& file) {
-        const tyArrLandscapeType now = readLandscapeTypes(file);
+    const LandscapeTypeList edited = m_landscapeTypes;
+    const LandscapeTypeList before = m_fileLandscapeTypes;
+    const IniFile ini = modifyFile([&](IniFile& file) {
+        const LandscapeTypeList now = readLandscapeTypes(file);
         const QStringList names =
             mergeListEdit(descriptions(before), descriptions(edited), descriptions(now));
-        const QHash<QString, TColor> was = colourByName(before);
-        const QHash<QString, TColor> mine = colourByName(edited);
-        const QHash<QString, TColor> theirs = colourByName(now);
+        const QHash<QString, Color> was = colourByName(before);
+        const QHash<QString, Color> mine = colourByName(edited);
+        const QHash<QString, Color> theirs = colourByName(now);
         const qint32 n = qint32(names.size());
-        file.WriteInteger(kLandscapeType, kNbItems, n);
-        file.WriteInteger(kColor, kNbItems, n);
+        file.writeInteger(kLandscapeType, kNbItems, n);
+        file.writeInteger(kColor, kNbItems, n);
         for (qint32 i = 1; i <= n; ++i) {
             const QString& name = names[i - 1];
             // The user's colour where the user chose one, else the one stored now.
@@ -532,31 +534,31 @@ void TConfigStore::SaveLandscapeTypesAndColors()
             const auto w = was.constFind(name);
             const auto t = theirs.constFind(name);
             const bool chosen = m != mine.cend() && (w == was.cend() || *w != *m);
-            const TColor colour = chosen || t == theirs.cend() ? (m != mine.cend() ? *m : 0) : *t;
-            file.WriteString(kLandscapeType, itemKey(i), name);
-            file.WriteInteger(kColor, itemKey(i), colour);
+            const Color colour = chosen || t == theirs.cend() ? (m != mine.cend() ? *m : 0) : *t;
+            file.writeString(kLandscapeType, itemKey(i), name);
+            file.writeInteger(kColor, itemKey(i), colour);
         }
     });
     loadLandscapeTypes(ini);
 }
 
-void TConfigStore::LoadRefreshComments()
+void ConfigStore::loadRefreshComments()
 {
-    loadRefreshComments(ReadFile());
+    loadRefreshComments(readFile());
 }
 
-void TConfigStore::loadRefreshComments(const TIniFile& ini)
+void ConfigStore::loadRefreshComments(const IniFile& ini)
 {
-    TItemListUpdate update(cbxRefreshComment);
-    loadCleanList(ini, kRefreshComment, cbxRefreshComment);
-    cbxRefreshComment.Insert(0, QString());
-    m_fileRefreshComments = cbxRefreshComment.Items();
+    ItemListUpdate update(m_refreshComments);
+    loadCleanList(ini, kRefreshComment, m_refreshComments);
+    m_refreshComments.insert(0, QString());
+    m_fileRefreshComments = m_refreshComments.items();
 }
 
-void TConfigStore::SaveRefreshComments()
+void ConfigStore::saveRefreshComments()
 {
-    const QStringList edited = cbxRefreshComment.Items();
-    const TIniFile ini = modifyFile([&](TIniFile& file) {
+    const QStringList edited = m_refreshComments.items();
+    const IniFile ini = modifyFile([&](IniFile& file) {
         QStringList now = cleanItems(file, kRefreshComment, false);
         now.prepend(QString());
         writeItems(file, kRefreshComment, mergeListEdit(m_fileRefreshComments, edited, now));
@@ -564,38 +566,40 @@ void TConfigStore::SaveRefreshComments()
     loadRefreshComments(ini);
 }
 
-TColor TConfigStore::GetLandscapeTypeColor(const QString& name) const
+Color ConfigStore::landscapeTypeColor(const QString& name) const
 {
-    return ::GetLandscapeTypeColor(FArrLandscapeType, name);
+    return tavelorn::landscapeTypeColor(m_landscapeTypes, name);
 }
 
-TColor TConfigStore::StoredLandscapeColor(qint32 number) const
+Color ConfigStore::storedLandscapeColor(qint32 number) const
 {
     return number >= 1 && number <= m_storedColors.size() ? m_storedColors[number - 1] : 0;
 }
 
-void TConfigStore::CopyListsFrom(const TConfigStore& other)
+void ConfigStore::copyListsFrom(const ConfigStore& other)
 {
-    FConfigFile = other.FConfigFile;
-    FArrLandscapeType = other.FArrLandscapeType;
+    m_filePath = other.filePath();
+    m_landscapeTypes = other.landscapeTypes();
     m_storedColors = other.m_storedColors;
-    cbxSystemTitle.AssignItems(other.cbxSystemTitle);
-    cbxSID.AssignItems(other.cbxSID);
-    cbxSourceSystem.AssignItems(other.cbxSourceSystem);
-    cbxLandscapeType.AssignItems(other.cbxLandscapeType);
-    cbxRefreshComment.AssignItems(other.cbxRefreshComment);
+    m_systemTitles.assignItems(other.systemTitles());
+    m_sids.assignItems(other.sids());
+    m_sourceSystems.assignItems(other.sourceSystems());
+    m_landscapeTypeNames.assignItems(other.landscapeTypeNames());
+    m_refreshComments.assignItems(other.refreshComments());
 }
 
-void TConfigStore::LoadAll()
+void ConfigStore::loadAll()
 {
-    LoadAllFrom(ReadFile());
+    loadAllFrom(readFile());
 }
 
-void TConfigStore::LoadAllFrom(const TIniFile& ini)
+void ConfigStore::loadAllFrom(const IniFile& ini)
 {
     loadSystemTitles(ini);
     loadLandscapeTypes(ini);
-    loadSIDs(ini);
-    loadSystemInfos(ini);
+    loadSids(ini);
+    loadProfiles(ini);
     loadRefreshComments(ini);
 }
+
+} // namespace tavelorn

@@ -9,128 +9,169 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
-class TIniFile;
+namespace tavelorn {
+
+class IniFile;
 
 // The profiles and option lists of the main window, loaded from and saved to the
 // configuration file. Every operation is a transaction on the file as it is now, under
 // the file's lock: a load reads it whole, a save re-reads it, applies only its own change
 // (one profile, or the edit made to a list since the list was loaded) and writes it back,
 // so that what other windows and users wrote meanwhile stays. The lists then show the
-// file's merged content. Errors are EAppError with the user's message.
-class TConfigStore
+// file's merged content. Errors are AppError with the user's message.
+class ConfigStore
 {
 public:
-    TConfigStore() = default;
-    explicit TConfigStore(const QString& configFile) : FConfigFile(configFile) {}
-    TConfigStore(const TConfigStore&) = delete;
-    TConfigStore& operator=(const TConfigStore&) = delete;
+    ConfigStore() = default;
+    explicit ConfigStore(const QString& configFile) : m_filePath(configFile) {}
+    ConfigStore(const ConfigStore&) = delete;
+    ConfigStore& operator=(const ConfigStore&) = delete;
 
-    QString FConfigFile;
-    tyArrSystemInfo FArrSystemInfo;
-    qint32 FSystemInfoIdx = -1;
-    tyArrLandscapeType FArrLandscapeType;
+    const QString& filePath() const { return m_filePath; }
+    void setFilePath(const QString& path) { m_filePath = path; }
 
-    TItemList cbxID{true};
-    TItemList cbxSystemTitle;
-    TItemList cbxSID{true};
-    TItemList cbxSourceSystem;
-    TItemList cbxLandscapeType;
-    TItemList cbxRefreshComment;
+    // The profiles as last loaded, in file order.
+    const ProfileList& profiles() const { return m_profiles; }
+    // The profile the window shows: the last one after a load, -1 when there is none.
+    qint32 currentProfileIndex() const { return m_currentProfileIndex; }
+    void setCurrentProfileIndex(qint32 index) { m_currentProfileIndex = index; }
+    // The landscape positions with their colours; the colour dialog edits them in place
+    // before saveLandscapeTypesAndColors.
+    const LandscapeTypeList& landscapeTypes() const { return m_landscapeTypes; }
+    LandscapeTypeList& landscapeTypes() { return m_landscapeTypes; }
 
-    // Lets the GUI process pending events; called after each profile LoadSystemInfos reads.
-    std::function<void()> processEvents;
+    // The option lists the window's drop-downs show (the profile identifiers and the SIDs
+    // sorted); editors change them before the matching save.
+    ItemList& profileIds() { return m_profileIds; }
+    const ItemList& profileIds() const { return m_profileIds; }
+    ItemList& systemTitles() { return m_systemTitles; }
+    const ItemList& systemTitles() const { return m_systemTitles; }
+    ItemList& sids() { return m_sids; }
+    const ItemList& sids() const { return m_sids; }
+    ItemList& sourceSystems() { return m_sourceSystems; }
+    const ItemList& sourceSystems() const { return m_sourceSystems; }
+    ItemList& landscapeTypeNames() { return m_landscapeTypeNames; }
+    const ItemList& landscapeTypeNames() const { return m_landscapeTypeNames; }
+    ItemList& refreshComments() { return m_refreshComments; }
+    const ItemList& refreshComments() const { return m_refreshComments; }
+
+    // Lets the GUI process pending events; called after each profile loadProfiles reads.
+    void setProcessEvents(std::function<void()> processEvents)
+    {
+        m_processEvents = std::move(processEvents);
+    }
     // Shows (true) or resets (false) the busy cursor around loading and saving profiles;
     // the reset also happens when the operation fails.
-    std::function<void(bool busy)> setBusy;
+    void setBusyHandler(std::function<void(bool busy)> setBusy) { m_setBusy = std::move(setBusy); }
     // Asked, outside the file's lock, before a save turns a code-page file (read in the
     // code page given) into UTF-16LE; false drops the change and leaves the file as it
     // was. Unset, the file is turned.
-    std::function<bool(int codePage)> confirmLeavingCodePage;
+    void setCodePageConfirmation(std::function<bool(int codePage)> confirm)
+    {
+        m_confirmLeavingCodePage = std::move(confirm);
+    }
 
-    // Replaces the profiles, the items of cbxID and FSystemInfoIdx (the last profile's
+    // Replaces the profiles, the profile identifiers and the current profile index (the last profile's
     // index, -1 when none) from the file. A negative count throws
     // "Erreur de vérification d'étendue" and leaves the store empty.
-    void LoadSystemInfos();
+    void loadProfiles();
     // "<title>__<sid>__<year>_<MM>_<dd>"; the time of day is ignored.
-    static QString MakeSystemInfoID(const QString& title, const QString& sid, TDateTime date);
+    static QString makeProfileId(const QString& title, const QString& sid, SerialDate date);
     // Index of the first profile whose ID equals id exactly, or -1.
-    qint32 FindSystemInfo(const QString& id) const;
+    qint32 findProfile(const QString& id) const;
     // Among the profiles the file holds now: replaces the current profile when it has this
     // id, else the first one with this id, else appends one; writes every profile with a
     // non-empty ID as SystemInfo_1 … k, then the count k; reloads. The ID of values is
     // ignored.
-    void StoreSystemInfo(const QString& id, const tySystemInfo& values);
+    void storeProfile(const QString& id, const Profile& values);
     // Drops the profile at index (found again in the file by its identifier, nothing when
-    // it is gone already), writes the rest as StoreSystemInfo does, reloads.
-    void DeleteSystemInfo(qint32 index);
+    // it is gone already), writes the rest as storeProfile does, reloads.
+    void deleteProfile(qint32 index);
 
     // Each Save writes the edit made to the list since its last load (items added,
     // removed, replaced, moved) into the list as the file holds it now, then reloads it.
-    void LoadSystemTitles();
-    void SaveSystemTitles();
-    // Also rebuilds cbxSourceSystem: an empty item, then the SIDs.
-    void LoadSIDs();
-    void SaveSIDs();
-    // Replaces cbxLandscapeType and FArrLandscapeType (names with their colours).
-    void LoadLandscapeTypes();
-    // Writes the names of cbxLandscapeType (colours stay in their numbered places), reloads.
-    void SaveLandscapeTypes();
-    // Writes FArrLandscapeType, names and colours: the colours the user changed since the
+    void loadSystemTitles();
+    void saveSystemTitles();
+    // Also rebuilds the source systems: an empty item, then the SIDs.
+    void loadSids();
+    void saveSids();
+    // Replaces the landscape position names and landscapeTypes() (names with their colours).
+    void loadLandscapeTypes();
+    // Writes the landscape position names (colours stay in their numbered places), reloads.
+    void saveLandscapeTypes();
+    // Writes landscapeTypes(), names and colours: the colours the user changed since the
     // load, the others as the file holds them now; reloads.
-    void SaveLandscapeTypesAndColors();
-    // cbxSourceSystem := an empty item, then the items of cbxSID.
-    void RebuildSourceSystems();
+    void saveLandscapeTypesAndColors();
+    // sourceSystems() := an empty item, then the SIDs.
+    void rebuildSourceSystems();
     // An empty item, then the comments.
-    void LoadRefreshComments();
-    // Writes cbxRefreshComment as it is (its empty top item too), reloads.
-    void SaveRefreshComments();
-    TColor GetLandscapeTypeColor(const QString& name) const;
+    void loadRefreshComments();
+    // Writes the refresh comments as it is (its empty top item too), reloads.
+    void saveRefreshComments();
+    Color landscapeTypeColor(const QString& name) const;
     // The colour stored for landscape position number (1-based), which a reload gives the
     // position of that number: "Color" "Item_" number as last loaded, 0 when there is none.
-    TColor StoredLandscapeColor(qint32 number) const;
+    Color storedLandscapeColor(qint32 number) const;
 
-    // Copies the file name, the option lists and FArrLandscapeType of other (not the
+    // Copies the file name, the option lists and the landscape positions of other (not the
     // profiles); the texts are shared until either side changes.
-    void CopyListsFrom(const TConfigStore& other);
+    void copyListsFrom(const ConfigStore& other);
 
     // The five loads in start-up order: titles, landscape positions, SIDs, profiles,
     // refresh comments, from one reading of the file. Stops at the first error (thrown).
     // Never writes the file.
-    void LoadAll();
-    // The same loads from a file already read (ReadFile), for a caller that reads more of
+    void loadAll();
+    // The same loads from a file already read (readFile), for a caller that reads more of
     // it.
-    void LoadAllFrom(const TIniFile& ini);
+    void loadAllFrom(const IniFile& ini);
     // The file as it is now, read under the shared lock (its old content when an in-place
     // rewrite of it was killed).
-    TIniFile ReadFile() const;
+    IniFile readFile() const;
 
 private:
     // Under the write lock: reads the file, lets change edit it, writes it back; returns
     // what was written.
-    TIniFile modifyFile(const std::function<void(TIniFile&)>& change);
+    IniFile modifyFile(const std::function<void(IniFile&)>& change);
     // The loads, from a file already read.
-    void loadSystemInfos(const TIniFile& ini);
-    void loadSystemTitles(const TIniFile& ini);
-    void loadSIDs(const TIniFile& ini);
-    void loadLandscapeTypes(const TIniFile& ini);
-    void loadRefreshComments(const TIniFile& ini);
+    void loadProfiles(const IniFile& ini);
+    void loadSystemTitles(const IniFile& ini);
+    void loadSids(const IniFile& ini);
+    void loadLandscapeTypes(const IniFile& ini);
+    void loadRefreshComments(const IniFile& ini);
+
+    QString m_filePath;
+    ProfileList m_profiles;
+    qint32 m_currentProfileIndex = -1;
+    LandscapeTypeList m_landscapeTypes;
+    ItemList m_profileIds{true};
+    ItemList m_systemTitles;
+    ItemList m_sids{true};
+    ItemList m_sourceSystems;
+    ItemList m_landscapeTypeNames;
+    ItemList m_refreshComments;
+    std::function<void()> m_processEvents;
+    std::function<void(bool busy)> m_setBusy;
+    std::function<bool(int codePage)> m_confirmLeavingCodePage;
 
     // Each list as last loaded, which its save compares with the list to find the edit.
     QStringList m_fileSystemTitles;
-    QStringList m_fileSIDs;
-    tyArrLandscapeType m_fileLandscapeTypes;
+    QStringList m_fileSids;
+    LandscapeTypeList m_fileLandscapeTypes;
     QStringList m_fileRefreshComments;
-    QList<TColor> m_storedColors; // "Color" Item_1 … as last loaded
+    QList<Color> m_storedColors; // "Color" Item_1 … as last loaded
 };
 
 // The profiles SystemInfo_1 … n as the file holds them (n bounded by the sections there);
 // a negative count throws "Erreur de vérification d'étendue".
-tyArrSystemInfo ReadProfiles(const TIniFile& ini);
+ProfileList readProfiles(const IniFile& ini);
 // Writes every profile with a non-empty ID as SystemInfo_1 … k, then the count k.
-void WriteProfiles(TIniFile& ini, const tyArrSystemInfo& profiles);
+void writeProfiles(IniFile& ini, const ProfileList& profiles);
 
 // The load rule of the SID and refresh comment lists: appends each of items to list
 // trimmed, unless it is empty or already present (letter case ignored; the first
 // spelling wins).
-void AppendCleanItems(TItemList& list, const QStringList& items);
+void appendCleanItems(ItemList& list, const QStringList& items);
+
+} // namespace tavelorn

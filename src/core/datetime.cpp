@@ -4,6 +4,8 @@
 #include <cmath>
 #include <iterator>
 
+namespace tavelorn {
+
 namespace {
 
 const QDate kEpoch(1899, 12, 30);
@@ -54,14 +56,14 @@ DateOrder dateOrder(const QString& fmt)
 
 } // namespace
 
-QDate dateOf(TDateTime dt)
+QDate dateOf(SerialDate dt)
 {
     if (!std::isfinite(dt) || std::fabs(dt) > 3e6)
         return kEpoch;
     return kEpoch.addDays(qint64(std::trunc(dt)));
 }
 
-QDateTime toQDateTime(TDateTime dt)
+QDateTime toQDateTime(SerialDate dt)
 {
     const QDate d = dateOf(dt);
     double frac = std::isfinite(dt) ? std::fabs(dt - std::trunc(dt)) : 0.0;
@@ -71,12 +73,12 @@ QDateTime toQDateTime(TDateTime dt)
     return QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
-TDateTime fromQDate(const QDate& d)
+SerialDate fromQDate(const QDate& d)
 {
     return d.isValid() ? double(kEpoch.daysTo(d)) : 0.0;
 }
 
-TDateTime fromQDateTime(const QDateTime& dt)
+SerialDate fromQDateTime(const QDateTime& dt)
 {
     const double days = double(kEpoch.daysTo(dt.date()));
     const double frac = dt.time().msecsSinceStartOfDay() / 86400000.0;
@@ -84,7 +86,7 @@ TDateTime fromQDateTime(const QDateTime& dt)
     return days < 0 ? days - frac : days + frac;
 }
 
-TDateTime nowDateTime()
+SerialDate nowDateTime()
 {
     return fromQDateTime(QDateTime::currentDateTime());
 }
@@ -117,17 +119,17 @@ QString shortDateFormat(const QLocale& locale)
     return out;
 }
 
-QString formatShortDate(TDateTime dt, const QLocale& locale)
+QString formatShortDate(SerialDate dt, const QLocale& locale)
 {
-    return TShortDateFormat(locale).format(dt);
+    return ShortDateFormat(locale).format(dt);
 }
 
-std::optional<TDateTime> parseShortDate(const QString& text, const QLocale& locale)
+std::optional<SerialDate> parseShortDate(const QString& text, const QLocale& locale)
 {
-    return TShortDateFormat(locale).parse(text);
+    return ShortDateFormat(locale).parse(text);
 }
 
-TShortDateFormat::TShortDateFormat(const QLocale& locale)
+ShortDateFormat::ShortDateFormat(const QLocale& locale)
 {
     const DateOrder o = dateOrder(locale.dateFormat(QLocale::ShortFormat));
     std::copy(std::begin(o.order), std::end(o.order), std::begin(m_order));
@@ -135,12 +137,12 @@ TShortDateFormat::TShortDateFormat(const QLocale& locale)
     m_pattern = shortDateFormat(locale);
 }
 
-QString TShortDateFormat::format(TDateTime dt) const
+QString ShortDateFormat::format(SerialDate dt) const
 {
     return dateOf(dt).toString(m_pattern);
 }
 
-std::optional<TDateTime> TShortDateFormat::parse(QStringView text) const
+std::optional<SerialDate> ShortDateFormat::parse(QStringView text) const
 {
     const QStringView t = text.trimmed();
     int values[3] = {0, 0, 0};
@@ -189,3 +191,5 @@ std::optional<TDateTime> TShortDateFormat::parse(QStringView text) const
         return std::nullopt;
     return fromQDate(d);
 }
+
+} // namespace tavelorn

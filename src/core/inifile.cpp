@@ -24,6 +24,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace tavelorn {
+
 std::optional<qint32> parseIniInteger(QStringView text)
 {
     qsizetype i = 0;
@@ -462,7 +464,7 @@ QString tooLargeMessage(const QString& path)
 // such a section. Every other line (blank, comment, text before the first header, a
 // later section of a name already seen with its lines) is part of the record before it,
 // which runs to the next record: it costs nothing and is written back as it was.
-struct TIniFile::Impl
+struct IniFile::Impl
 {
     enum class Encoding
     {
@@ -473,7 +475,7 @@ struct TIniFile::Impl
     };
 
     Encoding encoding = Encoding::Utf8;
-    std::unique_ptr<TCodePage> codec; // of a code-page file
+    std::unique_ptr<CodePageCodec> codec; // of a code-page file
     QByteArray bytes;                 // the file as read, unless it is UTF-16
     QString wide;                     // the text of a UTF-16 file
     bool isWide = false;
@@ -492,7 +494,7 @@ struct TIniFile::Impl
     qsizetype lineCount = 0;
     bool modified = false;
     QLocale locale = QLocale::system();
-    std::optional<TShortDateFormat> dateFormat; // of locale, made at first use
+    std::optional<ShortDateFormat> dateFormat; // of locale, made at first use
     QString lastSectionName;
     quint32 lastSection = kNone;
     quint32 hintSection = kNone; // the section of the key line found last, and the next line
@@ -774,21 +776,21 @@ struct TIniFile::Impl
         return h == kNone ? kNone : findKey(h, key);
     }
 
-    // The value of key line r, at most MaxValueLength units: a view of the text, or made
+    // The value of key line r, at most kMaxValueLength units: a view of the text, or made
     // in buffer.
     QStringView valueView(quint32 r, QString& buffer) const
     {
         const LineView l = line(r);
         if (l.units) {
             const auto [b, e] = keyValue(l.units, l.size);
-            return QStringView(l.units + b, e - b).left(MaxValueLength);
+            return QStringView(l.units + b, e - b).left(kMaxValueLength);
         }
         const auto [b, e] = keyValue(l.bytes, l.size);
         const qsizetype n = e - b;
-        if (isAsciiBytes(l.bytes + b, std::min(n, MaxValueLength)))
-            return widen(l.bytes + b, std::min(n, MaxValueLength), buffer);
+        if (isAsciiBytes(l.bytes + b, std::min(n, kMaxValueLength)))
+            return widen(l.bytes + b, std::min(n, kMaxValueLength), buffer);
         // Enough bytes for the units kept: at most 4 a unit, with a character cut short.
-        buffer = decode(l.bytes + b, std::min(n, 4 * MaxValueLength + 4)).left(MaxValueLength);
+        buffer = decode(l.bytes + b, std::min(n, 4 * kMaxValueLength + 4)).left(kMaxValueLength);
         return buffer;
     }
 
@@ -797,13 +799,13 @@ struct TIniFile::Impl
         const LineView l = line(r);
         if (l.units) {
             const auto [b, e] = keyValue(l.units, l.size);
-            return QStringView(l.units + b, e - b).left(MaxValueLength).toString();
+            return QStringView(l.units + b, e - b).left(kMaxValueLength).toString();
         }
         const auto [b, e] = keyValue(l.bytes, l.size);
         const qsizetype n = e - b;
-        if (isAsciiBytes(l.bytes + b, std::min(n, MaxValueLength)))
-            return QString::fromLatin1(l.bytes + b, std::min(n, MaxValueLength));
-        return decode(l.bytes + b, std::min(n, 4 * MaxValueLength + 4)).left(MaxValueLength);
+        if (isAsciiBytes(l.bytes + b, std::min(n, kMaxValueLength)))
+            return QString::fromLatin1(l.bytes + b, std::min(n, kMaxValueLength));
+        return decode(l.bytes + b, std::min(n, 4 * kMaxValueLength + 4)).left(kMaxValueLength);
     }
 
     quint32 addWritten(std::initializer_list<QStringView> parts, quint32 flags)
@@ -860,7 +862,7 @@ struct TIniFile::Impl
     template <typename Sink> void writeOut(Sink& out) const;
 };
 
-void TIniFile::Impl::load(QByteArray data)
+void IniFile::Impl::load(QByteArray data)
 {
     const QByteArrayView v(data);
     qsizetype begin = 0;
@@ -879,12 +881,12 @@ void TIniFile::Impl::load(QByteArray data)
         // The user said which Windows wrote the file: its code-page text may also be
         // valid UTF-8 ("系统" in 936 is). A new file is written in that page too.
         encoding = Encoding::CodePage;
-        codec = std::make_unique<TCodePage>(*page);
+        codec = std::make_unique<CodePageCodec>(*page);
     } else if (isValidUtf8(v.data(), v.size())) {
         encoding = Encoding::Utf8;
     } else {
         encoding = Encoding::CodePage;
-        codec = std::make_unique<TCodePage>(userAnsiCodePage());
+        codec = std::make_unique<CodePageCodec>(userAnsiCodePage());
     }
     if (isWide) {
         textEnd = wide.size();
@@ -896,7 +898,7 @@ void TIniFile::Impl::load(QByteArray data)
     }
 }
 
-template <typename Ch> void TIniFile::Impl::parse(const Ch* d, qsizetype begin, qsizetype end)
+template <typename Ch> void IniFile::Impl::parse(const Ch* d, qsizetype begin, qsizetype end)
 {
     fileRecords = std::numeric_limits<quint32>::max(); // every record is the file's so far
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
@@ -963,7 +965,7 @@ template <typename Ch> void TIniFile::Impl::parse(const Ch* d, qsizetype begin, 
     fileRecords = quint32(records.size());
 }
 
-void TIniFile::Impl::write(const QString& sectionFull, QStringView section, QStringView key,
+void IniFile::Impl::write(const QString& sectionFull, QStringView section, QStringView key,
                            QStringView v)
 {
     quint32 h = findSection(sectionFull, section);
@@ -1013,7 +1015,7 @@ void TIniFile::Impl::write(const QString& sectionFull, QStringView section, QStr
 
 // Calls out.file(a, b) for ranges of the file's text written back as they are,
 // out.line(view) for written lines and out.eol() for the line ends they take.
-template <typename Sink> void TIniFile::Impl::writeOut(Sink& out) const
+template <typename Sink> void IniFile::Impl::writeOut(Sink& out) const
 {
     out.file(0, fileRecords ? records[0].start : textEnd);
     quint32 section = kNone;
@@ -1070,7 +1072,7 @@ namespace {
 struct ByteSink
 {
     const QByteArray& source;
-    TCodePage* codec;
+    CodePageCodec* codec;
     QByteArray eolBytes;
     QByteArray out;
     bool atLineStart = true;
@@ -1132,21 +1134,21 @@ struct TextSink
 
 } // namespace
 
-bool TIniFile::NameKey::operator==(const NameKey& o) const
+bool IniFile::NameKey::operator==(const NameKey& o) const
 {
     return name.compare(o.name, Qt::CaseInsensitive) == 0;
 }
 
-size_t qHash(const TIniFile::NameKey& key, size_t seed) noexcept
+size_t qHash(const IniFile::NameKey& key, size_t seed) noexcept
 {
     return size_t(foldedHash(key.name)) ^ seed;
 }
 
-TIniFile::TIniFile() : d(std::make_unique<Impl>())
+IniFile::IniFile() : d(std::make_unique<Impl>())
 {
 }
 
-TIniFile::TIniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>())
+IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>())
 {
     QFile f(path);
     // An absent or unreadable file reads as empty, like the profile functions; so does
@@ -1155,17 +1157,17 @@ TIniFile::TIniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>
         d->load(QByteArray());
         return;
     }
-    if (f.size() > MaxFileSize)
-        throw EAppError(tooLargeMessage(path));
+    if (f.size() > kMaxFileSize)
+        throw AppError(tooLargeMessage(path));
     // Read, not mapped: another program truncating the file would make a mapping fault.
     // One byte more than the size tells a file that grew meanwhile.
     QByteArray data(qsizetype(f.size()) + 1, Qt::Uninitialized);
     qsizetype total = 0;
     for (;;) {
         if (total == data.size()) {
-            if (total > MaxFileSize)
-                throw EAppError(tooLargeMessage(path));
-            data.resize(std::min<qsizetype>(total * 2, MaxFileSize + 1));
+            if (total > kMaxFileSize)
+                throw AppError(tooLargeMessage(path));
+            data.resize(std::min<qsizetype>(total * 2, kMaxFileSize + 1));
         }
         const qint64 n = f.read(data.data() + total, data.size() - total);
         if (n <= 0)
@@ -1176,26 +1178,26 @@ TIniFile::TIniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>
     d->load(std::move(data));
 }
 
-TIniFile TIniFile::fromBytes(const QByteArray& bytes)
+IniFile IniFile::fromBytes(const QByteArray& bytes)
 {
-    if (bytes.size() > MaxFileSize)
-        throw EAppError(tooLargeMessage(QString()));
-    TIniFile ini;
+    if (bytes.size() > kMaxFileSize)
+        throw AppError(tooLargeMessage(QString()));
+    IniFile ini;
     ini.d->load(bytes);
     return ini;
 }
 
-TIniFile::TIniFile(TIniFile&&) noexcept = default;
-TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
-TIniFile::~TIniFile() = default;
+IniFile::IniFile(IniFile&&) noexcept = default;
+IniFile& IniFile::operator=(IniFile&&) noexcept = default;
+IniFile::~IniFile() = default;
 
-void TIniFile::setLocale(const QLocale& locale)
+void IniFile::setLocale(const QLocale& locale)
 {
     d->locale = locale;
     d->dateFormat.reset();
 }
 
-void TIniFile::EraseSection(const QString& section)
+void IniFile::eraseSection(const QString& section)
 {
     const quint32 h = d->findSection(section, cString(section));
     if (h == kNone)
@@ -1206,32 +1208,32 @@ void TIniFile::EraseSection(const QString& section)
     d->modified = true;
 }
 
-bool TIniFile::SectionExists(const QString& section) const
+bool IniFile::sectionExists(const QString& section) const
 {
     return d->findSection(section, cString(section)) != kNone;
 }
 
-bool TIniFile::ValueExists(const QString& section, const QString& key) const
+bool IniFile::valueExists(const QString& section, const QString& key) const
 {
     return d->findKey(section, cString(section), cString(key)) != kNone;
 }
 
-qsizetype TIniFile::LineCount() const
+qsizetype IniFile::lineCount() const
 {
     return d->lineCount;
 }
 
-bool TIniFile::Modified() const
+bool IniFile::isModified() const
 {
     return d->modified;
 }
 
-int TIniFile::CodePage() const
+int IniFile::codePage() const
 {
     return d->codec ? d->codec->number() : 0;
 }
 
-bool TIniFile::LeavesCodePage() const
+bool IniFile::leavesCodePage() const
 {
     if (!d->codec || !d->modified)
         return false;
@@ -1239,7 +1241,7 @@ bool TIniFile::LeavesCodePage() const
     return out.startsWith("\xFF\xFE");
 }
 
-qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
+qint32 IniFile::highestNumberedSection(const QString& prefix) const
 {
     const qsizetype limit = d->lineCount;
     qint32 best = 0;
@@ -1257,7 +1259,7 @@ qint32 TIniFile::HighestNumberedSection(const QString& prefix) const
     return best;
 }
 
-qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefix) const
+qint32 IniFile::highestNumberedKey(const QString& section, const QString& prefix) const
 {
     const quint32 h = d->findSection(section, cString(section));
     if (h == kNone)
@@ -1274,13 +1276,13 @@ qint32 TIniFile::HighestNumberedKey(const QString& section, const QString& prefi
     return best;
 }
 
-QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
+QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
 {
     const quint32 r = d->findKey(section, cString(section), cString(key));
     return r == kNone ? def : d->value(r);
 }
 
-void TIniFile::ReadStringInto(const QString& section, const QString& key, const QString& def,
+void IniFile::readStringInto(const QString& section, const QString& key, const QString& def,
                               QString& target) const
 {
     const quint32 r = d->findKey(section, cString(section), cString(key));
@@ -1294,18 +1296,18 @@ void TIniFile::ReadStringInto(const QString& section, const QString& key, const 
         target = v.toString();
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     const QString v = storedValue(value);
     // Record positions are 32-bit and their numbers 28-bit.
     if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
             qsizetype(kLengthMask) ||
         qsizetype(d->records.size()) >= kMaxRecords)
-        throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
+        throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
     d->write(section, cString(section), cString(key), v);
 }
 
-qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 def) const
+qint32 IniFile::readInteger(const QString& section, const QString& key, qint32 def) const
 {
     const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone)
@@ -1313,22 +1315,22 @@ qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 
     return parseIniInteger(d->valueView(r, d->valueBuffer)).value_or(def);
 }
 
-void TIniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
+void IniFile::writeInteger(const QString& section, const QString& key, qint32 value)
 {
-    WriteString(section, key, QString::number(value));
+    writeString(section, key, QString::number(value));
 }
 
-bool TIniFile::ReadBool(const QString& section, const QString& key, bool def) const
+bool IniFile::readBool(const QString& section, const QString& key, bool def) const
 {
-    return ReadInteger(section, key, def ? 1 : 0) != 0;
+    return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
+void IniFile::writeBool(const QString& section, const QString& key, bool value)
 {
-    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTime def) const
+SerialDate IniFile::readDate(const QString& section, const QString& key, SerialDate def) const
 {
     const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone)
@@ -1341,14 +1343,14 @@ TDateTime TIniFile::ReadDate(const QString& section, const QString& key, TDateTi
     return d->dateFormat->parse(v).value_or(def);
 }
 
-void TIniFile::WriteDate(const QString& section, const QString& key, TDateTime value)
+void IniFile::writeDate(const QString& section, const QString& key, SerialDate value)
 {
     if (!d->dateFormat)
         d->dateFormat.emplace(d->locale);
-    WriteString(section, key, d->dateFormat->format(value));
+    writeString(section, key, d->dateFormat->format(value));
 }
 
-QByteArray TIniFile::toBytes() const
+QByteArray IniFile::toBytes() const
 {
     const Impl& ini = *d;
     if (!ini.isWide) {
@@ -1379,11 +1381,13 @@ QByteArray TIniFile::toBytes() const
     return enc.encode(sink.out);
 }
 
-void TIniFile::UpdateFile()
+void IniFile::save()
 {
     if (!d->modified || m_path.isEmpty())
         return;
-    if (WriteFileSafely(m_path, toBytes()) != 0)
-        throw EAppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
+    if (writeFileSafely(m_path, toBytes()) != 0)
+        throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
     d->modified = false;
 }
+
+} // namespace tavelorn

@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+namespace tavelorn {
+
 // The integer rule of Config.ini values: leading spaces, an optional sign, then decimal
 // digits within the signed 32-bit range, or at most eight hexadecimal digits after "$",
 // "x", "X", "0x" or "0X" taken as a 32-bit pattern. The digits must run to the end.
@@ -38,75 +40,75 @@ std::optional<qint32> parseIniInteger(QStringView text);
 // Memory: the file's bytes (UTF-16 files: their text) and 8 bytes for each section header
 // and key line; blank lines, comments, and later sections or keys of a name already seen
 // cost nothing of their own.
-class TIniFile
+class IniFile
 {
 public:
     // Longest text ReadString returns, as the profile functions' 2048-character buffer.
-    static constexpr qsizetype MaxValueLength = 2047;
+    static constexpr qsizetype kMaxValueLength = 2047;
     // Largest file the accessor reads (256 MiB); a larger one is refused.
-    static constexpr qint64 MaxFileSize = qint64(256) << 20;
+    static constexpr qint64 kMaxFileSize = qint64(256) << 20;
 
-    // Throws EAppError when the file is larger than MaxFileSize. An absent or unreadable
+    // Throws AppError when the file is larger than kMaxFileSize. An absent or unreadable
     // file reads as empty.
-    explicit TIniFile(const QString& path);
+    explicit IniFile(const QString& path);
     // An accessor over bytes in memory, bound to no file (UpdateFile does nothing).
-    static TIniFile fromBytes(const QByteArray& bytes);
+    static IniFile fromBytes(const QByteArray& bytes);
 
-    TIniFile(TIniFile&&) noexcept;
-    TIniFile& operator=(TIniFile&&) noexcept;
-    TIniFile(const TIniFile&) = delete;
-    TIniFile& operator=(const TIniFile&) = delete;
-    ~TIniFile();
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+    ~IniFile();
 
     const QString& path() const { return m_path; }
 
     // The locale whose short date format ReadDate and WriteDate use; the user's by default.
     void setLocale(const QLocale& locale);
 
-    QString ReadString(const QString& section, const QString& key, const QString& def) const;
-    void WriteString(const QString& section, const QString& key, const QString& value);
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    void writeString(const QString& section, const QString& key, const QString& value);
     // ReadString into target, assigning only when the text differs: reloading what is
     // already held costs no allocation.
-    void ReadStringInto(const QString& section, const QString& key, const QString& def,
+    void readStringInto(const QString& section, const QString& key, const QString& def,
                         QString& target) const;
-    qint32 ReadInteger(const QString& section, const QString& key, qint32 def) const;
-    void WriteInteger(const QString& section, const QString& key, qint32 value);
-    bool ReadBool(const QString& section, const QString& key, bool def) const;
-    void WriteBool(const QString& section, const QString& key, bool value);
-    TDateTime ReadDate(const QString& section, const QString& key, TDateTime def) const;
-    void WriteDate(const QString& section, const QString& key, TDateTime value);
+    qint32 readInteger(const QString& section, const QString& key, qint32 def) const;
+    void writeInteger(const QString& section, const QString& key, qint32 value);
+    bool readBool(const QString& section, const QString& key, bool def) const;
+    void writeBool(const QString& section, const QString& key, bool value);
+    SerialDate readDate(const QString& section, const QString& key, SerialDate def) const;
+    void writeDate(const QString& section, const QString& key, SerialDate value);
 
     // Removes the first section of that name with its lines, up to the next header, as
     // the profile functions do when given no key; nothing when there is none.
-    void EraseSection(const QString& section);
-    bool SectionExists(const QString& section) const;
-    bool ValueExists(const QString& section, const QString& key) const;
+    void eraseSection(const QString& section);
+    bool sectionExists(const QString& section) const;
+    bool valueExists(const QString& section, const QString& key) const;
 
     // The highest n for which a section named prefix + n exists (n in decimal without
     // leading zeros), 0 when none does. Numbers above the file's line count are ignored:
     // no list whose members the file holds reaches them. Bounds counts read from the file.
-    qint32 HighestNumberedSection(const QString& prefix) const;
+    qint32 highestNumberedSection(const QString& prefix) const;
     // The same for keys prefix + n of one section.
-    qint32 HighestNumberedKey(const QString& section, const QString& prefix) const;
+    qint32 highestNumberedKey(const QString& section, const QString& prefix) const;
 
-    qsizetype LineCount() const;
+    qsizetype lineCount() const;
 
     // True when writes changed the file's content since it was read.
-    bool Modified() const;
+    bool isModified() const;
 
     // The Windows code page the file was read in; 0 when it is UTF-8 or UTF-16.
-    int CodePage() const;
+    int codePage() const;
     // True when UpdateFile would turn a code-page file into UTF-16LE, as a written value
     // holds a character the code page lacks.
-    bool LeavesCodePage() const;
+    bool leavesCodePage() const;
 
     // The file's content as UpdateFile would write it.
     QByteArray toBytes() const;
 
-    // Writes the file back when something changed, through WriteFileSafely (atomic
-    // replace, or a safe rewrite in place). Throws EAppError("Impossible d'écrire dans
+    // Writes the file back when something changed, through writeFileSafely (atomic
+    // replace, or a safe rewrite in place). Throws AppError("Impossible d'écrire dans
     // <path>") when the write fails; the file is then unchanged.
-    void UpdateFile();
+    void save();
 
     // Case-insensitive hash key; public only for qHash.
     struct NameKey
@@ -116,10 +118,12 @@ public:
     };
 
 private:
-    TIniFile();
+    IniFile();
     struct Impl;
     QString m_path;
     std::unique_ptr<Impl> d;
 };
 
-size_t qHash(const TIniFile::NameKey& key, size_t seed = 0) noexcept;
+size_t qHash(const IniFile::NameKey& key, size_t seed = 0) noexcept;
+
+} // namespace tavelorn

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace tavelorn {
+
 namespace {
 
 // Letter case folded code unit by code unit, ASCII without the Unicode tables.
@@ -97,17 +99,17 @@ bool foldEqual(QStringView a, QStringView b)
 
 } // namespace
 
-int TItemList::Compare(const QString& a, const QString& b)
+int ItemList::compare(const QString& a, const QString& b)
 {
     return listCollator().compare(a, b);
 }
 
-void TItemList::Sort(QStringList& texts)
+void ItemList::sort(QStringList& texts)
 {
     collateSort(texts);
 }
 
-QString TItemList::FoldKey(const QString& text)
+QString ItemList::foldKey(const QString& text)
 {
     const qsizetype n = text.size();
     const QChar* src = text.constData();
@@ -124,7 +126,7 @@ QString TItemList::FoldKey(const QString& text)
     return out;
 }
 
-void TItemList::aboutToChange()
+void ItemList::aboutToChange()
 {
     if (m_updateDepth > 0 && !m_resetPending) {
         m_resetPending = true;
@@ -133,12 +135,12 @@ void TItemList::aboutToChange()
     }
 }
 
-void TItemList::BeginUpdate()
+void ItemList::beginUpdate()
 {
     ++m_updateDepth;
 }
 
-void TItemList::EndUpdate()
+void ItemList::endUpdate()
 {
     if (m_updateDepth == 0 || --m_updateDepth > 0)
         return;
@@ -152,7 +154,7 @@ void TItemList::EndUpdate()
 
 // Places the sorted adds made during an update: equal to adding them one by one, each
 // after the items equal to it.
-void TItemList::flush() const
+void ItemList::flush() const
 {
     if (m_pending.isEmpty())
         return;
@@ -190,7 +192,7 @@ void TItemList::flush() const
         m_items.append(std::move(old[i++]));
 }
 
-void TItemList::Clear()
+void ItemList::clear()
 {
     if (m_updateDepth > 0) {
         aboutToChange();
@@ -206,11 +208,11 @@ void TItemList::Clear()
         m_observer->itemsReset();
 }
 
-int TItemList::Add(const QString& text)
+int ItemList::add(const QString& text)
 {
     if (!m_sorted) {
-        Insert(Count(), text);
-        return Count() - 1;
+        insert(count(), text);
+        return count() - 1;
     }
     if (m_updateDepth > 0) {
         aboutToChange();
@@ -227,7 +229,7 @@ int TItemList::Add(const QString& text)
     return index;
 }
 
-void TItemList::Insert(int index, const QString& text)
+void ItemList::insert(int index, const QString& text)
 {
     flush();
     index = std::clamp(index, 0, int(m_items.size()));
@@ -243,18 +245,18 @@ void TItemList::Insert(int index, const QString& text)
         m_observer->itemInserted(index);
 }
 
-int TItemList::Count() const
+int ItemList::count() const
 {
     return int(m_items.size() + m_pending.size());
 }
 
-QString TItemList::Get(int index) const
+QString ItemList::at(int index) const
 {
     flush();
     return index >= 0 && index < m_items.size() ? m_items.at(index) : QString();
 }
 
-int TItemList::IndexOf(const QString& text) const
+int ItemList::indexOf(const QString& text) const
 {
     flush();
     for (qsizetype i = 0; i < m_items.size(); ++i)
@@ -263,30 +265,32 @@ int TItemList::IndexOf(const QString& text) const
     return -1;
 }
 
-QStringList TItemList::Items() const
+QStringList ItemList::items() const
 {
     flush();
     return m_items;
 }
 
-void TItemList::AssignItems(const TItemList& other)
+void ItemList::assignItems(const ItemList& other)
 {
     if (&other == this)
         return;
     if (m_sorted && !other.m_sorted) {
-        Assign(other.Items());
+        assign(other.items());
         return;
     }
-    TItemListUpdate update(*this);
+    ItemListUpdate update(*this);
     aboutToChange();
-    m_items = other.Items();
+    m_items = other.items();
     m_pending.clear();
 }
 
-void TItemList::Assign(const QStringList& items)
+void ItemList::assign(const QStringList& items)
 {
-    TItemListUpdate update(*this);
-    Clear();
+    ItemListUpdate update(*this);
+    clear();
     for (const QString& t : items)
-        Add(t);
+        add(t);
 }
+
+} // namespace tavelorn

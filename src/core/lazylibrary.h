@@ -2,14 +2,16 @@
 
 #include <dlfcn.h>
 
+namespace tavelorn {
+
 // A shared library opened by its soname when first needed instead of with the program:
 // libraries that bring many others (libcurl, libtiff) cost the window's start more than
 // its own work. Opened once the object is made; never closed, so that what it gave
 // stays valid until the program ends.
-class TLazyLibrary
+class LazyLibrary
 {
 public:
-    explicit TLazyLibrary(const char* soname) : m_handle(::dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
+    explicit LazyLibrary(const char* soname) : m_handle(::dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
 
     bool isLoaded() const { return m_handle != nullptr; }
 
@@ -24,3 +26,5 @@ public:
 private:
     void* m_handle;
 };
+
+} // namespace tavelorn

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace tavelorn {
+
 QStringList mergeListEdit(const QStringList& before, const QStringList& after,
                           const QStringList& current)
 {
@@ -99,3 +101,5 @@ QStringList mergeListEdit(const QStringList& before, const QStringList& after,
     }
     return result;
 }
+
+} // namespace tavelorn

@@ -1,4 +1,5 @@
 #include "safefile.h"
+#include "coretesting.h"
 
 #include "apperror.h"
 
@@ -20,6 +21,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace tavelorn {
 
 namespace {
 
@@ -587,7 +590,7 @@ int replaceFile(const Target& t, int folderFd, QByteArrayView bytes, bool unname
 
 } // namespace
 
-int OpenRegularFileForReading(const QString& path, int& cause)
+int openRegularFileForReading(const QString& path, int& cause)
 {
     // O_NONBLOCK: opening a pipe must not wait for a writer.
     Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -607,12 +610,16 @@ int OpenRegularFileForReading(const QString& path, int& cause)
     return result;
 }
 
+namespace TestHooks {
+
 void setUnnamedTempFilesEnabled(bool enabled)
 {
     g_unnamedTempFiles = enabled;
 }
 
-int WriteFileSafely(const QString& path, QByteArrayView bytes)
+} // namespace TestHooks
+
+int writeFileSafely(const QString& path, QByteArrayView bytes)
 {
     if (path.isEmpty())
         return ENOENT;
@@ -663,7 +670,7 @@ int WriteFileSafely(const QString& path, QByteArrayView bytes)
     return err;
 }
 
-QString ResolvedFilePath(const QString& path)
+QString resolvedFilePath(const QString& path)
 {
     Target t;
     if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0)
@@ -671,7 +678,7 @@ QString ResolvedFilePath(const QString& path)
     return QFile::decodeName(t.path);
 }
 
-int RecoverInterruptedWrite(const QString& path)
+int recoverInterruptedWrite(const QString& path)
 {
     Target t;
     if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0 || !t.exists)
@@ -679,7 +686,7 @@ int RecoverInterruptedWrite(const QString& path)
     return recoverTarget(t.path);
 }
 
-std::optional<QByteArray> ContentBeforeInterruptedWrite(const QString& path)
+std::optional<QByteArray> contentBeforeInterruptedWrite(const QString& path)
 {
     Target t;
     if (path.isEmpty() || resolveTarget(QFile::encodeName(path), t) != 0 || !t.exists)
@@ -689,3 +696,5 @@ std::optional<QByteArray> ContentBeforeInterruptedWrite(const QString& path)
         return std::nullopt;
     return std::move(journals.front().content);
 }
+
+} // namespace tavelorn

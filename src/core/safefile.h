@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tavelorn {
+
 // Makes bytes the whole content of the file that path names, creating it when missing.
 // The write either completes or leaves the old file exactly as it was. Returns 0 on
 // success, else the cause: an errno value, or kErrNotRegularFile (apperror.h) for a
@@ -27,29 +29,27 @@
 // An in-place rewrite first writes a rollback journal of the old bytes, flushed to disk,
 // beside the file or else in the user's state folder; without a place for one the file
 // is not touched. A rewrite that is killed leaves its journal, and the next write (or
-// RecoverInterruptedWrite) puts the old bytes back first.
+// recoverInterruptedWrite) puts the old bytes back first.
 //
 // Temporary files left by a killed writer are removed by a later write into the same
 // folder. A path holding a NUL is refused (EINVAL).
-int WriteFileSafely(const QString& path, QByteArrayView bytes);
+int writeFileSafely(const QString& path, QByteArrayView bytes);
 
-// The file a write to path reaches, with the links followed as WriteFileSafely follows
+// The file a write to path reaches, with the links followed as writeFileSafely follows
 // them; path itself when it cannot be resolved.
-QString ResolvedFilePath(const QString& path);
+QString resolvedFilePath(const QString& path);
 
 // Puts back the old content of the file path reaches when an in-place rewrite of it was
 // killed; journals whose rewrite never started are dropped. Returns 0, or the errno value
 // when the file cannot be restored.
-int RecoverInterruptedWrite(const QString& path);
+int recoverInterruptedWrite(const QString& path);
 
 // The content that the file had before an in-place rewrite of it was killed, while its
 // journal is there: what a reader that may not write reads instead of the torn file.
-std::optional<QByteArray> ContentBeforeInterruptedWrite(const QString& path);
+std::optional<QByteArray> contentBeforeInterruptedWrite(const QString& path);
 
 // Opens path for reading when it names a regular file, without waiting on a pipe.
 // Returns the descriptor, or -1 with cause set to an errno value or kErrNotRegularFile.
-int OpenRegularFileForReading(const QString& path, int& cause);
+int openRegularFileForReading(const QString& path, int& cause);
 
-// For tests: false makes writes use the named temporary files of file systems without
-// unnamed ones.
-void setUnnamedTempFilesEnabled(bool enabled);
+} // namespace tavelorn

@@ -1,9 +1,13 @@
 #include "systeminfo.h"
 
-TColor GetLandscapeTypeColor(const tyArrLandscapeType& types, const QString& name)
+namespace tavelorn {
+
+Color landscapeTypeColor(const LandscapeTypeList& types, const QString& name)
 {
-    for (const tyLandscapeType& t : types)
-        if (t.Description == name)
-            return t.Color;
-    return clBlack;
+    for (const LandscapeType& t : types)
+        if (t.name == name)
+            return t.color;
+    return kColorBlack;
 }
+
+} // namespace tavelorn

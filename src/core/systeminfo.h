@@ -6,39 +6,43 @@
 #include <QList>
 #include <QString>
 
-// One saved picture configuration; fields in the order of its section in Config.ini.
-struct tySystemInfo
-{
-    QString ID;
-    qint32 BorderWidth = 1;
-    QString SystemTitle;
-    QString LansdscapePosition;
-    QString SID;
-    QString Usage1;
-    QString Usage2;
-    QString PictureFullPath;
-    bool PictureCenter = false;
-    bool PictureStretch = false;
-    QString Info1;
-    QString Info2;
-    QString Info3;
-    TDateTime LastRefresh = 0;
-    QString SourceRefresh;
-    QString CommentRefresh;
+namespace tavelorn {
 
-    bool operator==(const tySystemInfo&) const = default;
+// One saved picture configuration; fields in the order of its section in Config.ini.
+struct Profile
+{
+    QString id;
+    qint32 borderWidth = 1;
+    QString systemTitle;
+    QString landscapePosition;
+    QString sid;
+    QString usage1;
+    QString usage2;
+    QString picturePath;
+    bool pictureCenter = false;
+    bool pictureStretch = false;
+    QString info1;
+    QString info2;
+    QString info3;
+    SerialDate lastRefresh = 0;
+    QString refreshSource;
+    QString refreshComment;
+
+    bool operator==(const Profile&) const = default;
 };
-using tyArrSystemInfo = QList<tySystemInfo>;
+using ProfileList = QList<Profile>;
 
 // One landscape position (DEV, QAS, PRD...) with the colour it is drawn in.
-struct tyLandscapeType
+struct LandscapeType
 {
-    QString Description;
-    TColor Color = clBlack;
+    QString name;
+    Color color = kColorBlack;
 
-    bool operator==(const tyLandscapeType&) const = default;
+    bool operator==(const LandscapeType&) const = default;
 };
-using tyArrLandscapeType = QList<tyLandscapeType>;
+using LandscapeTypeList = QList<LandscapeType>;
 
 // The colour of the first position named exactly so (case counts); black when none.
-TColor GetLandscapeTypeColor(const tyArrLandscapeType& types, const QString& name);
+Color landscapeTypeColor(const LandscapeTypeList& types, const QString& name);
+
+} // namespace tavelorn

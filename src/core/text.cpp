@@ -1,5 +1,7 @@
 #include "text.h"
 
+namespace tavelorn {
+
 QString trimText(const QString& s)
 {
     qsizetype b = 0;
@@ -10,3 +12,5 @@ QString trimText(const QString& s)
         --e;
     return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
 }
+
+} // namespace tavelorn

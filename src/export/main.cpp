@@ -37,6 +37,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace tavelorn;
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -118,7 +120,7 @@ QString failureText(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         return errorBoxText(e.message());
     } catch (const std::bad_alloc&) {
         return QStringLiteral("out of memory");
@@ -258,91 +260,91 @@ QString parseArguments(const QStringList& args, Options& o)
 }
 
 // The picture of profile p as the window shows it after starting and picking it.
-void renderProfile(const tySystemInfo& p, const TConfigStore& store, QImage& image,
+void renderProfile(const Profile& p, const ConfigStore& store, QImage& image,
                    QString* sidShown)
 {
-    tyPicture picture;
-    TProfileLists lists = TProfileLists::Scratch(store);
-    ApplySystemInfoToPicture(picture, p, lists);
-    RenderPicture(picture, image);
+    PictureModel picture;
+    ProfileLists lists = ProfileLists::scratch(store);
+    applyProfileToPicture(picture, p, lists);
+    renderPicture(picture, image);
     // A JPEG background whose data proves corrupt only shows at drawing.
-    if (picture.imgPicture.Picture) {
-        const QString drawError = picture.imgPicture.Picture->takeDrawError();
+    if (picture.background.graphic) {
+        const QString drawError = picture.background.graphic->takeDrawError();
         if (!drawError.isEmpty())
-            throw EAppError(drawError);
+            throw AppError(drawError);
     }
     if (sidShown)
-        *sidShown = picture.lblSID.Text;
+        *sidShown = picture.sid.text;
 }
 
 // The proposed name: the SID the window shows (the profile's own when the list cannot
 // select it), with "/" kept out of the file name.
-QString defaultName(const tySystemInfo& p, const QString& sidShown)
+QString defaultName(const Profile& p, const QString& sidShown)
 {
-    QString sid = sidShown.isEmpty() ? trimText(p.SID) : sidShown;
+    QString sid = sidShown.isEmpty() ? trimText(p.sid) : sidShown;
     sid.replace(u'/', u'_');
     if (sid.isEmpty())
         return QString();
-    return DefaultPictureFileName(sid, p.LastRefresh > 0 ? p.LastRefresh : nowDateTime());
+    return defaultPictureFileName(sid, p.lastRefresh > 0 ? p.lastRefresh : nowDateTime());
 }
 
 void writePicture(const QImage& image, const QString& path)
 {
-    WritePictureFile(path, EncodeJpeg(image, 100));
+    writePictureFile(path, encodeJpeg(image, 100));
 }
 
 // The warning for profile number i when its refresh date is written but is no date in
 // this locale's short format; empty otherwise. Such a profile renders without a refresh
 // line and is named with today's date, as the window shows it; the warning tells a
 // script's author why.
-QString refreshDateWarning(const TIniFile& ini, const TShortDateFormat& format,
-                           const TConfigStore& store, qsizetype i)
+QString refreshDateWarning(const IniFile& ini, const ShortDateFormat& format,
+                           const ConfigStore& store, qsizetype i)
 {
-    const tySystemInfo& p = store.FArrSystemInfo.at(i);
+    const Profile& p = store.profiles().at(i);
     // Only a text that failed to read leaves the date at 0.
-    if (p.ID.isEmpty() || p.LastRefresh != 0)
+    if (p.id.isEmpty() || p.lastRefresh != 0)
         return QString();
     // The store fills profile i from section i + 1.
     const QString key = QStringLiteral("LastRefresh");
     const QString text =
-        ini.ReadString(QStringLiteral("SystemInfo_") + QString::number(i + 1), key, QString());
+        ini.readString(QStringLiteral("SystemInfo_") + QString::number(i + 1), key, QString());
     if (text.isEmpty() || format.parse(text))
         return QString();
-    return QStringLiteral("profile \"") + p.ID + QStringLiteral("\": ") + key +
+    return QStringLiteral("profile \"") + p.id + QStringLiteral("\": ") + key +
            QStringLiteral(" \"") + text +
            QStringLiteral("\" is not a date in this locale's short format (") + format.pattern() +
            QStringLiteral("); the refresh line is left out");
 }
 
 // The warnings of the profiles to export, by profile index.
-QHash<qsizetype, QString> refreshDateWarnings(const TIniFile& ini, const TConfigStore& store,
+QHash<qsizetype, QString> refreshDateWarnings(const IniFile& ini, const ConfigStore& store,
                                               const std::optional<QString>& onlyId)
 {
     QHash<qsizetype, QString> warnings;
-    const TShortDateFormat format;
+    const ShortDateFormat format;
     const auto add = [&](qsizetype i) {
         if (QString w = refreshDateWarning(ini, format, store, i); !w.isEmpty())
             warnings.insert(i, std::move(w));
     };
     if (onlyId) {
-        if (const qint32 i = store.FindSystemInfo(*onlyId); i >= 0)
+        if (const qint32 i = store.findProfile(*onlyId); i >= 0)
             add(i);
     } else {
-        for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i)
+        for (qsizetype i = 0; i < store.profiles().size(); ++i)
             add(i);
     }
     return warnings;
 }
 
-int exportOne(const TConfigStore& store, const QHash<qsizetype, QString>& warnings,
+int exportOne(const ConfigStore& store, const QHash<qsizetype, QString>& warnings,
               const QString& id, const std::optional<QString>& output)
 {
-    const qint32 i = store.FindSystemInfo(id);
+    const qint32 i = store.findProfile(id);
     if (i < 0) {
         printErr(QStringLiteral("profile \"%1\" not found").arg(id));
         return kExitNotFound;
     }
-    const tySystemInfo& p = store.FArrSystemInfo.at(i);
+    const Profile& p = store.profiles().at(i);
     QImage image;
     QString sidShown;
     renderProfile(p, store, image, &sidShown);
@@ -350,7 +352,7 @@ int exportOne(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
         printWarning(*warning);
     QString path;
     if (output) {
-        path = ForceJpgExtension(*output);
+        path = forceJpgExtension(*output);
     } else {
         path = defaultName(p, sidShown);
         if (path.isEmpty()) {
@@ -412,7 +414,7 @@ private:
 
 // Pictures are drawn and written on every core; names are given and messages printed in
 // file order, exactly as one profile after the other would give and print them.
-int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnings,
+int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warnings,
               const QString& outputDir)
 {
     int cause = 0;
@@ -421,8 +423,8 @@ int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
     const QDir dir(outputDir);
     struct Item
     {
-        explicit Item(const tySystemInfo* p, QString w = {}) : profile(p), warning(std::move(w)) {}
-        const tySystemInfo* profile;
+        explicit Item(const Profile* p, QString w = {}) : profile(p), warning(std::move(w)) {}
+        const Profile* profile;
         QString warning;
         QImage image;
         QString sidShown;
@@ -431,20 +433,20 @@ int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
         QString path; // empty: no SID
     };
     std::vector<Item> items;
-    for (qsizetype i = 0; i < store.FArrSystemInfo.size(); ++i)
-        if (const tySystemInfo& p = store.FArrSystemInfo.at(i); !p.ID.isEmpty())
+    for (qsizetype i = 0; i < store.profiles().size(); ++i)
+        if (const Profile& p = store.profiles().at(i); !p.id.isEmpty())
             items.emplace_back(&p, warnings.value(i));
     const auto count = qsizetype(items.size());
     // A sorted list places the items added during an update at its first read, which
     // writes to it: read the store's lists here, before the threads below share them.
-    for (const TItemList* list : {&store.cbxSystemTitle, &store.cbxSID, &store.cbxSourceSystem,
-                                  &store.cbxLandscapeType, &store.cbxRefreshComment})
-        (void)list->Items();
+    for (const ItemList* list : {&store.systemTitles(), &store.sids(), &store.sourceSystems(),
+                                  &store.landscapeTypeNames(), &store.refreshComments()})
+        (void)list->items();
 
     int status = kExitOk;
     QSet<QString> used;
     ProgressLine progress(count);
-    TBatchSteps steps;
+    BatchSteps steps;
     steps.render = [&](qsizetype i) {
         Item& item = items[size_t(i)];
         try {
@@ -466,7 +468,7 @@ int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
             unique = stem + u'_' + QString::number(n) + QStringLiteral(".jpg");
         if (unique != name)
             item.note = QStringLiteral("profile \"%1\": %2 is already taken, written as %3")
-                            .arg(item.profile->ID, name, unique);
+                            .arg(item.profile->id, name, unique);
         used.insert(unique);
         item.path = dir.filePath(unique);
         return true;
@@ -482,7 +484,7 @@ int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
     };
     steps.report = [&](qsizetype i) {
         Item& item = items[size_t(i)];
-        const QString& id = item.profile->ID;
+        const QString& id = item.profile->id;
         progress.erase();
         if (!item.warning.isEmpty())
             printWarning(item.warning);
@@ -509,7 +511,7 @@ int exportAll(const TConfigStore& store, const QHash<qsizetype, QString>& warnin
     // Writing waits mostly for the disk, and the disk flushes several files at once.
     const int cores = int(std::min<qsizetype>(usableCores(), count));
     const int writers = int(std::min<qsizetype>(8, count));
-    RunOrderedBatch(count, cores, writers, 2 * (cores + writers), steps);
+    runOrderedBatch(count, cores, writers, 2 * (cores + writers), steps);
     return status;
 }
 
@@ -546,11 +548,11 @@ int run(int argc, char** argv)
     QGuiApplication::setApplicationVersion(QStringLiteral(TAVELORN_VERSION));
 
     try {
-        const QString configFile = o.config ? *o.config : DefaultConfigFilePath();
+        const QString configFile = o.config ? *o.config : defaultConfigFilePath();
         // A file named on purpose must be one we can read. The default one may be absent,
         // which holds no profile, except that --all must not pass for done then.
         int cause = 0;
-        const int fd = OpenRegularFileForReading(configFile, cause);
+        const int fd = openRegularFileForReading(configFile, cause);
         if (fd >= 0) {
             ::close(fd);
         } else if (o.config || (cause != ENOENT && cause != ENOTDIR)) {
@@ -562,22 +564,22 @@ int run(int argc, char** argv)
                      QStringLiteral("\" not found: nothing to export (give --config)"));
             return kExitNotFound;
         }
-        TConfigStore store(configFile);
+        ConfigStore store(configFile);
         QHash<qsizetype, QString> warnings;
         {
             // One reading serves the store and the raw dates; it is dropped before drawing.
-            const TIniFile ini = store.ReadFile();
-            store.LoadAllFrom(ini);
+            const IniFile ini = store.readFile();
+            store.loadAllFrom(ini);
             if (!o.list)
                 warnings = refreshDateWarnings(ini, store, o.profile);
         }
         if (o.list) {
-            for (const tySystemInfo& p : store.FArrSystemInfo)
-                if (!p.ID.isEmpty())
-                    printOut(p.ID);
+            for (const Profile& p : store.profiles())
+                if (!p.id.isEmpty())
+                    printOut(p.id);
             return kExitOk;
         }
-        if (!PictureFaceAvailable()) {
+        if (!pictureFaceAvailable()) {
             printErr(QStringLiteral("the face \"Calibri\" and its substitute \"Carlito\" are "
                                     "missing (package fonts-crosextra-carlito)"));
             return kExitFailed;

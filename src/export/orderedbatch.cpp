@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace tavelorn {
+
 namespace {
 
 enum class Stage : char
@@ -21,7 +23,7 @@ enum class Stage : char
 class Batch
 {
 public:
-    Batch(qsizetype count, qsizetype ahead, const TBatchSteps& steps)
+    Batch(qsizetype count, qsizetype ahead, const BatchSteps& steps)
         : m_count(count), m_ahead(std::max<qsizetype>(1, ahead)), m_steps(steps),
           m_stage(size_t(count), Stage::Waiting)
     {
@@ -135,7 +137,7 @@ private:
 
     const qsizetype m_count;
     const qsizetype m_ahead;
-    const TBatchSteps& m_steps;
+    const BatchSteps& m_steps;
     std::mutex m_mutex;
     std::condition_variable m_work;     // workers wait for items
     std::condition_variable m_progress; // the caller waits for workers
@@ -152,8 +154,8 @@ private:
 
 } // namespace
 
-void RunOrderedBatch(qsizetype count, int renderThreads, int writeThreads, qsizetype ahead,
-                     const TBatchSteps& steps)
+void runOrderedBatch(qsizetype count, int renderThreads, int writeThreads, qsizetype ahead,
+                     const BatchSteps& steps)
 {
     if (count <= 0)
         return;
@@ -163,3 +165,5 @@ void RunOrderedBatch(qsizetype count, int renderThreads, int writeThreads, qsize
     batch.start(renderThreads, writeThreads);
     batch.run();
 }
+
+} // namespace tavelorn

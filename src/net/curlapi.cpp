@@ -1,17 +1,20 @@
 #include "curlapi.h"
+#include "nettesting.h"
 
 #include "lazylibrary.h"
 
 #include <atomic>
 #include <mutex>
 
+namespace tavelorn {
+
 namespace {
 
-const TCurlApi* load()
+const CurlApi* load()
 {
     // The library the headers belong to (SONAME of libcurl 7.x and 8.x).
-    static const TLazyLibrary lib("libcurl.so.4");
-    static TCurlApi api;
+    static const LazyLibrary lib("libcurl.so.4");
+    static CurlApi api;
     curl_version_info_data* (*version_info)(CURLversion) = nullptr;
     CURLcode (*global_init)(long) = nullptr;
     const bool ok = lib.bind(version_info, "curl_version_info") &&
@@ -29,33 +32,39 @@ const TCurlApi* load()
                     lib.bind(api.multi_info_read, "curl_multi_info_read") &&
                     lib.bind(api.multi_cleanup, "curl_multi_cleanup");
     // The headers we were built with promise nothing about the library found at run time.
-    if (!ok || !CurlLibrarySuitable(version_info(CURLVERSION_NOW)) ||
+    if (!ok || !curlLibrarySuitable(version_info(CURLVERSION_NOW)) ||
         global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         return nullptr;
     return &api;
 }
 
-std::atomic<const TCurlApi*> testApi{nullptr};
+std::atomic<const CurlApi*> testApi{nullptr};
 
 } // namespace
 
-bool CurlLibrarySuitable(const curl_version_info_data* info)
+bool curlLibrarySuitable(const curl_version_info_data* info)
 {
     return info && info->version_num >= kCurlMinimumVersion &&
            (info->features & CURL_VERSION_ASYNCHDNS) != 0;
 }
 
-const TCurlApi* CurlApi()
+const CurlApi* curlApi()
 {
-    if (const TCurlApi* api = testApi.load())
+    if (const CurlApi* api = testApi.load())
         return api;
     static std::once_flag once;
-    static const TCurlApi* api = nullptr;
+    static const CurlApi* api = nullptr;
     std::call_once(once, [] { api = load(); });
     return api;
 }
 
-void SetCurlApiForTesting(const TCurlApi* api)
+namespace TestHooks {
+
+void setCurlApi(const CurlApi* api)
 {
     testApi.store(api);
 }
+
+} // namespace TestHooks
+
+} // namespace tavelorn

@@ -2,10 +2,12 @@
 
 #include <curl/curl.h>
 
+namespace tavelorn {
+
 // libcurl, loaded at the first download rather than at start: with its TLS, HTTP/2,
 // Kerberos and LDAP libraries it would add a quarter of the program's start-up linking
 // for something the window never waits for.
-struct TCurlApi
+struct CurlApi
 {
     CURL* (*easy_init)();
     CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
@@ -28,11 +30,10 @@ inline constexpr unsigned kCurlMinimumVersion = 0x075700;
 // True when the library described can be trusted with a download: recent enough, and
 // with a resolver that runs beside the transfer, so that a name server that never
 // answers costs no more than the transfer's time-out.
-bool CurlLibrarySuitable(const curl_version_info_data* info);
+bool curlLibrarySuitable(const curl_version_info_data* info);
 
 // The library, loaded and initialised once (thread-safe); nullptr when it cannot be
 // loaded or is unsuitable, and every download then fails.
-const TCurlApi* CurlApi();
+const CurlApi* curlApi();
 
-// Makes CurlApi return api instead (nullptr: the real library again). For tests.
-void SetCurlApiForTesting(const TCurlApi* api);
+} // namespace tavelorn

@@ -10,22 +10,42 @@
 #include "curlapi.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-void TDownloadCancel::cancel()
+namespace tavelorn {
+
+struct DownloadCancel::Shared
 {
-    m_cancelled.store(true);
-    const std::lock_guard lock(m_mutex);
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;
+    CURLM* multi = nullptr; // the running transfer's, to wake it
+};
+
+DownloadCancel::DownloadCancel() : m_shared(std::make_unique<Shared>()) {}
+
+DownloadCancel::~DownloadCancel() = default;
+
+bool DownloadCancel::isCancelled() const
+{
+    return m_shared->cancelled.load();
+}
+
+void DownloadCancel::cancel()
+{
+    m_shared->cancelled.store(true);
+    const std::lock_guard lock(m_shared->mutex);
     // A registered transfer means the library is loaded.
-    if (m_multi)
-        CurlApi()->multi_wakeup(static_cast<CURLM*>(m_multi));
+    if (m_shared->multi)
+        curlApi()->multi_wakeup(m_shared->multi);
 }
 
 namespace {
@@ -66,23 +86,22 @@ bool isReservedInvalidName(const QUrl& url)
     return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
 }
 
-} // namespace
 
 // One transfer through a multi handle, so that another thread can wake and stop it.
-class TDownloadTransfer
+class DownloadTransfer
 {
 public:
-    TDownloadTransfer(const TCurlApi& curl, TDownloadCancel* cancel)
+    DownloadTransfer(const CurlApi& curl, DownloadCancel* cancel)
         : m_curl(curl), m_cancel(cancel)
     {
         m_easy = m_curl.easy_init();
         m_multi = m_curl.multi_init();
     }
-    ~TDownloadTransfer()
+    ~DownloadTransfer()
     {
         if (m_cancel) {
-            const std::lock_guard lock(m_cancel->m_mutex);
-            m_cancel->m_multi = nullptr;
+            const std::lock_guard lock(m_cancel->shared().mutex);
+            m_cancel->shared().multi = nullptr;
         }
         if (m_multi && m_easy)
             m_curl.multi_remove_handle(m_multi, m_easy);
@@ -91,8 +110,8 @@ public:
         if (m_multi)
             m_curl.multi_cleanup(m_multi);
     }
-    TDownloadTransfer(const TDownloadTransfer&) = delete;
-    TDownloadTransfer& operator=(const TDownloadTransfer&) = delete;
+    DownloadTransfer(const DownloadTransfer&) = delete;
+    DownloadTransfer& operator=(const DownloadTransfer&) = delete;
 
     bool run(const QByteArray& url, bool https, Sink& sink)
     {
@@ -101,8 +120,8 @@ public:
         if (m_curl.multi_add_handle(m_multi, m_easy) != CURLM_OK)
             return false;
         if (m_cancel) {
-            const std::lock_guard lock(m_cancel->m_mutex);
-            m_cancel->m_multi = m_multi;
+            const std::lock_guard lock(m_cancel->shared().mutex);
+            m_cancel->shared().multi = m_multi;
         }
 
         // The library's own time-out covers the lookup too; this one stands behind it.
@@ -159,16 +178,18 @@ private:
                set(CURLOPT_WRITEDATA, &sink);
     }
 
-    const TCurlApi& m_curl;
-    TDownloadCancel* m_cancel;
+    const CurlApi& m_curl;
+    DownloadCancel* m_cancel;
     CURL* m_easy = nullptr;
     CURLM* m_multi = nullptr;
 };
 
+} // namespace
+
 static bool download(const QByteArray& url, bool https, const QByteArray& fileName,
-                     TDownloadCancel* cancel)
+                     DownloadCancel* cancel)
 {
-    const TCurlApi* curl = CurlApi();
+    const CurlApi* curl = curlApi();
     if (!curl)
         return false;
     // No link followed, no blocking on a planted pipe, nothing left to a child process.
@@ -185,7 +206,7 @@ static bool download(const QByteArray& url, bool https, const QByteArray& fileNa
     sink.fd = fd;
     bool ok = false;
     {
-        TDownloadTransfer transfer(*curl, cancel);
+        DownloadTransfer transfer(*curl, cancel);
         ok = transfer.run(url, https, sink);
     }
     if (::close(fd) != 0)
@@ -193,12 +214,12 @@ static bool download(const QByteArray& url, bool https, const QByteArray& fileNa
     return ok;
 }
 
-bool DownloadToFile(const QString& url, const QString& fileName)
+bool downloadToFile(const QString& url, const QString& fileName)
 {
-    return DownloadToFile(url, fileName, nullptr);
+    return downloadToFile(url, fileName, nullptr);
 }
 
-bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel* cancel)
+bool downloadToFile(const QString& url, const QString& fileName, DownloadCancel* cancel)
 {
     try {
         const QUrl parsed(url, QUrl::StrictMode);
@@ -215,8 +236,8 @@ bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel
             return download(encodedUrl, https, encodedName, cancel);
 
         // The main thread waits in an event loop that leaves user input queued.
-        TDownloadCancel own;
-        TDownloadCancel* stop = cancel ? cancel : &own;
+        DownloadCancel own;
+        DownloadCancel* stop = cancel ? cancel : &own;
         bool ok = false;
         std::atomic<bool> done{false};
         QEventLoop loop;
@@ -243,3 +264,5 @@ bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel
         return false;
     }
 }
+
+} // namespace tavelorn

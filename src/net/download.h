@@ -2,22 +2,29 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
-#include <mutex>
+#include <memory>
+
+namespace tavelorn {
 
 // Stops a download from another thread: the download ends at once and fails.
-class TDownloadCancel
+class DownloadCancel
 {
 public:
+    DownloadCancel();
+    ~DownloadCancel();
+    DownloadCancel(const DownloadCancel&) = delete;
+    DownloadCancel& operator=(const DownloadCancel&) = delete;
+
     void cancel();
-    bool isCancelled() const { return m_cancelled.load(); }
+    bool isCancelled() const;
+
+    // What a running download shares with cancel(); known to the download only.
+    struct Shared;
+    Shared& shared() const { return *m_shared; }
 
 private:
-    friend class TDownloadTransfer;
-    std::atomic<bool> m_cancelled{false};
-    std::mutex m_mutex;
-    void* m_multi = nullptr; // the running transfer's CURLM, to wake it
+    const std::unique_ptr<Shared> m_shared;
 };
 
 // Bounds of every download: a hung or hostile server costs at most this much.
@@ -40,5 +47,7 @@ inline constexpr long kDownloadMaxRedirects = 5;
 //
 // Every download ends within kDownloadTotalTimeoutMs, the name lookup included, and a
 // cancelled one at once: a lookup that the name server never answers is left behind.
-bool DownloadToFile(const QString& url, const QString& fileName);
-bool DownloadToFile(const QString& url, const QString& fileName, TDownloadCancel* cancel);
+bool downloadToFile(const QString& url, const QString& fileName);
+bool downloadToFile(const QString& url, const QString& fileName, DownloadCancel* cancel);
+
+} // namespace tavelorn

@@ -5,23 +5,24 @@
 #include <array>
 #include <functional>
 
+namespace tavelorn {
+
 // The running program's file version: major, minor, release, build.
-using TProgramVersion = std::array<quint16, 4>;
+using ProgramVersion = std::array<quint16, 4>;
 
-// The running executable's file version. Throws EAppError with the operating-system
-// error message (OSErrorMessage) when it cannot be read.
-TProgramVersion ProgramVersionNumbers();
+// The running executable's file version. Throws AppError with the operating-system
+// error message (osErrorMessage) when it cannot be read.
+ProgramVersion programVersionNumbers();
 
-// "%d.%d.%d.%d" over ProgramVersionNumbers(); throws as it does.
-QString GetProgramVersion();
+// "%d.%d.%d.%d" over programVersionNumbers(); throws as it does.
+QString programVersion();
 
 // The original file name that the running executable's version information records
 // (not the name it is stored under); empty when there is none.
-QString ProgramOriginalFileName();
+QString programOriginalFileName();
 
 // "Erreur système.  Code : <code>." with the system's text for code on the next line, or
 // the generic failure text when code is 0.
-QString OSErrorMessage(int code);
+QString osErrorMessage(int code);
 
-// Lets a test read another version, or fail; an empty function restores the real reader.
-void SetProgramVersionReaderForTesting(std::function<TProgramVersion()> reader);
+} // namespace tavelorn

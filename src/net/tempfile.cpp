@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+namespace tavelorn {
+
 // TMPDIR as it stands, else /tmp. Not QDir::tempPath(): it turns a missing TMPDIR
 // folder into an empty path, which would put our files in the root folder.
 static QByteArray tempFolder()
@@ -21,10 +23,10 @@ static QByteArray tempFolder()
     return dir;
 }
 
-static QString createTempFile(const QString& prefix, const QString& extension)
+QString createTempFile(const QString& extension)
 {
     // mkstemps creates the file with O_EXCL and mode 0600 under a random name.
-    QByteArray pattern = tempFolder() + QFile::encodeName(prefix) + "XXXXXX";
+    QByteArray pattern = tempFolder() + "XXXXXX";
     const QByteArray suffix = QFile::encodeName(extension);
     if (suffix.size() > INT_MAX - 1)
         return {};
@@ -39,21 +41,10 @@ static QString createTempFile(const QString& prefix, const QString& extension)
     return QFile::decodeName(pattern);
 }
 
-QString NewTempFileName(const QString& prefix, bool keep)
-{
-    const QString name = createTempFile(prefix, QStringLiteral(".tmp"));
-    if (!keep)
-        DeleteTempFile(name);
-    return name;
-}
-
-QString NewTempFileNameExt(const QString& extension)
-{
-    return createTempFile(QString(), extension);
-}
-
-void DeleteTempFile(const QString& fileName)
+void deleteTempFile(const QString& fileName)
 {
     if (!fileName.isEmpty())
         ::unlink(QFile::encodeName(fileName).constData());
 }
+
+} // namespace tavelorn

@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-QString UpdateInfoFileName(const QString& executablePath)
+namespace tavelorn {
+
+QString updateInfoFileName(const QString& executablePath)
 {
     const QString name = QFileInfo(executablePath).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -20,9 +22,9 @@ static quint16 versionPart(QStringView text)
     return static_cast<quint16>(static_cast<quint32>(parseIniInteger(text).value_or(0)) & 0xFFFFu);
 }
 
-TProgramVersion ParsePublishedVersion(const QString& text)
+ProgramVersion parsePublishedVersion(const QString& text)
 {
-    TProgramVersion v{0, 0, 0, 0};
+    ProgramVersion v{0, 0, 0, 0};
     QStringView rest(text);
     for (int i = 0; i < 3; ++i) {
         const qsizetype dot = rest.indexOf(u'.');
@@ -35,7 +37,7 @@ TProgramVersion ParsePublishedVersion(const QString& text)
     return v;
 }
 
-bool IsNewerVersion(const TProgramVersion& published, const TProgramVersion& running)
+bool isNewerVersion(const ProgramVersion& published, const ProgramVersion& running)
 {
     for (size_t i = 0; i < published.size(); ++i) {
         if (published[i] != running[i])
@@ -44,7 +46,7 @@ bool IsNewerVersion(const TProgramVersion& published, const TProgramVersion& run
     return false;
 }
 
-QString DecodeNewsLineBreaks(const QString& text)
+QString decodeNewsLineBreaks(const QString& text)
 {
     QString out;
     out.reserve(text.size());
@@ -62,31 +64,33 @@ QString DecodeNewsLineBreaks(const QString& text)
 
 static QString updateInfoUrl()
 {
-    return UpdateInfoUrl(UpdateInfoFileName(QCoreApplication::applicationFilePath()));
+    return updateInfoUrl(updateInfoFileName(QCoreApplication::applicationFilePath()));
 }
 
 // The value of key in section of the freshly downloaded update information, or nullopt
 // when the download fails. The temporary file is gone when this returns.
 static std::optional<QString> readUpdateInfo(const QString& section, const QString& key)
 {
-    const TTempFile file(QStringLiteral(".tmp"));
+    const TempFile file(QStringLiteral(".tmp"));
     // Without a file of our own there is nowhere safe to download to.
-    if (!file.isValid() || !DownloadToFile(updateInfoUrl(), file.name()))
+    if (!file.isValid() || !downloadToFile(updateInfoUrl(), file.name()))
         return std::nullopt;
-    return TIniFile(file.name()).ReadString(section, key, QString());
+    return IniFile(file.name()).readString(section, key, QString());
 }
 
-QString ReadUpdateNews()
+QString readUpdateNews()
 {
-    return DecodeNewsLineBreaks(
+    return decodeNewsLineBreaks(
         readUpdateInfo(QStringLiteral("update"), QStringLiteral("descr")).value_or(QString()));
 }
 
-bool IsNewVersionAvailable()
+bool isNewVersionAvailable()
 {
     const std::optional<QString> published =
         readUpdateInfo(QStringLiteral("file1"), QStringLiteral("newversion"));
     if (!published)
         return false;
-    return IsNewerVersion(ParsePublishedVersion(*published), ProgramVersionNumbers());
+    return isNewerVersion(parsePublishedVersion(*published), programVersionNumbers());
 }
+
+} // namespace tavelorn

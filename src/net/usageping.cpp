@@ -14,7 +14,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-int UsageSiteNumber(const QString& upperName)
+namespace tavelorn {
+
+int usageSiteNumber(const QString& upperName)
 {
     // The maker's programs by the original file name of their executables.
     static constexpr struct
@@ -31,26 +33,26 @@ int UsageSiteNumber(const QString& upperName)
     return 0;
 }
 
-bool UsageTrackingRefused()
+bool usageTrackingRefused()
 {
     return qgetenv("DO_NOT_TRACK").trimmed() == "1";
 }
 
-struct TUsagePing::Hit
+struct UsagePing::Hit
 {
-    TDownloadCancel cancel;
+    DownloadCancel cancel;
     std::atomic<bool> done{false};
     std::thread thread;
 };
 
-TUsagePing::TUsagePing()
+UsagePing::UsagePing()
 {
     // Quitting stops the hits still running, so that nothing waits for them.
     if (QCoreApplication* app = QCoreApplication::instance())
         m_quit = QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { cancel(); });
 }
 
-TUsagePing::~TUsagePing()
+UsagePing::~UsagePing()
 {
     QObject::disconnect(m_quit);
     cancel();
@@ -58,15 +60,15 @@ TUsagePing::~TUsagePing()
         hit->thread.join();
 }
 
-void TUsagePing::cancel()
+void UsagePing::cancel()
 {
     for (auto& hit : m_hits)
         hit->cancel.cancel();
 }
 
-void TUsagePing::SendUsageHit()
+void UsagePing::sendUsageHit()
 {
-    if (UsageTrackingRefused())
+    if (usageTrackingRefused())
         return;
     // Forget the hits that have ended.
     std::erase_if(m_hits, [](const std::unique_ptr<Hit>& hit) {
@@ -78,20 +80,20 @@ void TUsagePing::SendUsageHit()
 
     // Only the transfer leaves this thread: the name is read here, where reading the
     // executable's version information is safe.
-    const int site = UsageSiteNumber(ProgramOriginalFileName().toUpper());
+    const int site = usageSiteNumber(programOriginalFileName().toUpper());
     if (site == 0)
         return;
     m_hits.reserve(m_hits.size() + 1); // the push below cannot fail once the thread runs
     auto hit = std::make_unique<Hit>();
     Hit* h = hit.get();
     try {
-        h->thread = std::thread([h, url = UsageTrackingUrl(site)] {
+        h->thread = std::thread([h, url = usageTrackingUrl(site)] {
             // Below the window's thread, so that on a busy machine it never slows the start.
             setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
             try {
-                const TTempFile file(QStringLiteral(".tmp"));
+                const TempFile file(QStringLiteral(".tmp"));
                 if (file.isValid())
-                    DownloadToFile(url, file.name(), &h->cancel);
+                    downloadToFile(url, file.name(), &h->cancel);
             } catch (...) {
                 // Silent, as every failure of the hit.
             }
@@ -103,8 +105,10 @@ void TUsagePing::SendUsageHit()
     m_hits.push_back(std::move(hit));
 }
 
-bool TUsagePing::idle() const
+bool UsagePing::idle() const
 {
     return std::all_of(m_hits.begin(), m_hits.end(),
                        [](const std::unique_ptr<Hit>& hit) { return hit->done.load(); });
 }
+
+} // namespace tavelorn

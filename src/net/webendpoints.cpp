@@ -4,12 +4,14 @@
 
 #include <QUrl>
 
-QString SiteHost()
+namespace tavelorn {
+
+QString siteHost()
 {
     return QString::fromLatin1(kConfiguredSiteHost);
 }
 
-QString DonationPageUrl()
+QString donationPageUrl()
 {
     return QString::fromLatin1(kConfiguredDonationPageUrl);
 }
@@ -33,30 +35,30 @@ static QString overrideBase()
 
 static QString defaultBase()
 {
-    return QStringLiteral("https://") + SiteHost();
+    return QStringLiteral("https://") + siteHost();
 }
 
-QString SiteBaseUrl()
+QString siteBaseUrl()
 {
     const QString base = overrideBase();
     return base.isEmpty() ? defaultBase() : base;
 }
 
-QString EffectiveSiteHost()
+QString effectiveSiteHost()
 {
     const QString base = overrideBase();
     if (base.isEmpty())
-        return SiteHost();
+        return siteHost();
     // No user information gets this far: the authority is the host and the port.
     return QUrl(base, QUrl::StrictMode).authority(QUrl::PrettyDecoded);
 }
 
-QString SiteAddress(const QString& pathAndQuery)
+QString siteAddress(const QString& pathAndQuery)
 {
-    return SiteBaseUrl() + pathAndQuery;
+    return siteBaseUrl() + pathAndQuery;
 }
 
-QString OnSite(const QString& address)
+QString onSite(const QString& address)
 {
     const QString site = defaultBase();
     if (!address.startsWith(site, Qt::CaseInsensitive))
@@ -65,32 +67,34 @@ QString OnSite(const QString& address)
     // "https://host.example" must not match "https://host.example.org/...".
     if (!rest.isEmpty() && rest.front() != u'/' && rest.front() != u'?' && rest.front() != u'#')
         return address;
-    return SiteBaseUrl() + rest.toString();
+    return siteBaseUrl() + rest.toString();
 }
 
-QString WikiStartPageUrl()
+QString wikiStartPageUrl()
 {
-    return SiteAddress(QStringLiteral("/wiki/doku.php"));
+    return siteAddress(QStringLiteral("/wiki/doku.php"));
 }
 
-QString EulaPageUrl()
+QString eulaPageUrl()
 {
-    return SiteAddress(QStringLiteral("/wiki/doku.php?id=start:utils:eula"));
+    return siteAddress(QStringLiteral("/wiki/doku.php?id=start:utils:eula"));
 }
 
-QString DonationAddress()
+QString donationAddress()
 {
-    return OnSite(DonationPageUrl());
+    return onSite(donationPageUrl());
 }
 
-QString UpdateInfoUrl(const QString& updateInfoFileName)
+QString updateInfoUrl(const QString& updateInfoFileName)
 {
-    return SiteAddress(QStringLiteral("/files/") +
+    return siteAddress(QStringLiteral("/files/") +
                        QString::fromLatin1(QUrl::toPercentEncoding(updateInfoFileName)));
 }
 
-QString UsageTrackingUrl(int siteNumber)
+QString usageTrackingUrl(int siteNumber)
 {
-    return SiteAddress(QStringLiteral("/statistiques/piwik.php?idsite=") +
+    return siteAddress(QStringLiteral("/statistiques/piwik.php?idsite=") +
                        QString::number(siteNumber) + QStringLiteral("&rec=1"));
 }
+
+} // namespace tavelorn

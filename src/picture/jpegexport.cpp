@@ -14,6 +14,8 @@
 // jerror.h needs jpeglib.h first.
 #include <jerror.h>
 
+namespace tavelorn {
+
 namespace {
 
 struct ErrorManager
@@ -118,7 +120,7 @@ QString createError(const QString& path, int errnum)
 
 } // namespace
 
-QString DefaultPictureFileName(const QString& sid, TDateTime date)
+QString defaultPictureFileName(const QString& sid, SerialDate date)
 {
     const QDate d = dateOf(date);
     // One pass: a "%1" in the SID is text.
@@ -128,7 +130,7 @@ QString DefaultPictureFileName(const QString& sid, TDateTime date)
              QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0')));
 }
 
-QString ForceJpgExtension(const QString& path)
+QString forceJpgExtension(const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(u'.');
     const qsizetype sep = path.lastIndexOf(u'/');
@@ -137,10 +139,10 @@ QString ForceJpgExtension(const QString& path)
     return path + QStringLiteral(".jpg");
 }
 
-QByteArray EncodeJpeg(const QImage& image, int quality)
+QByteArray encodeJpeg(const QImage& image, int quality)
 {
     if (image.isNull())
-        throw EAppError(QStringLiteral("Erreur JPEG #%1").arg(JERR_EMPTY_IMAGE));
+        throw AppError(QStringLiteral("Erreur JPEG #%1").arg(JERR_EMPTY_IMAGE));
     QImage rgb;
     const QImage* src = &image;
     J_COLOR_SPACE space = JCS_RGB;
@@ -157,20 +159,22 @@ QByteArray EncodeJpeg(const QImage& image, int quality)
     const int code = compress(src->constBits(), src->bytesPerLine(), src->width(), src->height(),
                               space, components, quality, &out);
     if (code != 0)
-        throw EAppError(QStringLiteral("Erreur JPEG #%1").arg(code));
+        throw AppError(QStringLiteral("Erreur JPEG #%1").arg(code));
     return out;
 }
 
-void WritePictureFile(const QString& path, const QByteArray& bytes)
+void writePictureFile(const QString& path, const QByteArray& bytes)
 {
-    if (const int err = WriteFileSafely(path, bytes))
-        throw EAppError(createError(path, err));
+    if (const int err = writeFileSafely(path, bytes))
+        throw AppError(createError(path, err));
 }
 
-void ExportPictureToFile(const tyPicture& picture, const QString& path)
+void exportPictureToFile(const PictureModel& picture, const QString& path)
 {
     QImage image;
-    RenderPicture(picture, image);
+    renderPicture(picture, image);
     // Encode first: an encoder error never touches the file.
-    WritePictureFile(path, EncodeJpeg(image, 100));
+    writePictureFile(path, encodeJpeg(image, 100));
 }
+
+} // namespace tavelorn

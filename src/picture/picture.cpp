@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace tavelorn {
+
 namespace {
 
 const QString kCalibri = QStringLiteral("Calibri");
@@ -39,7 +41,7 @@ LineLayout layoutLine(const QString& text, const QFont& font)
 {
     LineLayout layout;
     int underlinePos = -1;
-    const QString shown = StripMnemonics(text, &underlinePos);
+    const QString shown = stripMnemonics(text, &underlinePos);
     const QFontMetrics fm(font);
     const int tabWidth = std::max(1, 8 * fm.averageCharWidth());
     QFont underlined = font;
@@ -77,62 +79,62 @@ LineLayout layoutLine(const QString& text, const QFont& font)
     return layout;
 }
 
-void applyAutoSize(tyPictureText& e)
+void applyAutoSize(PictureText& e)
 {
     // Fonts can be measured only under a GUI application.
-    if (!e.AutoSize || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (!e.autoSize || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    const QFont font = PictureQFont(e.Font);
-    QString measured = e.Text;
+    const QFont font = pictureQFont(e.font);
+    QString measured = e.text;
     // An empty element keeps the width of a space and the height of a line.
     if (measured.isEmpty() || measured == QLatin1String("&"))
         measured += u' ';
     const QFontMetrics fm(font);
     const int width = layoutLine(measured, font).width;
-    if (e.Alignment == TAlignment::taRightJustify)
-        e.Left = e.Left + e.Width - width;
-    e.Width = width;
-    e.Height = fm.ascent() + fm.descent();
+    if (e.alignment == Alignment::Right)
+        e.left = e.left + e.width - width;
+    e.width = width;
+    e.height = fm.ascent() + fm.descent();
 }
 
-tyPictureText makeText(int left, int top, int width, int height, int fontHeight, bool bold,
-                       TColor color, TAlignment alignment, bool autoSize, bool visible,
+PictureText makeText(int left, int top, int width, int height, int fontHeight, bool bold,
+                       Color color, Alignment alignment, bool autoSize, bool visible,
                        const QString& text = QString())
 {
-    tyPictureText e;
-    e.Left = left;
-    e.Top = top;
-    e.Width = width;
-    e.Height = height;
-    e.Text = text;
-    e.Font.Height = fontHeight;
-    e.Font.Bold = bold;
-    e.Font.Color = color;
-    e.Alignment = alignment;
-    e.AutoSize = autoSize;
-    e.Visible = visible;
+    PictureText e;
+    e.left = left;
+    e.top = top;
+    e.width = width;
+    e.height = height;
+    e.text = text;
+    e.font.height = fontHeight;
+    e.font.bold = bold;
+    e.font.color = color;
+    e.alignment = alignment;
+    e.autoSize = autoSize;
+    e.visible = visible;
     return e;
 }
 
-void paintText(QPainter& painter, const tyPictureText& e)
+void paintText(QPainter& painter, const PictureText& e)
 {
-    if (!e.Visible || e.Text.isEmpty() || e.Width <= 0 || e.Height <= 0)
+    if (!e.visible || e.text.isEmpty() || e.width <= 0 || e.height <= 0)
         return;
-    const QFont font = PictureQFont(e.Font);
-    const LineLayout layout = layoutLine(e.Text, font);
+    const QFont font = pictureQFont(e.font);
+    const LineLayout layout = layoutLine(e.text, font);
     if (layout.runs.empty())
         return;
-    int x0 = e.Left;
-    if (e.Alignment == TAlignment::taRightJustify)
-        x0 = e.Left + e.Width - layout.width;
-    else if (e.Alignment == TAlignment::taCenter)
-        x0 = e.Left + (e.Width - layout.width) / 2;
+    int x0 = e.left;
+    if (e.alignment == Alignment::Right)
+        x0 = e.left + e.width - layout.width;
+    else if (e.alignment == Alignment::Center)
+        x0 = e.left + (e.width - layout.width) / 2;
     const QFontMetrics fm(font);
-    const int baseline = e.Top + fm.ascent();
+    const int baseline = e.top + fm.ascent();
 
     painter.save();
-    painter.setClipRect(QRect(e.Left, e.Top, e.Width, e.Height));
-    painter.setPen(toQColor(e.Font.Color));
+    painter.setClipRect(QRect(e.left, e.top, e.width, e.height));
+    painter.setPen(toQColor(e.font.color));
     QFont underlined = font;
     underlined.setUnderline(true);
     for (const Run& run : layout.runs) {
@@ -142,86 +144,86 @@ void paintText(QPainter& painter, const tyPictureText& e)
     painter.restore();
 }
 
-void paintImage(QPainter& painter, const tyPictureImage& img)
+void paintImage(QPainter& painter, const PictureImage& img)
 {
-    if (!img.Picture)
+    if (!img.graphic)
         return;
-    const QSize natural = img.Picture->size();
+    const QSize natural = img.graphic->size();
     if (natural.width() <= 0 || natural.height() <= 0)
         return;
-    const QRect box(img.Left, img.Top, img.Width, img.Height);
+    const QRect box(img.left, img.top, img.width, img.height);
     QRect dest;
-    if (img.Stretch) {
+    if (img.stretch) {
         dest = box;
     } else {
         dest = QRect(box.topLeft(), natural);
         // Integer division truncates toward zero, as the placement rule wants.
-        if (img.Center)
-            dest.translate((img.Width - natural.width()) / 2, (img.Height - natural.height()) / 2);
+        if (img.center)
+            dest.translate((img.width - natural.width()) / 2, (img.height - natural.height()) / 2);
     }
     painter.save();
     painter.setClipRect(box);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    img.Picture->draw(painter, dest);
+    img.graphic->draw(painter, dest);
     painter.restore();
 }
 
-void paintBorder(QPainter& painter, const tyPictureBorder& border)
+void paintBorder(QPainter& painter, const PictureBorder& border)
 {
-    const int w = std::clamp(border.Width, 0, 10);
-    if (!border.Visible || w <= 0)
+    const int w = std::clamp(border.width, 0, 10);
+    if (!border.visible || w <= 0)
         return;
-    const QColor c = toQColor(border.Color);
+    const QColor c = toQColor(border.color);
     // Square outer corners: the band is exactly w pixels along each edge.
-    painter.fillRect(0, 0, PictureWidth, w, c);
-    painter.fillRect(0, PictureHeight - w, PictureWidth, w, c);
-    painter.fillRect(0, 0, w, PictureHeight, c);
-    painter.fillRect(PictureWidth - w, 0, w, PictureHeight, c);
+    painter.fillRect(0, 0, kPictureWidth, w, c);
+    painter.fillRect(0, kPictureHeight - w, kPictureWidth, w, c);
+    painter.fillRect(0, 0, w, kPictureHeight, c);
+    painter.fillRect(kPictureWidth - w, 0, w, kPictureHeight, c);
 }
 
-void setTrimmedLine(tyPictureText& e, const QString& text)
+void setTrimmedLine(PictureText& e, const QString& text)
 {
-    SetPictureText(e, trimText(text));
-    e.Visible = !e.Text.isEmpty();
+    setPictureText(e, trimText(text));
+    e.visible = !e.text.isEmpty();
 }
 
 } // namespace
 
-tyPicture::tyPicture()
+PictureModel::PictureModel()
 {
-    constexpr auto L = TAlignment::taLeftJustify;
-    constexpr auto R = TAlignment::taRightJustify;
-    constexpr auto C = TAlignment::taCenter;
+    constexpr auto L = Alignment::Left;
+    constexpr auto R = Alignment::Right;
+    constexpr auto C = Alignment::Center;
     // The auto-size elements start with the sizes that the picture face measures for
     // their start texts. They are measured when their text or font is first set: the
     // empty start picture draws no text, so a start loads no face.
-    lblSystemTitle = makeText(15, 10, 7, 36, 29, true, clWindowText, L, true, true);
-    lblSID = makeText(361, 40, 75, 39, 32, true, clWindowText, C, false, true);
-    lblLandscapeType = makeText(355 - 7, 40, 7, 39, 32, false, clWindowText, R, true, true);
-    lblUsage1 = makeText(15, 70, 5, 29, 24, false, clWindowText, L, true, false);
-    lblInfo1 = makeText(0, 490, 450, 19, 16, false, clRed, C, false, false);
-    lblInfo2 = makeText(0, 510, 450, 19, 16, false, clRed, C, false, false);
-    lblInfo3 = makeText(0, 530, 450, 19, 16, false, clRed, C, false, false);
-    lblRefresh = makeText(15, 560, 67, 23, 19, true, clWindowText, L, true, false,
+    systemTitle = makeText(15, 10, 7, 36, 29, true, kColorWindowText, L, true, true);
+    sid = makeText(361, 40, 75, 39, 32, true, kColorWindowText, C, false, true);
+    landscapeType = makeText(355 - 7, 40, 7, 39, 32, false, kColorWindowText, R, true, true);
+    usage1 = makeText(15, 70, 5, 29, 24, false, kColorWindowText, L, true, false);
+    info1 = makeText(0, 490, 450, 19, 16, false, kColorRed, C, false, false);
+    info2 = makeText(0, 510, 450, 19, 16, false, kColorRed, C, false, false);
+    info3 = makeText(0, 530, 450, 19, 16, false, kColorRed, C, false, false);
+    refresh = makeText(15, 560, 67, 23, 19, true, kColorWindowText, L, true, false,
                           QStringLiteral("Refresh:"));
-    lblRefreshDate = makeText(92, 560, 4, 23, 19, false, clWindowText, L, true, false);
-    lblUsage2 = makeText(15, 100, 5, 29, 24, false, clWindowText, L, true, false);
+    refreshDate = makeText(92, 560, 4, 23, 19, false, kColorWindowText, L, true, false);
+    usage2 = makeText(15, 100, 5, 29, 24, false, kColorWindowText, L, true, false);
 }
 
-QFont PictureQFont(const tyFont& f)
+QFont pictureQFont(const PictureFont& f)
 {
-    QString family = f.Name;
+    QString family = f.name;
     // Carlito has Calibri's metrics; fontconfig's own alias is not relied upon. The
     // installed faces do not change while the program runs.
     static const bool hasCalibri = QFontDatabase::hasFamily(kCalibri);
     if (!hasCalibri && family.compare(kCalibri, Qt::CaseInsensitive) == 0)
         family = kCarlito;
     QFont font(family);
-    font.setPixelSize(std::max(1, f.Height));
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
+    font.setPixelSize(std::max(1, f.height));
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeOut);
     // Full hinting gives whole-pixel advances, so measured widths do not depend on
     // sub-pixel positions; no sub-pixel anti-aliasing keeps the pixels independent of
     // the screen's settings.
@@ -230,12 +232,12 @@ QFont PictureQFont(const tyFont& f)
     return font;
 }
 
-bool PictureFaceAvailable()
+bool pictureFaceAvailable()
 {
     return QFontDatabase::hasFamily(kCalibri) || QFontDatabase::hasFamily(kCarlito);
 }
 
-QString StripMnemonics(const QString& text, int* underlinePos)
+QString stripMnemonics(const QString& text, int* underlinePos)
 {
     QString out;
     out.reserve(text.size());
@@ -263,108 +265,108 @@ QString StripMnemonics(const QString& text, int* underlinePos)
     return out;
 }
 
-void SetPictureText(tyPictureText& element, const QString& text)
+void setPictureText(PictureText& element, const QString& text)
 {
-    element.Text = text;
+    element.text = text;
     applyAutoSize(element);
 }
 
-void SetPictureFont(tyPictureText& element, const tyFont& font)
+void setPictureFont(PictureText& element, const PictureFont& font)
 {
-    element.Font = font;
+    element.font = font;
     applyAutoSize(element);
 }
 
-QColor toQColor(TColor c)
+QColor toQColor(Color c)
 {
-    const TColor plain = defaultSchemeColor(c);
+    const Color plain = defaultSchemeColor(c);
     return QColor(colorRed(plain), colorGreen(plain), colorBlue(plain));
 }
 
-void RenderPicture(const tyPicture& p, QImage& target)
+void renderPicture(const PictureModel& p, QImage& target)
 {
-    if (target.size() != QSize(PictureWidth, PictureHeight) ||
+    if (target.size() != QSize(kPictureWidth, kPictureHeight) ||
         target.format() != QImage::Format_RGB32)
-        target = QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
+        target = QImage(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
     target.fill(Qt::white);
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 
-    paintText(painter, p.lblSystemTitle);
-    paintText(painter, p.lblSID);
-    paintText(painter, p.lblLandscapeType);
-    if (p.imgPicture.Picture)
-        paintImage(painter, p.imgPicture);
-    paintText(painter, p.lblUsage1);
-    paintText(painter, p.lblInfo1);
-    paintText(painter, p.lblInfo2);
-    paintText(painter, p.lblInfo3);
-    paintText(painter, p.lblRefresh);
-    paintText(painter, p.lblRefreshDate);
-    paintText(painter, p.lblUsage2);
-    paintBorder(painter, p.shpBorder);
+    paintText(painter, p.systemTitle);
+    paintText(painter, p.sid);
+    paintText(painter, p.landscapeType);
+    if (p.background.graphic)
+        paintImage(painter, p.background);
+    paintText(painter, p.usage1);
+    paintText(painter, p.info1);
+    paintText(painter, p.info2);
+    paintText(painter, p.info3);
+    paintText(painter, p.refresh);
+    paintText(painter, p.refreshDate);
+    paintText(painter, p.usage2);
+    paintBorder(painter, p.border);
 }
 
-void SetSystemTitle(tyPicture& picture, const QString& title)
+void setSystemTitle(PictureModel& picture, const QString& title)
 {
-    SetPictureText(picture.lblSystemTitle, title);
+    setPictureText(picture.systemTitle, title);
 }
 
-void SetSID(tyPicture& picture, const QString& sid)
+void setSid(PictureModel& picture, const QString& sid)
 {
-    SetPictureText(picture.lblSID, sid);
+    setPictureText(picture.sid, sid);
 }
 
-void SetLandscapeType(tyPicture& picture, const QString& position, TColor color)
+void setLandscapeType(PictureModel& picture, const QString& position, Color color)
 {
-    SetPictureText(picture.lblLandscapeType, position);
-    picture.lblLandscapeType.Font.Color = color;
-    picture.lblSID.Font.Color = color;
-    picture.lblUsage2.Font.Color = color;
+    setPictureText(picture.landscapeType, position);
+    picture.landscapeType.font.color = color;
+    picture.sid.font.color = color;
+    picture.usage2.font.color = color;
 }
 
-void SetUsage1(tyPicture& picture, const QString& text)
+void setUsage1(PictureModel& picture, const QString& text)
 {
-    setTrimmedLine(picture.lblUsage1, text);
+    setTrimmedLine(picture.usage1, text);
 }
 
-void SetUsage2(tyPicture& picture, const QString& text)
+void setUsage2(PictureModel& picture, const QString& text)
 {
-    setTrimmedLine(picture.lblUsage2, text);
+    setTrimmedLine(picture.usage2, text);
 }
 
-void SetInfo1(tyPicture& picture, const QString& text)
+void setInfo1(PictureModel& picture, const QString& text)
 {
-    setTrimmedLine(picture.lblInfo1, text);
+    setTrimmedLine(picture.info1, text);
 }
 
-void SetInfo2(tyPicture& picture, const QString& text)
+void setInfo2(PictureModel& picture, const QString& text)
 {
-    setTrimmedLine(picture.lblInfo2, text);
+    setTrimmedLine(picture.info2, text);
 }
 
-void SetInfo3(tyPicture& picture, const QString& text)
+void setInfo3(PictureModel& picture, const QString& text)
 {
-    setTrimmedLine(picture.lblInfo3, text);
+    setTrimmedLine(picture.info3, text);
 }
 
-void SetBorderWidth(tyPicture& picture, int width)
+void setBorderWidth(PictureModel& picture, int width)
 {
-    picture.shpBorder.Width = std::clamp(width, 0, 10);
-    picture.shpBorder.Visible = picture.shpBorder.Width > 0;
+    picture.border.width = std::clamp(width, 0, 10);
+    picture.border.visible = picture.border.width > 0;
 }
 
-void SetPictureCenter(tyPicture& picture, bool checked)
+void setPictureCenter(PictureModel& picture, bool checked)
 {
-    picture.imgPicture.Center = checked;
+    picture.background.center = checked;
 }
 
-void SetPictureStretch(tyPicture& picture, bool checked)
+void setPictureStretch(PictureModel& picture, bool checked)
 {
-    picture.imgPicture.Stretch = checked;
+    picture.background.stretch = checked;
 }
 
-QString RefreshShortText(TDateTime date, const QString& source)
+QString refreshShortText(SerialDate date, const QString& source)
 {
     QString text = formatShortDate(date);
     const QString s = trimText(source);
@@ -373,54 +375,56 @@ QString RefreshShortText(TDateTime date, const QString& source)
     return text;
 }
 
-QString RefreshFullText(TDateTime date, const QString& source, const QString& comment)
+QString refreshFullText(SerialDate date, const QString& source, const QString& comment)
 {
-    QString text = RefreshShortText(date, source);
+    QString text = refreshShortText(date, source);
     if (!trimText(comment).isEmpty())
         text += QStringLiteral(" - ") + comment;
     return text;
 }
 
-void ShowRefreshLine(tyPicture& picture, bool shown, TDateTime date, const QString& source)
+void showRefreshLine(PictureModel& picture, bool shown, SerialDate date, const QString& source)
 {
-    picture.lblRefresh.Visible = shown;
-    SetPictureText(picture.lblRefreshDate, RefreshShortText(date, source));
-    picture.lblRefreshDate.Visible = shown;
+    picture.refresh.visible = shown;
+    setPictureText(picture.refreshDate, refreshShortText(date, source));
+    picture.refreshDate.visible = shown;
 }
 
-void SetRefreshLine(tyPicture& picture, TDateTime date, const QString& source,
+void setRefreshLine(PictureModel& picture, SerialDate date, const QString& source,
                     const QString& comment)
 {
-    SetPictureText(picture.lblRefreshDate, RefreshFullText(date, source, comment));
+    setPictureText(picture.refreshDate, refreshFullText(date, source, comment));
 }
 
-void SetBackgroundPicture(tyPicture& picture, TGraphicPtr graphic)
+void setBackgroundPicture(PictureModel& picture, GraphicPtr graphic)
 {
-    picture.imgPicture.Picture = std::move(graphic);
+    picture.background.graphic = std::move(graphic);
 }
 
-tyPictureText* InfoLine(tyPicture& picture, int line)
+PictureText* infoLineElement(PictureModel& picture, int line)
 {
     switch (line) {
     case 1:
-        return &picture.lblInfo1;
+        return &picture.info1;
     case 2:
-        return &picture.lblInfo2;
+        return &picture.info2;
     case 3:
-        return &picture.lblInfo3;
+        return &picture.info3;
     default:
         return nullptr;
     }
 }
 
-void SetInfoLineFont(tyPicture& picture, int line, const tyFont& font)
+void setInfoLineFont(PictureModel& picture, int line, const PictureFont& font)
 {
-    if (tyPictureText* e = InfoLine(picture, line))
-        SetPictureFont(*e, font);
+    if (PictureText* e = infoLineElement(picture, line))
+        setPictureFont(*e, font);
 }
 
-void SetInfoLineAlignment(tyPicture& picture, int line, TAlignment alignment)
+void setInfoLineAlignment(PictureModel& picture, int line, Alignment alignment)
 {
-    if (tyPictureText* e = InfoLine(picture, line))
-        e->Alignment = alignment;
+    if (PictureText* e = infoLineElement(picture, line))
+        e->alignment = alignment;
 }
+
+} // namespace tavelorn

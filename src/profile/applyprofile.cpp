@@ -5,9 +5,11 @@
 
 #include <algorithm>
 
+namespace tavelorn {
+
 namespace {
 
-class NoControls : public TProfileControls
+class NoControls : public ProfileControls
 {
 public:
     void showBorder(int) override {}
@@ -18,82 +20,84 @@ public:
     void showPicturePath(const QString&) override {}
     void showPlacement(bool, bool) override {}
     void showInfos(const QString&, const QString&, const QString&) override {}
-    void showRefresh(bool, TDateTime) override {}
+    void showRefresh(bool, SerialDate) override {}
     void showSourceSystem(int) override {}
     void showRefreshComment(int, const QString&) override {}
 };
 
-QString itemText(const TItemList& list, int index)
+QString itemText(const ItemList& list, int index)
 {
-    return index >= 0 ? list.Get(index) : QString();
+    return index >= 0 ? list.at(index) : QString();
 }
 
 } // namespace
 
-void ApplySystemInfoToPicture(tyPicture& picture, const tySystemInfo& p, TProfileLists& lists,
-                              TProfileControls* controls)
+void applyProfileToPicture(PictureModel& picture, const Profile& p, ProfileLists& lists,
+                              ProfileControls* controls)
 {
     NoControls none;
-    TProfileControls& c = controls ? *controls : none;
-    const TConfigStore& store = lists.lists();
+    ProfileControls& c = controls ? *controls : none;
+    const ConfigStore& store = lists.lists();
 
     // The spinner holds 0..10 whatever the file says.
-    const int border = std::clamp(p.BorderWidth, 0, 10);
+    const int border = std::clamp(p.borderWidth, 0, 10);
     c.showBorder(border);
-    SetBorderWidth(picture, border);
+    setBorderWidth(picture, border);
 
-    const int title = lists.SystemTitle(p.SystemTitle);
+    const int title = lists.systemTitleIndex(p.systemTitle);
     c.showSystemTitle(title);
-    SetSystemTitle(picture, itemText(store.cbxSystemTitle, title));
+    setSystemTitle(picture, itemText(store.systemTitles(), title));
 
-    const int position = lists.LandscapeType(p.LansdscapePosition);
+    const int position = lists.landscapeTypeIndex(p.landscapePosition);
     c.showLandscapeType(position);
-    const QString positionText = itemText(store.cbxLandscapeType, position);
-    SetLandscapeType(picture, positionText, lists.LandscapeTypeColor(positionText));
+    const QString positionText = itemText(store.landscapeTypeNames(), position);
+    setLandscapeType(picture, positionText, lists.landscapeTypeColor(positionText));
 
-    const int sid = lists.SID(p.SID);
+    const int sid = lists.sidIndex(p.sid);
     c.showSID(sid);
-    SetSID(picture, itemText(store.cbxSID, sid));
+    setSid(picture, itemText(store.sids(), sid));
 
-    c.showUsages(p.Usage1, p.Usage2);
-    SetUsage1(picture, p.Usage1);
-    SetUsage2(picture, p.Usage2);
+    c.showUsages(p.usage1, p.usage2);
+    setUsage1(picture, p.usage1);
+    setUsage2(picture, p.usage2);
 
-    if (PictureFileExists(p.PictureFullPath)) {
-        TGraphicPtr graphic = LoadPictureFromFile(p.PictureFullPath);
-        SetBackgroundPicture(picture, std::move(graphic));
-        c.showPicturePath(p.PictureFullPath);
+    if (pictureFileExists(p.picturePath)) {
+        GraphicPtr graphic = loadPictureFromFile(p.picturePath);
+        setBackgroundPicture(picture, std::move(graphic));
+        c.showPicturePath(p.picturePath);
     } else {
-        SetBackgroundPicture(picture, nullptr);
+        setBackgroundPicture(picture, nullptr);
         c.showPicturePath(QString());
     }
 
-    c.showPlacement(p.PictureCenter, p.PictureStretch);
-    SetPictureCenter(picture, p.PictureCenter);
-    SetPictureStretch(picture, p.PictureStretch);
+    c.showPlacement(p.pictureCenter, p.pictureStretch);
+    setPictureCenter(picture, p.pictureCenter);
+    setPictureStretch(picture, p.pictureStretch);
 
-    c.showInfos(p.Info1, p.Info2, p.Info3);
-    SetInfo1(picture, p.Info1);
-    SetInfo2(picture, p.Info2);
-    SetInfo3(picture, p.Info3);
+    c.showInfos(p.info1, p.info2, p.info3);
+    setInfo1(picture, p.info1);
+    setInfo2(picture, p.info2);
+    setInfo3(picture, p.info3);
 
     // The refresh line is shown exactly when the check box is checked, so its visibility
     // is the box's former state; the box's handler runs only on a change.
-    const bool checked = p.LastRefresh > 0;
-    const TDateTime date = checked ? p.LastRefresh : nowDateTime();
-    const bool wasChecked = picture.lblRefresh.Visible;
+    const bool checked = p.lastRefresh > 0;
+    const SerialDate date = checked ? p.lastRefresh : nowDateTime();
+    const bool wasChecked = picture.refresh.visible;
     c.showRefresh(checked, date);
     if (checked != wasChecked)
-        ShowRefreshLine(picture, checked, date, checked ? p.SourceRefresh : QString());
+        showRefreshLine(picture, checked, date, checked ? p.refreshSource : QString());
     if (!checked) {
         c.showSourceSystem(-1);
         return;
     }
-    const int source = lists.SourceSystem(p.SourceRefresh);
+    const int source = lists.sourceSystemIndex(p.refreshSource);
     c.showSourceSystem(source);
-    const int comment = lists.RefreshComment(p.CommentRefresh);
+    const int comment = lists.refreshCommentIndex(p.refreshComment);
     const QString commentText =
-        comment >= 0 ? store.cbxRefreshComment.Get(comment) : p.CommentRefresh;
+        comment >= 0 ? store.refreshComments().at(comment) : p.refreshComment;
     c.showRefreshComment(comment, commentText);
-    SetRefreshLine(picture, p.LastRefresh, itemText(store.cbxSourceSystem, source), commentText);
+    setRefreshLine(picture, p.lastRefresh, itemText(store.sourceSystems(), source), commentText);
 }
+
+} // namespace tavelorn

@@ -3,15 +3,17 @@
 #include "datetime.h"
 #include "picture.h"
 
-class TProfileLists;
+namespace tavelorn {
+
+class ProfileLists;
 
 // The editing controls that mirror a profile being applied (the main window). Each call
 // comes right after its step, so an error leaves the earlier steps shown. An index is a
-// position in the matching list of TProfileLists::lists(), -1 for no selection.
-class TProfileControls
+// position in the matching list of ProfileLists::lists(), -1 for no selection.
+class ProfileControls
 {
 public:
-    virtual ~TProfileControls() = default;
+    virtual ~ProfileControls() = default;
     virtual void showBorder(int width) = 0;
     virtual void showSystemTitle(int index) = 0;
     virtual void showLandscapeType(int index) = 0;
@@ -24,7 +26,7 @@ public:
     virtual void showInfos(const QString& info1, const QString& info2, const QString& info3) = 0;
     // The "Last refresh" box and the date picker; the refresh controls are enabled
     // exactly when checked.
-    virtual void showRefresh(bool checked, TDateTime date) = 0;
+    virtual void showRefresh(bool checked, SerialDate date) = 0;
     virtual void showSourceSystem(int index) = 0;
     // index -1: the list lacks the comment, which is shown as text without a list item.
     virtual void showRefreshComment(int index, const QString& text) = 0;
@@ -36,5 +38,7 @@ public:
 // lines, refresh line with the profile's source and comment. Missing titles, positions,
 // SIDs and sources are made present in lists. An error (a picture that fails to load, a
 // refused list save) stops it where it occurs, with the earlier steps applied.
-void ApplySystemInfoToPicture(tyPicture& picture, const tySystemInfo& p, TProfileLists& lists,
-                              TProfileControls* controls = nullptr);
+void applyProfileToPicture(PictureModel& picture, const Profile& p, ProfileLists& lists,
+                              ProfileControls* controls = nullptr);
+
+} // namespace tavelorn

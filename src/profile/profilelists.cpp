@@ -3,88 +3,92 @@
 #include "configstore.h"
 #include "text.h"
 
-TProfileLists::TProfileLists(TConfigStore& store) : m_store(&store)
+namespace tavelorn {
+
+ProfileLists::ProfileLists(ConfigStore& store) : m_store(&store)
 {
 }
 
-TProfileLists::TProfileLists(std::unique_ptr<TConfigStore> scratch)
+ProfileLists::ProfileLists(std::unique_ptr<ConfigStore> scratch)
     : m_scratch(std::move(scratch)), m_store(m_scratch.get())
 {
 }
 
-TProfileLists::TProfileLists(TProfileLists&&) noexcept = default;
-TProfileLists::~TProfileLists() = default;
+ProfileLists::ProfileLists(ProfileLists&&) noexcept = default;
+ProfileLists::~ProfileLists() = default;
 
-TProfileLists TProfileLists::Scratch(const TConfigStore& store)
+ProfileLists ProfileLists::scratch(const ConfigStore& store)
 {
-    auto copy = std::make_unique<TConfigStore>();
-    copy->CopyListsFrom(store);
-    return TProfileLists(std::move(copy));
+    auto copy = std::make_unique<ConfigStore>();
+    copy->copyListsFrom(store);
+    return ProfileLists(std::move(copy));
 }
 
-int TProfileLists::SystemTitle(const QString& title)
+int ProfileLists::systemTitleIndex(const QString& title)
 {
-    TItemList& list = m_store->cbxSystemTitle;
-    if (list.IndexOf(title) < 0) {
-        list.Add(title);
+    ItemList& list = m_store->systemTitles();
+    if (list.indexOf(title) < 0) {
+        list.add(title);
         if (!m_scratch)
-            m_store->SaveSystemTitles();
+            m_store->saveSystemTitles();
     }
-    return list.IndexOf(title);
+    return list.indexOf(title);
 }
 
-int TProfileLists::LandscapeType(const QString& position)
+int ProfileLists::landscapeTypeIndex(const QString& position)
 {
-    TItemList& list = m_store->cbxLandscapeType;
-    if (list.IndexOf(position) < 0) {
-        list.Add(position);
+    ItemList& list = m_store->landscapeTypeNames();
+    if (list.indexOf(position) < 0) {
+        list.add(position);
         if (!m_scratch) {
-            m_store->SaveLandscapeTypes();
+            m_store->saveLandscapeTypes();
         } else {
             // What the reload after saving the names gives the new last position.
-            const tyLandscapeType added{position, m_store->StoredLandscapeColor(list.Count())};
-            m_store->FArrLandscapeType.append(added);
+            const LandscapeType added{position, m_store->storedLandscapeColor(list.count())};
+            m_store->landscapeTypes().append(added);
         }
     }
-    return list.IndexOf(position);
+    return list.indexOf(position);
 }
 
-TColor TProfileLists::LandscapeTypeColor(const QString& position) const
+Color ProfileLists::landscapeTypeColor(const QString& position) const
 {
-    return m_store->GetLandscapeTypeColor(position);
+    return m_store->landscapeTypeColor(position);
 }
 
-void TProfileLists::addSID(const QString& sid)
+void ProfileLists::addSID(const QString& sid)
 {
     if (!m_scratch) {
         // The save reloads the list, which cleans it and rebuilds the source systems.
-        m_store->cbxSID.Add(sid);
-        m_store->SaveSIDs();
+        m_store->sids().add(sid);
+        m_store->saveSids();
     } else {
         // The loaded list is clean already: the reload only cleans the new item.
-        AppendCleanItems(m_store->cbxSID, {sid});
-        m_store->RebuildSourceSystems();
+        appendCleanItems(m_store->sids(), {sid});
+        m_store->rebuildSourceSystems();
     }
 }
 
-int TProfileLists::SID(const QString& sid)
+int ProfileLists::sidIndex(const QString& sid)
 {
-    if (m_store->cbxSID.IndexOf(sid) < 0)
+    if (m_store->sids().indexOf(sid) < 0)
         addSID(sid);
-    return m_store->cbxSID.IndexOf(sid);
+    return m_store->sids().indexOf(sid);
 }
 
-int TProfileLists::SourceSystem(const QString& source)
+int ProfileLists::sourceSystemIndex(const QString& source)
 {
-    if (m_store->cbxSourceSystem.IndexOf(source) < 0)
+    if (m_store->sourceSystems().indexOf(source) < 0)
         addSID(source);
-    return m_store->cbxSourceSystem.IndexOf(source);
+    return m_store->sourceSystems().indexOf(source);
 }
 
-int TProfileLists::RefreshComment(const QString& comment) const
+int ProfileLists::refreshCommentIndex(const QString& comment) const
 {
-    const TItemList& list = m_store->cbxRefreshComment;
-    const int index = list.IndexOf(comment);
+    const ItemList& list = m_store->refreshComments();
+    const int index = list.indexOf(comment);
     // A blank comment is the empty top item.
-    return index < 0 && trimText(comment).isEmpty() ? list.IndexOf(QString()) : index;
+    return index < 0 && trimText(comment).isEmpty() ? list.indexOf(QString()) : index;
 }
+
+} // namespace tavelorn

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QtEndian>
 
+namespace tavelorn {
+
 namespace {
 
 const QString kRunningExecutable = QStringLiteral("/proc/self/exe");
@@ -25,112 +27,112 @@ QString hex4(quint16 v)
 
 } // namespace
 
-TFileVersionInfo::TFileVersionInfo(QObject* owner) : TFileVersionInfo(QString(), owner)
+FileVersionInfo::FileVersionInfo(QObject* owner) : FileVersionInfo(QString(), owner)
 {
 }
 
-TFileVersionInfo::TFileVersionInfo(const QString& fileName, QObject* owner) : QObject(owner)
+FileVersionInfo::FileVersionInfo(const QString& fileName, QObject* owner) : QObject(owner)
 {
     setFileName(fileName);
 }
 
-TFileVersionInfo::~TFileVersionInfo() = default;
+FileVersionInfo::~FileVersionInfo() = default;
 
-void TFileVersionInfo::setFileName(const QString& fileName)
+void FileVersionInfo::setFileName(const QString& fileName)
 {
-    fReadRunning = fileName.isEmpty();
-    fFileName = fReadRunning ? runningExecutablePath() : fileName;
-    ClearInfo();
-    LoadInfo();
+    m_reading = fileName.isEmpty();
+    m_fileName = m_reading ? runningExecutablePath() : fileName;
+    clearInfo();
+    loadInfo();
 }
 
-void TFileVersionInfo::ClearInfo()
+void FileVersionInfo::clearInfo()
 {
-    fHaveInfo = false;
+    m_hasInfo = false;
 }
 
-void TFileVersionInfo::LoadInfo()
+void FileVersionInfo::loadInfo()
 {
-    fHaveInfo = false;
-    fFixedFileInfo = {};
-    fNumTranslations = 0;
-    fCurrentTranslation = -1;
-    fPTransBuffer.clear();
+    m_hasInfo = false;
+    m_fixedFileInfo = {};
+    m_translationCount = 0;
+    m_currentTranslation = -1;
+    m_translationBuffer.clear();
 
     // The running program reads itself through the kernel's link, which stays valid
     // when its file has been renamed, replaced or deleted since the start.
-    fPInfoBuffer = VersionResource::readFromFile(
-        fReadRunning && QFile::exists(kRunningExecutable) ? kRunningExecutable : fFileName,
+    m_infoBuffer = VersionResource::readFromFile(
+        m_reading && QFile::exists(kRunningExecutable) ? kRunningExecutable : m_fileName,
         userDefaultLanguageId());
-    if (fPInfoBuffer.isEmpty())
+    if (m_infoBuffer.isEmpty())
         return;
-    fHaveInfo = true;
+    m_hasInfo = true;
 
-    if (const auto fixed = VersionResource::fixedFileInfo(fPInfoBuffer)) {
+    if (const auto fixed = VersionResource::fixedFileInfo(m_infoBuffer)) {
         auto field = [&](int i) { return qFromLittleEndian<quint32>(fixed->constData() + 4 * i); };
-        fFixedFileInfo = {field(0), field(1), field(2), field(3),  field(4),  field(5), field(6),
+        m_fixedFileInfo = {field(0), field(1), field(2), field(3),  field(4),  field(5), field(6),
                           field(7), field(8), field(9), field(10), field(11), field(12)};
     }
-    if (const auto table = VersionResource::translations(fPInfoBuffer)) {
-        fNumTranslations = qint32(table->size() / 4);
-        fPTransBuffer = table->left(4 * qsizetype(fNumTranslations));
+    if (const auto table = VersionResource::translations(m_infoBuffer)) {
+        m_translationCount = qint32(table->size() / 4);
+        m_translationBuffer = table->left(4 * qsizetype(m_translationCount));
     }
     setCurrentTranslation(0);
 }
 
-TVersionNumber TFileVersionInfo::FileVersionNumber() const
+VersionNumber FileVersionInfo::fileVersionNumber() const
 {
-    return TVersionNumber::fromWords(fFixedFileInfo.dwFileVersionMS,
-                                     fFixedFileInfo.dwFileVersionLS);
+    return VersionNumber::fromWords(m_fixedFileInfo.fileVersionMS,
+                                     m_fixedFileInfo.fileVersionLS);
 }
 
-TVersionNumber TFileVersionInfo::ProductVersionNumber() const
+VersionNumber FileVersionInfo::productVersionNumber() const
 {
-    return TVersionNumber::fromWords(fFixedFileInfo.dwProductVersionMS,
-                                     fFixedFileInfo.dwProductVersionLS);
+    return VersionNumber::fromWords(m_fixedFileInfo.productVersionMS,
+                                     m_fixedFileInfo.productVersionLS);
 }
 
-void TFileVersionInfo::setCurrentTranslation(qint32 index)
+void FileVersionInfo::setCurrentTranslation(qint32 index)
 {
-    fCurrentTranslation = index >= 0 && index < fNumTranslations ? index : -1;
+    m_currentTranslation = index >= 0 && index < m_translationCount ? index : -1;
 }
 
-quint16 TFileVersionInfo::LanguageCode() const
+quint16 FileVersionInfo::languageCode() const
 {
-    if (CurrentTranslation() < 0)
+    if (currentTranslation() < 0)
         return 0;
-    return qFromLittleEndian<quint16>(fPTransBuffer.constData() + 4 * fCurrentTranslation);
+    return qFromLittleEndian<quint16>(m_translationBuffer.constData() + 4 * m_currentTranslation);
 }
 
-quint16 TFileVersionInfo::CharSetCode() const
+quint16 FileVersionInfo::charSetCode() const
 {
-    if (CurrentTranslation() < 0)
+    if (currentTranslation() < 0)
         return 0;
-    return qFromLittleEndian<quint16>(fPTransBuffer.constData() + 4 * fCurrentTranslation + 2);
+    return qFromLittleEndian<quint16>(m_translationBuffer.constData() + 4 * m_currentTranslation + 2);
 }
 
-QString TFileVersionInfo::GetStringFileInfo(const QString& Name) const
+QString FileVersionInfo::stringFileInfo(const QString& Name) const
 {
-    if (CurrentTranslation() < 0 || Name.isEmpty() || Name.size() > MaxNameLength)
+    if (currentTranslation() < 0 || Name.isEmpty() || Name.size() > kMaxNameLength)
         return {};
-    const QString table = hex4(LanguageCode()) + hex4(CharSetCode());
-    return VersionResource::stringValue(fPInfoBuffer, table, Name).value_or(QString());
+    const QString table = hex4(languageCode()) + hex4(charSetCode());
+    return VersionResource::stringValue(m_infoBuffer, table, Name).value_or(QString());
 }
 
 // Without a current translation both codes are 0, which name the neutral language and the
 // current ANSI code page.
-QString TFileVersionInfo::Language() const
+QString FileVersionInfo::language() const
 {
-    if (!fHaveInfo)
+    if (!m_hasInfo)
         return {};
-    return windowsLanguageName(LanguageCode());
+    return windowsLanguageName(languageCode());
 }
 
-QString TFileVersionInfo::CharSet() const
+QString FileVersionInfo::charSet() const
 {
-    if (!fHaveInfo)
+    if (!m_hasInfo)
         return {};
-    const quint16 codePage = CharSetCode();
+    const quint16 codePage = charSetCode();
     const QString number = QString::number(codePage);
     switch (codePage) {
     case 1200:
@@ -147,3 +149,5 @@ QString TFileVersionInfo::CharSet() const
     const QString name = windowsCodePageName(codePage);
     return name.isEmpty() ? number + QStringLiteral(" (Unknown Code Page)") : name;
 }
+
+} // namespace tavelorn

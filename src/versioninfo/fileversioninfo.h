@@ -6,22 +6,24 @@
 #include <QObject>
 #include <QString>
 
+namespace tavelorn {
+
 // The fixed file information of a version resource, field for field.
-struct VS_FIXEDFILEINFO
+struct FixedFileInfo
 {
-    quint32 dwSignature = 0;
-    quint32 dwStrucVersion = 0;
-    quint32 dwFileVersionMS = 0;
-    quint32 dwFileVersionLS = 0;
-    quint32 dwProductVersionMS = 0;
-    quint32 dwProductVersionLS = 0;
-    quint32 dwFileFlagsMask = 0;
-    quint32 dwFileFlags = 0;
-    quint32 dwFileOS = 0;
-    quint32 dwFileType = 0;
-    quint32 dwFileSubtype = 0;
-    quint32 dwFileDateMS = 0;
-    quint32 dwFileDateLS = 0;
+    quint32 signature = 0;
+    quint32 structVersion = 0;
+    quint32 fileVersionMS = 0;
+    quint32 fileVersionLS = 0;
+    quint32 productVersionMS = 0;
+    quint32 productVersionLS = 0;
+    quint32 fileFlagsMask = 0;
+    quint32 fileFlags = 0;
+    quint32 fileOS = 0;
+    quint32 fileType = 0;
+    quint32 fileSubtype = 0;
+    quint32 fileDateMS = 0;
+    quint32 fileDateLS = 0;
 };
 
 // Reads the version resource of an executable: a Windows PE file (32- or 64-bit, EXE or
@@ -33,83 +35,83 @@ struct VS_FIXEDFILEINFO
 //
 // Nothing raises: a file without a version resource, or one that cannot be read or is
 // damaged, gives HaveInfo false, empty texts and zero numbers.
-class TFileVersionInfo : public QObject
+class FileVersionInfo : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString FileName READ FileName WRITE setFileName)
+    Q_PROPERTY(QString fileName READ fileName WRITE setFileName)
 
 public:
     // Reads the running executable.
-    explicit TFileVersionInfo(QObject* owner = nullptr);
-    explicit TFileVersionInfo(const QString& fileName, QObject* owner = nullptr);
-    ~TFileVersionInfo() override;
+    explicit FileVersionInfo(QObject* owner = nullptr);
+    explicit FileVersionInfo(const QString& fileName, QObject* owner = nullptr);
+    ~FileVersionInfo() override;
 
     // The file read; setting it re-reads, an empty name standing for the running
     // executable (read through /proc/self/exe, so even a replaced file reads as run).
-    QString FileName() const { return fFileName; }
+    QString fileName() const { return m_fileName; }
     void setFileName(const QString& fileName);
 
-    bool HaveInfo() const { return fHaveInfo; }
-    const VS_FIXEDFILEINFO& FixedFileInfo() const { return fFixedFileInfo; }
-    TVersionNumber FileVersionNumber() const;
-    TVersionNumber ProductVersionNumber() const;
-    quint32 FileOS() const { return fFixedFileInfo.dwFileOS; }
-    quint32 FileType() const { return fFixedFileInfo.dwFileType; }
-    quint32 FileSubType() const { return fFixedFileInfo.dwFileSubtype; }
-    quint32 FileFlagsMask() const { return fFixedFileInfo.dwFileFlagsMask; }
-    quint32 FileFlags() const { return fFixedFileInfo.dwFileFlags; }
+    bool hasInfo() const { return m_hasInfo; }
+    const FixedFileInfo& fixedFileInfo() const { return m_fixedFileInfo; }
+    VersionNumber fileVersionNumber() const;
+    VersionNumber productVersionNumber() const;
+    quint32 fileOS() const { return m_fixedFileInfo.fileOS; }
+    quint32 fileType() const { return m_fixedFileInfo.fileType; }
+    quint32 fileSubtype() const { return m_fixedFileInfo.fileSubtype; }
+    quint32 fileFlagsMask() const { return m_fixedFileInfo.fileFlagsMask; }
+    quint32 fileFlags() const { return m_fixedFileInfo.fileFlags; }
 
     // String-table entries of the current translation; empty when missing.
-    QString Comments() const { return GetStringFileInfo(QStringLiteral("Comments")); }
-    QString CompanyName() const { return GetStringFileInfo(QStringLiteral("CompanyName")); }
-    QString FileDescription() const { return GetStringFileInfo(QStringLiteral("FileDescription")); }
-    QString FileVersion() const { return GetStringFileInfo(QStringLiteral("FileVersion")); }
-    QString InternalName() const { return GetStringFileInfo(QStringLiteral("InternalName")); }
-    QString LegalCopyright() const { return GetStringFileInfo(QStringLiteral("LegalCopyright")); }
-    QString LegalTrademarks() const { return GetStringFileInfo(QStringLiteral("LegalTrademarks")); }
-    QString OriginalFileName() const
+    QString comments() const { return stringFileInfo(QStringLiteral("Comments")); }
+    QString companyName() const { return stringFileInfo(QStringLiteral("CompanyName")); }
+    QString fileDescription() const { return stringFileInfo(QStringLiteral("FileDescription")); }
+    QString fileVersion() const { return stringFileInfo(QStringLiteral("FileVersion")); }
+    QString internalName() const { return stringFileInfo(QStringLiteral("InternalName")); }
+    QString legalCopyright() const { return stringFileInfo(QStringLiteral("LegalCopyright")); }
+    QString legalTrademarks() const { return stringFileInfo(QStringLiteral("LegalTrademarks")); }
+    QString originalFileName() const
     {
-        return GetStringFileInfo(QStringLiteral("OriginalFileName"));
+        return stringFileInfo(QStringLiteral("OriginalFileName"));
     }
-    QString PrivateBuild() const { return GetStringFileInfo(QStringLiteral("PrivateBuild")); }
-    QString ProductName() const { return GetStringFileInfo(QStringLiteral("ProductName")); }
-    QString ProductVersion() const { return GetStringFileInfo(QStringLiteral("ProductVersion")); }
-    QString SpecialBuild() const { return GetStringFileInfo(QStringLiteral("SpecialBuild")); }
+    QString privateBuild() const { return stringFileInfo(QStringLiteral("PrivateBuild")); }
+    QString productName() const { return stringFileInfo(QStringLiteral("ProductName")); }
+    QString productVersion() const { return stringFileInfo(QStringLiteral("ProductVersion")); }
+    QString specialBuild() const { return stringFileInfo(QStringLiteral("SpecialBuild")); }
 
     // The entry of that name (matched without regard to case) in the current
     // translation's string table; empty when missing, with no current translation, or
-    // for a name longer than MaxNameLength.
-    QString GetStringFileInfo(const QString& Name) const;
-    QString StringFileInfo(const QString& Name) const { return GetStringFileInfo(Name); }
-    static constexpr qsizetype MaxNameLength = 230;
+    // for a name longer than kMaxNameLength.
+    QString stringFileInfo(const QString& name) const;
+    static constexpr qsizetype kMaxNameLength = 230;
 
     // Windows' English name of the current translation's language (of language 0, "Language
     // Neutral", with no current translation); empty without information or when Windows
     // names no such language.
-    QString Language() const;
+    QString language() const;
     // Description of the current translation's code page (of code page 0, the ANSI code
     // page, with no current translation); empty without information.
-    QString CharSet() const;
-    quint16 LanguageCode() const;
-    quint16 CharSetCode() const;
+    QString charSet() const;
+    quint16 languageCode() const;
+    quint16 charSetCode() const;
 
-    qint32 NumTranslations() const { return fNumTranslations; }
+    qint32 translationCount() const { return m_translationCount; }
     // -1 when there is no information or no translation; a value outside
-    // 0 .. NumTranslations - 1 sets -1.
-    qint32 CurrentTranslation() const { return fHaveInfo ? fCurrentTranslation : -1; }
+    // 0 .. translationCount() - 1 sets -1.
+    qint32 currentTranslation() const { return m_hasInfo ? m_currentTranslation : -1; }
     void setCurrentTranslation(qint32 index);
 
-protected:
-    virtual void ClearInfo();
-    virtual void LoadInfo();
-
 private:
-    QString fFileName;
-    bool fReadRunning = false;
-    bool fHaveInfo = false;
-    qint32 fNumTranslations = 0;
-    qint32 fCurrentTranslation = -1;
-    VS_FIXEDFILEINFO fFixedFileInfo;
-    QByteArray fPInfoBuffer;
-    QByteArray fPTransBuffer;
+    void clearInfo();
+    void loadInfo();
+
+    QString m_fileName;
+    bool m_reading = false;
+    bool m_hasInfo = false;
+    qint32 m_translationCount = 0;
+    qint32 m_currentTranslation = -1;
+    FixedFileInfo m_fixedFileInfo;
+    QByteArray m_infoBuffer;
+    QByteArray m_translationBuffer;
 };
+
+} // namespace tavelorn

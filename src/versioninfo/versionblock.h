@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string_view>
 
+namespace tavelorn {
+
 // Writes a VS_VERSIONINFO block, the binary layout of a Windows version resource: the
 // fixed file information, one string table per translation and the translation list.
 // Usable at compile time, which is how the build embeds a block in our own executables.
@@ -14,28 +16,28 @@ namespace VersionBlock {
 
 struct StringEntry
 {
-    std::u16string_view Key;
-    std::u16string_view Value;
+    std::u16string_view key;
+    std::u16string_view value;
 };
 
 struct StringTable
 {
-    std::uint16_t Language = 0x0409;
-    std::uint16_t CodePage = 1200;
-    std::span<const StringEntry> Strings;
+    std::uint16_t language = 0x0409;
+    std::uint16_t codePage = 1200;
+    std::span<const StringEntry> strings;
 };
 
 struct Description
 {
-    std::array<std::uint16_t, 4> FileVersion{};
-    std::array<std::uint16_t, 4> ProductVersion{};
-    std::uint32_t FileFlagsMask = 0x3F;
-    std::uint32_t FileFlags = 0;
-    std::uint32_t FileOS = 0x40004; // VOS_NT_WINDOWS32
-    std::uint32_t FileType = 1;     // VFT_APP
-    std::uint32_t FileSubtype = 0;
+    std::array<std::uint16_t, 4> fileVersion{};
+    std::array<std::uint16_t, 4> productVersion{};
+    std::uint32_t fileFlagsMask = 0x3F;
+    std::uint32_t fileFlags = 0;
+    std::uint32_t fileOS = 0x40004; // VOS_NT_WINDOWS32
+    std::uint32_t fileType = 1;     // VFT_APP
+    std::uint32_t fileSubtype = 0;
     // One translation each, listed in this order in the translation table.
-    std::span<const StringTable> Tables;
+    std::span<const StringTable> tables;
 };
 
 namespace detail {
@@ -132,36 +134,36 @@ constexpr std::size_t write(const Description& d, std::uint8_t* out)
     const std::size_t root = w.open(u"VS_VERSION_INFO", 52, 0);
     w.u32(0xFEEF04BD); // signature
     w.u32(0x00010000); // structure version 1.0
-    w.u32(detail::versionWord(d.FileVersion[0], d.FileVersion[1]));
-    w.u32(detail::versionWord(d.FileVersion[2], d.FileVersion[3]));
-    w.u32(detail::versionWord(d.ProductVersion[0], d.ProductVersion[1]));
-    w.u32(detail::versionWord(d.ProductVersion[2], d.ProductVersion[3]));
-    w.u32(d.FileFlagsMask);
-    w.u32(d.FileFlags);
-    w.u32(d.FileOS);
-    w.u32(d.FileType);
-    w.u32(d.FileSubtype);
+    w.u32(detail::versionWord(d.fileVersion[0], d.fileVersion[1]));
+    w.u32(detail::versionWord(d.fileVersion[2], d.fileVersion[3]));
+    w.u32(detail::versionWord(d.productVersion[0], d.productVersion[1]));
+    w.u32(detail::versionWord(d.productVersion[2], d.productVersion[3]));
+    w.u32(d.fileFlagsMask);
+    w.u32(d.fileFlags);
+    w.u32(d.fileOS);
+    w.u32(d.fileType);
+    w.u32(d.fileSubtype);
     w.u32(0); // file date, unused
     w.u32(0);
-    if (!d.Tables.empty()) {
+    if (!d.tables.empty()) {
         const std::size_t stringInfo = w.open(u"StringFileInfo", 0, 1);
-        for (const StringTable& t : d.Tables) {
-            const auto key = detail::translationKey(t.Language, t.CodePage);
+        for (const StringTable& t : d.tables) {
+            const auto key = detail::translationKey(t.language, t.codePage);
             const std::size_t table = w.open(std::u16string_view(key.data(), key.size()), 0, 1);
-            for (const StringEntry& s : t.Strings) {
+            for (const StringEntry& s : t.strings) {
                 // The value length counts characters with the terminating zero.
-                const std::size_t entry = w.open(s.Key, s.Value.size() + 1, 1);
-                w.text(s.Value);
+                const std::size_t entry = w.open(s.key, s.value.size() + 1, 1);
+                w.text(s.value);
                 w.close(entry);
             }
             w.close(table);
         }
         w.close(stringInfo);
         const std::size_t varInfo = w.open(u"VarFileInfo", 0, 1);
-        const std::size_t translation = w.open(u"Translation", 4 * d.Tables.size(), 0);
-        for (const StringTable& t : d.Tables) {
-            w.u16(t.Language);
-            w.u16(t.CodePage);
+        const std::size_t translation = w.open(u"Translation", 4 * d.tables.size(), 0);
+        for (const StringTable& t : d.tables) {
+            w.u16(t.language);
+            w.u16(t.codePage);
         }
         w.close(translation);
         w.close(varInfo);
@@ -185,3 +187,5 @@ template <std::size_t N> constexpr std::array<std::uint8_t, N> build(const Descr
 }
 
 } // namespace VersionBlock
+
+} // namespace tavelorn

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <vector>
 
+namespace tavelorn {
+
 namespace {
 
 struct Language
@@ -648,3 +650,5 @@ QString windowsCodePageName(quint16 codePage)
     return QString::number(codePage).leftJustified(5) + QStringLiteral(" (") +
            QString::fromLatin1(c->Description) + u')';
 }
+
+} // namespace tavelorn

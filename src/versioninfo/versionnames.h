@@ -5,6 +5,8 @@
 
 class QLocale;
 
+namespace tavelorn {
+
 // The name Windows gives a language identifier, in English, as in "English (United States)",
 // "English (Caribbean)" or "Language Neutral"; a neutral identifier names the language alone
 // ("English"). Empty for an identifier that Windows does not name.
@@ -21,3 +23,5 @@ quint16 userDefaultLanguageId();
 // The name of a Windows code page as the code-page information gives it, the number
 // then the description, as in "1252  (ANSI - Latin I)"; empty for an unknown code page.
 QString windowsCodePageName(quint16 codePage);
+
+} // namespace tavelorn

@@ -5,25 +5,29 @@
 
 #include <compare>
 
+namespace tavelorn {
+
 // A four-part version number: major, minor, release, build.
-struct TVersionNumber
+struct VersionNumber
 {
-    quint16 V1 = 0;
-    quint16 V2 = 0;
-    quint16 V3 = 0;
-    quint16 V4 = 0;
+    quint16 v1 = 0;
+    quint16 v2 = 0;
+    quint16 v3 = 0;
+    quint16 v4 = 0;
 
     // From the two 32-bit words of a fixed file information version: V1 and V2 are the
     // high and low halves of the most significant word, V3 and V4 those of the other.
-    static TVersionNumber fromWords(quint32 mostSignificant, quint32 leastSignificant);
+    static VersionNumber fromWords(quint32 mostSignificant, quint32 leastSignificant);
 
     // "V1.V2.V3.V4" in decimal.
     QString toString() const;
 
     // The difference of the first parts that differ (0 when all are equal), so its sign
     // orders the numbers part by part.
-    int compare(const TVersionNumber& other) const;
+    int compare(const VersionNumber& other) const;
 
-    friend bool operator==(const TVersionNumber&, const TVersionNumber&) = default;
-    friend std::strong_ordering operator<=>(const TVersionNumber&, const TVersionNumber&) = default;
+    friend bool operator==(const VersionNumber&, const VersionNumber&) = default;
+    friend std::strong_ordering operator<=>(const VersionNumber&, const VersionNumber&) = default;
 };
+
+} // namespace tavelorn

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tavelorn {
+
 namespace VersionResource {
 namespace {
 
@@ -102,7 +104,7 @@ public:
         const auto dataEntry = readResource(language->Data, 16);
         if (!dataEntry)
             return {};
-        const quint32 size = std::min<quint32>(get32(*dataEntry, 4), MaxBlockSize);
+        const quint32 size = std::min<quint32>(get32(*dataEntry, 4), kMaxBlockSize);
         return readRva(get32(*dataEntry, 0), size).value_or(QByteArray());
     }
 
@@ -279,7 +281,7 @@ QByteArray elfVersionBlock(RangeReader& file)
     const auto names = file.read(word(namesEntry, offsetAt), namesSize);
     if (!names)
         return {};
-    const QByteArrayView wanted(ElfSectionName, qsizetype(sizeof ElfSectionName)); // with its 0
+    const QByteArrayView wanted(kElfSectionName, qsizetype(sizeof kElfSectionName)); // with its 0
     for (quint64 i = 0; i < count; ++i) {
         const QByteArrayView e = entry(i);
         if (names->mid(get32(e, nameAt, be), wanted.size()) != wanted)
@@ -287,7 +289,7 @@ QByteArray elfVersionBlock(RangeReader& file)
         constexpr quint32 ShtNobits = 8;
         if (get32(e, typeAt, be) == ShtNobits)
             return {};
-        const quint64 size = std::min<quint64>(word(e, sizeAt), MaxBlockSize);
+        const quint64 size = std::min<quint64>(word(e, sizeAt), kMaxBlockSize);
         return file.read(word(e, offsetAt), size).value_or(QByteArray());
     }
     return {};
@@ -452,3 +454,5 @@ std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStr
 }
 
 } // namespace VersionResource
+
+} // namespace tavelorn

@@ -9,18 +9,20 @@
 
 class QIODevice;
 
+namespace tavelorn {
+
 // Finds, reads and queries VS_VERSIONINFO blocks. Every offset and length taken from a
 // file or block is checked against it: damaged input gives nothing, never a read past
 // its end.
 namespace VersionResource {
 
 // A block's length field has 16 bits.
-constexpr qsizetype MaxBlockSize = 0xFFFF;
+constexpr qsizetype kMaxBlockSize = 0xFFFF;
 
 // The ELF section in which the build embeds our own executables' block.
-inline constexpr char ElfSectionName[] = ".versioninfo";
+inline constexpr char kElfSectionName[] = ".versioninfo";
 
-// The version block of a PE file or of an ELF file (section ElfSectionName), cut to its own
+// The version block of a PE file or of an ELF file (section kElfSectionName), cut to its own
 // length; empty when the file has none or it is damaged. The device must be open and allow
 // seeking.
 //
@@ -40,3 +42,5 @@ std::optional<QByteArray> translations(QByteArrayView block);
 std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStringView name);
 
 } // namespace VersionResource
+
+} // namespace tavelorn

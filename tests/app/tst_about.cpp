@@ -8,6 +8,7 @@
 #include "apperror.h"
 #include "apptitle.h"
 #include "download.h"
+#include "nettesting.h"
 #include "programversion.h"
 #include "textcontrast.h"
 #include "uAbout102.h"
@@ -24,6 +25,8 @@
 #include <QUrl>
 
 #include <optional>
+
+using namespace tavelorn;
 
 namespace {
 
@@ -65,7 +68,7 @@ protected:
     void TearDown() override
     {
         MainWindowTest::TearDown();
-        SetProgramVersionReaderForTesting({});
+        TestHooks::setProgramVersionReader({});
         SetAppTitle(QStringLiteral("Corvandel"));
         while (!env.empty())
             env.pop_back(); // the latest first: a variable set twice ends as it began
@@ -158,7 +161,7 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
             (dialog->frameGeometry().center() - w->frameGeometry().center()).manhattanLength(), 2);
 
         EXPECT_EQ(f.lblApplicationTitle->text(), QStringLiteral("Corvandel"));
-        EXPECT_EQ(f.lblVersion->text(), QStringLiteral("Version ") + GetProgramVersion());
+        EXPECT_EQ(f.lblVersion->text(), QStringLiteral("Version ") + programVersion());
         EXPECT_EQ(f.memNews->toPlainText(), QString());
         EXPECT_FALSE(f.lblNewVersion->isVisible());
         EXPECT_FALSE(f.imgBug->isVisible());
@@ -167,7 +170,7 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
         EXPECT_TRUE(f.lblCompilerVersion->text().startsWith(QStringLiteral("Compiled with ")));
         // The host the links really reach (the local server), not the built-in one.
         EXPECT_EQ(f.lblWebSite->text(), QUrl(QString::fromLatin1(base)).authority());
-        EXPECT_NE(f.lblWebSite->text(), SiteHost());
+        EXPECT_NE(f.lblWebSite->text(), siteHost());
         // The test platform may hand activation back to the main window: ask again.
         dialog->activateWindow();
         if (!QTest::qWaitForWindowActive(dialog)) {
@@ -217,7 +220,7 @@ TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
     EXPECT_EQ(leftovers(), QStringList());
 
     // The same version as ours is no news.
-    server.route(updateInfoPath(), "[file1]\nnewversion=" + GetProgramVersion().toLatin1() + "\n");
+    server.route(updateInfoPath(), "[file1]\nnewversion=" + programVersion().toLatin1() + "\n");
     EXPECT_FALSE(openDialog()->form().lblNewVersion->isVisible());
 }
 
@@ -263,7 +266,7 @@ TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
 TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
 {
     setEnv("TAVELORN_SITE_URL", refusingBase());
-    const QString base = SiteBaseUrl();
+    const QString base = siteBaseUrl();
     TUrlRecorder recorder;
     auto dialog = openDialog();
     const Ui::TfrmAbout102& f = dialog->form();
@@ -272,7 +275,7 @@ TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
         QTest::mouseClick(f.imgDonate, Qt::LeftButton);
         f.bbtEula->click();
     }
-    const QList<QUrl> once{QUrl(base + QStringLiteral("/wiki/doku.php")), QUrl(DonationAddress()),
+    const QList<QUrl> once{QUrl(base + QStringLiteral("/wiki/doku.php")), QUrl(donationAddress()),
                            QUrl(base + QStringLiteral("/wiki/doku.php?id=start:utils:eula"))};
     EXPECT_EQ(recorder.opened, once + once);
     EXPECT_TRUE(dialog->isVisible());
@@ -293,7 +296,7 @@ TEST_F(AboutTest, ALinkThatNothingCanOpenIsExplainedWithItsAddress)
     ASSERT_TRUE(box->shown);
     EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
     EXPECT_EQ(box->icon, QMessageBox::Information);
-    EXPECT_TRUE(box->text.contains(EulaPageUrl())) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains(eulaPageUrl())) << box->text.toStdString();
     EXPECT_TRUE(box->text.contains(QStringLiteral("xdg-utils")));
     EXPECT_TRUE(dialog->isVisible());
 }
@@ -301,8 +304,8 @@ TEST_F(AboutTest, ALinkThatNothingCanOpenIsExplainedWithItsAddress)
 TEST_F(AboutTest, AVersionThatCannotBeReadStopsTheFillingWithAMessage)
 {
     open();
-    SetProgramVersionReaderForTesting(
-        []() -> TProgramVersion { throw EAppError(OSErrorMessage(ENOENT)); });
+    TestHooks::setProgramVersionReader(
+        []() -> ProgramVersion { throw AppError(osErrorMessage(ENOENT)); });
     server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n"));
     auto box = answerBox();
     bool seen = false;

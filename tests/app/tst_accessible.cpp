@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+using namespace tavelorn;
+
 namespace {
 
 // Focusable, showing controls without a name, found by walking the accessibility tree
@@ -202,7 +204,7 @@ TEST_F(AccessibleNames, PreviewWordIsATabStopThatOpensTheColourDialog)
         QTest::keyClick(f.lblLandscapeType, k);
         EXPECT_TRUE(shown) << "key " << k;
         EXPECT_TRUE(dialog.isVisible()) << "Enter on the word is not OK";
-        EXPECT_EQ(dialog.landscapeTypes()[0].Color, 0x332211);
+        EXPECT_EQ(dialog.landscapeTypes()[0].color, 0x332211);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QTemporaryFile>
 
+using namespace tavelorn;
+
 namespace {
 
 class DropDownTest : public MainWindowTest

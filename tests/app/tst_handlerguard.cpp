@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using namespace tavelorn;
+
 namespace {
 
 // A window whose handlers run through one guard, as a dialog of the program does: a
@@ -65,7 +67,7 @@ protected:
 
     void click() { QTest::mouseClick(button, Qt::LeftButton); }
 
-    static void fail(const char* message) { throw EAppError(QString::fromUtf8(message)); }
+    static void fail(const char* message) { throw AppError(QString::fromUtf8(message)); }
 
     std::unique_ptr<QWidget> window;
     QPushButton* button = nullptr;

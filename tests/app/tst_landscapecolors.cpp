@@ -16,16 +16,18 @@
 #include <QPointer>
 #include <QStyle>
 
+using namespace tavelorn;
+
 namespace {
 
-constexpr TColor kRed = 0x0000FF;     // #FF0000
-constexpr TColor kGreen = 0x008000;   // #008000
-constexpr TColor kUnnamed = 0x563412; // #123456
+constexpr Color kRed = 0x0000FF;     // #FF0000
+constexpr Color kGreen = 0x008000;   // #008000
+constexpr Color kUnnamed = 0x563412; // #123456
 
 using Dialog = TfrmEditLandscapeTypeColor;
 using Drive = std::function<void(Dialog*)>;
 
-const tyArrLandscapeType kPositions{{"DEV", kGreen}, {"QAS", 0xFF0000}, {"PRD", kRed}};
+const LandscapeTypeList kPositions{{"DEV", kGreen}, {"QAS", 0xFF0000}, {"PRD", kRed}};
 
 void pinPalette()
 {
@@ -109,7 +111,7 @@ template <class T> void whenModal(std::function<void(T*)> f)
 // Calls EditLandscapeTypeColors on types and drives the dialog it opens with drive;
 // whatever is left open is cancelled, so that a failing check cannot hang the test.
 // Returns whether the dialog opened.
-bool edit(tyArrLandscapeType& types, const Drive& drive, QWidget* parent = nullptr)
+bool edit(LandscapeTypeList& types, const Drive& drive, QWidget* parent = nullptr)
 {
     bool opened = false;
     whenModal<Dialog>([&](Dialog* d) {
@@ -223,13 +225,13 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
         Exit exit;
     } cases[] = {{"OK", Ok}, {"Cancel", CancelButton}, {"Escape", Escape}, {"close box", CloseBox}};
     for (const auto& c : cases) {
-        tyArrLandscapeType types = kPositions;
+        LandscapeTypeList types = kPositions;
         const bool opened = edit(types, [&](Dialog* d) {
             select(d, 0);
             pickNamed(d, 9); // DEV Red
             select(d, 2);
             pickNamed(d, 12); // PRD Blue
-            EXPECT_EQ(d->landscapeTypes()[0].Color, kRed) << c.name;
+            EXPECT_EQ(d->landscapeTypes()[0].color, kRed) << c.name;
             switch (c.exit) {
             case Ok:
                 QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
@@ -251,7 +253,7 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
         ASSERT_TRUE(opened);
         if (c.exit == Ok)
             EXPECT_EQ(types,
-                      (tyArrLandscapeType{{"DEV", kRed}, {"QAS", 0xFF0000}, {"PRD", 0xFF0000}}));
+                      (LandscapeTypeList{{"DEV", kRed}, {"QAS", 0xFF0000}, {"PRD", 0xFF0000}}));
         else
             EXPECT_EQ(types, kPositions) << c.name;
     }
@@ -260,7 +262,7 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
 TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
 {
     // An empty list: the picker, the preview words and the footer act on the picker alone.
-    tyArrLandscapeType none;
+    LandscapeTypeList none;
     edit(none, [](Dialog* d) {
         EXPECT_EQ(d->form().ListBox->count(), 0);
         QTest::keyClick(d->form().ListBox, Qt::Key_Down);
@@ -281,7 +283,7 @@ TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
     EXPECT_TRUE(none.isEmpty());
 
     // Positions, but a colour chosen before any is selected.
-    tyArrLandscapeType types = kPositions;
+    LandscapeTypeList types = kPositions;
     edit(types, [](Dialog* d) {
         pickNamed(d, 9);
         EXPECT_EQ(d->landscapeTypes(), kPositions);
@@ -299,14 +301,14 @@ TEST_F(ColourDialogTest, SelectingAPositionShowsItsColour)
     const struct
     {
         const char* name;
-        TColor stored;
-        TColor after; // the element's colour once selected
+        Color stored;
+        Color after; // the element's colour once selected
         const char* face;
         QColor words;
     } cases[] = {
         {"a named colour", kRed, kRed, "Red", QColor(255, 0, 0)},
         {"a colour without name", kUnnamed, kUnnamed, "", QColor(0x12, 0x34, 0x56)},
-        {"window text while black becomes plain black", clWindowText, 0, "Black", Qt::black},
+        {"window text while black becomes plain black", kColorWindowText, 0, "Black", Qt::black},
     };
     for (const auto& c : cases) {
         Dialog dialog;
@@ -314,8 +316,8 @@ TEST_F(ColourDialogTest, SelectingAPositionShowsItsColour)
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         select(&dialog, 1);
-        EXPECT_EQ(dialog.landscapeTypes()[1].Color, c.after) << c.name;
-        EXPECT_EQ(dialog.landscapeTypes()[0].Color, 0x00FFFF) << c.name;
+        EXPECT_EQ(dialog.landscapeTypes()[1].color, c.after) << c.name;
+        EXPECT_EQ(dialog.landscapeTypes()[0].color, 0x00FFFF) << c.name;
         EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
         // The face's colour box, 5 pixels in, centred vertically.
         const QImage face = picker(&dialog)->grab().toImage();
@@ -339,7 +341,7 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
         bool onSid;
         bool accept;
         QColor chosen;
-        TColor expected;
+        Color expected;
         const char* face;
     } cases[] = {
         {"cancelled", true, false, QColor(0x33, 0x66, 0x99), kGreen, "Green"},
@@ -367,10 +369,10 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
         QTest::mouseClick(word, Qt::LeftButton, {}, word->rect().center());
         ASSERT_TRUE(shown) << c.name;
         EXPECT_EQ(initial, QColor(0, 0x80, 0)) << "starts from the words' colour";
-        EXPECT_EQ(dialog.landscapeTypes()[0].Color, c.expected) << c.name;
+        EXPECT_EQ(dialog.landscapeTypes()[0].color, c.expected) << c.name;
         EXPECT_EQ(picker(&dialog)->SelectedColor(), c.expected) << c.name;
         EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
-        const TColor e = c.expected;
+        const Color e = c.expected;
         EXPECT_EQ(wordColour(dialog.form().lblLandscapeType),
                   QColor(colorRed(e), colorGreen(e), colorBlue(e)))
             << c.name;
@@ -388,7 +390,7 @@ TEST_F(ColourDialogTest, EnterAndEscapeActOnTheOpenDropDownFirst)
     } cases[] = {{"Enter", Qt::Key_Return, Dialog::mrOk},
                  {"Escape", Qt::Key_Escape, Dialog::mrCancel}};
     for (const auto& c : cases) {
-        tyArrLandscapeType types = kPositions;
+        LandscapeTypeList types = kPositions;
         edit(types, [&](Dialog* d) {
             select(d, 0);
             TColorPickerDropDown* p = picker(d);
@@ -400,7 +402,7 @@ TEST_F(ColourDialogTest, EnterAndEscapeActOnTheOpenDropDownFirst)
             EXPECT_FALSE(p->DroppedDown()) << c.name;
             EXPECT_TRUE(d->isVisible()) << c.name << " closed only the drop-down";
             // Enter keeps the moved selection, Escape restores the colour of the opening.
-            EXPECT_EQ(d->landscapeTypes()[0].Color, c.key == Qt::Key_Return ? 0x008080 : kGreen)
+            EXPECT_EQ(d->landscapeTypes()[0].color, c.key == Qt::Key_Return ? 0x008080 : kGreen)
                 << c.name;
             // The closed picker leaves the key to the dialog's buttons.
             QTest::keyClick(QApplication::focusWidget(), c.key);
@@ -500,23 +502,23 @@ TEST_F(ColoursCommandTest, OkWritesTheColoursAndThePictureTakesThemAtOnce)
 {
     open();
     pick(ui->cbxLandscapeType, QStringLiteral("DEV"));
-    ASSERT_EQ(w->picture().lblSID.Font.Color, 32768);
+    ASSERT_EQ(w->picture().sid.font.color, 32768);
     clickColors([](Dialog* d) {
         EXPECT_EQ(d->landscapeTypes(),
-                  (tyArrLandscapeType{{"DEV", 32768}, {"QAS", 16711680}, {"PRD", 255}}));
+                  (LandscapeTypeList{{"DEV", 32768}, {"QAS", 16711680}, {"PRD", 255}}));
         select(d, 0);
         pickNamed(d, 9);
         QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
     });
     EXPECT_TRUE(configBytes().contains("[Color]\nNbItems=3\nItem_1=255\n"));
-    EXPECT_EQ(w->store().FArrLandscapeType[0].Color, 255);
-    TConfigStore reread(configPath());
-    reread.LoadLandscapeTypes();
-    EXPECT_EQ(reread.FArrLandscapeType, w->store().FArrLandscapeType);
+    EXPECT_EQ(w->store().landscapeTypes()[0].color, 255);
+    ConfigStore reread(configPath());
+    reread.loadLandscapeTypes();
+    EXPECT_EQ(reread.landscapeTypes(), w->store().landscapeTypes());
     EXPECT_EQ(ui->cbxLandscapeType->currentText(), QStringLiteral("DEV"));
-    for (const tyPictureText* e :
-         {&w->picture().lblLandscapeType, &w->picture().lblSID, &w->picture().lblUsage2})
-        EXPECT_EQ(e->Font.Color, 255);
+    for (const PictureText* e :
+         {&w->picture().landscapeType, &w->picture().sid, &w->picture().usage2})
+        EXPECT_EQ(e->font.color, 255);
 }
 
 TEST_F(ColoursCommandTest, CancelWritesThePositionsAgainUnchanged)
@@ -530,7 +532,7 @@ TEST_F(ColoursCommandTest, CancelWritesThePositionsAgainUnchanged)
     // QAS had no colour of its own: it is written as the black it was read as.
     EXPECT_EQ(configBytes(), QByteArray("[LandscapeType]\nNbItems=2\nItem_1=DEV\nItem_2=QAS\n"
                                         "[Color]\nNbItems=2\nItem_1=255\nItem_2=0\n"));
-    EXPECT_EQ(w->store().FArrLandscapeType, (tyArrLandscapeType{{"DEV", 255}, {"QAS", 0}}));
+    EXPECT_EQ(w->store().landscapeTypes(), (LandscapeTypeList{{"DEV", 255}, {"QAS", 0}}));
 }
 
 } // namespace

@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 
+using namespace tavelorn;
+
 namespace {
 
 using Drive = std::function<void(TfrmStringListEditor*)>;
@@ -137,10 +139,10 @@ protected:
     }
 
     // What the file holds, read back by a store of its own.
-    std::unique_ptr<TConfigStore> reread() const
+    std::unique_ptr<ConfigStore> reread() const
     {
-        auto store = std::make_unique<TConfigStore>(path);
-        store->LoadAll();
+        auto store = std::make_unique<ConfigStore>(path);
+        store->loadAll();
         return store;
     }
 
@@ -181,7 +183,7 @@ TEST_F(ListCommandsTest, FirstStartReachesASavedProfile)
         press(d, "bbtAjouter");
         ok(d);
     });
-    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "ABC"}));
+    EXPECT_EQ(win->store().sourceSystems().items(), (QStringList{"", "ABC"}));
 
     choose("cbxSystemTitle", 0);
     choose("cbxLandscapeType", 1);
@@ -189,16 +191,16 @@ TEST_F(ListCommandsTest, FirstStartReachesASavedProfile)
     QTest::mouseClick(child<QPushButton>("bbtID_Save"), Qt::LeftButton);
 
     const auto saved = reread();
-    EXPECT_EQ(saved->cbxSystemTitle.Items(), QStringList{"SAP ERP 6.0 EHP7"});
-    EXPECT_EQ(saved->cbxLandscapeType.Items(), (QStringList{"DEV", "PRD"}));
-    EXPECT_EQ(saved->cbxSID.Items(), QStringList{"ABC"});
-    ASSERT_EQ(saved->FArrSystemInfo.size(), 1);
-    const tySystemInfo& p = saved->FArrSystemInfo.first();
-    EXPECT_EQ(p.SystemTitle, "SAP ERP 6.0 EHP7");
-    EXPECT_EQ(p.LansdscapePosition, "PRD");
-    EXPECT_EQ(p.SID, "ABC");
-    EXPECT_TRUE(p.ID.startsWith("SAP ERP 6.0 EHP7__ABC__")) << p.ID.toStdString();
-    EXPECT_EQ(win->store().cbxID.Items(), QStringList{p.ID});
+    EXPECT_EQ(saved->systemTitles().items(), QStringList{"SAP ERP 6.0 EHP7"});
+    EXPECT_EQ(saved->landscapeTypeNames().items(), (QStringList{"DEV", "PRD"}));
+    EXPECT_EQ(saved->sids().items(), QStringList{"ABC"});
+    ASSERT_EQ(saved->profiles().size(), 1);
+    const Profile& p = saved->profiles().first();
+    EXPECT_EQ(p.systemTitle, "SAP ERP 6.0 EHP7");
+    EXPECT_EQ(p.landscapePosition, "PRD");
+    EXPECT_EQ(p.sid, "ABC");
+    EXPECT_TRUE(p.id.startsWith("SAP ERP 6.0 EHP7__ABC__")) << p.id.toStdString();
+    EXPECT_EQ(win->store().profileIds().items(), QStringList{p.id});
 }
 
 struct ListCase
@@ -209,7 +211,7 @@ struct ListCase
     QString caption;
     QStringList startItems; // what the editor is handed from an empty file
     bool writesUnchanged;
-    std::function<const TItemList&(const TConfigStore&)> list;
+    std::function<const ItemList&(const ConfigStore&)> list;
 };
 
 void PrintTo(const ListCase& c, std::ostream* os)
@@ -229,7 +231,7 @@ TEST_P(ListCommandTest, OkWritesOnlyWhereTheRuleSays)
     EXPECT_EQ(caption, c.caption);
     EXPECT_EQ(handed, c.startItems);
     EXPECT_EQ(!file().isEmpty(), c.writesUnchanged) << file().toStdString();
-    EXPECT_EQ(c.list(win->store()).Items(), c.startItems);
+    EXPECT_EQ(c.list(win->store()).items(), c.startItems);
 }
 
 TEST_P(ListCommandTest, CancelChangesNothing)
@@ -241,7 +243,7 @@ TEST_P(ListCommandTest, CancelChangesNothing)
         cancel(d);
     });
     EXPECT_TRUE(file().isEmpty());
-    EXPECT_EQ(c.list(win->store()).Items(), c.startItems);
+    EXPECT_EQ(c.list(win->store()).items(), c.startItems);
 }
 
 TEST_P(ListCommandTest, ChangedListIsWrittenAndKeepsTheSelection)
@@ -256,9 +258,9 @@ TEST_P(ListCommandTest, ChangedListIsWrittenAndKeepsTheSelection)
     QStringList expected = c.startItems;
     expected.append("QAS");
     const auto shown = [this] {
-        const tyPicture& p = win->picture();
-        return QStringList{p.lblSystemTitle.Text, p.lblSID.Text, p.lblLandscapeType.Text,
-                           p.lblRefreshDate.Text};
+        const PictureModel& p = win->picture();
+        return QStringList{p.systemTitle.text, p.sid.text, p.landscapeType.text,
+                           p.refreshDate.text};
     };
     const QStringList before = shown();
     ASSERT_TRUE(before.join("").contains("QAS")) << before.join("|").toStdString();
@@ -271,8 +273,8 @@ TEST_P(ListCommandTest, ChangedListIsWrittenAndKeepsTheSelection)
         expected = {"DEV", "QAS"}; // sorted
     else
         expected.append("DEV");
-    EXPECT_EQ(c.list(win->store()).Items(), expected);
-    EXPECT_EQ(c.list(*reread()).Items(), expected);
+    EXPECT_EQ(c.list(win->store()).items(), expected);
+    EXPECT_EQ(c.list(*reread()).items(), expected);
     EXPECT_EQ(child<QComboBox>(c.combo)->currentText(), "QAS");
     EXPECT_EQ(child<QComboBox>(c.combo)->count(), expected.size());
     EXPECT_EQ(shown(), before);
@@ -287,28 +289,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "System Title",
                  {},
                  false,
-                 [](const TConfigStore& s) -> const TItemList& { return s.cbxSystemTitle; }},
+                 [](const ConfigStore& s) -> const ItemList& { return s.systemTitles(); }},
         ListCase{"SID",
                  "bbtSID",
                  "cbxSID",
                  "SID",
                  {},
                  true,
-                 [](const TConfigStore& s) -> const TItemList& { return s.cbxSID; }},
+                 [](const ConfigStore& s) -> const ItemList& { return s.sids(); }},
         ListCase{"LandscapeType",
                  "bbtLandscapeType",
                  "cbxLandscapeType",
                  "Position in the landscape",
                  {},
                  false,
-                 [](const TConfigStore& s) -> const TItemList& { return s.cbxLandscapeType; }},
+                 [](const ConfigStore& s) -> const ItemList& { return s.landscapeTypeNames(); }},
         ListCase{"RefreshComment",
                  "bbtRefreshComment",
                  "cbxRefreshComment",
                  "Comment about refresh",
                  {""},
                  false,
-                 [](const TConfigStore& s) -> const TItemList& { return s.cbxRefreshComment; }}),
+                 [](const ConfigStore& s) -> const ItemList& { return s.refreshComments(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // After a list editor, what the controls show, what the picture shows and what Save
@@ -330,23 +332,23 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
         const char* button;
         const char* combo;
         QString shown; // the profile's item
-        std::function<QString(const tyPicture&)> picture;
-        std::function<QString(const tySystemInfo&)> saved;
+        std::function<QString(const PictureModel&)> picture;
+        std::function<QString(const Profile&)> saved;
     };
     const Control controls[] = {
         {"bbtSystemTitle", "cbxSystemTitle", "ERP",
-         [](const tyPicture& p) { return p.lblSystemTitle.Text; },
-         [](const tySystemInfo& s) { return s.SystemTitle; }},
+         [](const PictureModel& p) { return p.systemTitle.text; },
+         [](const Profile& s) { return s.systemTitle; }},
         {"bbtLandscapeType", "cbxLandscapeType", "DEV",
-         [](const tyPicture& p) { return p.lblLandscapeType.Text; },
-         [](const tySystemInfo& s) { return s.LansdscapePosition; }},
-        {"bbtSID", "cbxSID", "DEV", [](const tyPicture& p) { return p.lblSID.Text; },
-         [](const tySystemInfo& s) { return s.SID; }},
+         [](const PictureModel& p) { return p.landscapeType.text; },
+         [](const Profile& s) { return s.landscapePosition; }},
+        {"bbtSID", "cbxSID", "DEV", [](const PictureModel& p) { return p.sid.text; },
+         [](const Profile& s) { return s.sid; }},
         {"bbtRefreshComment", "cbxRefreshComment", "monthly",
-         [](const tyPicture& p) {
-             return p.lblRefreshDate.Text.contains("monthly") ? QString("monthly") : QString();
+         [](const PictureModel& p) {
+             return p.refreshDate.text.contains("monthly") ? QString("monthly") : QString();
          },
-         [](const tySystemInfo& s) { return s.CommentRefresh; }},
+         [](const Profile& s) { return s.refreshComment; }},
     };
     enum Action
     {
@@ -403,9 +405,9 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
                 continue;
             }
             const auto saved = reread();
-            const int i = saved->FindSystemInfo(child<QComboBox>("cbxID")->currentText());
+            const int i = saved->findProfile(child<QComboBox>("cbxID")->currentText());
             ASSERT_GE(i, 0);
-            EXPECT_EQ(c.saved(saved->FArrSystemInfo[i]), expected);
+            EXPECT_EQ(c.saved(saved->profiles()[i]), expected);
         }
     }
 }
@@ -428,14 +430,14 @@ TEST_F(ListCommandsTest, OnlyAChangeOfTextOrOrderIsWritten)
         press(d, "bbtRemplacer");
         ok(d);
     });
-    EXPECT_EQ(reread()->cbxSystemTitle.Items(), (QStringList{"erp", "BW"}));
+    EXPECT_EQ(reread()->systemTitles().items(), (QStringList{"erp", "BW"}));
 
     // So does the order.
     edit("bbtSystemTitle", [](TfrmStringListEditor* d) {
         press(d, "bbtTri");
         ok(d);
     });
-    EXPECT_EQ(reread()->cbxSystemTitle.Items(), (QStringList{"BW", "erp"}));
+    EXPECT_EQ(reread()->systemTitles().items(), (QStringList{"BW", "erp"}));
 }
 
 TEST_F(ListCommandsTest, SidListIsCleanedByItsReload)
@@ -450,9 +452,9 @@ TEST_F(ListCommandsTest, SidListIsCleanedByItsReload)
         ASSERT_EQ(d->items(), (QStringList{"QAS", " pr", "qas", "   "}));
         ok(d);
     });
-    EXPECT_EQ(win->store().cbxSID.Items(), (QStringList{"pr", "QAS"}));
-    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "pr", "QAS"}));
-    EXPECT_EQ(reread()->cbxSID.Items(), (QStringList{"pr", "QAS"}));
+    EXPECT_EQ(win->store().sids().items(), (QStringList{"pr", "QAS"}));
+    EXPECT_EQ(win->store().sourceSystems().items(), (QStringList{"", "pr", "QAS"}));
+    EXPECT_EQ(reread()->sids().items(), (QStringList{"pr", "QAS"}));
 }
 
 // The sorted drop-downs and the editor's Sort put texts in one order: the user's
@@ -515,10 +517,10 @@ TEST_F(ListCommandsTest, RemovingTheFirstPositionShiftsTheColours)
         press(d, "bbtSupprimer");
         ok(d);
     });
-    const tyArrLandscapeType expected{{"QAS", 255}, {"PRD", 65280}};
-    EXPECT_EQ(win->store().FArrLandscapeType, expected);
-    EXPECT_EQ(win->store().cbxLandscapeType.Items(), (QStringList{"QAS", "PRD"}));
-    EXPECT_EQ(reread()->FArrLandscapeType, expected);
+    const LandscapeTypeList expected{{"QAS", 255}, {"PRD", 65280}};
+    EXPECT_EQ(win->store().landscapeTypes(), expected);
+    EXPECT_EQ(win->store().landscapeTypeNames().items(), (QStringList{"QAS", "PRD"}));
+    EXPECT_EQ(reread()->landscapeTypes(), expected);
     EXPECT_TRUE(file().contains("Item_3=16711680")); // colours stay in their places
 }
 
@@ -536,8 +538,8 @@ TEST_F(ListCommandsTest, RefusedWriteIsReportedAndSkipsTheReload)
     EXPECT_TRUE(message.startsWith("Impossible d'écrire dans")) << message.toStdString();
     // No reload: the list keeps the user's text, the source systems what they
     // had.
-    EXPECT_EQ(win->store().cbxSID.Items(), (QStringList{" pr", "QAS"}));
-    EXPECT_EQ(win->store().cbxSourceSystem.Items(), (QStringList{"", "QAS"}));
+    EXPECT_EQ(win->store().sids().items(), (QStringList{" pr", "QAS"}));
+    EXPECT_EQ(win->store().sourceSystems().items(), (QStringList{"", "QAS"}));
 }
 
 } // namespace

@@ -16,12 +16,14 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+using namespace tavelorn;
+
 namespace {
 
-QImage rendered(const tyPicture& picture)
+QImage rendered(const PictureModel& picture)
 {
     QImage image;
-    RenderPicture(picture, image);
+    renderPicture(picture, image);
     return image;
 }
 
@@ -213,23 +215,23 @@ TEST_F(MainWindowTest, ListsRunTheirHandlerOnlyOnTheUsersPick)
     ui->cbxSystemTitle->setCurrentIndex(0);
     ui->cbxSID->setCurrentIndex(0);
     ui->cbxLandscapeType->setCurrentIndex(1);
-    EXPECT_TRUE(w->picture().lblSystemTitle.Text.isEmpty());
-    EXPECT_TRUE(w->picture().lblSID.Text.isEmpty());
-    EXPECT_TRUE(w->picture().lblLandscapeType.Text.isEmpty());
+    EXPECT_TRUE(w->picture().systemTitle.text.isEmpty());
+    EXPECT_TRUE(w->picture().sid.text.isEmpty());
+    EXPECT_TRUE(w->picture().landscapeType.text.isEmpty());
 
     pick(ui->cbxSystemTitle, QStringLiteral("SAP BW 7.5"));
-    EXPECT_EQ(w->picture().lblSystemTitle.Text, QStringLiteral("SAP BW 7.5"));
+    EXPECT_EQ(w->picture().systemTitle.text, QStringLiteral("SAP BW 7.5"));
     pick(ui->cbxLandscapeType, QStringLiteral("QAS"));
-    EXPECT_EQ(w->picture().lblLandscapeType.Text, QStringLiteral("QAS"));
-    EXPECT_EQ(w->picture().lblSID.Font.Color, clBlue);
-    EXPECT_EQ(w->picture().lblUsage2.Font.Color, clBlue);
-    EXPECT_EQ(w->picture().lblSystemTitle.Font.Color, clWindowText);
+    EXPECT_EQ(w->picture().landscapeType.text, QStringLiteral("QAS"));
+    EXPECT_EQ(w->picture().sid.font.color, kColorBlue);
+    EXPECT_EQ(w->picture().usage2.font.color, kColorBlue);
+    EXPECT_EQ(w->picture().systemTitle.font.color, kColorWindowText);
 
     // The keyboard on a closed list is a user's pick too.
     ui->cbxSID->setCurrentIndex(-1);
     ui->cbxSID->setFocus();
     QTest::keyClick(ui->cbxSID, Qt::Key_Down);
-    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("DEV"));
+    EXPECT_EQ(w->picture().sid.text, QStringLiteral("DEV"));
 
     // The preview shows what the model renders.
     EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
@@ -239,65 +241,65 @@ TEST_F(MainWindowTest, EditsAndCheckBoxesRunTheirHandlerOnEveryChange)
 {
     open();
     QTest::keyClicks(ui->ledtUsage1, QStringLiteral("  R&D  "));
-    EXPECT_EQ(w->picture().lblUsage1.Text, QStringLiteral("R&D"));
-    EXPECT_TRUE(w->picture().lblUsage1.Visible);
+    EXPECT_EQ(w->picture().usage1.text, QStringLiteral("R&D"));
+    EXPECT_TRUE(w->picture().usage1.visible);
     ui->ledtUsage1->setText(QStringLiteral("   "));
-    EXPECT_FALSE(w->picture().lblUsage1.Visible);
+    EXPECT_FALSE(w->picture().usage1.visible);
     ui->ledtInfo2->setText(QStringLiteral("Frozen"));
-    EXPECT_EQ(w->picture().lblInfo2.Text, QStringLiteral("Frozen"));
-    EXPECT_TRUE(w->picture().lblInfo2.Visible);
+    EXPECT_EQ(w->picture().info2.text, QStringLiteral("Frozen"));
+    EXPECT_TRUE(w->picture().info2.visible);
 
     ui->chkCenter->setChecked(true);
-    EXPECT_TRUE(w->picture().imgPicture.Center);
+    EXPECT_TRUE(w->picture().background.center);
     QTest::mouseClick(ui->chkStretch, Qt::LeftButton);
-    EXPECT_TRUE(w->picture().imgPicture.Stretch);
+    EXPECT_TRUE(w->picture().background.stretch);
 
     // "Last refresh" right after start shows 20 July 2016 and enables its controls.
     QTest::mouseClick(ui->chkRefreshDate, Qt::LeftButton);
     EXPECT_TRUE(ui->dtRefreshDate->isEnabled());
     EXPECT_TRUE(ui->cbxSourceSystem->isEnabled());
     EXPECT_TRUE(ui->cbxRefreshComment->isEnabled());
-    EXPECT_TRUE(w->picture().lblRefresh.Visible);
-    EXPECT_EQ(w->picture().lblRefreshDate.Text, formatShortDate(fromQDate(QDate(2016, 7, 20))));
+    EXPECT_TRUE(w->picture().refresh.visible);
+    EXPECT_EQ(w->picture().refreshDate.text, formatShortDate(fromQDate(QDate(2016, 7, 20))));
 
     // The date picker: the program's change runs nothing, the user's does.
     pick(ui->cbxRefreshComment, QStringLiteral("Copy of production"));
-    const QString withComment = w->picture().lblRefreshDate.Text;
+    const QString withComment = w->picture().refreshDate.text;
     EXPECT_TRUE(withComment.endsWith(QStringLiteral(" - Copy of production")));
     // Checking again (also from the program) shows the short text, without the comment.
     ui->chkRefreshDate->setChecked(false);
     ui->chkRefreshDate->setChecked(true);
-    EXPECT_FALSE(w->picture().lblRefreshDate.Text.contains(QStringLiteral("Copy")));
+    EXPECT_FALSE(w->picture().refreshDate.text.contains(QStringLiteral("Copy")));
     ui->dtRefreshDate->setFocus();
     QTest::keyClick(ui->dtRefreshDate, Qt::Key_Up);
-    EXPECT_TRUE(w->picture().lblRefreshDate.Text.endsWith(QStringLiteral(" - Copy of production")));
-    EXPECT_NE(w->picture().lblRefreshDate.Text, withComment);
+    EXPECT_TRUE(w->picture().refreshDate.text.endsWith(QStringLiteral(" - Copy of production")));
+    EXPECT_NE(w->picture().refreshDate.text, withComment);
     EXPECT_EQ(ui->pnlPreview->image(), rendered(w->picture()));
 }
 
 // Where two pictures differ: the names of the elements, empty when equal.
-QStringList differences(const tyPicture& a, const tyPicture& b)
+QStringList differences(const PictureModel& a, const PictureModel& b)
 {
     QStringList out;
     const struct
     {
         const char* name;
-        tyPictureText tyPicture::*element;
+        PictureText PictureModel::*element;
     } texts[] = {
-        {"title", &tyPicture::lblSystemTitle},      {"SID", &tyPicture::lblSID},
-        {"position", &tyPicture::lblLandscapeType}, {"usage 1", &tyPicture::lblUsage1},
-        {"usage 2", &tyPicture::lblUsage2},         {"info 1", &tyPicture::lblInfo1},
-        {"info 2", &tyPicture::lblInfo2},           {"info 3", &tyPicture::lblInfo3},
-        {"refresh", &tyPicture::lblRefresh},        {"refresh date", &tyPicture::lblRefreshDate}};
+        {"title", &PictureModel::systemTitle},      {"SID", &PictureModel::sid},
+        {"position", &PictureModel::landscapeType}, {"usage 1", &PictureModel::usage1},
+        {"usage 2", &PictureModel::usage2},         {"info 1", &PictureModel::info1},
+        {"info 2", &PictureModel::info2},           {"info 3", &PictureModel::info3},
+        {"refresh", &PictureModel::refresh},        {"refresh date", &PictureModel::refreshDate}};
     for (const auto& t : texts)
         if (!(a.*t.element == b.*t.element))
             out << QString::fromLatin1(t.name);
-    if (a.imgPicture.Center != b.imgPicture.Center ||
-        a.imgPicture.Stretch != b.imgPicture.Stretch ||
-        a.imgPicture.Picture != b.imgPicture.Picture)
+    if (a.background.center != b.background.center ||
+        a.background.stretch != b.background.stretch ||
+        a.background.graphic != b.background.graphic)
         out << QStringLiteral("picture");
-    if (a.shpBorder.Width != b.shpBorder.Width || a.shpBorder.Visible != b.shpBorder.Visible ||
-        a.shpBorder.Color != b.shpBorder.Color)
+    if (a.border.width != b.border.width || a.border.visible != b.border.visible ||
+        a.border.color != b.border.color)
         out << QStringLiteral("border");
     return out;
 }
@@ -317,39 +319,39 @@ TEST_F(MainWindowTest, EveryControlDrivesItsOwnPictureElement)
     {
         const char* name;
         std::function<void()> drive;
-        std::function<void(tyPicture&)> expect;
+        std::function<void(PictureModel&)> expect;
     };
     const Case cases[] = {
         {"usage 1", [&] { typeInto(ui->ledtUsage1, QStringLiteral("Alpha")); },
-         [](tyPicture& p) { SetUsage1(p, QStringLiteral("Alpha")); }},
+         [](PictureModel& p) { setUsage1(p, QStringLiteral("Alpha")); }},
         {"usage 2", [&] { typeInto(ui->ledtUsage2, QStringLiteral("Beta")); },
-         [](tyPicture& p) { SetUsage2(p, QStringLiteral("Beta")); }},
+         [](PictureModel& p) { setUsage2(p, QStringLiteral("Beta")); }},
         {"info 1", [&] { typeInto(ui->ledtInfo1, QStringLiteral("Gamma")); },
-         [](tyPicture& p) { SetInfo1(p, QStringLiteral("Gamma")); }},
+         [](PictureModel& p) { setInfo1(p, QStringLiteral("Gamma")); }},
         {"info 2", [&] { typeInto(ui->ledtInfo2, QStringLiteral("Delta")); },
-         [](tyPicture& p) { SetInfo2(p, QStringLiteral("Delta")); }},
+         [](PictureModel& p) { setInfo2(p, QStringLiteral("Delta")); }},
         {"info 3", [&] { typeInto(ui->ledtInfo3, QStringLiteral("Epsilon")); },
-         [](tyPicture& p) { SetInfo3(p, QStringLiteral("Epsilon")); }},
+         [](PictureModel& p) { setInfo3(p, QStringLiteral("Epsilon")); }},
         {"border", [&] { typeInto(ui->ledtBorder, QStringLiteral("7")); },
-         [](tyPicture& p) { SetBorderWidth(p, 7); }},
+         [](PictureModel& p) { setBorderWidth(p, 7); }},
         {"center", [&] { QTest::mouseClick(ui->chkCenter, Qt::LeftButton); },
-         [](tyPicture& p) { SetPictureCenter(p, true); }},
+         [](PictureModel& p) { setPictureCenter(p, true); }},
         {"stretch", [&] { QTest::mouseClick(ui->chkStretch, Qt::LeftButton); },
-         [](tyPicture& p) { SetPictureStretch(p, true); }},
+         [](PictureModel& p) { setPictureStretch(p, true); }},
         {"system title", [&] { pick(ui->cbxSystemTitle, QStringLiteral("SAP BW 7.5")); },
-         [](tyPicture& p) { SetSystemTitle(p, QStringLiteral("SAP BW 7.5")); }},
+         [](PictureModel& p) { setSystemTitle(p, QStringLiteral("SAP BW 7.5")); }},
         {"position", [&] { pick(ui->cbxLandscapeType, QStringLiteral("PRD")); },
-         [](tyPicture& p) { SetLandscapeType(p, QStringLiteral("PRD"), clRed); }},
+         [](PictureModel& p) { setLandscapeType(p, QStringLiteral("PRD"), kColorRed); }},
         {"SID", [&] { pick(ui->cbxSID, QStringLiteral("QAS")); },
-         [](tyPicture& p) { SetSID(p, QStringLiteral("QAS")); }},
+         [](PictureModel& p) { setSid(p, QStringLiteral("QAS")); }},
         {"last refresh", [&] { QTest::mouseClick(ui->chkRefreshDate, Qt::LeftButton); },
-         [&](tyPicture& p) { ShowRefreshLine(p, true, refreshDate(), QString()); }},
+         [&](PictureModel& p) { showRefreshLine(p, true, refreshDate(), QString()); }},
         {"source system", [&] { pick(ui->cbxSourceSystem, QStringLiteral("PRD")); },
-         [&](tyPicture& p) { SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"), {}); }},
+         [&](PictureModel& p) { setRefreshLine(p, refreshDate(), QStringLiteral("PRD"), {}); }},
         {"refresh comment",
          [&] { pick(ui->cbxRefreshComment, QStringLiteral("Copy of production")); },
-         [&](tyPicture& p) {
-             SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
+         [&](PictureModel& p) {
+             setRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
                             QStringLiteral("Copy of production"));
          }},
         {"refresh date",
@@ -357,16 +359,16 @@ TEST_F(MainWindowTest, EveryControlDrivesItsOwnPictureElement)
              ui->dtRefreshDate->setFocus();
              QTest::keyClick(ui->dtRefreshDate, Qt::Key_Up);
          },
-         [&](tyPicture& p) {
-             SetRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
+         [&](PictureModel& p) {
+             setRefreshLine(p, refreshDate(), QStringLiteral("PRD"),
                             QStringLiteral("Copy of production"));
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const tyPicture before = w->picture();
+        const PictureModel before = w->picture();
         c.drive();
-        tyPicture expected = before;
+        PictureModel expected = before;
         c.expect(expected);
         ASSERT_FALSE(differences(expected, before).isEmpty()) << "the case changes nothing";
         EXPECT_EQ(differences(w->picture(), expected), QStringList());
@@ -382,12 +384,12 @@ TEST_F(MainWindowTest, BorderSpinnerKeepsItsRangeAndTheLastValidWidth)
     for (int i = 0; i < 12; ++i)
         QTest::mouseClick(up, Qt::LeftButton);
     EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("10"));
-    EXPECT_EQ(w->picture().shpBorder.Width, 10);
+    EXPECT_EQ(w->picture().border.width, 10);
 
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(ui->ledtBorder, Qt::Key_Down);
     EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("0"));
-    EXPECT_FALSE(w->picture().shpBorder.Visible);
+    EXPECT_FALSE(w->picture().border.visible);
     QTest::mouseClick(down, Qt::LeftButton);
     EXPECT_EQ(ui->ledtBorder->text(), QStringLiteral("0"));
 
@@ -406,7 +408,7 @@ TEST_F(MainWindowTest, BorderSpinnerKeepsItsRangeAndTheLastValidWidth)
         QTest::keyClicks(ui->ledtBorder, QString::fromLatin1(c.typed));
         EXPECT_EQ(ui->ledtBorder->text(), QString::fromLatin1(c.shown)) << c.typed;
         EXPECT_EQ(ui->udBorder->position(), c.width) << c.typed;
-        EXPECT_EQ(w->picture().shpBorder.Width, c.width) << c.typed;
+        EXPECT_EQ(w->picture().border.width, c.width) << c.typed;
     }
     // An arrow after an invalid "12" steps from the last valid width.
     ui->ledtBorder->setText(QStringLiteral("3"));
@@ -447,8 +449,8 @@ TEST_F(MainWindowTest, InformationMenuOpensUnderTheButtonAndSetsThatLine)
     EXPECT_TRUE(center->isChecked());
     right->trigger();
     menu->hide();
-    EXPECT_EQ(w->picture().lblInfo3.Alignment, TAlignment::taRightJustify);
-    EXPECT_EQ(w->picture().lblInfo1.Alignment, TAlignment::taCenter);
+    EXPECT_EQ(w->picture().info3.alignment, Alignment::Right);
+    EXPECT_EQ(w->picture().info1.alignment, Alignment::Center);
     QTest::mouseClick(ui->bbtImportantInfo1, Qt::LeftButton);
     EXPECT_TRUE(center->isChecked());
     QTest::mouseClick(ui->bbtImportantInfo3, Qt::LeftButton);
@@ -466,9 +468,9 @@ TEST_F(MainWindowTest, InformationMenuOpensUnderTheButtonAndSetsThatLine)
         QMetaObject::invokeMethod(dialog, "accept");
     });
     font->trigger();
-    EXPECT_EQ(w->picture().lblInfo3.Font.Height, 24);
-    EXPECT_EQ(w->picture().lblInfo3.Height, 19);
-    EXPECT_EQ(w->picture().lblInfo1.Font.Height, 16);
+    EXPECT_EQ(w->picture().info3.font.height, 24);
+    EXPECT_EQ(w->picture().info3.height, 19);
+    EXPECT_EQ(w->picture().info1.font.height, 16);
 }
 
 TEST_F(MainWindowTest, PictureButtonLoadsTheChosenFile)
@@ -490,8 +492,8 @@ TEST_F(MainWindowTest, PictureButtonLoadsTheChosenFile)
     choose(bmp);
     QTest::mouseClick(ui->bbtPicture, Qt::LeftButton);
     EXPECT_EQ(w->picturePath(), bmp);
-    ASSERT_TRUE(w->picture().imgPicture.Picture);
-    EXPECT_EQ(w->picture().imgPicture.Picture->size(), QSize(200, 100));
+    ASSERT_TRUE(w->picture().background.graphic);
+    EXPECT_EQ(w->picture().background.graphic->size(), QSize(200, 100));
     EXPECT_EQ(ui->pnlPreview->image().pixel(10, 150), qRgb(255, 0, 0));
 
     // An unknown extension: the error box, the old picture stays, the path moves on.
@@ -504,7 +506,7 @@ TEST_F(MainWindowTest, PictureButtonLoadsTheChosenFile)
     // No full stop after a closing bracket (its code is below that of ".").
     EXPECT_EQ(box->text, QStringLiteral("Extension de fichier image inconnue (.PNG)"));
     EXPECT_EQ(w->picturePath(), png);
-    EXPECT_EQ(w->picture().imgPicture.Picture->size(), QSize(200, 100));
+    EXPECT_EQ(w->picture().background.graphic->size(), QSize(200, 100));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Cancelling changes nothing.

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QLineEdit>
 
+using namespace tavelorn;
+
 namespace {
 
 class ProfilesTest : public MainWindowTest
@@ -19,13 +21,13 @@ class ProfilesTest : public MainWindowTest
 protected:
     QString read(const char* section, const char* key) const
     {
-        return TIniFile(configPath()).ReadString(QLatin1String(section), QLatin1String(key), {});
+        return IniFile(configPath()).readString(QLatin1String(section), QLatin1String(key), {});
     }
 
     QImage rendered() const
     {
         QImage image;
-        RenderPicture(w->picture(), image);
+        renderPicture(w->picture(), image);
         return image;
     }
 };
@@ -58,14 +60,14 @@ TEST_F(ProfilesTest, PickingAProfileFillsEveryControlAndThePreview)
     EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("PRD"));
     EXPECT_EQ(text(ui->cbxRefreshComment), QStringLiteral("Copy of production"));
 
-    const tyPicture& p = w->picture();
-    EXPECT_EQ(p.lblSystemTitle.Text, QStringLiteral("SAP ERP 6.0 EHP7"));
-    EXPECT_EQ(p.lblSID.Text, QStringLiteral("QAS"));
-    EXPECT_EQ(p.lblSID.Font.Color, clBlue);
-    EXPECT_EQ(p.shpBorder.Width, 3);
-    EXPECT_TRUE(p.imgPicture.Center);
-    EXPECT_FALSE(p.lblInfo2.Visible);
-    EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(fromQDate(QDate(2024, 3, 3))) +
+    const PictureModel& p = w->picture();
+    EXPECT_EQ(p.systemTitle.text, QStringLiteral("SAP ERP 6.0 EHP7"));
+    EXPECT_EQ(p.sid.text, QStringLiteral("QAS"));
+    EXPECT_EQ(p.sid.font.color, kColorBlue);
+    EXPECT_EQ(p.border.width, 3);
+    EXPECT_TRUE(p.background.center);
+    EXPECT_FALSE(p.info2.visible);
+    EXPECT_EQ(p.refreshDate.text, formatShortDate(fromQDate(QDate(2024, 3, 3))) +
                                          QStringLiteral("  (PRD) - Copy of production"));
     EXPECT_EQ(ui->pnlPreview->image(), rendered());
     // Everything named was present: nothing is written.
@@ -78,10 +80,10 @@ TEST_F(ProfilesTest, PickingAProfileFillsEveryControlAndThePreview)
     EXPECT_FALSE(ui->cbxSourceSystem->isEnabled());
     EXPECT_EQ(ui->cbxSourceSystem->currentIndex(), -1);
     EXPECT_EQ(ui->dtRefreshDate->date(), QDate::currentDate());
-    EXPECT_FALSE(w->picture().lblRefresh.Visible);
+    EXPECT_FALSE(w->picture().refresh.visible);
     EXPECT_EQ(ui->ledtUsage2->text(), QString());
-    EXPECT_FALSE(w->picture().lblUsage2.Visible);
-    EXPECT_EQ(w->picture().lblSID.Font.Color, 32768);
+    EXPECT_FALSE(w->picture().usage2.visible);
+    EXPECT_EQ(w->picture().sid.font.color, 32768);
     EXPECT_EQ(ui->pnlPreview->image(), rendered());
     EXPECT_EQ(configBytes(), before);
 }
@@ -127,8 +129,8 @@ SourceRefresh=
     EXPECT_EQ(items(ui->cbxLandscapeType), (QStringList{"DEV", "SBX"}));
     EXPECT_EQ(read("LandscapeType", "Item_2"), QStringLiteral("SBX"));
     // The new position takes the colour stored under its number.
-    EXPECT_EQ(w->picture().lblLandscapeType.Font.Color, clBlue);
-    EXPECT_EQ(w->store().FArrLandscapeType.size(), 2);
+    EXPECT_EQ(w->picture().landscapeType.font.color, kColorBlue);
+    EXPECT_EQ(w->store().landscapeTypes().size(), 2);
     // SID and source system join the SID list at their place, letter case ignored; the
     // rebuilt lists keep the SID selected, as the picture shows it.
     EXPECT_EQ(items(ui->cbxSID), (QStringList{"DEV", "s4d", "S4P"}));
@@ -137,7 +139,7 @@ SourceRefresh=
     EXPECT_EQ(read("SID", "Item_3"), QStringLiteral("S4P"));
     EXPECT_EQ(text(ui->cbxSourceSystem), QStringLiteral("S4P"));
     EXPECT_EQ(text(ui->cbxSID), QStringLiteral("s4d"));
-    EXPECT_EQ(w->picture().lblSID.Text, QStringLiteral("s4d"));
+    EXPECT_EQ(w->picture().sid.text, QStringLiteral("s4d"));
     // Save writes what is shown.
     QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
     EXPECT_EQ(read("SystemInfo_1", "SID"), QStringLiteral("s4d"));
@@ -148,7 +150,7 @@ SourceRefresh=
     // empty source selects the empty first item.
     pick(ui->cbxID, QStringLiteral("case"));
     EXPECT_EQ(text(ui->cbxSystemTitle), QStringLiteral("SAP BW 7.5"));
-    EXPECT_EQ(w->picture().lblSystemTitle.Text, QStringLiteral("SAP BW 7.5"));
+    EXPECT_EQ(w->picture().systemTitle.text, QStringLiteral("SAP BW 7.5"));
     EXPECT_EQ(text(ui->cbxSID), QStringLiteral("DEV"));
     EXPECT_EQ(ui->cbxSourceSystem->currentIndex(), 0);
     EXPECT_EQ(configBytes(), afterApply);
@@ -164,8 +166,8 @@ TEST_F(ProfilesTest, ApplyingShowsAnUnlistedRefreshCommentWithoutWritingTheList)
 
     // Shown in the selector and in the picture; the list and the file stay as they were.
     EXPECT_EQ(text(ui->cbxRefreshComment), QStringLiteral("Weekly copy"));
-    EXPECT_EQ(w->store().cbxRefreshComment.Items(), (QStringList{"", "Copy of production"}));
-    EXPECT_TRUE(w->picture().lblRefreshDate.Text.endsWith(QStringLiteral("(PRD) - Weekly copy")));
+    EXPECT_EQ(w->store().refreshComments().items(), (QStringList{"", "Copy of production"}));
+    EXPECT_TRUE(w->picture().refreshDate.text.endsWith(QStringLiteral("(PRD) - Weekly copy")));
     EXPECT_EQ(configBytes(), before);
 
     // Saving the profile keeps its comment.
@@ -221,7 +223,7 @@ PictureFullPath=%3
              .toUtf8());
     pick(ui->cbxID, QStringLiteral("with picture"));
     EXPECT_EQ(w->picturePath(), bmp);
-    ASSERT_TRUE(w->picture().imgPicture.Picture);
+    ASSERT_TRUE(w->picture().background.graphic);
     EXPECT_EQ(ui->pnlPreview->image().pixel(5, 145), qRgb(0, 255, 0));
 
     // A picture that fails to load: the error box, the steps before it applied, the
@@ -239,14 +241,14 @@ PictureFullPath=%3
 
     // A file that no longer exists: no picture, an empty path, saved as such.
     pick(ui->cbxID, QStringLiteral("gone"));
-    EXPECT_FALSE(w->picture().imgPicture.Picture);
+    EXPECT_FALSE(w->picture().background.graphic);
     EXPECT_EQ(w->picturePath(), QString());
     pick(ui->cbxSID, QStringLiteral("DEV"));
     QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
-    const QString id = TConfigStore::MakeSystemInfoID({}, QStringLiteral("DEV"), nowDateTime());
-    const int i = w->store().FindSystemInfo(id);
+    const QString id = ConfigStore::makeProfileId({}, QStringLiteral("DEV"), nowDateTime());
+    const int i = w->store().findProfile(id);
     ASSERT_GE(i, 0);
-    EXPECT_EQ(w->store().FArrSystemInfo[i].PictureFullPath, QString());
+    EXPECT_EQ(w->store().profiles()[i].picturePath, QString());
 }
 
 TEST_F(ProfilesTest, JpegDataFoundCorruptAtFirstDrawingIsReportedOnce)
@@ -323,7 +325,7 @@ TEST_F(ProfilesTest, SaveReplacesTheSameIdentifierAndAppendsANewOne)
     EXPECT_EQ(read("SystemInfo_4", "ID"), todayID);
     EXPECT_EQ(read("SystemInfo_4", "SourceRefresh"), QString());
     EXPECT_EQ(read("SystemInfo_4", "CommentRefresh"), QString());
-    EXPECT_EQ(TIniFile(configPath()).ReadDate("SystemInfo_4", "LastRefresh", -1), 0);
+    EXPECT_EQ(IniFile(configPath()).readDate("SystemInfo_4", "LastRefresh", -1), 0);
 }
 
 TEST_F(ProfilesTest, SaveWithoutASidDoesNothing)
@@ -386,13 +388,13 @@ TEST_F(ProfilesTest, TwoWindowsOnOneFileKeepEachOthersProfiles)
     const QStringList before = items(ui->cbxID);
     save(&other.form(), QStringLiteral("PRD"));
     save(ui, QStringLiteral("DEV"));
-    TConfigStore file(configPath());
-    file.LoadAll();
-    EXPECT_EQ(file.cbxID.Count(), before.size() + 2) << items(ui->cbxID).join(u'|').toStdString();
-    EXPECT_EQ(file.cbxID.Items(), items(ui->cbxID));
+    ConfigStore file(configPath());
+    file.loadAll();
+    EXPECT_EQ(file.profileIds().count(), before.size() + 2) << items(ui->cbxID).join(u'|').toStdString();
+    EXPECT_EQ(file.profileIds().items(), items(ui->cbxID));
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd"));
     for (const char* sid : {"__PRD__", "__DEV__"})
-        EXPECT_EQ(file.cbxID.Items().filter(QLatin1String(sid) + today).size(), 1) << sid;
+        EXPECT_EQ(file.profileIds().items().filter(QLatin1String(sid) + today).size(), 1) << sid;
 }
 
 TEST_F(ProfilesTest, RefusedWriteShowsTheErrorAndTheWindowStaysUsable)

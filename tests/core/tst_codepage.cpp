@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 TEST(CodePage, OfLocale)
@@ -112,7 +114,7 @@ TEST(CodePage, DecodesAndEncodesEveryPage)
     for (const CodecCase& c : cases) {
         SCOPED_TRACE(c.codePage);
         ASSERT_TRUE(isAnsiCodePage(c.codePage));
-        TCodePage cp(c.codePage);
+        CodePageCodec cp(c.codePage);
         EXPECT_EQ(cp.decode(c.bytes), c.text);
         QByteArray out = "x";
         ASSERT_TRUE(cp.encode(c.text, out));
@@ -140,7 +142,7 @@ TEST(CodePage, BytesWithoutCharacterReadAsReplacement)
     };
     for (const CodecCase& c : cases) {
         SCOPED_TRACE(c.codePage);
-        EXPECT_EQ(TCodePage(c.codePage).decode(c.bytes), c.text);
+        EXPECT_EQ(CodePageCodec(c.codePage).decode(c.bytes), c.text);
     }
 }
 
@@ -168,7 +170,7 @@ TEST(CodePage, EncodingRefusesCharactersThePageLacks)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codePage);
         QByteArray out;
-        EXPECT_FALSE(TCodePage(c.codePage).encode(c.text, out));
+        EXPECT_FALSE(CodePageCodec(c.codePage).encode(c.text, out));
     }
 }
 
@@ -181,7 +183,7 @@ namespace {
 // to its bytes.
 TEST(CodePage, Cp936EveryPairReadsAndWritesBack)
 {
-    TCodePage page(936);
+    CodePageCodec page(936);
     QStringList failures;
     for (int lead = 0x81; lead <= 0xFE; ++lead)
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
@@ -214,7 +216,7 @@ TEST(CodePage, Cp936PrivateUseCharacters)
         {"\xA1\x40", 0xE4C6}, {"\xA1\x7E", 0xE504}, {"\xA1\x80", 0xE505}, {"\xA7\xA0", 0xE765},
         {"\xA2\xAB", 0xE766}, {"\xD7\xFE", 0xE814}, {"\xFE\x50", 0xE815}, {"\xFE\xA0", 0xE864},
     };
-    TCodePage page(936);
+    CodePageCodec page(936);
     for (const auto& [bytes, c] : cases) {
         SCOPED_TRACE(bytes.toHex().toStdString());
         EXPECT_EQ(page.decode(bytes), QString(QChar(c)));

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 // The per-user configuration folder is pointed into a temporary folder.
@@ -32,10 +34,10 @@ protected:
 
 TEST_F(ConfigFileTest, FolderLookup)
 {
-    EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA), home);
-    EXPECT_EQ(GetSpecialFolderPath(0), QString());
-    EXPECT_EQ(GetSpecialFolderPath(-1), QString());
-    EXPECT_EQ(DefaultConfigFilePath(), defaultFolder + "Config.ini");
+    EXPECT_EQ(specialFolderPath(kAppDataFolderId), home);
+    EXPECT_EQ(specialFolderPath(0), QString());
+    EXPECT_EQ(specialFolderPath(-1), QString());
+    EXPECT_EQ(defaultConfigFilePath(), defaultFolder + "Config.ini");
     EXPECT_FALSE(QFileInfo::exists(home));
 }
 
@@ -44,10 +46,10 @@ TEST_F(ConfigFileTest, OneArgumentNamingAnExistingFileIsUsedAsGiven)
     writeBytes(dir.filePath("mine.ini"), "");
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    EXPECT_EQ(LocateConfigFile({"mine.ini"}), "mine.ini");
-    EXPECT_EQ(LocateConfigFile({"./mine.ini"}), "./mine.ini");
+    EXPECT_EQ(locateConfigFile({"mine.ini"}), "mine.ini");
+    EXPECT_EQ(locateConfigFile({"./mine.ini"}), "./mine.ini");
     QDir::setCurrent(saved);
-    EXPECT_EQ(LocateConfigFile({dir.filePath("mine.ini")}), dir.filePath("mine.ini"));
+    EXPECT_EQ(locateConfigFile({dir.filePath("mine.ini")}), dir.filePath("mine.ini"));
     EXPECT_FALSE(QFileInfo::exists(home)); // nothing created
 }
 
@@ -65,7 +67,7 @@ TEST_F(ConfigFileTest, AnyOtherCommandLineUsesTheDefaultPathAndCreatesItsFolder)
     for (const QStringList& args : cases) {
         SCOPED_TRACE(qPrintable(args.join(u' ')));
         QDir(home).removeRecursively();
-        EXPECT_EQ(LocateConfigFile(args), defaultFolder + "Config.ini");
+        EXPECT_EQ(locateConfigFile(args), defaultFolder + "Config.ini");
         EXPECT_TRUE(QFileInfo(defaultFolder).isDir());
         EXPECT_FALSE(QFileInfo::exists(defaultFolder + "Config.ini"));
     }
@@ -76,16 +78,16 @@ TEST_F(ConfigFileTest, AnyOtherCommandLineUsesTheDefaultPathAndCreatesItsFolder)
 TEST_F(ConfigFileTest, UncreatableFolderShowsAtTheFirstSave)
 {
     writeBytes(home, "a file where the folder should be");
-    TConfigStore store(LocateConfigFile({}));
-    EXPECT_EQ(store.FConfigFile, defaultFolder + "Config.ini");
-    store.LoadAll();
-    EXPECT_TRUE(store.FArrSystemInfo.isEmpty());
-    store.cbxSystemTitle.Add("T");
+    ConfigStore store(locateConfigFile({}));
+    EXPECT_EQ(store.filePath(), defaultFolder + "Config.ini");
+    store.loadAll();
+    EXPECT_TRUE(store.profiles().isEmpty());
+    store.systemTitles().add("T");
     try {
-        store.SaveSystemTitles();
+        store.saveSystemTitles();
         ADD_FAILURE() << "no error";
-    } catch (const EAppError& e) {
-        EXPECT_EQ(e.message(), "Impossible d'écrire dans " + store.FConfigFile);
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.message(), "Impossible d'écrire dans " + store.filePath());
     }
     EXPECT_EQ(readBytes(home), "a file where the folder should be");
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 TEST(ErrorText, FullStopIsAppendedAfterCharactersAboveIt)

@@ -12,6 +12,8 @@
 
 #include <sys/stat.h>
 
+using namespace tavelorn;
+
 namespace {
 
 struct IntegerCase
@@ -73,7 +75,7 @@ protected:
 
 TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
 {
-    const TIniFile ini = TIniFile::fromBytes("; comment=1\n"
+    const IniFile ini = IniFile::fromBytes("; comment=1\n"
                                              "orphan=before any section\n"
                                              "  [ Main ]  \n"
                                              "  Key  =  some value  \n"
@@ -88,31 +90,31 @@ TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
                                              "[Unclosed\n"
                                              "k=v\n");
     const QString none = QStringLiteral("<none>");
-    EXPECT_EQ(ini.ReadString("MAIN", "KEY", none), "some value");
-    EXPECT_EQ(ini.ReadString("main", "quoted", none), "\"kept\"");
-    EXPECT_EQ(ini.ReadString("Main", "Empty", none), "");
-    EXPECT_EQ(ini.ReadString("Main", "Eq", none), "a=b");
-    EXPECT_EQ(ini.ReadString("Main", "no equals sign", none), none);
-    EXPECT_EQ(ini.ReadString("Main", ";Commented", none), none);
-    EXPECT_EQ(ini.ReadString("Main", "Other", none), none);
-    EXPECT_EQ(ini.ReadString("", "orphan", none), none);
-    EXPECT_EQ(ini.ReadString("Unclosed", "k", none), "v");
-    EXPECT_EQ(ini.ReadString("Missing", "Key", none), none);
-    EXPECT_TRUE(ini.SectionExists("MAIN"));
-    EXPECT_FALSE(ini.ValueExists("Main", "Other"));
+    EXPECT_EQ(ini.readString("MAIN", "KEY", none), "some value");
+    EXPECT_EQ(ini.readString("main", "quoted", none), "\"kept\"");
+    EXPECT_EQ(ini.readString("Main", "Empty", none), "");
+    EXPECT_EQ(ini.readString("Main", "Eq", none), "a=b");
+    EXPECT_EQ(ini.readString("Main", "no equals sign", none), none);
+    EXPECT_EQ(ini.readString("Main", ";Commented", none), none);
+    EXPECT_EQ(ini.readString("Main", "Other", none), none);
+    EXPECT_EQ(ini.readString("", "orphan", none), none);
+    EXPECT_EQ(ini.readString("Unclosed", "k", none), "v");
+    EXPECT_EQ(ini.readString("Missing", "Key", none), none);
+    EXPECT_TRUE(ini.sectionExists("MAIN"));
+    EXPECT_FALSE(ini.valueExists("Main", "Other"));
 }
 
 // Reads in file order find each key at once; a repeated name must still give the first.
 TEST_F(IniFileTest, ReadsInFileOrderStillFindTheFirstOfTwoEqualKeys)
 {
-    TIniFile ini = TIniFile::fromBytes("[S]\nK=1\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
-    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
-    EXPECT_EQ(ini.ReadString("S", "K", {}), "1");
-    EXPECT_EQ(ini.ReadString("S", "Y", {}), "4");
-    EXPECT_EQ(ini.ReadString("T", "A", {}), "1");
-    EXPECT_EQ(ini.ReadString("T", "B", {}), "2");
-    EXPECT_EQ(ini.ReadString("S", "X", {}), "2");
-    ini.WriteString("S", "K", "9");
+    IniFile ini = IniFile::fromBytes("[S]\nK=1\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
+    EXPECT_EQ(ini.readString("S", "X", {}), "2");
+    EXPECT_EQ(ini.readString("S", "K", {}), "1");
+    EXPECT_EQ(ini.readString("S", "Y", {}), "4");
+    EXPECT_EQ(ini.readString("T", "A", {}), "1");
+    EXPECT_EQ(ini.readString("T", "B", {}), "2");
+    EXPECT_EQ(ini.readString("S", "X", {}), "2");
+    ini.writeString("S", "K", "9");
     EXPECT_EQ(ini.toBytes(), "[S]\nK=9\nX=2\nk=3\nY=4\n[T]\nA=1\nB=2\n");
 }
 
@@ -121,31 +123,31 @@ TEST_F(IniFileTest, ReadStringKeepsAtMost2047Characters)
     QString longValue;
     for (int i = 0; i < 3000; ++i)
         longValue += QChar(u'a' + i % 26);
-    TIniFile ini(path());
-    ini.WriteString("S", "Long", longValue);
-    ini.WriteString("S", "Exact", longValue.left(2047));
-    EXPECT_EQ(ini.ReadString("S", "Long", {}), longValue.left(2047));
-    EXPECT_EQ(ini.ReadString("S", "Exact", {}), longValue.left(2047));
-    ini.UpdateFile();
-    EXPECT_EQ(TIniFile(path()).ReadString("S", "Long", {}), longValue.left(2047));
+    IniFile ini(path());
+    ini.writeString("S", "Long", longValue);
+    ini.writeString("S", "Exact", longValue.left(2047));
+    EXPECT_EQ(ini.readString("S", "Long", {}), longValue.left(2047));
+    EXPECT_EQ(ini.readString("S", "Exact", {}), longValue.left(2047));
+    ini.save();
+    EXPECT_EQ(IniFile(path()).readString("S", "Long", {}), longValue.left(2047));
 }
 
 TEST_F(IniFileTest, TypedValuesRoundTripAndFallBackToTheDefault)
 {
-    TIniFile ini(path());
+    IniFile ini(path());
     ini.setLocale(QLocale(QLocale::French, QLocale::France));
-    ini.WriteInteger("S", "Int", -123456);
-    ini.WriteInteger("S", "Min", std::numeric_limits<qint32>::min());
-    ini.WriteBool("S", "True", true);
-    ini.WriteBool("S", "False", false);
-    ini.WriteDate("S", "Date", fromQDate(QDate(2024, 1, 5)) + 0.75);
-    ini.WriteDate("S", "Zero", 0);
-    ini.WriteString("S", "Empty", "");
-    ini.WriteString("S", "Two", "2");
-    ini.WriteString("S", "Yes", "yes");
-    ini.WriteString("S", "Hex", "$1F");
-    ini.WriteString("S", "NoDate", "2024-13-45");
-    ini.UpdateFile();
+    ini.writeInteger("S", "Int", -123456);
+    ini.writeInteger("S", "Min", std::numeric_limits<qint32>::min());
+    ini.writeBool("S", "True", true);
+    ini.writeBool("S", "False", false);
+    ini.writeDate("S", "Date", fromQDate(QDate(2024, 1, 5)) + 0.75);
+    ini.writeDate("S", "Zero", 0);
+    ini.writeString("S", "Empty", "");
+    ini.writeString("S", "Two", "2");
+    ini.writeString("S", "Yes", "yes");
+    ini.writeString("S", "Hex", "$1F");
+    ini.writeString("S", "NoDate", "2024-13-45");
+    ini.save();
 
     const QByteArray bytes = readBytes(path());
     EXPECT_TRUE(bytes.contains("Int=-123456\n"));
@@ -153,33 +155,33 @@ TEST_F(IniFileTest, TypedValuesRoundTripAndFallBackToTheDefault)
     EXPECT_TRUE(bytes.contains("Date=05/01/2024\nZero=30/12/1899\n"));
     EXPECT_TRUE(bytes.contains("Empty=\n"));
 
-    TIniFile back(path());
+    IniFile back(path());
     back.setLocale(QLocale(QLocale::French, QLocale::France));
-    EXPECT_EQ(back.ReadInteger("S", "Int", 0), -123456);
-    EXPECT_EQ(back.ReadInteger("S", "Min", 0), std::numeric_limits<qint32>::min());
-    EXPECT_EQ(back.ReadInteger("S", "Hex", 0), 31);
-    EXPECT_EQ(back.ReadInteger("S", "Empty", 9), 9);
-    EXPECT_EQ(back.ReadInteger("S", "Missing", 9), 9);
-    EXPECT_TRUE(back.ReadBool("S", "True", false));
-    EXPECT_TRUE(back.ReadBool("S", "Two", false));
-    EXPECT_FALSE(back.ReadBool("S", "False", true));
-    EXPECT_TRUE(back.ReadBool("S", "Yes", true));
-    EXPECT_FALSE(back.ReadBool("S", "Yes", false));
-    EXPECT_FALSE(back.ReadBool("S", "Empty", false));
-    EXPECT_EQ(back.ReadDate("S", "Date", -1), fromQDate(QDate(2024, 1, 5)));
-    EXPECT_EQ(back.ReadDate("S", "Zero", -1), 0);
-    EXPECT_EQ(back.ReadDate("S", "NoDate", -1), -1);
-    EXPECT_EQ(back.ReadDate("S", "Empty", -1), -1);
-    EXPECT_EQ(back.ReadDate("S", "Missing", -1), -1);
+    EXPECT_EQ(back.readInteger("S", "Int", 0), -123456);
+    EXPECT_EQ(back.readInteger("S", "Min", 0), std::numeric_limits<qint32>::min());
+    EXPECT_EQ(back.readInteger("S", "Hex", 0), 31);
+    EXPECT_EQ(back.readInteger("S", "Empty", 9), 9);
+    EXPECT_EQ(back.readInteger("S", "Missing", 9), 9);
+    EXPECT_TRUE(back.readBool("S", "True", false));
+    EXPECT_TRUE(back.readBool("S", "Two", false));
+    EXPECT_FALSE(back.readBool("S", "False", true));
+    EXPECT_TRUE(back.readBool("S", "Yes", true));
+    EXPECT_FALSE(back.readBool("S", "Yes", false));
+    EXPECT_FALSE(back.readBool("S", "Empty", false));
+    EXPECT_EQ(back.readDate("S", "Date", -1), fromQDate(QDate(2024, 1, 5)));
+    EXPECT_EQ(back.readDate("S", "Zero", -1), 0);
+    EXPECT_EQ(back.readDate("S", "NoDate", -1), -1);
+    EXPECT_EQ(back.readDate("S", "Empty", -1), -1);
+    EXPECT_EQ(back.readDate("S", "Missing", -1), -1);
 
     // Another order and separator: 05/01/2024 read as month/day is 1 May.
-    TIniFile us(path());
+    IniFile us(path());
     us.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(us.ReadDate("S", "Date", -1), fromQDate(QDate(2024, 5, 1)));
-    EXPECT_EQ(us.ReadDate("S", "Zero", -1), -1); // month 30
-    TIniFile de(path());
+    EXPECT_EQ(us.readDate("S", "Date", -1), fromQDate(QDate(2024, 5, 1)));
+    EXPECT_EQ(us.readDate("S", "Zero", -1), -1); // month 30
+    IniFile de(path());
     de.setLocale(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(de.ReadDate("S", "Date", -1), -1); // "/" is no German separator
+    EXPECT_EQ(de.readDate("S", "Date", -1), -1); // "/" is no German separator
 }
 
 TEST_F(IniFileTest, EditsInPlaceAndKeepsUntouchedLines)
@@ -192,13 +194,13 @@ TEST_F(IniFileTest, EditsInPlaceAndKeepsUntouchedLines)
                        "; trailing comment\n"
                        "[Second]\n"
                        "A=1\n");
-    TIniFile ini(path());
-    ini.WriteString("first", "keyone", "new");
-    ini.WriteString("FIRST", "Added", "x");
-    ini.WriteString("Second", "B", "2");
-    ini.WriteString("Third", "C", "3");
-    ini.WriteString("Third", "D", "4");
-    ini.UpdateFile();
+    IniFile ini(path());
+    ini.writeString("first", "keyone", "new");
+    ini.writeString("FIRST", "Added", "x");
+    ini.writeString("Second", "B", "2");
+    ini.writeString("Third", "C", "3");
+    ini.writeString("Third", "D", "4");
+    ini.save();
     EXPECT_EQ(readBytes(path()), "; settings\n"
                                  "[First]\n"
                                  "KeyOne=new\n"
@@ -217,10 +219,10 @@ TEST_F(IniFileTest, EditsInPlaceAndKeepsUntouchedLines)
 TEST_F(IniFileTest, WritesTheFirstOfTwoEqualSectionsAndKeys)
 {
     writeBytes(path(), "[S]\nK=1\nK=2\n[s]\nK=3\nL=4\n");
-    TIniFile ini(path());
-    ini.WriteString("S", "K", "9");
-    ini.WriteString("S", "L", "5");
-    ini.UpdateFile();
+    IniFile ini(path());
+    ini.writeString("S", "K", "9");
+    ini.writeString("S", "L", "5");
+    ini.save();
     EXPECT_EQ(readBytes(path()), "[S]\nK=9\nK=2\nL=5\n[s]\nK=3\nL=4\n");
 }
 
@@ -249,14 +251,14 @@ TEST_F(IniFileTest, UntouchedLinesKeepTheirBytes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TIniFile ini = TIniFile::fromBytes(c.bytes);
-        ini.WriteString("S", "C", "3");
-        ini.WriteString("T", "B", "9");
-        ini.WriteString("U", "D", "4");
+        IniFile ini = IniFile::fromBytes(c.bytes);
+        ini.writeString("S", "C", "3");
+        ini.writeString("T", "B", "9");
+        ini.writeString("U", "D", "4");
         EXPECT_EQ(ini.toBytes(), c.expected);
-        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
-        EXPECT_EQ(back.ReadString("s", "c", {}), "3");
-        EXPECT_EQ(back.ReadString("t", "b", {}), "9");
+        const IniFile back = IniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.readString("s", "c", {}), "3");
+        EXPECT_EQ(back.readString("t", "b", {}), "9");
     }
 }
 
@@ -267,10 +269,10 @@ TEST_F(IniFileTest, LongSectionsKeepTheFirstOfTwoEqualKeys)
     QByteArray bytes = "[List]\n";
     for (int i = 1; i <= 40; ++i)
         bytes += "Item_" + QByteArray::number(i % 30) + "=" + QByteArray::number(i) + "\n";
-    TIniFile ini = TIniFile::fromBytes(bytes);
-    EXPECT_EQ(ini.ReadString("List", "Item_5", {}), "5");
-    EXPECT_EQ(ini.ReadString("list", "ITEM_0", {}), "30");
-    ini.WriteString("List", "item_5", "x");
+    IniFile ini = IniFile::fromBytes(bytes);
+    EXPECT_EQ(ini.readString("List", "Item_5", {}), "5");
+    EXPECT_EQ(ini.readString("list", "ITEM_0", {}), "30");
+    ini.writeString("List", "item_5", "x");
     const QByteArray out = ini.toBytes();
     EXPECT_TRUE(out.contains("\nItem_5=x\n"));
     EXPECT_TRUE(out.contains("\nItem_5=35\n"));
@@ -283,17 +285,17 @@ TEST_F(IniFileTest, RefusesAFileOver256MiB)
     {
         QFile f(path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(f.resize(TIniFile::MaxFileSize + 1)); // sparse: no disk space taken
+        ASSERT_TRUE(f.resize(IniFile::kMaxFileSize + 1)); // sparse: no disk space taken
     }
     try {
-        TIniFile ini(path());
+        IniFile ini(path());
         ADD_FAILURE() << "no error";
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Impossible d'ouvrir le fichier \"") + path() +
                                    QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)"));
     }
-    EXPECT_EQ(QFileInfo(path()).size(), TIniFile::MaxFileSize + 1);
-    EXPECT_THROW(TIniFile::fromBytes(QByteArray(TIniFile::MaxFileSize + 1, ' ')), EAppError);
+    EXPECT_EQ(QFileInfo(path()).size(), IniFile::kMaxFileSize + 1);
+    EXPECT_THROW(IniFile::fromBytes(QByteArray(IniFile::kMaxFileSize + 1, ' ')), AppError);
 }
 
 // Names and values end at their first NUL, as the Windows profile functions read them as
@@ -306,24 +308,24 @@ TEST_F(IniFileTest, NamesAndValuesEndAtTheirFirstNul)
                                                         {"utf-16", utf16le(text)}};
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
-        TIniFile ini = TIniFile::fromBytes(bytes);
-        EXPECT_EQ(ini.ReadString("SystemInfo_1", "ID", {}), "ab");
-        EXPECT_EQ(ini.ReadString("SystemInfo_1", "SID", {}), "index.html");
-        EXPECT_EQ(ini.ReadInteger("SystemInfo_1", "N", 0), 12);
-        EXPECT_EQ(ini.ReadString("SystemInfo_1", "E", "d"), "");
+        IniFile ini = IniFile::fromBytes(bytes);
+        EXPECT_EQ(ini.readString("SystemInfo_1", "ID", {}), "ab");
+        EXPECT_EQ(ini.readString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_EQ(ini.readInteger("SystemInfo_1", "N", 0), 12);
+        EXPECT_EQ(ini.readString("SystemInfo_1", "E", "d"), "");
         QString held = "old";
-        ini.ReadStringInto("SystemInfo_1", "ID", {}, held);
+        ini.readStringInto("SystemInfo_1", "ID", {}, held);
         EXPECT_EQ(held, "ab");
-        EXPECT_EQ(ini.ReadString("sec", "k", {}), "v");
+        EXPECT_EQ(ini.readString("sec", "k", {}), "v");
         // Arguments are C strings too.
-        EXPECT_EQ(ini.ReadString(u"Sec\0other"_qs, u"K\0x"_qs, {}), "v");
-        EXPECT_TRUE(ini.SectionExists(u"SEC\0"_qs));
-        ini.WriteString(u"Sec\0x"_qs, u"K\0y"_qs, u"w\0tail"_qs);
-        ini.WriteString("Sec", "New", u"n\0tail"_qs);
-        const TIniFile back = TIniFile::fromBytes(ini.toBytes());
-        EXPECT_EQ(back.ReadString("Sec", "K", {}), "w");
-        EXPECT_EQ(back.ReadString("Sec", "New", {}), "n");
-        EXPECT_EQ(back.ReadString("SystemInfo_1", "SID", {}), "index.html");
+        EXPECT_EQ(ini.readString(u"Sec\0other"_qs, u"K\0x"_qs, {}), "v");
+        EXPECT_TRUE(ini.sectionExists(u"SEC\0"_qs));
+        ini.writeString(u"Sec\0x"_qs, u"K\0y"_qs, u"w\0tail"_qs);
+        ini.writeString("Sec", "New", u"n\0tail"_qs);
+        const IniFile back = IniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.readString("Sec", "K", {}), "w");
+        EXPECT_EQ(back.readString("Sec", "New", {}), "n");
+        EXPECT_EQ(back.readString("SystemInfo_1", "SID", {}), "index.html");
         EXPECT_FALSE(ini.toBytes().contains("tail"));
     }
 }
@@ -333,24 +335,24 @@ TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
     const QByteArray original = "[S]\r\nK = v \r\nN=12\r\n";
     writeBytes(path(), original);
     QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
-    TIniFile ini(path());
-    ini.WriteString("S", "K", "v");
-    ini.WriteInteger("s", "n", 12);
-    EXPECT_FALSE(ini.Modified());
+    IniFile ini(path());
+    ini.writeString("S", "K", "v");
+    ini.writeInteger("s", "n", 12);
+    EXPECT_FALSE(ini.isModified());
     // Nothing to write: even a file that became a folder's name is not touched.
     QFile::remove(path());
-    ini.UpdateFile();
+    ini.save();
     EXPECT_FALSE(QFileInfo::exists(path()));
 }
 
 TEST_F(IniFileTest, LineBreaksInAValueCannotStartNewLines)
 {
-    TIniFile ini(path());
-    ini.WriteString("S", "K", "one\r\n[Evil]\nX=1");
-    ini.UpdateFile();
-    const TIniFile back(path());
-    EXPECT_EQ(back.ReadString("S", "K", {}), "one  [Evil] X=1");
-    EXPECT_FALSE(back.SectionExists("Evil"));
+    IniFile ini(path());
+    ini.writeString("S", "K", "one\r\n[Evil]\nX=1");
+    ini.save();
+    const IniFile back(path());
+    EXPECT_EQ(back.readString("S", "K", {}), "one  [Evil] X=1");
+    EXPECT_FALSE(back.sectionExists("Evil"));
 }
 
 // Files as Windows writes them: CRLF, in the ANSI code page or in UTF-16LE with BOM.
@@ -377,23 +379,23 @@ TEST_F(IniFileTest, ReadsAndRewritesWindowsFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeBytes(path(), c.bytes);
-        TIniFile ini(path());
-        EXPECT_EQ(ini.ReadInteger("SystemTitle", "NbItems", 0), 2);
-        EXPECT_EQ(ini.ReadString("SystemTitle", "Item_1", {}), expected1);
-        EXPECT_EQ(ini.ReadString("SystemTitle", "Item_2", {}), "naïve");
-        ini.WriteString("SystemTitle", "Item_3", "ü");
-        ini.UpdateFile();
+        IniFile ini(path());
+        EXPECT_EQ(ini.readInteger("SystemTitle", "NbItems", 0), 2);
+        EXPECT_EQ(ini.readString("SystemTitle", "Item_1", {}), expected1);
+        EXPECT_EQ(ini.readString("SystemTitle", "Item_2", {}), "naïve");
+        ini.writeString("SystemTitle", "Item_3", "ü");
+        ini.save();
         const QByteArray out = readBytes(path());
         EXPECT_TRUE(out.startsWith(c.rewrittenPrefix));
-        const TIniFile back(path());
-        EXPECT_EQ(back.ReadString("SystemTitle", "Item_1", {}), expected1);
-        EXPECT_EQ(back.ReadString("SystemTitle", "Item_3", {}), "ü");
+        const IniFile back(path());
+        EXPECT_EQ(back.readString("SystemTitle", "Item_1", {}), expected1);
+        EXPECT_EQ(back.readString("SystemTitle", "Item_3", {}), "ü");
     }
     // UTF-16 stays UTF-16LE with CRLF line ends.
     writeBytes(path(), utf16le(text));
-    TIniFile ini(path());
-    ini.WriteString("New", "K", "v");
-    ini.UpdateFile();
+    IniFile ini(path());
+    ini.writeString("New", "K", "v");
+    ini.save();
     EXPECT_EQ(readBytes(path()), utf16le(text + QStringLiteral("[New]\r\nK=v\r\n")));
 }
 
@@ -452,11 +454,11 @@ TEST_F(IniFileTest, CodePageFilesReadInTheLocalesPageAndKeepTheirBytes)
             SCOPED_TRACE(locale);
             ScopedEnv lcAll("LC_ALL", locale);
             ScopedEnv codePage("TAVELORN_CODEPAGE", codePageValue);
-            TIniFile ini(path());
-            EXPECT_EQ(ini.ReadString("SystemTitle", "Item_1", {}), f.item1);
-            EXPECT_EQ(ini.ReadString("SystemTitle", "Item_2", {}), f.item2);
-            ini.WriteInteger("SystemTitle", "NbItems", 3);
-            ini.WriteString("New", "K", f.item1);
+            IniFile ini(path());
+            EXPECT_EQ(ini.readString("SystemTitle", "Item_1", {}), f.item1);
+            EXPECT_EQ(ini.readString("SystemTitle", "Item_2", {}), f.item2);
+            ini.writeInteger("SystemTitle", "NbItems", 3);
+            ini.writeString("New", "K", f.item1);
             EXPECT_EQ(ini.toBytes(), expected);
         }
     }
@@ -481,19 +483,19 @@ TEST_F(IniFileTest, AValueTheCodePageLacksTurnsTheFileIntoUtf16)
         SCOPED_TRACE(c.codePage);
         ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
         writeBytes(path(), c.bytes);
-        TIniFile ini(path());
-        ini.WriteString("S", "New", c.value);
-        ini.UpdateFile();
+        IniFile ini(path());
+        ini.writeString("S", "New", c.value);
+        ini.save();
         QString text = c.text;
         const QString eol = text.contains(u'\r') ? u"\r\n"_qs : u"\n"_qs;
         text.insert(text.indexOf(eol, text.indexOf(u"A=")) + eol.size(),
                     u"New="_qs + c.value + eol);
         EXPECT_EQ(readBytes(path()), utf16le(text));
 
-        const TIniFile back(path());
-        EXPECT_EQ(back.ReadString("S", "New", {}), c.value);
-        EXPECT_EQ(back.ReadString("S", "A", {}),
-                  TIniFile::fromBytes(c.bytes).ReadString("S", "A", {}));
+        const IniFile back(path());
+        EXPECT_EQ(back.readString("S", "New", {}), c.value);
+        EXPECT_EQ(back.readString("S", "A", {}),
+                  IniFile::fromBytes(c.bytes).readString("S", "A", {}));
     }
 }
 
@@ -516,20 +518,20 @@ TEST_F(IniFileTest, AConfiguredCodePageWinsOverValidUtf8)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         writeBytes(path(), c.bytes);
-        EXPECT_EQ(TIniFile(path()).ReadString("S", "Item_1", {}), c.guessed);
+        EXPECT_EQ(IniFile(path()).readString("S", "Item_1", {}), c.guessed);
         {
             ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
-            TIniFile ini(path());
-            EXPECT_EQ(ini.ReadString("S", "Item_1", {}), c.configured);
-            ini.WriteString("S", "Item_2", c.configured);
-            ini.UpdateFile();
+            IniFile ini(path());
+            EXPECT_EQ(ini.readString("S", "Item_1", {}), c.configured);
+            ini.writeString("S", "Item_2", c.configured);
+            ini.save();
             EXPECT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
-            const TIniFile back(path());
-            EXPECT_EQ(back.ReadString("S", "Item_1", {}), c.configured);
-            EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+            const IniFile back(path());
+            EXPECT_EQ(back.readString("S", "Item_1", {}), c.configured);
+            EXPECT_EQ(back.readString("S", "Item_2", {}), c.configured);
         }
-        const TIniFile back(path());
-        EXPECT_EQ(back.ReadString("S", "Item_2", {}), c.configured);
+        const IniFile back(path());
+        EXPECT_EQ(back.readString("S", "Item_2", {}), c.configured);
     }
 }
 
@@ -562,14 +564,14 @@ TEST_F(IniFileTest, NewFilesAreInTheConfiguredCodePage)
                         c.codePage && c.codePage == QByteArray("1250") ? "pl_PL.UTF-8" : nullptr);
         {
             ScopedEnv codePage("TAVELORN_CODEPAGE", c.codePage);
-            TIniFile ini(path());
-            ini.WriteString("S", "K", c.value);
-            ini.UpdateFile();
+            IniFile ini(path());
+            ini.writeString("S", "K", c.value);
+            ini.save();
             EXPECT_EQ(readBytes(path()), c.bytes);
-            EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+            EXPECT_EQ(IniFile(path()).readString("S", "K", {}), c.value);
         }
         // Without the setting: Polish 1250 from the locale, the others by their encoding.
-        EXPECT_EQ(TIniFile(path()).ReadString("S", "K", {}), c.value);
+        EXPECT_EQ(IniFile(path()).readString("S", "K", {}), c.value);
     }
 }
 
@@ -584,19 +586,19 @@ TEST_F(IniFileTest, Cp936PrivateUseCellsSurviveSaves)
     const QByteArray value = QByteArrayList(std::begin(cells), std::end(cells)).join(' ');
     writeBytes(path(), "[S]\r\nA=" + value + "\r\n");
     {
-        TIniFile ini(path());
-        const QString text = ini.ReadString("S", "A", {});
+        IniFile ini(path());
+        const QString text = ini.readString("S", "A", {});
         EXPECT_FALSE(text.contains(QChar(0xFFFD)));
-        ini.WriteString("S", "B", text);
+        ini.writeString("S", "B", text);
         EXPECT_EQ(ini.toBytes(), "[S]\r\nA=" + value + "\r\nB=" + value + "\r\n");
         // A character the page lacks: the file becomes UTF-16, the cells' characters kept.
-        ini.WriteString("S", "C", u"\U0001F600"_qs);
-        ini.UpdateFile();
+        ini.writeString("S", "C", u"\U0001F600"_qs);
+        ini.save();
     }
     ASSERT_TRUE(readBytes(path()).startsWith("\xFF\xFE"));
-    const TIniFile back(path());
+    const IniFile back(path());
     QByteArray bytes;
-    ASSERT_TRUE(TCodePage(936).encode(back.ReadString("S", "B", {}), bytes));
+    ASSERT_TRUE(CodePageCodec(936).encode(back.readString("S", "B", {}), bytes));
     EXPECT_EQ(bytes, value);
 }
 
@@ -605,21 +607,21 @@ TEST_F(IniFileTest, AFileMixingCodePageAndUtf8ReadsInTheCodePage)
 {
     ScopedEnv lcAll("LC_ALL", "fr_FR.UTF-8");
     const QByteArray bytes = "[S]\r\nA=caf\xE9\r\nB=Qualit\xC3\xA9\r\n";
-    TIniFile ini = TIniFile::fromBytes(bytes);
-    EXPECT_EQ(ini.ReadString("S", "A", {}), "café");
-    EXPECT_EQ(ini.ReadString("S", "B", {}), "QualitÃ©");
-    ini.WriteString("S", "C", "é");
+    IniFile ini = IniFile::fromBytes(bytes);
+    EXPECT_EQ(ini.readString("S", "A", {}), "café");
+    EXPECT_EQ(ini.readString("S", "B", {}), "QualitÃ©");
+    ini.writeString("S", "C", "é");
     EXPECT_EQ(ini.toBytes(), bytes + "C=\xE9\r\n");
     // With its one code-page byte written over, the rest would read as UTF-8 next time.
-    ini.WriteString("S", "A", "cafe");
-    ini.WriteString("S", "C", "e");
+    ini.writeString("S", "A", "cafe");
+    ini.writeString("S", "C", "e");
     EXPECT_EQ(ini.toBytes(), utf16le(u"[S]\r\nA=cafe\r\nB=QualitÃ©\r\nC=e\r\n"_qs));
     // Cut short, a sequence is no UTF-8 either.
-    EXPECT_EQ(TIniFile::fromBytes("[S]\nB=Qualit\xC3").ReadString("S", "B", {}), "QualitÃ");
+    EXPECT_EQ(IniFile::fromBytes("[S]\nB=Qualit\xC3").readString("S", "B", {}), "QualitÃ");
     // Without the stray byte the file is UTF-8, and stays so.
-    TIniFile utf8 = TIniFile::fromBytes("[S]\nB=Qualit\xC3\xA9\n");
-    EXPECT_EQ(utf8.ReadString("S", "B", {}), "Qualité");
-    utf8.WriteString("S", "C", "Łódź");
+    IniFile utf8 = IniFile::fromBytes("[S]\nB=Qualit\xC3\xA9\n");
+    EXPECT_EQ(utf8.readString("S", "B", {}), "Qualité");
+    utf8.writeString("S", "C", "Łódź");
     EXPECT_EQ(utf8.toBytes(), "[S]\nB=Qualit\xC3\xA9\nC=\xC5\x81\xC3\xB3"
                               "d\xC5\xBA\n");
 }
@@ -631,36 +633,36 @@ TEST_F(IniFileTest, ReadsUtf16BigEndianAndBareCarriageReturns)
         be.append(char(c.unicode() >> 8));
         be.append(char(c.unicode() & 0xFF));
     }
-    EXPECT_EQ(TIniFile::fromBytes(be).ReadString("S", "K", {}), "é");
+    EXPECT_EQ(IniFile::fromBytes(be).readString("S", "K", {}), "é");
 
     writeBytes(path(), "[S]\rK=1\r");
-    TIniFile ini(path());
-    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
-    ini.WriteInteger("S", "L", 2);
-    ini.UpdateFile();
+    IniFile ini(path());
+    EXPECT_EQ(ini.readInteger("S", "K", 0), 1);
+    ini.writeInteger("S", "L", 2);
+    ini.save();
     EXPECT_EQ(readBytes(path()), "[S]\rK=1\rL=2\r");
 }
 
 TEST_F(IniFileTest, FileWithoutFinalLineEnd)
 {
     writeBytes(path(), "[S]\r\nK=1");
-    TIniFile ini(path());
-    ini.WriteInteger("T", "L", 2);
-    ini.UpdateFile();
+    IniFile ini(path());
+    ini.writeInteger("T", "L", 2);
+    ini.save();
     EXPECT_EQ(readBytes(path()), "[S]\r\nK=1\r\n[T]\r\nL=2\r\n");
 }
 
 TEST_F(IniFileTest, CountsNumberedMembersThatALongListCouldReach)
 {
-    const TIniFile ini = TIniFile::fromBytes("[SystemInfo_1]\n[systeminfo_7]\n[SystemInfo_07]\n"
+    const IniFile ini = IniFile::fromBytes("[SystemInfo_1]\n[systeminfo_7]\n[SystemInfo_07]\n"
                                              "[SystemInfo_x]\n[SystemInfo_99999999999]\n"
                                              "[List]\nItem_3=a\nItem_9=\nItem_0=\n");
-    EXPECT_EQ(ini.HighestNumberedSection("SystemInfo_"), 7);
-    EXPECT_EQ(ini.HighestNumberedKey("List", "Item_"), 9);
-    EXPECT_EQ(ini.HighestNumberedKey("None", "Item_"), 0);
+    EXPECT_EQ(ini.highestNumberedSection("SystemInfo_"), 7);
+    EXPECT_EQ(ini.highestNumberedKey("List", "Item_"), 9);
+    EXPECT_EQ(ini.highestNumberedKey("None", "Item_"), 0);
     // A number beyond the file's line count marks no real list's last member.
-    EXPECT_EQ(TIniFile::fromBytes("[SystemInfo_2]\n[SystemInfo_2147483647]\n")
-                  .HighestNumberedSection("SystemInfo_"),
+    EXPECT_EQ(IniFile::fromBytes("[SystemInfo_2]\n[SystemInfo_2147483647]\n")
+                  .highestNumberedSection("SystemInfo_"),
               2);
 }
 
@@ -671,26 +673,26 @@ TEST_F(IniFileTest, LongSectionsKeepFindingEveryKey)
     QByteArray bytes = "[List]\n";
     for (int i = 1; i <= 10; ++i)
         bytes += "Item_" + QByteArray::number(i) + "=file\n";
-    TIniFile ini = TIniFile::fromBytes(bytes);
+    IniFile ini = IniFile::fromBytes(bytes);
     for (int round = 0; round < 3; ++round)
         for (int i = 1; i <= 60; i += 1 + round)
-            ini.WriteString("List", QStringLiteral("item_%1").arg(i), QString::number(round));
+            ini.writeString("List", QStringLiteral("item_%1").arg(i), QString::number(round));
     for (int i = 1; i <= 60; ++i) {
         const QString expected = i % 3 == 1 ? "2" : (i % 2 == 1 ? "1" : "0");
-        EXPECT_EQ(ini.ReadString("LIST", QStringLiteral("Item_%1").arg(i), {}), expected) << i;
+        EXPECT_EQ(ini.readString("LIST", QStringLiteral("Item_%1").arg(i), {}), expected) << i;
     }
-    EXPECT_EQ(ini.HighestNumberedKey("list", "ITEM_"), 60);
-    const TIniFile back = TIniFile::fromBytes(ini.toBytes());
-    EXPECT_EQ(back.ReadString("List", "Item_3", {}), "1");
+    EXPECT_EQ(ini.highestNumberedKey("list", "ITEM_"), 60);
+    const IniFile back = IniFile::fromBytes(ini.toBytes());
+    EXPECT_EQ(back.readString("List", "Item_3", {}), "1");
     EXPECT_EQ(back.toBytes().toLower().count("item_"), 60);
 }
 
 TEST_F(IniFileTest, CreatesAMissingFile)
 {
-    TIniFile ini(path());
-    EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
-    ini.WriteString("S", "K", "");
-    ini.UpdateFile();
+    IniFile ini(path());
+    EXPECT_EQ(ini.readString("S", "K", "d"), "d");
+    ini.writeString("S", "K", "");
+    ini.save();
     EXPECT_EQ(readBytes(path()), "[S]\nK=\n");
 }
 
@@ -709,12 +711,12 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
 
     for (const QString& p : cases) {
         SCOPED_TRACE(qPrintable(p));
-        TIniFile ini(p);
-        ini.WriteString("S", "K", "v");
+        IniFile ini(p);
+        ini.writeString("S", "K", "v");
         try {
-            ini.UpdateFile();
+            ini.save();
             ADD_FAILURE() << "no error";
-        } catch (const EAppError& e) {
+        } catch (const AppError& e) {
             EXPECT_EQ(e.message(), QStringLiteral("Impossible d'écrire dans ") + p);
         }
     }
@@ -727,9 +729,9 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
 TEST_F(IniFileTest, APipeReadsAsAnEmptyFile)
 {
     ASSERT_EQ(mkfifo(qPrintable(path()), 0600), 0);
-    const TIniFile ini(path());
-    EXPECT_EQ(ini.LineCount(), 0);
-    EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
+    const IniFile ini(path());
+    EXPECT_EQ(ini.lineCount(), 0);
+    EXPECT_EQ(ini.readString("S", "K", "d"), "d");
 }
 
 // The file decides whether it may be written, not its folder: a read-only Config.ini is
@@ -755,19 +757,19 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesTheWriteReadOnlyFolderDoesNot)
         std::string found;
         // The in-place rewrite keeps its rollback journal in the user's state folder.
         qputenv("XDG_STATE_HOME", QFile::encodeName(path("state")));
-        TIniFile ini(writable);
-        ini.WriteString("S", "K", "new");
+        IniFile ini(writable);
+        ini.writeString("S", "K", "new");
         try {
-            ini.UpdateFile();
-        } catch (const EAppError&) {
+            ini.save();
+        } catch (const AppError&) {
             found += "the writable file was refused; ";
         }
-        TIniFile refused(readOnly);
-        refused.WriteString("S", "K", "new");
+        IniFile refused(readOnly);
+        refused.writeString("S", "K", "new");
         try {
-            refused.UpdateFile();
+            refused.save();
             found += "the read-only file was written; ";
-        } catch (const EAppError& e) {
+        } catch (const AppError& e) {
             if (e.message() != QStringLiteral("Impossible d'écrire dans ") + readOnly)
                 found += "message " + e.message().toStdString();
         }
@@ -789,9 +791,9 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
     writeBytes(path("real.ini"), "[S]\nK=1\n");
     ASSERT_TRUE(QFile::link(path("real.ini"), path("link.ini")));
     {
-        TIniFile ini(path("link.ini"));
-        ini.WriteInteger("S", "K", 3);
-        ini.UpdateFile();
+        IniFile ini(path("link.ini"));
+        ini.writeInteger("S", "K", 3);
+        ini.save();
     }
     EXPECT_TRUE(QFileInfo(path("link.ini")).isSymLink());
     EXPECT_EQ(readBytes(path("real.ini")), "[S]\nK=3\n");
@@ -801,9 +803,9 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
     QFile::setPermissions(path(), perms);
     // Another user's file stays theirs when root saves it.
     shareWithNobody(path());
-    TIniFile ini(path());
-    ini.WriteInteger("S", "K", 2);
-    ini.UpdateFile();
+    IniFile ini(path());
+    ini.writeInteger("S", "K", 2);
+    ini.save();
     const auto ownerGroupOther = QFileDevice::Permissions(0xF0FF);
     EXPECT_EQ(QFile::permissions(path()) & ownerGroupOther, perms);
     struct stat st;
@@ -812,9 +814,9 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
 
     // Both names of a hard-linked file see the change.
     ASSERT_EQ(::link(qPrintable(path()), qPrintable(path("other-name.ini"))), 0);
-    TIniFile linked(path("other-name.ini"));
-    linked.WriteInteger("S", "K", 4);
-    linked.UpdateFile();
+    IniFile linked(path("other-name.ini"));
+    linked.writeInteger("S", "K", 4);
+    linked.save();
     EXPECT_EQ(readBytes(path()), "[S]\nK=4\n");
 }
 
@@ -842,18 +844,18 @@ TEST(IniErase, RemovesTheFirstSectionOfTheNameWithItsLines)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TIniFile ini = TIniFile::fromBytes(c.bytes);
-        ini.EraseSection(QString::fromLatin1(c.section));
+        IniFile ini = IniFile::fromBytes(c.bytes);
+        ini.eraseSection(QString::fromLatin1(c.section));
         EXPECT_EQ(ini.toBytes(), c.expected);
-        EXPECT_EQ(ini.ReadString(QString::fromLatin1(c.section), "k", "gone"), "gone");
+        EXPECT_EQ(ini.readString(QString::fromLatin1(c.section), "k", "gone"), "gone");
     }
 
     // Keys written into the section go with it; a section written afresh comes at the end.
-    TIniFile ini = TIniFile::fromBytes("[A]\nk=1\n[B]\nk=2\n");
-    ini.WriteString("B", "new", "x");
-    ini.WriteString("N", "k", "v");
-    ini.EraseSection("B");
-    ini.EraseSection("N");
-    ini.WriteString("B", "k", "again");
+    IniFile ini = IniFile::fromBytes("[A]\nk=1\n[B]\nk=2\n");
+    ini.writeString("B", "new", "x");
+    ini.writeString("N", "k", "v");
+    ini.eraseSection("B");
+    ini.eraseSection("N");
+    ini.writeString("B", "k", "again");
     EXPECT_EQ(ini.toBytes(), "[A]\nk=1\n[B]\nk=again\n");
 }

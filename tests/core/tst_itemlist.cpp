@@ -6,59 +6,61 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 // Records the notifications and checks that they come in pairs around each change.
-class RecordingObserver : public TItemListObserver
+class RecordingObserver : public ItemListObserver
 {
 public:
-    explicit RecordingObserver(const TItemList& list) : m_list(list) {}
+    explicit RecordingObserver(const ItemList& list) : m_list(list) {}
     QStringList log;
 
     void itemAboutToBeInserted(int index) override
     {
-        m_countBefore = m_list.Count();
+        m_countBefore = m_list.count();
         log << QStringLiteral("about to insert %1").arg(index);
     }
     void itemInserted(int index) override
     {
-        EXPECT_EQ(m_list.Count(), m_countBefore + 1);
-        log << QStringLiteral("inserted %1 %2").arg(QString::number(index), m_list.Get(index));
+        EXPECT_EQ(m_list.count(), m_countBefore + 1);
+        log << QStringLiteral("inserted %1 %2").arg(QString::number(index), m_list.at(index));
     }
     void itemsAboutToBeReset() override { log << QStringLiteral("about to reset"); }
-    void itemsReset() override { log << QStringLiteral("reset %1").arg(m_list.Count()); }
+    void itemsReset() override { log << QStringLiteral("reset %1").arg(m_list.count()); }
 
 private:
-    const TItemList& m_list;
+    const ItemList& m_list;
     int m_countBefore = 0;
 };
 
 TEST(ItemList, UnsortedKeepsTheOrderOfAddsAndInserts)
 {
-    TItemList list;
-    list.Add("b");
-    list.Add("a");
-    list.Add("");
-    list.Add("a");
-    list.Insert(0, "first");
-    list.Insert(99, "last");
-    list.Insert(-5, "clamped");
-    EXPECT_EQ(list.Items(), QStringList({"clamped", "first", "b", "a", "", "a", "last"}));
-    EXPECT_EQ(list.Count(), 7);
-    EXPECT_EQ(list.Get(1), "first");
+    ItemList list;
+    list.add("b");
+    list.add("a");
+    list.add("");
+    list.add("a");
+    list.insert(0, "first");
+    list.insert(99, "last");
+    list.insert(-5, "clamped");
+    EXPECT_EQ(list.items(), QStringList({"clamped", "first", "b", "a", "", "a", "last"}));
+    EXPECT_EQ(list.count(), 7);
+    EXPECT_EQ(list.at(1), "first");
     EXPECT_EQ(list[2], "b");
-    EXPECT_EQ(list.Get(7), QString());
-    EXPECT_EQ(list.Get(-1), QString());
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.at(7), QString());
+    EXPECT_EQ(list.at(-1), QString());
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
 }
 
 TEST(ItemList, SortedIgnoresCaseAndPlacesEqualItemsAfterTheirEquals)
 {
-    TItemList list(true);
+    ItemList list(true);
     for (const char* t : {"qas", "DEV", "Prd", "dev", "", "Dev", "aBc", "ÉTÉ", "été", "ete"})
-        list.Add(QString::fromUtf8(t));
-    EXPECT_EQ(list.Items(),
+        list.add(QString::fromUtf8(t));
+    EXPECT_EQ(list.items(),
               QStringList({"", "aBc", "DEV", "dev", "Dev", "ete", "ÉTÉ", "été", "Prd", "qas"}));
 }
 
@@ -83,46 +85,46 @@ TEST(ItemList, SortedOrderIsTheLocaleCollation)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locale.name().toStdString());
         QLocale::setDefault(c.locale);
-        TItemList single(true), batched(true);
+        ItemList single(true), batched(true);
         for (const QString& t : input)
-            single.Add(t);
-        batched.Assign(input);
+            single.add(t);
+        batched.assign(input);
         QStringList sorted = input;
-        TItemList::Sort(sorted);
-        EXPECT_EQ(single.Items(), c.sorted);
-        EXPECT_EQ(batched.Items(), c.sorted);
+        ItemList::sort(sorted);
+        EXPECT_EQ(single.items(), c.sorted);
+        EXPECT_EQ(batched.items(), c.sorted);
         EXPECT_EQ(sorted, c.sorted);
-        EXPECT_LT(TItemList::Compare("Église", "ezra"), 0);
-        EXPECT_EQ(TItemList::Compare("ÉGLISE", "église"), 0);
+        EXPECT_LT(ItemList::compare("Église", "ezra"), 0);
+        EXPECT_EQ(ItemList::compare("ÉGLISE", "église"), 0);
     }
     QLocale::setDefault(saved);
 }
 
 TEST(ItemList, IndexOfFindsTheWholeTextWithoutRegardToCase)
 {
-    TItemList list;
-    list.Assign({"DEV", "Development", "dev", "", "Straße", "ÉTÉ"});
-    EXPECT_EQ(list.IndexOf("dev"), 0);
-    EXPECT_EQ(list.IndexOf("DEVELOPMENT"), 1);
-    EXPECT_EQ(list.IndexOf("De"), -1);
-    EXPECT_EQ(list.IndexOf(""), 3);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("STRASSE")), -1);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("été")), 5);
-    EXPECT_EQ(TItemList().IndexOf("x"), -1);
+    ItemList list;
+    list.assign({"DEV", "Development", "dev", "", "Straße", "ÉTÉ"});
+    EXPECT_EQ(list.indexOf("dev"), 0);
+    EXPECT_EQ(list.indexOf("DEVELOPMENT"), 1);
+    EXPECT_EQ(list.indexOf("De"), -1);
+    EXPECT_EQ(list.indexOf(""), 3);
+    EXPECT_EQ(list.indexOf(QStringLiteral("STRASSE")), -1);
+    EXPECT_EQ(list.indexOf(QStringLiteral("été")), 5);
+    EXPECT_EQ(ItemList().indexOf("x"), -1);
 }
 
 TEST(ItemList, AssignReplacesAndSortsStably)
 {
-    TItemList list(true);
-    list.Add("old");
-    list.Assign({"b", "B", "a", "b"});
-    EXPECT_EQ(list.Items(), QStringList({"a", "b", "B", "b"}));
+    ItemList list(true);
+    list.add("old");
+    list.assign({"b", "B", "a", "b"});
+    EXPECT_EQ(list.items(), QStringList({"a", "b", "B", "b"}));
     // A control character weighs nothing in collation: equal texts keep their order
     // although their code units differ.
-    list.Assign({QStringLiteral("b\u0001"), "a", "b"});
-    EXPECT_EQ(list.Items(), QStringList({"a", QStringLiteral("b\u0001"), "b"}));
+    list.assign({QStringLiteral("b\u0001"), "a", "b"});
+    EXPECT_EQ(list.items(), QStringList({"a", QStringLiteral("b\u0001"), "b"}));
     QStringList texts = {"b", QStringLiteral("b\u0001"), "B"};
-    TItemList::Sort(texts);
+    ItemList::sort(texts);
     EXPECT_EQ(texts, QStringList({"b", QStringLiteral("b\u0001"), "B"}));
 }
 
@@ -138,60 +140,60 @@ TEST(ItemList, UpdateGivesTheSameOrderAsSingleAdds)
             t += QChar(u"aAbB_ é"[rng.bounded(7)]);
         texts << t;
     }
-    TItemList single(true), batched(true);
-    single.Add("b");
-    batched.Add("b");
+    ItemList single(true), batched(true);
+    single.add("b");
+    batched.add("b");
     for (const QString& t : texts)
-        single.Add(t);
+        single.add(t);
     {
-        TItemListUpdate update(batched);
+        ItemListUpdate update(batched);
         for (int i = 0; i < texts.size(); ++i) {
-            batched.Add(texts[i]);
+            batched.add(texts[i]);
             if (i == 250) { // a read in between merges what is waiting
-                EXPECT_EQ(batched.Count(), 252);
+                EXPECT_EQ(batched.count(), 252);
             }
             if (i == 300) {
-                EXPECT_GE(batched.IndexOf(texts[i]), 0);
+                EXPECT_GE(batched.indexOf(texts[i]), 0);
             }
             if (i >= 400 && i < 420) { // a view reading after each add
-                EXPECT_EQ(batched.Get(i + 1).isNull(), false);
+                EXPECT_EQ(batched.at(i + 1).isNull(), false);
             }
         }
     }
-    EXPECT_EQ(batched.Items(), single.Items());
+    EXPECT_EQ(batched.items(), single.items());
 }
 
 TEST(ItemList, ObserverHearsEachChangeOrOneResetPerUpdate)
 {
-    TItemList list(true);
+    ItemList list(true);
     RecordingObserver obs(list);
     list.setObserver(&obs);
-    list.Add("b");
-    list.Add("a");
-    list.Insert(1, "x");
-    list.Clear();
+    list.add("b");
+    list.add("a");
+    list.insert(1, "x");
+    list.clear();
     EXPECT_EQ(obs.log,
               QStringList({"about to insert 0", "inserted 0 b", "about to insert 0", "inserted 0 a",
                            "about to insert 1", "inserted 1 x", "about to reset", "reset 0"}));
 
     obs.log.clear();
-    list.BeginUpdate();
-    list.BeginUpdate();
-    list.Clear();
-    list.Add("c");
-    list.Add("a");
-    list.EndUpdate();
+    list.beginUpdate();
+    list.beginUpdate();
+    list.clear();
+    list.add("c");
+    list.add("a");
+    list.endUpdate();
     EXPECT_EQ(obs.log, QStringList({"about to reset"}));
-    list.EndUpdate();
+    list.endUpdate();
     EXPECT_EQ(obs.log, QStringList({"about to reset", "reset 2"}));
-    EXPECT_EQ(list.Items(), QStringList({"a", "c"}));
+    EXPECT_EQ(list.items(), QStringList({"a", "c"}));
 
     obs.log.clear();
     {
-        TItemListUpdate nothing(list);
+        ItemListUpdate nothing(list);
     }
-    list.Assign({"z"});
-    list.EndUpdate(); // unbalanced: ignored
+    list.assign({"z"});
+    list.endUpdate(); // unbalanced: ignored
     EXPECT_EQ(obs.log, QStringList({"about to reset", "reset 1"}));
 }
 

@@ -1,4 +1,5 @@
 #include "apperror.h"
+#include "coretesting.h"
 #include "safefile.h"
 
 #include "childprocess.h"
@@ -19,6 +20,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+
+using namespace tavelorn;
 
 namespace {
 
@@ -89,7 +92,7 @@ TEST(SafeWrite, ReplacesTheFileOrCreatesIt)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Config.ini"));
     const mode_t oldMask = ::umask(027);
-    const int created = WriteFileSafely(path, "first");
+    const int created = writeFileSafely(path, "first");
     ::umask(oldMask);
     ASSERT_EQ(created, 0);
     EXPECT_EQ(readBytes(path), "first");
@@ -100,7 +103,7 @@ TEST(SafeWrite, ReplacesTheFileOrCreatesIt)
     for (const QByteArray& content :
          {QByteArray("second, longer"), QByteArray("3"), QByteArray()}) {
         const ino_t before = statOf(path).st_ino;
-        ASSERT_EQ(WriteFileSafely(path, content), 0);
+        ASSERT_EQ(writeFileSafely(path, content), 0);
         EXPECT_EQ(readBytes(path), content);
         EXPECT_NE(statOf(path).st_ino, before);
         EXPECT_EQ(statOf(path).st_mode & 07777, 0604u);
@@ -109,7 +112,7 @@ TEST(SafeWrite, ReplacesTheFileOrCreatesIt)
     // A relative name is written in the current folder.
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const int relative = WriteFileSafely(QStringLiteral("relative.ini"), "rel");
+    const int relative = writeFileSafely(QStringLiteral("relative.ini"), "rel");
     QDir::setCurrent(cwd);
     EXPECT_EQ(relative, 0);
     EXPECT_EQ(readBytes(dir.filePath(QStringLiteral("relative.ini"))), "rel");
@@ -128,7 +131,7 @@ TEST(SafeWrite, HardLinkedFileIsRewrittenInPlace)
     for (const qsizetype size : {20000, 5000, 0, 5000}) {
         SCOPED_TRACE(size);
         const QByteArray content = patterned(size, int(size));
-        ASSERT_EQ(WriteFileSafely(b, content), 0);
+        ASSERT_EQ(writeFileSafely(b, content), 0);
         EXPECT_EQ(readBytes(a), content);
         EXPECT_EQ(statOf(a).st_ino, inode);
         EXPECT_EQ(statOf(b).st_ino, inode);
@@ -153,19 +156,19 @@ TEST(SafeWrite, FollowsTheWholeChainOfLinks)
     symlink(QStringLiteral("self.jpg"), "self.jpg");
     symlink(QStringLiteral("sub"), "folder.jpg");
 
-    EXPECT_EQ(WriteFileSafely(at("a.jpg"), "new"), 0);
+    EXPECT_EQ(writeFileSafely(at("a.jpg"), "new"), 0);
     EXPECT_EQ(readBytes(at("sub/c.jpg")), "new");
     EXPECT_EQ(QFile::symLinkTarget(at("a.jpg")), at("b.jpg"));
     EXPECT_EQ(QFile::symLinkTarget(at("b.jpg")), at("sub/c.jpg"));
 
     // A link to a missing file creates that file, as opening it for writing does.
-    EXPECT_EQ(WriteFileSafely(at("dangling.jpg"), "made"), 0);
+    EXPECT_EQ(writeFileSafely(at("dangling.jpg"), "made"), 0);
     EXPECT_EQ(readBytes(at("missing.jpg")), "made");
     EXPECT_TRUE(QFileInfo(at("dangling.jpg")).isSymLink());
 
-    EXPECT_EQ(WriteFileSafely(at("loop1.jpg"), "x"), ELOOP);
-    EXPECT_EQ(WriteFileSafely(at("self.jpg"), "x"), ELOOP);
-    EXPECT_EQ(WriteFileSafely(at("folder.jpg"), "x"), EISDIR);
+    EXPECT_EQ(writeFileSafely(at("loop1.jpg"), "x"), ELOOP);
+    EXPECT_EQ(writeFileSafely(at("self.jpg"), "x"), ELOOP);
+    EXPECT_EQ(writeFileSafely(at("folder.jpg"), "x"), EISDIR);
     for (const char* name : {"loop1.jpg", "loop2.jpg", "self.jpg", "folder.jpg"})
         EXPECT_TRUE(QFileInfo(at(name)).isSymLink()) << name;
     EXPECT_EQ(entries(dir.path()),
@@ -196,7 +199,7 @@ TEST(SafeWrite, TargetsThatAreNoFileAreLeftAlone)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        EXPECT_EQ(WriteFileSafely(c.path, "bytes"), c.cause);
+        EXPECT_EQ(writeFileSafely(c.path, "bytes"), c.cause);
     }
     EXPECT_EQ(entries(dir.path()), (QStringList{"fifo", "folder", "plain"}));
     EXPECT_TRUE(S_ISFIFO(statOf(at("fifo")).st_mode));
@@ -231,21 +234,21 @@ TEST(SafeWrite, FolderThatRefusesNewFiles)
         // Without a place for the journal the file is not touched.
         qunsetenv("XDG_STATE_HOME");
         qputenv("HOME", "/nonexistent");
-        if (const int r = WriteFileSafely(writable, "no journal"); r != EACCES)
+        if (const int r = writeFileSafely(writable, "no journal"); r != EACCES)
             found += describe("rewrite without a journal", r, EACCES);
         if (readBytes(writable) != patterned(36586, 1))
             found += "file changed without a journal; ";
         qputenv("XDG_STATE_HOME", QFile::encodeName(state));
         for (const qsizetype size : {45056, 1000}) {
             const QByteArray content = patterned(size, 2);
-            if (const int r = WriteFileSafely(writable, content))
+            if (const int r = writeFileSafely(writable, content))
                 found += describe("rewrite", r, 0);
             if (readBytes(writable) != content || statOf(writable).st_ino != inode)
                 found += "content or inode of the rewritten file; ";
         }
-        if (const int r = WriteFileSafely(readOnly, "x"); r != EACCES)
+        if (const int r = writeFileSafely(readOnly, "x"); r != EACCES)
             found += describe("read-only file", r, EACCES);
-        if (const int r = WriteFileSafely(folder + QStringLiteral("/new.jpg"), "x"); r != EACCES)
+        if (const int r = writeFileSafely(folder + QStringLiteral("/new.jpg"), "x"); r != EACCES)
             found += describe("new file", r, EACCES);
         return found;
     });
@@ -267,7 +270,7 @@ TEST(SafeWrite, KeepsTheOwnerAndGroup)
     writeBytes(theirs, "old");
     ASSERT_EQ(::chown(native(theirs).constData(), nobodyUid(), nobodyGid()), 0);
     ::chmod(native(theirs).constData(), 04640); // set-user-ID survives the owner change
-    ASSERT_EQ(WriteFileSafely(theirs, "new"), 0);
+    ASSERT_EQ(writeFileSafely(theirs, "new"), 0);
     EXPECT_EQ(readBytes(theirs), "new");
     EXPECT_EQ(statOf(theirs).st_uid, nobodyUid());
     EXPECT_EQ(statOf(theirs).st_gid, nobodyGid());
@@ -279,7 +282,7 @@ TEST(SafeWrite, KeepsTheOwnerAndGroup)
     ::chmod(native(roots).constData(), 0666);
     const ino_t inode = statOf(roots).st_ino;
     const ChildOutcome outcome = runInChild(asNobody(), [&] {
-        const int r = WriteFileSafely(roots, "written by nobody");
+        const int r = writeFileSafely(roots, "written by nobody");
         return r == 0 ? std::string() : describe("write", r, 0);
     });
     EXPECT_EQ(outcome.failure, "");
@@ -324,7 +327,7 @@ TEST(SafeWrite, ProtectedLinksInStickyFolders)
         ASSERT_EQ(::symlink(native(victim).constData(), native(link).constData()), 0);
         ASSERT_EQ(::lchown(native(link).constData(), c.linkOwner, 0), 0);
 
-        EXPECT_EQ(WriteFileSafely(link, "export"), c.cause);
+        EXPECT_EQ(writeFileSafely(link, "export"), c.cause);
         EXPECT_EQ(readBytes(victim), c.cause ? QByteArray("theirs") : QByteArray("export"));
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         EXPECT_EQ(entries(shared), QStringList{"DEV_2024_01_05.jpg"});
@@ -424,7 +427,7 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
         const ChildOutcome outcome = runInChild(setup, [&] {
             qputenv("XDG_STATE_HOME", QFile::encodeName(state));
             std::string found;
-            const int r = WriteFileSafely(file, content);
+            const int r = writeFileSafely(file, content);
             if (r != c.cause)
                 found += describe("write", r, c.cause);
             const QByteArray expected = c.cause ? old : content;
@@ -465,10 +468,10 @@ TEST(SafeWrite, KilledWritesLeaveNeitherTornFilesNorTemporaryFiles)
             const pid_t pid = fork();
             ASSERT_GE(pid, 0);
             if (pid == 0) {
-                setUnnamedTempFilesEnabled(unnamed);
+                TestHooks::setUnnamedTempFilesEnabled(unnamed);
                 for (;;) {
-                    WriteFileSafely(path, first);
-                    WriteFileSafely(path, second);
+                    writeFileSafely(path, first);
+                    writeFileSafely(path, second);
                 }
             }
             ::usleep(useconds_t(QRandomGenerator::global()->bounded(2000, 30000)));
@@ -479,9 +482,9 @@ TEST(SafeWrite, KilledWritesLeaveNeitherTornFilesNorTemporaryFiles)
                 << "torn file of " << now.size() << " bytes";
             leftovers = std::max(leftovers, int(entries(dir.path()).size()) - 1);
         }
-        setUnnamedTempFilesEnabled(unnamed);
-        EXPECT_EQ(WriteFileSafely(path, "last"), 0);
-        setUnnamedTempFilesEnabled(true);
+        TestHooks::setUnnamedTempFilesEnabled(unnamed);
+        EXPECT_EQ(writeFileSafely(path, "last"), 0);
+        TestHooks::setUnnamedTempFilesEnabled(true);
         EXPECT_EQ(entries(dir.path()), QStringList{"Config.ini"}) << leftovers << " left over";
         EXPECT_EQ(readBytes(path), "last");
     }
@@ -508,7 +511,7 @@ TEST(SafeWrite, CleanUpRemovesOnlyTheTemporaryFilesOfDeadWriters)
     }
     kept.sort();
 
-    EXPECT_EQ(WriteFileSafely(at("Config.ini"), "x"), 0);
+    EXPECT_EQ(writeFileSafely(at("Config.ini"), "x"), 0);
     ::close(live);
     EXPECT_EQ(entries(dir.path()), kept);
 }

@@ -19,25 +19,27 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace tavelorn;
+
 namespace {
 
-tySystemInfo profile(const QString& sid, const QString& usage = QString())
+Profile profile(const QString& sid, const QString& usage = QString())
 {
-    tySystemInfo s;
-    s.SystemTitle = QStringLiteral("T");
-    s.SID = sid;
-    s.Usage1 = usage;
-    s.BorderWidth = 2;
+    Profile s;
+    s.systemTitle = QStringLiteral("T");
+    s.sid = sid;
+    s.usage1 = usage;
+    s.borderWidth = 2;
     return s;
 }
 
 QStringList profileIds(const QString& file)
 {
-    TConfigStore store(file);
-    store.LoadAll();
+    ConfigStore store(file);
+    store.loadAll();
     QStringList ids;
-    for (const tySystemInfo& s : std::as_const(store.FArrSystemInfo))
-        ids << s.ID;
+    for (const Profile& s : std::as_const(store.profiles()))
+        ids << s.id;
     return ids;
 }
 
@@ -76,54 +78,54 @@ TEST(SharedConfig, TwoWindowsKeepEachOthersWork)
                      "[Color]\nNbItems=2\nItem_1=0\nItem_2=0\n"
                      "[SID]\nNbItems=2\nItem_1=DEV\nItem_2=PRD\n"
                      "[RefreshComment]\nNbItems=1\nItem_1=\n");
-    TConfigStore a(file), b(file);
-    a.LoadAll();
-    b.LoadAll();
+    ConfigStore a(file), b(file);
+    a.loadAll();
+    b.loadAll();
 
-    b.StoreSystemInfo(QStringLiteral("ERP__PRD__2024_03_03"), profile(QStringLiteral("PRD")));
-    a.StoreSystemInfo(QStringLiteral("ERP__DEV__2024_03_03"), profile(QStringLiteral("DEV")));
+    b.storeProfile(QStringLiteral("ERP__PRD__2024_03_03"), profile(QStringLiteral("PRD")));
+    a.storeProfile(QStringLiteral("ERP__DEV__2024_03_03"), profile(QStringLiteral("DEV")));
     const QStringList both{"ERP__PRD__2024_03_03", "ERP__DEV__2024_03_03"};
     EXPECT_EQ(profileIds(file), both);
     // The window that saved last shows both.
-    EXPECT_EQ(a.cbxID.Count(), 2);
+    EXPECT_EQ(a.profileIds().count(), 2);
 
     // Each adds to a list it loaded before the other's addition.
-    a.cbxSystemTitle.Add(QStringLiteral("BW"));
-    a.SaveSystemTitles();
-    b.cbxSystemTitle.Add(QStringLiteral("CRM"));
-    b.SaveSystemTitles();
-    EXPECT_EQ(b.cbxSystemTitle.Items(), QStringList({"ERP", "BW", "CRM"}));
-    a.cbxSID.Add(QStringLiteral("QAS"));
-    a.SaveSIDs();
-    b.cbxSID.Add(QStringLiteral("SBX"));
-    b.SaveSIDs();
-    EXPECT_EQ(b.cbxSID.Items(), QStringList({"DEV", "PRD", "QAS", "SBX"}));
-    EXPECT_EQ(b.cbxSourceSystem.Items(), QStringList({"", "DEV", "PRD", "QAS", "SBX"}));
-    a.cbxRefreshComment.Add(QStringLiteral("mine"));
-    a.SaveRefreshComments();
-    b.cbxRefreshComment.Add(QStringLiteral("theirs"));
-    b.SaveRefreshComments();
-    EXPECT_EQ(b.cbxRefreshComment.Items(), QStringList({"", "mine", "theirs"}));
+    a.systemTitles().add(QStringLiteral("BW"));
+    a.saveSystemTitles();
+    b.systemTitles().add(QStringLiteral("CRM"));
+    b.saveSystemTitles();
+    EXPECT_EQ(b.systemTitles().items(), QStringList({"ERP", "BW", "CRM"}));
+    a.sids().add(QStringLiteral("QAS"));
+    a.saveSids();
+    b.sids().add(QStringLiteral("SBX"));
+    b.saveSids();
+    EXPECT_EQ(b.sids().items(), QStringList({"DEV", "PRD", "QAS", "SBX"}));
+    EXPECT_EQ(b.sourceSystems().items(), QStringList({"", "DEV", "PRD", "QAS", "SBX"}));
+    a.refreshComments().add(QStringLiteral("mine"));
+    a.saveRefreshComments();
+    b.refreshComments().add(QStringLiteral("theirs"));
+    b.saveRefreshComments();
+    EXPECT_EQ(b.refreshComments().items(), QStringList({"", "mine", "theirs"}));
 
     // One removes a position, the other changes a colour: both land.
-    a.LoadLandscapeTypes();
-    b.LoadLandscapeTypes();
-    a.cbxLandscapeType.Add(QStringLiteral("QAS"));
-    a.SaveLandscapeTypes();
-    b.FArrLandscapeType[1].Color = 255; // PRD red
-    b.SaveLandscapeTypesAndColors();
-    TConfigStore check(file);
-    check.LoadAll();
-    EXPECT_EQ(check.cbxLandscapeType.Items(), QStringList({"DEV", "PRD", "QAS"}));
-    EXPECT_EQ(check.GetLandscapeTypeColor(QStringLiteral("PRD")), 255);
-    EXPECT_EQ(check.GetLandscapeTypeColor(QStringLiteral("DEV")), 0);
+    a.loadLandscapeTypes();
+    b.loadLandscapeTypes();
+    a.landscapeTypeNames().add(QStringLiteral("QAS"));
+    a.saveLandscapeTypes();
+    b.landscapeTypes()[1].color = 255; // PRD red
+    b.saveLandscapeTypesAndColors();
+    ConfigStore check(file);
+    check.loadAll();
+    EXPECT_EQ(check.landscapeTypeNames().items(), QStringList({"DEV", "PRD", "QAS"}));
+    EXPECT_EQ(check.landscapeTypeColor(QStringLiteral("PRD")), 255);
+    EXPECT_EQ(check.landscapeTypeColor(QStringLiteral("DEV")), 0);
 
     // A profile deleted by the other window is gone already: deleting it again changes
     // nothing, and it takes no other profile with it.
-    a.LoadSystemInfos();
-    b.LoadSystemInfos();
-    a.DeleteSystemInfo(0);
-    b.DeleteSystemInfo(0);
+    a.loadProfiles();
+    b.loadProfiles();
+    a.deleteProfile(0);
+    b.deleteProfile(0);
     EXPECT_EQ(profileIds(file), QStringList({"ERP__DEV__2024_03_03"}));
 }
 
@@ -153,25 +155,25 @@ TEST_P(ConcurrentWriters, KeepEverySave)
                   0);
     }
     const int failed = inChildren(kProcesses, [&](int child) {
-        TConfigStore store(file);
-        store.LoadAll();
+        ConfigStore store(file);
+        store.loadAll();
         for (int i = 0; i < kSaves; ++i) {
             const QString name = QStringLiteral("p%1x%2").arg(child).arg(i);
             if (c.lists) {
-                store.cbxSID.Add(name);
-                store.SaveSIDs();
+                store.sids().add(name);
+                store.saveSids();
             } else {
-                store.StoreSystemInfo(name, profile(name));
+                store.storeProfile(name, profile(name));
             }
         }
         return true;
     });
     EXPECT_EQ(failed, 0);
-    TConfigStore check(file);
-    check.LoadAll();
+    ConfigStore check(file);
+    check.loadAll();
     QSet<QString> found;
     if (c.lists) {
-        for (const QString& s : check.cbxSID.Items())
+        for (const QString& s : check.sids().items())
             found.insert(s);
     } else {
         for (const QString& id : profileIds(file))
@@ -204,30 +206,30 @@ struct TwoStates
 
 TwoStates makeTwoStates(const QString& file, int profiles)
 {
-    TConfigStore store(file);
-    store.LoadAll();
+    ConfigStore store(file);
+    store.loadAll();
     for (int i = 0; i < profiles; ++i)
-        store.StoreSystemInfo(QStringLiteral("P%1").arg(i),
+        store.storeProfile(QStringLiteral("P%1").arg(i),
                               profile(QStringLiteral("S%1").arg(i), QString(200, u'x')));
     TwoStates s;
-    store.StoreSystemInfo(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(300, u'a')));
+    store.storeProfile(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(300, u'a')));
     s.first = readBytes(file);
-    store.StoreSystemInfo(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(100, u'b')));
+    store.storeProfile(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(100, u'b')));
     s.second = readBytes(file);
-    store.StoreSystemInfo(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(300, u'a')));
+    store.storeProfile(QStringLiteral("P0"), profile(QStringLiteral("S0"), QString(300, u'a')));
     return s;
 }
 
 [[noreturn]] void toggleForever(const QString& file)
 {
     try {
-        TConfigStore store(file);
-        store.LoadAll();
+        ConfigStore store(file);
+        store.loadAll();
         for (bool b = false;; b = !b)
-            store.StoreSystemInfo(
+            store.storeProfile(
                 QStringLiteral("P0"),
                 profile(QStringLiteral("S0"), QString(b ? 300 : 100, b ? u'a' : u'b')));
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         fprintf(stderr, "writer: %s\n", e.what());
     }
     _exit(1);

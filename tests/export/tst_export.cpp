@@ -30,6 +30,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace tavelorn;
+
 // Failures show texts as text.
 void PrintTo(const QString& text, std::ostream* os)
 {
@@ -167,16 +169,16 @@ protected:
     // What the window shows right after picking the profile, encoded.
     QByteArray expectedJpeg(const QString& id)
     {
-        TConfigStore store(config);
-        store.LoadAll();
-        const qint32 i = store.FindSystemInfo(id);
+        ConfigStore store(config);
+        store.loadAll();
+        const qint32 i = store.findProfile(id);
         EXPECT_GE(i, 0);
-        tyPicture picture;
-        TProfileLists lists = TProfileLists::Scratch(store);
-        ApplySystemInfoToPicture(picture, store.FArrSystemInfo.at(i), lists);
+        PictureModel picture;
+        ProfileLists lists = ProfileLists::scratch(store);
+        applyProfileToPicture(picture, store.profiles().at(i), lists);
         QImage image;
-        RenderPicture(picture, image);
-        return EncodeJpeg(image, 100);
+        renderPicture(picture, image);
+        return encodeJpeg(image, 100);
     }
 
     QTemporaryDir dir;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 // A worker's step that takes a different, random time for each item.
@@ -38,7 +40,7 @@ TEST(OrderedBatch, DecideAndReportSeeItemsInOrderWhateverTheWorkersDo)
         std::vector<std::atomic<int>> stage(size_t(c.count));
         std::vector<qsizetype> decided, reported;
         std::atomic<qsizetype> inFlight = 0, mostInFlight = 0;
-        TBatchSteps steps;
+        BatchSteps steps;
         steps.render = [&](qsizetype i) {
             const qsizetype now = ++inFlight;
             qsizetype most = mostInFlight;
@@ -62,7 +64,7 @@ TEST(OrderedBatch, DecideAndReportSeeItemsInOrderWhateverTheWorkersDo)
             reported.push_back(i);
             --inFlight;
         };
-        RunOrderedBatch(c.count, c.renderThreads, c.writeThreads, c.ahead, steps);
+        runOrderedBatch(c.count, c.renderThreads, c.writeThreads, c.ahead, steps);
         std::vector<qsizetype> all(size_t(c.count));
         for (qsizetype i = 0; i < c.count; ++i)
             all[size_t(i)] = i;
@@ -78,7 +80,7 @@ TEST(OrderedBatch, AnErrorOfTheCallersStepsEndsTheBatch)
         SCOPED_TRACE(inDecide ? "decide" : "report");
         std::atomic<qsizetype> rendered = 0;
         std::vector<qsizetype> reported;
-        TBatchSteps steps;
+        BatchSteps steps;
         steps.render = [&](qsizetype i) {
             randomPause(i);
             ++rendered;
@@ -94,7 +96,7 @@ TEST(OrderedBatch, AnErrorOfTheCallersStepsEndsTheBatch)
                 throw std::runtime_error("stop");
             reported.push_back(i);
         };
-        EXPECT_THROW(RunOrderedBatch(1000, 4, 4, 8, steps), std::runtime_error);
+        EXPECT_THROW(runOrderedBatch(1000, 4, 4, 8, steps), std::runtime_error);
         EXPECT_EQ(reported, (std::vector<qsizetype>{0, 1, 2, 3, 4}));
         // The workers stopped long before the end.
         EXPECT_LT(rendered, 100);

@@ -1,10 +1,11 @@
-// What DownloadToFile relies on from libcurl, and how it ends: refused options and
+// What downloadToFile relies on from libcurl, and how it ends: refused options and
 // unsuitable libraries give no download, quitting the application stops one at once, and
 // a name server that never answers costs no more than the download's bound.
 #include "netfixture.h"
 #include "silentnameserver.h"
 
 #include "curlapi.h"
+#include "nettesting.h"
 #include "download.h"
 
 #include <QElapsedTimer>
@@ -14,12 +15,14 @@
 
 #include <cstdarg>
 
+using namespace tavelorn;
+
 namespace {
 
 // The real library with one option refused, as an older or differently built one would.
 struct TRefusingCurl
 {
-    static inline const TCurlApi* real = nullptr;
+    static inline const CurlApi* real = nullptr;
     static inline CURLoption refused = CURLOPT_LASTENTRY;
     static inline int refusals = 0;
 
@@ -45,11 +48,11 @@ struct TRefusingCurl
 
 TEST_F(NetTest, ARefusedOptionMeansNoDownload)
 {
-    TRefusingCurl::real = CurlApi();
+    TRefusingCurl::real = curlApi();
     ASSERT_NE(TRefusingCurl::real, nullptr);
-    TCurlApi api = *TRefusingCurl::real;
+    CurlApi api = *TRefusingCurl::real;
     api.easy_setopt = &TRefusingCurl::setopt;
-    SetCurlApiForTesting(&api);
+    TestHooks::setCurlApi(&api);
     server.route("/data", QByteArray("payload"));
     const QString url = server.baseUrl() + QStringLiteral("/data");
     const QString target = tmp.filePath(QStringLiteral("data.tmp"));
@@ -70,11 +73,11 @@ TEST_F(NetTest, ARefusedOptionMeansNoDownload)
         server.clear();
         TRefusingCurl::refused = c.option;
         TRefusingCurl::refusals = 0;
-        EXPECT_EQ(DownloadToFile(url, target), c.downloads);
+        EXPECT_EQ(downloadToFile(url, target), c.downloads);
         EXPECT_EQ(server.requests().size(), c.downloads ? 1 : 0);
         EXPECT_EQ(TRefusingCurl::refusals, c.downloads ? 0 : 1);
     }
-    SetCurlApiForTesting(nullptr);
+    TestHooks::setCurlApi(nullptr);
 }
 
 TEST(CurlLibrary, OnlyARecentLibraryWithALookupBesideTheTransferIsUsed)
@@ -96,10 +99,10 @@ TEST(CurlLibrary, OnlyARecentLibraryWithALookupBesideTheTransferIsUsed)
         curl_version_info_data info{};
         info.version_num = c.version;
         info.features = c.features;
-        EXPECT_EQ(CurlLibrarySuitable(&info), c.suitable) << std::hex << c.version;
+        EXPECT_EQ(curlLibrarySuitable(&info), c.suitable) << std::hex << c.version;
     }
-    EXPECT_FALSE(CurlLibrarySuitable(nullptr));
-    EXPECT_NE(CurlApi(), nullptr) << "the installed libcurl is refused";
+    EXPECT_FALSE(curlLibrarySuitable(nullptr));
+    EXPECT_NE(curlApi(), nullptr) << "the installed libcurl is refused";
 }
 
 // A window manager's close reaches the application while a download holds the main
@@ -125,7 +128,7 @@ TEST_F(NetTest, QuittingStopsADownloadOnTheMainThreadAtOnce)
     QTimer::singleShot(0, [&] {
         clock.start();
         quitOnRequest.start();
-        ok = DownloadToFile(url, target);
+        ok = downloadToFile(url, target);
         returnedAt = clock.elapsed();
     });
     // A watchdog: the test fails instead of hanging.
@@ -160,13 +163,13 @@ TEST_F(SilentNameServerTest, ALookupEndsWithinTheBoundAndACancelAtOnce)
     const QString target = tmp.filePath(QStringLiteral("x.tmp"));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(DownloadToFile(url, target));
+    EXPECT_FALSE(downloadToFile(url, target));
     const qint64 bounded = clock.elapsed();
     EXPECT_GT(dns.queries(), 0) << "the name was never asked for";
     EXPECT_LT(bounded, kDownloadTotalTimeoutMs + 500);
 
     dns.resetCount();
-    TDownloadCancel cancel;
+    DownloadCancel cancel;
     qint64 cancelledAt = -1;
     QTimer poll;
     poll.setInterval(5);
@@ -178,7 +181,7 @@ TEST_F(SilentNameServerTest, ALookupEndsWithinTheBoundAndACancelAtOnce)
     });
     poll.start();
     clock.restart();
-    EXPECT_FALSE(DownloadToFile(url, target, &cancel));
+    EXPECT_FALSE(downloadToFile(url, target, &cancel));
     const qint64 returnedAt = clock.elapsed();
     ASSERT_GE(cancelledAt, 0) << "the name was never asked for";
     EXPECT_LT(returnedAt - cancelledAt, 100);

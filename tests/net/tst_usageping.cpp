@@ -8,15 +8,17 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using namespace tavelorn;
+
 namespace {
 
 const QByteArray TrackingPath = "/statistiques/piwik.php?idsite=12&rec=1";
 
 TEST(UsagePing, SiteTableKnowsOnlyOurProgram)
 {
-    EXPECT_EQ(UsageSiteNumber(QStringLiteral("TAVELORN.EXE")), 12);
+    EXPECT_EQ(usageSiteNumber(QStringLiteral("TAVELORN.EXE")), 12);
     for (const char* other : {"Tavelorn.exe", "TAVELORN", "", "OTHER.EXE", "TAVELORN.EXE "})
-        EXPECT_EQ(UsageSiteNumber(QString::fromLatin1(other)), 0) << other;
+        EXPECT_EQ(usageSiteNumber(QString::fromLatin1(other)), 0) << other;
 }
 
 class UsagePingTest : public NetTest
@@ -38,9 +40,9 @@ protected:
 
 TEST_F(UsagePingTest, EachCallSendsOneBareHitAndLeavesNoFile)
 {
-    TUsagePing ping;
+    UsagePing ping;
     for (int hits = 1; hits <= 2; ++hits) {
-        ping.SendUsageHit();
+        ping.sendUsageHit();
         ASSERT_TRUE(QTest::qWaitFor([&] { return ping.idle(); }, 10000));
         ASSERT_EQ(server.requests().size(), hits);
         const auto& r = server.requests().back();
@@ -62,8 +64,8 @@ TEST_F(UsagePingTest, DoNotTrackSendsNothing)
         SCOPED_TRACE(c.value);
         server.clear();
         const TScopedEnv env("DO_NOT_TRACK", c.value);
-        TUsagePing ping;
-        ping.SendUsageHit();
+        UsagePing ping;
+        ping.sendUsageHit();
         ASSERT_TRUE(QTest::qWaitFor([&] { return ping.idle(); }, 10000));
         QTest::qWait(c.hits ? 0 : 200); // a request that slipped out would arrive by now
         EXPECT_EQ(server.requests().size(), c.hits);
@@ -77,8 +79,8 @@ TEST_F(UsagePingTest, ASilentServerNeverHoldsTheProgram)
     QElapsedTimer timer;
     timer.start();
     {
-        TUsagePing ping;
-        ping.SendUsageHit();
+        UsagePing ping;
+        ping.sendUsageHit();
         // The request is out while the caller goes on.
         ASSERT_TRUE(QTest::qWaitFor([&] { return !server.requests().isEmpty(); }, 10000));
         EXPECT_FALSE(ping.idle());
@@ -89,8 +91,8 @@ TEST_F(UsagePingTest, ASilentServerNeverHoldsTheProgram)
     EXPECT_EQ(leftovers(), QStringList());
 
     // Left alone, it ends by its time-out, silently and without a file.
-    TUsagePing ping;
-    ping.SendUsageHit();
+    UsagePing ping;
+    ping.sendUsageHit();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ping.idle(); }, kDownloadTotalTimeoutMs + 8000));
     EXPECT_EQ(leftovers(), QStringList());
 }

@@ -7,7 +7,7 @@
 
 // A background picture over an image in memory, drawn like the raster loaders draw:
 // scaled without smoothing.
-class TImageGraphic : public TGraphic
+class TImageGraphic : public tavelorn::Graphic
 {
 public:
     explicit TImageGraphic(QImage image) : m_image(std::move(image)) {}
@@ -22,7 +22,7 @@ private:
     QImage m_image;
 };
 
-inline TGraphicPtr imageGraphic(const QImage& image)
+inline tavelorn::GraphicPtr imageGraphic(const QImage& image)
 {
     return std::make_shared<TImageGraphic>(image);
 }

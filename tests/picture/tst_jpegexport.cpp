@@ -25,23 +25,25 @@
 // jerror.h needs jpeglib.h first.
 #include <jerror.h>
 
+using namespace tavelorn;
+
 namespace {
 
-tyPicture samplePicture()
+PictureModel samplePicture()
 {
-    tyPicture p;
-    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    SetLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
-    SetSID(p, QStringLiteral("QAS"));
-    SetUsage1(p, QStringLiteral("Quality assurance"));
-    SetInfo1(p, QStringLiteral("Refreshed weekly"));
+    PictureModel p;
+    setSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    setLandscapeType(p, QStringLiteral("QAS"), makeColor(0, 128, 0));
+    setSid(p, QStringLiteral("QAS"));
+    setUsage1(p, QStringLiteral("Quality assurance"));
+    setInfo1(p, QStringLiteral("Refreshed weekly"));
     QImage bg(300, 200, QImage::Format_RGB32);
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 300; ++x)
             bg.setPixel(x, y, qRgb(x % 256, y, 90));
-    SetBackgroundPicture(p, imageGraphic(bg));
-    SetPictureCenter(p, true);
-    SetBorderWidth(p, 2);
+    setBackgroundPicture(p, imageGraphic(bg));
+    setPictureCenter(p, true);
+    setBorderWidth(p, 2);
     return p;
 }
 
@@ -70,7 +72,7 @@ QString errorOf(const std::function<void()>& f)
 {
     try {
         f();
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         return e.message();
     }
     return QString();
@@ -97,10 +99,10 @@ TEST(PictureFileName, DefaultName)
         {"%%", {2024, 1, 5}, "%%_2024_01_05.jpg"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DefaultPictureFileName(QString::fromUtf8(c.sid), fromQDate(c.date)),
+        EXPECT_EQ(defaultPictureFileName(QString::fromUtf8(c.sid), fromQDate(c.date)),
                   QString::fromUtf8(c.name));
     // The time of day does not count.
-    EXPECT_EQ(DefaultPictureFileName(QStringLiteral("DEV"), fromQDate(QDate(2017, 3, 5)) + 0.99),
+    EXPECT_EQ(defaultPictureFileName(QStringLiteral("DEV"), fromQDate(QDate(2017, 3, 5)) + 0.99),
               QStringLiteral("DEV_2017_03_05.jpg"));
 }
 
@@ -122,14 +124,14 @@ TEST(PictureFileName, ForcedJpgExtension)
         {"./dev", "./dev.jpg"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ForceJpgExtension(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+        EXPECT_EQ(forceJpgExtension(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
 TEST(JpegEncoder, BaselineJfifOfTheRenderedPixels)
 {
     QImage rendered;
-    RenderPicture(samplePicture(), rendered);
-    const QByteArray jpeg = EncodeJpeg(rendered, 100);
+    renderPicture(samplePicture(), rendered);
+    const QByteArray jpeg = encodeJpeg(rendered, 100);
 
     // SOI, then JFIF 1.01 with density unit 0 and 1:1, quantisation tables, baseline
     // frame, Huffman tables and the scan: no comment, no other application segment.
@@ -172,14 +174,14 @@ TEST(JpegEncoder, BaselineJfifOfTheRenderedPixels)
 TEST(JpegEncoder, SameModelSameBytesWhateverTheImageFormat)
 {
     QImage a;
-    RenderPicture(samplePicture(), a);
+    renderPicture(samplePicture(), a);
     QImage b;
-    RenderPicture(samplePicture(), b);
-    const QByteArray first = EncodeJpeg(a, 100);
-    EXPECT_EQ(first, EncodeJpeg(b, 100));
-    EXPECT_EQ(first, EncodeJpeg(a.convertToFormat(QImage::Format_RGB888), 100));
-    EXPECT_EQ(first, EncodeJpeg(a.convertToFormat(QImage::Format_ARGB32), 100));
-    EXPECT_EQ(first, EncodeJpeg(a.convertToFormat(QImage::Format_RGBX8888), 100));
+    renderPicture(samplePicture(), b);
+    const QByteArray first = encodeJpeg(a, 100);
+    EXPECT_EQ(first, encodeJpeg(b, 100));
+    EXPECT_EQ(first, encodeJpeg(a.convertToFormat(QImage::Format_RGB888), 100));
+    EXPECT_EQ(first, encodeJpeg(a.convertToFormat(QImage::Format_ARGB32), 100));
+    EXPECT_EQ(first, encodeJpeg(a.convertToFormat(QImage::Format_RGBX8888), 100));
 }
 
 TEST(JpegEncoder, IdenticalToCjpegOfTheSamePixels)
@@ -190,7 +192,7 @@ TEST(JpegEncoder, IdenticalToCjpegOfTheSamePixels)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QImage rendered;
-    RenderPicture(samplePicture(), rendered);
+    renderPicture(samplePicture(), rendered);
     const QImage rgb = rendered.convertToFormat(QImage::Format_RGB888);
     const QString ppm = dir.filePath(QStringLiteral("picture.ppm"));
     {
@@ -205,17 +207,17 @@ TEST(JpegEncoder, IdenticalToCjpegOfTheSamePixels)
                        QStringLiteral("-baseline"), ppm});
     ASSERT_TRUE(proc.waitForFinished(30000));
     ASSERT_EQ(proc.exitCode(), 0) << proc.readAllStandardError().toStdString();
-    EXPECT_EQ(proc.readAllStandardOutput(), EncodeJpeg(rendered, 100));
+    EXPECT_EQ(proc.readAllStandardOutput(), encodeJpeg(rendered, 100));
 }
 
 TEST(JpegEncoder, LibraryErrorsCarryTheMessageNumber)
 {
     // Wider than the format allows: the library refuses it in jpeg_start_compress.
     const QImage tooWide(70000, 1, QImage::Format_RGB888);
-    const QString message = errorOf([&] { EncodeJpeg(tooWide, 100); });
+    const QString message = errorOf([&] { encodeJpeg(tooWide, 100); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("Erreur JPEG #"))) << message.toStdString();
     EXPECT_GT(message.mid(13).toInt(), 0);
-    EXPECT_TRUE(errorOf([] { EncodeJpeg(QImage(), 100); }).startsWith("Erreur JPEG #"));
+    EXPECT_TRUE(errorOf([] { encodeJpeg(QImage(), 100); }).startsWith("Erreur JPEG #"));
 }
 
 // Address space limits do not apply under AddressSanitizer, which reserves far more.
@@ -251,8 +253,8 @@ constexpr bool kAddressSanitizer = false;
         std::_Exit(2);
     QString message;
     try {
-        EncodeJpeg(noise);
-    } catch (const EAppError& e) {
+        encodeJpeg(noise);
+    } catch (const AppError& e) {
         message = e.message();
     }
     const bool finished = !std::current_exception();
@@ -280,12 +282,12 @@ TEST(PictureExport, WritesAndReplacesTheFile)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(2'000'000, 'x')); // longer than the picture: must not remain
     }
-    ExportPictureToFile(samplePicture(), path);
+    exportPictureToFile(samplePicture(), path);
     const QByteArray first = readAll(path);
     QImage rendered;
-    RenderPicture(samplePicture(), rendered);
-    EXPECT_EQ(first, EncodeJpeg(rendered, 100));
-    ExportPictureToFile(samplePicture(), path);
+    renderPicture(samplePicture(), rendered);
+    EXPECT_EQ(first, encodeJpeg(rendered, 100));
+    exportPictureToFile(samplePicture(), path);
     EXPECT_EQ(readAll(path), first);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("QAS_2016_12_01.jpg")});
@@ -313,7 +315,7 @@ TEST(PictureExport, FileThatCannotBeCreated)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        const QString message = errorOf([&] { ExportPictureToFile(samplePicture(), c.path); });
+        const QString message = errorOf([&] { exportPictureToFile(samplePicture(), c.path); });
         EXPECT_EQ(message, QStringLiteral("Impossible de créer le fichier \"%1\". %2")
                                .arg(c.path, systemErrorText(c.errnum)));
     }
@@ -334,7 +336,7 @@ TEST(PictureExport, KeepsTheModeOfAReplacedFile)
     }
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile::setPermissions(path, perms);
-    ExportPictureToFile(samplePicture(), path);
+    exportPictureToFile(samplePicture(), path);
     EXPECT_EQ(QFile::permissions(path) & (perms | QFile::ReadOther | QFile::WriteGroup), perms);
     EXPECT_FALSE(readAll(path).isEmpty());
 }

@@ -23,6 +23,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace tavelorn;
+
 // Readable failures.
 void PrintTo(const QString& s, std::ostream* os)
 {
@@ -165,7 +167,7 @@ QImage solid(int w, int h, QColor c, QImage::Format format = QImage::Format_RGB3
 
 // --- helpers --------------------------------------------------------------------------
 
-QImage drawInto(TGraphic& graphic, QSize canvas, QRect dest)
+QImage drawInto(Graphic& graphic, QSize canvas, QRect dest)
 {
     QImage image(canvas, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -175,7 +177,7 @@ QImage drawInto(TGraphic& graphic, QSize canvas, QRect dest)
     return image;
 }
 
-QImage drawNatural(TGraphic& graphic)
+QImage drawNatural(Graphic& graphic)
 {
     return drawInto(graphic, graphic.size(), QRect(QPoint(0, 0), graphic.size()));
 }
@@ -196,7 +198,7 @@ QString loadError(const QByteArray& data, const QString& ext)
 {
     try {
         loadPictureFromBytes(data, ext);
-    } catch (const EAppError& e) {
+    } catch (const AppError& e) {
         return e.message();
     }
     return QStringLiteral("<loaded>");
@@ -219,8 +221,8 @@ protected:
 QString fileError(const QString& path)
 {
     try {
-        LoadPictureFromFile(path);
-    } catch (const EAppError& e) {
+        loadPictureFromFile(path);
+    } catch (const AppError& e) {
         return e.message();
     }
     return QStringLiteral("<loaded>");
@@ -242,8 +244,8 @@ TEST(PictureFileTypes, DialogRowsInOrder)
         "Images TIFF (*.tif)",
         "Images TIFF (*.tiff)",
     };
-    EXPECT_EQ(PictureDialogNameFilters(), expected);
-    EXPECT_EQ(PictureFileExtensions(),
+    EXPECT_EQ(pictureDialogNameFilters(), expected);
+    EXPECT_EQ(pictureFileExtensions(),
               QStringList({"gif", "jpg", "jpeg", "bmp", "ico", "emf", "wmf", "tif", "tiff"}));
 }
 
@@ -275,13 +277,13 @@ TEST_F(LoaderFiles, ExtensionCaseIsIgnored)
 {
     const QByteArray bmp = encodeWithQt(twoPixels(), "bmp");
     for (const char* name : {"a.BMP", "b.Bmp", "c.bmp"}) {
-        TGraphicPtr g = LoadPictureFromFile(write(name, bmp));
+        GraphicPtr g = loadPictureFromFile(write(name, bmp));
         ASSERT_TRUE(g) << name;
         EXPECT_EQ(g->size(), QSize(2, 1)) << name;
     }
     const QByteArray jpeg = encodeWithQt(solid(8, 8, Qt::red), "jpeg", 100);
     for (const char* name : {"d.JPG", "e.JpEg", "f.jpeg"})
-        EXPECT_EQ(LoadPictureFromFile(write(name, jpeg))->size(), QSize(8, 8)) << name;
+        EXPECT_EQ(loadPictureFromFile(write(name, jpeg))->size(), QSize(8, 8)) << name;
 }
 
 TEST_F(LoaderFiles, FileThatCannotBeOpened)
@@ -321,7 +323,7 @@ TEST(PictureLoaders, BitmapTiffAndGifKeepExactPixels)
         {redBlueGif(), "gif"},
     };
     for (const auto& [data, ext] : files) {
-        TGraphicPtr g = loadPictureFromBytes(data, QString(ext));
+        GraphicPtr g = loadPictureFromBytes(data, QString(ext));
         ASSERT_EQ(g->size(), QSize(2, 1)) << ext.constData();
         const QImage out = drawNatural(*g);
         EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0)) << ext.constData();
@@ -331,7 +333,7 @@ TEST(PictureLoaders, BitmapTiffAndGifKeepExactPixels)
 
 TEST(PictureLoaders, RasterScalingRepeatsAndDropsWholePixels)
 {
-    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(twoPixels(), "bmp"), "bmp");
+    GraphicPtr g = loadPictureFromBytes(encodeWithQt(twoPixels(), "bmp"), "bmp");
     const QImage wide = drawInto(*g, QSize(4, 1), QRect(0, 0, 4, 1));
     EXPECT_EQ(wide.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(wide.pixel(1, 0), qRgb(255, 0, 0));
@@ -358,7 +360,7 @@ TEST(PictureLoaders, BitmapCoversItsDestinationWhateverItsAlpha)
     QImage clear(2, 2, QImage::Format_ARGB32);
     clear.fill(qRgba(0, 0, 255, 0));
     const QByteArray bmp = encodeWithQt(clear, "bmp");
-    TGraphicPtr g = loadPictureFromBytes(bmp, "bmp");
+    GraphicPtr g = loadPictureFromBytes(bmp, "bmp");
     const QImage out = drawInto(*g, QSize(2, 2), QRect(0, 0, 2, 2));
     EXPECT_EQ(out.pixel(0, 0), qRgb(0, 0, 255));
 }
@@ -370,7 +372,7 @@ TEST(PictureLoaders, JpegDecodesAtFirstDrawing)
     for (int y = 8; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             image.setPixel(x, y, qRgb(0, 0, 255));
-    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(image, "jpeg", 100), "jpg");
+    GraphicPtr g = loadPictureFromBytes(encodeWithQt(image, "jpeg", 100), "jpg");
     EXPECT_EQ(g->size(), QSize(16, 16));
     const QImage out = drawNatural(*g);
     EXPECT_TRUE(near(out.pixel(2, 2), qRgb(255, 0, 0))) << std::hex << out.pixel(2, 2);
@@ -406,7 +408,7 @@ TEST(PictureLoaders, CmykJpegIsConvertedToRgb)
         {0, 255, 255, 255, qRgb(0, 255, 255)},     // cyan
     };
     for (const Case& c : cases) {
-        TGraphicPtr g = loadPictureFromBytes(cmykJpeg(c.c, c.m, c.y, c.k), "jpg");
+        GraphicPtr g = loadPictureFromBytes(cmykJpeg(c.c, c.m, c.y, c.k), "jpg");
         const QImage out = drawNatural(*g);
         EXPECT_TRUE(near(out.pixel(2, 2), c.expected)) << std::hex << out.pixel(2, 2);
         EXPECT_EQ(g->takeDrawError(), QString());
@@ -417,7 +419,7 @@ TEST(PictureLoaders, IconTakesItsLargestImage)
 {
     const QByteArray small = encodeWithQt(solid(16, 16, Qt::red, QImage::Format_ARGB32), "ico");
     const QByteArray large = encodeWithQt(solid(32, 32, Qt::blue, QImage::Format_ARGB32), "ico");
-    TGraphicPtr g = loadPictureFromBytes(combineIcons({small, large}), "ico");
+    GraphicPtr g = loadPictureFromBytes(combineIcons({small, large}), "ico");
     ASSERT_EQ(g->size(), QSize(32, 32));
     EXPECT_EQ(drawNatural(*g).pixel(16, 16), qRgb(0, 0, 255));
 
@@ -431,7 +433,7 @@ TEST(PictureLoaders, TransparentPartsShowWhatLiesBeneath)
     QImage half(4, 1, QImage::Format_ARGB32);
     half.fill(Qt::transparent);
     half.setPixel(0, 0, qRgba(255, 0, 0, 255));
-    TGraphicPtr g = loadPictureFromBytes(encodeWithQt(half, "ico"), "ico");
+    GraphicPtr g = loadPictureFromBytes(encodeWithQt(half, "ico"), "ico");
     const QImage out = drawInto(*g, QSize(4, 1), QRect(0, 0, 4, 1));
     EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(out.pixel(3, 0), qRgb(255, 255, 255));
@@ -453,7 +455,7 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
                           {greenWmf(), "wmf", qRgb(0, 255, 0)},
                           {hugeMaxRecord.data, "wmf", qRgb(0, 255, 0)}};
     for (const Case& c : cases) {
-        TGraphicPtr g = loadPictureFromBytes(c.data, c.ext);
+        GraphicPtr g = loadPictureFromBytes(c.data, c.ext);
         ASSERT_EQ(g->size(), QSize(20, 10)) << c.ext;
         // Drawn at twice the size with a margin: filled inside, untouched outside.
         const QImage out = drawInto(*g, QSize(60, 40), QRect(10, 10, 40, 20));
@@ -467,7 +469,7 @@ TEST(PictureLoaders, MetafilesRecordTheirSizeAndDrawScaled)
 
 TEST(PictureLoaders, MetafileBitmapsAreDrawn)
 {
-    TGraphicPtr g = loadPictureFromBytes(placeableWmf(true), "wmf");
+    GraphicPtr g = loadPictureFromBytes(placeableWmf(true), "wmf");
     ASSERT_EQ(g->size(), QSize(20, 10));
     const QImage out = drawNatural(*g);
     EXPECT_TRUE(near(out.pixel(3, 5), qRgb(255, 0, 0), 40)) << std::hex << out.pixel(3, 5);
@@ -493,7 +495,7 @@ TEST(PictureLoaders, MetafileRecordBombsAreRefused)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const char* ext = c.kind == MetafileRecords::WmfLines ? "wmf" : "emf";
-        TGraphicPtr g = loadPictureFromBytes(metafileRecords(c.kind, c.accepted), ext);
+        GraphicPtr g = loadPictureFromBytes(metafileRecords(c.kind, c.accepted), ext);
         ASSERT_EQ(g->size(), QSize(450, 450));
         if (c.kind != MetafileRecords::EmfSaveDc) {
             const QImage out = drawNatural(*g);
@@ -766,7 +768,7 @@ QImage detailed(int w, int h)
 }
 
 // The picture box of the canvas, as the painter draws a background picture into it.
-QImage drawInBox(TGraphic& graphic, const QRect& dest)
+QImage drawInBox(Graphic& graphic, const QRect& dest)
 {
     QImage canvas(450, 600, QImage::Format_RGB32);
     canvas.fill(Qt::white);
@@ -785,11 +787,11 @@ TEST(PictureLoaders, LargeJpegDecodesOnlyWhatShows)
     const QImage source = detailed(1800, 1400);
     const QByteArray jpeg = encodeWithQt(source, "jpeg", 95);
     const QImage whole = drawNatural(*loadPictureFromBytes(jpeg, "jpg"));
-    const TGraphicPtr reference = std::make_shared<TImageGraphic>(whole);
+    const GraphicPtr reference = std::make_shared<TImageGraphic>(whole);
 
     const QRect centred(QPoint((450 - 1800) / 2, 140 + (350 - 1400) / 2), QSize(1800, 1400));
     const QRect corner(QPoint(0, 140), QSize(1800, 1400));
-    TGraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
+    GraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
     for (const QRect& dest : {centred, corner, centred}) // each part, then the first again
         EXPECT_EQ(drawInBox(*g, dest), drawInBox(*reference, dest));
 
@@ -845,7 +847,7 @@ TEST(PictureLoaders, TiffLayoutsGiveTheLibrarysPixels)
         for (qsizetype i = 0; i < qsizetype(c.spec.width) * c.spec.height; ++i)
             raster[i] = qRgba(int(TIFFGetR(raster[i])), int(TIFFGetG(raster[i])),
                               int(TIFFGetB(raster[i])), int(TIFFGetA(raster[i])));
-        TGraphicPtr g = LoadPictureFromFile(path);
+        GraphicPtr g = loadPictureFromFile(path);
         ASSERT_EQ(g->size(), QSize(c.spec.width, c.spec.height));
         EXPECT_EQ(drawNatural(*g), drawNatural(*std::make_shared<TImageGraphic>(library)));
     }
@@ -857,7 +859,7 @@ TEST(PictureLoaders, IconFallsBackFromABrokenLargestImage)
     QByteArray large = encodeWithQt(solid(32, 32, Qt::blue, QImage::Format_ARGB32), "ico");
     large.truncate(large.size() / 2); // its bitmap cut short
     const QByteArray small = encodeWithQt(solid(16, 16, Qt::red, QImage::Format_ARGB32), "ico");
-    TGraphicPtr g = loadPictureFromBytes(combineIcons({large, small}), "ico");
+    GraphicPtr g = loadPictureFromBytes(combineIcons({large, small}), "ico");
     ASSERT_EQ(g->size(), QSize(16, 16));
     EXPECT_EQ(drawNatural(*g).pixel(8, 8), qRgb(255, 0, 0));
 }
@@ -895,7 +897,7 @@ TEST(PictureLoaders, TruncatedJpegShowsItsDecodedRowsAndReportsOnce)
     ASSERT_GT(sos, 0);
     const QByteArray truncated = jpeg.left(sos + (jpeg.size() - sos) * 2 / 3);
 
-    TGraphicPtr g = loadPictureFromBytes(truncated, "jpg");
+    GraphicPtr g = loadPictureFromBytes(truncated, "jpg");
     ASSERT_EQ(g->size(), QSize(64, 64));
     const QImage out = drawNatural(*g);
     EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0))) << out.pixel(10, 5);
@@ -913,7 +915,7 @@ TEST(PictureLoaders, TruncatedProgressiveJpegShowsItsCoarserPicture)
     const QByteArray jpeg = progressiveJpeg(redOverNoise());
     // Cut inside the last scan: every pixel has its first approximation.
     const QByteArray truncated = jpeg.left(jpeg.size() - 200);
-    TGraphicPtr g = loadPictureFromBytes(truncated, "jpg");
+    GraphicPtr g = loadPictureFromBytes(truncated, "jpg");
     const QImage out = drawNatural(*g);
     EXPECT_TRUE(near(out.pixel(10, 5), qRgb(255, 0, 0), 40)) << out.pixel(10, 5);
     EXPECT_EQ(g->takeDrawError(), jpegError(JERR_INPUT_EOF));
@@ -925,8 +927,8 @@ TEST(PictureLoaders, JpegWithoutEndMarkerIsComplete)
     for (const QByteArray& jpeg :
          {encodeWithQt(redOverNoise(), "jpeg", 100), progressiveJpeg(redOverNoise())}) {
         ASSERT_TRUE(jpeg.endsWith("\xff\xd9"));
-        TGraphicPtr complete = loadPictureFromBytes(jpeg, "jpg");
-        TGraphicPtr cut = loadPictureFromBytes(jpeg.chopped(2), "jpg");
+        GraphicPtr complete = loadPictureFromBytes(jpeg, "jpg");
+        GraphicPtr cut = loadPictureFromBytes(jpeg.chopped(2), "jpg");
         EXPECT_EQ(drawNatural(*cut), drawNatural(*complete));
         EXPECT_EQ(cut->takeDrawError(), QString());
     }
@@ -938,7 +940,7 @@ TEST(PictureLoaders, CorruptJpegDataIsReportedAtDrawing)
     QByteArray jpeg = encodeWithQt(solid(16, 16, Qt::red), "jpeg", 100);
     const qsizetype sos = findMarker(jpeg, 0xda);
     jpeg[sos + 6] = char(0x33); // component 1 uses Huffman tables 3/3, never defined
-    TGraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
+    GraphicPtr g = loadPictureFromBytes(jpeg, "jpg");
     const QImage out = drawNatural(*g);
     EXPECT_EQ(out.pixel(8, 8), qRgb(255, 255, 255));
     EXPECT_TRUE(g->takeDrawError().startsWith("Erreur JPEG #"));
@@ -967,10 +969,10 @@ TEST(PictureLoaders, TruncatedFilesNeverCrash)
     for (const auto& [data, ext] : files) {
         for (qsizetype n = 0; n < data.size(); n += qMax<qsizetype>(1, data.size() / 97)) {
             try {
-                TGraphicPtr g = loadPictureFromBytes(data.left(n), QString(ext));
+                GraphicPtr g = loadPictureFromBytes(data.left(n), QString(ext));
                 drawInto(*g, QSize(30, 30), QRect(-5, -5, 40, 40));
                 g->takeDrawError();
-            } catch (const EAppError& e) {
+            } catch (const AppError& e) {
                 EXPECT_FALSE(e.message().isEmpty());
             }
         }

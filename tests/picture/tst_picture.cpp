@@ -10,12 +10,14 @@
 
 #include <set>
 
+using namespace tavelorn;
+
 namespace {
 
-QImage render(const tyPicture& p)
+QImage render(const PictureModel& p)
 {
     QImage image;
-    RenderPicture(p, image);
+    renderPicture(p, image);
     return image;
 }
 
@@ -37,16 +39,16 @@ QRect inkRect(const QImage& image, const QRect& region)
 }
 
 // A picture without border, so that ink near the edges belongs to the elements.
-tyPicture borderless()
+PictureModel borderless()
 {
-    tyPicture p;
-    SetBorderWidth(p, 0);
+    PictureModel p;
+    setBorderWidth(p, 0);
     return p;
 }
 
-QRect box(const tyPictureText& e)
+QRect box(const PictureText& e)
 {
-    return QRect(e.Left, e.Top, e.Width, e.Height);
+    return QRect(e.left, e.top, e.width, e.height);
 }
 
 // Each pixel tells where it came from: red = x, green = y, blue = the high bits.
@@ -68,7 +70,7 @@ QPoint sourceOf(QRgb c)
 
 TEST(PictureFont, CalibriResolvesToCalibriOrCarlito)
 {
-    const QFontInfo info(PictureQFont(tyFont{}));
+    const QFontInfo info(pictureQFont(PictureFont{}));
     EXPECT_TRUE(info.family() == QLatin1String("Calibri") ||
                 info.family() == QLatin1String("Carlito"))
         << info.family().toStdString();
@@ -76,46 +78,46 @@ TEST(PictureFont, CalibriResolvesToCalibriOrCarlito)
 
 TEST(PictureModel, StartStateBoxes)
 {
-    const tyPicture p;
+    const PictureModel p;
     struct Case
     {
         const char* name;
-        const tyPictureText& e;
+        const PictureText& e;
         QRect box;
         bool visible;
     };
     const Case cases[] = {
-        {"lblSystemTitle", p.lblSystemTitle, {15, 10, 7, 36}, true},
-        {"lblSID", p.lblSID, {361, 40, 75, 39}, true},
-        {"lblLandscapeType", p.lblLandscapeType, {348, 40, 7, 39}, true},
-        {"lblUsage1", p.lblUsage1, {15, 70, 5, 29}, false},
-        {"lblInfo1", p.lblInfo1, {0, 490, 450, 19}, false},
-        {"lblInfo2", p.lblInfo2, {0, 510, 450, 19}, false},
-        {"lblInfo3", p.lblInfo3, {0, 530, 450, 19}, false},
-        {"lblRefresh", p.lblRefresh, {15, 560, 67, 23}, false},
-        {"lblRefreshDate", p.lblRefreshDate, {92, 560, 4, 23}, false},
-        {"lblUsage2", p.lblUsage2, {15, 100, 5, 29}, false},
+        {"lblSystemTitle", p.systemTitle, {15, 10, 7, 36}, true},
+        {"lblSID", p.sid, {361, 40, 75, 39}, true},
+        {"lblLandscapeType", p.landscapeType, {348, 40, 7, 39}, true},
+        {"lblUsage1", p.usage1, {15, 70, 5, 29}, false},
+        {"lblInfo1", p.info1, {0, 490, 450, 19}, false},
+        {"lblInfo2", p.info2, {0, 510, 450, 19}, false},
+        {"lblInfo3", p.info3, {0, 530, 450, 19}, false},
+        {"lblRefresh", p.refresh, {15, 560, 67, 23}, false},
+        {"lblRefreshDate", p.refreshDate, {92, 560, 4, 23}, false},
+        {"lblUsage2", p.usage2, {15, 100, 5, 29}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(box(c.e), c.box);
-        EXPECT_EQ(c.e.Visible, c.visible);
+        EXPECT_EQ(c.e.visible, c.visible);
         // The start sizes are what the picture face measures for the start texts.
-        tyPictureText measured = c.e;
-        SetPictureText(measured, c.e.Text);
+        PictureText measured = c.e;
+        setPictureText(measured, c.e.text);
         EXPECT_EQ(box(measured), c.box);
     }
-    EXPECT_EQ(p.lblRefresh.Text, QStringLiteral("Refresh:"));
-    EXPECT_EQ(p.shpBorder.Width, 1);
-    EXPECT_TRUE(p.shpBorder.Visible);
-    EXPECT_FALSE(p.imgPicture.Picture);
-    EXPECT_EQ(QRect(p.imgPicture.Left, p.imgPicture.Top, p.imgPicture.Width, p.imgPicture.Height),
+    EXPECT_EQ(p.refresh.text, QStringLiteral("Refresh:"));
+    EXPECT_EQ(p.border.width, 1);
+    EXPECT_TRUE(p.border.visible);
+    EXPECT_FALSE(p.background.graphic);
+    EXPECT_EQ(QRect(p.background.left, p.background.top, p.background.width, p.background.height),
               QRect(0, 140, 450, 350));
 }
 
 TEST(PictureModel, StartPictureIsWhiteWithOnePixelFrame)
 {
-    const QImage image = render(tyPicture{});
+    const QImage image = render(PictureModel{});
     ASSERT_EQ(image.size(), QSize(450, 600));
     EXPECT_EQ(inkRect(image, QRect(1, 1, 448, 598)), QRect());
     for (int x = 0; x < 450; x += 7) {
@@ -130,45 +132,45 @@ TEST(PictureModel, StartPictureIsWhiteWithOnePixelFrame)
 
 TEST(PictureModel, AutoSizeFollowsTextAndKeepsRightEdgeOfPosition)
 {
-    tyPicture p;
-    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    const QFontMetrics title(PictureQFont(p.lblSystemTitle.Font));
-    EXPECT_EQ(p.lblSystemTitle.Width, title.horizontalAdvance(QStringLiteral("SAP ERP 6.0 EHP7")));
-    EXPECT_EQ(p.lblSystemTitle.Left, 15);
-    EXPECT_EQ(p.lblSystemTitle.Height, 36);
+    PictureModel p;
+    setSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    const QFontMetrics title(pictureQFont(p.systemTitle.font));
+    EXPECT_EQ(p.systemTitle.width, title.horizontalAdvance(QStringLiteral("SAP ERP 6.0 EHP7")));
+    EXPECT_EQ(p.systemTitle.left, 15);
+    EXPECT_EQ(p.systemTitle.height, 36);
 
     for (const QString& text : {QStringLiteral("PRD"), QStringLiteral("Sandbox"), QString()}) {
         SCOPED_TRACE(text.toStdString());
-        SetLandscapeType(p, text, clBlack);
-        EXPECT_EQ(p.lblLandscapeType.Left + p.lblLandscapeType.Width, 355);
-        EXPECT_EQ(p.lblLandscapeType.Top, 40);
-        EXPECT_EQ(p.lblLandscapeType.Height, 39);
+        setLandscapeType(p, text, kColorBlack);
+        EXPECT_EQ(p.landscapeType.left + p.landscapeType.width, 355);
+        EXPECT_EQ(p.landscapeType.top, 40);
+        EXPECT_EQ(p.landscapeType.height, 39);
     }
-    EXPECT_EQ(p.lblLandscapeType.Width, 7);
+    EXPECT_EQ(p.landscapeType.width, 7);
 
     // A lone "&" measures like an empty text.
-    SetSystemTitle(p, QStringLiteral("&"));
-    EXPECT_EQ(p.lblSystemTitle.Width, 7);
+    setSystemTitle(p, QStringLiteral("&"));
+    EXPECT_EQ(p.systemTitle.width, 7);
 
     // Fixed boxes never change.
-    SetSID(p, QStringLiteral("A VERY LONG SID"));
-    EXPECT_EQ(box(p.lblSID), QRect(361, 40, 75, 39));
+    setSid(p, QStringLiteral("A VERY LONG SID"));
+    EXPECT_EQ(box(p.sid), QRect(361, 40, 75, 39));
 }
 
 TEST(PictureModel, PositionTextIsDrawnFlushRightAt355)
 {
-    tyPicture p = borderless();
-    SetLandscapeType(p, QStringLiteral("QAS"), clBlack);
+    PictureModel p = borderless();
+    setLandscapeType(p, QStringLiteral("QAS"), kColorBlack);
     const QRect ink = inkRect(render(p), QRect(0, 40, 450, 39));
     EXPECT_LE(ink.right(), 354);
     EXPECT_GE(ink.right(), 350);
-    EXPECT_GE(ink.left(), p.lblLandscapeType.Left);
+    EXPECT_GE(ink.left(), p.landscapeType.left);
 }
 
 TEST(PictureRender, TooWideSidIsCentredAndCutOnBothSides)
 {
-    tyPicture p = borderless();
-    SetSID(p, QStringLiteral("WWWWWWWW"));
+    PictureModel p = borderless();
+    setSid(p, QStringLiteral("WWWWWWWW"));
     const QImage image = render(p);
     const QRect ink = inkRect(image, QRect(0, 0, 450, 140));
     EXPECT_EQ(ink.left(), 361);
@@ -179,9 +181,9 @@ TEST(PictureRender, TooWideSidIsCentredAndCutOnBothSides)
 
 TEST(PictureRender, LongTitleRunsOverToTheCanvasEdge)
 {
-    tyPicture p = borderless();
-    SetSystemTitle(p, QStringLiteral("SAP NetWeaver Business Warehouse 7.5 SPS 12"));
-    EXPECT_GT(p.lblSystemTitle.Left + p.lblSystemTitle.Width, 450);
+    PictureModel p = borderless();
+    setSystemTitle(p, QStringLiteral("SAP NetWeaver Business Warehouse 7.5 SPS 12"));
+    EXPECT_GT(p.systemTitle.left + p.systemTitle.width, 450);
     const QRect ink = inkRect(render(p), QRect(0, 0, 450, 140));
     EXPECT_GE(ink.right(), 440);
     EXPECT_GE(ink.left(), 15);
@@ -193,9 +195,9 @@ TEST(PictureRender, BorderBandWidths)
 {
     for (int w : {0, 1, 3, 10}) {
         SCOPED_TRACE(w);
-        tyPicture p;
-        SetBorderWidth(p, w);
-        EXPECT_EQ(p.shpBorder.Visible, w > 0);
+        PictureModel p;
+        setBorderWidth(p, w);
+        EXPECT_EQ(p.border.visible, w > 0);
         const QImage image = render(p);
         // Along the middle of each edge: w black pixels, then white.
         for (int i = 0; i < w; ++i) {
@@ -207,12 +209,12 @@ TEST(PictureRender, BorderBandWidths)
         EXPECT_EQ(inkRect(image, QRect(w, w, 450 - 2 * w, 600 - 2 * w)), QRect());
     }
     // The spinner's range is 0..10.
-    tyPicture p;
-    SetBorderWidth(p, 25);
-    EXPECT_EQ(p.shpBorder.Width, 10);
-    SetBorderWidth(p, -3);
-    EXPECT_EQ(p.shpBorder.Width, 0);
-    EXPECT_FALSE(p.shpBorder.Visible);
+    PictureModel p;
+    setBorderWidth(p, 25);
+    EXPECT_EQ(p.border.width, 10);
+    setBorderWidth(p, -3);
+    EXPECT_EQ(p.border.width, 0);
+    EXPECT_FALSE(p.border.visible);
 }
 
 TEST(PictureRender, BackgroundPlacement)
@@ -236,12 +238,12 @@ TEST(PictureRender, BackgroundPlacement)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        tyPicture p = borderless();
+        PictureModel p = borderless();
         QImage source(c.size, QImage::Format_RGB32);
         source.fill(qRgb(200, 30, 40));
-        SetBackgroundPicture(p, imageGraphic(source));
-        SetPictureCenter(p, c.center);
-        SetPictureStretch(p, c.stretch);
+        setBackgroundPicture(p, imageGraphic(source));
+        setPictureCenter(p, c.center);
+        setPictureStretch(p, c.stretch);
         const QImage image = render(p);
         EXPECT_EQ(inkRect(image, image.rect()), c.covered);
         EXPECT_EQ(image.pixel(c.covered.topLeft()), qRgb(200, 30, 40));
@@ -266,9 +268,9 @@ TEST(PictureRender, BackgroundShowsTheRightPartOfTheSource)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        tyPicture p = borderless();
-        SetBackgroundPicture(p, imageGraphic(coordinateImage(c.size.width(), c.size.height())));
-        SetPictureCenter(p, c.center);
+        PictureModel p = borderless();
+        setBackgroundPicture(p, imageGraphic(coordinateImage(c.size.width(), c.size.height())));
+        setPictureCenter(p, c.center);
         const QImage image = render(p);
         for (const QPoint& at : {QPoint(0, 0), QPoint(449, 349), QPoint(123, 77)})
             EXPECT_EQ(sourceOf(image.pixel(at + QPoint(0, 140))), at + c.offset);
@@ -277,14 +279,14 @@ TEST(PictureRender, BackgroundShowsTheRightPartOfTheSource)
 
 TEST(PictureRender, StretchedPictureIsSampledWithoutSmoothing)
 {
-    tyPicture p = borderless();
+    PictureModel p = borderless();
     QImage source(3, 2, QImage::Format_RGB32);
     const QRgb colours[] = {qRgb(255, 0, 0),  qRgb(0, 255, 0),   qRgb(0, 0, 255),
                             qRgb(10, 20, 30), qRgb(250, 250, 0), qRgb(0, 0, 0)};
     for (int i = 0; i < 6; ++i)
         source.setPixel(i % 3, i / 3, colours[i]);
-    SetBackgroundPicture(p, imageGraphic(source));
-    SetPictureStretch(p, true);
+    setBackgroundPicture(p, imageGraphic(source));
+    setPictureStretch(p, true);
     const QImage image = render(p);
     std::set<QRgb> seen;
     for (int y = 140; y < 490; ++y)
@@ -295,11 +297,11 @@ TEST(PictureRender, StretchedPictureIsSampledWithoutSmoothing)
 
 TEST(PictureRender, BorderLiesOverThePicture)
 {
-    tyPicture p;
-    SetBorderWidth(p, 2);
+    PictureModel p;
+    setBorderWidth(p, 2);
     QImage source(450, 350, QImage::Format_RGB32);
     source.fill(qRgb(0, 200, 0));
-    SetBackgroundPicture(p, imageGraphic(source));
+    setBackgroundPicture(p, imageGraphic(source));
     const QImage image = render(p);
     EXPECT_EQ(image.pixel(1, 300), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(2, 300), qRgb(0, 200, 0));
@@ -321,7 +323,7 @@ TEST(PictureText, Mnemonics)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         int pos = -2;
-        EXPECT_EQ(StripMnemonics(QString::fromUtf8(c.text), &pos), QString::fromUtf8(c.shown));
+        EXPECT_EQ(stripMnemonics(QString::fromUtf8(c.text), &pos), QString::fromUtf8(c.shown));
         EXPECT_EQ(pos, c.underline);
     }
 }
@@ -329,17 +331,17 @@ TEST(PictureText, Mnemonics)
 TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
 {
     auto usage = [](const QString& text) {
-        tyPicture p = borderless();
-        SetUsage1(p, text);
-        return std::make_pair(render(p), p.lblUsage1);
+        PictureModel p = borderless();
+        setUsage1(p, text);
+        return std::make_pair(render(p), p.usage1);
     };
     const auto [plain, plainBox] = usage(QStringLiteral("RD"));
     const auto [marked, markedBox] = usage(QStringLiteral("R&D"));
     const auto [doubled, doubledBox] = usage(QStringLiteral("R&&D"));
-    EXPECT_EQ(markedBox.Width, plainBox.Width);
-    EXPECT_GT(doubledBox.Width, plainBox.Width);
+    EXPECT_EQ(markedBox.width, plainBox.width);
+    EXPECT_GT(doubledBox.width, plainBox.width);
 
-    const QFontMetrics fm(PictureQFont(plainBox.Font));
+    const QFontMetrics fm(pictureQFont(plainBox.font));
     const int baseline = 70 + fm.ascent();
     const int dLeft = 15 + fm.horizontalAdvance(u'R');
     // Above the baseline both texts look the same; below it only the D is underlined.
@@ -354,7 +356,7 @@ TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
     }();
     ASSERT_FALSE(extra.isEmpty());
     EXPECT_GE(extra.left(), dLeft - 1);
-    EXPECT_LE(extra.right(), 15 + plainBox.Width);
+    EXPECT_LE(extra.right(), 15 + plainBox.width);
 
     // "&&" draws an ampersand (none of R, & and D reaches below the baseline) and
     // underlines nothing.
@@ -366,54 +368,54 @@ TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
 
 TEST(PictureRender, TabAdvancesToEightAverageCharacterWidths)
 {
-    tyPicture p = borderless();
-    SetUsage1(p, QStringLiteral("X"));
-    const QRect plain = inkRect(render(p), box(p.lblUsage1));
-    p.lblUsage1.Text = QStringLiteral("i\tX");
-    p.lblUsage1.Width = 400;
+    PictureModel p = borderless();
+    setUsage1(p, QStringLiteral("X"));
+    const QRect plain = inkRect(render(p), box(p.usage1));
+    p.usage1.text = QStringLiteral("i\tX");
+    p.usage1.width = 400;
     const QRect tabbed = inkRect(render(p), QRect(15 + 40, 70, 400, 29));
-    const QFontMetrics fm(PictureQFont(p.lblUsage1.Font));
+    const QFontMetrics fm(pictureQFont(p.usage1.font));
     EXPECT_EQ(tabbed.left() - plain.left(), 8 * fm.averageCharWidth());
 }
 
 TEST(PictureModel, UsageAndInformationLinesAreTrimmedAndHiddenWhenEmpty)
 {
-    using Op = void (*)(tyPicture&, const QString&);
+    using Op = void (*)(PictureModel&, const QString&);
     struct Line
     {
         const char* name;
         Op op;
-        tyPictureText tyPicture::*element;
+        PictureText PictureModel::*element;
     };
     const Line lines[] = {
-        {"usage 1", SetUsage1, &tyPicture::lblUsage1},
-        {"usage 2", SetUsage2, &tyPicture::lblUsage2},
-        {"info 1", SetInfo1, &tyPicture::lblInfo1},
-        {"info 2", SetInfo2, &tyPicture::lblInfo2},
-        {"info 3", SetInfo3, &tyPicture::lblInfo3},
+        {"usage 1", setUsage1, &PictureModel::usage1},
+        {"usage 2", setUsage2, &PictureModel::usage2},
+        {"info 1", setInfo1, &PictureModel::info1},
+        {"info 2", setInfo2, &PictureModel::info2},
+        {"info 3", setInfo3, &PictureModel::info3},
     };
     for (const Line& line : lines) {
         SCOPED_TRACE(line.name);
-        tyPicture p;
-        const tyPictureText& e = p.*line.element;
-        const int left = e.Left;
+        PictureModel p;
+        const PictureText& e = p.*line.element;
+        const int left = e.left;
         line.op(p, QStringLiteral("  Production  "));
-        EXPECT_EQ(e.Text, QStringLiteral("Production"));
-        EXPECT_TRUE(e.Visible);
-        EXPECT_EQ(e.Left, left);
+        EXPECT_EQ(e.text, QStringLiteral("Production"));
+        EXPECT_TRUE(e.visible);
+        EXPECT_EQ(e.left, left);
         line.op(p, QStringLiteral("\t\x01 x \r\n"));
-        EXPECT_EQ(e.Text, QStringLiteral("x"));
+        EXPECT_EQ(e.text, QStringLiteral("x"));
         line.op(p, QStringLiteral("   "));
-        EXPECT_FALSE(e.Visible);
-        EXPECT_TRUE(e.Text.isEmpty());
-        EXPECT_EQ(inkRect(render(p), QRect(1, e.Top, 448, e.Height)), QRect());
+        EXPECT_FALSE(e.visible);
+        EXPECT_TRUE(e.text.isEmpty());
+        EXPECT_EQ(inkRect(render(p), QRect(1, e.top, 448, e.height)), QRect());
     }
 }
 
 TEST(PictureRender, UsageLineStartsAt15_70)
 {
-    tyPicture p = borderless();
-    SetUsage1(p, QStringLiteral("  H  "));
+    PictureModel p = borderless();
+    setUsage1(p, QStringLiteral("  H  "));
     const QRect ink = inkRect(render(p), QRect(0, 60, 450, 40));
     EXPECT_GE(ink.left(), 15);
     EXPECT_LE(ink.left(), 19);
@@ -422,21 +424,21 @@ TEST(PictureRender, UsageLineStartsAt15_70)
 
 TEST(PictureModel, PositionColourGoesToPositionSidAndSecondUsageLine)
 {
-    tyPicture p;
-    SetLandscapeType(p, QStringLiteral("DEV"), clBlue);
-    EXPECT_EQ(p.lblLandscapeType.Font.Color, clBlue);
-    EXPECT_EQ(p.lblSID.Font.Color, clBlue);
-    EXPECT_EQ(p.lblUsage2.Font.Color, clBlue);
-    for (const tyPictureText* e :
-         {&p.lblSystemTitle, &p.lblUsage1, &p.lblRefresh, &p.lblRefreshDate})
-        EXPECT_EQ(e->Font.Color, clWindowText);
-    for (const tyPictureText* e : {&p.lblInfo1, &p.lblInfo2, &p.lblInfo3})
-        EXPECT_EQ(e->Font.Color, clRed);
+    PictureModel p;
+    setLandscapeType(p, QStringLiteral("DEV"), kColorBlue);
+    EXPECT_EQ(p.landscapeType.font.color, kColorBlue);
+    EXPECT_EQ(p.sid.font.color, kColorBlue);
+    EXPECT_EQ(p.usage2.font.color, kColorBlue);
+    for (const PictureText* e :
+         {&p.systemTitle, &p.usage1, &p.refresh, &p.refreshDate})
+        EXPECT_EQ(e->font.color, kColorWindowText);
+    for (const PictureText* e : {&p.info1, &p.info2, &p.info3})
+        EXPECT_EQ(e->font.color, kColorRed);
 
     // Painted: the SID's darkest pixel is blue, the title's black.
-    SetBorderWidth(p, 0);
-    SetSID(p, QStringLiteral("DEV"));
-    SetSystemTitle(p, QStringLiteral("ERP"));
+    setBorderWidth(p, 0);
+    setSid(p, QStringLiteral("DEV"));
+    setSystemTitle(p, QStringLiteral("ERP"));
     const QImage image = render(p);
     auto darkest = [&](const QRect& r) {
         QRgb best = qRgb(255, 255, 255);
@@ -446,13 +448,13 @@ TEST(PictureModel, PositionColourGoesToPositionSidAndSecondUsageLine)
                     best = image.pixel(x, y);
         return best;
     };
-    EXPECT_EQ(darkest(box(p.lblSID)), qRgb(0, 0, 255));
-    EXPECT_EQ(darkest(box(p.lblSystemTitle)), qRgb(0, 0, 0));
+    EXPECT_EQ(darkest(box(p.sid)), qRgb(0, 0, 255));
+    EXPECT_EQ(darkest(box(p.systemTitle)), qRgb(0, 0, 0));
 }
 
 TEST(PictureModel, RefreshTexts)
 {
-    const TDateTime day = fromQDate(QDate(2016, 12, 1));
+    const SerialDate day = fromQDate(QDate(2016, 12, 1));
     const QString d = formatShortDate(day);
     struct Case
     {
@@ -470,44 +472,44 @@ TEST(PictureModel, RefreshTexts)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((c.source + "|" + c.comment).toStdString());
-        EXPECT_EQ(RefreshShortText(day, c.source), c.shortText);
-        EXPECT_EQ(RefreshFullText(day, c.source, c.comment), c.fullText);
+        EXPECT_EQ(refreshShortText(day, c.source), c.shortText);
+        EXPECT_EQ(refreshFullText(day, c.source, c.comment), c.fullText);
     }
     // The time of day never shows.
-    EXPECT_EQ(RefreshShortText(day + 0.75, QString()), d);
+    EXPECT_EQ(refreshShortText(day + 0.75, QString()), d);
 }
 
 TEST(PictureModel, RefreshLineCheckBoxAndChanges)
 {
-    const TDateTime day = fromQDate(QDate(2024, 3, 3));
-    tyPicture p;
-    ShowRefreshLine(p, true, day, QStringLiteral("QAS"));
-    EXPECT_TRUE(p.lblRefresh.Visible);
-    EXPECT_TRUE(p.lblRefreshDate.Visible);
-    EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(day) + "  (QAS)");
-    EXPECT_EQ(p.lblRefreshDate.Left, 92);
-    EXPECT_EQ(p.lblRefreshDate.Height, 23);
-    const int shortWidth = p.lblRefreshDate.Width;
+    const SerialDate day = fromQDate(QDate(2024, 3, 3));
+    PictureModel p;
+    showRefreshLine(p, true, day, QStringLiteral("QAS"));
+    EXPECT_TRUE(p.refresh.visible);
+    EXPECT_TRUE(p.refreshDate.visible);
+    EXPECT_EQ(p.refreshDate.text, formatShortDate(day) + "  (QAS)");
+    EXPECT_EQ(p.refreshDate.left, 92);
+    EXPECT_EQ(p.refreshDate.height, 23);
+    const int shortWidth = p.refreshDate.width;
 
-    SetRefreshLine(p, day, QStringLiteral("QAS"), QStringLiteral("copy"));
-    EXPECT_EQ(p.lblRefreshDate.Text, formatShortDate(day) + "  (QAS) - copy");
-    EXPECT_GT(p.lblRefreshDate.Width, shortWidth);
+    setRefreshLine(p, day, QStringLiteral("QAS"), QStringLiteral("copy"));
+    EXPECT_EQ(p.refreshDate.text, formatShortDate(day) + "  (QAS) - copy");
+    EXPECT_GT(p.refreshDate.width, shortWidth);
 
-    ShowRefreshLine(p, false, day, QStringLiteral("QAS"));
-    EXPECT_FALSE(p.lblRefresh.Visible);
-    EXPECT_FALSE(p.lblRefreshDate.Visible);
+    showRefreshLine(p, false, day, QStringLiteral("QAS"));
+    EXPECT_FALSE(p.refresh.visible);
+    EXPECT_FALSE(p.refreshDate.visible);
     // A change while unchecked does not show the line.
-    SetRefreshLine(p, day, QString(), QString());
-    EXPECT_FALSE(p.lblRefreshDate.Visible);
-    EXPECT_EQ(box(p.lblRefresh), QRect(15, 560, 67, 23));
+    setRefreshLine(p, day, QString(), QString());
+    EXPECT_FALSE(p.refreshDate.visible);
+    EXPECT_EQ(box(p.refresh), QRect(15, 560, 67, 23));
 }
 
 TEST(PictureRender, RefreshLineIsPaintedWhenChecked)
 {
-    tyPicture p = borderless();
+    PictureModel p = borderless();
     const QRect area(0, 555, 450, 45);
     EXPECT_EQ(inkRect(render(p), area), QRect());
-    ShowRefreshLine(p, true, fromQDate(QDate(2024, 3, 3)), QString());
+    showRefreshLine(p, true, fromQDate(QDate(2024, 3, 3)), QString());
     const QRect ink = inkRect(render(p), area);
     EXPECT_GE(ink.left(), 15);
     EXPECT_GE(ink.top(), 560);
@@ -516,41 +518,41 @@ TEST(PictureRender, RefreshLineIsPaintedWhenChecked)
 
 TEST(PictureModel, InformationLineFontAndAlignment)
 {
-    tyPicture p = borderless();
-    SetInfo2(p, QStringLiteral("Do not transport"));
-    tyFont big = p.lblInfo2.Font;
-    big.Height = 24;
-    SetInfoLineFont(p, 2, big);
-    EXPECT_EQ(box(p.lblInfo2), QRect(0, 510, 450, 19));
-    EXPECT_EQ(p.lblInfo2.Font.Height, 24);
+    PictureModel p = borderless();
+    setInfo2(p, QStringLiteral("Do not transport"));
+    PictureFont big = p.info2.font;
+    big.height = 24;
+    setInfoLineFont(p, 2, big);
+    EXPECT_EQ(box(p.info2), QRect(0, 510, 450, 19));
+    EXPECT_EQ(p.info2.font.height, 24);
     const QImage image = render(p);
     const QRect ink = inkRect(image, QRect(0, 480, 450, 80));
     EXPECT_EQ(ink.top() >= 510 && ink.bottom() == 528, true) << ink.top() << ".." << ink.bottom();
 
-    SetInfoLineAlignment(p, 2, TAlignment::taLeftJustify);
-    EXPECT_LE(inkRect(render(p), box(p.lblInfo2)).left(), 2);
-    SetInfoLineAlignment(p, 2, TAlignment::taRightJustify);
-    EXPECT_GE(inkRect(render(p), box(p.lblInfo2)).right(), 446);
+    setInfoLineAlignment(p, 2, Alignment::Left);
+    EXPECT_LE(inkRect(render(p), box(p.info2)).left(), 2);
+    setInfoLineAlignment(p, 2, Alignment::Right);
+    EXPECT_GE(inkRect(render(p), box(p.info2)).right(), 446);
 
     // Other line numbers do nothing.
-    const tyPictureText before = p.lblInfo1;
-    SetInfoLineFont(p, 0, big);
-    SetInfoLineAlignment(p, 4, TAlignment::taLeftJustify);
-    EXPECT_EQ(p.lblInfo1, before);
-    EXPECT_EQ(InfoLine(p, 4), nullptr);
+    const PictureText before = p.info1;
+    setInfoLineFont(p, 0, big);
+    setInfoLineAlignment(p, 4, Alignment::Left);
+    EXPECT_EQ(p.info1, before);
+    EXPECT_EQ(infoLineElement(p, 4), nullptr);
 }
 
 TEST(PictureRender, SameModelSamePixels)
 {
-    tyPicture p;
-    SetSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
-    SetSID(p, QStringLiteral("DEV"));
-    SetLandscapeType(p, QStringLiteral("DEV"), makeColor(0, 128, 0));
-    SetUsage1(p, QStringLiteral("Development"));
-    SetInfo1(p, QStringLiteral("No transport"));
+    PictureModel p;
+    setSystemTitle(p, QStringLiteral("SAP ERP 6.0 EHP7"));
+    setSid(p, QStringLiteral("DEV"));
+    setLandscapeType(p, QStringLiteral("DEV"), makeColor(0, 128, 0));
+    setUsage1(p, QStringLiteral("Development"));
+    setInfo1(p, QStringLiteral("No transport"));
     const QImage a = render(p);
     QImage b(10, 10, QImage::Format_ARGB32);
-    RenderPicture(p, b);
+    renderPicture(p, b);
     EXPECT_EQ(a, b);
     EXPECT_EQ(b.size(), QSize(450, 600));
 }

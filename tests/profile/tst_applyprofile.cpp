@@ -12,9 +12,11 @@
 
 #include <memory>
 
+using namespace tavelorn;
+
 namespace {
 
-const TColor kGreen = makeColor(0, 160, 0);
+const Color kGreen = makeColor(0, 160, 0);
 
 // Colour 3 is stored beyond the two positions: a third position takes it.
 const char* const kConfig = R"([SystemTitle]
@@ -39,25 +41,25 @@ NbItems=1
 Item_1=After upgrade
 )";
 
-tySystemInfo profile()
+Profile profile()
 {
-    tySystemInfo p;
-    p.ID = QStringLiteral("SAP ERP 6.0__QAS__2016_12_01");
-    p.BorderWidth = 3;
-    p.SystemTitle = QStringLiteral("sap erp 6.0");
-    p.LansdscapePosition = QStringLiteral("QAS");
-    p.SID = QStringLiteral("qas");
-    p.Usage1 = QStringLiteral("  Quality  ");
-    p.Usage2 = QStringLiteral("Client 100");
-    p.Info1 = QStringLiteral("No transports");
-    p.LastRefresh = fromQDate(QDate(2016, 12, 1));
-    p.SourceRefresh = QStringLiteral("DEV");
-    p.CommentRefresh = QStringLiteral("after upgrade");
+    Profile p;
+    p.id = QStringLiteral("SAP ERP 6.0__QAS__2016_12_01");
+    p.borderWidth = 3;
+    p.systemTitle = QStringLiteral("sap erp 6.0");
+    p.landscapePosition = QStringLiteral("QAS");
+    p.sid = QStringLiteral("qas");
+    p.usage1 = QStringLiteral("  Quality  ");
+    p.usage2 = QStringLiteral("Client 100");
+    p.info1 = QStringLiteral("No transports");
+    p.lastRefresh = fromQDate(QDate(2016, 12, 1));
+    p.refreshSource = QStringLiteral("DEV");
+    p.refreshComment = QStringLiteral("after upgrade");
     return p;
 }
 
 // Records what the controls are asked to show, in order.
-class RecordingControls : public TProfileControls
+class RecordingControls : public ProfileControls
 {
 public:
     void showBorder(int w) override { calls << QStringLiteral("border %1").arg(w); }
@@ -71,7 +73,7 @@ public:
     {
         calls << QStringLiteral("infos");
     }
-    void showRefresh(bool checked, TDateTime) override
+    void showRefresh(bool checked, SerialDate) override
     {
         calls << QStringLiteral("refresh %1").arg(checked);
     }
@@ -96,10 +98,10 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(kConfig);
         f.close();
-        store = std::make_unique<TConfigStore>(config);
-        store->LoadAll();
-        lists = std::make_unique<TProfileLists>(writeThrough() ? TProfileLists(*store)
-                                                               : TProfileLists::Scratch(*store));
+        store = std::make_unique<ConfigStore>(config);
+        store->loadAll();
+        lists = std::make_unique<ProfileLists>(writeThrough() ? ProfileLists(*store)
+                                                               : ProfileLists::scratch(*store));
     }
 
     bool writeThrough() const { return GetParam(); }
@@ -121,8 +123,8 @@ protected:
 
     QTemporaryDir dir;
     QString config;
-    std::unique_ptr<TConfigStore> store;
-    std::unique_ptr<TProfileLists> lists;
+    std::unique_ptr<ConfigStore> store;
+    std::unique_ptr<ProfileLists> lists;
 };
 
 INSTANTIATE_TEST_SUITE_P(Lists, ApplyProfile, ::testing::Values(true, false),
@@ -132,27 +134,27 @@ INSTANTIATE_TEST_SUITE_P(Lists, ApplyProfile, ::testing::Values(true, false),
 
 TEST_P(ApplyProfile, PutsTheProfileIntoThePictureAndWritesNothingWhenAllIsListed)
 {
-    tyPicture picture;
+    PictureModel picture;
     RecordingControls controls;
-    ApplySystemInfoToPicture(picture, profile(), *lists, &controls);
+    applyProfileToPicture(picture, profile(), *lists, &controls);
 
-    EXPECT_EQ(picture.shpBorder.Width, 3);
+    EXPECT_EQ(picture.border.width, 3);
     // Lists found without regard to case show their own spelling.
-    EXPECT_EQ(picture.lblSystemTitle.Text, QStringLiteral("SAP ERP 6.0"));
-    EXPECT_EQ(picture.lblSID.Text, QStringLiteral("QAS"));
-    EXPECT_EQ(picture.lblLandscapeType.Text, QStringLiteral("QAS"));
-    for (const tyPictureText* e : {&picture.lblLandscapeType, &picture.lblSID, &picture.lblUsage2})
-        EXPECT_EQ(e->Font.Color, kGreen);
-    EXPECT_EQ(picture.lblUsage1.Text, QStringLiteral("Quality"));
-    EXPECT_TRUE(picture.lblUsage2.Visible);
-    EXPECT_TRUE(picture.lblInfo1.Visible);
-    EXPECT_FALSE(picture.lblInfo2.Visible);
-    EXPECT_FALSE(picture.imgPicture.Picture);
+    EXPECT_EQ(picture.systemTitle.text, QStringLiteral("SAP ERP 6.0"));
+    EXPECT_EQ(picture.sid.text, QStringLiteral("QAS"));
+    EXPECT_EQ(picture.landscapeType.text, QStringLiteral("QAS"));
+    for (const PictureText* e : {&picture.landscapeType, &picture.sid, &picture.usage2})
+        EXPECT_EQ(e->font.color, kGreen);
+    EXPECT_EQ(picture.usage1.text, QStringLiteral("Quality"));
+    EXPECT_TRUE(picture.usage2.visible);
+    EXPECT_TRUE(picture.info1.visible);
+    EXPECT_FALSE(picture.info2.visible);
+    EXPECT_FALSE(picture.background.graphic);
     // The refresh line with the profile's own source and comment.
-    EXPECT_TRUE(picture.lblRefresh.Visible);
-    EXPECT_TRUE(picture.lblRefreshDate.Visible);
-    EXPECT_EQ(picture.lblRefreshDate.Text,
-              formatShortDate(profile().LastRefresh) + QStringLiteral("  (DEV) - After upgrade"));
+    EXPECT_TRUE(picture.refresh.visible);
+    EXPECT_TRUE(picture.refreshDate.visible);
+    EXPECT_EQ(picture.refreshDate.text,
+              formatShortDate(profile().lastRefresh) + QStringLiteral("  (DEV) - After upgrade"));
 
     EXPECT_EQ(controls.calls, QStringList({"border 3", "title 0", "position 1", "sid 1", "usages",
                                            "path ", "placement", "infos", "refresh 1", "source 1",
@@ -162,40 +164,40 @@ TEST_P(ApplyProfile, PutsTheProfileIntoThePictureAndWritesNothingWhenAllIsListed
 
 TEST_P(ApplyProfile, MissingItemsAreAddedAsTheListsLoadThem)
 {
-    tyPicture picture;
+    PictureModel picture;
     RecordingControls controls;
-    tySystemInfo p = profile();
-    p.SystemTitle = QStringLiteral("S/4HANA");
-    p.LansdscapePosition = QStringLiteral("Sandbox");
-    p.SID = QStringLiteral(" SBX "); // reloading trims it, so nothing is selected
-    p.SourceRefresh = QStringLiteral("PRD");
-    p.CommentRefresh = QStringLiteral("weekly copy");
-    ApplySystemInfoToPicture(picture, p, *lists, &controls);
+    Profile p = profile();
+    p.systemTitle = QStringLiteral("S/4HANA");
+    p.landscapePosition = QStringLiteral("Sandbox");
+    p.sid = QStringLiteral(" SBX "); // reloading trims it, so nothing is selected
+    p.refreshSource = QStringLiteral("PRD");
+    p.refreshComment = QStringLiteral("weekly copy");
+    applyProfileToPicture(picture, p, *lists, &controls);
 
-    const TConfigStore& l = lists->lists();
-    EXPECT_EQ(l.cbxSystemTitle.Items(), (QStringList{"SAP ERP 6.0", "SAP BW", "S/4HANA"}));
-    EXPECT_EQ(picture.lblSystemTitle.Text, QStringLiteral("S/4HANA"));
+    const ConfigStore& l = lists->lists();
+    EXPECT_EQ(l.systemTitles().items(), (QStringList{"SAP ERP 6.0", "SAP BW", "S/4HANA"}));
+    EXPECT_EQ(picture.systemTitle.text, QStringLiteral("S/4HANA"));
     // A new third position takes the colour stored under number 3.
-    EXPECT_EQ(picture.lblLandscapeType.Text, QStringLiteral("Sandbox"));
-    EXPECT_EQ(picture.lblSID.Font.Color, makeColor(1, 2, 3));
-    EXPECT_EQ(picture.lblSID.Text, QString());
-    EXPECT_EQ(l.cbxSID.Items(), (QStringList{"DEV", "PRD", "QAS", "SBX"}));
-    EXPECT_EQ(l.cbxSourceSystem.Items(), (QStringList{"", "DEV", "PRD", "QAS", "SBX"}));
+    EXPECT_EQ(picture.landscapeType.text, QStringLiteral("Sandbox"));
+    EXPECT_EQ(picture.sid.font.color, makeColor(1, 2, 3));
+    EXPECT_EQ(picture.sid.text, QString());
+    EXPECT_EQ(l.sids().items(), (QStringList{"DEV", "PRD", "QAS", "SBX"}));
+    EXPECT_EQ(l.sourceSystems().items(), (QStringList{"", "DEV", "PRD", "QAS", "SBX"}));
     // The comment is shown, not added: the comment list is never written for a profile.
-    EXPECT_EQ(l.cbxRefreshComment.Items(), (QStringList{"", "After upgrade"}));
-    EXPECT_EQ(picture.lblRefreshDate.Text,
-              formatShortDate(p.LastRefresh) + QStringLiteral("  (PRD) - weekly copy"));
+    EXPECT_EQ(l.refreshComments().items(), (QStringList{"", "After upgrade"}));
+    EXPECT_EQ(picture.refreshDate.text,
+              formatShortDate(p.lastRefresh) + QStringLiteral("  (PRD) - weekly copy"));
     EXPECT_EQ(controls.calls.mid(1, 3), QStringList({"title 2", "position 2", "sid -1"}));
     EXPECT_EQ(controls.calls.mid(9), QStringList({"source 2", "comment -1 weekly copy"}));
 
     // The saved lists hold the additions (and the refresh comments stay as they were);
     // scratch lists leave the file alone.
-    TConfigStore reread(config);
-    reread.LoadAll();
+    ConfigStore reread(config);
+    reread.loadAll();
     if (writeThrough()) {
-        EXPECT_EQ(reread.cbxSystemTitle.Items(), l.cbxSystemTitle.Items());
-        EXPECT_EQ(reread.cbxLandscapeType.Items(), l.cbxLandscapeType.Items());
-        EXPECT_EQ(reread.cbxSID.Items(), l.cbxSID.Items());
+        EXPECT_EQ(reread.systemTitles().items(), l.systemTitles().items());
+        EXPECT_EQ(reread.landscapeTypeNames().items(), l.landscapeTypeNames().items());
+        EXPECT_EQ(reread.sids().items(), l.sids().items());
         EXPECT_FALSE(configBytes().contains("weekly"));
     } else {
         EXPECT_EQ(configBytes(), QByteArray(kConfig));
@@ -205,40 +207,40 @@ TEST_P(ApplyProfile, MissingItemsAreAddedAsTheListsLoadThem)
 TEST_P(ApplyProfile, BlankOrEmptyRefreshCommentSelectsTheEmptyItem)
 {
     for (const QString& comment : {QString(), QStringLiteral("   ")}) {
-        tyPicture picture;
+        PictureModel picture;
         RecordingControls controls;
-        tySystemInfo p = profile();
-        p.CommentRefresh = comment;
-        ApplySystemInfoToPicture(picture, p, *lists, &controls);
+        Profile p = profile();
+        p.refreshComment = comment;
+        applyProfileToPicture(picture, p, *lists, &controls);
         EXPECT_EQ(controls.calls.last(), QStringLiteral("comment 0 "));
-        EXPECT_EQ(picture.lblRefreshDate.Text,
-                  formatShortDate(p.LastRefresh) + QStringLiteral("  (DEV)"));
+        EXPECT_EQ(picture.refreshDate.text,
+                  formatShortDate(p.lastRefresh) + QStringLiteral("  (DEV)"));
     }
 }
 
 TEST_P(ApplyProfile, RefreshLineFollowsTheProfile)
 {
-    tyPicture picture;
-    tySystemInfo p = profile();
-    p.SourceRefresh.clear();
-    p.CommentRefresh.clear();
-    ApplySystemInfoToPicture(picture, p, *lists);
-    EXPECT_EQ(picture.lblRefreshDate.Text, formatShortDate(p.LastRefresh));
-    EXPECT_TRUE(picture.lblRefreshDate.Visible);
+    PictureModel picture;
+    Profile p = profile();
+    p.refreshSource.clear();
+    p.refreshComment.clear();
+    applyProfileToPicture(picture, p, *lists);
+    EXPECT_EQ(picture.refreshDate.text, formatShortDate(p.lastRefresh));
+    EXPECT_TRUE(picture.refreshDate.visible);
 
     // A profile without refresh date hides the line again and clears the source.
-    p.LastRefresh = 0;
+    p.lastRefresh = 0;
     RecordingControls controls;
-    ApplySystemInfoToPicture(picture, p, *lists, &controls);
-    EXPECT_FALSE(picture.lblRefresh.Visible);
-    EXPECT_FALSE(picture.lblRefreshDate.Visible);
+    applyProfileToPicture(picture, p, *lists, &controls);
+    EXPECT_FALSE(picture.refresh.visible);
+    EXPECT_FALSE(picture.refreshDate.visible);
     EXPECT_EQ(controls.calls.mid(8), QStringList({"refresh 0", "source -1"}));
 
     // And one without refresh date on a fresh picture leaves it hidden.
-    tyPicture fresh;
-    ApplySystemInfoToPicture(fresh, p, *lists);
-    EXPECT_FALSE(fresh.lblRefresh.Visible);
-    EXPECT_FALSE(fresh.lblRefreshDate.Visible);
+    PictureModel fresh;
+    applyProfileToPicture(fresh, p, *lists);
+    EXPECT_FALSE(fresh.refresh.visible);
+    EXPECT_FALSE(fresh.refreshDate.visible);
 }
 
 TEST_P(ApplyProfile, BackgroundPictureOnlyFromAnExistingFile)
@@ -247,50 +249,50 @@ TEST_P(ApplyProfile, BackgroundPictureOnlyFromAnExistingFile)
     image.fill(Qt::red);
     const QString file = dir.filePath(QStringLiteral("bg.bmp"));
     ASSERT_TRUE(image.save(file, "BMP"));
-    tyPicture picture;
+    PictureModel picture;
     RecordingControls controls;
-    tySystemInfo p = profile();
-    p.PictureFullPath = file;
-    p.PictureCenter = true;
-    ApplySystemInfoToPicture(picture, p, *lists, &controls);
-    ASSERT_TRUE(picture.imgPicture.Picture);
-    EXPECT_EQ(picture.imgPicture.Picture->size(), QSize(40, 30));
-    EXPECT_TRUE(picture.imgPicture.Center);
+    Profile p = profile();
+    p.picturePath = file;
+    p.pictureCenter = true;
+    applyProfileToPicture(picture, p, *lists, &controls);
+    ASSERT_TRUE(picture.background.graphic);
+    EXPECT_EQ(picture.background.graphic->size(), QSize(40, 30));
+    EXPECT_TRUE(picture.background.center);
     EXPECT_EQ(controls.calls.at(5), QStringLiteral("path ") + file);
 
     // A deleted file, a folder and an empty path all remove the picture.
     for (const QString& path : {dir.filePath(QStringLiteral("gone.bmp")), dir.path(), QString()}) {
         SCOPED_TRACE(path.toStdString());
-        tyPicture withPicture = picture;
+        PictureModel withPicture = picture;
         RecordingControls again;
-        p.PictureFullPath = path;
-        ApplySystemInfoToPicture(withPicture, p, *lists, &again);
-        EXPECT_FALSE(withPicture.imgPicture.Picture);
+        p.picturePath = path;
+        applyProfileToPicture(withPicture, p, *lists, &again);
+        EXPECT_FALSE(withPicture.background.graphic);
         EXPECT_EQ(again.calls.at(5), QStringLiteral("path "));
     }
 }
 
 TEST_P(ApplyProfile, AFailingPictureStopsAfterTheEarlierSteps)
 {
-    tyPicture picture;
+    PictureModel picture;
     QImage previousImage(5, 5, QImage::Format_RGB32);
     previousImage.fill(Qt::blue);
     const QString good = dir.filePath(QStringLiteral("good.bmp"));
     ASSERT_TRUE(previousImage.save(good, "BMP"));
-    SetBackgroundPicture(picture, LoadPictureFromFile(good));
-    const TGraphicPtr previous = picture.imgPicture.Picture;
+    setBackgroundPicture(picture, loadPictureFromFile(good));
+    const GraphicPtr previous = picture.background.graphic;
 
     RecordingControls controls;
-    tySystemInfo p = profile();
-    p.PictureFullPath = writeFile(QStringLiteral("broken.bmp"), "BM not a bitmap at all");
-    p.PictureStretch = true;
-    EXPECT_THROW(ApplySystemInfoToPicture(picture, p, *lists, &controls), EAppError);
-    EXPECT_EQ(picture.lblSystemTitle.Text, QStringLiteral("SAP ERP 6.0"));
-    EXPECT_EQ(picture.lblUsage2.Text, QStringLiteral("Client 100"));
-    EXPECT_EQ(picture.imgPicture.Picture, previous);
-    EXPECT_FALSE(picture.imgPicture.Stretch);
-    EXPECT_FALSE(picture.lblInfo1.Visible);
-    EXPECT_FALSE(picture.lblRefresh.Visible);
+    Profile p = profile();
+    p.picturePath = writeFile(QStringLiteral("broken.bmp"), "BM not a bitmap at all");
+    p.pictureStretch = true;
+    EXPECT_THROW(applyProfileToPicture(picture, p, *lists, &controls), AppError);
+    EXPECT_EQ(picture.systemTitle.text, QStringLiteral("SAP ERP 6.0"));
+    EXPECT_EQ(picture.usage2.text, QStringLiteral("Client 100"));
+    EXPECT_EQ(picture.background.graphic, previous);
+    EXPECT_FALSE(picture.background.stretch);
+    EXPECT_FALSE(picture.info1.visible);
+    EXPECT_FALSE(picture.refresh.visible);
     // The controls show the steps before the picture, and nothing of it.
     EXPECT_EQ(controls.calls.size(), 5);
     EXPECT_EQ(controls.calls.last(), QStringLiteral("usages"));
@@ -298,19 +300,19 @@ TEST_P(ApplyProfile, AFailingPictureStopsAfterTheEarlierSteps)
 
 TEST_P(ApplyProfile, BorderWidthIsHeldToTheSpinnerRangeAndLineFontsStay)
 {
-    tyPicture picture;
-    tyFont font = picture.lblInfo1.Font;
-    font.Name = QStringLiteral("Courier New");
-    SetInfoLineFont(picture, 1, font);
-    SetInfoLineAlignment(picture, 1, TAlignment::taLeftJustify);
-    tySystemInfo p = profile();
-    p.BorderWidth = 25;
-    ApplySystemInfoToPicture(picture, p, *lists);
-    EXPECT_EQ(picture.shpBorder.Width, 10);
-    p.BorderWidth = -4;
-    ApplySystemInfoToPicture(picture, p, *lists);
-    EXPECT_EQ(picture.shpBorder.Width, 0);
-    EXPECT_FALSE(picture.shpBorder.Visible);
-    EXPECT_EQ(picture.lblInfo1.Font.Name, QStringLiteral("Courier New"));
-    EXPECT_EQ(picture.lblInfo1.Alignment, TAlignment::taLeftJustify);
+    PictureModel picture;
+    PictureFont font = picture.info1.font;
+    font.name = QStringLiteral("Courier New");
+    setInfoLineFont(picture, 1, font);
+    setInfoLineAlignment(picture, 1, Alignment::Left);
+    Profile p = profile();
+    p.borderWidth = 25;
+    applyProfileToPicture(picture, p, *lists);
+    EXPECT_EQ(picture.border.width, 10);
+    p.borderWidth = -4;
+    applyProfileToPicture(picture, p, *lists);
+    EXPECT_EQ(picture.border.width, 0);
+    EXPECT_FALSE(picture.border.visible);
+    EXPECT_EQ(picture.info1.font.name, QStringLiteral("Courier New"));
+    EXPECT_EQ(picture.info1.alignment, Alignment::Left);
 }

@@ -9,31 +9,33 @@
 
 #include <sys/stat.h>
 
+using namespace tavelorn;
+
 namespace {
 
 const QString kName230 = QStringLiteral("K230") + QString(226, u'x');
 const QString kName231 = QStringLiteral("K231") + QString(227, u'x');
 
-void expectNoInformation(const TFileVersionInfo& info)
+void expectNoInformation(const FileVersionInfo& info)
 {
-    EXPECT_FALSE(info.HaveInfo());
-    EXPECT_EQ(info.CurrentTranslation(), -1);
-    EXPECT_EQ(info.NumTranslations(), 0);
-    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber());
-    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber());
-    EXPECT_EQ(info.FixedFileInfo().dwSignature, 0u);
-    EXPECT_EQ(info.FileOS() | info.FileType() | info.FileSubType() | info.FileFlagsMask() |
-                  info.FileFlags(),
+    EXPECT_FALSE(info.hasInfo());
+    EXPECT_EQ(info.currentTranslation(), -1);
+    EXPECT_EQ(info.translationCount(), 0);
+    EXPECT_EQ(info.fileVersionNumber(), VersionNumber());
+    EXPECT_EQ(info.productVersionNumber(), VersionNumber());
+    EXPECT_EQ(info.fixedFileInfo().signature, 0u);
+    EXPECT_EQ(info.fileOS() | info.fileType() | info.fileSubtype() | info.fileFlagsMask() |
+                  info.fileFlags(),
               0u);
-    EXPECT_EQ(info.LanguageCode(), 0);
-    EXPECT_EQ(info.CharSetCode(), 0);
-    EXPECT_EQ(info.Language(), QString());
-    EXPECT_EQ(info.CharSet(), QString());
+    EXPECT_EQ(info.languageCode(), 0);
+    EXPECT_EQ(info.charSetCode(), 0);
+    EXPECT_EQ(info.language(), QString());
+    EXPECT_EQ(info.charSet(), QString());
     for (const QString& s :
-         {info.Comments(), info.CompanyName(), info.FileDescription(), info.FileVersion(),
-          info.InternalName(), info.LegalCopyright(), info.LegalTrademarks(),
-          info.OriginalFileName(), info.PrivateBuild(), info.ProductName(), info.ProductVersion(),
-          info.SpecialBuild(), info.GetStringFileInfo(QStringLiteral("OriginalFilename"))})
+         {info.comments(), info.companyName(), info.fileDescription(), info.fileVersion(),
+          info.internalName(), info.legalCopyright(), info.legalTrademarks(),
+          info.originalFileName(), info.privateBuild(), info.productName(), info.productVersion(),
+          info.specialBuild(), info.stringFileInfo(QStringLiteral("OriginalFilename"))})
         EXPECT_EQ(s, QString());
 }
 
@@ -47,75 +49,75 @@ protected:
 
 TEST_P(SampleFile, GivesEveryProperty)
 {
-    const TFileVersionInfo info(path());
-    EXPECT_EQ(info.FileName(), path());
-    ASSERT_TRUE(info.HaveInfo());
-    EXPECT_EQ(info.FixedFileInfo().dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
-    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({1, 3, 0, 0}));
-    EXPECT_EQ(info.FileOS(), 0x40004u);
-    EXPECT_EQ(info.FileType(), 1u);
-    EXPECT_EQ(info.FileSubType(), 0u);
-    EXPECT_EQ(info.FileFlagsMask(), 0x3Fu);
-    EXPECT_EQ(info.FileFlags(), 0x0Bu);
+    const FileVersionInfo info(path());
+    EXPECT_EQ(info.fileName(), path());
+    ASSERT_TRUE(info.hasInfo());
+    EXPECT_EQ(info.fixedFileInfo().signature, 0xFEEF04BDu);
+    EXPECT_EQ(info.fileVersionNumber(), VersionNumber({1, 3, 2018, 618}));
+    EXPECT_EQ(info.productVersionNumber(), VersionNumber({1, 3, 0, 0}));
+    EXPECT_EQ(info.fileOS(), 0x40004u);
+    EXPECT_EQ(info.fileType(), 1u);
+    EXPECT_EQ(info.fileSubtype(), 0u);
+    EXPECT_EQ(info.fileFlagsMask(), 0x3Fu);
+    EXPECT_EQ(info.fileFlags(), 0x0Bu);
 
-    EXPECT_EQ(info.NumTranslations(), 1);
-    EXPECT_EQ(info.CurrentTranslation(), 0);
-    EXPECT_EQ(info.LanguageCode(), 0x0409);
-    EXPECT_EQ(info.CharSetCode(), 1252);
-    EXPECT_EQ(info.Language(), QStringLiteral("English (United States)"));
-    EXPECT_EQ(info.CharSet(), QStringLiteral("1252  (ANSI - Latin I)"));
+    EXPECT_EQ(info.translationCount(), 1);
+    EXPECT_EQ(info.currentTranslation(), 0);
+    EXPECT_EQ(info.languageCode(), 0x0409);
+    EXPECT_EQ(info.charSetCode(), 1252);
+    EXPECT_EQ(info.language(), QStringLiteral("English (United States)"));
+    EXPECT_EQ(info.charSet(), QStringLiteral("1252  (ANSI - Latin I)"));
 
-    EXPECT_EQ(info.Comments(), QStringLiteral("Built by the test suite"));
-    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn-Tools"));
-    EXPECT_EQ(info.FileDescription(), QStringLiteral("Sample program"));
-    EXPECT_EQ(info.FileVersion(), QStringLiteral("1.3.2018.618"));
-    EXPECT_EQ(info.InternalName(), QStringLiteral("sample"));
-    EXPECT_EQ(info.LegalCopyright(), QStringLiteral("Copyright 2018"));
-    EXPECT_EQ(info.LegalTrademarks(), QStringLiteral("No trademark"));
+    EXPECT_EQ(info.comments(), QStringLiteral("Built by the test suite"));
+    EXPECT_EQ(info.companyName(), QStringLiteral("Tavelorn-Tools"));
+    EXPECT_EQ(info.fileDescription(), QStringLiteral("Sample program"));
+    EXPECT_EQ(info.fileVersion(), QStringLiteral("1.3.2018.618"));
+    EXPECT_EQ(info.internalName(), QStringLiteral("sample"));
+    EXPECT_EQ(info.legalCopyright(), QStringLiteral("Copyright 2018"));
+    EXPECT_EQ(info.legalTrademarks(), QStringLiteral("No trademark"));
     // Stored as "OriginalFilename" under "040904E4", asked under "040904e4".
-    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
-    EXPECT_EQ(info.PrivateBuild(), QStringLiteral("Private build"));
-    EXPECT_EQ(info.ProductName(), QStringLiteral("Sample"));
-    EXPECT_EQ(info.ProductVersion(), QStringLiteral("1.3"));
-    EXPECT_EQ(info.SpecialBuild(), QStringLiteral("Special build"));
+    EXPECT_EQ(info.originalFileName(), QStringLiteral("Sample.exe"));
+    EXPECT_EQ(info.privateBuild(), QStringLiteral("Private build"));
+    EXPECT_EQ(info.productName(), QStringLiteral("Sample"));
+    EXPECT_EQ(info.productVersion(), QStringLiteral("1.3"));
+    EXPECT_EQ(info.specialBuild(), QStringLiteral("Special build"));
 }
 
 TEST_P(SampleFile, LooksNamesUpWithoutRegardToCaseAndUpTo230Characters)
 {
-    const TFileVersionInfo info(path());
-    EXPECT_EQ(info.StringFileInfo(QStringLiteral("ORIGINALFILENAME")),
+    const FileVersionInfo info(path());
+    EXPECT_EQ(info.stringFileInfo(QStringLiteral("ORIGINALFILENAME")),
               QStringLiteral("Sample.exe"));
-    EXPECT_EQ(info.GetStringFileInfo(QStringLiteral("companyname")),
+    EXPECT_EQ(info.stringFileInfo(QStringLiteral("companyname")),
               QStringLiteral("Tavelorn-Tools"));
-    EXPECT_EQ(info.GetStringFileInfo(kName230), QStringLiteral("230 characters"));
-    EXPECT_EQ(info.GetStringFileInfo(kName230.toUpper()), QStringLiteral("230 characters"));
+    EXPECT_EQ(info.stringFileInfo(kName230), QStringLiteral("230 characters"));
+    EXPECT_EQ(info.stringFileInfo(kName230.toUpper()), QStringLiteral("230 characters"));
     // Longer names make no lookup, although the file has this one.
-    EXPECT_EQ(info.GetStringFileInfo(kName231), QString());
+    EXPECT_EQ(info.stringFileInfo(kName231), QString());
     for (const QString& missing :
          {QString(), QStringLiteral("NoSuchKey"), QStringLiteral("OriginalFile"),
           QStringLiteral("OriginalFilenames"), QStringLiteral("040904E4\\OriginalFilename")})
-        EXPECT_EQ(info.GetStringFileInfo(missing), QString()) << missing.toStdString();
+        EXPECT_EQ(info.stringFileInfo(missing), QString()) << missing.toStdString();
 }
 
 TEST_P(SampleFile, TranslationOutOfRangeGivesMinusOneAndEmptyTexts)
 {
-    TFileVersionInfo info(path());
+    FileVersionInfo info(path());
     for (qint32 index : {1, -1, -2, 1000}) {
         info.setCurrentTranslation(index);
-        EXPECT_EQ(info.CurrentTranslation(), -1) << index;
-        EXPECT_EQ(info.OriginalFileName(), QString());
-        EXPECT_EQ(info.CompanyName(), QString());
-        EXPECT_EQ(info.LanguageCode(), 0);
-        EXPECT_EQ(info.CharSetCode(), 0);
+        EXPECT_EQ(info.currentTranslation(), -1) << index;
+        EXPECT_EQ(info.originalFileName(), QString());
+        EXPECT_EQ(info.companyName(), QString());
+        EXPECT_EQ(info.languageCode(), 0);
+        EXPECT_EQ(info.charSetCode(), 0);
         // The names of language 0 and code page 0.
-        EXPECT_EQ(info.Language(), QStringLiteral("Language Neutral"));
-        EXPECT_EQ(info.CharSet(), QStringLiteral("1252  (ANSI - Latin I)"));
+        EXPECT_EQ(info.language(), QStringLiteral("Language Neutral"));
+        EXPECT_EQ(info.charSet(), QStringLiteral("1252  (ANSI - Latin I)"));
         // The fixed information does not depend on a translation.
-        EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({1, 3, 2018, 618}));
+        EXPECT_EQ(info.fileVersionNumber(), VersionNumber({1, 3, 2018, 618}));
     }
     info.setCurrentTranslation(0);
-    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
+    EXPECT_EQ(info.originalFileName(), QStringLiteral("Sample.exe"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe, SampleFile, ::testing::Values("sample32.exe", "sample64.exe"));
@@ -128,32 +130,32 @@ class TranslationsFile : public ::testing::TestWithParam<const char*>
 
 TEST_P(TranslationsFile, EachTranslationHasItsOwnStringsLanguageAndCodePage)
 {
-    TFileVersionInfo info(fixture(QString::fromLatin1(GetParam())));
-    ASSERT_TRUE(info.HaveInfo());
-    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({10, 20, 30, 40}));
-    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({65535, 0, 1, 2}));
-    EXPECT_EQ(info.FileType(), 2u);
-    EXPECT_EQ(info.FileOS(), 4u);
-    EXPECT_EQ(info.NumTranslations(), 2);
+    FileVersionInfo info(fixture(QString::fromLatin1(GetParam())));
+    ASSERT_TRUE(info.hasInfo());
+    EXPECT_EQ(info.fileVersionNumber(), VersionNumber({10, 20, 30, 40}));
+    EXPECT_EQ(info.productVersionNumber(), VersionNumber({65535, 0, 1, 2}));
+    EXPECT_EQ(info.fileType(), 2u);
+    EXPECT_EQ(info.fileOS(), 4u);
+    EXPECT_EQ(info.translationCount(), 2);
 
-    EXPECT_EQ(info.CurrentTranslation(), 0);
-    EXPECT_EQ(info.LanguageCode(), 0x0409);
-    EXPECT_EQ(info.CharSetCode(), 1200);
-    EXPECT_EQ(info.Language(), QStringLiteral("English (United States)"));
-    EXPECT_EQ(info.CharSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
-    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn Company"));
-    EXPECT_EQ(info.OriginalFileName(), QString());
+    EXPECT_EQ(info.currentTranslation(), 0);
+    EXPECT_EQ(info.languageCode(), 0x0409);
+    EXPECT_EQ(info.charSetCode(), 1200);
+    EXPECT_EQ(info.language(), QStringLiteral("English (United States)"));
+    EXPECT_EQ(info.charSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
+    EXPECT_EQ(info.companyName(), QStringLiteral("Tavelorn Company"));
+    EXPECT_EQ(info.originalFileName(), QString());
 
     info.setCurrentTranslation(1);
-    EXPECT_EQ(info.CurrentTranslation(), 1);
-    EXPECT_EQ(info.LanguageCode(), 0x040C);
-    EXPECT_EQ(info.Language(), QStringLiteral("French (France)"));
-    EXPECT_EQ(info.CompanyName(), QStringLiteral("Société Tavelorn"));
-    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Deux.dll"));
+    EXPECT_EQ(info.currentTranslation(), 1);
+    EXPECT_EQ(info.languageCode(), 0x040C);
+    EXPECT_EQ(info.language(), QStringLiteral("French (France)"));
+    EXPECT_EQ(info.companyName(), QStringLiteral("Société Tavelorn"));
+    EXPECT_EQ(info.originalFileName(), QStringLiteral("Deux.dll"));
 
     info.setCurrentTranslation(2);
-    EXPECT_EQ(info.CurrentTranslation(), -1);
-    EXPECT_EQ(info.CompanyName(), QString());
+    EXPECT_EQ(info.currentTranslation(), -1);
+    EXPECT_EQ(info.companyName(), QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe, TranslationsFile,
@@ -169,13 +171,13 @@ TEST(Translation, CodesOutsideTheTablesGiveTheFallbackTexts)
     ASSERT_TRUE(dir.isValid());
     writeBytes(dir.filePath(QStringLiteral("codes.exe")), bytes);
 
-    const TFileVersionInfo info(dir.filePath(QStringLiteral("codes.exe")));
-    EXPECT_EQ(info.LanguageCode(), 0x03FF);
-    EXPECT_EQ(info.Language(), QString());
-    EXPECT_EQ(info.CharSetCode(), 5);
-    EXPECT_EQ(info.CharSet(), QStringLiteral("5 (Unknown Code Page)"));
+    const FileVersionInfo info(dir.filePath(QStringLiteral("codes.exe")));
+    EXPECT_EQ(info.languageCode(), 0x03FF);
+    EXPECT_EQ(info.language(), QString());
+    EXPECT_EQ(info.charSetCode(), 5);
+    EXPECT_EQ(info.charSet(), QStringLiteral("5 (Unknown Code Page)"));
     // No string table has that translation's name.
-    EXPECT_EQ(info.OriginalFileName(), QString());
+    EXPECT_EQ(info.originalFileName(), QString());
 }
 
 TEST(Translation, LanguagesHaveTheNamesWindowsGivesThem)
@@ -288,21 +290,21 @@ TEST(Translation, WithoutACurrentTranslationTheNamesAreThoseOfCodesZero)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.File);
-        TFileVersionInfo info(fixture(QString::fromLatin1(c.File)));
+        FileVersionInfo info(fixture(QString::fromLatin1(c.File)));
         info.setCurrentTranslation(c.Translation);
-        EXPECT_EQ(info.Language(), QString::fromUtf8(c.Language));
-        EXPECT_EQ(info.CharSet(), QString::fromUtf8(c.CharSet));
+        EXPECT_EQ(info.language(), QString::fromUtf8(c.Language));
+        EXPECT_EQ(info.charSet(), QString::fromUtf8(c.CharSet));
     }
 
-    const TFileVersionInfo bare(fixture(QStringLiteral("bare64.exe")));
-    EXPECT_TRUE(bare.HaveInfo());
-    EXPECT_EQ(bare.NumTranslations(), 0);
-    EXPECT_EQ(bare.CurrentTranslation(), -1);
-    EXPECT_EQ(bare.LanguageCode(), 0);
-    EXPECT_EQ(bare.CharSetCode(), 0);
-    EXPECT_EQ(bare.FileVersionNumber(), TVersionNumber({2, 0, 0, 0}));
+    const FileVersionInfo bare(fixture(QStringLiteral("bare64.exe")));
+    EXPECT_TRUE(bare.hasInfo());
+    EXPECT_EQ(bare.translationCount(), 0);
+    EXPECT_EQ(bare.currentTranslation(), -1);
+    EXPECT_EQ(bare.languageCode(), 0);
+    EXPECT_EQ(bare.charSetCode(), 0);
+    EXPECT_EQ(bare.fileVersionNumber(), VersionNumber({2, 0, 0, 0}));
     // No translation names a string table.
-    EXPECT_EQ(bare.OriginalFileName(), QString());
+    EXPECT_EQ(bare.originalFileName(), QString());
 }
 
 // --- Which version resource a PE file gives
@@ -311,11 +313,11 @@ TEST(ResourceName, OnlyTheVersionResourceNamedOneIsRead)
 {
     for (const char* file : {"named32.exe", "named64.exe"}) {
         SCOPED_TRACE(file);
-        expectNoInformation(TFileVersionInfo(fixture(QString::fromLatin1(file))));
+        expectNoInformation(FileVersionInfo(fixture(QString::fromLatin1(file))));
     }
     // The same resource named 1.
-    EXPECT_EQ(TFileVersionInfo(fixture(QStringLiteral("bare64.exe"))).FileVersionNumber(),
-              TVersionNumber({2, 0, 0, 0}));
+    EXPECT_EQ(FileVersionInfo(fixture(QStringLiteral("bare64.exe"))).fileVersionNumber(),
+              VersionNumber({2, 0, 0, 0}));
 }
 
 // Sets the application's default locale, whose language is the user's, for one scope.
@@ -357,12 +359,12 @@ TEST(ResourceLanguage, NeutralThenTheUsersThenUsEnglishThenTheFirst)
                 QString::fromLatin1(c.Fixture) + QString::fromLatin1(bits) + QStringLiteral(".exe");
             SCOPED_TRACE(file.toStdString() + " for " + c.UserLocale);
             const DefaultLocale user{QLocale(QString::fromLatin1(c.UserLocale))};
-            const TFileVersionInfo info(fixture(file));
-            ASSERT_TRUE(info.HaveInfo());
-            EXPECT_EQ(info.OriginalFileName(), QString::fromLatin1(c.Taken));
+            const FileVersionInfo info(fixture(file));
+            ASSERT_TRUE(info.hasInfo());
+            EXPECT_EQ(info.originalFileName(), QString::fromLatin1(c.Taken));
             // The translation table is the taken resource's own.
-            EXPECT_EQ(info.NumTranslations(), 1);
-            EXPECT_EQ(info.LanguageCode(),
+            EXPECT_EQ(info.translationCount(), 1);
+            EXPECT_EQ(info.languageCode(),
                       QString::fromLatin1(c.Taken).left(4).toUShort(nullptr, 16));
         }
     }
@@ -385,58 +387,58 @@ TEST(NoInformation, FilesWithoutAVersionResourceOrThatCannotBeRead)
           dir.filePath(QStringLiteral("missing")), dir.path(),
           dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("text")), fifo}) {
         SCOPED_TRACE(path.toStdString());
-        const TFileVersionInfo info(path);
-        EXPECT_EQ(info.FileName(), path);
+        const FileVersionInfo info(path);
+        EXPECT_EQ(info.fileName(), path);
         expectNoInformation(info);
     }
 }
 
 TEST(FileName, EachAssignmentReplacesEverythingReadBefore)
 {
-    TFileVersionInfo info(fixture(QStringLiteral("translations64.dll")));
+    FileVersionInfo info(fixture(QStringLiteral("translations64.dll")));
     info.setCurrentTranslation(1);
     info.setFileName(fixture(QStringLiteral("plain64.exe")));
     expectNoInformation(info);
     // A translation chosen while there is no information does not survive a read.
     info.setCurrentTranslation(0);
     info.setFileName(fixture(QStringLiteral("sample32.exe")));
-    EXPECT_EQ(info.NumTranslations(), 1);
-    EXPECT_EQ(info.CurrentTranslation(), 0);
-    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Sample.exe"));
+    EXPECT_EQ(info.translationCount(), 1);
+    EXPECT_EQ(info.currentTranslation(), 0);
+    EXPECT_EQ(info.originalFileName(), QStringLiteral("Sample.exe"));
     info.setFileName(fixture(QStringLiteral("translations32.dll")));
-    EXPECT_EQ(info.NumTranslations(), 2);
-    EXPECT_EQ(info.CurrentTranslation(), 0);
-    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn Company"));
+    EXPECT_EQ(info.translationCount(), 2);
+    EXPECT_EQ(info.currentTranslation(), 0);
+    EXPECT_EQ(info.companyName(), QStringLiteral("Tavelorn Company"));
 }
 
 // --- Our own ELF files
 
-void expectTestBlock(const TFileVersionInfo& info)
+void expectTestBlock(const FileVersionInfo& info)
 {
-    ASSERT_TRUE(info.HaveInfo());
-    EXPECT_EQ(info.FileVersionNumber(), TVersionNumber({4, 5, 6, 7}));
-    EXPECT_EQ(info.ProductVersionNumber(), TVersionNumber({4, 5, 6, 7}));
-    EXPECT_EQ(info.FileType(), 1u);
-    EXPECT_EQ(info.NumTranslations(), 1);
-    EXPECT_EQ(info.LanguageCode(), 0x0409);
-    EXPECT_EQ(info.CharSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
-    EXPECT_EQ(info.OriginalFileName(), QStringLiteral("VersionTests.exe"));
-    EXPECT_EQ(info.CompanyName(), QStringLiteral("Tavelorn-Tools"));
-    EXPECT_EQ(info.ProductName(), QStringLiteral("Tavelorn \"tests\" C:\\dir"));
-    EXPECT_EQ(info.FileVersion(), QStringLiteral("4.5.6.7"));
-    EXPECT_EQ(info.ProductVersion(), QStringLiteral("4.5.6.7"));
+    ASSERT_TRUE(info.hasInfo());
+    EXPECT_EQ(info.fileVersionNumber(), VersionNumber({4, 5, 6, 7}));
+    EXPECT_EQ(info.productVersionNumber(), VersionNumber({4, 5, 6, 7}));
+    EXPECT_EQ(info.fileType(), 1u);
+    EXPECT_EQ(info.translationCount(), 1);
+    EXPECT_EQ(info.languageCode(), 0x0409);
+    EXPECT_EQ(info.charSet(), QStringLiteral("1200 (Unicode UTF-16, little endian byte order)"));
+    EXPECT_EQ(info.originalFileName(), QStringLiteral("VersionTests.exe"));
+    EXPECT_EQ(info.companyName(), QStringLiteral("Tavelorn-Tools"));
+    EXPECT_EQ(info.productName(), QStringLiteral("Tavelorn \"tests\" C:\\dir"));
+    EXPECT_EQ(info.fileVersion(), QStringLiteral("4.5.6.7"));
+    EXPECT_EQ(info.productVersion(), QStringLiteral("4.5.6.7"));
 }
 
 TEST(RunningExecutable, IsReadWithoutAFileName)
 {
-    const TFileVersionInfo info;
-    EXPECT_EQ(QFileInfo(info.FileName()).canonicalFilePath(),
+    const FileVersionInfo info;
+    EXPECT_EQ(QFileInfo(info.fileName()).canonicalFilePath(),
               QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     expectTestBlock(info);
 
-    TFileVersionInfo reread(fixture(QStringLiteral("sample64.exe")));
+    FileVersionInfo reread(fixture(QStringLiteral("sample64.exe")));
     reread.setFileName(QString());
-    EXPECT_EQ(reread.FileName(), info.FileName());
+    EXPECT_EQ(reread.fileName(), info.fileName());
     expectTestBlock(reread);
 }
 
@@ -446,7 +448,7 @@ class ElfFile : public ::testing::TestWithParam<const char*>
 
 TEST_P(ElfFile, HoldsTheBlockInItsSection)
 {
-    expectTestBlock(TFileVersionInfo(fixture(QString::fromLatin1(GetParam()))));
+    expectTestBlock(FileVersionInfo(fixture(QString::fromLatin1(GetParam()))));
 }
 
 INSTANTIATE_TEST_SUITE_P(ClassesAndByteOrders, ElfFile,
@@ -468,12 +470,12 @@ TEST(TavelornExecutable, ReportsItsVersionAndOriginalNameUnderAnyFileName)
 
     for (const QString& path : {QStringLiteral(TAVELORN_EXECUTABLE), renamed}) {
         SCOPED_TRACE(path.toStdString());
-        const TFileVersionInfo info(path);
-        ASSERT_TRUE(info.HaveInfo());
-        EXPECT_EQ(info.FileVersionNumber().toString(), version);
-        EXPECT_EQ(info.FileVersion(), version);
-        EXPECT_EQ(info.OriginalFileName(), QStringLiteral("Tavelorn.exe"));
-        EXPECT_EQ(info.ProductName(), QStringLiteral("Tavelorn"));
+        const FileVersionInfo info(path);
+        ASSERT_TRUE(info.hasInfo());
+        EXPECT_EQ(info.fileVersionNumber().toString(), version);
+        EXPECT_EQ(info.fileVersion(), version);
+        EXPECT_EQ(info.originalFileName(), QStringLiteral("Tavelorn.exe"));
+        EXPECT_EQ(info.productName(), QStringLiteral("Tavelorn"));
     }
 }
 #endif
@@ -483,7 +485,7 @@ TEST(TavelornExecutable, ReportsItsVersionAndOriginalNameUnderAnyFileName)
 struct Outcome
 {
     bool HaveInfo;
-    TVersionNumber Version;
+    VersionNumber Version;
     QString OriginalFileName;
     qint32 NumTranslations;
 };
@@ -507,7 +509,7 @@ qsizetype dataDirectories(const QByteArray& f)
 }
 
 const Outcome kNothing{false, {}, {}, 0};
-const TVersionNumber kSampleVersion{1, 3, 2018, 618};
+const VersionNumber kSampleVersion{1, 3, 2018, 618};
 
 const Damage kDamages[] = {
     {"cut inside the DOS header", [](QByteArray& f) { f.truncate(0x3C); }, kNothing},
@@ -570,17 +572,17 @@ TEST_P(DamagedCopy, GivesWhatIsLeftIntactAndNothingElse)
     const QString path = dir.filePath(QStringLiteral("damaged.exe"));
     writeBytes(path, bytes);
 
-    const TFileVersionInfo info(path);
+    const FileVersionInfo info(path);
     const Outcome& expected = damage.Expected;
     if (!expected.HaveInfo) {
         expectNoInformation(info);
         return;
     }
-    EXPECT_TRUE(info.HaveInfo());
-    EXPECT_EQ(info.FileVersionNumber(), expected.Version);
-    EXPECT_EQ(info.OriginalFileName(), expected.OriginalFileName);
-    EXPECT_EQ(info.NumTranslations(), expected.NumTranslations);
-    EXPECT_EQ(info.CurrentTranslation(), expected.NumTranslations > 0 ? 0 : -1);
+    EXPECT_TRUE(info.hasInfo());
+    EXPECT_EQ(info.fileVersionNumber(), expected.Version);
+    EXPECT_EQ(info.originalFileName(), expected.OriginalFileName);
+    EXPECT_EQ(info.translationCount(), expected.NumTranslations);
+    EXPECT_EQ(info.currentTranslation(), expected.NumTranslations > 0 ? 0 : -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DamagedCopy,

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavelorn;
+
 namespace {
 
 struct Ordering
 {
-    TVersionNumber a;
-    TVersionNumber b;
+    VersionNumber a;
+    VersionNumber b;
     int sign; // of a compared with b
 };
 
@@ -46,16 +48,16 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionNumberOrder, ::testing::ValuesIn(kOrderin
 
 TEST(VersionNumber, TextIsFourDecimalPartsWithoutLeadingZeros)
 {
-    EXPECT_EQ(TVersionNumber({1, 3, 2018, 618}).toString(), QStringLiteral("1.3.2018.618"));
-    EXPECT_EQ(TVersionNumber({65535, 0, 7, 0}).toString(), QStringLiteral("65535.0.7.0"));
-    EXPECT_EQ(TVersionNumber().toString(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(VersionNumber({1, 3, 2018, 618}).toString(), QStringLiteral("1.3.2018.618"));
+    EXPECT_EQ(VersionNumber({65535, 0, 7, 0}).toString(), QStringLiteral("65535.0.7.0"));
+    EXPECT_EQ(VersionNumber().toString(), QStringLiteral("0.0.0.0"));
 }
 
 TEST(VersionNumber, PartsComeFromTheHalvesOfTheTwoWords)
 {
-    EXPECT_EQ(TVersionNumber::fromWords(0x00010003, 0x07E2026A), TVersionNumber({1, 3, 2018, 618}));
-    EXPECT_EQ(TVersionNumber::fromWords(0xFFFF0000, 0x0000FFFF),
-              TVersionNumber({65535, 0, 0, 65535}));
+    EXPECT_EQ(VersionNumber::fromWords(0x00010003, 0x07E2026A), VersionNumber({1, 3, 2018, 618}));
+    EXPECT_EQ(VersionNumber::fromWords(0xFFFF0000, 0x0000FFFF),
+              VersionNumber({65535, 0, 0, 65535}));
 }
 
 } // namespace

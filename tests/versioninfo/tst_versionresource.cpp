@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace tavelorn;
+
 namespace {
 
 QByteArray readFromBytes(const QByteArray& bytes)
@@ -19,7 +21,7 @@ QByteArray readFromBytes(const QByteArray& bytes)
 // Runs every query a reader makes; what matters is that none reads past the block.
 void queryEverything(const QByteArray& block)
 {
-    EXPECT_LE(block.size(), VersionResource::MaxBlockSize);
+    EXPECT_LE(block.size(), VersionResource::kMaxBlockSize);
     VersionResource::fixedFileInfo(block);
     const QByteArray table = VersionResource::translations(block).value_or(QByteArray());
     for (qsizetype at = 0; at + 4 <= table.size(); at += 4) {
@@ -122,7 +124,7 @@ TEST(VersionBlock, RefusesMoreThanALengthFieldHolds)
     const VersionBlock::StringEntry strings[] = {{u"Comments", longValue}};
     const VersionBlock::StringTable tables[] = {{0x0409, 1200, strings}};
     VersionBlock::Description d;
-    d.Tables = tables;
+    d.tables = tables;
     EXPECT_THROW(VersionBlock::size(d), std::length_error);
 }
 

@@ -12,6 +12,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+namespace tavelorn {
+
 namespace {
 
 // More scans than any real progressive file has; a forged file with thousands of
@@ -350,10 +352,10 @@ QString decodeRegion(const QByteArray& data, const Region& r, QImage& image, Dec
     return QStringLiteral("Erreur JPEG #%1").arg(int(JERR_INPUT_EOF));
 }
 
-class TJpegGraphic : public TGraphic
+class JpegGraphic : public Graphic
 {
 public:
-    TJpegGraphic(QByteArray data, QSize size) : m_data(std::move(data)), m_size(size) {}
+    JpegGraphic(QByteArray data, QSize size) : m_data(std::move(data)), m_size(size) {}
 
     QSize size() const override { return m_size; }
 
@@ -421,15 +423,17 @@ private:
 
 } // namespace
 
-TGraphicPtr loadJpegPicture(const QByteArray& data)
+GraphicPtr loadJpegPicture(const QByteArray& data)
 {
     HeaderInfo info;
     const QString error = readHeader(data, info);
     if (!error.isEmpty())
-        throw EAppError(error);
+        throw AppError(error);
     // A progressive file keeps the coefficients of the whole picture while decoding.
     if (!pictureSizeAllowed(info.width, info.height) ||
         info.coefficientBytes + data.size() > kMaxDecodeBytes)
-        throw EAppError(pictureTooLargeMessage(info.width, info.height));
-    return std::make_shared<TJpegGraphic>(data, QSize(info.width, info.height));
+        throw AppError(pictureTooLargeMessage(info.width, info.height));
+    return std::make_shared<JpegGraphic>(data, QSize(info.width, info.height));
 }
+
+} // namespace tavelorn

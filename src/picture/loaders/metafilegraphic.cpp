@@ -18,6 +18,8 @@
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
 
+namespace tavelorn {
+
 namespace {
 
 QString invalidMetafile()
@@ -26,10 +28,10 @@ QString invalidMetafile()
 }
 
 // A metafile converted to SVG and drawn as vectors at the destination's size.
-class TMetafileGraphic : public TGraphic
+class MetafileGraphic : public Graphic
 {
 public:
-    TMetafileGraphic(std::unique_ptr<QSvgRenderer> renderer, QSize size)
+    MetafileGraphic(std::unique_ptr<QSvgRenderer> renderer, QSize size)
         : m_renderer(std::move(renderer)), m_size(size)
     {
     }
@@ -50,17 +52,17 @@ private:
     QSize m_size;
 };
 
-TGraphicPtr makeMetafile(const QByteArray& svg, QSize size, const QRectF& viewBox)
+GraphicPtr makeMetafile(const QByteArray& svg, QSize size, const QRectF& viewBox)
 {
     if (!pictureSizeAllowed(size.width(), size.height()))
-        throw EAppError(pictureTooLargeMessage(size.width(), size.height()));
+        throw AppError(pictureTooLargeMessage(size.width(), size.height()));
     auto renderer = std::make_unique<QSvgRenderer>();
     if (!renderer->load(svg) || !renderer->isValid())
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
     if (viewBox.isValid())
         renderer->setViewBox(viewBox);
-    return std::make_shared<TMetafileGraphic>(std::move(renderer), size);
+    return std::make_shared<MetafileGraphic>(std::move(renderer), size);
 }
 
 qint32 le32(const QByteArray& data, qsizetype offset)
@@ -172,7 +174,7 @@ struct EmbeddedBitmaps
     void check() const
     {
         if (pixels > MaxPixels)
-            throw EAppError(pictureTooLargeMessage(largest.width(), largest.height()));
+            throw AppError(pictureTooLargeMessage(largest.width(), largest.height()));
     }
 };
 
@@ -443,15 +445,15 @@ std::mutex metafileLibraries;
 
 } // namespace
 
-TGraphicPtr loadEmfPicture(const QByteArray& data)
+GraphicPtr loadEmfPicture(const QByteArray& data)
 {
     // EMR_HEADER: type 1, record size, bounds (device pixels, inclusive), frame
     // (0.01 mm), signature " EMF".
     if (data.size() < 88 || le32(data, 0) != 1 || le32(data, 40) != 0x464D4520)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     const qint64 recordSize = quint32(le32(data, 4));
     if (recordSize < 88 || recordSize > data.size())
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     const qint64 bl = le32(data, 8), bt = le32(data, 12), br = le32(data, 16), bb = le32(data, 20);
     const qint64 fl = le32(data, 24), ft = le32(data, 28), fr = le32(data, 32), fb = le32(data, 36);
 
@@ -464,9 +466,9 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
         height = bb - bt + 1;
     }
     if (br < bl || bb < bt || width <= 0 || height <= 0)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
 
     generatorOptions options{};
     options.nameSpace = const_cast<char*>("");
@@ -478,7 +480,7 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     EmbeddedBitmaps bitmaps;
     QByteArray copy = sanitizedEmf(data, bitmaps);
     if (copy.isEmpty())
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     bitmaps.check();
     std::unique_lock lock(metafileLibraries);
     const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
@@ -487,18 +489,18 @@ TGraphicPtr loadEmfPicture(const QByteArray& data)
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
     std::free(out);
     if (!ok || svg.isEmpty() || !svgWithinBudget(svg))
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     // The converter places the bounds' top-left at the origin.
     return makeMetafile(svg, QSize(int(width), int(height)),
                         QRectF(0, 0, double(br - bl + 1), double(bb - bt + 1)));
 }
 
-TGraphicPtr loadWmfPicture(const QByteArray& data)
+GraphicPtr loadWmfPicture(const QByteArray& data)
 {
     EmbeddedBitmaps bitmaps;
     QByteArray copy = sanitizedWmf(data, bitmaps);
     if (copy.isEmpty())
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     bitmaps.check();
     static WmfFonts fonts;
     const std::lock_guard lock(metafileLibraries);
@@ -512,7 +514,7 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
     if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
         if (api)
             wmf_api_destroy(api);
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     }
     struct ApiGuard
     {
@@ -522,16 +524,16 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
 
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
         wmf_E_None)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     wmfD_Rect bbox{};
     if (wmf_scan(api, 0, &bbox) != wmf_E_None)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
     if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
 
     std::string svg;
     wmfStream stream{&svg, appendToString, clearString};
@@ -543,9 +545,11 @@ TGraphicPtr loadWmfPicture(const QByteArray& data)
     device->height = height;
     device->flags = WMF_SVG_INLINE_IMAGES; // bitmaps as data inside the SVG, never files
     if (wmf_play(api, 0, &bbox) != wmf_E_None)
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     wmf_mem_close(api);
     if (!svgWithinBudget(QByteArray::fromRawData(svg.data(), qsizetype(svg.size()))))
-        throw EAppError(invalidMetafile());
+        throw AppError(invalidMetafile());
     return makeMetafile(fixWmfImageScale(svg), QSize(int(width), int(height)), {});
 }
+
+} // namespace tavelorn

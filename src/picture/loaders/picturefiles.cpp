@@ -11,14 +11,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tavelorn {
+
 namespace {
 
 struct PictureFileType
 {
     const char* description;
     const char* extension;
-    TGraphicPtr (*load)(const QByteArray&); // from the bytes in memory
-    TGraphicPtr (*stream)(QIODevice&);      // or from the file
+    GraphicPtr (*load)(const QByteArray&); // from the bytes in memory
+    GraphicPtr (*stream)(QIODevice&);      // or from the file
 };
 
 // The dialogs list the types in this order; the accepted extensions are the same rows.
@@ -45,14 +47,14 @@ const PictureFileType* findType(const QString& ext)
 
 [[noreturn]] void throwOpenError(const QString& path, const QString& reason)
 {
-    throw EAppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, reason));
+    throw AppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, reason));
 }
 
 // Opens a picture file, or throws the open error with the system's reason.
 int openPictureFile(const QString& path)
 {
     int cause = 0;
-    const int fd = OpenRegularFileForReading(path, cause);
+    const int fd = openRegularFileForReading(path, cause);
     if (fd < 0)
         throwOpenError(path, systemErrorText(cause));
     return fd;
@@ -93,7 +95,7 @@ QByteArray readWholeFile(const QString& path)
 
 } // namespace
 
-QStringList PictureFileExtensions()
+QStringList pictureFileExtensions()
 {
     QStringList list;
     for (const auto& t : kPictureFileTypes)
@@ -101,7 +103,7 @@ QStringList PictureFileExtensions()
     return list;
 }
 
-QStringList PictureDialogNameFilters()
+QStringList pictureDialogNameFilters()
 {
     // Qt separates the patterns of one filter by spaces; ";" would make the first
     // row match no file at all.
@@ -128,11 +130,11 @@ QString pictureTooLargeMessage(qint64 width, qint64 height)
         .arg(QString::number(width), QString::number(height));
 }
 
-TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
+GraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
 {
     const PictureFileType* type = findType(ext);
     if (!type)
-        throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+        throw AppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
     if (type->stream) {
         QBuffer buffer;
         buffer.setData(data);
@@ -142,7 +144,7 @@ TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext)
     return type->load(data);
 }
 
-bool PictureFileExists(const QString& path)
+bool pictureFileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -152,13 +154,13 @@ bool PictureFileExists(const QString& path)
     return errno != ENOENT && errno != ENOTDIR;
 }
 
-TGraphicPtr LoadPictureFromFile(const QString& path)
+GraphicPtr loadPictureFromFile(const QString& path)
 {
     // The extension decides before the file is opened.
     const QString ext = QFileInfo(path).suffix();
     const PictureFileType* type = findType(ext);
     if (!type)
-        throw EAppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
+        throw AppError(QStringLiteral("Extension de fichier image inconnue (.%1)").arg(ext));
     if (type->stream) {
         const int fd = openPictureFile(path);
         QFile file;
@@ -170,3 +172,5 @@ TGraphicPtr LoadPictureFromFile(const QString& path)
     }
     return type->load(readWholeFile(path));
 }
+
+} // namespace tavelorn

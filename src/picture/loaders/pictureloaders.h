@@ -9,12 +9,14 @@
 class QImage;
 class QIODevice;
 
+namespace tavelorn {
+
 // The accepted picture extensions (lower case, without dot) in the dialogs' order.
-QStringList PictureFileExtensions();
+QStringList pictureFileExtensions();
 
 // Decodes a picture held in memory; ext (without dot, case ignored) picks the
-// decoder. Throws EAppError like LoadPictureFromFile, apart from file errors.
-TGraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext);
+// decoder. Throws AppError like loadPictureFromFile, apart from file errors.
+GraphicPtr loadPictureFromBytes(const QByteArray& data, const QString& ext);
 
 // The picture budget, one for every format: a picture whose file records more pixels
 // is refused before it is decoded. 64 megapixels take a 50 megapixel photograph of any
@@ -34,15 +36,17 @@ QString pictureTooLargeMessage(qint64 width, qint64 height);
 
 // A decoded raster picture (RGB32 or ARGB32_Premultiplied), drawn with nearest-neighbour
 // scaling.
-TGraphicPtr makeRasterGraphic(QImage image);
+GraphicPtr makeRasterGraphic(QImage image);
 
 // Formats decoded from the file's bytes in memory.
-TGraphicPtr loadJpegPicture(const QByteArray& data);
-TGraphicPtr loadIconPicture(const QByteArray& data);
-TGraphicPtr loadGifPicture(const QByteArray& data);
-TGraphicPtr loadEmfPicture(const QByteArray& data);
-TGraphicPtr loadWmfPicture(const QByteArray& data);
+GraphicPtr loadJpegPicture(const QByteArray& data);
+GraphicPtr loadIconPicture(const QByteArray& data);
+GraphicPtr loadGifPicture(const QByteArray& data);
+GraphicPtr loadEmfPicture(const QByteArray& data);
+GraphicPtr loadWmfPicture(const QByteArray& data);
 // Formats read from the file as they are decoded: their files may be as large as the
 // decoded picture, and holding both would double the memory.
-TGraphicPtr loadBitmapPicture(QIODevice& device);
-TGraphicPtr loadTiffPicture(QIODevice& device);
+GraphicPtr loadBitmapPicture(QIODevice& device);
+GraphicPtr loadTiffPicture(QIODevice& device);
+
+} // namespace tavelorn

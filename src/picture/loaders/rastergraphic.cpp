@@ -11,12 +11,14 @@
 #include <climits>
 #include <vector>
 
+namespace tavelorn {
+
 namespace {
 
-class TRasterGraphic : public TGraphic
+class RasterGraphic : public Graphic
 {
 public:
-    explicit TRasterGraphic(QImage image) : m_image(std::move(image)) {}
+    explicit RasterGraphic(QImage image) : m_image(std::move(image)) {}
 
     QSize size() const override { return m_image.size(); }
 
@@ -61,7 +63,7 @@ void checkRecordedSize(const QImageReader& reader)
 {
     const QSize size = reader.size();
     if (size.isValid() && !pictureSizeAllowed(size.width(), size.height()))
-        throw EAppError(pictureTooLargeMessage(size.width(), size.height()));
+        throw AppError(pictureTooLargeMessage(size.width(), size.height()));
 }
 
 QImage checkedRead(QImageReader& reader)
@@ -72,7 +74,7 @@ QImage checkedRead(QImageReader& reader)
     if (!reader.read(&image) || image.isNull())
         return {};
     if (!pictureSizeAllowed(image.width(), image.height()))
-        throw EAppError(pictureTooLargeMessage(image.width(), image.height()));
+        throw AppError(pictureTooLargeMessage(image.width(), image.height()));
     return image;
 }
 
@@ -132,39 +134,39 @@ QSize recordedIconSize(const QByteArray& data, int i)
 
 } // namespace
 
-TGraphicPtr makeRasterGraphic(QImage image)
+GraphicPtr makeRasterGraphic(QImage image)
 {
-    return std::make_shared<TRasterGraphic>(std::move(image));
+    return std::make_shared<RasterGraphic>(std::move(image));
 }
 
-TGraphicPtr loadBitmapPicture(QIODevice& device)
+GraphicPtr loadBitmapPicture(QIODevice& device)
 {
     const QString invalid = QStringLiteral("Image de bitmap non valide");
     const QByteArray data = device.peek(26);
     if (!data.startsWith("BM") || data.size() < 26)
-        throw EAppError(invalid);
+        throw AppError(invalid);
     // Qt's reader fails on huge sizes without saying so; the user gets the reason.
     const quint32 infoSize = le32(data, 14);
     const qint64 width = infoSize == 12 ? le16(data, 18) : qint32(le32(data, 18));
     const qint64 height = infoSize == 12 ? le16(data, 20) : qAbs(qint64(qint32(le32(data, 22))));
     if (width > 0 && height > 0 && !pictureSizeAllowed(width, height))
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
     QImage image = readImage(device, "bmp");
     if (image.isNull())
-        throw EAppError(invalid);
+        throw AppError(invalid);
     // A bitmap covers its destination completely, whatever its alpha channel says.
-    return std::make_shared<TRasterGraphic>(drawable(std::move(image), true));
+    return std::make_shared<RasterGraphic>(drawable(std::move(image), true));
 }
 
-TGraphicPtr loadIconPicture(const QByteArray& data)
+GraphicPtr loadIconPicture(const QByteArray& data)
 {
     const QString invalid = QStringLiteral("Image d'icône non valide");
     // ICONDIR: reserved 0, type 1 (icon, not cursor), at least one entry.
     if (data.size() < 6 || le16(data, 0) != 0 || le16(data, 2) != 1 || le16(data, 4) == 0)
-        throw EAppError(invalid);
+        throw AppError(invalid);
     const int count = le16(data, 4);
     if (data.size() < 6 + 16 * qsizetype(count))
-        throw EAppError(invalid);
+        throw AppError(invalid);
     // The largest image of the file (the first of equal ones) gives the picture. The
     // sizes the images record pick it, so that only one large image is ever decoded;
     // one that fails to decode gives way to the next largest.
@@ -183,7 +185,7 @@ TGraphicPtr loadIconPicture(const QByteArray& data)
     const QSize largest = recordedIconSize(data, entries.front().index);
     if (largest.width() > 0 && largest.height() > 0 &&
         !pictureSizeAllowed(largest.width(), largest.height()))
-        throw EAppError(pictureTooLargeMessage(largest.width(), largest.height()));
+        throw AppError(pictureTooLargeMessage(largest.width(), largest.height()));
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -198,17 +200,19 @@ TGraphicPtr loadIconPicture(const QByteArray& data)
             break;
     }
     if (best.isNull())
-        throw EAppError(invalid);
-    return std::make_shared<TRasterGraphic>(drawable(std::move(best), false));
+        throw AppError(invalid);
+    return std::make_shared<RasterGraphic>(drawable(std::move(best), false));
 }
 
-TGraphicPtr loadGifPicture(const QByteArray& data)
+GraphicPtr loadGifPicture(const QByteArray& data)
 {
     if (!data.startsWith("GIF87a") && !data.startsWith("GIF89a"))
-        throw EAppError(QStringLiteral("Signature GIF incorrecte"));
+        throw AppError(QStringLiteral("Signature GIF incorrecte"));
     // The first frame only: no animation.
     QImage image = readImage(data, "gif");
     if (image.isNull())
-        throw EAppError(QStringLiteral("Image GIF non valide"));
-    return std::make_shared<TRasterGraphic>(drawable(std::move(image), false));
+        throw AppError(QStringLiteral("Image GIF non valide"));
+    return std::make_shared<RasterGraphic>(drawable(std::move(image), false));
 }
+
+} // namespace tavelorn

@@ -13,6 +13,8 @@
 
 #include <tiffio.h>
 
+namespace tavelorn {
+
 namespace {
 
 // libtiff's functions, from the library opened at the first TIFF picture: it and the
@@ -45,7 +47,7 @@ struct TiffLibrary
 const TiffLibrary& libtiff()
 {
     static const TiffLibrary* const library = []() -> const TiffLibrary* {
-        static const TLazyLibrary lib("libtiff.so.6");
+        static const LazyLibrary lib("libtiff.so.6");
         static TiffLibrary f;
         const bool found =
             lib.bind(f.TIFFClose, "TIFFClose") &&
@@ -73,7 +75,7 @@ const TiffLibrary& libtiff()
         return found ? &f : nullptr;
     }();
     if (!library)
-        throw EAppError(QStringLiteral("Impossible de charger la bibliothèque libtiff.so.6"));
+        throw AppError(QStringLiteral("Impossible de charger la bibliothèque libtiff.so.6"));
     return *library;
 }
 
@@ -300,20 +302,20 @@ bool readRgba(TIFF* t, QImage& image, bool& hasAlpha)
 
 } // namespace
 
-TGraphicPtr loadTiffPicture(QIODevice& device)
+GraphicPtr loadTiffPicture(QIODevice& device)
 {
     const QByteArray head = device.peek(4);
     // Classic TIFF or BigTIFF, either byte order.
     if (head != QByteArray("II*\0", 4) && head != QByteArray("MM\0*", 4) &&
         head != QByteArray("II+\0", 4) && head != QByteArray("MM\0+", 4))
-        throw EAppError(invalidTiff());
+        throw AppError(invalidTiff());
     const TiffPtr t = openTiff(device);
     uint32_t width = 0, height = 0;
     if (!t || !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &width) ||
         !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &height))
-        throw EAppError(invalidTiff());
+        throw AppError(invalidTiff());
     if (!pictureSizeAllowed(width, height))
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
 
     RowLayout layout;
     const bool byRows = rowLayout(t.get(), layout);
@@ -330,15 +332,17 @@ TGraphicPtr loadTiffPicture(QIODevice& device)
         chunk += planar == PLANARCONFIG_SEPARATE ? decoded * samples : decoded;
     }
     if (qint64(width) * height * 4 + chunk > kMaxDecodeBytes)
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
 
     QImage image(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
-        throw EAppError(pictureTooLargeMessage(width, height));
+        throw AppError(pictureTooLargeMessage(width, height));
     bool hasAlpha = layout.alpha != 0;
     if (!(byRows ? readRows(t.get(), image, layout) : readRgba(t.get(), image, hasAlpha)))
-        throw EAppError(invalidTiff());
+        throw AppError(invalidTiff());
     if (!hasAlpha)
         image.reinterpretAsFormat(QImage::Format_RGB32);
     return makeRasterGraphic(std::move(image));
 }
+
+} // namespace tavelorn
