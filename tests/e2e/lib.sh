@@ -33,9 +33,11 @@ start_wm() {
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # Prints the id of the visible window titled exactly $1 (of process $2 if given), once
-# it shows, within $3 seconds (20 by default); prints nothing when it does not.
+# it shows, within $3 seconds (20 by default); prints nothing when it does not. Pop-ups
+# name no process: look them up without one. (Without --all, xdotool takes a window that
+# meets either condition.)
 window_named() {
-  timeout "${3:-20}" xdotool search --all --sync --onlyvisible ${2:+--pid "$2"} --name "^$1\$" \
+  timeout "${3:-20}" xdotool search ${2:+--all --pid "$2"} --sync --onlyvisible --name "^$1\$" \
     2>/dev/null | head -1 || true
 }
 

@@ -27,22 +27,24 @@ a=$(window_named Corvandel "$app_pid")
 [ -n "$a" ] || fail "window A did not appear"
 b=$(window_named Corvandel "$also_kill")
 [ -n "$b" ] || fail "window B did not appear"
+[ "$a" != "$b" ] || fail "windows A and B are one window"
 
 # Picks the SID whose first letter is given in window w, then presses Save.
 save_with_sid() {
   local w=$1 letter=$2 pid
+  pid=$(xdotool getwindowpid "$w")
   xdotool windowraise "$w"
   focus "$w"
-  pid=$(xdotool getwindowpid "$w")
   xdotool mousemove --window "$w" 321 109 click 1
-  # The drop-down is a window of its own, named after the program.
-  [ -n "$(window_named Tavelorn "$pid" 5)" ] || fail "the SID drop-down did not open"
+  # The drop-down is a window of its own.
+  wait_until 5 other_window_geometry "$pid" "$w" >/dev/null || fail "the SID drop-down did not open"
   xdotool type "$letter"
   xdotool key Return
-  wait_until 5 no_window_named Tavelorn || true
+  wait_until 5 no_other_window "$pid" "$w" || true
   xdotool mousemove --window "$w" 69 575 click 1
 }
 
+no_other_window() { ! other_window_geometry "$@" >/dev/null; }
 has_profile() { grep -q "^ID=.*__$1__" "$config"; }
 
 # Picks the SID and saves until the file has the profile: a key typed while the
