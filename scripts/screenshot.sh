@@ -1,122 +1,104 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the main window: the real program in a virtual X server
-# with a window manager, a sample profile picked, saved as docs/screenshot-main.png.
+# Takes the README's pictures: the real program in a virtual X server with a window
+# manager, a sample profile picked. Writes docs/screenshot-main.png; with --dark, under
+# the Fusion style and qt6ct's "darker" colour scheme, docs/screenshot-dark-main.png,
+# docs/screenshot-dark-colors.png (the colour dialog with its drop-down open) and
+# docs/screenshot-dark-about.png.
 # Usage: scripts/screenshot.sh [TAVELORN [OUTPUT.png]]
-# (build first: ./scripts/build.sh tavelorn)
+#        scripts/screenshot.sh --dark [TAVELORN [OUTPUT_DIR]]
+# (build first: ./scripts/build.sh tavelorn; --dark needs qt6ct)
+# shellcheck source-path=SCRIPTDIR/../tests/e2e
 set -euo pipefail
 
+args=("$@")
+dark=
+if [ "${1:-}" = --dark ]; then dark=1; shift; fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 tavelorn=$(realpath "${1:-$root/build/src/app/tavelorn}")
-output=$(realpath -m "${2:-$root/docs/screenshot-main.png}")
-
-if [ -z "${SHOT_INSIDE_X:-}" ]; then
-  export SHOT_INSIDE_X=1
-  exec timeout 120 xvfb-run -a -n $((100 + RANDOM % 800)) \
-    -s "-screen 0 1280x1024x24 -nolisten tcp -r" "$0" "$tavelorn" "$output"
+if [ -n "$dark" ]; then
+  output=$(realpath -m "${2:-$root/docs}")
+else
+  output=$(realpath -m "${2:-$root/docs/screenshot-main.png}")
 fi
+scheme=/usr/share/qt6ct/colors/darker.conf
+[ -z "$dark" ] || [ -f "$scheme" ] || { echo "screenshot: qt6ct's $scheme is missing" >&2; exit 1; }
 
-work=$(mktemp -d)
-app_pid= wm_pid=
-cleanup() {
-  for p in $app_pid $wm_pid; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+set -- "${args[@]}"
+E2E_LIMIT=150 E2E_XVFB_OPTS=-r source "$root/tests/e2e/common.sh"
 fail() { echo "screenshot: $*" >&2; exit 1; }
-export LC_ALL=C.UTF-8 LANG=C.UTF-8 QT_QPA_PLATFORM=xcb DO_NOT_TRACK=1
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$work/runtime"
+export DO_NOT_TRACK=1
+private_home
+if [ -n "$dark" ]; then
+  export QT_QPA_PLATFORMTHEME=qt6ct QT_STYLE_OVERRIDE=Fusion
+  mkdir -p "$work/config/qt6ct"
+  cat >"$work/config/qt6ct/qt6ct.conf" <<CONF
+[Appearance]
+color_scheme_path=$scheme
+custom_palette=true
+style=Fusion
+CONF
+fi
 
 # A background band: a sky and two mountain ridges, 450 x 350 like the band itself.
 convert -size 450x350 gradient:'#8fbce6-#eef5fb' \
   -fill '#7d97b3' -draw 'polygon 0,350 0,230 70,170 130,215 210,120 290,205 350,160 450,240 450,350' \
   -fill '#4d6a88' -draw 'polygon 0,350 0,290 90,245 170,290 260,230 360,285 450,260 450,350' \
   "BMP3:$work/mountains.bmp"
+fixture screenshot.ini "$work/Config.ini" "$work/mountains.bmp"
 
-cat > "$work/Config.ini" <<INI
-[SystemTitle]
-NbItems=2
-Item_1=SAP S/4HANA 2023
-Item_2=SAP BW/4HANA 2.0
-[LandscapeType]
-NbItems=3
-Item_1=DEV
-Item_2=QAS
-Item_3=PRD
-[Color]
-NbItems=3
-Item_1=32768
-Item_2=33023
-Item_3=255
-[SID]
-NbItems=3
-Item_1=DS4
-Item_2=PS4
-Item_3=QS4
-[RefreshComment]
-NbItems=2
-Item_1=
-Item_2=Copy of production
-[SystemInfo]
-NbItems=1
-[SystemInfo_1]
-ID=SAP S/4HANA 2023__QS4__2024_03_03
-BorderWidth=2
-SystemTitle=SAP S/4HANA 2023
-LansdscapePosition=QAS
-SID=QS4
-Usage1=Quality assurance
-Usage2=Integration and user tests
-PictureFullPath=$work/mountains.bmp
-PictureCenter=1
-PictureStretch=0
-Info1=Do not use for production data
-Info2=
-Info3=Contact: SAP basis team
-LastRefresh=03/03/2024
-SourceRefresh=PS4
-CommentRefresh=Copy of production
-INI
-
-# A window manager, for the window's frame and title.
-openbox --sm-disable >/dev/null 2>&1 &
-wm_pid=$!
-for _ in $(seq 1 80); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.25
-done
-
+# A window manager, for the windows' frames and titles.
+start_wm
 "$tavelorn" "$work/Config.ini" &
 app_pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --pid "$app_pid" --name '^Corvandel$' | head -1 || true)
+wid=$(window_named Corvandel "$app_pid" 30)
 [ -n "$wid" ] || fail "the window did not appear"
 xdotool windowactivate --sync "$wid" 2>/dev/null || true
 
-# Frame geometry: the client's place on the screen grown by the window manager's frame.
-frame() {
-  local x y w h ext l r t b
-  read -r x y w h < <(xwininfo -id "$wid" | awk '/Absolute upper-left X/{x=$4}
-    /Absolute upper-left Y/{y=$4} /^ *Width/{w=$2} /^ *Height/{h=$2} END {print x, y, w, h}')
-  ext=$(xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
-  IFS=, read -r l r t b <<<"${ext:-0,0,0,0}"
-  echo "$((w + l + r))x$((h + t + b))+$((x - l))+$((y - t))"
+# Shoots window $1 with its frame to $work/shot.png once it holds still.
+shoot() { still_shot "$work/shot.png" "$(frame_geometry "$1")"; }
+# Saves the last shot as $1.
+keep() {
+  mkdir -p "$(dirname "$1")"
+  convert "$work/shot.png" -strip "PNG24:$1"
+  echo "$1"
 }
 
-# The profile selector has the focus: End picks the one profile. Wait until the preview
-# shows it and holds still.
+# The profile selector has the focus: End picks the one profile. The shot is taken once
+# the preview shows it and holds still.
+shows_profile() {
+  shoot "$wid"
+  awk -v w="$(convert "$work/shot.png" -crop 450x600+400+40 +repage -fill black +opaque white \
+    -format '%[fx:mean]' info:)" 'BEGIN { exit !(w < 0.9) }'
+}
 xdotool mousemove 5 5
 xdotool key End
-prev=
-for _ in $(seq 1 80); do
-  sleep 0.25
-  import -window root -crop "$(frame)" +repage "$work/shot.png"
-  sum=$(md5sum <"$work/shot.png")
-  white=$(convert "$work/shot.png" -crop 450x600+400+40 +repage -fill black +opaque white \
-    -format '%[fx:mean]' info:)
-  awk -v w="$white" 'BEGIN { exit !(w < 0.9) }' && [ "$sum" = "$prev" ] && break
-  prev=$sum
-done
-[ "$sum" = "$prev" ] || fail "the preview did not settle on the profile"
-mkdir -p "$(dirname "$output")"
-convert "$work/shot.png" -strip "PNG24:$output"
-echo "$output"
+wait_until 20 shows_profile || fail "the preview did not settle on the profile"
+if [ -z "$dark" ]; then
+  keep "$output"
+  exit 0
+fi
+keep "$output/screenshot-dark-main.png"
+
+# The colour dialog: DEV selected, the picker's drop-down open.
+colours='Assign color to system position'
+xdotool mousemove --window "$wid" 223 108 click 1
+dlg=$(window_named "$colours" "$app_pid" 10)
+[ -n "$dlg" ] || fail "the colour dialog did not open"
+focus "$dlg"
+xdotool key Down Tab alt+Down
+wait_until 10 other_window_geometry "$app_pid" "$wid" "$dlg" >/dev/null || fail "the drop-down did not open"
+xdotool mousemove 5 5
+shoot "$dlg"
+keep "$output/screenshot-dark-colors.png"
+xdotool key Escape Escape
+wait_closed "$colours"
+
+# About.
+xdotool windowactivate --sync "$wid" 2>/dev/null || true
+xdotool mousemove --window "$wid" 24 575 click 1
+about=$(window_named About "$app_pid" 10)
+[ -n "$about" ] || fail "the About dialog did not open"
+xdotool mousemove 5 5
+shoot "$about"
+keep "$output/screenshot-dark-about.png"
+xdotool key Return

@@ -4,6 +4,7 @@
 // the real window shown offscreen, and helpers that act as the user would.
 
 #include "modalwatchdog.h"
+#include "testdata.h"
 #include "uMainNew.h"
 #include "ui_uMainNew.h"
 
@@ -32,58 +33,13 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-// Lists and profiles most tests start from. LastRefresh 03/03/2024 reads the same in
-// day-first and month-first locales.
-inline const char* const StandardConfig = R"([SystemTitle]
-NbItems=2
-Item_1=SAP ERP 6.0 EHP7
-Item_2=SAP BW 7.5
-[LandscapeType]
-NbItems=3
-Item_1=DEV
-Item_2=QAS
-Item_3=PRD
-[Color]
-NbItems=3
-Item_1=32768
-Item_2=16711680
-Item_3=255
-[SID]
-NbItems=3
-Item_1=DEV
-Item_2=QAS
-Item_3=PRD
-[RefreshComment]
-NbItems=1
-Item_1=Copy of production
-[SystemInfo]
-NbItems=2
-[SystemInfo_1]
-ID=SAP ERP 6.0 EHP7__QAS__2024_03_03
-BorderWidth=3
-SystemTitle=SAP ERP 6.0 EHP7
-LansdscapePosition=QAS
-SID=QAS
-Usage1=Quality assurance
-Usage2=Integration tests
-PictureFullPath=
-PictureCenter=1
-PictureStretch=0
-Info1=Do not use
-Info2=
-Info3=Basis team
-LastRefresh=03/03/2024
-SourceRefresh=PRD
-CommentRefresh=Copy of production
-[SystemInfo_2]
-ID=SAP BW 7.5__DEV__2024_01_05
-BorderWidth=1
-SystemTitle=SAP BW 7.5
-LansdscapePosition=DEV
-SID=DEV
-Usage1=Development
-LastRefresh=
-)";
+// Lists and profiles most tests start from (tests/data/main-window.ini, which the
+// preview end-to-end run shows too). LastRefresh 03/03/2024 reads the same in day-first
+// and month-first locales.
+inline QByteArray StandardConfig()
+{
+    return TestData("main-window.ini");
+}
 
 class MainWindowTest : public ::testing::Test
 {
@@ -104,7 +60,7 @@ protected:
     }
 
     // Writes the fixture and opens the window on it, shown and active.
-    void open(const QByteArray& config = StandardConfig)
+    void open(const QByteArray& config = StandardConfig())
     {
         writeConfig(config);
         openExisting();

@@ -158,7 +158,7 @@ SourceRefresh=
 
 TEST_F(ProfilesTest, ApplyingShowsAnUnlistedRefreshCommentWithoutWritingTheList)
 {
-    QByteArray config = StandardConfig;
+    QByteArray config = StandardConfig();
     config.replace("CommentRefresh=Copy of production", "CommentRefresh=Weekly copy");
     open(config);
     const QByteArray before = configBytes();

@@ -3,6 +3,7 @@
 # it: the main window, the list editor, the colour dialog with the picker's pop-up open
 # and the About dialog. Fails on any focusable control without a name.
 # Usage: accessibility_walk.sh TAVELORN
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 # A session bus of our own, from which the accessibility bus is started on demand.
@@ -15,32 +16,12 @@ E2E_LIMIT=170 source "$(dirname "$0")/common.sh"
 
 tavelorn=$1
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 DO_NOT_TRACK=1
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$work/runtime"
+private_home
 # libatspi asks the session bus for the accessibility bus, not the X server.
 unset AT_SPI_BUS_ADDRESS
 
-cat > "$work/Config.ini" <<INI
-[SystemTitle]
-NbItems=1
-Item_1=SAP BW 7.5
-[LandscapeType]
-NbItems=2
-Item_1=DEV
-Item_2=PRD
-[Color]
-NbItems=2
-Item_1=32768
-Item_2=255
-[SID]
-NbItems=1
-Item_1=DEV
-[RefreshComment]
-NbItems=1
-Item_1=Copy of production
-[SystemInfo]
-NbItems=0
-INI
+# Every list filled, no profile yet.
+fixture lists.ini "$work/Config.ini"
 
 "$tavelorn" "$work/Config.ini" &
 app_pid=$!

@@ -4,6 +4,7 @@
 # and confirmed reaches Config.ini, and tavelorn-export then draws DEV's SID in red.
 # With SHOTS_DIR it also saves the dialog with its drop-down open in each style.
 # Usage: colour_dialog.sh TAVELORN TAVELORN_EXPORT [SHOTS_DIR]
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 E2E_LIMIT=150 source "$(dirname "$0")/common.sh"
@@ -54,51 +55,60 @@ awk -v s="$before_red" 'BEGIN { exit !(s < 0.01) }' || fail "the SID is red befo
 
 "$tavelorn" "$work/Config.ini" &
 app_pid=$!
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvandel$' | head -1)
+wid=$(window_named Corvandel "$app_pid")
 [ -n "$wid" ] || fail "the window did not appear"
 
-# Clicks the colour button (25 x 25 at 211, 96) and waits for the dialog.
+dialog_title='Assign color to system position'
+
+# Clicks the colour button (25 x 25 at 211, 96), waits for the dialog and gives it the
+# focus.
 open_dialog() {
   local dlg=
   for _ in 1 2 3; do
     xdotool mousemove --window "$wid" 223 108 click 1
-    dlg=$(timeout 5 xdotool search --sync --onlyvisible --name '^Assign color to system position$' | head -1 || true)
+    dlg=$(window_named "$dialog_title" "$app_pid" 5)
     [ -n "$dlg" ] && break
   done
   [ -n "$dlg" ] || fail "the colour dialog did not open"
-  xdotool windowfocus --sync "$dlg" 2>/dev/null || true
-  sleep 0.3
+  focus "$dlg"
   echo "$dlg"
 }
 
-wait_closed() {
-  for _ in $(seq 1 40); do
-    xdotool search --onlyvisible --name '^Assign color to system position$' >/dev/null 2>&1 || return 0
-    sleep 0.25
-  done
-  fail "the colour dialog did not close"
+# Types keys $2... into dialog $1 and waits until it shows their effect.
+type_and_wait() {
+  local dlg=$1 area
+  shift
+  area=$(frame_geometry "$dlg")
+  still_shot "$work/before-keys.png" "$area"
+  xdotool key "$@"
+  changed() {
+    import -window root -crop "$area" +repage "$work/after-keys.png"
+    ! cmp -s <(convert "$work/before-keys.png" RGB:-) <(convert "$work/after-keys.png" RGB:-)
+  }
+  wait_until 10 changed || fail "the dialog did not change on the keys $*"
 }
 
 # Cancel: QAS is given Black (type B in the picker), then Escape leaves the dialog.
 colours_before=$(color_section | grep '^Item_')
-open_dialog >/dev/null
-xdotool key Down Down Tab b
-sleep 0.2
+dlg=$(open_dialog)
+xdotool key Down Down Tab
+type_and_wait "$dlg" b
 xdotool key Escape
-wait_closed
-sleep 0.3
-grep -qx 'NbItems=3' <(color_section) || fail "Cancel did not write the positions again: $(color_section | tr '\n' ' ')"
+wait_closed "$dialog_title"
+# Cancel writes the positions again; the count shows it.
+rewritten() { grep -qx 'NbItems=3' <(color_section); }
+wait_until 10 rewritten || fail "Cancel did not write the positions again: $(color_section | tr '\n' ' ')"
 [ "$(color_section | grep '^Item_')" = "$colours_before" ] || fail "Cancel changed a colour: $(color_section | tr '\n' ' ')"
 echo "after Cancel: $(color_section | tr '\n' ' ')"
 
 # OK: DEV is given Red (type R in the picker), then Enter presses OK.
-open_dialog >/dev/null
-xdotool key Down Tab r
-sleep 0.2
+dlg=$(open_dialog)
+xdotool key Down Tab
+type_and_wait "$dlg" r
 xdotool key Return
-wait_closed
-for _ in $(seq 1 20); do grep -qx 'Item_1=255' <(color_section) && break; sleep 0.25; done
-grep -qx 'Item_1=255' <(color_section) || fail "DEV is not red in Config.ini: $(color_section | tr '\n' ' ')"
+wait_closed "$dialog_title"
+dev_red() { grep -qx 'Item_1=255' <(color_section); }
+wait_until 10 dev_red || fail "DEV is not red in Config.ini: $(color_section | tr '\n' ' ')"
 echo "after OK: $(color_section | tr '\n' ' ')"
 
 after_red=$(sid_red_share)
@@ -109,32 +119,25 @@ if [ -n "$shots" ]; then
   mkdir -p "$shots"
   dlg=$(open_dialog)
   xdotool key Down Tab alt+Down
-  sleep 0.5
-  popup_geometry() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
-      [ "$w" = "$wid" ] || [ "$w" = "$dlg" ] && continue
-      xdotool getwindowgeometry --shell "$w" | tr '\n' ' '
-      return 0
-    done
-    return 1
-  }
+  popup_geometry() { other_window_geometry "$app_pid" "$wid" "$dlg"; }
+  wait_until 10 popup_geometry >/dev/null || fail "the drop-down did not open"
   shoot() {
-    sleep 0.4
     eval "$(xdotool getwindowgeometry --shell "$dlg")"
-    local dx=$X dy=$Y
-    import -window root -crop "$((410 + 40))x$((234 + 220))+$((dx - 20))+$((dy - 20))" +repage "$shots/$1.png"
+    still_shot "$shots/$1.png" "$((410 + 40))x$((234 + 220))+$((X - 20))+$((Y - 20))"
   }
   # Clicks along the footer's button row, right to left, until the drop-down has the
   # size of the wanted style. The buttons stand against the right edge in every style.
   switch_to() {
-    local want=$1 off
+    local want=$1 off size
     for off in $(seq 18 6 150); do
       eval "$(popup_geometry)" || fail "the drop-down closed"
       [ "${WIDTH}x${HEIGHT}" = "$want" ] && return 0
       [ "$off" -lt "$((WIDTH - 4))" ] || break
+      size="${WIDTH}x${HEIGHT}"
       xdotool mousemove "$((X + WIDTH - off))" "$((Y + HEIGHT - 12))" click 1
-      sleep 0.2
+      # Most of the row is no button: a click there changes nothing.
+      resized() { eval "$(popup_geometry)" && [ "${WIDTH}x${HEIGHT}" != "$size" ]; }
+      wait_until 1 resized || true
     done
     eval "$(popup_geometry)"
     [ "${WIDTH}x${HEIGHT}" = "$want" ] || fail "no footer button gave $want"

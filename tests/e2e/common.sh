@@ -1,19 +1,26 @@
 # Sourced at the top of each end-to-end script, with the script's own arguments.
+# shellcheck source-path=SCRIPTDIR
 # Runs the script again inside a fresh virtual X server (screen E2E_SCREEN, 1280x1024x24
-# by default), at most E2E_LIMIT seconds (120 by default); there it gives a work folder
-# $work, ends the program whose id the script puts in $app_pid and removes $work at exit,
-# and offers fail().
+# by default, with the server options E2E_XVFB_OPTS), at most E2E_LIMIT seconds (120 by
+# default); there it gives a work folder $work, ends the program whose id the script
+# puts in $app_pid and those in $also_kill, removes $work at exit, and offers fail() and
+# the helpers of lib.sh.
+# shellcheck shell=bash
 
 if [ -z "${E2E_INSIDE_X:-}" ]; then
   export E2E_INSIDE_X=1
+  # shellcheck disable=SC2086 # the options are words of their own
   exec timeout "${E2E_LIMIT:-120}" xvfb-run -a -n $((100 + RANDOM % 800)) \
-    -s "-screen 0 ${E2E_SCREEN:-1280x1024x24} -nolisten tcp" "$0" "$@"
+    -s "-screen 0 ${E2E_SCREEN:-1280x1024x24} -nolisten tcp ${E2E_XVFB_OPTS:-}" "$0" "$@"
 fi
 
 work=$(mktemp -d)
 app_pid=
+also_kill=
 cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
+  local p
+  for p in $app_pid $also_kill; do kill "$p" 2>/dev/null || true; done
+  for p in $app_pid $also_kill; do wait "$p" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,3 +32,5 @@ fail() {
   echo "FAIL: $*"
   exit 1
 }
+
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"

@@ -119,11 +119,17 @@ TEST_F(UsagePingE2E, OneHitPerStartAndNoFileLeft)
         SCOPED_TRACE(exe.toStdString());
         server.clear();
         start(exe, "");
+        QElapsedTimer sinceShown;
+        sinceShown.start();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !server.requests().isEmpty(); }, 15000));
+        const qint64 firstHitMs = sinceShown.elapsed();
         EXPECT_EQ(server.requests().front().target, TrackingPath);
         EXPECT_TRUE(QTest::qWaitFor([&] { return leftovers().isEmpty(); }, 10000))
             << leftovers().join(u' ').toStdString();
-        QTest::qWait(500);
+        // A second hit of this showing would come no later after the first than the
+        // first came after the window showed.
+        EXPECT_FALSE(
+            QTest::qWaitFor([&] { return server.requests().size() > 1; }, int(firstHitMs) + 500));
         EXPECT_EQ(server.requests().size(), 1);
         TearDown();
     }
@@ -131,10 +137,25 @@ TEST_F(UsagePingE2E, OneHitPerStartAndNoFileLeft)
 
 TEST_F(UsagePingE2E, DoNotTrackSendsNothing)
 {
-    start(program, "1");
-    QTest::qWait(1500);
-    EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_EQ(leftovers(), QStringList());
+    // Both runs wait the same for a hit: the one that sends proves the wait long enough
+    // for the one that must not.
+    const int waitMs = 5000;
+    const struct
+    {
+        const char* doNotTrack;
+        int hits;
+    } cases[] = {{"0", 1}, {"1", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.doNotTrack);
+        server.clear();
+        start(program, c.doNotTrack);
+        EXPECT_EQ(QTest::qWaitFor([&] { return !server.requests().isEmpty(); }, waitMs),
+                  c.hits > 0);
+        EXPECT_EQ(server.requests().size(), c.hits);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return leftovers().isEmpty(); }, 10000))
+            << leftovers().join(u' ').toStdString();
+        TearDown();
+    }
 }
 
 // The session ending or a service manager stopping the program quits it as Quit does: the

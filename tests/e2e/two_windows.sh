@@ -2,6 +2,7 @@
 # Two windows of the real program on one Config.ini, in a virtual X server: each saves a
 # profile it did not see the other save, and the file keeps both.
 # Usage: two_windows.sh TAVELORN
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 E2E_LIMIT=150 source "$(dirname "$0")/common.sh"
@@ -18,57 +19,33 @@ Item_1=DEV
 Item_2=PRD
 INI
 
-second_pid=
-trap 'kill $second_pid 2>/dev/null || true; cleanup' EXIT
-
-window_of() {
-  local pid=$1 wid=
-  for _ in $(seq 1 80); do
-    wid=$(xdotool search --onlyvisible --pid "$pid" --name '^Corvandel$' 2>/dev/null | head -1 || true)
-    [ -n "$wid" ] && { echo "$wid"; return 0; }
-    sleep 0.25
-  done
-  return 1
-}
-
 "$tavelorn" "$config" &
 app_pid=$!
 "$tavelorn" "$config" &
-second_pid=$!
-a=$(window_of "$app_pid") || fail "window A did not appear"
-b=$(window_of "$second_pid") || fail "window B did not appear"
+also_kill=$!
+a=$(window_named Corvandel "$app_pid")
+[ -n "$a" ] || fail "window A did not appear"
+b=$(window_named Corvandel "$also_kill")
+[ -n "$b" ] || fail "window B did not appear"
+[ "$a" != "$b" ] || fail "windows A and B are one window"
 
 # Picks the SID whose first letter is given in window w, then presses Save.
 save_with_sid() {
-  local w=$1 letter=$2
-  xdotool windowraise "$w"
-  xdotool windowfocus --sync "$w" 2>/dev/null || true
-  local pid popup=
+  local w=$1 letter=$2 pid
   pid=$(xdotool getwindowpid "$w")
+  xdotool windowraise "$w"
+  focus "$w"
   xdotool mousemove --window "$w" 321 109 click 1
-  # The drop-down is a window of its own, named after the program.
-  for _ in $(seq 1 40); do
-    popup=$(xdotool search --onlyvisible --pid "$pid" --name '^Tavelorn$' 2>/dev/null | head -1 || true)
-    [ -n "$popup" ] && break
-    sleep 0.1
-  done
-  [ -n "$popup" ] || fail "the SID drop-down did not open"
+  # The drop-down is a window of its own.
+  wait_until 5 other_window_geometry "$pid" "$w" >/dev/null || fail "the SID drop-down did not open"
   xdotool type "$letter"
   xdotool key Return
-  for _ in $(seq 1 40); do
-    xdotool search --onlyvisible --pid "$pid" --name '^Tavelorn$' >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  wait_until 5 no_other_window "$pid" "$w" || true
   xdotool mousemove --window "$w" 69 575 click 1
 }
 
-has_profile() {
-  for _ in $(seq 1 20); do
-    grep -q "^ID=.*__$1__" "$config" && return 0
-    sleep 0.25
-  done
-  return 1
-}
+no_other_window() { ! other_window_geometry "$@" >/dev/null; }
+has_profile() { grep -q "^ID=.*__$1__" "$config"; }
 
 # Picks the SID and saves until the file has the profile: a key typed while the
 # drop-down is still taking the keyboard may be lost, and the pick is tried again.
@@ -76,7 +53,7 @@ save_profile() {
   local w=$1 letter=$2 sid=$3
   for _ in 1 2 3 4; do
     save_with_sid "$w" "$letter"
-    has_profile "$sid" && return 0
+    wait_until 5 has_profile "$sid" && return 0
     xdotool key Escape
   done
   fail "no profile with SID $sid in Config.ini: $(tr '\n' ' ' < "$config")"

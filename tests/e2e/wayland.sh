@@ -8,6 +8,7 @@
 # buffers of scale 2 (sharp, not enlarged by the compositor).
 # Qt's own window frames are left out, so that a window's shot is its client area.
 # Usage: wayland.sh TAVELORN [SHOTS_DIR]
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 E2E_SCREEN=1800x1300x24 E2E_LIMIT=170 source "$(dirname "$0")/common.sh"
@@ -16,23 +17,7 @@ tavelorn=$1
 shots=${2:-}
 out_w=1800 out_h=1300
 
-cat >"$work/Config.ini" <<INI
-[SystemTitle]
-NbItems=1
-Item_1=SAP ERP 6.0 EHP7
-[LandscapeType]
-NbItems=2
-Item_1=DEV
-Item_2=PRD
-[Color]
-NbItems=2
-Item_1=32768
-Item_2=255
-[SID]
-NbItems=2
-Item_1=DEV
-Item_2=PRD
-INI
+fixture lists.ini "$work/Config.ini"
 
 # A plain background and no animations: a shot shows windows only once they are complete.
 cat >"$work/weston.ini" <<INI
@@ -53,7 +38,9 @@ weston_pid=
 trap 'kill "$weston_pid" 2>/dev/null || true; cleanup' EXIT
 
 save_shots() {
-  if [ -n "$shots" ]; then mkdir -p "$shots" && cp "$work"/*.png "$work"/*.log "$shots/" 2>/dev/null || true; fi
+  [ -n "$shots" ] || return 0
+  mkdir -p "$shots"
+  cp "$work"/*.png "$work"/*.log "$shots/" 2>/dev/null || true
 }
 fail() {
   save_shots
@@ -61,19 +48,7 @@ fail() {
   exit 1
 }
 
-# A shot of the screen once two in a row agree.
-shot() {
-  local a="$work/$1.a.ppm" b="$work/$1.b.ppm"
-  import -window root "$a"
-  for _ in $(seq 1 30); do
-    sleep 0.2
-    import -window root "$b"
-    cmp -s "$a" "$b" && break
-    mv "$b" "$a"
-  done
-  convert "$b" "$work/$1.png"
-  rm -f "$a" "$b"
-}
+shot() { still_shot "$work/$1.png"; }
 
 # "W H X Y" of the pixels that differ between two shots, leaving out a rectangle
 # "x0,y0 x1,y1" (the button that was pressed, whose focus frame comes and goes).
@@ -88,15 +63,19 @@ changed() {
 }
 
 # Waits until the shot named $2 differs from shot $1 by a region other than the mask.
-wait_change() {
+wait_change() { wait_until 30 differs "$@"; }
+differs() {
   local W H
-  for _ in $(seq 1 50); do
-    shot "$2"
-    read -r W H _ _ <<<"$(changed "$1" "$2" "${3:-}")"
-    [ "${W:-0}" -gt 1 ] && [ "${H:-0}" -gt 1 ] && return 0
-    sleep 0.2
-  done
-  return 1
+  shot "$2"
+  read -r W H _ _ <<<"$(changed "$1" "$2" "${3:-}")"
+  [ "${W:-0}" -gt 1 ] && [ "${H:-0}" -gt 1 ]
+}
+# True when shot $2 differs from shot $1 by no more than a line, outside the mask $3.
+alike() {
+  local W
+  shot "$2"
+  read -r W _ _ _ <<<"$(changed "$1" "$2" "${3:-}")"
+  [ "${W:-0}" -le 1 ]
 }
 
 start_weston() { # scale; the output fills the X screen, its size given in scaled pixels
@@ -105,16 +84,14 @@ start_weston() { # scale; the output fills the X screen, its size given in scale
     --width="$((out_w / $1))" --height="$((out_h / $1))" --scale="$1" --use-pixman --idle-time=0 \
     >"$work/weston-$1.log" 2>&1 &
   weston_pid=$!
-  for _ in $(seq 1 100); do [ -S "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.1; done
-  [ -S "$XDG_RUNTIME_DIR/$socket" ] || { cat "$work/weston-$1.log"; fail "weston did not start"; }
+  wait_until 10 test -S "$XDG_RUNTIME_DIR/$socket" || { cat "$work/weston-$1.log"; fail "weston did not start"; }
   xdotool mousemove "$((out_w - 1))" "$((out_h - 1))"
   # The background is painted once its own client has started.
-  for _ in $(seq 1 50); do
-    shot "empty-$1"
-    [ "$(convert "$work/empty-$1.png" -crop 1x1+10+10 -format '%[hex:p{0,0}]' info:)" = 204060 ] && return 0
-    sleep 0.2
-  done
-  fail "weston showed no desktop"
+  wait_until 20 desktop_shown "$1" || fail "weston showed no desktop"
+}
+desktop_shown() {
+  shot "empty-$1"
+  [ "$(convert "$work/empty-$1.png" -crop 1x1+10+10 -format '%[hex:p{0,0}]' info:)" = 204060 ]
 }
 
 stop_weston() {
@@ -161,25 +138,19 @@ check_dialog() { # name x y w h expected-size close-keys...
   [ "${want%+}" != "$want" ] && at_least=1 && want=${want%+}
   want_w=${want%x*} want_h=${want#*x}
   if [ -n "$at_least" ]; then
-    [ "$W" -ge "$want_w" ] && [ "$H" -ge "$want_h" ] || fail "$name is only ${W}x${H}"
+    { [ "$W" -ge "$want_w" ] && [ "$H" -ge "$want_h" ]; } || fail "$name is only ${W}x${H}"
   else
-    [ "$W" -ge $((want_w * 6 / 10)) ] && [ "$W" -le "$want_w" ] &&
-      [ "$H" -ge $((want_h * 6 / 10)) ] && [ "$H" -le "$want_h" ] ||
+    { [ "$W" -ge $((want_w * 6 / 10)) ] && [ "$W" -le "$want_w" ] &&
+      [ "$H" -ge $((want_h * 6 / 10)) ] && [ "$H" -le "$want_h" ]; } ||
       fail "$name shows as ${W}x${H}, not as a window of $want"
   fi
-  [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + W)) -le "$out_w" ] && [ $((Y + H)) -le "$out_h" ] ||
+  { [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + W)) -le "$out_w" ] && [ $((Y + H)) -le "$out_h" ]; } ||
     fail "$name (${W}x${H}+${X}+${Y}) is not wholly on the screen"
   echo "$name: ${W}x${H}+${X}+${Y}, main window ${MW}x${MH}+${MX}+${MY}"
   DX=$X DY=$Y
   if [ $# -gt 0 ]; then
     xdotool key "$@"
-    for _ in $(seq 1 50); do
-      shot "closed-$name"
-      read -r W H _ _ <<<"$(changed "before-$name" "closed-$name" "$mask")"
-      [ "${W:-0}" -le 1 ] && return 0
-      sleep 0.2
-    done
-    fail "$name did not close"
+    wait_until 30 alike "before-$name" "closed-$name" "$mask" || fail "$name did not close"
   fi
 }
 
@@ -195,10 +166,10 @@ xdotool key alt+Down
 wait_change colours-focused colour-popup || fail "the colour drop-down did not open"
 read -r W H X Y <<<"$(changed colours-focused colour-popup)"
 echo "colour drop-down: ${W}x${H}+${X}+${Y}, dialog at +${DX}+${DY}"
-[ "$W" -ge 150 ] && [ "$H" -ge 100 ] || fail "the colour drop-down is only ${W}x${H}"
+{ [ "$W" -ge 150 ] && [ "$H" -ge 100 ]; } || fail "the colour drop-down is only ${W}x${H}"
 # Under the picker (157, 8, 245 x 21 in the dialog), which itself changes as it opens;
 # the dialog's place in the shot may be off by its edges that look like what lies under.
-[ "$Y" -ge "$DY" ] && [ "$Y" -le "$((DY + 60))" ] && [ "$X" -ge "$((DX + 100))" ] ||
+{ [ "$Y" -ge "$DY" ] && [ "$Y" -le "$((DY + 60))" ] && [ "$X" -ge "$((DX + 100))" ]; } ||
   fail "the colour drop-down (+${X}+${Y}) is not at the picker of the dialog (+${DX}+${DY})"
 xdotool key Escape Escape
 stop_weston

@@ -5,6 +5,7 @@
 # 144 dpi (as on a Wayland output of scale 1.5), and open with their frames centred on
 # the screen.
 # Usage: windows_under_wm.sh TAVELORN [SHOTS_DIR]
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 E2E_LIMIT=170 source "$(dirname "$0")/common.sh"
@@ -32,28 +33,21 @@ NbItems=1
 Item_1=Copy of production
 INI
 
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq 1 40); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.25
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "the window manager did not start"
+start_wm
 
 # Client area and frame of a window once the window manager has framed it and it holds
 # still: sets X Y W H (client) and FX FY FW FH (frame).
 settle() {
-  local id=$1 prev= now ext
-  for _ in $(seq 1 40); do
+  local id=$1 prev='' now='' ext=''
+  framed_and_still() {
+    prev=$now
+    sleep 0.15 # still for a quarter of a second with the poll's pause
     ext=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
     now="$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
       /^ *Width/{w=$2} /^ *Height/{h=$2} END {print x, y, w, h}') $ext"
-    [ -n "$ext" ] && [ "$now" = "$prev" ] && break
-    prev=$now
-    sleep 0.25
-  done
-  [ -n "$ext" ] || fail "window $id was never framed"
+    [ -n "$ext" ] && [ "$now" = "$prev" ]
+  }
+  wait_until 10 framed_and_still || [ -n "$ext" ] || fail "window $id was never framed"
   read -r X Y W H <<<"${now% *}"
   IFS=, read -r l r t b <<<"$ext"
   FX=$((X - l)) FY=$((Y - t)) FW=$((W + l + r)) FH=$((H + t + b))
@@ -66,26 +60,17 @@ check_window() { # id, title, width, height
   settle "$1"
   # At a fractional scale a side can come out a pixel short or long, as its ends round.
   local dw=$((W - $3)) dh=$((H - $4))
-  [ "${dw#-}" -le $((dpi % 96 ? 1 : 0)) ] && [ "${dh#-}" -le $((dpi % 96 ? 1 : 0)) ] ||
+  if [ "${dw#-}" -gt $((dpi % 96 ? 1 : 0)) ] || [ "${dh#-}" -gt $((dpi % 96 ? 1 : 0)) ]; then
     fail "\"$2\" is ${W}x${H} instead of ${3}x${4} at $dpi dpi"
+  fi
   local dx=$((2 * FX + FW - screen_w)) dy=$((2 * FY + FH - screen_h))
-  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+  if [ "${dx#-}" -gt 2 ] || [ "${dy#-}" -gt 2 ]; then
     fail "the frame of \"$2\" (${FW}x${FH}+${FX}+${FY}) is not centred at $dpi dpi"
+  fi
 }
 
-# A shot once two in a row agree: a loaded machine may still be painting.
-grab() {
-  local a="$work/$1.a.ppm" b="$work/$1.b.ppm"
-  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$a"
-  for _ in $(seq 1 20); do
-    sleep 0.2
-    import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$b"
-    cmp -s "$a" "$b" && break
-    mv "$b" "$a"
-  done
-  convert "$b" "$work/$1.png"
-  rm -f "$a" "$b"
-}
+# A shot of the client area found by settle.
+grab() { still_shot "$work/$1.png" "${W}x${H}+${X}+${Y}"; }
 
 # A size of the 96-dpi layout at the current resolution, rounded to the nearest pixel.
 scaled() { echo $((($1 * dpi + 48) / 96)); }
@@ -94,11 +79,10 @@ for dpi in 96 144; do
   echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
   "$tavelorn" "$work/Config.ini" &
   app_pid=$!
-  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvandel$' | head -1 || true)
+  wid=$(window_named Corvandel "$app_pid")
   [ -n "$wid" ] || fail "the window did not appear at $dpi dpi"
   check_window "$wid" Corvandel "$(scaled 844)" "$(scaled 600)"
   xdotool mousemove 0 0 # no button under the pointer
-  sleep 0.1
   grab "main-$dpi"
 
   # Each list button (centre in the client area) and the title of its editor.
@@ -106,21 +90,16 @@ for dpi in 96 144; do
               "373 491 Comment about refresh"; do
     read -r bx by title <<<"$spec"
     xdotool mousemove --window "$wid" "$(scaled "$bx")" "$(scaled "$by")" click 1
-    ed=$(timeout 10 xdotool search --sync --onlyvisible --name "^$title\$" | head -1 || true)
+    ed=$(window_named "$title" "$app_pid" 10)
     [ -n "$ed" ] || fail "the editor \"$title\" did not open at $dpi dpi"
     check_window "$ed" "$title" "$(scaled 402)" "$(scaled 381)"
     if [ "$title" = SID ]; then
       xdotool mousemove 0 0
-      sleep 0.1
       grab "editor-$dpi"
     fi
-    xdotool windowfocus --sync "$ed" 2>/dev/null || true
+    focus "$ed"
     xdotool key alt+a # Annuler
-    for _ in $(seq 1 40); do
-      xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || break
-      sleep 0.25
-    done
-    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 && fail "\"$title\" did not close"
+    wait_closed "$title"
   done
   kill "$app_pid"
   wait "$app_pid" 2>/dev/null || true
