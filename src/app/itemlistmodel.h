@@ -9,7 +9,7 @@
 
 class QComboBox;
 
-// Shows a ItemList in a combo box. Reloading the list keeps the selected item selected
+// Shows an ItemList in a combo box. Reloading the list keeps the selected item selected
 // when an item of exactly its text is still there, without the combo's signals; when it is
 // gone the combo shows no selection and selectionLost() is emitted, so that what the
 // window shows follows. Adding the first item does not select it (Qt would pick item 0).

@@ -5,7 +5,7 @@
 
 namespace tavelorn {
 
-// Hears about changes of a ItemList, so that a view model bound to it can follow.
+// Hears about changes of an ItemList, so that a view model bound to it can follow.
 // Every change comes as an "about to" call before and a matching call after it.
 class ItemListObserver
 {
