@@ -3,9 +3,9 @@
 // Shared set-up of the main window tests: a Config.ini fixture in a temporary folder,
 // the real window shown offscreen, and helpers that act as the user would.
 
+#include "formcontrols.h"
 #include "modalwatchdog.h"
 #include "uMainNew.h"
-#include "ui_uMainNew.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -113,7 +113,7 @@ protected:
     void openExisting()
     {
         w = std::make_unique<TfrmMainNew>(QStringList{configPath()});
-        ui = &w->form();
+        ui = std::make_unique<const MainWindowControls>(w.get());
         w->move(0, 0);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -123,6 +123,7 @@ protected:
 
     void TearDown() override
     {
+        ui.reset();
         w.reset();
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
@@ -215,7 +216,7 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<TfrmMainNew> w;
-    Ui::TfrmMainNew* ui = nullptr;
+    std::unique_ptr<const MainWindowControls> ui;
 };
 
 // Root ignores file permissions: the refused-write cases drop to an unprivileged
