@@ -231,8 +231,9 @@ public:
     }
     ~Unprivileged()
     {
-        if (m_dropped)
-            (void)seteuid(0);
+        // The tests after this one would run unprivileged.
+        if (m_dropped && seteuid(0) != 0)
+            ADD_FAILURE() << "cannot become root again";
     }
 
 private:
