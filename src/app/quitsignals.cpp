@@ -41,7 +41,7 @@ void QuitOnTerminationSignals()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     // The handler goes after one signal: a program too busy to quit can still be ended.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND); // SA_RESETHAND is the sign bit
     for (const int signal : {SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }

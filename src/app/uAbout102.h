@@ -19,9 +19,6 @@ public:
     explicit TfrmAbout102(QWidget* parent = nullptr);
     ~TfrmAbout102() override;
 
-    // The generated form with every control by its name.
-    Ui::TfrmAbout102& form() const { return *ui; }
-
 public slots:
     void BitBtn1Click();
     // Opens the address of the link whose control sent the click, by its tag.

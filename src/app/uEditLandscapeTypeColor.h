@@ -28,9 +28,6 @@ public:
     explicit TfrmEditLandscapeTypeColor(QWidget* parent = nullptr);
     ~TfrmEditLandscapeTypeColor() override;
 
-    // The generated form with every control by its name.
-    Ui::TfrmEditLandscapeTypeColor& form() const { return *ui; }
-
     // Takes a copy of the positions and lists their names, none selected; the preview
     // shows "WWWW" and "SID" in the window-text colour and the picker has no colour.
     void setLandscapeTypes(const tavelorn::LandscapeTypeList& types);

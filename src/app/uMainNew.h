@@ -39,8 +39,6 @@ public:
     // window's first frames on a busy machine.
     static constexpr int UsageHitDelayMs = 500;
 
-    // The generated form with every control by its name.
-    Ui::TfrmMainNew& form() const { return *ui; }
     tavelorn::ConfigStore& store() { return FStore; }
     const tavelorn::PictureModel& picture() const { return FPicture; }
     const QString& picturePath() const { return FPicturePath; }

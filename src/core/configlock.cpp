@@ -46,8 +46,8 @@ LockResult lockWithin(int fd, short type, const QDeadlineTimer& deadline)
             return LockResult::Unsupported; // EBADF (read-only descriptor), ENOLCK, EINVAL
         if (deadline.hasExpired())
             return LockResult::TimedOut;
-        QThread::msleep(
-            std::min<unsigned long>(pauseMs, qMax<qint64>(1, deadline.remainingTime())));
+        QThread::msleep(std::min<unsigned long>(
+            pauseMs, static_cast<unsigned long>(qMax<qint64>(1, deadline.remainingTime()))));
         pauseMs = std::min<unsigned long>(pauseMs * 2, 2);
     }
 }

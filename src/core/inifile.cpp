@@ -503,7 +503,7 @@ struct IniFile::Impl
     QString valueBuffer;
 
     void load(QByteArray data);
-    template <typename Ch> void parse(const Ch* d, qsizetype begin, qsizetype end);
+    template <typename Ch> void parse(const Ch* chars, qsizetype begin, qsizetype end);
 
     LineView line(quint32 r) const
     {
@@ -543,25 +543,25 @@ struct IniFile::Impl
     // The bounds of a header's name: up to the first "]", trimmed. In a double-byte page
     // "]" may be the second byte of a character.
     template <typename Ch>
-    std::pair<qsizetype, qsizetype> headerName(const Ch* d, qsizetype n) const
+    std::pair<qsizetype, qsizetype> headerName(const Ch* chars, qsizetype n) const
     {
         qsizetype b = 0;
-        while (b < n && isBlank(d[b]))
+        while (b < n && isBlank(chars[b]))
             ++b;
         qsizetype nb = b + 1;
         qsizetype ne = n;
         const bool pairs = std::is_same_v<Ch, char> && codec && codec->isDoubleByte();
         for (qsizetype i = nb; i < n; ++i) {
-            if (d[i] == Ch(']')) {
+            if (chars[i] == Ch(']')) {
                 ne = i;
                 break;
             }
-            if (pairs && i + 1 < n && codec->isLeadByte(uchar(d[i])) &&
-                codec->isTrailByte(uchar(d[i + 1])))
+            if (pairs && i + 1 < n && codec->isLeadByte(uchar(chars[i])) &&
+                codec->isTrailByte(uchar(chars[i + 1])))
                 ++i;
         }
-        cutAtNul(d, nb, ne);
-        trimBounds(d, nb, ne);
+        cutAtNul(chars, nb, ne);
+        trimBounds(chars, nb, ne);
         return {nb, ne};
     }
 
@@ -589,9 +589,9 @@ struct IniFile::Impl
     }
 
     template <typename Ch>
-    std::pair<qsizetype, qsizetype> nameBounds(const Ch* d, qsizetype n, bool header) const
+    std::pair<qsizetype, qsizetype> nameBounds(const Ch* chars, qsizetype n, bool header) const
     {
-        return header ? headerName(d, n) : keyName(d, n);
+        return header ? headerName(chars, n) : keyName(chars, n);
     }
 
     bool isHeader(quint32 r) const { return (records[r].info & kHeader) != 0; }
@@ -636,22 +636,22 @@ struct IniFile::Impl
     // Whether key line r's name is key, an ASCII name without "=" or blanks at its ends:
     // compared in place, without finding the line's parts first.
     template <typename Ch>
-    bool keyLineIs(const Ch* d, qsizetype n, QStringView key, quint32 r) const
+    bool keyLineIs(const Ch* chars, qsizetype n, QStringView key, quint32 r) const
     {
         qsizetype i = 0;
-        while (i < n && isBlank(d[i]))
+        while (i < n && isBlank(chars[i]))
             ++i;
         for (QChar k : key) {
             if (i == n)
                 return false;
-            const auto c = std::make_unsigned_t<Ch>(d[i++]);
+            const auto c = std::make_unsigned_t<Ch>(chars[i++]);
             if (c >= 0x80)
                 return nameIs(r, key);
             if (foldAscii(char16_t(c)) != foldAscii(k.unicode()))
                 return false;
         }
-        for (; i < n && d[i] != Ch('=') && d[i] != Ch(0); ++i)
-            if (!isBlank(d[i]))
+        for (; i < n && chars[i] != Ch('=') && chars[i] != Ch(0); ++i)
+            if (!isBlank(chars[i]))
                 return false;
         return i < n;
     }
@@ -898,7 +898,7 @@ void IniFile::Impl::load(QByteArray data)
     }
 }
 
-template <typename Ch> void IniFile::Impl::parse(const Ch* d, qsizetype begin, qsizetype end)
+template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begin, qsizetype end)
 {
     fileRecords = std::numeric_limits<quint32>::max(); // every record is the file's so far
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
@@ -906,10 +906,10 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* d, qsizetype begin, q
     // file is read, and headers of a name seen before take no room in it.
     size_t headers = 0;
     for (qsizetype pos = begin; pos < end;) {
-        while (pos < end && isBlank(d[pos]) && d[pos] != Ch('\n') && d[pos] != Ch('\r'))
+        while (pos < end && isBlank(chars[pos]) && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
             ++pos;
-        headers += pos < end && d[pos] == Ch('[');
-        while (pos < end && d[pos] != Ch('\n') && d[pos] != Ch('\r'))
+        headers += pos < end && chars[pos] == Ch('[');
+        while (pos < end && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
             ++pos;
         ++pos;
     }
@@ -922,23 +922,24 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* d, qsizetype begin, q
     qsizetype pos = begin;
     while (pos < end) {
         qsizetype le = pos;
-        while (le < end && d[le] != Ch('\n') && d[le] != Ch('\r'))
+        while (le < end && chars[le] != Ch('\n') && chars[le] != Ch('\r'))
             ++le;
         qsizetype next = le;
         if (le < end) {
-            next = d[le] == Ch('\r') && le + 1 < end && d[le + 1] == Ch('\n') ? le + 2 : le + 1;
+            next = chars[le] == Ch('\r') && le + 1 < end && chars[le + 1] == Ch('\n') ? le + 2
+                                                                                      : le + 1;
             if (!eolFound) {
-                eol = next - le == 2 ? QStringLiteral("\r\n") : QString(QChar(d[le]));
+                eol = next - le == 2 ? QStringLiteral("\r\n") : QString(QChar(chars[le]));
                 eolFound = true;
             }
         }
         ++lineCount;
         qsizetype b = pos;
-        while (b < le && isBlank(d[b]))
+        while (b < le && isBlank(chars[b]))
             ++b;
-        if (b < le && d[b] == Ch('[')) {
-            const auto [nb, ne] = headerName(d + pos, le - pos);
-            const QStringView name = widen(d + pos + nb, ne - nb, nameBuffer);
+        if (b < le && chars[b] == Ch('[')) {
+            const auto [nb, ne] = headerName(chars + pos, le - pos);
+            const QStringView name = widen(chars + pos + nb, ne - nb, nameBuffer);
             const quint64 h = foldedHash(name);
             live = sections.find(h, [&](quint32 id) { return nameIs(id, name); }) == kNone;
             if (live) {
@@ -947,7 +948,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* d, qsizetype begin, q
                 sections.insert(h, quint32(header), hashOf);
                 keyCount = 0;
             }
-        } else if (live && b < le && d[b] != Ch(';') && findUnit(d, b, le, Ch('=')) >= 0) {
+        } else if (live && b < le && chars[b] != Ch(';') && findUnit(chars, b, le, Ch('=')) >= 0) {
             records.push_back({quint32(pos), quint32(le - pos)});
             // Whether a name repeats, by the names' hashes: a false alarm only costs the
             // section the shortcut of reads in file order.

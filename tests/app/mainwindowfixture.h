@@ -3,10 +3,10 @@
 // Shared set-up of the main window tests: a Config.ini fixture in a temporary folder,
 // the real window shown offscreen, and helpers that act as the user would.
 
+#include "formcontrols.h"
 #include "modalwatchdog.h"
 #include "testdata.h"
 #include "uMainNew.h"
-#include "ui_uMainNew.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -69,7 +69,7 @@ protected:
     void openExisting()
     {
         w = std::make_unique<TfrmMainNew>(QStringList{configPath()});
-        ui = &w->form();
+        ui = std::make_unique<const MainWindowControls>(w.get());
         w->move(0, 0);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -79,6 +79,7 @@ protected:
 
     void TearDown() override
     {
+        ui.reset();
         w.reset();
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
@@ -171,7 +172,7 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<TfrmMainNew> w;
-    Ui::TfrmMainNew* ui = nullptr;
+    std::unique_ptr<const MainWindowControls> ui;
 };
 
 // Root ignores file permissions: the refused-write cases drop to an unprivileged
@@ -186,8 +187,9 @@ public:
     }
     ~Unprivileged()
     {
-        if (m_dropped)
-            (void)seteuid(0);
+        // The tests after this one would run unprivileged.
+        if (m_dropped && seteuid(0) != 0)
+            ADD_FAILURE() << "cannot become root again";
     }
 
 private:

@@ -12,7 +12,6 @@
 #include "programversion.h"
 #include "textcontrast.h"
 #include "uAbout102.h"
-#include "ui_uAbout102.h"
 #include "webendpoints.h"
 
 #include <QDesktopServices>
@@ -149,7 +148,7 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
     bool seen = false;
     whenModal<TfrmAbout102>([&](TfrmAbout102* dialog) {
         seen = true;
-        const Ui::TfrmAbout102& f = dialog->form();
+        const AboutControls f(dialog);
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("About"));
         EXPECT_EQ(dialog->size(), QSize(450, 288));
         EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
@@ -198,7 +197,7 @@ TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
         QByteArray("[update]\ndescr=Version 9 is out.\\nIt draws faster.\\NAnd it sleeps less.\n"
                    "[file1]\nnewversion=9.0.0.0\n"));
     auto dialog = openDialog();
-    const Ui::TfrmAbout102& f = dialog->form();
+    const AboutControls f(dialog.get());
     EXPECT_EQ(f.memNews->toPlainText(),
               QStringLiteral("Version 9 is out.\nIt draws faster.\nAnd it sleeps less."));
     EXPECT_EQ(f.memNews->document()->blockCount(), 3);
@@ -221,7 +220,7 @@ TEST_F(AboutTest, NewsAndNoticeComeFromTwoBareRequests)
 
     // The same version as ours is no news.
     server.route(updateInfoPath(), "[file1]\nnewversion=" + programVersion().toLatin1() + "\n");
-    EXPECT_FALSE(openDialog()->form().lblNewVersion->isVisible());
+    EXPECT_FALSE(AboutControls(openDialog().get()).lblNewVersion->isVisible());
 }
 
 TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
@@ -229,7 +228,7 @@ TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
     server.route(updateInfoPath(),
                  QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
     auto dialog = openDialog();
-    const Ui::TfrmAbout102& f = dialog->form();
+    const AboutControls f(dialog.get());
     const QImage background = f.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(background.size(), QSize(450, 288));
     for (QLabel* l : std::initializer_list<QLabel*>{
@@ -256,7 +255,7 @@ TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
 {
     SetAppTitle(QStringLiteral("R&D Tools"));
     auto dialog = openDialog();
-    const QLabel* title = dialog->form().lblApplicationTitle;
+    const QLabel* title = AboutControls(dialog.get()).lblApplicationTitle;
     EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
     // Taken as an access key, the "&" would not be drawn and the label would be narrower.
     EXPECT_GE(title->width(),
@@ -269,7 +268,7 @@ TEST_F(AboutTest, EachLinkOpensItsAddressAndTheDialogStays)
     const QString base = siteBaseUrl();
     TUrlRecorder recorder;
     auto dialog = openDialog();
-    const Ui::TfrmAbout102& f = dialog->form();
+    const AboutControls f(dialog.get());
     for (int round = 0; round < 2; ++round) {
         QTest::mouseClick(f.lblWebSite, Qt::LeftButton);
         QTest::mouseClick(f.imgDonate, Qt::LeftButton);
@@ -292,7 +291,7 @@ TEST_F(AboutTest, ALinkThatNothingCanOpenIsExplainedWithItsAddress)
     setEnv("TAVELORN_SITE_URL", refusingBase());
     auto dialog = openDialog();
     auto box = answerBox();
-    dialog->form().bbtEula->click();
+    AboutControls(dialog.get()).bbtEula->click();
     ASSERT_TRUE(box->shown);
     EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
     EXPECT_EQ(box->icon, QMessageBox::Information);
@@ -312,7 +311,7 @@ TEST_F(AboutTest, AVersionThatCannotBeReadStopsTheFillingWithAMessage)
     whenModal<TfrmAbout102>([&](TfrmAbout102* dialog) {
         seen = true;
         EXPECT_TRUE(box->shown); // before the dialog opened
-        const Ui::TfrmAbout102& f = dialog->form();
+        const AboutControls f(dialog);
         EXPECT_EQ(f.lblApplicationTitle->text(), QStringLiteral("Corvandel"));
         EXPECT_EQ(f.lblVersion->text(), QStringLiteral("lblVersion"));
         EXPECT_TRUE(f.lblNewVersion->isVisible());
@@ -422,7 +421,7 @@ TEST_P(AboutContrast, LabelsOverTheArtwork)
     server.route(updateInfoPath(),
                  QByteArray("[update]\ndescr=News\n[file1]\nnewversion=99.0.0.0\n"));
     auto dialog = openDialog();
-    const Ui::TfrmAbout102& f = dialog->form();
+    const AboutControls f(dialog.get());
     ASSERT_TRUE(f.lblNewVersion->isVisible());
     const auto render = [&] {
         return dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -8,9 +8,6 @@
 #include "uAbout102.h"
 #include "uEditLandscapeTypeColor.h"
 #include "uStringListEditor.h"
-#include "ui_uAbout102.h"
-#include "ui_uEditLandscapeTypeColor.h"
-#include "ui_uStringListEditor.h"
 
 #include <QAccessible>
 #include <QColorDialog>
@@ -131,7 +128,7 @@ TEST_F(AccessibleNames, ListEditorAndAboutHaveNoUnnamedControl)
     TfrmAbout102 about;
     showActive(&about);
     EXPECT_EQ(unnamedFocusable(&about), QStringList());
-    EXPECT_EQ(nameOf(about.form().memNews), QStringLiteral("Version History"));
+    EXPECT_EQ(nameOf(AboutControls(&about).memNews), QStringLiteral("Version History"));
 }
 
 TEST_F(AccessibleNames, ColourDialogWithItsPickerOpen)
@@ -140,7 +137,7 @@ TEST_F(AccessibleNames, ColourDialogWithItsPickerOpen)
     dialog.setLandscapeTypes(
         {{QStringLiteral("DEV"), 0x008000}, {QStringLiteral("PRD"), 0x0000FF}});
     showActive(&dialog);
-    auto& f = dialog.form();
+    const LandscapeColorsControls f(&dialog);
     f.ListBox->setCurrentRow(1);
     EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
     EXPECT_EQ(nameOf(f.ListBox), QStringLiteral("Positions in the landscape"));
@@ -176,7 +173,7 @@ TEST_F(AccessibleNames, PreviewWordIsATabStopThatOpensTheColourDialog)
     TfrmEditLandscapeTypeColor dialog;
     dialog.setLandscapeTypes({{QStringLiteral("DEV"), 0x008000}});
     showActive(&dialog);
-    auto& f = dialog.form();
+    const LandscapeColorsControls f(&dialog);
     f.ListBox->setCurrentRow(0);
     f.ListBox->setFocus();
     // Tab: list, picker, the position's word, Cancel, OK; "SID" is no second stop.

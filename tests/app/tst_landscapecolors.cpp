@@ -2,7 +2,6 @@
 // window's colours command that opens it.
 #include "mainwindowfixture.h"
 #include "uEditLandscapeTypeColor.h"
-#include "ui_uEditLandscapeTypeColor.h"
 
 #include "colorcubepanel.h"
 #include "colorpickerdropdown.h"
@@ -38,13 +37,13 @@ void pinPalette()
 
 TColorPickerDropDown* picker(Dialog* d)
 {
-    return d->form().ColorPickerDropDown;
+    return LandscapeColorsControls(d).ColorPickerDropDown;
 }
 
 // Clicks line row of the position list.
 void select(Dialog* d, int row)
 {
-    QListWidget* list = d->form().ListBox;
+    QListWidget* list = LandscapeColorsControls(d).ListBox;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
 }
@@ -145,7 +144,7 @@ TEST_F(ColourDialogTest, FormAsDesigned)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto& ui = dialog.form();
+    const LandscapeColorsControls ui(&dialog);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Assign color to system position"));
     EXPECT_EQ(dialog.size(), QSize(410, 234));
@@ -227,6 +226,7 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
     for (const auto& c : cases) {
         LandscapeTypeList types = kPositions;
         const bool opened = edit(types, [&](Dialog* d) {
+            const LandscapeColorsControls form(d);
             select(d, 0);
             pickNamed(d, 9); // DEV Red
             select(d, 2);
@@ -234,14 +234,14 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
             EXPECT_EQ(d->landscapeTypes()[0].color, kRed) << c.name;
             switch (c.exit) {
             case Ok:
-                QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+                QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
                 break;
             case CancelButton:
-                QTest::mouseClick(d->form().BitBtn1, Qt::LeftButton);
+                QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
                 break;
             case Escape:
-                d->form().ListBox->setFocus();
-                QTest::keyClick(d->form().ListBox, Qt::Key_Escape);
+                form.ListBox->setFocus();
+                QTest::keyClick(form.ListBox, Qt::Key_Escape);
                 break;
             case CloseBox:
                 d->close();
@@ -264,34 +264,36 @@ TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
     // An empty list: the picker, the preview words and the footer act on the picker alone.
     LandscapeTypeList none;
     edit(none, [](Dialog* d) {
-        EXPECT_EQ(d->form().ListBox->count(), 0);
-        QTest::keyClick(d->form().ListBox, Qt::Key_Down);
+        const LandscapeColorsControls form(d);
+        EXPECT_EQ(form.ListBox->count(), 0);
+        QTest::keyClick(form.ListBox, Qt::Key_Down);
         EXPECT_EQ(d->selectedIndex(), -1);
         pickNamed(d, 9);
         EXPECT_EQ(picker(d)->SelectedColor(), kRed);
-        QTest::mouseClick(d->form().lblSID, Qt::LeftButton);
-        QTest::mouseClick(d->form().lblLandscapeType, Qt::LeftButton);
+        QTest::mouseClick(form.lblSID, Qt::LeftButton);
+        QTest::mouseClick(form.lblLandscapeType, Qt::LeftButton);
         EXPECT_EQ(d->ColorDialog(), nullptr) << "no colour dialog without a position";
-        EXPECT_EQ(wordColour(d->form().lblSID), QColor(Qt::black));
+        EXPECT_EQ(wordColour(form.lblSID), QColor(Qt::black));
         picker(d)->ShowDropDown();
         clickFooter(d, "Cube");
         EXPECT_EQ(picker(d)->ColorSelectionStyle(), ColorPicker::csColorCube);
         picker(d)->HideDropDown(false);
         EXPECT_TRUE(d->landscapeTypes().isEmpty());
-        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
     });
     EXPECT_TRUE(none.isEmpty());
 
     // Positions, but a colour chosen before any is selected.
     LandscapeTypeList types = kPositions;
     edit(types, [](Dialog* d) {
+        const LandscapeColorsControls form(d);
         pickNamed(d, 9);
         EXPECT_EQ(d->landscapeTypes(), kPositions);
-        EXPECT_EQ(d->form().lblLandscapeType->text(), QStringLiteral("WWWW"));
+        EXPECT_EQ(form.lblLandscapeType->text(), QStringLiteral("WWWW"));
         select(d, 0); // then the position shows its own colour
         EXPECT_EQ(picker(d)->SelectedColor(), kGreen);
         EXPECT_EQ(picker(d)->FaceText(), QStringLiteral("Green"));
-        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
     });
     EXPECT_EQ(types, kPositions);
 }
@@ -316,19 +318,20 @@ TEST_F(ColourDialogTest, SelectingAPositionShowsItsColour)
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         select(&dialog, 1);
+        const LandscapeColorsControls form(&dialog);
         EXPECT_EQ(dialog.landscapeTypes()[1].color, c.after) << c.name;
         EXPECT_EQ(dialog.landscapeTypes()[0].color, 0x00FFFF) << c.name;
         EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
         // The face's colour box, 5 pixels in, centred vertically.
         const QImage face = picker(&dialog)->grab().toImage();
         EXPECT_EQ(face.pixelColor(5 + 7, 1 + (21 - 14) / 2 + 7), c.words) << c.name;
-        EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("Sandbox"));
-        for (QLabel* l : {dialog.form().lblLandscapeType, dialog.form().lblSID}) {
+        EXPECT_EQ(form.lblLandscapeType->text(), QStringLiteral("Sandbox"));
+        for (QLabel* l : {form.lblLandscapeType, form.lblSID}) {
             EXPECT_EQ(wordColour(l), c.words) << c.name;
             EXPECT_TRUE(paintedIn(l, c.words)) << c.name;
         }
         // Right-aligned to x = 310: the longer name grew to the left.
-        QLabel* position = dialog.form().lblLandscapeType;
+        QLabel* position = form.lblLandscapeType;
         EXPECT_EQ(position->mapTo(&dialog, QPoint(position->width(), 0)).x(), 310);
     }
 }
@@ -354,6 +357,7 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         select(&dialog, 0);
+        const LandscapeColorsControls form(&dialog);
         QColor initial;
         bool shown = false;
         whenModal<QColorDialog>([&](QColorDialog* cd) {
@@ -365,7 +369,7 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
             else
                 cd->reject();
         });
-        QLabel* word = c.onSid ? dialog.form().lblSID : dialog.form().lblLandscapeType;
+        QLabel* word = c.onSid ? form.lblSID : form.lblLandscapeType;
         QTest::mouseClick(word, Qt::LeftButton, {}, word->rect().center());
         ASSERT_TRUE(shown) << c.name;
         EXPECT_EQ(initial, QColor(0, 0x80, 0)) << "starts from the words' colour";
@@ -373,7 +377,7 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
         EXPECT_EQ(picker(&dialog)->SelectedColor(), c.expected) << c.name;
         EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
         const Color e = c.expected;
-        EXPECT_EQ(wordColour(dialog.form().lblLandscapeType),
+        EXPECT_EQ(wordColour(form.lblLandscapeType),
                   QColor(colorRed(e), colorGreen(e), colorBlue(e)))
             << c.name;
         EXPECT_EQ(dialog.landscapeTypes().mid(1), kPositions.mid(1)) << c.name;
@@ -454,14 +458,15 @@ TEST_F(ColourDialogTest, ListKeepsOneSelectedPosition)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    QListWidget* list = dialog.form().ListBox;
+    const LandscapeColorsControls form(&dialog);
+    QListWidget* list = form.ListBox;
     ASSERT_EQ(QApplication::focusWidget(), list);
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(dialog.selectedIndex(), 0) << "the first arrow key selects the first line";
-    EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("DEV"));
+    EXPECT_EQ(form.lblLandscapeType->text(), QStringLiteral("DEV"));
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(dialog.selectedIndex(), 1);
-    EXPECT_EQ(dialog.form().lblLandscapeType->text(), QStringLiteral("QAS"));
+    EXPECT_EQ(form.lblLandscapeType->text(), QStringLiteral("QAS"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       list->visualItemRect(list->item(1)).center());
     EXPECT_EQ(dialog.selectedIndex(), 1) << "ctrl+click does not clear it";
@@ -469,7 +474,7 @@ TEST_F(ColourDialogTest, ListKeepsOneSelectedPosition)
     // A name too long for the white rectangle is cut at its start, inside it.
     dialog.setLandscapeTypes({{"Pre-production integration", kRed}});
     select(&dialog, 0);
-    QLabel* word = dialog.form().lblLandscapeType;
+    QLabel* word = form.lblLandscapeType;
     EXPECT_TRUE(word->text().startsWith(QChar(0x2026))) << word->text().toStdString();
     EXPECT_GT(word->mapTo(&dialog, QPoint(0, 0)).x(), 157);
     EXPECT_EQ(word->toolTip(), QStringLiteral("Pre-production integration"));
@@ -508,7 +513,7 @@ TEST_F(ColoursCommandTest, OkWritesTheColoursAndThePictureTakesThemAtOnce)
                   (LandscapeTypeList{{"DEV", 32768}, {"QAS", 16711680}, {"PRD", 255}}));
         select(d, 0);
         pickNamed(d, 9);
-        QTest::mouseClick(d->form().BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(LandscapeColorsControls(d).BitBtn2, Qt::LeftButton);
     });
     EXPECT_TRUE(configBytes().contains("[Color]\nNbItems=3\nItem_1=255\n"));
     EXPECT_EQ(w->store().landscapeTypes()[0].color, 255);
@@ -527,7 +532,7 @@ TEST_F(ColoursCommandTest, CancelWritesThePositionsAgainUnchanged)
     clickColors([](Dialog* d) {
         select(d, 1);
         pickNamed(d, 9);
-        QTest::mouseClick(d->form().BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(LandscapeColorsControls(d).BitBtn1, Qt::LeftButton);
     });
     // QAS had no colour of its own: it is written as the black it was read as.
     EXPECT_EQ(configBytes(), QByteArray("[LandscapeType]\nNbItems=2\nItem_1=DEV\nItem_2=QAS\n"

@@ -381,13 +381,14 @@ TEST_F(ProfilesTest, TwoWindowsOnOneFileKeepEachOthersProfiles)
     TfrmMainNew other(QStringList{configPath()});
     other.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
-    const auto save = [](Ui::TfrmMainNew* form, const QString& sid) {
+    const auto save = [](const MainWindowControls* form, const QString& sid) {
         pick(form->cbxSID, sid);
         QTest::mouseClick(form->bbtID_Save, Qt::LeftButton);
     };
     const QStringList before = items(ui->cbxID);
-    save(&other.form(), QStringLiteral("PRD"));
-    save(ui, QStringLiteral("DEV"));
+    const MainWindowControls otherControls(&other);
+    save(&otherControls, QStringLiteral("PRD"));
+    save(ui.get(), QStringLiteral("DEV"));
     ConfigStore file(configPath());
     file.loadAll();
     EXPECT_EQ(file.profileIds().count(), before.size() + 2) << items(ui->cbxID).join(u'|').toStdString();

@@ -58,11 +58,12 @@ inline gid_t nobodyGid()
     return pw ? pw->pw_gid : 65534;
 }
 
-// Gives path to nobody when the test runs as root, so that both may work there.
-inline void shareWithNobody(const QString& path)
+// Gives path to nobody when the test runs as root, so that both may work there; false when
+// that failed.
+[[nodiscard]] inline bool shareWithNobody(const QString& path)
 {
-    if (geteuid() == 0)
-        (void)lchown(QFile::encodeName(path).constData(), nobodyUid(), nobodyGid());
+    return geteuid() != 0 ||
+           lchown(QFile::encodeName(path).constData(), nobodyUid(), nobodyGid()) == 0;
 }
 
 // body returns an empty text when all went as expected.

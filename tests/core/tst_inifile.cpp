@@ -747,7 +747,7 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesTheWriteReadOnlyFolderDoesNot)
     writeBytes(readOnly, "[S]\nK=old\n");
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     for (const QString& p : {dir.path(), folder, writable, readOnly})
-        shareWithNobody(p);
+        ASSERT_TRUE(shareWithNobody(p)) << p.toStdString();
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ExeGroup | QFile::ExeOther);
     QFile::setPermissions(folder,
@@ -802,7 +802,7 @@ TEST_F(IniFileTest, KeepsPermissionsAndSymbolicLinks)
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile::setPermissions(path(), perms);
     // Another user's file stays theirs when root saves it.
-    shareWithNobody(path());
+    ASSERT_TRUE(shareWithNobody(path()));
     IniFile ini(path());
     ini.writeInteger("S", "K", 2);
     ini.save();

@@ -66,7 +66,7 @@ class SharedDir
 public:
     SharedDir()
     {
-        shareWithNobody(m_dir.path());
+        EXPECT_TRUE(shareWithNobody(m_dir.path()));
         ::chmod(native(m_dir.path()).constData(), 0755);
     }
     ~SharedDir()
@@ -220,13 +220,13 @@ TEST(SafeWrite, FolderThatRefusesNewFiles)
     writeBytes(readOnly, "read only");
     ::chmod(native(readOnly).constData(), 0444);
     for (const QString& p : {folder, writable, readOnly})
-        shareWithNobody(p);
+        ASSERT_TRUE(shareWithNobody(p)) << p.toStdString();
     ::chmod(native(folder).constData(), 0555);
 
     // The rollback journal of the in-place rewrite goes to the user's state folder.
     const QString state = dir.filePath(QStringLiteral("state"));
     ASSERT_TRUE(QDir().mkdir(state));
-    shareWithNobody(state);
+    ASSERT_TRUE(shareWithNobody(state));
 
     const ChildOutcome outcome = runInChild(asNobody(), [&] {
         std::string found;
@@ -412,7 +412,8 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
                     return "filler";
             }
             if (c.layout == Layout::FolderRefusesNewFiles) {
-                shareWithNobody(file);
+                if (!shareWithNobody(file))
+                    return "lchown";
                 ::chmod(native(disk).constData(), 0555);
             }
             return {};
@@ -421,7 +422,7 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
                                                      : dir.filePath(QStringLiteral("state"));
         if (!c.journalOnTheFullDisk) {
             ASSERT_TRUE(QDir().mkdir(state));
-            shareWithNobody(state);
+            ASSERT_TRUE(shareWithNobody(state));
         }
         const QByteArray content = patterned(c.newSize, 4);
         const ChildOutcome outcome = runInChild(setup, [&] {

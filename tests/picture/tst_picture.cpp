@@ -346,14 +346,11 @@ TEST(PictureRender, MnemonicUnderlinesTheNextCharacter)
     const int dLeft = 15 + fm.horizontalAdvance(u'R');
     // Above the baseline both texts look the same; below it only the D is underlined.
     EXPECT_EQ(plain.copy(0, 0, 450, baseline), marked.copy(0, 0, 450, baseline));
-    const QRect extra = [&] {
-        QRect r;
-        for (int y = baseline; y < 70 + 29; ++y)
-            for (int x = 0; x < 450; ++x)
-                if (plain.pixel(x, y) != marked.pixel(x, y))
-                    r |= QRect(x, y, 1, 1);
-        return r;
-    }();
+    QRect extra;
+    for (int y = baseline; y < 70 + 29; ++y)
+        for (int x = 0; x < 450; ++x)
+            if (plain.pixel(x, y) != marked.pixel(x, y))
+                extra |= QRect(x, y, 1, 1);
     ASSERT_FALSE(extra.isEmpty());
     EXPECT_GE(extra.left(), dLeft - 1);
     EXPECT_LE(extra.right(), 15 + plainBox.width);

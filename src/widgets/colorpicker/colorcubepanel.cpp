@@ -49,6 +49,9 @@ QPolygon hexagon(QPoint c, int b, int a)
 struct TColorCubePanel::Private
 {
     std::array<Cell, CellCount + 1> cells; // index 0 unused
+
+    // The panel numbers its cells from 1, in ints; callers check the range.
+    Cell& cell(int index) { return cells[static_cast<size_t>(index)]; }
     TColor selectedColor = clNone;
     int selectedIndex = -1;
     int hotIndex = -1;
@@ -73,7 +76,7 @@ void TColorCubePanel::ResetCells()
         const int x0 = r <= 7 ? 55 - 6 * (r - 1) : 19 + 6 * (r - 7);
         const int y = 20 + 10 * (r - 1);
         for (int i = 0; i < count; ++i, ++n)
-            d->cells[n] = {QPoint(x0 + 12 * i, y), fromHex(kCubeColors[n - 1])};
+            d->cell(n) = {QPoint(x0 + 12 * i, y), fromHex(kCubeColors[n - 1])};
     }
     d->hotIndex = -1;
     d->keyboardHot = false;
@@ -90,7 +93,7 @@ void TColorCubePanel::setSelectedColor(TColor c)
     d->selectedColor = c;
     d->selectedIndex = -1;
     for (int i = 1; i <= CellCount; ++i) {
-        if (d->cells[i].color == c) {
+        if (d->cell(i).color == c) {
             d->selectedIndex = i;
             break;
         }
@@ -108,26 +111,26 @@ void TColorCubePanel::setShowRGBHint(bool on)
 
 TColor TColorCubePanel::CubeCellColor(int index) const
 {
-    return index >= 1 && index <= CellCount ? d->cells[index].color : clNone;
+    return index >= 1 && index <= CellCount ? d->cell(index).color : clNone;
 }
 
 void TColorCubePanel::setCubeCellColor(int index, TColor c)
 {
     if (index < 1 || index > CellCount)
         return;
-    d->cells[index].color = c;
+    d->cell(index).color = c;
     repaintCell(index);
 }
 
 QPoint TColorCubePanel::CubeCellCenter(int index) const
 {
-    return index >= 1 && index <= CellCount ? d->cells[index].center : QPoint();
+    return index >= 1 && index <= CellCount ? d->cell(index).center : QPoint();
 }
 
 int TColorCubePanel::CellAt(const QPoint& pos) const
 {
     for (int i = 1; i <= CellCount; ++i) {
-        const QPoint c = d->cells[i].center;
+        const QPoint c = d->cell(i).center;
         const int dx = c.x() - pos.x();
         const int dy = c.y() - pos.y();
         if (dx * dx + dy * dy <= 36)
@@ -162,16 +165,16 @@ bool TColorCubePanel::KeyboardHot() const
 
 int TColorCubePanel::verticalNeighbour(int index, int direction) const
 {
-    const int y = d->cells[index].center.y() + 10 * direction;
-    const int x = d->cells[index].center.x();
+    const int y = d->cell(index).center.y() + 10 * direction;
+    const int x = d->cell(index).center.x();
     int best = 0;
     int bestDistance = 0;
     for (int i = 1; i <= CellCount; ++i) {
-        if (d->cells[i].center.y() != y)
+        if (d->cell(i).center.y() != y)
             continue;
         // Rows are offset by half a cell, so two cells are equally near: up takes the
         // left one and down the right one, and up then down comes back.
-        const int distance = std::abs(d->cells[i].center.x() - x);
+        const int distance = std::abs(d->cell(i).center.x() - x);
         if (best == 0 || distance < bestDistance || (distance == bestDistance && direction > 0)) {
             best = i;
             bestDistance = distance;
@@ -189,14 +192,14 @@ bool TColorCubePanel::HandleKey(int key)
         // The first key shows where the keyboard stands.
         next = d->selectedIndex >= 1 ? d->selectedIndex : (CellCount + 1) / 2;
     } else {
-        const int y = d->cells[next].center.y();
+        const int y = d->cell(next).center.y();
         switch (key) {
         case Qt::Key_Left:
-            if (next > 1 && d->cells[next - 1].center.y() == y)
+            if (next > 1 && d->cell(next - 1).center.y() == y)
                 --next;
             break;
         case Qt::Key_Right:
-            if (next < CellCount && d->cells[next + 1].center.y() == y)
+            if (next < CellCount && d->cell(next + 1).center.y() == y)
                 ++next;
             break;
         default:
@@ -217,7 +220,7 @@ bool TColorCubePanel::PickHotCell()
         return false;
     const int i = d->hotIndex;
     const int old = d->selectedIndex;
-    d->selectedColor = d->cells[i].color;
+    d->selectedColor = d->cell(i).color;
     d->selectedIndex = i;
     repaintCell(old);
     repaintCell(i);
@@ -228,7 +231,7 @@ bool TColorCubePanel::PickHotCell()
 void TColorCubePanel::repaintCell(int index)
 {
     if (index >= 1 && index <= CellCount)
-        update(hexagon(d->cells[index].center, 6, 3).boundingRect().adjusted(-1, -1, 1, 1));
+        update(hexagon(d->cell(index).center, 6, 3).boundingRect().adjusted(-1, -1, 1, 1));
 }
 
 void TColorCubePanel::paintEvent(QPaintEvent*)
@@ -243,7 +246,7 @@ void TColorCubePanel::paintEvent(QPaintEvent*)
         p.drawPolygon(hexagon(c, 4, 2));
     };
     for (int i = 1; i <= CellCount; ++i) {
-        const Cell& cell = d->cells[i];
+        const Cell& cell = d->cell(i);
         if (cell.color != clNone) {
             const QColor c = toQColor(cell.color, &pal);
             p.setPen(c);
@@ -270,7 +273,7 @@ void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
         return;
     setHot(i);
     if (d->showRGBHint) {
-        const TColor c = colorToRGB(d->cells[i].color, palette());
+        const TColor c = colorToRGB(d->cell(i).color, palette());
         const bool showing = QToolTip::isVisible();
         setToolTip(QStringLiteral("Red: %1,  Green: %2,  Blue: %3")
                        .arg(red(c))
@@ -289,7 +292,7 @@ void TColorCubePanel::mousePressEvent(QMouseEvent* event)
     if (i == 0)
         return;
     const int old = d->selectedIndex;
-    d->selectedColor = d->cells[i].color;
+    d->selectedColor = d->cell(i).color;
     d->selectedIndex = i;
     repaintCell(old);
     repaintCell(i);
