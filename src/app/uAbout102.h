@@ -4,6 +4,9 @@
 
 #include <memory>
 
+class QLabel;
+class QPushButton;
+
 namespace Ui {
 class TfrmAbout102;
 }
@@ -23,6 +26,7 @@ public:
     Ui::TfrmAbout102& form() const { return *ui; }
 
 public slots:
+    // Close (the form's BitBtn1).
     void BitBtn1Click();
     // Opens the address of the link whose control sent the click, by its tag.
     void WebLinkClick();
@@ -36,6 +40,11 @@ private:
     void setSystemDescription();
     // Sizes the labels to their texts, right-aligned ones keeping their right edge.
     void placeLabels();
+
+    // Controls whose form names say nothing, by what they are.
+    QLabel* backgroundPicture() const; // Image1
+    QLabel* systemLine() const;        // lblWindowsVersion: the Linux distribution and kernel
+    QPushButton* closeButton() const;  // BitBtn1
 
     std::unique_ptr<Ui::TfrmAbout102> ui;
 };
