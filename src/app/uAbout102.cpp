@@ -20,12 +20,6 @@
 
 using namespace tavelorn;
 
-static void initAboutResources()
-{
-    // The resources live in a static library: register them explicitly.
-    Q_INIT_RESOURCE(about);
-}
-
 namespace {
 
 // The right edge of the right-aligned labels.
@@ -55,7 +49,6 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TfrmAbout102>())
 {
-    initAboutResources();
     setObjectName(QStringLiteral("frmAbout102"));
     setFont(dialogFont(font(), 11));
     ui->setupUi(this);
@@ -63,7 +56,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
 
     const qreal dpr = devicePixelRatioF();
     // Drawn 450 x 424 and centred: its top and bottom 68 rows fall outside.
-    ui->Image1->setPixmap(
+    backgroundPicture()->setPixmap(
         QIcon(QStringLiteral(":/about/background.svg")).pixmap(QSize(450, 424), dpr));
     ui->imgBug->setPixmap(QIcon(QStringLiteral(":/about/ladybird.svg")).pixmap(QSize(32, 32), dpr));
     ui->imgDonate->setPixmap(
@@ -80,8 +73,8 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
             pal.setColor(group, QPalette::WindowText, colour);
         label->setPalette(pal);
     };
-    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory,
-                      ui->lblWindowsVersion, ui->lblCompilerVersion})
+    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory, systemLine(),
+                      ui->lblCompilerVersion})
         fixText(l, Qt::black);
     fixText(ui->lblNewVersion, QColor(0xC0, 0x00, 0x00));
     fixText(ui->lblWebSite, Qt::blue);
@@ -95,11 +88,11 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     ui->imgDonate->setAccessibleName(tr("Donate"));
     ui->imgBug->setAccessibleName(ui->imgBug->toolTip());
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
+    connect(closeButton(), &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
     connect(ui->bbtEula, &QPushButton::clicked, this, &TfrmAbout102::WebLinkClick);
     connect(ui->lblWebSite, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
     connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
-    ui->BitBtn1->setFocus(Qt::OtherFocusReason);
+    closeButton()->setFocus(Qt::OtherFocusReason);
     placeLabels();
 
     // An error stops the filling: the error box says why and the dialog opens with the
@@ -134,10 +127,10 @@ void TfrmAbout102::setSystemDescription()
     const QString release = QSysInfo::kernelVersion();
     const QString arch = QSysInfo::currentCpuArchitecture();
     const QString full = OperatingSystemDescription(SystemName(), release, arch);
-    const QFontMetrics fm(ui->lblWindowsVersion->font());
-    const int room = RightEdge - ui->lblWindowsVersion->x();
+    const QFontMetrics fm(systemLine()->font());
+    const int room = RightEdge - systemLine()->x();
     if (fm.horizontalAdvance(full) <= room) {
-        ui->lblWindowsVersion->setText(full);
+        systemLine()->setText(full);
         return;
     }
     // A long distribution name gives way to its short form ("Debian 12"), shortened
@@ -146,20 +139,35 @@ void TfrmAbout102::setSystemDescription()
     const QString shortText = OperatingSystemDescription(name, release, arch);
     const int nameRoom =
         std::max(0, room - (fm.horizontalAdvance(shortText) - fm.horizontalAdvance(name)));
-    ui->lblWindowsVersion->setText(
+    systemLine()->setText(
         OperatingSystemDescription(fm.elidedText(name, Qt::ElideRight, nameRoom), release, arch));
-    ui->lblWindowsVersion->setToolTip(full);
+    systemLine()->setToolTip(full);
 }
 
 void TfrmAbout102::placeLabels()
 {
-    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory,
-                      ui->lblWindowsVersion, ui->lblCompilerVersion})
+    for (QLabel* l : {ui->lblApplicationTitle, ui->lblVersion, ui->lblVersionHistory, systemLine(),
+                      ui->lblCompilerVersion})
         l->adjustSize();
     for (QLabel* l : std::initializer_list<QLabel*>{ui->lblNewVersion, ui->lblWebSite}) {
         l->adjustSize();
         l->move(RightEdge - l->width(), l->y());
     }
+}
+
+QLabel* TfrmAbout102::backgroundPicture() const
+{
+    return ui->Image1;
+}
+
+QLabel* TfrmAbout102::systemLine() const
+{
+    return ui->lblWindowsVersion;
+}
+
+QPushButton* TfrmAbout102::closeButton() const
+{
+    return ui->BitBtn1;
 }
 
 void TfrmAbout102::BitBtn1Click()

@@ -4,6 +4,9 @@
 
 #include <memory>
 
+class QLabel;
+class QPushButton;
+
 namespace Ui {
 class TfrmAbout102;
 }
@@ -20,6 +23,7 @@ public:
     ~TfrmAbout102() override;
 
 public slots:
+    // Close (the form's BitBtn1).
     void BitBtn1Click();
     // Opens the address of the link whose control sent the click, by its tag.
     void WebLinkClick();
@@ -33,6 +37,11 @@ private:
     void setSystemDescription();
     // Sizes the labels to their texts, right-aligned ones keeping their right edge.
     void placeLabels();
+
+    // Controls whose form names say nothing, by what they are.
+    QLabel* backgroundPicture() const; // Image1
+    QLabel* systemLine() const;        // lblWindowsVersion: the Linux distribution and kernel
+    QPushButton* closeButton() const;  // BitBtn1
 
     std::unique_ptr<Ui::TfrmAbout102> ui;
 };

@@ -11,16 +11,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
-#include <mutex>
-
 using namespace tavelorn;
-
-// A resource file inside a static library is only linked in when registered by hand.
-static void initEditLandscapeTypeColorResources()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Q_INIT_RESOURCE(app); });
-}
 
 namespace {
 
@@ -44,7 +35,6 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
                           Qt::CustomizeWindowHint),
       ui(std::make_unique<Ui::TfrmEditLandscapeTypeColor>())
 {
-    initEditLandscapeTypeColorResources();
     ui->setupUi(this);
 
     // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
@@ -69,9 +59,9 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
         connect(l, &TClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
     nameControls();
 
-    ui->BitBtn2->setIcon(makeButtonIcon(QStringLiteral(":/icons/ok.svg"), 16));
-    ui->BitBtn1->setIcon(makeButtonIcon(QStringLiteral(":/icons/cancel.svg"), 16));
-    for (QPushButton* b : {ui->BitBtn2, ui->BitBtn1})
+    okButton()->setIcon(makeButtonIcon(QStringLiteral(":/stringlisteditor/ok.svg"), 16));
+    cancelButton()->setIcon(makeButtonIcon(QStringLiteral(":/stringlisteditor/delete.svg"), 16));
+    for (QPushButton* b : {okButton(), cancelButton()})
         b->setIconSize(QSize(16, 16));
 
     ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -84,41 +74,49 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
             &TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect);
     connect(ui->ColorPickerDropDown, &TColorPickerDropDown::OnDropDownFooterButtonClick, this,
             &TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::accept);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
+    connect(okButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::accept);
+    connect(cancelButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
 
     setLandscapeTypes({});
 }
 
 TfrmEditLandscapeTypeColor::~TfrmEditLandscapeTypeColor() = default;
 
+QPushButton* TfrmEditLandscapeTypeColor::okButton() const
+{
+    return ui->BitBtn2;
+}
+
+QPushButton* TfrmEditLandscapeTypeColor::cancelButton() const
+{
+    return ui->BitBtn1;
+}
+
 void TfrmEditLandscapeTypeColor::setupPicker()
 {
-    // kColorNone and kColorWindowText: the program's values, the same as the picker's.
-    using ColorPicker::fromHex;
     TColorPickerDropDown* picker = ui->ColorPickerDropDown;
     picker->AddDefaultColors(); // the 16 named colours, "Black" to "White"
     picker->setSelectionColorStyle(ColorPicker::scOffice2007);
-    picker->setDropDownColor(fromHex(0xDAE5F3));
+    picker->setDropDownColor(colorFromHex(0xDAE5F3));
     picker->setDropDownBorderColor(kColorNone);
     picker->setDropDownBorderWidth(1);
     picker->setDropDownWidth(206);
 
     TItemAppearance items;
-    items.BorderColor = fromHex(0xD3D78D);
-    items.BorderColorTop = fromHex(0xFFFEF4);
-    items.BorderColorBottom = fromHex(0xFFF8CA);
-    items.EdgeColor = fromHex(0xDFD9C3);
-    items.ColorHot = fromHex(0xFDFFD7);
-    items.ColorHotTo = fromHex(0xFCD458);
-    items.ColorMirrorHot = fromHex(0xFCD458);
-    items.ColorMirrorHotTo = fromHex(0xFCF1B3);
-    items.ColorHotText = fromHex(0x000000);
-    items.ColorSelected = fromHex(0xFBFFA6);
-    items.ColorSelectedTo = fromHex(0xF4B904);
-    items.ColorMirrorSelected = fromHex(0xFBC115);
-    items.ColorMirrorSelectedTo = fromHex(0xF9E368);
-    items.ColorSelectedText = fromHex(0x000000);
+    items.BorderColor = colorFromHex(0xD3D78D);
+    items.BorderColorTop = colorFromHex(0xFFFEF4);
+    items.BorderColorBottom = colorFromHex(0xFFF8CA);
+    items.EdgeColor = colorFromHex(0xDFD9C3);
+    items.ColorHot = colorFromHex(0xFDFFD7);
+    items.ColorHotTo = colorFromHex(0xFCD458);
+    items.ColorMirrorHot = colorFromHex(0xFCD458);
+    items.ColorMirrorHotTo = colorFromHex(0xFCF1B3);
+    items.ColorHotText = colorFromHex(0x000000);
+    items.ColorSelected = colorFromHex(0xFBFFA6);
+    items.ColorSelectedTo = colorFromHex(0xF4B904);
+    items.ColorMirrorSelected = colorFromHex(0xFBC115);
+    items.ColorMirrorSelectedTo = colorFromHex(0xF9E368);
+    items.ColorSelectedText = colorFromHex(0x000000);
     items.BorderColorHot = kColorNone;
     items.BorderColorSelected = kColorNone;
     items.Font = TItemAppearance::defaultFont();
@@ -131,11 +129,11 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     footer.BorderWidth = 1;
     footer.SizeGrip = true;
     footer.ButtonAlignment = ColorPicker::baRight;
-    footer.Color = fromHex(0xE3EFFF);
-    footer.ColorTo = fromHex(0xAFD2FF);
-    footer.BorderColor = fromHex(0xAFD2FF);
+    footer.Color = colorFromHex(0xE3EFFF);
+    footer.ColorTo = colorFromHex(0xAFD2FF);
+    footer.BorderColor = colorFromHex(0xAFD2FF);
     footer.Font = TItemAppearance::defaultFont();
-    footer.FontColor = fromHex(0x083772);
+    footer.FontColor = colorFromHex(0x083772);
     for (const char* caption : {"Spect", "Cube", "Disc", "List"}) {
         TFooterButton button;
         button.Caption = QString::fromLatin1(caption);
@@ -144,13 +142,13 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     picker->setDropDownFooter(footer);
 
     TButtonAppearance buttons;
-    buttons.Color = fromHex(0xE3EFFF);
-    buttons.ColorTo = fromHex(0xC4DDFF);
+    buttons.Color = colorFromHex(0xE3EFFF);
+    buttons.ColorTo = colorFromHex(0xC4DDFF);
     buttons.BorderColor = kColorNone;
-    buttons.ColorHot = fromHex(0xFFFDEB);
-    buttons.BorderColorHot = fromHex(0xDBCE99);
-    buttons.ColorDown = fromHex(0xFFD9AA);
-    buttons.BorderColorDown = fromHex(0xFEAE42);
+    buttons.ColorHot = colorFromHex(0xFFFDEB);
+    buttons.BorderColorHot = colorFromHex(0xDBCE99);
+    buttons.ColorDown = colorFromHex(0xFFD9AA);
+    buttons.BorderColorDown = colorFromHex(0xFEAE42);
     buttons.Font = TItemAppearance::defaultFont();
     picker->setButtonAppearance(buttons);
 }
@@ -183,7 +181,7 @@ void TfrmEditLandscapeTypeColor::setLandscapeTypes(const LandscapeTypeList& type
     setPreviewCaption(QStringLiteral("WWWW"));
     setPreviewColor(kColorWindowText);
     const QSignalBlocker block(ui->ColorPickerDropDown);
-    ui->ColorPickerDropDown->setSelectedColor(ColorPicker::clNone);
+    ui->ColorPickerDropDown->setSelectedColor(tavelorn::kColorNone);
     ui->ColorPickerDropDown->setColorSelectionStyle(ColorPicker::csList);
 }
 

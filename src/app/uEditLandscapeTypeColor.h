@@ -8,6 +8,7 @@
 #include <memory>
 
 class QColorDialog;
+class QPushButton;
 
 namespace Ui {
 class TfrmEditLandscapeTypeColor;
@@ -55,6 +56,9 @@ private slots:
     void ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex);
 
 private:
+    // The form's buttons by what they are.
+    QPushButton* okButton() const;     // BitBtn2
+    QPushButton* cancelButton() const; // BitBtn1
     void setupPicker();
     // Accessible names of the controls, for screen readers.
     void nameControls();

@@ -10,10 +10,10 @@
 #include "windowplacement.h"
 
 #include <QActionGroup>
-#include <QMessageBox>
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
@@ -23,18 +23,11 @@
 
 using namespace tavelorn;
 
-static void initAppResources()
-{
-    // The resources live in a static library: register them explicitly.
-    Q_INIT_RESOURCE(app);
-}
-
 TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       ui(std::make_unique<Ui::TfrmMainNew>())
 {
-    initAppResources();
     setObjectName(QStringLiteral("frmMainNew"));
 
     // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
@@ -67,7 +60,7 @@ void TfrmMainNew::setupControls()
     ui->cbxID->setFont(idFont);
 
     // Labels keep their positions but take the width their text needs.
-    for (QLabel* l : {ui->lblSystemTitle_, ui->lblLandscapeType_, ui->Label2, ui->lblRefreshSrc,
+    for (QLabel* l : {ui->lblSystemTitle_, ui->lblLandscapeType_, sidLabel(), ui->lblRefreshSrc,
                       ui->lblRefreshComment})
         l->adjustSize();
 
@@ -95,7 +88,7 @@ void TfrmMainNew::setupControls()
         {ui->bbtAbout, "about"},
         {ui->bbtID_Save, "save"},
         {ui->bbtID_Delete, "delete"},
-        {ui->BitBtn2, "savepicture"},
+        {savePictureButton(), "savepicture"},
         {ui->bbtExit, "exit"},
     };
     for (const auto& p : pictures)
@@ -130,9 +123,8 @@ void TfrmMainNew::setupControls()
             QApplication::restoreOverrideCursor();
     });
     // Repaints only: a click must not start another command in the middle of a load.
-    FStore.setProcessEvents([] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    FStore.setProcessEvents(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
     FStore.setCodePageConfirmation([this](int codePage) {
@@ -159,7 +151,7 @@ void TfrmMainNew::nameControls()
     } labelled[] = {
         {ui->lblSystemTitle_, ui->cbxSystemTitle},
         {ui->lblLandscapeType_, ui->cbxLandscapeType},
-        {ui->Label2, ui->cbxSID},
+        {sidLabel(), ui->cbxSID},
         {ui->lblRefreshSrc, ui->cbxSourceSystem},
         {ui->lblRefreshComment, ui->cbxRefreshComment},
     };
@@ -192,7 +184,7 @@ void TfrmMainNew::nameControls()
         b.button->setAccessibleName(b.name);
     // The bar's buttons show their names as tooltips.
     for (QAbstractButton* b :
-         {ui->bbtAbout, ui->bbtID_Save, ui->bbtID_Delete, ui->BitBtn2, ui->bbtExit})
+         {ui->bbtAbout, ui->bbtID_Save, ui->bbtID_Delete, savePictureButton(), ui->bbtExit})
         b->setAccessibleName(b->toolTip());
 }
 
@@ -219,27 +211,26 @@ void TfrmMainNew::setupMenu()
     mnuCenter->setChecked(true);
 }
 
+QLabel* TfrmMainNew::sidLabel() const
+{
+    return ui->Label2;
+}
+
+QPushButton* TfrmMainNew::savePictureButton() const
+{
+    return ui->BitBtn2;
+}
+
 void TfrmMainNew::connectHandlers()
 {
+    connectPictureControls();
     const auto activated = &QComboBox::activated;
     connect(ui->cbxID, activated, this, &TfrmMainNew::cbxIDChange);
-    connect(ui->cbxSystemTitle, activated, this, &TfrmMainNew::cbxSystemTitleChange);
     connect(ui->cbxLandscapeType, activated, this, &TfrmMainNew::cbxLandscapeTypeChange);
-    connect(ui->cbxSID, activated, this, &TfrmMainNew::cbxSIDChange);
     connect(ui->cbxSourceSystem, activated, this, &TfrmMainNew::RefreshDateChange);
     connect(ui->cbxRefreshComment, activated, this, &TfrmMainNew::RefreshDateChange);
     // Programmatic date changes block the picker's signals: only the user's run this.
     connect(ui->dtRefreshDate, &QDateEdit::dateChanged, this, &TfrmMainNew::RefreshDateChange);
-
-    connect(ui->ledtUsage1, &QLineEdit::textChanged, this, &TfrmMainNew::ledtUsage1Change);
-    connect(ui->ledtUsage2, &QLineEdit::textChanged, this, &TfrmMainNew::ledtUsage2Change);
-    connect(ui->ledtInfo1, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo1Change);
-    connect(ui->ledtInfo2, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo2Change);
-    connect(ui->ledtInfo3, &QLineEdit::textChanged, this, &TfrmMainNew::ledtInfo3Change);
-    connect(ui->ledtBorder, &QLineEdit::textChanged, this, &TfrmMainNew::ledtBorderChange);
-
-    connect(ui->chkCenter, &QCheckBox::toggled, this, &TfrmMainNew::chkCenterClick);
-    connect(ui->chkStretch, &QCheckBox::toggled, this, &TfrmMainNew::chkStretchClick);
     connect(ui->chkRefreshDate, &QCheckBox::toggled, this, &TfrmMainNew::chkRefreshDateClick);
 
     connect(ui->bbtPicture, &QPushButton::clicked, this, &TfrmMainNew::bbtPictureClick);
@@ -257,15 +248,13 @@ void TfrmMainNew::connectHandlers()
     // that it shows what Save writes.
     const auto lost = &TItemListModel::selectionLost;
     connect(FIDModel.get(), lost, this, [this] { ui->bbtID_Delete->setEnabled(false); });
-    connect(FSystemTitleModel.get(), lost, this, &TfrmMainNew::cbxSystemTitleChange);
     connect(FLandscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
-    connect(FSIDModel.get(), lost, this, &TfrmMainNew::cbxSIDChange);
     connect(FSourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
     connect(FRefreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
 
     connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
     connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmMainNew::BitBtn2Click);
+    connect(savePictureButton(), &QPushButton::clicked, this, &TfrmMainNew::BitBtn2Click);
     connect(ui->bbtExit, &QPushButton::clicked, this, &TfrmMainNew::bbtExitClick);
 
     connect(ui->bbtSystemTitle, &QPushButton::clicked, this, &TfrmMainNew::bbtSystemTitleClick);

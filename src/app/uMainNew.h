@@ -14,6 +14,7 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QPushButton;
 class TFontDialog;
@@ -58,6 +59,7 @@ public slots:
     void bbtID_SaveClick();
     void bbtID_DeleteClick();
     void bbtExitClick();
+    // Save picture (the form's BitBtn2): exports the picture as a JPEG file.
     void BitBtn2Click();
 
     void bbtSystemTitleClick();
@@ -67,18 +69,8 @@ public slots:
     void bbtColorsClick();
     void bbtAboutClick();
 
-    void cbxSystemTitleChange();
     void cbxLandscapeTypeChange();
-    void cbxSIDChange();
-    void ledtUsage1Change();
-    void ledtUsage2Change();
-    void ledtInfo1Change();
-    void ledtInfo2Change();
-    void ledtInfo3Change();
-    void ledtBorderChange();
     void bbtPictureClick();
-    void chkCenterClick();
-    void chkStretchClick();
     void chkRefreshDateClick();
     void RefreshDateChange();
     void bbtImportantInfoClick();
@@ -99,6 +91,11 @@ private:
     void nameControls();
     void setupMenu();
     void connectHandlers();
+    // Controls whose form names say nothing, by what they are.
+    QLabel* sidLabel() const;               // Label2: the caption of cbxSID
+    QPushButton* savePictureButton() const; // BitBtn2
+    // The controls that each set one value of the picture, connected from one table.
+    void connectPictureControls();
     void renderPreview();
     // The refresh date picker's value: its date with the time of day it keeps.
     tavelorn::SerialDate refreshDate() const;

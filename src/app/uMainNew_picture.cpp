@@ -5,100 +5,73 @@
 #include "apperror.h"
 #include "fontdialog.h"
 #include "graphic.h"
+#include "itemlistmodel.h"
 #include "jpegexport.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
 using namespace tavelorn;
 
-void TfrmMainNew::cbxSystemTitleChange()
+void TfrmMainNew::connectPictureControls()
 {
-    guarded([this] {
-        setSystemTitle(FPicture, comboText(ui->cbxSystemTitle));
-        pictureChanged();
-    });
+    // Each control that sets one value of the picture, the list behind a drop-down (a
+    // reload that drops the shown item empties the control, and the picture follows) and
+    // how the control's value reaches the picture.
+    const struct
+    {
+        QWidget* control;
+        TItemListModel* list;
+        std::function<void(PictureModel&)> set;
+    } controls[] = {
+        {ui->cbxSystemTitle, FSystemTitleModel.get(),
+         [this](PictureModel& p) { setSystemTitle(p, comboText(ui->cbxSystemTitle)); }},
+        {ui->cbxSID, FSIDModel.get(),
+         [this](PictureModel& p) { setSid(p, comboText(ui->cbxSID)); }},
+        {ui->ledtUsage1, nullptr,
+         [this](PictureModel& p) { setUsage1(p, ui->ledtUsage1->text()); }},
+        {ui->ledtUsage2, nullptr,
+         [this](PictureModel& p) { setUsage2(p, ui->ledtUsage2->text()); }},
+        {ui->ledtInfo1, nullptr, [this](PictureModel& p) { setInfo1(p, ui->ledtInfo1->text()); }},
+        {ui->ledtInfo2, nullptr, [this](PictureModel& p) { setInfo2(p, ui->ledtInfo2->text()); }},
+        {ui->ledtInfo3, nullptr, [this](PictureModel& p) { setInfo3(p, ui->ledtInfo3->text()); }},
+        {ui->ledtBorder, nullptr,
+         [this](PictureModel& p) { setBorderWidth(p, ui->udBorder->position()); }},
+        {ui->chkCenter, nullptr,
+         [this](PictureModel& p) { setPictureCenter(p, ui->chkCenter->isChecked()); }},
+        {ui->chkStretch, nullptr,
+         [this](PictureModel& p) { setPictureStretch(p, ui->chkStretch->isChecked()); }},
+    };
+    for (const auto& [control, list, set] : controls) {
+        const auto handler = [this, set] {
+            guarded([this, &set] {
+                set(FPicture);
+                pictureChanged();
+            });
+        };
+        if (auto* combo = qobject_cast<QComboBox*>(control))
+            connect(combo, &QComboBox::activated, this, handler);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            connect(edit, &QLineEdit::textChanged, this, handler);
+        else if (auto* box = qobject_cast<QCheckBox*>(control))
+            connect(box, &QCheckBox::toggled, this, handler);
+        if (list)
+            connect(list, &TItemListModel::selectionLost, this, handler);
+    }
 }
 
+// Not in the table: the shown position's colour comes from the store, and the colour
+// dialog runs this again after the colours changed.
 void TfrmMainNew::cbxLandscapeTypeChange()
 {
     guarded([this] {
         const QString position = comboText(ui->cbxLandscapeType);
         setLandscapeType(FPicture, position, FStore.landscapeTypeColor(position));
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::cbxSIDChange()
-{
-    guarded([this] {
-        setSid(FPicture, comboText(ui->cbxSID));
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtUsage1Change()
-{
-    guarded([this] {
-        setUsage1(FPicture, ui->ledtUsage1->text());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtUsage2Change()
-{
-    guarded([this] {
-        setUsage2(FPicture, ui->ledtUsage2->text());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtInfo1Change()
-{
-    guarded([this] {
-        setInfo1(FPicture, ui->ledtInfo1->text());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtInfo2Change()
-{
-    guarded([this] {
-        setInfo2(FPicture, ui->ledtInfo2->text());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtInfo3Change()
-{
-    guarded([this] {
-        setInfo3(FPicture, ui->ledtInfo3->text());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::ledtBorderChange()
-{
-    guarded([this] {
-        setBorderWidth(FPicture, ui->udBorder->position());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::chkCenterClick()
-{
-    guarded([this] {
-        setPictureCenter(FPicture, ui->chkCenter->isChecked());
-        pictureChanged();
-    });
-}
-
-void TfrmMainNew::chkStretchClick()
-{
-    guarded([this] {
-        setPictureStretch(FPicture, ui->chkStretch->isChecked());
         pictureChanged();
     });
 }
@@ -197,8 +170,8 @@ void TfrmMainNew::mnuAlignClick()
         if (!infoLineElement(FPicture, FInfo))
             return;
         const Alignment alignment = mnuLeft->isChecked()     ? Alignment::Left
-                                     : mnuCenter->isChecked() ? Alignment::Center
-                                                              : Alignment::Right;
+                                    : mnuCenter->isChecked() ? Alignment::Center
+                                                             : Alignment::Right;
         setInfoLineAlignment(FPicture, FInfo, alignment);
         pictureChanged();
     });

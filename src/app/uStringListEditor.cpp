@@ -15,16 +15,8 @@
 #include <QValidator>
 
 #include <algorithm>
-#include <mutex>
 
 using namespace tavelorn;
-
-// A resource file inside a static library is only linked in when registered by hand.
-static void initStringListEditorResources()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Q_INIT_RESOURCE(stringlisteditor); });
-}
 
 namespace {
 
@@ -83,7 +75,6 @@ struct TfrmStringListEditor::Anchored
 TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmStringListEditor>())
 {
-    initStringListEditorResources();
     ui->setupUi(this);
 
     QFont formFont(QStringLiteral("MS Sans Serif"));

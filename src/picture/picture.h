@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colour.h"
+#include "colorvalue.h"
 #include "datetime.h"
 #include "graphic.h"
 #include "systeminfo.h"

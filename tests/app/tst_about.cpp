@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -111,6 +112,16 @@ protected:
     TLocalHttpServer server;
     std::vector<std::unique_ptr<TScopedEnv>> env;
 };
+
+// The pictures live in a static library that no code registers by hand: each must still
+// reach a program that links it.
+TEST(Resources, ThePicturesTheDialogsNameAreLinkedIn)
+{
+    for (const char* path : {":/about/background.svg", ":/about/donate.svg", ":/about/door.svg",
+                             ":/about/ladybird.svg", ":/stringlisteditor/ok.svg",
+                             ":/stringlisteditor/delete.svg", ":/pictures/save-24.argb"})
+        EXPECT_TRUE(QFile::exists(QString::fromLatin1(path))) << path;
+}
 
 TEST(AboutText, OperatingSystemLine)
 {

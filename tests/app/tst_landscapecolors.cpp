@@ -195,7 +195,7 @@ TEST_F(ColourDialogTest, FormAsDesigned)
     // Nothing selected; the picker without colour in the list style.
     EXPECT_EQ(dialog.selectedIndex(), -1);
     EXPECT_EQ(ui.ListBox->count(), 3);
-    EXPECT_EQ(picker(&dialog)->SelectedColor(), ColorPicker::clNone);
+    EXPECT_EQ(picker(&dialog)->SelectedColor(), tavelorn::kColorNone);
     EXPECT_EQ(picker(&dialog)->ColorSelectionStyle(), ColorPicker::csList);
 
     // Focus in the list; Tab runs list, picker, the position's preview word, Cancel, OK.

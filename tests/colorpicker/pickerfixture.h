@@ -14,9 +14,10 @@
 inline void configureLikeColourDialog(TColorPickerDropDown& picker)
 {
     using namespace ColorPicker;
+    using namespace tavelorn;
     picker.AddDefaultColors();
-    picker.setDropDownColor(fromHex(0xDAE5F3));
-    picker.setDropDownBorderColor(clNone);
+    picker.setDropDownColor(colorFromHex(0xDAE5F3));
+    picker.setDropDownBorderColor(kColorNone);
     picker.setDropDownBorderWidth(1);
     picker.setDropDownWidth(206);
     TFooterAppearance footer;

@@ -17,6 +17,7 @@
 #include <functional>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -81,13 +82,13 @@ TEST(PickerAccessible, ComboBoxWhoseValueIsTheColourName)
         const char* value;
     } cases[] = {
         {"no colour", [](auto*) {}, ""},
-        {"a named colour", [](auto* p) { p->setSelectedColor(fromHex(0xFF0000)); }, "Red"},
-        {"a colour without name", [](auto* p) { p->setSelectedColor(fromHex(0x123456)); },
+        {"a named colour", [](auto* p) { p->setSelectedColor(colorFromHex(0xFF0000)); }, "Red"},
+        {"a colour without name", [](auto* p) { p->setSelectedColor(colorFromHex(0x123456)); },
          "#123456"},
         // A panel's pick leaves no named colour selected, but the value still has one.
         {"a panel's pick of a named colour",
          [](auto* p) {
-             p->setSelectedColor(fromHex(0x0000FF));
+             p->setSelectedColor(colorFromHex(0x0000FF));
              p->setItemIndex(-1);
          },
          "Blue"},
@@ -104,7 +105,7 @@ TEST(PickerAccessible, ComboBoxWhoseValueIsTheColourName)
 TEST(PickerAccessible, OpenDropDownIsTheChildWithItsEntriesAsListItems)
 {
     PickerHost host;
-    host.picker->setSelectedColor(fromHex(0xFF0000));
+    host.picker->setSelectedColor(colorFromHex(0xFF0000));
     QAccessibleInterface* a = iface(host.picker);
     ASSERT_EQ(a->childCount(), 1);
     QAccessibleInterface* popup = a->child(0);
@@ -151,7 +152,7 @@ TEST(PickerAccessible, OpenDropDownIsTheChildWithItsEntriesAsListItems)
     // Pressing an entry picks it as a click does and closes the drop-down.
     QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
     list->child(12)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(host.picker->SelectedColor(), fromHex(0x0000FF));
+    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0x0000FF));
     EXPECT_FALSE(host.picker->DroppedDown());
     EXPECT_GE(selected.count(), 1);
 }
@@ -213,7 +214,7 @@ TEST(PickerKeyboard, CubeArrowsWalkTheHoneycombAndEnterPicks)
     EXPECT_EQ(cube->HotIndex(), top);
 
     QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
-    const TColor want = cube->CubeCellColor(top);
+    const Color want = cube->CubeCellColor(top);
     key(host.picker, Qt::Key_Return);
     EXPECT_EQ(host.picker->SelectedColor(), want);
     EXPECT_FALSE(host.picker->DroppedDown());
@@ -230,7 +231,7 @@ TEST(PickerKeyboard, CubeEnterWithoutKeyboardMarkOnlyCloses)
 {
     PickerHost host;
     host.picker->setColorSelectionStyle(csColorCube);
-    host.picker->setSelectedColor(fromHex(0x123456));
+    host.picker->setSelectedColor(colorFromHex(0x123456));
     host.picker->ShowDropDown();
     TColorCubePanel* cube = host.picker->ColorCubePanel();
     // The pointer makes a cell hot, not the keyboard.
@@ -239,14 +240,14 @@ TEST(PickerKeyboard, CubeEnterWithoutKeyboardMarkOnlyCloses)
     ASSERT_EQ(cube->HotIndex(), 20);
     key(host.picker, Qt::Key_Return);
     EXPECT_FALSE(host.picker->DroppedDown());
-    EXPECT_EQ(host.picker->SelectedColor(), fromHex(0x123456));
+    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0x123456));
 }
 
 TEST(PickerKeyboard, SpectrumArrowsMoveThePointAndEnterPicks)
 {
     PickerHost host;
     host.picker->setColorSelectionStyle(csSpectrum);
-    host.picker->setSelectedColor(fromHex(0xFF0000));
+    host.picker->setSelectedColor(colorFromHex(0xFF0000));
     host.picker->ShowDropDown();
     TColorSpectrumPanel* spectrum = host.picker->SpectrumPanel();
     ASSERT_NE(spectrum, nullptr);
@@ -285,7 +286,7 @@ TEST(PickerKeyboard, SpectrumArrowsMoveThePointAndEnterPicks)
         key(host.picker, Qt::Key_Left);
     EXPECT_EQ(spectrum->KeyboardPoint().x(), 0);
 
-    const TColor want = spectrum->HotColor();
+    const Color want = spectrum->HotColor();
     QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
     key(host.picker, Qt::Key_Enter);
     EXPECT_EQ(host.picker->SelectedColor(), want);
@@ -300,11 +301,11 @@ TEST(PickerKeyboard, PaletteArrowsAndEnter)
     host.picker->ShowDropDown();
     key(host.picker, Qt::Key_Right); // the first box
     key(host.picker, Qt::Key_Down);  // a row down: the first tint of white
-    EXPECT_EQ(host.picker->SelectedColor(), fromHex(0xF2F2F2));
+    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0xF2F2F2));
     EXPECT_TRUE(host.picker->DroppedDown()) << "keys choose without closing";
     key(host.picker, Qt::Key_Return);
     EXPECT_FALSE(host.picker->DroppedDown());
-    EXPECT_EQ(host.picker->SelectedColor(), fromHex(0xF2F2F2));
+    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0xF2F2F2));
 }
 
 TEST(PickerKeyboard, TabReachesTheFooterButtonsLeftToRight)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -45,7 +46,7 @@ void expectReadable(const TextContrast& c, const QString& what)
 TEST_P(PickerContrast, OpenListEntriesPlainHotAndSelected)
 {
     PickerHost host;
-    host.picker->setSelectedColor(fromHex(0x008000)); // "Green", index 2
+    host.picker->setSelectedColor(colorFromHex(0x008000)); // "Green", index 2
     host.picker->ShowDropDown();
     ASSERT_TRUE(host.picker->DroppedDown());
     TCustomItemSelector* list = host.picker->ItemSelector()->Selector();
@@ -89,7 +90,7 @@ TEST_P(PickerContrast, FooterButtons)
 TEST_P(PickerContrast, ClosedFaceFocusedAndNot)
 {
     PickerHost host;
-    host.picker->setSelectedColor(fromHex(0xFF0000));
+    host.picker->setSelectedColor(colorFromHex(0xFF0000));
     ASSERT_EQ(host.picker->FaceText(), QStringLiteral("Red"));
     for (const bool focused : {true, false}) {
         if (focused) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -40,8 +41,8 @@ TEST(Palette, ThemeLayoutPlacesBoxesInTenColumnsWithAGapUnderTheBaseRow)
         EXPECT_EQ(item.Rect, QRect(4 + 16 * (i % 10), rowTops[i / 10], 12, 12)) << "box " << i;
         EXPECT_EQ(item.ColorBoxPos, rowPos[i / 10]) << "box " << i;
     }
-    EXPECT_EQ(palette.Items()[3].Color, fromHex(0x1F497D));
-    EXPECT_EQ(palette.Items()[59].Color, fromHex(0x974806));
+    EXPECT_EQ(palette.Items()[3].Color, colorFromHex(0x1F497D));
+    EXPECT_EQ(palette.Items()[59].Color, colorFromHex(0x974806));
 }
 
 TEST(Palette, LayoutFollowsSizePropertiesAndEmptyPaletteIsDefaultSize)
@@ -60,15 +61,15 @@ TEST(Palette, SelectedColorAssignmentSelectsExactColourOrClears)
 {
     struct Case
     {
-        TColor color;
+        Color color;
         int index;
         int events;
     };
     const Case cases[] = {
-        {fromHex(0x1F497D), 3, 1},  // fourth box of the first row
-        {fromHex(0x7F7F7F), 11, 1}, // the first of the two boxes with this colour
-        {fromHex(0x123456), -1, 0}, {clNone, -1, 0},
-        {clWindowText, -1, 0}, // system colours are not resolved here
+        {colorFromHex(0x1F497D), 3, 1},  // fourth box of the first row
+        {colorFromHex(0x7F7F7F), 11, 1}, // the first of the two boxes with this colour
+        {colorFromHex(0x123456), -1, 0}, {kColorNone, -1, 0},
+        {kColorWindowText, -1, 0}, // system colours are not resolved here
     };
     for (const Case& c : cases) {
         TCustomColorSelector palette;
@@ -81,9 +82,9 @@ TEST(Palette, SelectedColorAssignmentSelectsExactColourOrClears)
     }
 
     TCustomColorSelector palette;
-    palette.setSelectedColor(fromHex(0x1F497D));
+    palette.setSelectedColor(colorFromHex(0x1F497D));
     QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
-    palette.setSelectedColor(fromHex(0x1F497D));
+    palette.setSelectedColor(colorFromHex(0x1F497D));
     EXPECT_EQ(spy.count(), 0) << "the same colour again changes nothing";
 }
 
@@ -97,7 +98,7 @@ TEST(Palette, MouseReleasePicksEnabledBoxEveryTime)
     EXPECT_EQ(palette.ItemIndex(), -1) << "pressing alone selects nothing";
     QTest::mouseRelease(&palette, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(palette.ItemIndex(), 0);
-    EXPECT_EQ(palette.SelectedColor(), fromHex(0xFFFFFF));
+    EXPECT_EQ(palette.SelectedColor(), colorFromHex(0xFFFFFF));
     QTest::mouseClick(&palette, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(spy.count(), 2) << "picking the selected box again raises again";
 
@@ -149,7 +150,7 @@ TEST(Palette, ItemColorStyleSetsTheFiveOutlineColours)
 {
     TCustomColorSelector palette;
     TColorBoxAppearance custom;
-    custom.BorderColor = fromHex(0x112233);
+    custom.BorderColor = colorFromHex(0x112233);
     palette.setColorBoxAppearance(custom);
     palette.setItemColorStyle(scOffice2007);
     EXPECT_EQ(palette.ColorBoxAppearance(), custom) << "the current style again does nothing";
@@ -228,22 +229,22 @@ TEST(ColorCube, CellTableRowsAndCentres)
     TColorCubePanel cube;
     EXPECT_EQ(cube.size(), QSize(182, 160));
     EXPECT_EQ(cube.CubeCellCenter(1), QPoint(55, 20));
-    EXPECT_EQ(cube.CubeCellColor(1), fromHex(0x003366));
+    EXPECT_EQ(cube.CubeCellColor(1), colorFromHex(0x003366));
     EXPECT_EQ(cube.CubeCellCenter(7), QPoint(55 + 72, 20));
     EXPECT_EQ(cube.CubeCellCenter(8), QPoint(49, 30));  // row 2 starts half a cell further left
     EXPECT_EQ(cube.CubeCellCenter(64), QPoint(91, 80)); // the centre cell, white
-    EXPECT_EQ(cube.CubeCellColor(64), fromHex(0xFFFFFF));
+    EXPECT_EQ(cube.CubeCellColor(64), colorFromHex(0xFFFFFF));
     EXPECT_EQ(cube.CubeCellCenter(71), QPoint(25, 90)); // row 8 starts at x = 19 + 6
     EXPECT_EQ(cube.CubeCellCenter(121), QPoint(55, 140));
-    EXPECT_EQ(cube.CubeCellColor(126), fromHex(0x800000));
-    EXPECT_EQ(cube.CubeCellColor(127), fromHex(0xA50021));
-    EXPECT_EQ(cube.CubeCellColor(0), clNone);
-    EXPECT_EQ(cube.CubeCellColor(128), clNone);
+    EXPECT_EQ(cube.CubeCellColor(126), colorFromHex(0x800000));
+    EXPECT_EQ(cube.CubeCellColor(127), colorFromHex(0xA50021));
+    EXPECT_EQ(cube.CubeCellColor(0), kColorNone);
+    EXPECT_EQ(cube.CubeCellColor(128), kColorNone);
 
-    cube.setCubeCellColor(5, fromHex(0x123456));
-    EXPECT_EQ(cube.CubeCellColor(5), fromHex(0x123456));
+    cube.setCubeCellColor(5, colorFromHex(0x123456));
+    EXPECT_EQ(cube.CubeCellColor(5), colorFromHex(0x123456));
     cube.ResetCells();
-    EXPECT_EQ(cube.CubeCellColor(5), fromHex(0x000099));
+    EXPECT_EQ(cube.CubeCellColor(5), colorFromHex(0x000099));
 }
 
 TEST(ColorCube, HitTest)
@@ -290,7 +291,7 @@ TEST(ColorCube, MoveShowsRgbHintAndPressPicks)
     QTest::mouseClick(&cube, Qt::RightButton, {}, QPoint(91 + 12, 80)); // any button picks
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(cube.SelectedIndex(), 65);
-    EXPECT_EQ(cube.SelectedColor(), fromHex(0xFFCCFF));
+    EXPECT_EQ(cube.SelectedColor(), colorFromHex(0xFFCCFF));
     QTest::mouseClick(&cube, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(cube.grab().toImage().pixel(103 - 5, 80), qrgbOf(0x000000));
@@ -300,11 +301,11 @@ TEST(ColorCube, SelectedColorMarksFirstMatchingCellSilently)
 {
     TColorCubePanel cube;
     QSignalSpy spy(&cube, &TColorCubePanel::OnSelect);
-    cube.setSelectedColor(fromHex(0xFF0000));
+    cube.setSelectedColor(colorFromHex(0xFF0000));
     EXPECT_EQ(cube.SelectedIndex(), 118);
-    cube.setSelectedColor(fromHex(0x123456));
+    cube.setSelectedColor(colorFromHex(0x123456));
     EXPECT_EQ(cube.SelectedIndex(), -1);
-    EXPECT_EQ(cube.SelectedColor(), fromHex(0x123456));
+    EXPECT_EQ(cube.SelectedColor(), colorFromHex(0x123456));
     EXPECT_EQ(spy.count(), 0);
 }
 
@@ -340,8 +341,8 @@ TEST(Spectrum, LayoutPlacesPictureAndSwatches)
     EXPECT_EQ(panel.SpectrumRect(), QRect(11, 10, 128, 128));
     EXPECT_EQ(panel.SelectedRect(), QRect(QPoint(10, 146), QPoint(72, 165)));
     EXPECT_EQ(panel.HotRect(), QRect(QPoint(77, 146), QPoint(139, 165)));
-    EXPECT_EQ(panel.SelectedColor(), fromHex(0xFFFFFF));
-    EXPECT_EQ(panel.HotColor(), clNone);
+    EXPECT_EQ(panel.SelectedColor(), colorFromHex(0xFFFFFF));
+    EXPECT_EQ(panel.HotColor(), kColorNone);
 
     const QImage shot = panel.grab().toImage();
     EXPECT_EQ(shot.pixel(11 + 5, 10), TColorSpectrumPanel::SpectrumImage().pixel(5, 0));
@@ -357,7 +358,7 @@ TEST(Spectrum, PressTakesTheHotColourOfTheLastMove)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     const QPoint a = panel.SpectrumRect().topLeft() + QPoint(43, 64); // green
     const QPoint b = panel.SpectrumRect().topLeft() + QPoint(85, 64); // blue
-    const TColor green = fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(43, 64));
+    const Color green = fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(43, 64));
     QTest::mouseMove(&panel, a);
     EXPECT_EQ(panel.HotColor(), green);
     EXPECT_EQ(panel.cursor().hotSpot(), QPoint(1, 30));

@@ -20,10 +20,11 @@
 #include <gtest/gtest.h>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
-constexpr TColor kRed = fromHex(0xFF0000);
+constexpr Color kRed = colorFromHex(0xFF0000);
 
 // Keys go where the desktop sends them: to the open pop-up, else to the picker.
 void key(TColorPickerDropDown* picker, Qt::Key k, Qt::KeyboardModifiers mods = {})
@@ -66,19 +67,19 @@ QPoint entryCentre(TColorPickerDropDown* picker, int index)
 TEST(Picker, StartsEmptyAndAddDefaultColorsFillsTheSixteenNames)
 {
     TColorPickerDropDown picker;
-    EXPECT_EQ(picker.SelectedColor(), clNone);
+    EXPECT_EQ(picker.SelectedColor(), kColorNone);
     EXPECT_EQ(picker.ItemIndex(), -1);
     EXPECT_TRUE(picker.Colors().isEmpty());
     EXPECT_EQ(picker.ColorSelectionStyle(), csList);
-    picker.AddColor(QStringLiteral("Mine"), fromHex(0x123456));
+    picker.AddColor(QStringLiteral("Mine"), colorFromHex(0x123456));
     picker.AddDefaultColors();
     ASSERT_EQ(picker.Colors().size(), 16);
     EXPECT_EQ(picker.Colors()[0].Caption, QStringLiteral("Black"));
     EXPECT_EQ(picker.Colors()[9].Caption, QStringLiteral("Red"));
     EXPECT_EQ(picker.Colors()[9].Color, kRed);
     EXPECT_EQ(picker.Colors()[13].Caption, QStringLiteral("Fuchsia"));
-    EXPECT_EQ(picker.Colors()[13].Color, fromHex(0xFF00FF));
-    EXPECT_EQ(picker.Colors()[15].Color, fromHex(0xFFFFFF));
+    EXPECT_EQ(picker.Colors()[13].Color, colorFromHex(0xFF00FF));
+    EXPECT_EQ(picker.Colors()[15].Color, colorFromHex(0xFFFFFF));
 }
 
 TEST(Picker, AssignmentsAndTheirEvents)
@@ -93,7 +94,7 @@ TEST(Picker, AssignmentsAndTheirEvents)
         Op op;
         qint32 value;
         int index;
-        TColor color;
+        Color color;
         int events;
     };
     struct Case
@@ -106,9 +107,10 @@ TEST(Picker, AssignmentsAndTheirEvents)
         {"the same colour again does nothing",
          {{SetColor, kRed, 9, kRed, 1}, {SetColor, kRed, 9, kRed, 0}}},
         {"an unnamed colour clears silently",
-         {{SetColor, kRed, 9, kRed, 1}, {SetColor, fromHex(0x123456), -1, fromHex(0x123456), 0}}},
+         {{SetColor, kRed, 9, kRed, 1},
+          {SetColor, colorFromHex(0x123456), -1, colorFromHex(0x123456), 0}}},
         {"window text while black selects Black",
-         {{SetColor, clWindowText, 0, fromHex(0x000000), 1}}},
+         {{SetColor, kColorWindowText, 0, colorFromHex(0x000000), 1}}},
         {"index assignment raises even unchanged",
          {{SetIndex, 9, 9, kRed, 1}, {SetIndex, 9, 9, kRed, 1}}},
         {"index -1 raises and keeps the colour",
@@ -116,7 +118,7 @@ TEST(Picker, AssignmentsAndTheirEvents)
         {"index past the end does nothing",
          {{SetIndex, 9, 9, kRed, 1}, {SetIndex, 16, 9, kRed, 0}}},
         {"no colour clears silently",
-         {{SetColor, kRed, 9, kRed, 1}, {SetColor, clNone, -1, clNone, 0}}},
+         {{SetColor, kRed, 9, kRed, 1}, {SetColor, kColorNone, -1, kColorNone, 0}}},
     };
     for (const Case& c : cases) {
         TColorPickerDropDown picker;
@@ -138,13 +140,13 @@ TEST(Picker, AssignmentsAndTheirEvents)
 TEST(Picker, NamedSystemColoursAreComparedByTheirCurrentValue)
 {
     TColorPickerDropDown picker;
-    picker.AddColor(QStringLiteral("Text"), clWindowText);
+    picker.AddColor(QStringLiteral("Text"), kColorWindowText);
     picker.AddDefaultColors();
-    picker.AddColor(QStringLiteral("Text"), clWindowText);
-    picker.setSelectedColor(fromHex(0x000000));
+    picker.AddColor(QStringLiteral("Text"), kColorWindowText);
+    picker.setSelectedColor(colorFromHex(0x000000));
     EXPECT_EQ(picker.ItemIndex(), 0);
     picker.setItemIndex(16);
-    EXPECT_EQ(picker.SelectedColor(), clWindowText) << "an item's colour is taken as stored";
+    EXPECT_EQ(picker.SelectedColor(), kColorWindowText) << "an item's colour is taken as stored";
 }
 
 TEST(Picker, FaceText)
@@ -152,17 +154,17 @@ TEST(Picker, FaceText)
     struct Case
     {
         TColorValueText mode;
-        TColor color;
+        Color color;
         const char* text;
     };
     const Case cases[] = {
-        {cvtNone, fromHex(0xFF8000), ""},
-        {cvtHex, fromHex(0xFF8000), "0080FF"},
-        {cvtRGB, fromHex(0xFF8000), "Red:255,Green:128,Blue:0"},
-        {cvtHTML, fromHex(0xFF8000), "#FF8000"},
-        {cvtHTML, clWindowText, "#000000"},
-        {cvtWebName, fromHex(0xFF8000), "#FF8000"},
-        {cvtWebName, fromHex(0xFF7F50), "coral"},
+        {cvtNone, colorFromHex(0xFF8000), ""},
+        {cvtHex, colorFromHex(0xFF8000), "0080FF"},
+        {cvtRGB, colorFromHex(0xFF8000), "Red:255,Green:128,Blue:0"},
+        {cvtHTML, colorFromHex(0xFF8000), "#FF8000"},
+        {cvtHTML, kColorWindowText, "#000000"},
+        {cvtWebName, colorFromHex(0xFF8000), "#FF8000"},
+        {cvtWebName, colorFromHex(0xFF7F50), "coral"},
     };
     for (const Case& c : cases) {
         TColorPickerDropDown picker;
@@ -201,7 +203,7 @@ TEST(Picker, FacePaintsBoxAndTextOnlyWithAColour)
             textPixels += qGray(face.pixel(x, y)) < 128;
     EXPECT_GT(textPixels, 10) << "the name is written";
 
-    picker->setSelectedColor(fromHex(0x123456));
+    picker->setSelectedColor(colorFromHex(0x123456));
     face = picker->grab().toImage();
     textPixels = 0;
     for (int x = 5 + 14 + 4; x < 245 - 17 - 2; ++x)
@@ -317,13 +319,13 @@ TEST(Picker, CancelWithoutANamedColourKeepsTheColour)
 {
     PickerHost host;
     TColorPickerDropDown* picker = host.picker;
-    picker->setSelectedColor(fromHex(0x123456));
+    picker->setSelectedColor(colorFromHex(0x123456));
     picker->ShowDropDown();
     QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
     key(picker, Qt::Key_Escape);
     EXPECT_FALSE(picker->DroppedDown());
     EXPECT_EQ(picker->ItemIndex(), -1);
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0x123456));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x123456));
     EXPECT_EQ(spy.count(), 1);
 }
 
@@ -340,7 +342,7 @@ TEST(Picker, PressingAnEntryPicksAndCloses)
     QTest::mousePress(list, Qt::LeftButton, {}, entryCentre(picker, 2));
     EXPECT_FALSE(picker->DroppedDown());
     EXPECT_EQ(picker->ItemIndex(), 2);
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0x008000));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x008000));
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(picker->FaceText(), QStringLiteral("Green"));
 }
@@ -486,7 +488,7 @@ TEST(Picker, PaletteStyleKeysFollowTheSelectionAndEscapeRestores)
     PickerHost host;
     TColorPickerDropDown* picker = host.picker;
     picker->setColorSelectionStyle(csDiscrete);
-    picker->setSelectedColor(fromHex(0x1F497D));
+    picker->setSelectedColor(colorFromHex(0x1F497D));
     QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
     picker->ShowDropDown();
     EXPECT_EQ(spy.count(), 0) << "showing the picker's colour in the palette is no pick";
@@ -499,18 +501,18 @@ TEST(Picker, PaletteStyleKeysFollowTheSelectionAndEscapeRestores)
     key(picker, Qt::Key_Down);
     EXPECT_TRUE(picker->DroppedDown());
     EXPECT_EQ(palette->ItemIndex(), 13);
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0xC2CEDA));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0xC2CEDA));
     EXPECT_EQ(picker->ItemIndex(), -1);
     EXPECT_GE(spy.count(), 1);
 
     key(picker, Qt::Key_Escape);
     EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0x1F497D));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x1F497D));
     EXPECT_EQ(palette->ItemIndex(), 3);
 
     // Closed, the keys still walk the palette.
     key(picker, Qt::Key_Right);
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0x4F81BD));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x4F81BD));
     EXPECT_FALSE(picker->DroppedDown());
 
     // Open: the wheel makes a box hot, Enter picks it and closes.
@@ -519,7 +521,7 @@ TEST(Picker, PaletteStyleKeysFollowTheSelectionAndEscapeRestores)
     EXPECT_EQ(palette->ItemHot(), 0);
     key(picker, Qt::Key_Return);
     EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->SelectedColor(), fromHex(0xFFFFFF));
+    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0xFFFFFF));
 }
 
 TEST(Picker, ClosedListKeys)
@@ -551,7 +553,7 @@ TEST(Picker, ClosedListKeys)
         if (c.start >= 0)
             picker->setItemIndex(c.start);
         else
-            picker->setSelectedColor(fromHex(0x123456));
+            picker->setSelectedColor(colorFromHex(0x123456));
         QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
         key(picker, c.key);
         EXPECT_EQ(picker->ItemIndex(), c.expected) << c.name;
@@ -781,25 +783,25 @@ TEST(Picker, ClosedPaletteStepsFromThePickersColour)
         bool shownBefore; // the palette was shown once with another colour
         bool useWheel;
         bool down;
-        TColor expected;
+        Color expected;
     };
     const Case cases[] = {
-        {"wheel down, palette never shown", false, true, true, fromHex(0x4F81BD)},
-        {"wheel up, palette never shown", false, true, false, fromHex(0xEEECE1)},
-        {"wheel down after another showing", true, true, true, fromHex(0x4F81BD)},
-        {"key right after another showing", true, false, true, fromHex(0x4F81BD)},
+        {"wheel down, palette never shown", false, true, true, colorFromHex(0x4F81BD)},
+        {"wheel up, palette never shown", false, true, false, colorFromHex(0xEEECE1)},
+        {"wheel down after another showing", true, true, true, colorFromHex(0x4F81BD)},
+        {"key right after another showing", true, false, true, colorFromHex(0x4F81BD)},
     };
     for (const Case& c : cases) {
         PickerHost host;
         TColorPickerDropDown* picker = host.picker;
         picker->setColorSelectionStyle(csDiscrete);
         if (c.shownBefore) {
-            picker->setSelectedColor(fromHex(0xC0504D));
+            picker->setSelectedColor(colorFromHex(0xC0504D));
             picker->ShowDropDown();
             picker->HideDropDown(false);
         }
-        picker->setSelectedColor(fromHex(0x1F497D));
-        QList<TColor> seen;
+        picker->setSelectedColor(colorFromHex(0x1F497D));
+        QList<Color> seen;
         QObject::connect(picker, &TColorPickerDropDown::OnSelect, picker,
                          [&] { seen << picker->SelectedColor(); });
         if (c.useWheel)
@@ -807,7 +809,7 @@ TEST(Picker, ClosedPaletteStepsFromThePickersColour)
         else
             key(picker, c.down ? Qt::Key_Right : Qt::Key_Left);
         ASSERT_FALSE(seen.isEmpty()) << c.name;
-        for (TColor s : seen)
+        for (Color s : seen)
             EXPECT_EQ(s, c.expected) << c.name;
         EXPECT_FALSE(picker->DroppedDown()) << c.name;
     }
@@ -849,7 +851,7 @@ TEST(Picker, ListScrollShowsTheSelectionOrStartsAtTheTop)
 
     // Switched to the list while open, Fuchsia selected: Fuchsia is in view.
     picker->setColorSelectionStyle(csColorCube);
-    picker->setSelectedColor(fromHex(0xFF00FF));
+    picker->setSelectedColor(colorFromHex(0xFF00FF));
     ASSERT_EQ(picker->ItemIndex(), 13);
     picker->ShowDropDown();
     TFlatButton* list = picker->DropDownForm()->Footer()->Buttons()[3];
@@ -861,7 +863,7 @@ TEST(Picker, ListScrollShowsTheSelectionOrStartsAtTheTop)
     picker->HideDropDown(false);
 
     // Reopened with no named colour: the list starts at the top again.
-    picker->setSelectedColor(fromHex(0x123456));
+    picker->setSelectedColor(colorFromHex(0x123456));
     ASSERT_EQ(picker->ItemIndex(), -1);
     picker->ShowDropDown();
     EXPECT_EQ(picker->ItemSelector()->verticalScrollBar()->value(), 0);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -42,7 +43,7 @@ void save(const QImage& image, const char* name)
     ASSERT_TRUE(image.save(path)) << path.toStdString();
 }
 
-QRgb rgbOf(TColor c)
+QRgb rgbOf(Color c)
 {
     return toQColor(c).rgb();
 }
@@ -60,7 +61,7 @@ void hover(QWidget* widget, QPoint target)
 TEST(Shots, List)
 {
     PickerHost host;
-    host.picker->setSelectedColor(fromHex(0x008000));
+    host.picker->setSelectedColor(colorFromHex(0x008000));
     host.picker->ShowDropDown();
     TCustomItemSelector* list = host.picker->ItemSelector()->Selector();
     hover(list, list->Items()[4].Rect.center());
@@ -72,7 +73,7 @@ TEST(Shots, List)
     const QImage image = list->grab().toImage();
     const int selected = list->ItemIndex();
     ASSERT_GE(selected, 0);
-    EXPECT_EQ(list->Items()[selected].Color, fromHex(0x008000));
+    EXPECT_EQ(list->Items()[selected].Color, colorFromHex(0x008000));
     ASSERT_NE(selected, 4);
     const QRgb background = image.pixel(list->Items()[0].Rect.topLeft() + QPoint(1, 1));
     for (int i = 0; i < list->Items().size(); ++i) {
@@ -92,7 +93,7 @@ TEST(Shots, Palette)
     PickerHost host;
     host.picker->setColorSelectionStyle(csDiscrete);
     host.picker->setColorValueText(cvtHTML);
-    host.picker->setSelectedColor(fromHex(0x548DD4));
+    host.picker->setSelectedColor(colorFromHex(0x548DD4));
     host.picker->ShowDropDown();
     TCustomColorSelector* palette = host.picker->ColorSelector();
     hover(palette, palette->Items()[26].Rect.center());
@@ -106,12 +107,12 @@ TEST(Shots, Palette)
     int selected = -1;
     for (int i = 0; i < palette->Items().size(); ++i) {
         const TColorBoxItem& item = palette->Items()[i];
-        if (item.Color == fromHex(0x548DD4))
+        if (item.Color == colorFromHex(0x548DD4))
             selected = i;
         EXPECT_EQ(image.pixel(item.Rect.center()), rgbOf(item.Color)) << "box " << i;
     }
     ASSERT_GE(selected, 10);
-    const auto outline = [&](int i, TColor outer, TColor inner) {
+    const auto outline = [&](int i, Color outer, Color inner) {
         const QRect r = palette->Items()[i].Rect;
         EXPECT_EQ(image.pixel(r.center().x(), r.top()), rgbOf(outer)) << "box " << i;
         EXPECT_EQ(image.pixel(r.center().x(), r.top() + 1), rgbOf(inner)) << "box " << i;
@@ -130,7 +131,7 @@ TEST(Shots, Cube)
     PickerHost host;
     host.picker->setColorSelectionStyle(csColorCube);
     host.picker->setColorValueText(cvtRGB);
-    host.picker->setSelectedColor(fromHex(0x3399FF));
+    host.picker->setSelectedColor(colorFromHex(0x3399FF));
     host.picker->ShowDropDown();
     TColorCubePanel* cube = host.picker->ColorCubePanel();
     hover(cube, cube->CubeCellCenter(64));
@@ -148,7 +149,7 @@ TEST(Shots, Spectrum)
     PickerHost host;
     host.picker->setColorSelectionStyle(csSpectrum);
     host.picker->setColorValueText(cvtHex);
-    host.picker->setSelectedColor(fromHex(0xFF8000));
+    host.picker->setSelectedColor(colorFromHex(0xFF8000));
     host.picker->ShowDropDown();
     TColorSpectrumPanel* panel = host.picker->SpectrumPanel();
     QTest::mouseMove(panel, panel->SpectrumRect().topLeft() + QPoint(80, 50));
@@ -163,11 +164,11 @@ TEST(Shots, Faces)
     const struct
     {
         TColorValueText mode;
-        TColor color;
-    } faces[] = {{cvtNone, clNone},
-                 {cvtNone, fromHex(0xFF0000)},
-                 {cvtRGB, fromHex(0x123456)},
-                 {cvtHTML, fromHex(0xFF8000)}};
+        Color color;
+    } faces[] = {{cvtNone, kColorNone},
+                 {cvtNone, colorFromHex(0xFF0000)},
+                 {cvtRGB, colorFromHex(0x123456)},
+                 {cvtHTML, colorFromHex(0xFF8000)}};
     int y = 6;
     TColorPickerDropDown* focused = nullptr;
     for (const auto& f : faces) {
@@ -177,7 +178,7 @@ TEST(Shots, Faces)
         picker->setSelectedColor(f.color);
         picker->setGeometry(10, y, 245, 21);
         y += 27;
-        if (f.color == fromHex(0xFF0000))
+        if (f.color == colorFromHex(0xFF0000))
             focused = picker;
     }
     window.show();

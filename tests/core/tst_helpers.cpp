@@ -1,4 +1,5 @@
 #include "apperror.h"
+#include "colorvalue.h"
 #include "datetime.h"
 #include "testfiles.h"
 #include "text.h"
@@ -43,6 +44,40 @@ TEST(ErrorText, SystemTextLosesTrailingStopsBlanksAndLineBreaks)
     const QString text = systemErrorText(ENOENT);
     EXPECT_FALSE(text.isEmpty());
     EXPECT_FALSE(text.endsWith(u'.') || text.endsWith(u' ') || text.endsWith(u'\n'));
+}
+
+TEST(ColorValue, HexNotationBecomesTheStoredBgrValue)
+{
+    constexpr Color c = colorFromHex(0x3399FF);
+    EXPECT_EQ(c, 0x00FF9933);
+    EXPECT_EQ(colorRed(c), 0x33);
+    EXPECT_EQ(colorGreen(c), 0x99);
+    EXPECT_EQ(colorBlue(c), 0xFF);
+    EXPECT_FALSE(isSystemColor(c));
+    EXPECT_FALSE(isSystemColor(kColorNone));
+    EXPECT_TRUE(isSystemColor(kColorWindowText));
+}
+
+TEST(ColorValue, SystemColoursTakeTheClassicSchemeWhateverTheDesktop)
+{
+    const struct
+    {
+        Color color;
+        Color plain;
+    } cases[] = {
+        {0x00123456, 0x00123456},                            // plain: passes through
+        {kColorNone, kColorNone},                            // no colour: passes through
+        {kSystemColorFlag | 0, makeColor(0xC8, 0xC8, 0xC8)}, // first of the table
+        {kColorWindow, kColorWhite},
+        {kColorWindowText, kColorBlack},
+        {kColorHighlight, makeColor(0x33, 0x99, 0xFF)},
+        {kColorGrayText, makeColor(0x6D, 0x6D, 0x6D)},
+        {kSystemColorFlag | 24, makeColor(0xFF, 0xFF, 0xE1)}, // last of the table
+        {kSystemColorFlag | 25, kColorBlack},                 // past it
+        {kSystemColorFlag | 0xFF, kColorBlack},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(defaultSchemeColor(c.color), c.plain) << std::hex << c.color;
 }
 
 TEST(Text, TrimRemovesCodesUpTo32Only)

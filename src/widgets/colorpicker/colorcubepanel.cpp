@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr quint32 kCubeColors[TColorCubePanel::CellCount] = {
 struct Cell
 {
     QPoint center;
-    TColor color = clNone;
+    Color color = kColorNone;
 };
 
 // b is the half-width, a the height unit (the hexagon is 4a high).
@@ -52,7 +53,7 @@ struct TColorCubePanel::Private
 
     // The panel numbers its cells from 1, in ints; callers check the range.
     Cell& cell(int index) { return cells[static_cast<size_t>(index)]; }
-    TColor selectedColor = clNone;
+    Color selectedColor = kColorNone;
     int selectedIndex = -1;
     int hotIndex = -1;
     bool keyboardHot = false;
@@ -76,19 +77,19 @@ void TColorCubePanel::ResetCells()
         const int x0 = r <= 7 ? 55 - 6 * (r - 1) : 19 + 6 * (r - 7);
         const int y = 20 + 10 * (r - 1);
         for (int i = 0; i < count; ++i, ++n)
-            d->cell(n) = {QPoint(x0 + 12 * i, y), fromHex(kCubeColors[n - 1])};
+            d->cell(n) = {QPoint(x0 + 12 * i, y), colorFromHex(kCubeColors[n - 1])};
     }
     d->hotIndex = -1;
     d->keyboardHot = false;
     update();
 }
 
-TColor TColorCubePanel::SelectedColor() const
+Color TColorCubePanel::SelectedColor() const
 {
     return d->selectedColor;
 }
 
-void TColorCubePanel::setSelectedColor(TColor c)
+void TColorCubePanel::setSelectedColor(Color c)
 {
     d->selectedColor = c;
     d->selectedIndex = -1;
@@ -109,12 +110,12 @@ void TColorCubePanel::setShowRGBHint(bool on)
     d->showRGBHint = on;
 }
 
-TColor TColorCubePanel::CubeCellColor(int index) const
+Color TColorCubePanel::CubeCellColor(int index) const
 {
-    return index >= 1 && index <= CellCount ? d->cell(index).color : clNone;
+    return index >= 1 && index <= CellCount ? d->cell(index).color : kColorNone;
 }
 
-void TColorCubePanel::setCubeCellColor(int index, TColor c)
+void TColorCubePanel::setCubeCellColor(int index, Color c)
 {
     if (index < 1 || index > CellCount)
         return;
@@ -247,7 +248,7 @@ void TColorCubePanel::paintEvent(QPaintEvent*)
     };
     for (int i = 1; i <= CellCount; ++i) {
         const Cell& cell = d->cell(i);
-        if (cell.color != clNone) {
+        if (cell.color != kColorNone) {
             const QColor c = toQColor(cell.color, &pal);
             p.setPen(c);
             p.setBrush(c);
@@ -273,12 +274,12 @@ void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
         return;
     setHot(i);
     if (d->showRGBHint) {
-        const TColor c = colorToRGB(d->cell(i).color, palette());
+        const Color c = colorToRGB(d->cell(i).color, palette());
         const bool showing = QToolTip::isVisible();
         setToolTip(QStringLiteral("Red: %1,  Green: %2,  Blue: %3")
-                       .arg(red(c))
-                       .arg(green(c))
-                       .arg(blue(c)));
+                       .arg(colorRed(c))
+                       .arg(colorGreen(c))
+                       .arg(colorBlue(c)));
         // The old text goes at once; a tip already on screen shows the new colour.
         QToolTip::hideText();
         if (showing)

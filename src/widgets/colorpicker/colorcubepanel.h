@@ -21,15 +21,15 @@ public:
     ~TColorCubePanel() override;
 
     // Stores the colour and marks the first cell of exactly that colour; no event.
-    ColorPicker::TColor SelectedColor() const;
-    void setSelectedColor(ColorPicker::TColor c);
+    tavelorn::Color SelectedColor() const;
+    void setSelectedColor(tavelorn::Color c);
 
     bool ShowRGBHint() const;
     void setShowRGBHint(bool on);
 
     // Cells are numbered 1 to 127, row by row.
-    ColorPicker::TColor CubeCellColor(int index) const;
-    void setCubeCellColor(int index, ColorPicker::TColor c);
+    tavelorn::Color CubeCellColor(int index) const;
+    void setCubeCellColor(int index, tavelorn::Color c);
     QPoint CubeCellCenter(int index) const;
 
     // Back to the built-in cell colours, with no hot cell.

@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -59,19 +60,19 @@ struct TColorPickerDropDown::Private
     TColorItems colors;
     int updateCount = 0;
     int itemIndex = -1;
-    TColor selectedColor = clNone;
+    Color selectedColor = kColorNone;
     TColorSelectionStyle style = csList;
     TColorValueText valueText = cvtNone;
     bool showText = true;
     int boxWidth = 14;
     int boxHeight = 14;
-    TColor boxBorderColor = rgb(0, 0, 0);
+    Color boxBorderColor = makeColor(0, 0, 0);
     int columns = 1;
     TItemLayout layout = ilCaptionRight;
     TItemAppearance itemAppearance;
     TSelectionColorStyle selectionColorStyle = scOffice2007;
-    TColor dropDownColor = rgb(255, 255, 255);
-    TColor dropDownBorderColor = rgb(0, 0, 0);
+    Color dropDownColor = makeColor(255, 255, 255);
+    Color dropDownBorderColor = makeColor(0, 0, 0);
     int dropDownBorderWidth = 1;
     bool dropDownShadow = true;
     bool dropDownSizeable = true;
@@ -83,7 +84,7 @@ struct TColorPickerDropDown::Private
     TButtonAppearance buttonAppearance;
 
     int oldItemIndex = -1;
-    TColor oldSelectedColor = clNone;
+    Color oldSelectedColor = kColorNone;
     QString curSearch;
     QTimer keyTimer;
     bool internalCall = false;
@@ -160,7 +161,7 @@ void TColorPickerDropDown::setColors(const TColorItems& colors)
     update();
 }
 
-void TColorPickerDropDown::AddColor(const QString& caption, TColor color, const QString& hint)
+void TColorPickerDropDown::AddColor(const QString& caption, Color color, const QString& hint)
 {
     TColorItems colors = d->colors;
     colors.append({caption, color, true, hint});
@@ -176,7 +177,7 @@ void TColorPickerDropDown::AddDefaultColors()
 {
     TColorItems colors;
     for (const NamedColor& c : kDefaultColors)
-        colors.append({QString::fromLatin1(c.caption), fromHex(c.rrggbb), true, {}});
+        colors.append({QString::fromLatin1(c.caption), colorFromHex(c.rrggbb), true, {}});
     setColors(colors);
 }
 
@@ -211,12 +212,12 @@ void TColorPickerDropDown::setItemIndex(int index)
     emit OnSelect();
 }
 
-TColor TColorPickerDropDown::SelectedColor() const
+Color TColorPickerDropDown::SelectedColor() const
 {
     return d->selectedColor;
 }
 
-void TColorPickerDropDown::setSelectedColor(TColor c)
+void TColorPickerDropDown::setSelectedColor(Color c)
 {
     if (c == d->selectedColor)
         return;
@@ -299,11 +300,11 @@ void TColorPickerDropDown::setColorBoxHeight(int v)
     d->boxHeight = qMax(0, v);
     update();
 }
-TColor TColorPickerDropDown::ColorBoxBorderColor() const
+Color TColorPickerDropDown::ColorBoxBorderColor() const
 {
     return d->boxBorderColor;
 }
-void TColorPickerDropDown::setColorBoxBorderColor(TColor c)
+void TColorPickerDropDown::setColorBoxBorderColor(Color c)
 {
     d->boxBorderColor = c;
     update();
@@ -349,19 +350,19 @@ void TColorPickerDropDown::setDropDownButtonWidth(int v)
     d->dropDownButtonWidth = qMax(0, v);
     update();
 }
-TColor TColorPickerDropDown::DropDownColor() const
+Color TColorPickerDropDown::DropDownColor() const
 {
     return d->dropDownColor;
 }
-void TColorPickerDropDown::setDropDownColor(TColor c)
+void TColorPickerDropDown::setDropDownColor(Color c)
 {
     d->dropDownColor = c;
 }
-TColor TColorPickerDropDown::DropDownBorderColor() const
+Color TColorPickerDropDown::DropDownBorderColor() const
 {
     return d->dropDownBorderColor;
 }
-void TColorPickerDropDown::setDropDownBorderColor(TColor c)
+void TColorPickerDropDown::setDropDownBorderColor(Color c)
 {
     d->dropDownBorderColor = c;
 }
@@ -613,7 +614,7 @@ void TColorPickerDropDown::ShowDropDown()
     prepareContent();
     if (d->footer.Visible) {
         d->form->Footer()->Setup(d->footer, d->buttonAppearance, d->dropDownSizeable,
-                                 d->dropDownBorderColor == clNone);
+                                 d->dropDownBorderColor == kColorNone);
         d->form->setFooterHeight(d->footer.Height);
     } else {
         d->form->setFooterHeight(0);
@@ -678,7 +679,7 @@ void TColorPickerDropDown::finishClose(bool cancel)
     }
 }
 
-void TColorPickerDropDown::panelPicked(TColor c, bool fromPalette)
+void TColorPickerDropDown::panelPicked(Color c, bool fromPalette)
 {
     setSelectedColor(c);
     setItemIndex(-1);
@@ -969,16 +970,16 @@ QString TColorPickerDropDown::FaceText() const
 {
     if (d->style == csList && d->itemIndex >= 0)
         return d->colors[d->itemIndex].Caption;
-    if (d->selectedColor == clNone)
+    if (d->selectedColor == kColorNone)
         return {};
-    const TColor c = colorToRGB(d->selectedColor, palette());
+    const Color c = colorToRGB(d->selectedColor, palette());
     switch (d->valueText) {
     case cvtNone:
         return {};
     case cvtHex:
         return QStringLiteral("%1").arg(quint32(c) & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper();
     case cvtWebName: {
-        const QColor q(red(c), green(c), blue(c));
+        const QColor q(colorRed(c), colorGreen(c), colorBlue(c));
         for (const QString& name : QColor::colorNames())
             if (QColor(name) == q)
                 return name;
@@ -986,7 +987,8 @@ QString TColorPickerDropDown::FaceText() const
     }
     case cvtRGB:
         return QStringLiteral("Red:%1,Green:%2,Blue:%3")
-            .arg(QString::number(red(c)), QString::number(green(c)), QString::number(blue(c)));
+            .arg(QString::number(colorRed(c)), QString::number(colorGreen(c)),
+                 QString::number(colorBlue(c)));
     case cvtHTML:
         return colorToHtml(c);
     }
@@ -1021,7 +1023,7 @@ void TColorPickerDropDown::paintEvent(QPaintEvent*)
         style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &p, this);
     }
 
-    if (d->selectedColor == clNone)
+    if (d->selectedColor == kColorNone)
         return;
     const QPalette& pal = palette();
     const QRect work(QPoint(1, 1), QPoint(W - B - 2 - 1, H - 2 - 1));

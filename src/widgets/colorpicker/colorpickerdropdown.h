@@ -17,7 +17,7 @@ class TScrollingItemSelector;
 struct TColorItem
 {
     QString Caption;
-    ColorPicker::TColor Color = ColorPicker::clNone;
+    tavelorn::Color Color = tavelorn::kColorNone;
     bool Enabled = true;
     QString Hint;
 };
@@ -50,7 +50,7 @@ public:
     // --- Colours and selection
     const TColorItems& Colors() const;
     void setColors(const TColorItems& colors);
-    void AddColor(const QString& caption, ColorPicker::TColor color, const QString& hint = {});
+    void AddColor(const QString& caption, tavelorn::Color color, const QString& hint = {});
     void ClearColors();
     // Empties Colors and adds the 16 named colours "Black" ... "White".
     void AddDefaultColors();
@@ -65,8 +65,8 @@ public:
     // Assigning a new colour stores its RGB value (system colours resolved through the
     // palette) and selects the first named colour of that RGB value, raising OnSelect
     // through ItemIndex; with none, ItemIndex becomes -1 without an event.
-    ColorPicker::TColor SelectedColor() const;
-    void setSelectedColor(ColorPicker::TColor c);
+    tavelorn::Color SelectedColor() const;
+    void setSelectedColor(tavelorn::Color c);
 
     // --- Look of the control and its list
     ColorPicker::TColorSelectionStyle ColorSelectionStyle() const;
@@ -80,8 +80,8 @@ public:
     void setColorBoxWidth(int v);
     int ColorBoxHeight() const;
     void setColorBoxHeight(int v);
-    ColorPicker::TColor ColorBoxBorderColor() const;
-    void setColorBoxBorderColor(ColorPicker::TColor c);
+    tavelorn::Color ColorBoxBorderColor() const;
+    void setColorBoxBorderColor(tavelorn::Color c);
     int Columns() const;
     void setColumns(int v);
     ColorPicker::TItemLayout Layout() const;
@@ -94,10 +94,10 @@ public:
     void setDropDownButtonWidth(int v);
 
     // --- The drop-down window
-    ColorPicker::TColor DropDownColor() const;
-    void setDropDownColor(ColorPicker::TColor c);
-    ColorPicker::TColor DropDownBorderColor() const;
-    void setDropDownBorderColor(ColorPicker::TColor c);
+    tavelorn::Color DropDownColor() const;
+    void setDropDownColor(tavelorn::Color c);
+    tavelorn::Color DropDownBorderColor() const;
+    void setDropDownBorderColor(tavelorn::Color c);
     int DropDownBorderWidth() const;
     void setDropDownBorderWidth(int v);
     bool DropDownShadow() const;
@@ -159,7 +159,7 @@ private:
     void applyMinimumSize(const QSize& natural);
     TCustomColorSelector* closedPaletteUpToDate(bool open);
     void finishClose(bool cancel);
-    void panelPicked(ColorPicker::TColor c, bool fromPalette);
+    void panelPicked(tavelorn::Color c, bool fromPalette);
     TCustomColorSelector* ensureColorSelector();
     void listKey(int key, bool open);
     void searchKey(const QString& text);

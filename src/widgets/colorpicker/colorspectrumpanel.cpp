@@ -9,6 +9,7 @@
 #include <climits>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -28,8 +29,8 @@ struct TColorSpectrumPanel::Private
     QRect imageRect;
     QRect selectedRect;
     QRect hotRect;
-    TColor hotColor = clNone;
-    TColor selectedColor = rgb(255, 255, 255);
+    Color hotColor = kColorNone;
+    Color selectedColor = makeColor(255, 255, 255);
     QImage surface; // what was last painted; the hot colour is read back from it
     bool dirty = true;
     bool overImage = false;
@@ -94,16 +95,16 @@ QCursor TColorSpectrumPanel::EyedropperCursor()
     return QCursor(pm, 1, 30);
 }
 
-TColor TColorSpectrumPanel::SelectedColor() const
+Color TColorSpectrumPanel::SelectedColor() const
 {
     return d->selectedColor;
 }
-void TColorSpectrumPanel::setSelectedColor(TColor c)
+void TColorSpectrumPanel::setSelectedColor(Color c)
 {
     d->selectedColor = c;
     d->dirty = true;
 }
-TColor TColorSpectrumPanel::HotColor() const
+Color TColorSpectrumPanel::HotColor() const
 {
     return d->hotColor;
 }
@@ -133,7 +134,7 @@ void TColorSpectrumPanel::Layout()
         QRect(QPoint(left - 1, bottom + 8), QPoint(left + 64 - 2 - 1, bottom + 28 - 1));
     d->hotRect = QRect(QPoint(d->selectedRect.right() + 1 + 4, bottom + 8),
                        QPoint(right + 1 - 1, bottom + 28 - 1));
-    d->hotColor = clNone;
+    d->hotColor = kColorNone;
     d->keyboardHot = false;
     d->dirty = true;
     update();
@@ -172,7 +173,7 @@ bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     if (!d->keyboardHot) {
         // Start where the selected colour is, as near as the picture has it.
         pt = QPoint(kImageSize / 2, kImageSize / 2);
-        if (d->selectedColor != clNone) {
+        if (d->selectedColor != kColorNone) {
             const QColor want = toQColor(d->selectedColor, &palette());
             const QImage& img = SpectrumImage();
             int best = INT_MAX;
@@ -204,7 +205,7 @@ bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
 
 bool TColorSpectrumPanel::PickHotColor()
 {
-    if (d->hotColor == clNone)
+    if (d->hotColor == kColorNone)
         return false;
     d->selectedColor = d->hotColor;
     d->dirty = true;
@@ -224,9 +225,9 @@ void TColorSpectrumPanel::renderSurface()
     frameRect(p, img.adjusted(-1, -1, 1, 1), Qt::white);
     frameRect(p, img.adjusted(-2, -2, 2, 2), QColor(0x80, 0x80, 0x80));
     const QPalette& pal = palette();
-    auto swatch = [&](const QRect& r, TColor c) {
+    auto swatch = [&](const QRect& r, Color c) {
         frameRect(p, r.adjusted(-1, -1, 1, 1), QColor(0x80, 0x80, 0x80));
-        if (c != clNone)
+        if (c != kColorNone)
             p.fillRect(r, toQColor(c, &pal));
         else
             p.setPen(QColor(0x80, 0x80, 0x80)), p.drawLine(r.bottomLeft(), r.topRight());
@@ -290,7 +291,7 @@ void TColorSpectrumPanel::mousePressEvent(QMouseEvent* event)
     // The colour seen at the last move, not read again here; a press that no move
     // came before (a touch, a click right after opening) takes the colour under it
     // rather than picking "no colour".
-    if (d->hotColor == clNone)
+    if (d->hotColor == kColorNone)
         d->hotColor = fromQColor(surface().pixelColor(pos));
     d->selectedColor = d->hotColor;
     d->dirty = true;

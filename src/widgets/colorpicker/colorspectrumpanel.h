@@ -22,9 +22,9 @@ public:
     ~TColorSpectrumPanel() override;
 
     // Stored only; the swatch shows it at the next repaint.
-    ColorPicker::TColor SelectedColor() const;
-    void setSelectedColor(ColorPicker::TColor c);
-    ColorPicker::TColor HotColor() const;
+    tavelorn::Color SelectedColor() const;
+    void setSelectedColor(tavelorn::Color c);
+    tavelorn::Color HotColor() const;
 
     // Places picture and swatches, clears the hot colour and repaints.
     void Layout();

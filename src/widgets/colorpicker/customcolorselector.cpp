@@ -4,13 +4,14 @@
 #include <QPainter>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 struct TCustomColorSelector::Private
 {
     QList<TColorBoxItem> items;
     int itemIndex = -1;
     int itemHot = -1;
-    TColor selectedColor = clNone;
+    Color selectedColor = kColorNone;
     int offsetX = 4;
     int offsetY = 4;
     int columnGap = 4;
@@ -62,7 +63,7 @@ void TCustomColorSelector::AddThemeColors()
     QList<TColorBoxItem> items;
     for (int row = 0; row < 6; ++row)
         for (quint32 rrggbb : kThemeRows[row])
-            items.append({fromHex(rrggbb), kThemeRowPos[row], true, {}});
+            items.append({colorFromHex(rrggbb), kThemeRowPos[row], true, {}});
     setItems(items);
 }
 
@@ -126,18 +127,18 @@ void TCustomColorSelector::setItemHot(int index)
     repaintItem(index);
 }
 
-TColor TCustomColorSelector::SelectedColor() const
+Color TCustomColorSelector::SelectedColor() const
 {
     return d->selectedColor;
 }
 
-void TCustomColorSelector::setSelectedColor(TColor c)
+void TCustomColorSelector::setSelectedColor(Color c)
 {
     if (c == d->selectedColor)
         return;
     d->selectedColor = c;
     int found = -1;
-    if (c != clNone) {
+    if (c != kColorNone) {
         for (int i = 0; i < d->items.size(); ++i) {
             if (d->items[i].Color == c) {
                 found = i;
@@ -351,8 +352,8 @@ void TCustomColorSelector::paintEvent(QPaintEvent*)
     for (int i = 0; i < d->items.size(); ++i) {
         const TColorBoxItem& item = d->items[i];
         QRect r = item.Rect;
-        TColor outer = a.BorderColor;
-        TColor inner = clNone;
+        Color outer = a.BorderColor;
+        Color inner = kColorNone;
         if (i == d->itemHot) {
             outer = a.OuterBorderColorHot;
             inner = a.InnerBorderColorHot;
@@ -361,17 +362,17 @@ void TCustomColorSelector::paintEvent(QPaintEvent*)
             outer = a.OuterBorderColorSelected;
             inner = a.InnerBorderColorSelected;
         }
-        if (item.Color != clNone)
+        if (item.Color != kColorNone)
             p.fillRect(r, toQColor(item.Color, &pal));
         if (i == d->itemHot || i == d->itemIndex) {
-            if (outer != clNone)
+            if (outer != kColorNone)
                 frameRect(p, r, toQColor(outer, &pal));
             r.adjust(1, 1, -1, -1);
-            if (inner != clNone)
+            if (inner != kColorNone)
                 frameRect(p, r, toQColor(inner, &pal));
             continue;
         }
-        if (outer == clNone)
+        if (outer == kColorNone)
             continue;
         p.setPen(toQColor(outer, &pal));
         const bool top = item.ColorBoxPos == ipStandAlone || item.ColorBoxPos == ipTop;

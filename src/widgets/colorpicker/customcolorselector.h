@@ -10,7 +10,7 @@
 
 struct TColorBoxItem
 {
-    ColorPicker::TColor Color = ColorPicker::clNone;
+    tavelorn::Color Color = tavelorn::kColorNone;
     ColorPicker::TItemPos ColorBoxPos = ColorPicker::ipStandAlone;
     bool Enabled = true;
     QRect Rect; // assigned by Layout()
@@ -18,11 +18,11 @@ struct TColorBoxItem
 
 struct TColorBoxAppearance
 {
-    ColorPicker::TColor BorderColor = ColorPicker::fromHex(0xC5C5C5);
-    ColorPicker::TColor OuterBorderColorHot = ColorPicker::fromHex(0xF29436);
-    ColorPicker::TColor InnerBorderColorHot = ColorPicker::fromHex(0xFFE294);
-    ColorPicker::TColor OuterBorderColorSelected = ColorPicker::fromHex(0xFF0000);
-    ColorPicker::TColor InnerBorderColorSelected = ColorPicker::fromHex(0xFFE294);
+    tavelorn::Color BorderColor = tavelorn::colorFromHex(0xC5C5C5);
+    tavelorn::Color OuterBorderColorHot = tavelorn::colorFromHex(0xF29436);
+    tavelorn::Color InnerBorderColorHot = tavelorn::colorFromHex(0xFFE294);
+    tavelorn::Color OuterBorderColorSelected = tavelorn::colorFromHex(0xFF0000);
+    tavelorn::Color InnerBorderColorSelected = tavelorn::colorFromHex(0xFFE294);
     bool operator==(const TColorBoxAppearance&) const = default;
 };
 
@@ -58,8 +58,8 @@ public:
 
     // Selects the first box of exactly that colour (raising OnItemSelect), or clears
     // the selection without an event.
-    ColorPicker::TColor SelectedColor() const;
-    void setSelectedColor(ColorPicker::TColor c);
+    tavelorn::Color SelectedColor() const;
+    void setSelectedColor(tavelorn::Color c);
 
     int Columns() const;
     void setColumns(int v);

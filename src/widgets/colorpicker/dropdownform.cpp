@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
@@ -74,7 +75,7 @@ void TFlatButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRect r = rect();
     const TButtonAppearance& a = FAppearance;
-    TColor border = a.BorderColor;
+    Color border = a.BorderColor;
     if (FDown && FHot) {
         p.fillRect(r, toQColor(a.ColorDown));
         border = a.BorderColorDown;
@@ -84,10 +85,10 @@ void TFlatButton::paintEvent(QPaintEvent*)
     } else {
         fillVerticalGradient(p, r, toQColor(a.Color), toQColor(a.ColorTo));
     }
-    if (border != clNone)
+    if (border != kColorNone)
         frameRect(p, r, toQColor(border));
     p.setFont(a.Font);
-    const QColor text = textQColor(isEnabled() ? a.FontColor : clGrayText, a.Color, &palette());
+    const QColor text = textQColor(isEnabled() ? a.FontColor : kColorGrayText, a.Color, &palette());
     p.setPen(text);
     p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, FButton.Caption);
     if (hasFocus()) {
@@ -227,7 +228,7 @@ void TFooterBar::paintEvent(QPaintEvent*)
     p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
     if (FFramedAllRound)
         p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
-    if (FFooter.BorderColor != clNone && FFooter.BorderWidth > 0) {
+    if (FFooter.BorderColor != kColorNone && FFooter.BorderWidth > 0) {
         p.setPen(toQColor(FFooter.BorderColor));
         if (FFramedAllRound)
             p.drawRect(r.adjusted(0, 0, -1, -1));
@@ -242,9 +243,9 @@ void TFooterBar::paintEvent(QPaintEvent*)
     }
     if (GripVisible()) {
         // Six small squares in a triangle, each with a light square behind it.
-        const QColor dark =
-            toQColor(FFooter.BorderColor == clNone ? fromHex(0x6A8CC0) : FFooter.BorderColor)
-                .darker(160);
+        const QColor dark = toQColor(FFooter.BorderColor == kColorNone ? colorFromHex(0x6A8CC0)
+                                                                       : FFooter.BorderColor)
+                                .darker(160);
         const QColor light(255, 255, 255, 220);
         const int right = r.right() - 2;
         const int bottom = r.bottom() - 2;
@@ -308,7 +309,7 @@ TDropDownForm::TDropDownForm(TColorPickerDropDown* picker)
     });
 }
 
-void TDropDownForm::setFrame(TColor background, TColor border, int borderWidth)
+void TDropDownForm::setFrame(Color background, Color border, int borderWidth)
 {
     FBackground = background;
     FBorderColor = border;
@@ -422,7 +423,7 @@ void TDropDownForm::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), toQColor(FBackground, &palette()));
-    if (FBorderColor != clNone && FBorderWidth > 0) {
+    if (FBorderColor != kColorNone && FBorderWidth > 0) {
         const QColor c = toQColor(FBorderColor, &palette());
         for (int i = 0; i < FBorderWidth; ++i)
             frameRect(p, rect().adjusted(i, i, -i, -i), c);

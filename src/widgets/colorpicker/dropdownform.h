@@ -27,26 +27,26 @@ struct TFooterAppearance
     int BorderWidth = 1;
     bool SizeGrip = true;
     ColorPicker::TButtonAlignment ButtonAlignment = ColorPicker::baRight;
-    ColorPicker::TColor Color = ColorPicker::fromHex(0xE3EFFF);
-    ColorPicker::TColor ColorTo = ColorPicker::fromHex(0xAFD2FF);
-    ColorPicker::TColor BorderColor = ColorPicker::fromHex(0xAFD2FF);
+    tavelorn::Color Color = tavelorn::colorFromHex(0xE3EFFF);
+    tavelorn::Color ColorTo = tavelorn::colorFromHex(0xAFD2FF);
+    tavelorn::Color BorderColor = tavelorn::colorFromHex(0xAFD2FF);
     QFont Font = TItemAppearance::defaultFont();
-    ColorPicker::TColor FontColor = ColorPicker::fromHex(0x083772);
+    tavelorn::Color FontColor = tavelorn::colorFromHex(0x083772);
     QString Caption;
     QList<TFooterButton> Buttons;
 };
 
 struct TButtonAppearance
 {
-    ColorPicker::TColor Color = ColorPicker::fromHex(0xE3EFFF);
-    ColorPicker::TColor ColorTo = ColorPicker::fromHex(0xC4DDFF);
-    ColorPicker::TColor BorderColor = ColorPicker::clNone;
-    ColorPicker::TColor ColorHot = ColorPicker::fromHex(0xFFFDEB);
-    ColorPicker::TColor BorderColorHot = ColorPicker::fromHex(0xDBCE99);
-    ColorPicker::TColor ColorDown = ColorPicker::fromHex(0xFFD9AA);
-    ColorPicker::TColor BorderColorDown = ColorPicker::fromHex(0xFEAE42);
+    tavelorn::Color Color = tavelorn::colorFromHex(0xE3EFFF);
+    tavelorn::Color ColorTo = tavelorn::colorFromHex(0xC4DDFF);
+    tavelorn::Color BorderColor = tavelorn::kColorNone;
+    tavelorn::Color ColorHot = tavelorn::colorFromHex(0xFFFDEB);
+    tavelorn::Color BorderColorHot = tavelorn::colorFromHex(0xDBCE99);
+    tavelorn::Color ColorDown = tavelorn::colorFromHex(0xFFD9AA);
+    tavelorn::Color BorderColorDown = tavelorn::colorFromHex(0xFEAE42);
     QFont Font = TItemAppearance::defaultFont();
-    ColorPicker::TColor FontColor = ColorPicker::fromHex(0x083772);
+    tavelorn::Color FontColor = tavelorn::colorFromHex(0x083772);
 };
 
 // A footer button: gradient face, filled and framed when hot or pressed.
@@ -134,7 +134,7 @@ class TDropDownForm : public QWidget
 public:
     explicit TDropDownForm(TColorPickerDropDown* picker);
 
-    void setFrame(ColorPicker::TColor background, ColorPicker::TColor border, int borderWidth);
+    void setFrame(tavelorn::Color background, tavelorn::Color border, int borderWidth);
     void setContent(QWidget* content);
     QWidget* Content() const { return FContent; }
     TFooterBar* Footer() const { return FFooter; }
@@ -167,8 +167,8 @@ private:
     TColorPickerDropDown* FPicker;
     QPointer<QWidget> FContent;
     TFooterBar* FFooter;
-    ColorPicker::TColor FBackground = ColorPicker::rgb(255, 255, 255);
-    ColorPicker::TColor FBorderColor = ColorPicker::rgb(0, 0, 0);
+    tavelorn::Color FBackground = tavelorn::makeColor(255, 255, 255);
+    tavelorn::Color FBorderColor = tavelorn::makeColor(0, 0, 0);
     int FBorderWidth = 1;
     int FFooterHeight = 0;
     bool FHidingByPicker = false;

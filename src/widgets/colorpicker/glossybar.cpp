@@ -4,6 +4,7 @@
 #include <QPainter>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 QFont TItemAppearance::defaultFont()
 {
@@ -37,7 +38,7 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
 
     // Light inner lines: the top one along the glossy half, the bottom one along the
     // mirrored half, a little transparent so the gradient shows through at the sides.
-    if (c.BorderTop != clNone) {
+    if (c.BorderTop != kColorNone) {
         QColor top = toQColor(c.BorderTop);
         p.setPen(top);
         p.drawLine(inner.left() + 1, inner.top(), inner.right() - 1, inner.top());
@@ -46,7 +47,7 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
         p.drawLine(inner.left(), inner.top() + 1, inner.left(), mid - 1);
         p.drawLine(inner.right(), inner.top() + 1, inner.right(), mid - 1);
     }
-    if (c.BorderBottom != clNone) {
+    if (c.BorderBottom != kColorNone) {
         QColor bottom = toQColor(c.BorderBottom);
         p.setPen(bottom);
         p.drawLine(inner.left() + 1, inner.bottom(), inner.right() - 1, inner.bottom());
@@ -57,7 +58,7 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
     }
 
     // The frame, its corner pixels left out so the corners read as rounded.
-    if (c.Border != clNone) {
+    if (c.Border != kColorNone) {
         p.setPen(toQColor(c.Border));
         p.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
         p.drawLine(r.left() + 2, r.bottom(), r.right() - 2, r.bottom());
@@ -68,7 +69,7 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
         p.drawPoint(r.left() + 1, r.bottom() - 1);
         p.drawPoint(r.right() - 1, r.bottom() - 1);
     }
-    if (c.Edge != clNone) {
+    if (c.Edge != kColorNone) {
         p.setPen(toQColor(c.Edge));
         for (const QPoint& pt :
              {QPoint(r.left() + 1, r.top()), QPoint(r.left(), r.top() + 1),

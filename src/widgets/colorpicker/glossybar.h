@@ -10,24 +10,24 @@ class QPainter;
 // Colours and font of the hot and selected entries of the named-colour list.
 struct TItemAppearance
 {
-    ColorPicker::TColor BorderColor = ColorPicker::fromHex(0xD3D78D);
-    ColorPicker::TColor BorderColorTop = ColorPicker::fromHex(0xFFFEF4);
-    ColorPicker::TColor BorderColorBottom = ColorPicker::fromHex(0xFFF8CA);
-    ColorPicker::TColor EdgeColor = ColorPicker::fromHex(0xDFD9C3);
-    ColorPicker::TColor ColorHot = ColorPicker::fromHex(0xFDFFD7);
-    ColorPicker::TColor ColorHotTo = ColorPicker::fromHex(0xFCD458);
-    ColorPicker::TColor ColorMirrorHot = ColorPicker::fromHex(0xFCD458);
-    ColorPicker::TColor ColorMirrorHotTo = ColorPicker::fromHex(0xFCF1B3);
-    ColorPicker::TColor ColorHotText = ColorPicker::fromHex(0x000000);
-    ColorPicker::TColor ColorSelected = ColorPicker::fromHex(0xFBFFA6);
-    ColorPicker::TColor ColorSelectedTo = ColorPicker::fromHex(0xF4B904);
-    ColorPicker::TColor ColorMirrorSelected = ColorPicker::fromHex(0xFBC115);
-    ColorPicker::TColor ColorMirrorSelectedTo = ColorPicker::fromHex(0xF9E368);
-    ColorPicker::TColor ColorSelectedText = ColorPicker::fromHex(0x000000);
-    ColorPicker::TColor BorderColorHot = ColorPicker::clNone;
-    ColorPicker::TColor BorderColorSelected = ColorPicker::clNone;
+    tavelorn::Color BorderColor = tavelorn::colorFromHex(0xD3D78D);
+    tavelorn::Color BorderColorTop = tavelorn::colorFromHex(0xFFFEF4);
+    tavelorn::Color BorderColorBottom = tavelorn::colorFromHex(0xFFF8CA);
+    tavelorn::Color EdgeColor = tavelorn::colorFromHex(0xDFD9C3);
+    tavelorn::Color ColorHot = tavelorn::colorFromHex(0xFDFFD7);
+    tavelorn::Color ColorHotTo = tavelorn::colorFromHex(0xFCD458);
+    tavelorn::Color ColorMirrorHot = tavelorn::colorFromHex(0xFCD458);
+    tavelorn::Color ColorMirrorHotTo = tavelorn::colorFromHex(0xFCF1B3);
+    tavelorn::Color ColorHotText = tavelorn::colorFromHex(0x000000);
+    tavelorn::Color ColorSelected = tavelorn::colorFromHex(0xFBFFA6);
+    tavelorn::Color ColorSelectedTo = tavelorn::colorFromHex(0xF4B904);
+    tavelorn::Color ColorMirrorSelected = tavelorn::colorFromHex(0xFBC115);
+    tavelorn::Color ColorMirrorSelectedTo = tavelorn::colorFromHex(0xF9E368);
+    tavelorn::Color ColorSelectedText = tavelorn::colorFromHex(0x000000);
+    tavelorn::Color BorderColorHot = tavelorn::kColorNone;
+    tavelorn::Color BorderColorSelected = tavelorn::kColorNone;
     QFont Font = defaultFont();
-    ColorPicker::TColor FontColor = ColorPicker::clWindowText;
+    tavelorn::Color FontColor = tavelorn::kColorWindowText;
 
     // "Tahoma" with an 11-pixel character height.
     static QFont defaultFont();
@@ -35,8 +35,8 @@ struct TItemAppearance
 
 struct TGlossyColors
 {
-    ColorPicker::TColor Top, TopTo, Mirror, MirrorTo;
-    ColorPicker::TColor Border, BorderTop, BorderBottom, Edge;
+    tavelorn::Color Top, TopTo, Mirror, MirrorTo;
+    tavelorn::Color Border, BorderTop, BorderBottom, Edge;
 };
 
 // An Office 2007 style bar: a glossy upper half over a mirrored lower half, in a frame

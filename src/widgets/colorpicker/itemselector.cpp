@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 struct TCustomItemSelector::Private
 {
@@ -19,7 +20,7 @@ struct TCustomItemSelector::Private
     TItemLayout layout = ilCaptionRight;
     int boxWidth = 14;
     int boxHeight = 14;
-    TColor background = rgb(255, 255, 255);
+    Color background = makeColor(255, 255, 255);
     TItemAppearance appearance;
     QSize itemSize;
     int itemIndex = -1;
@@ -67,7 +68,7 @@ void TCustomItemSelector::setColorBox(int width, int height)
     d->boxHeight = height;
 }
 
-void TCustomItemSelector::setBackgroundColor(TColor c)
+void TCustomItemSelector::setBackgroundColor(Color c)
 {
     d->background = c;
     update();
@@ -179,8 +180,8 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
         const QRect r = item.Rect;
         if (!r.intersects(event->rect()))
             continue;
-        TColor text = a.FontColor;
-        TColor behind = d->background;
+        Color text = a.FontColor;
+        Color behind = d->background;
         if (i == d->itemIndex) {
             paintGlossyBar(p, r,
                            {a.ColorSelected, a.ColorSelectedTo, a.ColorMirrorSelected,
@@ -196,7 +197,7 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
             behind = a.ColorHot;
         }
         if (!item.Enabled)
-            text = clGrayText;
+            text = kColorGrayText;
 
         const int capW = fm.horizontalAdvance(item.Caption);
         QRect box, caption;
@@ -223,7 +224,8 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
             break;
         }
         p.setPen(Qt::black);
-        p.setBrush(item.Color == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(item.Color, &pal)));
+        p.setBrush(item.Color == kColorNone ? QBrush(Qt::NoBrush)
+                                            : QBrush(toQColor(item.Color, &pal)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setPen(textQColor(text, behind, &pal));
         const Qt::Alignment align = (d->layout == ilCaptionTop || d->layout == ilCaptionBottom)

@@ -12,7 +12,7 @@
 struct TSelectorItem
 {
     QString Caption;
-    ColorPicker::TColor Color = ColorPicker::clNone;
+    tavelorn::Color Color = tavelorn::kColorNone;
     QString Hint;
     bool Enabled = true;
     QRect Rect; // assigned by LayoutItems()
@@ -35,7 +35,7 @@ public:
     int Columns() const;
     void setItemLayout(ColorPicker::TItemLayout layout);
     void setColorBox(int width, int height);
-    void setBackgroundColor(ColorPicker::TColor c);
+    void setBackgroundColor(tavelorn::Color c);
     void setAppearance(const TItemAppearance& a);
 
     // Entry sizes and places; the control takes the entries' own size.

@@ -17,12 +17,13 @@
 #include <mutex>
 
 using namespace ColorPicker;
+using namespace tavelorn;
 
 namespace {
 
-QString colourText(TColor c, const QPalette& palette)
+QString colourText(Color c, const QPalette& palette)
 {
-    return c == clNone ? QString() : colorToHtml(colorToRGB(c, palette));
+    return c == kColorNone ? QString() : colorToHtml(colorToRGB(c, palette));
 }
 
 // The picker: a combo box. Its value is also offered as read-only text, the one place
@@ -354,8 +355,8 @@ QAccessibleInterface* pickerFactory(const QString& className, QObject* object)
         auto* spectrum = static_cast<TColorSpectrumPanel*>(object);
         return new NamedWidgetInterface(
             spectrum, QAccessible::Pane, QStringLiteral("Color spectrum"), [spectrum] {
-                const TColor hot = spectrum->HotColor();
-                return colourText(hot != clNone ? hot : spectrum->SelectedColor(),
+                const Color hot = spectrum->HotColor();
+                return colourText(hot != kColorNone ? hot : spectrum->SelectedColor(),
                                   spectrum->palette());
             });
     }
@@ -372,15 +373,15 @@ void InstallPickerAccessibility()
 
 QString PickerValueText(const TColorPickerDropDown* picker)
 {
-    const TColor c = picker->SelectedColor();
-    if (c == clNone)
+    const Color c = picker->SelectedColor();
+    if (c == kColorNone)
         return {};
     const int index = picker->ItemIndex();
     const TColorItems& colors = picker->Colors();
     if (index >= 0 && index < colors.size())
         return colors[index].Caption;
     // A panel's pick leaves no named colour selected; one of the same value still names it.
-    const TColor rgbValue = colorToRGB(c, picker->palette());
+    const Color rgbValue = colorToRGB(c, picker->palette());
     for (const TColorItem& item : colors)
         if (colorToRGB(item.Color, picker->palette()) == rgbValue)
             return item.Caption;
