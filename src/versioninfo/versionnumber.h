@@ -15,11 +15,11 @@ struct VersionNumber
     quint16 v3 = 0;
     quint16 v4 = 0;
 
-    // From the two 32-bit words of a fixed file information version: V1 and V2 are the
-    // high and low halves of the most significant word, V3 and V4 those of the other.
+    // From the two 32-bit words of a fixed file information version: v1 and v2 are the
+    // high and low halves of the most significant word, v3 and v4 those of the other.
     static VersionNumber fromWords(quint32 mostSignificant, quint32 leastSignificant);
 
-    // "V1.V2.V3.V4" in decimal.
+    // "v1.v2.v3.v4" in decimal.
     QString toString() const;
 
     // The difference of the first parts that differ (0 when all are equal), so its sign
