@@ -47,21 +47,22 @@ void TfrmMainNew::connectPictureControls()
         {ui->chkStretch, nullptr,
          [this](PictureModel& p) { setPictureStretch(p, ui->chkStretch->isChecked()); }},
     };
-    for (const auto& [control, list, set] : controls) {
-        const auto handler = [this, set] {
+    for (const auto& entry : controls) {
+        // A copy of the setter: clang 14 cannot capture a structured binding.
+        const auto handler = [this, set = entry.set] {
             guarded([this, &set] {
                 set(FPicture);
                 pictureChanged();
             });
         };
-        if (auto* combo = qobject_cast<QComboBox*>(control))
+        if (auto* combo = qobject_cast<QComboBox*>(entry.control))
             connect(combo, &QComboBox::activated, this, handler);
-        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+        else if (auto* edit = qobject_cast<QLineEdit*>(entry.control))
             connect(edit, &QLineEdit::textChanged, this, handler);
-        else if (auto* box = qobject_cast<QCheckBox*>(control))
+        else if (auto* box = qobject_cast<QCheckBox*>(entry.control))
             connect(box, &QCheckBox::toggled, this, handler);
-        if (list)
-            connect(list, &TItemListModel::selectionLost, this, handler);
+        if (entry.list)
+            connect(entry.list, &TItemListModel::selectionLost, this, handler);
     }
 }
 
