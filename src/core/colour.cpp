@@ -22,12 +22,11 @@ Color defaultSchemeColor(Color c)
         return kColorWhite; // window
     case 6:
         return makeColor(0x64, 0x64, 0x64); // window frame
+    // menu text, window text, caption text
     case 7:
-        return kColorBlack; // menu text
     case 8:
-        return kColorBlack; // window text
     case 9:
-        return kColorBlack; // caption text
+        return kColorBlack;
     case 10:
         return makeColor(0xB4, 0xB4, 0xB4); // active border
     case 11:

@@ -226,9 +226,9 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
         p.setBrush(item.Color == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(item.Color, &pal)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setPen(textQColor(text, behind, &pal));
-        const int align = (d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
-                              ? Qt::AlignHCenter | Qt::AlignVCenter
-                              : Qt::AlignLeft | Qt::AlignVCenter;
+        const int align = int((d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
+                                  ? Qt::AlignHCenter | Qt::AlignVCenter
+                                  : Qt::AlignLeft | Qt::AlignVCenter);
         p.drawText(caption, align | Qt::TextSingleLine, item.Caption);
     }
 }

@@ -66,8 +66,6 @@ TColor colorToRGB(TColor c, const QPalette& pal)
         q = pal.color(QPalette::Base);
         break;
     case 7:
-        q = pal.color(QPalette::WindowText);
-        break;
     case 8:
         q = pal.color(QPalette::WindowText);
         break;
