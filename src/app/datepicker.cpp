@@ -11,6 +11,7 @@ TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
 // QDateTimeEdit walks its fields on Tab; the window's focus chain is what Tab means.
 bool TDatePicker::focusNextPrevChild(bool next)
 {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): passing over QDateTimeEdit is the point
     return QWidget::focusNextPrevChild(next);
 }
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QIcon>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -41,8 +40,7 @@ int answerQuestion(int argc, char* argv[])
     else
         return -1;
     if (std::fputs(text, stdout) == EOF || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "tavelorn: cannot write to standard output: %s\n",
-                     std::strerror(errno));
+        std::perror("tavelorn: cannot write to standard output");
         return 1;
     }
     return 0;

@@ -251,7 +251,7 @@ void TfrmStringListEditor::EditKeyUp()
         ui->bbtSupprimer->setEnabled(false);
         return;
     }
-    const QString s = all.at(i);
+    const QString& s = all.at(i);
     ui->bbtRemplacer->setEnabled(t != s);
     ui->bbtAjouter->setEnabled(t != s && !present);
 }

@@ -18,7 +18,8 @@ QPixmap rawPicture(const QString& name, int size)
         resource.size() != bytes)
         return QPixmap();
     // The resource data need not be aligned for 32-bit pixels: copied.
-    const QImage image(resource.data(), size, size, size * 4, QImage::Format_ARGB32_Premultiplied);
+    const QImage image(resource.data(), size, size, qsizetype(size) * 4,
+                       QImage::Format_ARGB32_Premultiplied);
     return QPixmap::fromImage(image.copy());
 }
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 #include <iconv.h>
@@ -226,6 +226,12 @@ const SingleBytePage* singleBytePage(int number)
 
 // glibc's converters for the double-byte pages, which are Microsoft's variants
 // (CP932 keeps 0x5C a backslash, where Shift_JIS has the yen sign).
+// iconv_open's (iconv_t)-1, compared as a number instead of making a pointer of -1.
+bool iconvOpenFailed(iconv_t cd)
+{
+    return reinterpret_cast<std::intptr_t>(cd) == -1;
+}
+
 const char* iconvName(int number)
 {
     switch (number) {
@@ -405,8 +411,9 @@ int userAnsiCodePage()
     if (const std::optional<int> page = configuredAnsiCodePage())
         return *page;
     for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value)
+        // qgetenv, unlike getenv, is safe against another thread's qputenv.
+        const QByteArray value = qgetenv(var);
+        if (!value.isEmpty())
             return ansiCodePageOfLocale(value);
     }
     return 1252;
@@ -504,7 +511,7 @@ QString CodePageCodec::decodeMultiByte(QByteArrayView bytes)
 {
     if (!m_decoder) {
         const iconv_t cd = iconv_open(kUtf16Host, iconvName(m_number));
-        if (cd == iconv_t(-1))
+        if (iconvOpenFailed(cd))
             return QString(bytes.size(), QChar(kReplacement)); // glibc without its converters
         m_decoder = cd;
     }
@@ -566,7 +573,7 @@ bool CodePageCodec::encodeMultiByte(QStringView text, QByteArray& out)
 {
     if (!m_encoder) {
         const iconv_t cd = iconv_open(iconvName(m_number), kUtf16Host);
-        if (cd == iconv_t(-1))
+        if (iconvOpenFailed(cd))
             return false;
         m_encoder = cd;
     }

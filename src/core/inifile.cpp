@@ -180,8 +180,8 @@ bool isValidUtf8(const char* s, qsizetype n)
         const uchar c = *p;
         if (c < 0x80) {
             ++p;
-        } else if (c < 0xC2) {
-            return false;
+        } else if (c < 0xC2 || c > 0xF4) {
+            return false; // a stray continuation byte, an overlong lead, or past U+10FFFF
         } else if (c < 0xE0) {
             if (e - p < 2 || !cont(p[1]))
                 return false;
@@ -191,13 +191,11 @@ bool isValidUtf8(const char* s, qsizetype n)
                 (c == 0xED && p[1] >= 0xA0))
                 return false;
             p += 3;
-        } else if (c < 0xF5) {
+        } else {
             if (e - p < 4 || !cont(p[1]) || !cont(p[2]) || !cont(p[3]) ||
                 (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))
                 return false;
             p += 4;
-        } else {
-            return false;
         }
     }
     return true;

@@ -205,6 +205,7 @@ void removeStaleTempFiles(const QByteArray& folder, int folderFd)
         ::close(listFd);
         return;
     }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): glibc's readdir is safe on an unshared stream
     while (const dirent* e = ::readdir(dir)) {
         if (!isTempName(e->d_name))
             continue;
@@ -231,7 +232,7 @@ bool refusesNewFiles(int err)
 // back. A journal cut short fails its checksum: its rewrite never started.
 constexpr char kJournalMagic[] = "TAVELORN ROLLBACK JOURNAL 1\n";
 constexpr qsizetype kJournalMagicSize = qsizetype(sizeof kJournalMagic) - 1;
-constexpr qsizetype kJournalHeaderSize = kJournalMagicSize + 3 * 8 + 32;
+constexpr qsizetype kJournalHeaderSize = kJournalMagicSize + qsizetype{3} * 8 + 32;
 
 QByteArray journalDigest(const struct stat& st, QByteArrayView content)
 {

@@ -74,7 +74,8 @@ const char* const kHelp =
 
 void printErr(const QString& text)
 {
-    std::fputs(qPrintable(QStringLiteral("tavelorn-export: ") + text + u'\n'), stderr);
+    // Nothing is left to tell of a failed write to standard error.
+    (void)std::fputs(qPrintable(QStringLiteral("tavelorn-export: ") + text + u'\n'), stderr);
 }
 
 // errno of the first write to standard output that failed; 0 while none has.
@@ -173,8 +174,8 @@ int folderError(const QString& folder, int cause)
 int usageError(const QString& what)
 {
     printErr(what);
-    std::fputs(kUsage, stderr);
-    std::fputs("Try 'tavelorn-export --help' for more information.\n", stderr);
+    (void)std::fputs(kUsage, stderr);
+    (void)std::fputs("Try 'tavelorn-export --help' for more information.\n", stderr);
     return kExitUsage;
 }
 
@@ -324,7 +325,7 @@ QHash<qsizetype, QString> refreshDateWarnings(const IniFile& ini, const ConfigSt
     const ShortDateFormat format;
     const auto add = [&](qsizetype i) {
         if (QString w = refreshDateWarning(ini, format, store, i); !w.isEmpty())
-            warnings.insert(i, std::move(w));
+            warnings.emplace(i, std::move(w));
     };
     if (onlyId) {
         if (const qint32 i = store.findProfile(*onlyId); i >= 0)
@@ -392,7 +393,7 @@ public:
     void erase()
     {
         if (m_width > 0)
-            std::fprintf(stderr, "\r%*s\r", m_width, "");
+            (void)std::fprintf(stderr, "\r%*s\r", m_width, "");
         m_width = 0;
     }
     void show(qsizetype done)
@@ -403,7 +404,7 @@ public:
         erase();
         m_width = std::fprintf(stderr, "tavelorn-export: %lld/%lld", static_cast<long long>(done),
                                static_cast<long long>(m_total));
-        std::fflush(stderr);
+        (void)std::fflush(stderr);
     }
 
 private:
@@ -506,12 +507,13 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
     // Each picture and its JPEG take memory of the same sizes as the one before: keep what
     // is freed for the next ones instead of giving it back and mapping it afresh, which
     // costs more than drawing the picture.
-    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    // Set before runOrderedBatch starts the threads that allocate.
+    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);  // NOLINT(concurrency-mt-unsafe)
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024); // NOLINT(concurrency-mt-unsafe)
     // Writing waits mostly for the disk, and the disk flushes several files at once.
     const int cores = int(std::min<qsizetype>(usableCores(), count));
     const int writers = int(std::min<qsizetype>(8, count));
-    runOrderedBatch(count, cores, writers, 2 * (cores + writers), steps);
+    runOrderedBatch(count, cores, writers, 2 * qsizetype(cores + writers), steps);
     return status;
 }
 

@@ -30,7 +30,7 @@ private:
 // Bounds of every download: a hung or hostile server costs at most this much.
 inline constexpr long kDownloadConnectTimeoutMs = 2000;
 inline constexpr long kDownloadTotalTimeoutMs = 2000;
-inline constexpr std::int64_t kDownloadMaxBytes = 256 * 1024;
+inline constexpr std::int64_t kDownloadMaxBytes = std::int64_t{256} * 1024;
 inline constexpr long kDownloadMaxRedirects = 5;
 
 // Downloads the resource at url (http or https) into fileName, replacing the file's

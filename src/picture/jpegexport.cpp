@@ -40,7 +40,7 @@ struct ByteArrayDestination
     QByteArray* out;
 };
 
-constexpr qsizetype kInitialBuffer = 512 * 1024;
+constexpr qsizetype kInitialBuffer = qsizetype{512} * 1024;
 
 void initDestination(j_compress_ptr cinfo)
 {

@@ -69,7 +69,7 @@ void FileVersionInfo::loadInfo()
     m_hasInfo = true;
 
     if (const auto fixed = VersionResource::fixedFileInfo(m_infoBuffer)) {
-        auto field = [&](int i) { return qFromLittleEndian<quint32>(fixed->constData() + 4 * i); };
+        auto field = [&](qsizetype i) { return qFromLittleEndian<quint32>(fixed->constData() + 4 * i); };
         m_fixedFileInfo = {field(0), field(1), field(2), field(3),  field(4),  field(5), field(6),
                           field(7), field(8), field(9), field(10), field(11), field(12)};
     }
@@ -101,14 +101,16 @@ quint16 FileVersionInfo::languageCode() const
 {
     if (currentTranslation() < 0)
         return 0;
-    return qFromLittleEndian<quint16>(m_translationBuffer.constData() + 4 * m_currentTranslation);
+    return qFromLittleEndian<quint16>(m_translationBuffer.constData() +
+                                      4 * qsizetype(m_currentTranslation));
 }
 
 quint16 FileVersionInfo::charSetCode() const
 {
     if (currentTranslation() < 0)
         return 0;
-    return qFromLittleEndian<quint16>(m_translationBuffer.constData() + 4 * m_currentTranslation + 2);
+    return qFromLittleEndian<quint16>(m_translationBuffer.constData() +
+                                      4 * qsizetype(m_currentTranslation) + 2);
 }
 
 QString FileVersionInfo::stringFileInfo(const QString& Name) const

@@ -141,7 +141,7 @@ private:
         default:
             return false;
         }
-        const qsizetype resourceAt = countAt + 4 + 2 * 8;
+        const qsizetype resourceAt = countAt + 4 + qsizetype{2} * 8;
         if (optional->size() < resourceAt + 8 || get32(*optional, countAt) < 3)
             return false;
         m_resourceRva = get32(*optional, resourceAt);
@@ -183,12 +183,14 @@ private:
         if (!header)
             return std::nullopt;
         const quint32 count = quint32(get16(*header, 12)) + get16(*header, 14);
-        const auto bytes = readResource(offset + 16, count * 8);
+        const auto bytes = readResource(offset + 16, qsizetype(count) * 8);
         if (!bytes)
             return std::nullopt;
         std::vector<Entry> entries(count);
-        for (quint32 i = 0; i < count; ++i)
-            entries[i] = {get32(*bytes, 8 * i), get32(*bytes, 8 * i + 4)};
+        for (quint32 i = 0; i < count; ++i) {
+            const qsizetype at = 8 * qsizetype(i);
+            entries[i] = {get32(*bytes, at), get32(*bytes, at + 4)};
+        }
         return entries;
     }
 

@@ -175,7 +175,7 @@ QString readHeader(const QByteArray& data, HeaderInfo& info)
     Decoder d;
     d.create(data);
     if (setjmp(d.err.jump)) {
-        const QString message = d.errorMessage();
+        QString message = d.errorMessage();
         jpeg_destroy_decompress(&d.cinfo);
         return message;
     }
@@ -293,7 +293,7 @@ QString decodeRegion(const QByteArray& data, const Region& r, QImage& image, Dec
     d.err.fakeEndOfImage = true;
     out = {};
     if (setjmp(d.err.jump)) {
-        const QString message = d.errorMessage();
+        QString message = d.errorMessage();
         jpeg_destroy_decompress(&d.cinfo);
         return message;
     }
@@ -333,7 +333,7 @@ QString decodeRegion(const QByteArray& data, const Region& r, QImage& image, Dec
             jpeg_read_scanlines(&d.cinfo, cmyk, 1);
             auto* pixels = reinterpret_cast<QRgb*>(line);
             for (JDIMENSION x = 0; x < width; ++x)
-                pixels[x] = cmykToRgb(cmyk[0] + 4 * x, inverted);
+                pixels[x] = cmykToRgb(cmyk[0] + size_t(x) * 4, inverted);
         } else {
             JSAMPROW row = line;
             jpeg_read_scanlines(&d.cinfo, &row, 1);

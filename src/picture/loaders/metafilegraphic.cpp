@@ -187,8 +187,9 @@ struct EmbeddedBitmaps
 struct RecordBudget
 {
     static constexpr qint64 MaxRecords = 100'000;
-    static constexpr qint64 MaxDrawingBytes = 4 * 1024 * 1024; // records other than bitmaps
-    static constexpr qint64 MaxBytes = 80 * 1024 * 1024;       // 16 megapixels at 32 bits, and more
+    static constexpr qint64 MaxDrawingBytes = qint64{4} * 1024 * 1024; // records other than bitmaps
+    // 16 megapixels at 32 bits, and more
+    static constexpr qint64 MaxBytes = qint64{80} * 1024 * 1024;
     qint64 records = 0;
     qint64 drawingBytes = 0;
     qint64 bytes = 0;
@@ -210,7 +211,7 @@ struct RecordBudget
 bool svgWithinBudget(const QByteArray& svg)
 {
     static constexpr qint64 MaxElements = 3000;
-    static constexpr qint64 MaxDrawingBytes = 1024 * 1024;
+    static constexpr qint64 MaxDrawingBytes = qint64{1024} * 1024;
     static constexpr char dataUri[] = "\"data:";
     qint64 elements = 0;
     qint64 drawingBytes = 0;
@@ -333,7 +334,7 @@ qsizetype checkWmfRecords(const QByteArray& data, qsizetype header, EmbeddedBitm
             break;
         }
         // The blits' short form, of (function >> 8) + 3 words, has no bitmap.
-        if ((function == 0x0940 || function == 0x0B41) && size == ((function >> 8) + 3) * 2)
+        if ((function == 0x0940 || function == 0x0B41) && size == qint64((function >> 8) + 3) * 2)
             dib = -1;
         if (dib >= 0) {
             const qsizetype at = pos + 6 + dib;

@@ -228,10 +228,10 @@ void TCustomItemSelector::paintEvent(QPaintEvent* event)
                                             : QBrush(toQColor(item.Color, &pal)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setPen(textQColor(text, behind, &pal));
-        const Qt::Alignment align = (d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
-                                        ? Qt::AlignHCenter | Qt::AlignVCenter
-                                        : Qt::AlignLeft | Qt::AlignVCenter;
-        p.drawText(caption, int(align) | Qt::TextSingleLine, item.Caption);
+        const int align = int((d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
+                                  ? Qt::AlignHCenter | Qt::AlignVCenter
+                                  : Qt::AlignLeft | Qt::AlignVCenter);
+        p.drawText(caption, align | Qt::TextSingleLine, item.Caption);
     }
 }
 

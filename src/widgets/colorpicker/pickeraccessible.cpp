@@ -103,7 +103,7 @@ public:
     void setCursorPosition(int) override {}
     QString text(int start, int end) const override
     {
-        const QString v = PickerValueText(picker());
+        QString v = PickerValueText(picker());
         if (start < 0 || end < start)
             return v;
         return v.mid(start, end - start);

@@ -20,8 +20,6 @@ Color colorToRGB(Color c, const QPalette& pal)
         q = pal.color(QPalette::Base);
         break;
     case 7:
-        q = pal.color(QPalette::WindowText);
-        break;
     case 8:
         q = pal.color(QPalette::WindowText);
         break;
