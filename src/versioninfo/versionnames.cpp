@@ -13,9 +13,9 @@ namespace {
 
 struct Language
 {
-    quint16 Id;
-    const char* Tag; // language[-Script][-TERRITORY], as Windows names the locale
-    const char16_t* Name;
+    quint16 id;
+    const char* tag; // language[-Script][-TERRITORY], as Windows names the locale
+    const char16_t* name;
 };
 
 // Every language identifier that Windows names, sorted by identifier, with the name it gives:
@@ -459,8 +459,8 @@ constexpr Language kLanguages[] = {
 
 struct CodePage
 {
-    quint16 Number;
-    const char* Description;
+    quint16 number;
+    const char* description;
 };
 
 // Sorted by number. The four Unicode code pages are described by the caller.
@@ -549,10 +549,10 @@ constexpr CodePage kCodePages[] = {
 
 // Strictly: one name per identifier.
 static_assert(std::is_sorted(std::begin(kLanguages), std::end(kLanguages),
-                             [](const Language& a, const Language& b) { return a.Id <= b.Id; }));
+                             [](const Language& a, const Language& b) { return a.id <= b.id; }));
 static_assert(std::is_sorted(std::begin(kCodePages), std::end(kCodePages),
                              [](const CodePage& a, const CodePage& b) {
-                                 return a.Number < b.Number;
+                                 return a.number < b.number;
                              }));
 
 template <typename Entry, std::size_t N>
@@ -566,10 +566,10 @@ const Entry* findSorted(const Entry (&table)[N], quint16 Entry::*field, quint16 
 // A specific language of the table as QLocale codes it.
 struct LocaleKey
 {
-    QLocale::Language Language;
-    QLocale::Script Script;
-    QLocale::Territory Territory;
-    quint16 Id;
+    QLocale::Language language;
+    QLocale::Script script;
+    QLocale::Territory territory;
+    quint16 id;
 };
 
 // The specific languages whose codes QLocale knows, in identifier order. A tag without a
@@ -580,7 +580,7 @@ std::vector<LocaleKey> specificLanguages()
 {
     std::vector<LocaleKey> keys;
     for (const Language& l : kLanguages) {
-        const QStringList parts = QString::fromLatin1(l.Tag).split(u'-');
+        const QStringList parts = QString::fromLatin1(l.tag).split(u'-');
         if (parts.size() < 2 || parts.size() > 3 || (parts.size() == 3 && parts[1].size() != 4))
             continue;
         const QLocale::Language language = QLocale::codeToLanguage(parts.first());
@@ -595,7 +595,7 @@ std::vector<LocaleKey> specificLanguages()
         } else {
             script = QLocale(language, territory).script();
         }
-        keys.push_back({language, script, territory, l.Id});
+        keys.push_back({language, script, territory, l.id});
     }
     return keys;
 }
@@ -604,17 +604,17 @@ std::vector<LocaleKey> specificLanguages()
 
 QString windowsLanguageName(quint16 languageId)
 {
-    const Language* l = findSorted(kLanguages, &Language::Id, languageId);
-    return l ? QString::fromUtf16(l->Name) : QString();
+    const Language* l = findSorted(kLanguages, &Language::id, languageId);
+    return l ? QString::fromUtf16(l->name) : QString();
 }
 
 quint16 windowsLanguageId(const QLocale& locale)
 {
     static const std::vector<LocaleKey> keys = specificLanguages();
     for (const LocaleKey& k : keys) {
-        if (k.Language == locale.language() && k.Territory == locale.territory() &&
-            k.Script == locale.script())
-            return k.Id;
+        if (k.language == locale.language() && k.territory == locale.territory() &&
+            k.script == locale.script())
+            return k.id;
     }
     return 0;
 }
@@ -644,11 +644,11 @@ QString windowsCodePageName(quint16 codePage)
     default:
         break;
     }
-    const CodePage* c = findSorted(kCodePages, &CodePage::Number, codePage);
+    const CodePage* c = findSorted(kCodePages, &CodePage::number, codePage);
     if (!c)
         return {};
     return QString::number(codePage).leftJustified(5) + QStringLiteral(" (") +
-           QString::fromLatin1(c->Description) + u')';
+           QString::fromLatin1(c->description) + u')';
 }
 
 } // namespace tavelorn

@@ -73,9 +73,9 @@ constexpr quint16 EnglishUnitedStates = 0x0409;
 
 struct PeSection
 {
-    quint32 VirtualAddress;
-    quint32 RawSize;
-    quint32 RawOffset;
+    quint32 virtualAddress;
+    quint32 rawSize;
+    quint32 rawOffset;
 };
 
 class PeReader
@@ -91,17 +91,17 @@ public:
         // resource of any other name is not the file's version information.
         const auto types = directory(0);
         const auto type = types ? find(*types, RtVersion) : std::nullopt;
-        if (!type || !(type->Data & HighBit))
+        if (!type || !(type->data & HighBit))
             return {};
-        const auto names = directory(type->Data & ~HighBit);
+        const auto names = directory(type->data & ~HighBit);
         const auto name = names ? find(*names, VsVersionInfoId) : std::nullopt;
-        if (!name || !(name->Data & HighBit))
+        if (!name || !(name->data & HighBit))
             return {};
-        const auto languages = directory(name->Data & ~HighBit);
+        const auto languages = directory(name->data & ~HighBit);
         const auto language = languages ? pickLanguage(*languages, userLanguage) : std::nullopt;
         if (!language)
             return {};
-        const auto dataEntry = readResource(language->Data, 16);
+        const auto dataEntry = readResource(language->data, 16);
         if (!dataEntry)
             return {};
         const quint32 size = std::min<quint32>(get32(*dataEntry, 4), kMaxBlockSize);
@@ -111,8 +111,8 @@ public:
 private:
     struct Entry
     {
-        quint32 Name;
-        quint32 Data;
+        quint32 name;
+        quint32 data;
     };
 
     bool readHeaders()
@@ -162,8 +162,8 @@ private:
     std::optional<QByteArray> readRva(quint32 rva, quint32 length)
     {
         for (const PeSection& s : m_sections) {
-            if (rva >= s.VirtualAddress && quint64(rva - s.VirtualAddress) + length <= s.RawSize)
-                return m_file.read(quint64(s.RawOffset) + (rva - s.VirtualAddress), length);
+            if (rva >= s.virtualAddress && quint64(rva - s.virtualAddress) + length <= s.rawSize)
+                return m_file.read(quint64(s.rawOffset) + (rva - s.virtualAddress), length);
         }
         return std::nullopt;
     }
@@ -197,7 +197,7 @@ private:
     static std::optional<Entry> find(const std::vector<Entry>& entries, quint32 id)
     {
         for (const Entry& e : entries) {
-            if (e.Name == id)
+            if (e.name == id)
                 return e;
         }
         return std::nullopt;
@@ -208,10 +208,10 @@ private:
     static std::optional<Entry> pickLanguage(const std::vector<Entry>& entries,
                                              quint16 userLanguage)
     {
-        auto isData = [](const Entry& e) { return !(e.Data & HighBit); };
+        auto isData = [](const Entry& e) { return !(e.data & HighBit); };
         for (const quint16 wanted : {LanguageNeutral, userLanguage, EnglishUnitedStates}) {
             for (const Entry& e : entries) {
-                if (e.Name == wanted && isData(e))
+                if (e.name == wanted && isData(e))
                     return e;
             }
         }
@@ -307,12 +307,12 @@ qsizetype align4(qsizetype at)
 // One node of a block: a header, a key, a value, then children up to its end.
 struct Node
 {
-    qsizetype End = 0;
-    quint16 Type = 0;
-    QString Key;
-    qsizetype ValueStart = 0;
-    qsizetype ValueEnd = 0; // may lie past End when the value length is damaged
-    qsizetype ChildrenStart = 0;
+    qsizetype end = 0;
+    quint16 type = 0;
+    QString key;
+    qsizetype valueStart = 0;
+    qsizetype valueEnd = 0; // may lie past end when the value length is damaged
+    qsizetype childrenStart = 0;
 };
 
 std::optional<Node> parseNode(QByteArrayView b, qsizetype at, qsizetype limit)
@@ -323,36 +323,36 @@ std::optional<Node> parseNode(QByteArrayView b, qsizetype at, qsizetype limit)
     if (length < 6 || length > limit - at)
         return std::nullopt;
     Node n;
-    n.End = at + length;
-    n.Type = get16(b, at + 4);
+    n.end = at + length;
+    n.type = get16(b, at + 4);
     qsizetype p = at + 6;
     for (;;) {
-        if (p > n.End - 2)
+        if (p > n.end - 2)
             return std::nullopt; // key without its terminating zero
         const quint16 c = get16(b, p);
         p += 2;
         if (c == 0)
             break;
-        n.Key.append(QChar(c));
+        n.key.append(QChar(c));
     }
     // Text values count 16-bit characters, binary ones bytes.
     const quint16 valueLength = get16(b, at + 2);
-    n.ValueStart = std::min(align4(p), n.End);
-    n.ValueEnd = n.ValueStart + (n.Type == 1 ? 2 * qsizetype(valueLength) : valueLength);
-    n.ChildrenStart = std::min(align4(n.ValueEnd), n.End);
+    n.valueStart = std::min(align4(p), n.end);
+    n.valueEnd = n.valueStart + (n.type == 1 ? 2 * qsizetype(valueLength) : valueLength);
+    n.childrenStart = std::min(align4(n.valueEnd), n.end);
     return n;
 }
 
 std::optional<Node> childNamed(QByteArrayView b, const Node& parent, QStringView key)
 {
-    qsizetype at = parent.ChildrenStart;
-    while (at <= parent.End - 6) {
-        auto child = parseNode(b, at, parent.End);
+    qsizetype at = parent.childrenStart;
+    while (at <= parent.end - 6) {
+        auto child = parseNode(b, at, parent.end);
         if (!child)
             return std::nullopt;
-        if (child->Key.compare(key, Qt::CaseInsensitive) == 0)
+        if (child->key.compare(key, Qt::CaseInsensitive) == 0)
             return child;
-        at = align4(child->End);
+        at = align4(child->end);
     }
     return std::nullopt;
 }
@@ -360,25 +360,25 @@ std::optional<Node> childNamed(QByteArrayView b, const Node& parent, QStringView
 std::optional<Node> rootNode(QByteArrayView b)
 {
     auto root = parseNode(b, 0, b.size());
-    if (!root || root->Key.compare(u"VS_VERSION_INFO", Qt::CaseInsensitive) != 0)
+    if (!root || root->key.compare(u"VS_VERSION_INFO", Qt::CaseInsensitive) != 0)
         return std::nullopt;
     return root;
 }
 
 std::optional<QByteArray> binaryValue(QByteArrayView b, const Node& n)
 {
-    if (n.ValueEnd > n.End)
+    if (n.valueEnd > n.end)
         return std::nullopt;
-    return b.sliced(n.ValueStart, n.ValueEnd - n.ValueStart).toByteArray();
+    return b.sliced(n.valueStart, n.valueEnd - n.valueStart).toByteArray();
 }
 
 QString textValue(QByteArrayView b, const Node& n)
 {
     // Some writers count bytes instead of characters: the text ends at its zero, or
     // at the node's end.
-    const qsizetype end = std::min(n.ValueEnd, n.End);
+    const qsizetype end = std::min(n.valueEnd, n.end);
     QString text;
-    for (qsizetype p = n.ValueStart; p <= end - 2; p += 2) {
+    for (qsizetype p = n.valueStart; p <= end - 2; p += 2) {
         const quint16 c = get16(b, p);
         if (c == 0)
             break;
@@ -398,7 +398,7 @@ QByteArray readFromDevice(QIODevice& device, quint16 userLanguage)
     const auto root = rootNode(block);
     if (!root)
         return {};
-    block.truncate(root->End);
+    block.truncate(root->end);
     return block;
 }
 
@@ -426,7 +426,7 @@ QByteArray readFromFile(const QString& path, quint16 userLanguage)
 std::optional<QByteArray> fixedFileInfo(QByteArrayView block)
 {
     const auto root = rootNode(block);
-    if (!root || root->Type != 0)
+    if (!root || root->type != 0)
         return std::nullopt;
     const auto value = binaryValue(block, *root);
     if (!value || value->size() < 52 || get32(*value, 0) != 0xFEEF04BDu)
