@@ -183,7 +183,7 @@ private:
         if (!header)
             return std::nullopt;
         const quint32 count = quint32(get16(*header, 12)) + get16(*header, 14);
-        const auto bytes = readResource(offset + 16, qsizetype(count) * 8);
+        const auto bytes = readResource(offset + 16, count * 8);
         if (!bytes)
             return std::nullopt;
         std::vector<Entry> entries(count);
