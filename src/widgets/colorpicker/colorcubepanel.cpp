@@ -219,14 +219,18 @@ bool TColorCubePanel::PickHotCell()
 {
     if (d->hotIndex < 1)
         return false;
-    const int i = d->hotIndex;
-    const int old = d->selectedIndex;
-    d->selectedColor = d->cell(i).color;
-    d->selectedIndex = i;
-    repaintCell(old);
-    repaintCell(i);
-    emit OnSelect();
+    pickCell(d->hotIndex);
     return true;
+}
+
+void TColorCubePanel::pickCell(int index)
+{
+    const int old = d->selectedIndex;
+    d->selectedColor = d->cell(index).color;
+    d->selectedIndex = index;
+    repaintCell(old);
+    repaintCell(index);
+    emit OnSelect();
 }
 
 void TColorCubePanel::repaintCell(int index)
@@ -292,10 +296,5 @@ void TColorCubePanel::mousePressEvent(QMouseEvent* event)
     const int i = CellAt(event->position().toPoint());
     if (i == 0)
         return;
-    const int old = d->selectedIndex;
-    d->selectedColor = d->cell(i).color;
-    d->selectedIndex = i;
-    repaintCell(old);
-    repaintCell(i);
-    emit OnSelect();
+    pickCell(i);
 }

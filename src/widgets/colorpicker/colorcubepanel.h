@@ -60,6 +60,8 @@ protected:
 private:
     void repaintCell(int index);
     void setHot(int index);
+    // Selects the cell, as a click does, and announces it.
+    void pickCell(int index);
     // The cell of the row above (-1) or below (+1) whose centre is nearest, or 0.
     int verticalNeighbour(int index, int direction) const;
 
