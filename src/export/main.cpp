@@ -8,6 +8,7 @@
 #include "configstore.h"
 #include "inifile.h"
 #include "jpegexport.h"
+#include "landscapeprofile.h"
 #include "orderedbatch.h"
 #include "picture.h"
 #include "profilelists.h"
@@ -48,7 +49,10 @@ constexpr int kExitFailed = 4;
 
 const char* const kUsage = "Usage: tavelorn-export [--config FILE] --list\n"
                            "       tavelorn-export [--config FILE] --profile ID [--output PATH]\n"
-                           "       tavelorn-export [--config FILE] --all [--output-dir DIR]\n";
+                           "       tavelorn-export [--config FILE] --all [--output-dir DIR]\n"
+                           "       tavelorn-export --landscape FILE... --list\n"
+                           "       tavelorn-export [--config FILE] --landscape FILE... --template ID --all\n"
+                           "                       [--output-dir DIR] [--title name|description]\n";
 
 const char* const kHelp =
     "Renders saved Tavelorn profiles to 450 x 600 JPEG pictures, as the main window\n"
@@ -63,6 +67,14 @@ const char* const kHelp =
     "  --all             export every profile under its default name\n"
     "  --output-dir DIR  folder for --all, created when missing (default: the current\n"
     "                    folder)\n"
+    "  --landscape FILE  an SAP UI landscape file (SAPUILandscape.xml); may be repeated.\n"
+    "                    With --list, print its systems: SID, name and folder, one a\n"
+    "                    line; with --template ID --all, export one picture per system,\n"
+    "                    made from the profile ID with the system's SID, name as title\n"
+    "                    and the first landscape position its name, description or\n"
+    "                    folder names as a whole word\n"
+    "  --title WHAT      with --landscape: the title is the system's name (default) or\n"
+    "                    its description\n"
     "  --help            show this help\n"
     "  --version         show the version\n"
     "\n"
@@ -187,6 +199,9 @@ struct Options
     std::optional<QString> output;
     bool all = false;
     std::optional<QString> outputDir;
+    QStringList landscapes;
+    std::optional<QString> templateId;
+    std::optional<QString> title;
     bool help = false;
     bool version = false;
 };
@@ -228,6 +243,15 @@ QString parseArguments(const QStringList& args, Options& o)
             error = value(o.output);
         else if (arg == QLatin1String("--output-dir"))
             error = value(o.outputDir);
+        else if (arg == QLatin1String("--landscape")) {
+            std::optional<QString> file;
+            error = value(file);
+            if (file)
+                o.landscapes.append(*file);
+        } else if (arg == QLatin1String("--template"))
+            error = value(o.templateId);
+        else if (arg == QLatin1String("--title"))
+            error = value(o.title);
         else if (arg == QLatin1String("--list"))
             error = flag(o.list);
         else if (arg == QLatin1String("--all"))
@@ -254,6 +278,20 @@ QString parseArguments(const QStringList& args, Options& o)
         return QStringLiteral("--output goes with --profile");
     if (o.outputDir && !o.all)
         return QStringLiteral("--output-dir goes with --all");
+    if (!o.landscapes.isEmpty()) {
+        if (o.profile)
+            return QStringLiteral("--profile does not go with --landscape");
+        if (o.all != o.templateId.has_value())
+            return QStringLiteral("--landscape exports with --template and --all");
+        if (o.landscapes.contains(QString()) || (o.templateId && o.templateId->isEmpty()))
+            return QStringLiteral("empty file name or profile identifier");
+    } else if (o.templateId || o.title) {
+        return QStringLiteral("%1 goes with --landscape").arg(o.templateId ? "--template" : "--title");
+    }
+    if (o.title && !o.templateId)
+        return QStringLiteral("--title goes with --template");
+    if (o.title && *o.title != QLatin1String("name") && *o.title != QLatin1String("description"))
+        return QStringLiteral("--title takes name or description");
     if ((o.config && o.config->isEmpty()) || (o.output && o.output->isEmpty()) ||
         (o.outputDir && o.outputDir->isEmpty()))
         return QStringLiteral("empty file or folder name");
@@ -413,9 +451,28 @@ private:
     int m_width = 0;
 };
 
+// One picture of exportAll: its profile, how messages name it, the warning printed with it.
+struct BatchEntry
+{
+    const Profile* profile;
+    QString who;
+    QString warning;
+};
+
+// The saved profiles that have an identifier, in file order.
+std::vector<BatchEntry> savedProfileEntries(const ConfigStore& store,
+                                            const QHash<qsizetype, QString>& warnings)
+{
+    std::vector<BatchEntry> entries;
+    for (qsizetype i = 0; i < store.profiles().size(); ++i)
+        if (const Profile& p = store.profiles().at(i); !p.id.isEmpty())
+            entries.push_back({&p, QStringLiteral("profile \"") + p.id + u'"', warnings.value(i)});
+    return entries;
+}
+
 // Pictures are drawn and written on every core; names are given and messages printed in
 // file order, exactly as one profile after the other would give and print them.
-int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warnings,
+int exportAll(const ConfigStore& store, const std::vector<BatchEntry>& entries,
               const QString& outputDir)
 {
     int cause = 0;
@@ -427,6 +484,7 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
         explicit Item(const Profile* p, QString w = {}) : profile(p), warning(std::move(w)) {}
         const Profile* profile;
         QString warning;
+        QString who;
         QImage image;
         QString sidShown;
         std::exception_ptr error;
@@ -434,9 +492,8 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
         QString path; // empty: no SID
     };
     std::vector<Item> items;
-    for (qsizetype i = 0; i < store.profiles().size(); ++i)
-        if (const Profile& p = store.profiles().at(i); !p.id.isEmpty())
-            items.emplace_back(&p, warnings.value(i));
+    for (const BatchEntry& e : entries)
+        items.emplace_back(e.profile, e.warning).who = e.who;
     const auto count = qsizetype(items.size());
     // A sorted list places the items added during an update at its first read, which
     // writes to it: read the store's lists here, before the threads below share them.
@@ -468,8 +525,8 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
         for (int n = 2; used.contains(unique); ++n)
             unique = stem + u'_' + QString::number(n) + QStringLiteral(".jpg");
         if (unique != name)
-            item.note = QStringLiteral("profile \"%1\": %2 is already taken, written as %3")
-                            .arg(item.profile->id, name, unique);
+            item.note = QStringLiteral("%1: %2 is already taken, written as %3")
+                            .arg(item.who, name, unique);
         used.insert(unique);
         item.path = dir.filePath(unique);
         return true;
@@ -485,7 +542,6 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
     };
     steps.report = [&](qsizetype i) {
         Item& item = items[size_t(i)];
-        const QString& id = item.profile->id;
         progress.erase();
         if (!item.warning.isEmpty())
             printWarning(item.warning);
@@ -493,10 +549,10 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
             printErr(item.note);
         if (item.error) {
             // Whatever went wrong, it ends this profile only.
-            printErr(QStringLiteral("profile \"%1\": %2").arg(id, failureText(item.error)));
+            printErr(QStringLiteral("%1: %2").arg(item.who, failureText(item.error)));
             status = kExitFailed;
         } else if (item.path.isEmpty()) {
-            printErr(QStringLiteral("profile \"%1\" has no SID to name the file: skipped").arg(id));
+            printErr(QStringLiteral("%1 has no SID to name the file: skipped").arg(item.who));
             status = kExitFailed;
         } else {
             printOut(item.path);
@@ -517,6 +573,51 @@ int exportAll(const ConfigStore& store, const QHash<qsizetype, QString>& warning
     return status;
 }
 
+int listLandscape(const QStringList& files)
+{
+    try {
+        for (const LandscapeSystem& s : readLandscapes(files))
+            printOut(landscapeListLine(s));
+        return kExitOk;
+    } catch (...) {
+        printErr(failureText(std::current_exception()));
+        return kExitFailed;
+    }
+}
+
+// One picture per system of the landscape files, made from the template profile, through
+// exportAll.
+int exportLandscape(const ConfigStore& store, const QHash<qsizetype, QString>& warnings,
+                    const Options& o)
+{
+    const qint32 t = store.findProfile(*o.templateId);
+    if (t < 0) {
+        printErr(QStringLiteral("template profile \"%1\" not found").arg(*o.templateId));
+        return kExitNotFound;
+    }
+    QStringList positions;
+    for (const LandscapeType& type : store.landscapeTypes())
+        positions.append(type.name);
+    const LandscapeBatch batch = landscapeBatch(
+        readLandscapes(o.landscapes), store.profiles().at(t), positions,
+        o.title == QLatin1String("description") ? LandscapeTitle::Description : LandscapeTitle::Name);
+    if (const auto warning = warnings.constFind(t); warning != warnings.cend())
+        printWarning(*warning);
+    int status = kExitOk;
+    for (const QString& skipped : batch.skipped) {
+        printErr(skipped);
+        status = kExitFailed;
+    }
+    std::vector<BatchEntry> entries;
+    for (const LandscapePicture& picture : batch.pictures)
+        entries.push_back({&picture.profile, picture.label, QString()});
+    if (entries.empty()) {
+        printWarning(QStringLiteral("the landscape holds no SAP GUI system to export"));
+        return status;
+    }
+    return std::max(status, exportAll(store, entries, o.outputDir ? *o.outputDir : QStringLiteral(".")));
+}
+
 int run(int argc, char** argv)
 {
     QStringList args;
@@ -535,6 +636,8 @@ int run(int argc, char** argv)
         noteStdoutResult(std::fputs("tavelorn-export " TAVELORN_VERSION "\n", stdout));
         return kExitOk;
     }
+    if (!o.landscapes.isEmpty() && o.list)
+        return listLandscape(o.landscapes);
 
     // Fonts need a GUI application; a headless command never needs a display. Qt's own
     // warnings (a missing runtime folder...) are no business of a script's.
@@ -573,7 +676,7 @@ int run(int argc, char** argv)
             const IniFile ini = store.readFile();
             store.loadAllFrom(ini);
             if (!o.list)
-                warnings = refreshDateWarnings(ini, store, o.profile);
+                warnings = refreshDateWarnings(ini, store, o.templateId ? o.templateId : o.profile);
         }
         if (o.list) {
             for (const Profile& p : store.profiles())
@@ -588,7 +691,10 @@ int run(int argc, char** argv)
         }
         if (o.profile)
             return exportOne(store, warnings, *o.profile, o.output);
-        return exportAll(store, warnings, o.outputDir ? *o.outputDir : QStringLiteral("."));
+        if (o.templateId)
+            return exportLandscape(store, warnings, o);
+        return exportAll(store, savedProfileEntries(store, warnings),
+                         o.outputDir ? *o.outputDir : QStringLiteral("."));
     } catch (...) {
         printErr(failureText(std::current_exception()));
         return kExitFailed;
