@@ -21,6 +21,9 @@ namespace tavelorn {
 
 namespace {
 
+// Far deeper than any tree of folders; what each open element costs stays small.
+constexpr qsizetype kMaxElementDepth = 1000;
+
 // A value ends at its first NUL.
 QString valueOf(const QXmlStreamAttributes& attributes, QLatin1StringView name)
 {
@@ -140,6 +143,10 @@ private:
                               QStringLiteral("a document type or entity declaration is not "
                                              "accepted in a landscape file"));
             case QXmlStreamReader::StartElement: {
+                if (folders.size() >= kMaxElementDepth)
+                    throw errorAt(path, xml,
+                                  QStringLiteral("elements nested deeper than ") +
+                                      QString::number(kMaxElementDepth) + QStringLiteral(": refused"));
                 const QStringView name = xml.name();
                 if (root) {
                     root = false;

@@ -258,6 +258,11 @@ const Case kCases[] = {
      {},
      QStringLiteral("not a landscape file: its root element is \"Config\"")},
     {"MissingFile", {}, {kA}, {}, QStringLiteral("Impossible d'ouvrir le fichier")},
+    {"NestingTooDeep",
+     {{kA, landscape("<Workspaces><Workspace name=\"W\">" + QByteArray(2000, 'x').replace("x", "<Node name=\"n\">") + "</Workspace></Workspaces>")}},
+     {kA},
+     {},
+     QStringLiteral("elements nested deeper than 1000: refused")},
 };
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info)
