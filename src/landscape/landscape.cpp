@@ -21,6 +21,8 @@ namespace tavelorn {
 
 namespace {
 
+constexpr qint64 kMegabyte = qint64(1024) * 1024;
+
 // Far deeper than any tree of folders; what each open element costs stays small.
 constexpr qsizetype kMaxElementDepth = 1000;
 
@@ -94,7 +96,7 @@ private:
         if (::fstat(fd, &st) == 0 && st.st_size > kMaxLandscapeFileSize)
             throw tooLarge(path);
         // Read one byte more than allowed: a file that grows meanwhile is refused too.
-        const QByteArray bytes = file.read(kMaxLandscapeFileSize + 1);
+        QByteArray bytes = file.read(kMaxLandscapeFileSize + 1);
         if (file.error() != QFileDevice::NoError)
             throw AppError(path + QStringLiteral(": cannot be read: ") + file.errorString());
         if (bytes.size() > kMaxLandscapeFileSize)
@@ -102,7 +104,7 @@ private:
         m_bytes += bytes.size();
         if (m_bytes > kMaxLandscapeBytes)
             throw AppError(path + QStringLiteral(": the landscape files together exceed ") +
-                           QString::number(kMaxLandscapeBytes / (1024 * 1024)) +
+                           QString::number(kMaxLandscapeBytes / kMegabyte) +
                            QStringLiteral(" MB: refused"));
         return bytes;
     }
@@ -110,7 +112,7 @@ private:
     static AppError tooLarge(const QString& path)
     {
         return AppError(path + QStringLiteral(": larger than ") +
-                        QString::number(kMaxLandscapeFileSize / (1024 * 1024)) +
+                        QString::number(kMaxLandscapeFileSize / kMegabyte) +
                         QStringLiteral(" MB: refused"));
     }
 

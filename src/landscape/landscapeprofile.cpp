@@ -48,7 +48,7 @@ QString spaced(QString text)
 
 QString landscapeSid(const QString& systemId)
 {
-    const QString sid = trimText(trimText(systemId).left(kSidLength));
+    QString sid = trimText(trimText(systemId).left(kSidLength));
     for (const QChar c : sid)
         if (c.unicode() < 32 || c.unicode() == 127)
             return QString();
@@ -66,8 +66,8 @@ PositionMatcher::PositionMatcher(const QStringList& positions)
     for (qsizetype i = 0; i < positions.size(); ++i) {
         const QString& p = positions.at(i);
         if (isOneWord(p)) {
-            if (QString word = p.toCaseFolded(); !m_words.contains(word))
-                m_words.insert(std::move(word), int(i));
+            if (const QString word = p.toCaseFolded(); !m_words.contains(word))
+                m_words.insert(word, int(i));
         } else if (!trimText(p).isEmpty())
             m_phrases.append({int(i), p}); // blank names would match anywhere
     }
