@@ -612,7 +612,8 @@ int exportLandscape(const ConfigStore& store, const QHash<qsizetype, QString>& w
     for (const LandscapePicture& picture : batch.pictures)
         entries.push_back({&picture.profile, picture.label, QString()});
     if (entries.empty()) {
-        printWarning(QStringLiteral("the landscape holds no SAP GUI system to export"));
+        if (batch.skipped.isEmpty())
+            printWarning(QStringLiteral("the landscape holds no SAP GUI system to export"));
         return status;
     }
     return std::max(status, exportAll(store, entries, o.outputDir ? *o.outputDir : QStringLiteral(".")));

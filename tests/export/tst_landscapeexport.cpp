@@ -262,6 +262,17 @@ TEST_F(LandscapeCommand, SkipsSystemsWithoutSidAndNumbersClashes)
                          "written as DEV_2024_03_05_2.jpg\n"));
 }
 
+TEST_F(LandscapeCommand, LandscapeWithoutSystemsExportsNothing)
+{
+    writeFile(landscape, "<Landscape><Services><Service type=\"HTTP\" uuid=\"1\" name=\"Web\"/>"
+                         "</Services></Landscape>");
+    const RunResult r = run(exportArgs(QStringLiteral("out")));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err, QStringLiteral("tavelorn-export: warning: the landscape holds no SAP GUI "
+                                    "system to export\n"));
+}
+
 TEST_F(LandscapeCommand, ErrorsAndExitCodes)
 {
     const QString broken = dir.filePath(QStringLiteral("broken.xml"));
