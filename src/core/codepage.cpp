@@ -441,7 +441,7 @@ QString CodePageCodec::decode(QByteArrayView bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const uchar b = uchar(bytes[i]);
         if (b < 0x80) {
-            d[i] = QChar(b);
+            d[i] = QChar(char16_t(b));
         } else {
             const char16_t c = m_high[b - 0x80];
             d[i] = QChar(c ? c : b < 0xA0 ? char16_t(b) : kReplacement);
@@ -531,7 +531,7 @@ QString CodePageCodec::decodeMultiByte(QByteArrayView bytes)
         QChar* d = out.data() + written;
         const qsizetype asciiFrom = pos;
         while (pos < size && uchar(data[pos]) < 0x80)
-            *d++ = QChar(uchar(data[pos++]));
+            *d++ = QChar(char16_t(uchar(data[pos++])));
         written += pos - asciiFrom;
         qsizetype end = pos;
         while (end < size && data[end] != '\n' && data[end] != '\r')

@@ -533,7 +533,7 @@ struct IniFile::Impl
         buffer.resize(n);
         QChar* out = buffer.data();
         for (qsizetype i = 0; i < n; ++i)
-            out[i] = QChar(uchar(p[i]));
+            out[i] = QChar(char16_t(uchar(p[i])));
         return buffer;
     }
     QStringView widen(const char16_t* p, qsizetype n, QString&) const { return QStringView(p, n); }
@@ -927,7 +927,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
             next = chars[le] == Ch('\r') && le + 1 < end && chars[le + 1] == Ch('\n') ? le + 2
                                                                                       : le + 1;
             if (!eolFound) {
-                eol = next - le == 2 ? QStringLiteral("\r\n") : QString(QChar(chars[le]));
+                eol = next - le == 2 ? QStringLiteral("\r\n") : QString(QChar(char16_t(chars[le])));
                 eolFound = true;
             }
         }
