@@ -286,7 +286,8 @@ QString parseArguments(const QStringList& args, Options& o)
         if (o.landscapes.contains(QString()) || (o.templateId && o.templateId->isEmpty()))
             return QStringLiteral("empty file name or profile identifier");
     } else if (o.templateId || o.title) {
-        return QStringLiteral("%1 goes with --landscape").arg(o.templateId ? "--template" : "--title");
+        return o.templateId ? QStringLiteral("--template goes with --landscape")
+                            : QStringLiteral("--title goes with --landscape");
     }
     if (o.title && !o.templateId)
         return QStringLiteral("--title goes with --template");
