@@ -283,7 +283,18 @@ void TfrmMainNew::FormCreate(const QStringList& arguments)
     FStore.setFilePath(locateConfigFile(arguments));
     // Watched from before the first read, so that no change after it goes unseen.
     FWatcher = new TConfigWatcher(FStore.filePath(), this);
-    connect(FWatcher, &TConfigWatcher::changed, this, [this] { followConfigFile(); });
+    // A change seen while a command runs is followed soon after it ends.
+    FFollowRetry = new QTimer(this);
+    FFollowRetry->setSingleShot(true);
+    FFollowRetry->setInterval(100);
+    const auto follow = [this] {
+        if (!mayFollowNow())
+            FFollowRetry->start();
+        else
+            followConfigFile();
+    };
+    connect(FWatcher, &TConfigWatcher::changed, this, follow);
+    connect(FFollowRetry, &QTimer::timeout, this, follow);
     // An error ends the loading; the window opens all the same.
     guarded([this] { FStore.loadAll(); });
     pictureChanged();

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 class TConfigWatcher;
 class TFontDialog;
 class TItemListModel;
@@ -97,6 +98,8 @@ private:
     void ApplySystemInfo();
     // The profile the controls show, as Save writes it (its ID empty).
     tavelorn::Profile editedProfile() const;
+    // False while a handler, a modal dialog or an open drop-down runs.
+    bool mayFollowNow() const;
     // Busy cursor and repaints while the store loads and saves (off while following).
     void setStoreFeedback(bool on);
     void setupControls();
@@ -142,6 +145,7 @@ private:
     // controls with to find the user's edit; none before the first pick.
     std::optional<tavelorn::Profile> FAppliedProfile;
     TConfigWatcher* FWatcher = nullptr;
+    QTimer* FFollowRetry = nullptr;
     bool FFollowing = false;
 
     // The selectors' models observe the store's lists: declared after FStore, they are

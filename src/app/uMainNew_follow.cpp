@@ -24,12 +24,17 @@ bool sameContent(const ConfigStore& a, const ConfigStore& b)
 
 } // namespace
 
-bool TfrmMainNew::followConfigFile()
+bool TfrmMainNew::mayFollowNow() const
 {
     // Never under a handler, which works on the lists as it loaded them, nor under a
-    // dialog or an open drop-down: the watcher asks again at its next tick.
-    if (FFollowing || THandlerGuard::running() || QApplication::activeModalWidget() ||
-        QApplication::activePopupWidget())
+    // dialog or an open drop-down.
+    return !FFollowing && !THandlerGuard::running() && !QApplication::activeModalWidget() &&
+           !QApplication::activePopupWidget();
+}
+
+bool TfrmMainNew::followConfigFile()
+{
+    if (!mayFollowNow())
         return false;
     // Taken before the read, so that a write after it is seen at the next tick.
     const FileIdentity now = FWatcher->current();
