@@ -1,6 +1,7 @@
 // Loading and saving many profiles through the store, without a GUI.
 #include "codepage.h"
 #include "configstore.h"
+#include "fileidentity.h"
 #include "inifile.h"
 #include "itemlist.h"
 
@@ -156,6 +157,38 @@ void BM_StoreOneProfile(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+// The same Save of a profile the window applied: only the changed field goes onto the
+// profile as the file holds it now.
+void BM_StoreOneProfileMerged(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    ConfigStore store(dir.filePath("Config.ini"));
+    writeProfiles(store.filePath(), makeProfiles(int(state.range(0))));
+    store.setProcessEvents([] {});
+    store.setBusyHandler([](bool) {});
+    store.loadAll();
+    const Profile base = store.profiles()[qsizetype(state.range(0) / 2)];
+    Profile changed = base;
+    int round = 0;
+    for (auto _ : state) {
+        changed.usage2 = QStringLiteral("Client %1").arg(++round);
+        store.storeProfile(changed.id, changed, base);
+    }
+    if (store.profiles().size() != state.range(0))
+        state.SkipWithError("wrong profile count");
+    state.SetComplexityN(state.range(0));
+}
+
+// What the window's watcher does every tick: one stat of Config.ini, whatever it holds.
+void BM_ConfigFileCheck(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Config.ini");
+    writeProfiles(path, makeProfiles(int(state.range(0))));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FileIdentity::of(path));
+}
+
 QString textOfCodePage(int codePage)
 {
     return codePage == 932    ? QStringLiteral("開発システム（財務）")
@@ -280,6 +313,12 @@ BENCHMARK(BM_SaveProfilesNewFile)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 BENCHMARK(BM_StoreOneProfile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_StoreOneProfileMerged)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_ConfigFileCheck)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveProfilesChanged)
     ->Arg(1000)
     ->Arg(10000)

@@ -4,6 +4,7 @@
 #include "apperror.h"
 #include "apptitle.h"
 #include "configfile.h"
+#include "configwatcher.h"
 #include "fontdialog.h"
 #include "itemlistmodel.h"
 #include "windowpicture.h"
@@ -116,15 +117,7 @@ void TfrmMainNew::setupControls()
     FLandscapeTypeModel->attach(ui->cbxLandscapeType);
     FRefreshCommentModel->attach(ui->cbxRefreshComment);
 
-    FStore.setBusyHandler([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
-    // Repaints only: a click must not start another command in the middle of a load.
-    FStore.setProcessEvents(
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    setStoreFeedback(true);
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
     FStore.setCodePageConfirmation([this](int codePage) {
@@ -138,6 +131,24 @@ void TfrmMainNew::setupControls()
         return QMessageBox::question(this, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
     });
+}
+
+void TfrmMainNew::setStoreFeedback(bool on)
+{
+    if (!on) {
+        FStore.setBusyHandler({});
+        FStore.setProcessEvents({});
+        return;
+    }
+    FStore.setBusyHandler([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    // Repaints only: a click must not start another command in the middle of a load.
+    FStore.setProcessEvents(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 
 void TfrmMainNew::nameControls()
@@ -270,6 +281,20 @@ void TfrmMainNew::FormCreate(const QStringList& arguments)
 {
     setWindowTitle(AppTitle());
     FStore.setFilePath(locateConfigFile(arguments));
+    // Watched from before the first read, so that no change after it goes unseen.
+    FWatcher = new TConfigWatcher(FStore.filePath(), this);
+    // A change seen while a command runs is followed soon after it ends.
+    FFollowRetry = new QTimer(this);
+    FFollowRetry->setSingleShot(true);
+    FFollowRetry->setInterval(100);
+    const auto follow = [this] {
+        if (!mayFollowNow())
+            FFollowRetry->start();
+        else
+            followConfigFile();
+    };
+    connect(FWatcher, &TConfigWatcher::changed, this, follow);
+    connect(FFollowRetry, &QTimer::timeout, this, follow);
     // An error ends the loading; the window opens all the same.
     guarded([this] { FStore.loadAll(); });
     pictureChanged();

@@ -11,12 +11,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
+class TConfigWatcher;
 class TFontDialog;
 class TItemListModel;
 
@@ -54,6 +57,13 @@ public:
     // The error box: title "Corvandel", error icon, OK, the full-stop rule applied.
     void showError(const QString& message);
 
+    // When Config.ini is no longer the file last read or written here, reads it and, if
+    // another writer changed what it holds, reloads the profile selector and the lists,
+    // keeping the selections and the edited fields (no profile is applied), with no
+    // dialog and no write. Returns true when it reloaded. Does nothing while a handler or
+    // a modal dialog runs (the watcher asks again).
+    bool followConfigFile();
+
 public slots:
     void cbxIDChange();
     void bbtID_SaveClick();
@@ -86,6 +96,12 @@ private:
     // Runs each time the window is shown by the program (not on restoring it).
     void FormShow();
     void ApplySystemInfo();
+    // The profile the controls show, as Save writes it (its ID empty).
+    tavelorn::Profile editedProfile() const;
+    // False while a handler, a modal dialog or an open drop-down runs.
+    bool mayFollowNow() const;
+    // Busy cursor and repaints while the store loads and saves (off while following).
+    void setStoreFeedback(bool on);
     void setupControls();
     // Accessible names of the controls, for screen readers.
     void nameControls();
@@ -125,6 +141,12 @@ private:
     QString FPicturePath;
     int FInfo = 0;
     tavelorn::PictureModel FPicture;
+    // The profile as the window last applied or saved it, which Save compares the
+    // controls with to find the user's edit; none before the first pick.
+    std::optional<tavelorn::Profile> FAppliedProfile;
+    TConfigWatcher* FWatcher = nullptr;
+    QTimer* FFollowRetry = nullptr;
+    bool FFollowing = false;
 
     // The selectors' models observe the store's lists: declared after FStore, they are
     // destroyed before it.

@@ -5,6 +5,7 @@
 #include "apptitle.h"
 #include "itemlistmodel.h"
 #include "profilelists.h"
+#include "profilemerge.h"
 
 #include <QMessageBox>
 
@@ -30,9 +31,35 @@ void TfrmMainNew::cbxIDChange()
 void TfrmMainNew::ApplySystemInfo()
 {
     const Profile p = FStore.profiles().at(FStore.currentProfileIndex());
+    FAppliedProfile = p;
     pictureChanged();
     ProfileLists lists(FStore);
     applyProfileToPicture(FPicture, p, lists, this);
+    // The date picker keeps its own time of day: the refresh date as shown is no edit.
+    FAppliedProfile->lastRefresh = editedProfile().lastRefresh;
+}
+
+Profile TfrmMainNew::editedProfile() const
+{
+    Profile v;
+    v.borderWidth = ui->udBorder->position();
+    v.systemTitle = comboText(ui->cbxSystemTitle);
+    v.landscapePosition = comboText(ui->cbxLandscapeType);
+    v.sid = comboText(ui->cbxSID);
+    v.usage1 = ui->ledtUsage1->text();
+    v.usage2 = ui->ledtUsage2->text();
+    v.picturePath = FPicturePath;
+    v.pictureCenter = ui->chkCenter->isChecked();
+    v.pictureStretch = ui->chkStretch->isChecked();
+    v.info1 = ui->ledtInfo1->text();
+    v.info2 = ui->ledtInfo2->text();
+    v.info3 = ui->ledtInfo3->text();
+    if (ui->chkRefreshDate->isChecked()) {
+        v.lastRefresh = refreshDate();
+        v.refreshSource = comboText(ui->cbxSourceSystem);
+        v.refreshComment = comboText(ui->cbxRefreshComment);
+    }
+    return v;
 }
 
 void TfrmMainNew::bbtID_SaveClick()
@@ -43,28 +70,28 @@ void TfrmMainNew::bbtID_SaveClick()
             return;
         const bool refresh = ui->chkRefreshDate->isChecked();
         const SerialDate date = refresh ? refreshDate() : nowDateTime();
-        const QString title = comboText(ui->cbxSystemTitle);
-        const QString id = ConfigStore::makeProfileId(title, sid, date);
-
-        Profile v;
-        v.borderWidth = ui->udBorder->position();
-        v.systemTitle = title;
-        v.landscapePosition = comboText(ui->cbxLandscapeType);
-        v.sid = sid;
-        v.usage1 = ui->ledtUsage1->text();
-        v.usage2 = ui->ledtUsage2->text();
-        v.picturePath = FPicturePath;
-        v.pictureCenter = ui->chkCenter->isChecked();
-        v.pictureStretch = ui->chkStretch->isChecked();
-        v.info1 = ui->ledtInfo1->text();
-        v.info2 = ui->ledtInfo2->text();
-        v.info3 = ui->ledtInfo3->text();
-        if (refresh) {
-            v.lastRefresh = refreshDate();
-            v.refreshSource = comboText(ui->cbxSourceSystem);
-            v.refreshComment = comboText(ui->cbxRefreshComment);
+        const QString id = ConfigStore::makeProfileId(comboText(ui->cbxSystemTitle), sid, date);
+        const Profile v = editedProfile();
+        // The profile picked here gets only the fields changed since it was applied, onto
+        // the profile as the file holds it now; another identifier is saved whole.
+        if (FAppliedProfile)
+            FStore.storeProfile(id, v, *FAppliedProfile);
+        else
+            FStore.storeProfile(id, v);
+        const qint32 i = FStore.findProfile(id);
+        if (i >= 0) {
+            const Profile saved = FStore.profiles().at(i);
+            Profile shown = saved;
+            // The date as written and read back may lose a fraction of a second.
+            if (std::abs(saved.lastRefresh - v.lastRefresh) < 1.0 / 86400)
+                shown.lastRefresh = v.lastRefresh;
+            FAppliedProfile = shown;
+            if (profileEdited(v, shown)) {
+                // Others changed fields meanwhile: the window shows the merged profile.
+                FStore.setCurrentProfileIndex(i);
+                THandlerGuard::nested([this] { ApplySystemInfo(); });
+            }
         }
-        FStore.storeProfile(id, v);
         // Selecting the saved profile runs no handler: the controls keep their values.
         const int saved = FStore.profileIds().indexOf(id);
         selectIndex(ui->cbxID, saved);
@@ -87,8 +114,12 @@ void TfrmMainNew::bbtID_DeleteClick()
         const auto answer =
             QMessageBox::question(this, AppTitle(), QStringLiteral("Delete \"%1\" ?").arg(id),
                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer == QMessageBox::Yes)
+        if (answer == QMessageBox::Yes) {
             FStore.deleteProfile(i);
+            // A Save of what the controls still show puts it back whole.
+            if (FAppliedProfile && FAppliedProfile->id == id)
+                FAppliedProfile.reset();
+        }
     });
 }
 

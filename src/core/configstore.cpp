@@ -4,6 +4,7 @@
 #include "configlock.h"
 #include "inifile.h"
 #include "listmerge.h"
+#include "profilemerge.h"
 #include "text.h"
 
 #include <QHash>
@@ -131,6 +132,33 @@ qint32 listCountOfSections(const IniFile& ini)
 
 } // namespace
 
+namespace {
+
+// Section SystemInfo_number into s.
+void readProfile(const IniFile& ini, qint32 number, Profile& s)
+{
+    const QString sec = kSystemInfoPrefix + QString::number(number);
+    const QString none;
+    ini.readStringInto(sec, kID, none, s.id);
+    s.borderWidth = ini.readInteger(sec, kBorderWidth, 1);
+    ini.readStringInto(sec, kSystemTitle, none, s.systemTitle);
+    ini.readStringInto(sec, kLansdscapePosition, none, s.landscapePosition);
+    ini.readStringInto(sec, kSID, none, s.sid);
+    ini.readStringInto(sec, kUsage1, none, s.usage1);
+    ini.readStringInto(sec, kUsage2, none, s.usage2);
+    ini.readStringInto(sec, kPictureFullPath, none, s.picturePath);
+    s.pictureCenter = ini.readBool(sec, kPictureCenter, false);
+    s.pictureStretch = ini.readBool(sec, kPictureStretch, false);
+    ini.readStringInto(sec, kInfo1, none, s.info1);
+    ini.readStringInto(sec, kInfo2, none, s.info2);
+    ini.readStringInto(sec, kInfo3, none, s.info3);
+    s.lastRefresh = ini.readDate(sec, kLastRefresh, 0);
+    ini.readStringInto(sec, kSourceRefresh, none, s.refreshSource);
+    ini.readStringInto(sec, kCommentRefresh, none, s.refreshComment);
+}
+
+} // namespace
+
 ProfileList readProfiles(const IniFile& ini)
 {
     qint32 n = ini.readInteger(kSystemInfo, kNbItems, 0);
@@ -139,27 +167,8 @@ ProfileList readProfiles(const IniFile& ini)
     if (n > 0)
         n = boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix));
     ProfileList profiles(n);
-    const QString none;
-    for (qint32 i = 1; i <= n; ++i) {
-        const QString sec = kSystemInfoPrefix + QString::number(i);
-        Profile& s = profiles[i - 1];
-        ini.readStringInto(sec, kID, none, s.id);
-        s.borderWidth = ini.readInteger(sec, kBorderWidth, 1);
-        ini.readStringInto(sec, kSystemTitle, none, s.systemTitle);
-        ini.readStringInto(sec, kLansdscapePosition, none, s.landscapePosition);
-        ini.readStringInto(sec, kSID, none, s.sid);
-        ini.readStringInto(sec, kUsage1, none, s.usage1);
-        ini.readStringInto(sec, kUsage2, none, s.usage2);
-        ini.readStringInto(sec, kPictureFullPath, none, s.picturePath);
-        s.pictureCenter = ini.readBool(sec, kPictureCenter, false);
-        s.pictureStretch = ini.readBool(sec, kPictureStretch, false);
-        ini.readStringInto(sec, kInfo1, none, s.info1);
-        ini.readStringInto(sec, kInfo2, none, s.info2);
-        ini.readStringInto(sec, kInfo3, none, s.info3);
-        s.lastRefresh = ini.readDate(sec, kLastRefresh, 0);
-        ini.readStringInto(sec, kSourceRefresh, none, s.refreshSource);
-        ini.readStringInto(sec, kCommentRefresh, none, s.refreshComment);
-    }
+    for (qint32 i = 1; i <= n; ++i)
+        readProfile(ini, i, profiles[i - 1]);
     return profiles;
 }
 
@@ -370,6 +379,47 @@ void ConfigStore::storeProfile(const QString& id, const Profile& values)
                 target = qint32(profiles.size() - 1);
             }
             profiles[target] = stored;
+            writeProfiles(file, profiles);
+        });
+    }();
+    loadProfiles(ini);
+}
+
+void ConfigStore::storeProfile(const QString& id, const Profile& values, const Profile& base)
+{
+    if (id != base.id) {
+        storeProfile(id, values);
+        return;
+    }
+    const qint32 current = m_currentProfileIndex;
+    const bool edited = profileEdited(base, values);
+    Profile recreated = values;
+    recreated.id = id;
+    const IniFile ini = [&] {
+        BusyScope busy(m_setBusy);
+        return modifyFile([&](IniFile& file) {
+            const QStringList ids = readProfileIds(file);
+            if (!ids.contains(QString())) {
+                // Every profile keeps its number: only this one's section is written.
+                const qint32 target = profileIndexIn(ids, current, id);
+                if (target >= 0) {
+                    Profile now;
+                    readProfile(file, target + 1, now);
+                    writeProfile(file, target + 1, mergeProfileEdit(base, values, now));
+                } else if (edited) {
+                    // Deleted elsewhere: the user's change brings it back, nothing else does.
+                    writeProfile(file, qint32(ids.size()) + 1, recreated);
+                    file.writeInteger(kSystemInfo, kNbItems, qint32(ids.size()) + 1);
+                }
+                return;
+            }
+            // Profiles without an identifier are dropped and the rest renumbered.
+            ProfileList profiles = readProfiles(file);
+            const qint32 target = profileIndexIn(idsOf(profiles), current, id);
+            if (target >= 0)
+                profiles[target] = mergeProfileEdit(base, values, profiles[target]);
+            else if (edited)
+                profiles.append(recreated);
             writeProfiles(file, profiles);
         });
     }();

@@ -86,6 +86,13 @@ public:
     // non-empty ID as SystemInfo_1 … k, then the count k; reloads. The ID of values is
     // ignored.
     void storeProfile(const QString& id, const Profile& values);
+    // Save of a profile the window applied as base and the user then edited into values.
+    // With id base's identifier, the profile the file holds now under it (found as above)
+    // takes only the fields values changed from base and keeps what others changed
+    // meanwhile (mergeProfileEdit); a profile deleted elsewhere is appended as values only
+    // when values differ from base, else nothing is written. Another id saves values
+    // whole, as above. Reloads.
+    void storeProfile(const QString& id, const Profile& values, const Profile& base);
     // Drops the profile at index (found again in the file by its identifier, nothing when
     // it is gone already), writes the rest as storeProfile does, reloads.
     void deleteProfile(qint32 index);
