@@ -17,9 +17,9 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-cmake --build "$build"
 rm -f "$build"/tavelorn_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
+# As the README says to make it: the package target builds everything, then the package.
+cmake --build "$build" --target package >/dev/null
 deb="$build/tavelorn_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { echo "FAIL: $deb was not made"; exit 1; }
 echo "package: $deb"

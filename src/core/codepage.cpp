@@ -345,6 +345,33 @@ bool appendCp936PrivateUse(char16_t c, QByteArray& out)
     return false;
 }
 
+// The single bytes that Windows' code page 932 reads and glibc's CP932 does not: 80 as
+// U+0080, A0 and FD-FF as private-use characters; written back as the same bytes.
+char16_t cp932Single(uchar b)
+{
+    switch (b) {
+    case 0x80:
+        return 0x0080;
+    case 0xA0:
+        return 0xF8F0;
+    case 0xFD:
+    case 0xFE:
+    case 0xFF:
+        return char16_t(0xF8F1 + (b - 0xFD));
+    default:
+        return 0;
+    }
+}
+
+bool appendCp932Single(char16_t c, QByteArray& out)
+{
+    if (c == 0x0080 || c == 0xF8F0 || (c >= 0xF8F1 && c <= 0xF8F3)) {
+        out.append(char(c == 0x0080 ? 0x80 : c == 0xF8F0 ? 0xA0 : 0xFD + (c - 0xF8F1)));
+        return true;
+    }
+    return false;
+}
+
 struct LocaleCodePage
 {
     const char* language;
@@ -552,14 +579,23 @@ QString CodePageCodec::decodeMultiByte(QByteArrayView bytes)
             }
             // A byte sequence glibc does not decode: one replacement for a lead byte and
             // its trail byte, as Windows reads it, one for a lone byte; but for what
-            // Windows' 936 defines there.
+            // Windows' 932 and 936 define there. In 936 a lead byte takes a following 7F
+            // with it, the pair reading as "?".
             const uchar b = uchar(in[0]);
             const bool pair = inLeft >= 2 && isLeadByte(b) && isTrailByte(uchar(in[1]));
+            const bool badPair936 =
+                m_number == 936 && inLeft >= 2 && isLeadByte(b) && uchar(in[1]) == 0x7F;
             char16_t c = 0;
             if (m_number == 936)
-                c = pair ? cp936PrivateUse(b, uchar(in[1])) : b == 0xFF ? kCp936ByteFF : 0;
-            in += pair ? 2 : 1;
-            inLeft -= pair ? 2 : 1;
+                c = pair         ? cp936PrivateUse(b, uchar(in[1]))
+                    : badPair936 ? u'?'
+                    : b == 0xFF  ? kCp936ByteFF
+                                 : 0;
+            else if (m_number == 932 && !pair)
+                c = cp932Single(b);
+            const int taken = pair || badPair936 ? 2 : 1;
+            in += taken;
+            inLeft -= size_t(taken);
             if (written == out.size())
                 out.resize(out.size() * 2);
             out[written++] = QChar(c ? c : kReplacement);
@@ -592,11 +628,13 @@ bool CodePageCodec::encodeMultiByte(QStringView text, QByteArray& out)
         done = size_t(o - (out.data() + at));
         if (r != size_t(-1))
             break;
-        // What glibc cannot encode may be one of Windows' 936 characters it lacks.
+        // What glibc cannot encode may be one of Windows' 932 or 936 characters it lacks.
         char16_t c;
         std::memcpy(&c, in, sizeof c);
         QByteArray bytes;
-        if (errno != EILSEQ || m_number != 936 || !appendCp936PrivateUse(c, bytes))
+        const bool windowsOnly = (m_number == 936 && appendCp936PrivateUse(c, bytes)) ||
+                                 (m_number == 932 && appendCp932Single(c, bytes));
+        if (errno != EILSEQ || !windowsOnly)
             return false;
         std::memcpy(out.data() + at + done, bytes.constData(), size_t(bytes.size()));
         done += size_t(bytes.size());

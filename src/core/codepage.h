@@ -39,8 +39,10 @@ public:
 
     int number() const { return m_number; }
 
-    // Bytes with no character in the page read as U+FFFD, except the undefined bytes
-    // 0x80-0x9F of single-byte pages, which read as the C1 control of the same number.
+    // Bytes with no character in the page read as U+FFFD, except where Windows reads
+    // them otherwise: the undefined bytes 0x80-0x9F of single-byte pages read as the C1
+    // control of the same number, 932's single bytes 80, A0, FD-FF as U+0080 and
+    // U+F8F0-U+F8F3, and in 936 a lead byte followed by 7F as one "?".
     QString decode(QByteArrayView bytes);
 
     // Appends the bytes of text to out. False, with out in an unspecified state, when a

@@ -108,9 +108,11 @@ constexpr qsizetype kMaxRecords = (qsizetype(1) << 28) - 2;
 // Sections with more keys than this get an index at their first long search.
 constexpr qsizetype kIndexedFrom = 24;
 
+// Controls and space, except NUL: as for the Windows profile functions, a NUL ends a
+// name or value where it stands instead of being trimmed away.
 template <typename Ch> bool isBlank(Ch c)
 {
-    return std::make_unsigned_t<Ch>(c) <= 32;
+    return unsigned(std::make_unsigned_t<Ch>(c)) - 1u < 32u;
 }
 
 template <typename Ch> void trimBounds(const Ch* d, qsizetype& b, qsizetype& e)
@@ -121,7 +123,8 @@ template <typename Ch> void trimBounds(const Ch* d, qsizetype& b, qsizetype& e)
         --e;
 }
 
-// Names and values end at their first NUL, as C strings do: ends e there.
+// Names and values end at their first NUL, as C strings do: ends e there. The cut comes
+// after trimming, which sees the whole line ("a \0b" is "a ").
 template <typename Ch> void cutAtNul(const Ch* d, qsizetype b, qsizetype& e)
 {
     if (const Ch* p = std::char_traits<Ch>::find(d + b, size_t(e - b), Ch(0)))
@@ -558,31 +561,30 @@ struct IniFile::Impl
                 codec->isTrailByte(uchar(chars[i + 1])))
                 ++i;
         }
-        cutAtNul(chars, nb, ne);
         trimBounds(chars, nb, ne);
+        cutAtNul(chars, nb, ne);
         return {nb, ne};
     }
 
-    // The bounds of a key line's name: before the first "=" and the first NUL, trimmed.
+    // The bounds of a key line's name: before the first "=", trimmed, then up to its first
+    // NUL.
     template <typename Ch> static std::pair<qsizetype, qsizetype> keyName(const Ch* d, qsizetype n)
     {
         qsizetype b = 0;
         qsizetype e = findUnit(d, 0, n, Ch('='));
         trimBounds(d, b, e);
         cutAtNul(d, b, e);
-        trimBounds(d, b, e);
         return {b, e};
     }
 
-    // The bounds of a key line's value: after the first "=" and before the next NUL,
-    // trimmed.
+    // The bounds of a key line's value: after the first "=", trimmed, then up to its first
+    // NUL.
     template <typename Ch> static std::pair<qsizetype, qsizetype> keyValue(const Ch* d, qsizetype n)
     {
         qsizetype b = findUnit(d, 0, n, Ch('=')) + 1;
         qsizetype e = n;
         trimBounds(d, b, e);
         cutAtNul(d, b, e);
-        trimBounds(d, b, e);
         return {b, e};
     }
 
@@ -648,10 +650,12 @@ struct IniFile::Impl
             if (foldAscii(char16_t(c)) != foldAscii(k.unicode()))
                 return false;
         }
-        for (; i < n && chars[i] != Ch('=') && chars[i] != Ch(0); ++i)
-            if (!isBlank(chars[i]))
-                return false;
-        return i < n;
+        // The name ends at a NUL; blanks before one belong to it ("k \0" is "k ").
+        if (i < n && chars[i] == Ch(0))
+            return true;
+        while (i < n && isBlank(chars[i]))
+            ++i;
+        return i < n && chars[i] == Ch('=');
     }
 
     static bool isPlainKey(QStringView key)
@@ -946,7 +950,9 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
                 sections.insert(h, quint32(header), hashOf);
                 keyCount = 0;
             }
-        } else if (live && b < le && chars[b] != Ch(';') && findUnit(chars, b, le, Ch('=')) >= 0) {
+        } else if (live && b < le && chars[b] != Ch(';') && chars[b] != Ch(0) &&
+                   findUnit(chars, b, le, Ch('=')) >= 0) {
+            // A line that starts with NUL is empty to the profile functions.
             records.push_back({quint32(pos), quint32(le - pos)});
             // Whether a name repeats, by the names' hashes: a false alarm only costs the
             // section the shortcut of reads in file order.

@@ -26,7 +26,9 @@ std::optional<qint32> parseIniInteger(QStringView text);
 //
 // Section and key names match without regard to case; the first of two equal names
 // wins. Values are trimmed and never unquoted. Names and values, in the file and in the
-// arguments, end at their first NUL as the C strings of the Windows profile functions do.
+// arguments, end at their first NUL as the C strings of the Windows profile functions do:
+// NUL is no blank, the cut comes after trimming ("k=a \0b" reads "a "), and a line that
+// starts with NUL is neither key nor section.
 // Lines the accessor does not change stay as they were, byte for byte.
 //
 // A BOM tells UTF-8 or UTF-16. A file without one is in the code page configured in

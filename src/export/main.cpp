@@ -6,6 +6,7 @@
 #include "applyprofile.h"
 #include "configfile.h"
 #include "configstore.h"
+#include "graphic.h"
 #include "inifile.h"
 #include "jpegexport.h"
 #include "landscapeprofile.h"
@@ -48,7 +49,7 @@ constexpr int kExitNotFound = 3;
 constexpr int kExitFailed = 4;
 
 const char* const kUsage = "Usage: tavelorn-export [--config FILE] --list\n"
-                           "       tavelorn-export [--config FILE] --profile ID [--output PATH]\n"
+                           "       tavelorn-export [--config FILE] --profile ID [--output PATH|-]\n"
                            "       tavelorn-export [--config FILE] --all [--output-dir DIR]\n"
                            "       tavelorn-export --landscape FILE... --list\n"
                            "       tavelorn-export [--config FILE] --landscape FILE... --template ID --all\n"
@@ -63,7 +64,9 @@ const char* const kHelp =
     "  --profile ID      export the profile with this identifier (letter case counts)\n"
     "  --output PATH     file to write; its extension becomes .jpg and a missing folder\n"
     "                    is created (default: SID_yyyy_MM_dd.jpg in the current folder,\n"
-    "                    with the refresh date of the profile, else today)\n"
+    "                    with the refresh date of the profile, else today); a PATH that\n"
+    "                    ends with / or names a folder gets the default name in that\n"
+    "                    folder; - writes the picture to standard output\n"
     "  --all             export every profile under its default name\n"
     "  --output-dir DIR  folder for --all, created when missing (default: the current\n"
     "                    folder)\n"
@@ -77,9 +80,11 @@ const char* const kHelp =
     "                    its description\n"
     "  --help            show this help\n"
     "  --version         show the version\n"
+    "  --                end of the options\n"
     "\n"
     "Refresh dates are read in the short date format of the locale (LC_ALL, else LC_TIME,\n"
     "else LANG); one that is no date there is left out of the picture, with a warning.\n"
+    "A background picture that does not exist is left out, with a warning.\n"
     "\n"
     "Exit status: 0 done, 2 usage error, 3 profile not found (or, for --all, no\n"
     "configuration file), 4 picture, file or output error.\n";
@@ -104,9 +109,11 @@ void printOut(const QString& text)
     noteStdoutResult(std::fputs(qPrintable(text + u'\n'), stdout));
 }
 
+// One warning a line: a profile's warnings are kept as lines of one text.
 void printWarning(const QString& text)
 {
-    printErr(QStringLiteral("warning: ") + text);
+    for (const QStringView line : QStringView(text).split(u'\n'))
+        printErr(QStringLiteral("warning: ") + line.toString());
 }
 
 // A script must not take lost output for success: a write that failed, even one found
@@ -209,8 +216,15 @@ struct Options
 // Parses the arguments (without the program name); returns the error text, if any.
 QString parseArguments(const QStringList& args, Options& o)
 {
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString arg = args.at(i);
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded)
+            return QStringLiteral("unexpected argument \"") + arg + u'"';
         std::optional<QString> inlineValue;
         if (arg.startsWith(QLatin1String("--")) && arg.contains(u'=')) {
             inlineValue = arg.mid(arg.indexOf(u'=') + 1);
@@ -356,15 +370,30 @@ QString refreshDateWarning(const IniFile& ini, const ShortDateFormat& format,
            QStringLiteral("); the refresh line is left out");
 }
 
-// The warnings of the profiles to export, by profile index.
+// The warning for a profile whose background picture does not exist, which the window
+// leaves out silently (a path from Windows names no file here); empty otherwise.
+QString missingPictureWarning(const Profile& p)
+{
+    if (p.id.isEmpty() || p.picturePath.isEmpty() || pictureFileExists(p.picturePath))
+        return QString();
+    return QStringLiteral("profile \"") + p.id + QStringLiteral("\": background picture \"") +
+           p.picturePath + QStringLiteral("\" not found; the picture is drawn without it");
+}
+
+// The warnings of the profiles to export, by profile index, one a line.
 QHash<qsizetype, QString> refreshDateWarnings(const IniFile& ini, const ConfigStore& store,
                                               const std::optional<QString>& onlyId)
 {
     QHash<qsizetype, QString> warnings;
     const ShortDateFormat format;
     const auto add = [&](qsizetype i) {
-        if (QString w = refreshDateWarning(ini, format, store, i); !w.isEmpty())
-            warnings.emplace(i, std::move(w));
+        QStringList lines;
+        for (QString w : {refreshDateWarning(ini, format, store, i),
+                          missingPictureWarning(store.profiles().at(i))})
+            if (!w.isEmpty())
+                lines.append(std::move(w));
+        if (!lines.isEmpty())
+            warnings.emplace(i, lines.join(u'\n'));
     };
     if (onlyId) {
         if (const qint32 i = store.findProfile(*onlyId); i >= 0)
@@ -390,8 +419,19 @@ int exportOne(const ConfigStore& store, const QHash<qsizetype, QString>& warning
     renderProfile(p, store, image, &sidShown);
     if (const auto warning = warnings.constFind(i); warning != warnings.cend())
         printWarning(*warning);
+    if (output && *output == QLatin1String("-")) {
+        // Lost output is found and reported at the end, as for text.
+        const QByteArray jpeg = encodeJpeg(image, 100);
+        if (std::fwrite(jpeg.constData(), 1, size_t(jpeg.size()), stdout) != size_t(jpeg.size()))
+            noteStdoutResult(EOF);
+        return kExitOk;
+    }
+    // A folder, by a final "/" or because it is one, gets the default name inside.
+    QString folder;
+    if (output && (output->endsWith(u'/') || QFileInfo(*output).isDir()))
+        folder = output->endsWith(u'/') ? *output : *output + u'/';
     QString path;
-    if (output) {
+    if (output && folder.isEmpty()) {
         path = forceJpgExtension(*output);
     } else {
         path = defaultName(p, sidShown);
@@ -400,12 +440,13 @@ int exportOne(const ConfigStore& store, const QHash<qsizetype, QString>& warning
                          .arg(id));
             return kExitFailed;
         }
+        path.prepend(folder);
     }
     // A missing folder is made, as --output-dir makes its own.
     int cause = 0;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!makeFolders(folder, cause))
-        return folderError(folder, cause);
+    const QString pictureFolder = QFileInfo(path).absolutePath();
+    if (!makeFolders(pictureFolder, cause))
+        return folderError(pictureFolder, cause);
     writePicture(image, path);
     printOut(path);
     return kExitOk;

@@ -357,26 +357,17 @@ std::optional<Node> childNamed(QByteArrayView b, const Node& parent, QStringView
     return std::nullopt;
 }
 
+// Windows' version functions never look at the root's key ("VS_VERSION_INFO").
 std::optional<Node> rootNode(QByteArrayView b)
 {
-    auto root = parseNode(b, 0, b.size());
-    if (!root || root->key.compare(u"VS_VERSION_INFO", Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    return root;
-}
-
-std::optional<QByteArray> binaryValue(QByteArrayView b, const Node& n)
-{
-    if (n.valueEnd > n.end)
-        return std::nullopt;
-    return b.sliced(n.valueStart, n.valueEnd - n.valueStart).toByteArray();
+    return parseNode(b, 0, b.size());
 }
 
 QString textValue(QByteArrayView b, const Node& n)
 {
-    // Some writers count bytes instead of characters: the text ends at its zero, or
-    // at the node's end.
-    const qsizetype end = std::min(n.valueEnd, n.end);
+    // Windows reads a text up to its zero whatever the value's length and type say
+    // (0, or bytes instead of characters); here it also ends at the node's end.
+    const qsizetype end = n.end;
     QString text;
     for (qsizetype p = n.valueStart; p <= end - 2; p += 2) {
         const quint16 c = get16(b, p);
@@ -425,13 +416,13 @@ QByteArray readFromFile(const QString& path, quint16 userLanguage)
 
 std::optional<QByteArray> fixedFileInfo(QByteArrayView block)
 {
+    // Windows hands out the root's value as it stands, whatever its signature or type
+    // (a text type counts the length in characters).
+    constexpr qsizetype kSize = 52;
     const auto root = rootNode(block);
-    if (!root || root->type != 0)
+    if (!root || root->valueEnd - root->valueStart < kSize || root->valueStart + kSize > root->end)
         return std::nullopt;
-    const auto value = binaryValue(block, *root);
-    if (!value || value->size() < 52 || get32(*value, 0) != 0xFEEF04BDu)
-        return std::nullopt;
-    return value->left(52);
+    return block.sliced(root->valueStart, kSize).toByteArray();
 }
 
 std::optional<QByteArray> translations(QByteArrayView block)
@@ -441,7 +432,11 @@ std::optional<QByteArray> translations(QByteArrayView block)
     const auto var = varInfo ? childNamed(block, *varInfo, u"Translation") : std::nullopt;
     if (!var)
         return std::nullopt;
-    return binaryValue(block, *var);
+    // A table longer than its node goes on, for Windows, into the bytes after it: those
+    // the block holds are read, nothing past its end.
+    const qsizetype end = std::min(var->valueEnd, root->end);
+    return block.sliced(var->valueStart, std::max<qsizetype>(0, end - var->valueStart))
+        .toByteArray();
 }
 
 std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStringView name)

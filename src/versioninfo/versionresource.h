@@ -33,7 +33,8 @@ QByteArray readFromDevice(QIODevice& device, quint16 userLanguage = 0);
 // The same for a file, which must be a regular file: a pipe or a device is never read.
 QByteArray readFromFile(const QString& path, quint16 userLanguage = 0);
 
-// The 52 bytes of the fixed file information (signature checked), or nothing.
+// The 52 bytes of the fixed file information as they stand (Windows checks neither their
+// signature nor the root's type), or nothing when the root's value is shorter.
 std::optional<QByteArray> fixedFileInfo(QByteArrayView block);
 // The bytes of the translation table, or nothing.
 std::optional<QByteArray> translations(QByteArrayView block);

@@ -146,6 +146,38 @@ TEST(CodePage, BytesWithoutCharacterReadAsReplacement)
     }
 }
 
+// What Windows reads where glibc has no character: cp932's single bytes 80, A0 and FD-FF
+// (written back as the same bytes), and in cp936 a lead byte with a 7F after it, one "?".
+TEST(CodePage, WindowsReadsWhereGlibcHasNoCharacter)
+{
+    const struct
+    {
+        int codePage;
+        QByteArray bytes;
+        QString text;
+        bool writesBack;
+    } cases[] = {
+        {932, "\x80", u"\u0080"_qs, true},
+        {932, "\xA0", u"\uF8F0"_qs, true},
+        {932, "\xFD", u"\uF8F1"_qs, true},
+        {932, "\xFE", u"\uF8F2"_qs, true},
+        {932, "\xFF", u"\uF8F3"_qs, true},
+        {932, "a\x80\x93\xFA\xA0\xFD\xFE\xFFz", u"a\u0080日\uF8F0\uF8F1\uF8F2\uF8F3z"_qs, true},
+        {936, "\x81\x7F", u"?"_qs, false},
+        {936, "a\xFE\x7F\xD6\xD0", u"a?中"_qs, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        CodePageCodec page(c.codePage);
+        EXPECT_EQ(page.decode(c.bytes), c.text);
+        if (c.writesBack) {
+            QByteArray back;
+            EXPECT_TRUE(page.encode(c.text, back));
+            EXPECT_EQ(back, c.bytes);
+        }
+    }
+}
+
 // Encoding refuses what the page cannot hold, never writing "?" or a look-alike.
 TEST(CodePage, EncodingRefusesCharactersThePageLacks)
 {

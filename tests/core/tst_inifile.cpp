@@ -330,6 +330,57 @@ TEST_F(IniFileTest, NamesAndValuesEndAtTheirFirstNul)
     }
 }
 
+// Where a NUL in a line sits matters as it does to the Windows profile functions: blanks
+// are trimmed from the whole line, then a name or value ends at its NUL; NUL itself is no
+// blank, and a line that starts with one is neither key nor section.
+TEST_F(IniFileTest, NulCutsAfterTrimmingAndIsNoBlank)
+{
+    struct Case
+    {
+        QString text;
+        const char* section;
+        const char* key;
+        const char* expected; // nullptr: the key is not there
+    };
+    const Case cases[] = {
+        {u"[S]\nk=\0b\n"_qs, "S", "k", ""},
+        {u"[S]\nk=a \0b\n"_qs, "S", "k", "a "},
+        {u"[S]\nk= \0b\n"_qs, "S", "k", ""},
+        {u"[S]\nk=a\0b  \n"_qs, "S", "k", "a"},
+        {u"[S]\n\0k=2\n"_qs, "S", "k", nullptr},
+        {u"[S]\n \0k=2\n"_qs, "S", "k", nullptr},
+        {u"[S]\nk \0=2\n"_qs, "S", "k", nullptr},
+        {u"[S]\nk \0=2\n"_qs, "S", "k ", "2"},
+        {u"[S]\nk\0x=2\n"_qs, "S", "k", "2"},
+        {u"\0[S]\nk=1\n"_qs, "S", "k", nullptr},
+        {u"[U \0Y]\nk=3\n"_qs, "U ", "k", "3"},
+        {u"[U \0Y]\nk=3\n"_qs, "U", "k", nullptr},
+        {u"[ U\0Y ]\nk=4\n"_qs, "U", "k", "4"},
+    };
+    for (const Case& c : cases) {
+        for (const bool wide : {false, true}) {
+            SCOPED_TRACE(QString(c.text).replace(QChar(0), u"\\0"_qs).toStdString() +
+                         (wide ? " (utf-16)" : " (utf-8)"));
+            const QByteArray bytes = wide ? utf16le(c.text) : c.text.toUtf8();
+            IniFile ini = IniFile::fromBytes(bytes);
+            if (c.expected) {
+                EXPECT_EQ(ini.readString(c.section, c.key, "default"), c.expected);
+                EXPECT_TRUE(ini.valueExists(c.section, c.key));
+            } else {
+                EXPECT_EQ(ini.readString(c.section, c.key, "default"), "default");
+                EXPECT_FALSE(ini.valueExists(c.section, c.key));
+            }
+            // A write elsewhere leaves those lines as they were.
+            ini.writeString("Other", "n", "1");
+            EXPECT_TRUE(ini.toBytes().startsWith(bytes));
+        }
+    }
+    // "\0[S2]" is no header: its key is the section before's.
+    const IniFile ini = IniFile::fromBytes(u"[S]\n\0[S2]\nj=2\n"_qs.toUtf8());
+    EXPECT_FALSE(ini.sectionExists("S2"));
+    EXPECT_EQ(ini.readString("S", "j", {}), "2");
+}
+
 TEST_F(IniFileTest, SameValueAgainDoesNotRewrite)
 {
     const QByteArray original = "[S]\r\nK = v \r\nN=12\r\n";

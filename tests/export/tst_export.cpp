@@ -98,6 +98,7 @@ struct RunResult
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray outBytes; // standard output as it came
 };
 
 class ExportCommand : public ::testing::Test
@@ -161,7 +162,8 @@ protected:
         EXPECT_TRUE(proc.waitForFinished(60000));
         RunResult r;
         r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(proc.readAllStandardOutput());
+        r.outBytes = proc.readAllStandardOutput();
+        r.out = QString::fromLocal8Bit(r.outBytes);
         r.err = QString::fromLocal8Bit(proc.readAllStandardError());
         return r;
     }
@@ -262,6 +264,87 @@ TEST_F(ExportCommand, OutputGetsTheJpgExtension)
     // A position missing from the list takes the colour stored under its new number.
     EXPECT_EQ(readFile(QDir(work).filePath(QStringLiteral("alpha.final.jpg"))),
               expectedJpeg(QStringLiteral("Alpha__QAS__2016_12_01")));
+}
+
+// --output naming a folder, by a final "/" or because it is one, means the default name in
+// it; "-" means standard output.
+TEST_F(ExportCommand, OutputFolderOrStandardOutput)
+{
+    ASSERT_TRUE(QDir(work).mkdir(QStringLiteral("existing")));
+    const QString id = QStringLiteral("Zeta__QAS__2016_12_01");
+    const QByteArray expected = expectedJpeg(id);
+    const struct
+    {
+        QString output;
+        QString written; // in the working folder
+    } cases[] = {
+        {QStringLiteral("made/"), QStringLiteral("made/QAS_2016_12_01.jpg")},
+        {QStringLiteral("existing"), QStringLiteral("existing/QAS_2016_12_01.jpg")},
+        {QStringLiteral("existing/"), QStringLiteral("existing/QAS_2016_12_01.jpg")},
+        {work, work + QStringLiteral("/QAS_2016_12_01.jpg")},
+        {QStringLiteral("plain"), QStringLiteral("plain.jpg")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output.toStdString());
+        const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--profile"),
+                                 id, QStringLiteral("--output"), c.output});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, c.written + u'\n');
+        EXPECT_EQ(readFile(QDir(work).filePath(c.written)), expected);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        QFile::remove(QDir(work).filePath(c.written));
+    }
+    EXPECT_FALSE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("made/.jpg"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("existing.jpg"))));
+
+    const QStringList before = QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const RunResult r = run({QStringLiteral("--config"), config, QStringLiteral("--profile"), id,
+                             QStringLiteral("--output"), QStringLiteral("-")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.outBytes, expected);
+    EXPECT_EQ(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+// "--" ends the options: the command takes no operand after it.
+TEST_F(ExportCommand, DoubleDashEndsTheOptions)
+{
+    const RunResult listed = run({QStringLiteral("--config"), config, QStringLiteral("--list"),
+                                  QStringLiteral("--")});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.startsWith(QStringLiteral("Zeta__QAS__2016_12_01\n")));
+    const RunResult operand = run({QStringLiteral("--config"), config, QStringLiteral("--"),
+                                   QStringLiteral("--list")});
+    EXPECT_EQ(operand.exitCode, 2);
+    EXPECT_TRUE(operand.err.contains(QStringLiteral("unexpected argument \"--list\"")))
+        << operand.err.toStdString();
+}
+
+// A background picture that does not exist (a Windows path) is left out as the window
+// leaves it out, with a warning; the status stays 0.
+TEST_F(ExportCommand, MissingBackgroundPictureIsAWarning)
+{
+    const QString missing = QStringLiteral("C:\\Pictures\\band.bmp");
+    const QString ini = dir.filePath(QStringLiteral("missing.ini"));
+    writeFile(ini, "[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=Gone\nSID=DEV\n"
+                   "PictureFullPath=" +
+                       missing.toUtf8() + "\n[SystemInfo_2]\nID=Here\nSID=QAS\nPictureFullPath=" +
+                       dir.filePath(QStringLiteral("bg.bmp")).toUtf8() + "\n");
+    const QString warning = QStringLiteral("tavelorn-export: warning: profile \"Gone\": background "
+                                           "picture \"") +
+                            missing + QStringLiteral("\" not found; the picture is drawn without it\n");
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--profile"), QStringLiteral("Gone"), QStringLiteral("--output"),
+                      QStringLiteral("gone.jpg")},
+          QStringList{QStringLiteral("--all")}}) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const RunResult r = run(QStringList{QStringLiteral("--config"), ini} + args);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, warning);
+    }
+    // The picture with a background that exists has no warning (above, in --all).
+    EXPECT_TRUE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("QAS_")) +
+                                  QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd")) +
+                                  QStringLiteral(".jpg")));
 }
 
 TEST_F(ExportCommand, AllProfilesWithoutOverwritingEachOther)
@@ -760,6 +843,9 @@ TEST_F(ExportCommand, LostOutputFails)
         {{"--help"}, false, lostOut},
         {{"--version"}, false, lostOut},
         {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output", "a.jpg"},
+         false,
+         lostOut},
+        {{"--config", config, "--profile", "Alpha__QAS__2016_12_01", "--output", "-"},
          false,
          lostOut},
         {{"--config", dated, "--all"},

@@ -510,6 +510,7 @@ qsizetype dataDirectories(const QByteArray& f)
 
 const Outcome kNothing{false, {}, {}, 0};
 const VersionNumber kSampleVersion{1, 3, 2018, 618};
+const Outcome kIntact{true, kSampleVersion, QStringLiteral("Sample.exe"), 1};
 
 const Damage kDamages[] = {
     {"cut inside the DOS header", [](QByteArray& f) { f.truncate(0x3C); }, kNothing},
@@ -529,15 +530,29 @@ const Damage kDamages[] = {
     {"version block shorter than its header",
      [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")), 5); },
      kNothing},
+    // Windows reads what follows as ever: it never looks at the root's key, nor at the
+    // fixed information's signature or the root's type (the query "\" gives the value as
+    // it stands).
     {"version block of another name",
      [](QByteArray& f) { f[nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 6 + 28] = 'P'; },
-     kNothing},
+     kIntact},
     {"fixed information signature damaged",
-     [](QByteArray& f) { f[nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 40] = 0; },
-     {true, {}, QStringLiteral("Sample.exe"), 1}},
+     [](QByteArray& f) { f[nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 40] = 0; }, kIntact},
+    {"root of text type counting its value in characters",
+     [](QByteArray& f) {
+         const qsizetype root = nodeOffset(f, QStringLiteral("VS_VERSION_INFO"));
+         put16(f, root + 2, 26);
+         put16(f, root + 4, 1);
+     },
+     kIntact},
+    // 52 characters put the children 52 bytes into the string table, where Windows finds
+    // neither StringFileInfo nor VarFileInfo.
+    {"root of text type",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 4, 1); },
+     {true, kSampleVersion, {}, 0}},
     {"fixed information longer than the block",
      [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("VS_VERSION_INFO")) + 2, 0xFFFF); },
-     {true, {}, {}, 0}},
+     {true, kSampleVersion, {}, 0}},
     {"string table name without its terminating zero",
      [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("StringFileInfo")), 10); },
      {true, kSampleVersion, {}, 0}},
@@ -550,9 +565,21 @@ const Damage kDamages[] = {
          put16(f, at + 20, u'X');
      },
      {true, kSampleVersion, QStringLiteral("Sample.exeX"), 1}},
+    // A text is read up to its zero, whatever its length or type say.
+    {"string value of length zero",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("OriginalFilename")) + 2, 0); },
+     kIntact},
+    {"text value of type 0 counted in characters",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("OriginalFilename")) + 4, 0); },
+     kIntact},
+    // The table runs on past its node: the first entry stays. Windows counts a second one
+    // from the bytes past the block (its own marker there); the block holds none.
+    {"translation table one entry longer than its node",
+     [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("Translation")) + 2, 8); },
+     kIntact},
     {"translation table longer than its node",
      [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("Translation")) + 2, 0xFFFF); },
-     {true, kSampleVersion, {}, 0}},
+     kIntact},
     {"translation table shorter than one entry",
      [](QByteArray& f) { put16(f, nodeOffset(f, QStringLiteral("Translation")) + 2, 3); },
      {true, kSampleVersion, {}, 0}},
