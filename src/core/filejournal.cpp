@@ -298,6 +298,23 @@ bool anyJournalPresent(const Target& t)
     return false;
 }
 
+QByteArray journalSignature(const Target& t)
+{
+    QByteArray sig;
+    struct stat st;
+    for (const QByteArray& place : placesOf(t.path)) {
+        if (::lstat(place.constData(), &st) != 0) {
+            sig += "-;";
+            continue;
+        }
+        const quint64 fields[] = {quint64(st.st_ino), quint64(st.st_size),
+                                  quint64(st.st_mtim.tv_sec), quint64(st.st_mtim.tv_nsec),
+                                  quint64(st.st_ctim.tv_sec), quint64(st.st_ctim.tv_nsec)};
+        sig.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    }
+    return sig;
+}
+
 int recover(const Target& t)
 {
     if (!t.exists || !S_ISREG(t.st.st_mode) || !anyJournalPresent(t))

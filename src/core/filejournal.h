@@ -32,6 +32,10 @@ int recover(const safelinks::Target& t);
 // writer whether it must lock before recover.
 bool anyJournalPresent(const safelinks::Target& t);
 
+// What a reader compares before and after reading: which journal names are taken, by
+// which file, of what size and time. A rewrite that begins meanwhile changes it.
+QByteArray journalSignature(const safelinks::Target& t);
+
 // For a reader holding fileFd open on t: the old content of a killed (or running)
 // in-place rewrite when a trusted journal describes the file; nothing otherwise.
 std::optional<QByteArray> contentBeforeRewrite(const safelinks::Target& t, int fileFd);

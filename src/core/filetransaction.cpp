@@ -343,6 +343,7 @@ QByteArray FileTransaction::read(qint64 maxSize)
         struct stat before, after;
         if (!fd.valid() || ::fstat(fd.get(), &before) != 0 || !S_ISREG(before.st_mode))
             return {};
+        const QByteArray journalsBefore = filejournal::journalSignature(m_target);
         // A rewrite in place under way, or killed: its journal holds the whole old version.
         if (std::optional<QByteArray> old = filejournal::contentBeforeRewrite(m_target, fd.get()))
             return std::move(*old);
@@ -367,7 +368,7 @@ QByteArray FileTransaction::read(qint64 maxSize)
             after.st_mtim.tv_nsec == before.st_mtim.tv_nsec &&
             after.st_ctim.tv_sec == before.st_ctim.tv_sec &&
             after.st_ctim.tv_nsec == before.st_ctim.tv_nsec &&
-            !filejournal::anyJournalPresent(m_target))
+            filejournal::journalSignature(m_target) == journalsBefore)
             return data;
         QThread::msleep(static_cast<unsigned long>(pauseMs));
         pauseMs = std::min(pauseMs * 2, kLongestPauseMs);
