@@ -6,6 +6,8 @@
 #include "configfile.h"
 #include "fontdialog.h"
 #include "itemlistmodel.h"
+#include "lockwaitprompt.h"
+#include "safefile.h"
 #include "windowpicture.h"
 #include "windowplacement.h"
 
@@ -14,6 +16,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
@@ -125,6 +128,15 @@ void TfrmMainNew::setupControls()
     // Repaints only: a click must not start another command in the middle of a load.
     FStore.setProcessEvents(
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    // Another writer's lock: the window stays painted and names the holder.
+    FStore.setLockWaitObserver(LockWaitPrompt(this));
+    // A journal or lock file that no writer made is ignored; the user hears of it once.
+    tavelorn::setUntrustedFileReporter([window = QPointer<TfrmMainNew>(this)](const QString& m) {
+        QTimer::singleShot(0, window, [window, m] {
+            if (window)
+                QMessageBox::warning(window, AppTitle(), m);
+        });
+    });
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
     FStore.setCodePageConfirmation([this](int codePage) {
