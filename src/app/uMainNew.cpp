@@ -7,6 +7,8 @@
 #include "configwatcher.h"
 #include "fontdialog.h"
 #include "itemlistmodel.h"
+#include "lockwaitprompt.h"
+#include "safefile.h"
 #include "windowpicture.h"
 #include "windowplacement.h"
 
@@ -15,6 +17,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
@@ -118,6 +121,15 @@ void TfrmMainNew::setupControls()
     FRefreshCommentModel->attach(ui->cbxRefreshComment);
 
     setStoreFeedback(true);
+    // Another writer's lock: the window stays painted and names the holder.
+    FStore.setLockWaitObserver(LockWaitPrompt(this));
+    // A journal or lock file that no writer made is ignored; the user hears of it once.
+    tavelorn::setUntrustedFileReporter([window = QPointer<TfrmMainNew>(this)](const QString& m) {
+        QTimer::singleShot(0, window, [window, m] {
+            if (window)
+                QMessageBox::warning(window, AppTitle(), m);
+        });
+    });
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
     FStore.setCodePageConfirmation([this](int codePage) {

@@ -4,7 +4,8 @@
 
 namespace tavelorn {
 
-AppError::AppError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+AppError::AppError(QString message, int cause)
+    : m_message(std::move(message)), m_utf8(m_message.toUtf8()), m_cause(cause)
 {
 }
 
@@ -32,6 +33,11 @@ QString systemErrorText(int errnum)
 {
     if (errnum == kErrNotRegularFile)
         return QStringLiteral("Ce n'est pas un fichier ordinaire");
+    if (errnum == kErrRefusedLink)
+        return QStringLiteral("Lien refusé : un autre utilisateur l'a posé dans un dossier partagé");
+    if (errnum == kErrNoJournalPlace)
+        return QStringLiteral("Aucune place à côté du fichier pour le journal qui protège sa "
+                              "réécriture");
     char buf[256];
     // GNU strerror_r may return a static string instead of filling buf.
     const char* s = strerror_r(errnum, buf, sizeof buf);

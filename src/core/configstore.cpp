@@ -1,16 +1,18 @@
 #include "configstore.h"
 
 #include "apperror.h"
-#include "configlock.h"
+#include "filetransaction.h"
 #include "inifile.h"
 #include "listmerge.h"
 #include "profilemerge.h"
+#include "safefile.h"
 #include "text.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tavelorn {
 
@@ -260,10 +262,8 @@ QHash<QString, Color> colourByName(const LandscapeTypeList& types)
 
 IniFile ConfigStore::readFile() const
 {
-    const ConfigFileLock lock(m_filePath, ConfigFileLock::Access::Read);
-    if (const std::optional<QByteArray>& old = lock.contentBeforeInterruptedWrite())
-        return IniFile::fromBytes(*old);
-    return IniFile(m_filePath);
+    FileTransaction tx(m_filePath, FileTransaction::Mode::Read);
+    return IniFile::fromBytes(tx.read(IniFile::kMaxFileSize), m_filePath);
 }
 
 IniFile ConfigStore::modifyFile(const std::function<void(IniFile&)>& change)
@@ -271,11 +271,17 @@ IniFile ConfigStore::modifyFile(const std::function<void(IniFile&)>& change)
     for (bool mayLeaveCodePage = !m_confirmLeavingCodePage;;) {
         int codePage = 0;
         {
-            const ConfigFileLock lock(m_filePath, ConfigFileLock::Access::Write);
-            IniFile ini(m_filePath);
+            FileTransaction tx(m_filePath, FileTransaction::Mode::Write, m_lockWaitObserver);
+            IniFile ini = IniFile::fromBytes(tx.read(IniFile::kMaxFileSize), m_filePath);
             change(ini);
             if (mayLeaveCodePage || !ini.leavesCodePage()) {
-                ini.save();
+                if (ini.isModified()) {
+                    // Past the bound no reader would read the file again: refused unwritten.
+                    const QByteArray bytes = ini.toBytes();
+                    const int err = bytes.size() > IniFile::kMaxFileSize ? EFBIG : tx.write(bytes);
+                    if (err)
+                        throw AppError(writeErrorMessage(m_filePath, err), err);
+                }
                 return ini;
             }
             codePage = ini.codePage();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datetime.h"
+#include "filetransaction.h"
 #include "itemlist.h"
 #include "systeminfo.h"
 
@@ -16,8 +17,9 @@ namespace tavelorn {
 class IniFile;
 
 // The profiles and option lists of the main window, loaded from and saved to the
-// configuration file. Every operation is a transaction on the file as it is now, under
-// the file's lock: a load reads it whole, a save re-reads it, applies only its own change
+// configuration file. Every operation is a transaction on the file as it is now
+// (FileTransaction): a load reads it whole without a lock, a save takes the writers'
+// lock, re-reads it, applies only its own change
 // (one profile, or the edit made to a list since the list was loaded) and writes it back,
 // so that what other windows and users wrote meanwhile stays. The lists then show the
 // file's merged content. Errors are AppError with the user's message.
@@ -72,6 +74,10 @@ public:
     {
         m_confirmLeavingCodePage = std::move(confirm);
     }
+
+    // Told while a save waits for another writer's lock (FileTransaction): the window
+    // keeps painting, names the holder and offers to give up.
+    void setLockWaitObserver(LockWaitObserver observer) { m_lockWaitObserver = std::move(observer); }
 
     // Replaces the profiles, the profile identifiers and the current profile index (the last profile's
     // index, -1 when none) from the file. A negative count throws
@@ -133,8 +139,8 @@ public:
     // The same loads from a file already read (readFile), for a caller that reads more of
     // it.
     void loadAllFrom(const IniFile& ini);
-    // The file as it is now, read under the shared lock (its old content when an in-place
-    // rewrite of it was killed).
+    // The file as it is now, read without a lock and without leaving a trace (its old
+    // content while an in-place rewrite of it is under way or was killed).
     IniFile readFile() const;
 
 private:
@@ -161,6 +167,7 @@ private:
     std::function<void()> m_processEvents;
     std::function<void(bool busy)> m_setBusy;
     std::function<bool(int codePage)> m_confirmLeavingCodePage;
+    LockWaitObserver m_lockWaitObserver;
 
     // Each list as last loaded, which its save compares with the list to find the edit.
     QStringList m_fileSystemTitles;

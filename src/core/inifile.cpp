@@ -1183,10 +1183,10 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
     d->load(std::move(data));
 }
 
-IniFile IniFile::fromBytes(const QByteArray& bytes)
+IniFile IniFile::fromBytes(const QByteArray& bytes, const QString& pathForMessages)
 {
     if (bytes.size() > kMaxFileSize)
-        throw AppError(tooLargeMessage(QString()));
+        throw AppError(tooLargeMessage(pathForMessages), EFBIG);
     IniFile ini;
     ini.d->load(bytes);
     return ini;
@@ -1390,9 +1390,17 @@ void IniFile::save()
 {
     if (!d->modified || m_path.isEmpty())
         return;
-    if (writeFileSafely(m_path, toBytes()) != 0)
-        throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
+    if (const int err = writeFileSafely(m_path, bytesToSave()))
+        throw AppError(writeErrorMessage(m_path, err), err);
     d->modified = false;
+}
+
+QByteArray IniFile::bytesToSave() const
+{
+    QByteArray bytes = toBytes();
+    if (bytes.size() > kMaxFileSize)
+        throw AppError(writeErrorMessage(m_path, EFBIG), EFBIG);
+    return bytes;
 }
 
 } // namespace tavelorn

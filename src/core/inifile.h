@@ -53,8 +53,9 @@ public:
     // Throws AppError when the file is larger than kMaxFileSize. An absent or unreadable
     // file reads as empty.
     explicit IniFile(const QString& path);
-    // An accessor over bytes in memory, bound to no file (UpdateFile does nothing).
-    static IniFile fromBytes(const QByteArray& bytes);
+    // An accessor over bytes in memory, bound to no file (UpdateFile does nothing);
+    // pathForMessages names the file they came from in the too-large error.
+    static IniFile fromBytes(const QByteArray& bytes, const QString& pathForMessages = {});
 
     IniFile(IniFile&&) noexcept;
     IniFile& operator=(IniFile&&) noexcept;
@@ -109,8 +110,12 @@ public:
 
     // Writes the file back when something changed, through writeFileSafely (atomic
     // replace, or a safe rewrite in place). Throws AppError("Impossible d'écrire dans
-    // <path>") when the write fails; the file is then unchanged.
+    // <path>", with the cause) when the write fails, or before writing when the file would
+    // grow past kMaxFileSize, which no reader would read; the file is then unchanged.
     void save();
+    // The content toBytes gives, refused (AppError, as save) when larger than
+    // kMaxFileSize.
+    QByteArray bytesToSave() const;
 
     // Case-insensitive hash key; public only for qHash.
     struct NameKey

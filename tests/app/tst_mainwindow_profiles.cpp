@@ -1,6 +1,7 @@
 // Picking, applying, saving and deleting profiles, and what they write to Config.ini.
 #include "mainwindowfixture.h"
 
+#include "apperror.h"
 #include "configstore.h"
 #include "inifile.h"
 #include "picture.h"
@@ -418,7 +419,9 @@ TEST_F(ProfilesTest, RefusedWriteShowsTheErrorAndTheWindowStaysUsable)
     ASSERT_TRUE(box->shown);
     EXPECT_EQ(box->title, QStringLiteral("Corvandel"));
     EXPECT_EQ(box->icon, QMessageBox::Critical);
-    EXPECT_EQ(box->text, QStringLiteral("Impossible d'écrire dans %1.").arg(configPath()));
+    // The message keeps its cause.
+    EXPECT_EQ(box->text, QStringLiteral("Impossible d'écrire dans ") + configPath() +
+                             QStringLiteral(". ") + tavelorn::systemErrorText(EACCES) + u'.');
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(configBytes(), before);
 

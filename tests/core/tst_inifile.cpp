@@ -768,7 +768,10 @@ TEST_F(IniFileTest, RefusedWritesThrowAndLeaveNoTrace)
             ini.save();
             ADD_FAILURE() << "no error";
         } catch (const AppError& e) {
-            EXPECT_EQ(e.message(), QStringLiteral("Impossible d'écrire dans ") + p);
+            // The message, then the cause the system gave.
+            EXPECT_NE(e.cause(), 0);
+            EXPECT_EQ(e.message(), QStringLiteral("Impossible d'écrire dans ") + p +
+                                       QStringLiteral(". ") + systemErrorText(e.cause()));
         }
     }
     EXPECT_FALSE(QFileInfo::exists(path("missing")));
@@ -821,7 +824,8 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesTheWriteReadOnlyFolderDoesNot)
             refused.save();
             found += "the read-only file was written; ";
         } catch (const AppError& e) {
-            if (e.message() != QStringLiteral("Impossible d'écrire dans ") + readOnly)
+            if (e.message() != QStringLiteral("Impossible d'écrire dans ") + readOnly +
+                                   QStringLiteral(". ") + systemErrorText(EACCES))
                 found += "message " + e.message().toStdString();
         }
         return found;

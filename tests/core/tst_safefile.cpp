@@ -234,8 +234,8 @@ TEST(SafeWrite, FolderThatRefusesNewFiles)
         // Without a place for the journal the file is not touched.
         qunsetenv("XDG_STATE_HOME");
         qputenv("HOME", "/nonexistent");
-        if (const int r = writeFileSafely(writable, "no journal"); r != EACCES)
-            found += describe("rewrite without a journal", r, EACCES);
+        if (const int r = writeFileSafely(writable, "no journal"); r != kErrNoJournalPlace)
+            found += describe("rewrite without a journal", r, kErrNoJournalPlace);
         if (readBytes(writable) != patterned(36586, 1))
             found += "file changed without a journal; ";
         qputenv("XDG_STATE_HOME", QFile::encodeName(state));
@@ -292,9 +292,9 @@ TEST(SafeWrite, KeepsTheOwnerAndGroup)
     EXPECT_EQ(entries(dir.path()), (QStringList{"roots.ini", "theirs.ini"}));
 }
 
-// In a sticky folder that everyone may write, a link is followed only when it belongs
-// to the writer or to the folder's owner.
-TEST(SafeWrite, ProtectedLinksInStickyFolders)
+// In a folder that others may write (group or others write bit, sticky or not), a link
+// is followed only when it belongs to the writer or to the folder's owner.
+TEST(SafeWrite, ProtectedLinksInSharedFolders)
 {
     if (!runningAsRoot())
         GTEST_SKIP() << "needs root to plant links as another user";
@@ -307,11 +307,13 @@ TEST(SafeWrite, ProtectedLinksInStickyFolders)
     };
     const uid_t nobody = nobodyUid();
     const Case cases[] = {
-        {01777, 0, nobody, EACCES}, // planted by another user: refused
-        {01777, 0, 0, 0},           // the writer's own
-        {01777, nobody, nobody, 0}, // the folder owner's
-        {0777, 0, nobody, 0},       // not sticky: no such rule
-        {01755, nobody, 0, 0},      // sticky, but not everyone's
+        {01777, 0, nobody, kErrRefusedLink}, // planted by another user: refused
+        {01777, 0, 0, 0},                    // the writer's own
+        {01777, nobody, nobody, 0},          // the folder owner's
+        {0777, 0, nobody, kErrRefusedLink},  // not sticky: refused all the same
+        {0775, 0, nobody, kErrRefusedLink},  // a team's folder
+        {0755, nobody, nobody, 0},           // only its owner writes there
+        {01755, nobody, 0, 0},               // sticky, but not everyone's
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::oct << c.folderMode << std::dec << " folder of "
@@ -365,9 +367,10 @@ TEST(SafeWrite, FullDiskLeavesTheOldFileAsItWas)
         {Limit::FullDisk, Layout::HardLinked, 45056, 4096, ENOSPC},
         {Limit::FullDisk, Layout::FolderRefusesNewFiles, 45056, 4096, ENOSPC},
         // Room for the growth but not for a second copy: written in place, its rollback
-        // journal in the state folder on another disk.
+        // journal in the state folder on another disk. Not a hard-linked file: readers
+        // through its other names would never look there.
         {Limit::FullDisk, Layout::Plain, 40000, 8192, 0},
-        {Limit::FullDisk, Layout::HardLinked, 40000, 8192, 0},
+        {Limit::FullDisk, Layout::HardLinked, 40000, 8192, ENOSPC},
         {Limit::FullDisk, Layout::FolderRefusesNewFiles, 40000, 8192, 0},
         // No room for the journal anywhere: refused.
         {Limit::FullDisk, Layout::Plain, 40000, 8192, ENOSPC, true},
@@ -491,29 +494,37 @@ TEST(SafeWrite, KilledWritesLeaveNeitherTornFilesNorTemporaryFiles)
     }
 }
 
-// Only temporary files of writers that are gone go: ours, not locked by a live writer.
+// Clean-up removes only temporary files it can prove ours: the user's own files that
+// look alike stay, whatever their age.
 TEST(SafeWrite, CleanUpRemovesOnlyTheTemporaryFilesOfDeadWriters)
 {
     QTemporaryDir dir;
     const auto at = [&](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
-    for (const char* name :
-         {".tavelorn-dead01", ".tavelorn-live01", ".tavelorn-toolong", "notes.txt"})
-        writeBytes(at(name), "x");
+    const QStringList users{".tavelorn-dead01", ".tavelorn-toolong", "notes.txt",
+                            // the shape of ours, with a tag that is not the file's
+                            ".Config.ini.tavelorn-abcdefghijABCDEFGHIJ-0123456789ab",
+                            ".Config.ini.tavelorn-abcdefghijABCDEFGHI"};
+    for (const QString& name : users)
+        writeBytes(dir.filePath(name), "x");
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral(".tavelorn-dir001")));
-    const int live = ::open(native(at(".tavelorn-live01")).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(live, 0);
-    ASSERT_EQ(::flock(live, LOCK_EX), 0);
-    QStringList kept{".tavelorn-dir001", ".tavelorn-live01", ".tavelorn-toolong", "Config.ini",
-                     "notes.txt"};
-    if (runningAsRoot()) {
-        writeBytes(at(".tavelorn-other1"), "x");
-        ASSERT_EQ(::chown(native(at(".tavelorn-other1")).constData(), nobodyUid(), 0), 0);
-        kept << QStringLiteral(".tavelorn-other1");
+    // A writer killed after naming its temporary file: a fork that stops itself there.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        TestHooks::setUnnamedTempFilesEnabled(false);
+        TestHooks::setStopBeforeRename(true);
+        writeFileSafely(at("Config.ini"), "killed");
+        _exit(0);
     }
+    ::waitpid(pid, nullptr, WUNTRACED);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ASSERT_EQ(entries(dir.path()).size(), users.size() + 2) << "the killed writer's file";
+    QStringList kept = users;
+    kept << QStringLiteral(".tavelorn-dir001") << QStringLiteral("Config.ini");
     kept.sort();
 
     EXPECT_EQ(writeFileSafely(at("Config.ini"), "x"), 0);
-    ::close(live);
     EXPECT_EQ(entries(dir.path()), kept);
 }
 

@@ -126,9 +126,13 @@ protected:
 
     void TearDown() override
     {
-        // The command only ever reads the configuration file.
+        // The command only ever reads the configuration file, and leaves nothing beside it
+        // (no lock file, no journal), whatever the mode.
         EXPECT_EQ(readFile(config), configBytes);
         EXPECT_EQ(QFileInfo(config).lastModified(), configTime);
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".Config.ini*")},
+                                            QDir::AllEntries | QDir::Hidden | QDir::System),
+                  QStringList());
     }
 
     static void writeFile(const QString& path, const QByteArray& bytes)
@@ -652,10 +656,10 @@ TEST_F(ExportCommand, FullDiskKeepsThePreviousPicture)
     const QString out = QString::fromLocal8Bit(proc.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(proc.readAllStandardError());
     EXPECT_EQ(out.toStdString(), "exit 4\nsame\ndev.jpg\nfiller\n") << err.toStdString();
-    // The folder refuses the new file, and the disk the rollback journal that rewriting
-    // the old one in place would need.
+    // The folder refuses the new file, and the rollback journal that rewriting the old one
+    // in place would need: the message says so, not "Permission denied".
     EXPECT_TRUE(err.contains(QStringLiteral("Impossible de créer le fichier \"%1/dev.jpg\". %2.")
-                                 .arg(disk, systemErrorText(EACCES))))
+                                 .arg(disk, systemErrorText(kErrNoJournalPlace))))
         << err.toStdString();
 }
 
