@@ -190,7 +190,7 @@ void removeStaleTempFiles(const safelinks::Target& t, int folderFd)
         struct stat st, now;
         if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != ::geteuid() || st.st_nlink != 1 ||
-            !name.endsWith('-' + tagOf(random, st.st_uid)) ||
+            !name.endsWith(QByteArray('-' + tagOf(random, st.st_uid))) ||
             ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         if (::fstatat(folderFd, e->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
