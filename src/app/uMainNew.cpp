@@ -251,6 +251,11 @@ void TfrmMainNew::connectHandlers()
     connect(FLandscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
     connect(FSourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
     connect(FRefreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+    // A renamed item stays shown under its new name.
+    const auto replaced = &TItemListModel::selectionReplaced;
+    connect(FLandscapeTypeModel.get(), replaced, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(FSourceSystemModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
+    connect(FRefreshCommentModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
 
     connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
     connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);

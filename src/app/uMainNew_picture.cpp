@@ -61,8 +61,10 @@ void TfrmMainNew::connectPictureControls()
             connect(edit, &QLineEdit::textChanged, this, handler);
         else if (auto* box = qobject_cast<QCheckBox*>(entry.control))
             connect(box, &QCheckBox::toggled, this, handler);
-        if (entry.list)
+        if (entry.list) {
             connect(entry.list, &TItemListModel::selectionLost, this, handler);
+            connect(entry.list, &TItemListModel::selectionReplaced, this, handler);
+        }
     }
 }
 
