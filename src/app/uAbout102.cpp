@@ -6,6 +6,7 @@
 #include "handlerguard.h"
 #include "updateinfo.h"
 #include "webendpoints.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -94,6 +95,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
     closeButton()->setFocus(Qt::OtherFocusReason);
     placeLabels();
+    centreOnParent(this);
 
     // An error stops the filling: the error box says why and the dialog opens with the
     // controls not yet filled as they are.
@@ -201,6 +203,7 @@ void TfrmAbout102::WebLinkClick()
                         QStringLiteral("\n\nInstall the package xdg-utils, or copy the "
                                        "address into your web browser."),
                     QMessageBox::Ok, this);
+    centreOnParent(&box);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();

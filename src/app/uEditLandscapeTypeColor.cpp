@@ -5,10 +5,10 @@
 #include "clicklabel.h"
 #include "colorpickerdropdown.h"
 #include "picture.h"
+#include "windowplacement.h"
 
 #include <QColorDialog>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QSignalBlocker>
 
 using namespace tavelorn;
@@ -78,6 +78,7 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     connect(cancelButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
 
     setLandscapeTypes({});
+    centreOnParent(this);
 }
 
 TfrmEditLandscapeTypeColor::~TfrmEditLandscapeTypeColor() = default;
@@ -243,6 +244,7 @@ void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
         if (!FColorDialog) {
             FColorDialog = new QColorDialog(this);
             FColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+            centreOnParent(FColorDialog);
         }
         FColorDialog->setCurrentColor(previewQColor(FPreviewColor));
         if (FColorDialog->exec() != QDialog::Accepted)
@@ -313,22 +315,8 @@ bool TfrmEditLandscapeTypeColor::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmEditLandscapeTypeColor::showEvent(QShowEvent* event)
 {
-    if (!FCentred) {
-        FCentred = true;
-        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-        QScreen* scr = owner && owner->screen() ? owner->screen() : screen();
-        const QRect work = scr ? scr->availableGeometry() : QRect();
-        const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : work;
-        QRect r(QPoint(0, 0), size());
-        r.moveCenter(over.center());
-        if (work.isValid()) {
-            // Keep the whole dialog on the screen.
-            r.moveRight(std::min(r.right(), work.right()));
-            r.moveBottom(std::min(r.bottom(), work.bottom()));
-            r.moveLeft(std::max(r.left(), work.left()));
-            r.moveTop(std::max(r.top(), work.top()));
-        }
-        move(r.topLeft());
+    if (!FFocusPlaced) {
+        FFocusPlaced = true;
         ui->ListBox->setFocus();
     }
     QDialog::showEvent(event);

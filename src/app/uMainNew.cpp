@@ -135,8 +135,7 @@ void TfrmMainNew::setupControls()
                "No, quit, and start the program with TAVELORN_CODEPAGE set to that code "
                "page's number (for example TAVELORN_CODEPAGE=1250).")
                 .arg(codePage);
-        return QMessageBox::question(this, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        return askYesNo(this, QMessageBox::Question, AppTitle(), text);
     });
 }
 
