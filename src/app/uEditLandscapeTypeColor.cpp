@@ -10,6 +10,7 @@
 #include <QColorDialog>
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 using namespace tavelorn;
 
@@ -27,6 +28,22 @@ QColor previewQColor(Color c)
     const Color v = defaultSchemeColor(c);
     return QColor(colorRed(v), colorGreen(v), colorBlue(v));
 }
+
+// Paints the keyboard's current line only once it is selected: the list takes a current
+// line when it gets the focus, which must not look like a chosen position.
+class TChosenOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            option->state &= ~QStyle::State_HasFocus;
+    }
+};
 
 } // namespace
 
@@ -65,6 +82,7 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
         b->setIconSize(QSize(16, 16));
 
     ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->ListBox->setItemDelegate(new TChosenOnlyDelegate(ui->ListBox));
     ui->ListBox->installEventFilter(this);
     setupPicker();
 
