@@ -3,6 +3,7 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "buttonicon.h"
 #include "configfile.h"
 #include "fontdialog.h"
 #include "itemlistmodel.h"
@@ -94,6 +95,11 @@ void TfrmMainNew::setupControls()
     for (const auto& p : pictures)
         p.button->setIcon(
             windowPicture(QString::fromLatin1(p.picture), p.button->iconSize().width()));
+    // The letter A is drawn in the buttons' text colour, the palette over it as it is.
+    for (QAbstractButton* b : {ui->bbtImportantInfo1, ui->bbtImportantInfo2, ui->bbtImportantInfo3})
+        setInkIcon(b, windowPicture(QStringLiteral("fontcolor-letter"), b->iconSize().width()),
+                   windowPicture(QStringLiteral("fontcolor"), b->iconSize().width()),
+                   b->iconSize().width());
 
     nameControls();
 

@@ -110,9 +110,14 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
         {ui->bbtCancel, "delete", large},
     };
     for (const auto& p : pictures) {
-        p.button->setIcon(makeButtonIcon(
+        const QIcon icon = makeButtonIcon(
             QStringLiteral(":/stringlisteditor/%1.svg").arg(QLatin1String(p.picture)),
-            p.size.width()));
+            p.size.width());
+        // The sort picture is plain strokes: drawn in the button's text colour.
+        if (p.button == ui->bbtTri)
+            setInkIcon(p.button, icon, QIcon(), p.size.width());
+        else
+            p.button->setIcon(icon);
         p.button->setIconSize(p.size);
     }
 
