@@ -98,7 +98,7 @@ private:
 
 // The distribution's name as os-release gives it, kept short and printable.
 constexpr qsizetype kMaxSystemNameLength = 120;
-constexpr qint64 kMaxOsReleaseSize = 64 * 1024;
+constexpr qint64 kMaxOsReleaseSize = qint64{64} * 1024;
 
 } // namespace
 
