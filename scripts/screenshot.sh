@@ -2,8 +2,9 @@
 # Takes the README's pictures: the real program in a virtual X server with a window
 # manager, a sample profile picked. Writes docs/screenshot-main.png; with --dark, under
 # the Fusion style and qt6ct's "darker" colour scheme, docs/screenshot-dark-main.png,
-# docs/screenshot-dark-colors.png (the colour dialog with its drop-down open) and
-# docs/screenshot-dark-about.png.
+# docs/screenshot-dark-colors-opening.png and docs/screenshot-dark-colors.png (the colour
+# dialog as it opens, and with its drop-down open), docs/screenshot-dark-about.png (the
+# news box focused) and docs/screenshot-dark-date.png (the refresh date's pop-up).
 # Usage: scripts/screenshot.sh [TAVELORN [OUTPUT.png]]
 #        scripts/screenshot.sh --dark [TAVELORN [OUTPUT_DIR]]
 # (build first: ./scripts/build.sh tavelorn; --dark needs qt6ct)
@@ -85,6 +86,10 @@ xdotool mousemove --window "$wid" 223 108 click 1
 dlg=$(window_named "$colours" "$app_pid" 10)
 [ -n "$dlg" ] || fail "the colour dialog did not open"
 focus "$dlg"
+# On opening no position looks chosen.
+xdotool mousemove 5 5
+shoot "$dlg"
+keep "$output/screenshot-dark-colors-opening.png"
 xdotool key Down Tab alt+Down
 wait_until 10 other_window_geometry "$app_pid" "$wid" "$dlg" >/dev/null || fail "the drop-down did not open"
 xdotool mousemove 5 5
@@ -99,6 +104,21 @@ xdotool mousemove --window "$wid" 24 575 click 1
 about=$(window_named About "$app_pid" 10)
 [ -n "$about" ] || fail "the About dialog did not open"
 xdotool mousemove 5 5
+focus "$about"
+xdotool key Tab # from Close to the news box, which shows the focus
 shoot "$about"
 keep "$output/screenshot-dark-about.png"
-xdotool key Return
+xdotool key shift+Tab Return
+wait_closed About
+
+# The date pop-up of the refresh date (the profile has one).
+xdotool windowactivate --sync "$wid" 2>/dev/null || true
+xdotool mousemove --window "$wid" 97 445 click 1
+popup=
+popup_open() { popup=$(other_window_geometry "$app_pid" "$wid"); }
+wait_until 10 popup_open || fail "the date pop-up did not open"
+eval "$(echo "$popup" | tr ' ' '\n' | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+xdotool mousemove 5 5
+still_shot "$work/shot.png" "${WIDTH}x${HEIGHT}+${X}+${Y}"
+keep "$output/screenshot-dark-date.png"
+xdotool key Escape

@@ -1,5 +1,7 @@
 #include "buttonicon.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -34,7 +36,74 @@ QPixmap greyed(const QPixmap& pixmap)
     return result;
 }
 
+QIcon inkedIcon(const QIcon& ink, const QIcon& overlay, int size, const QColor& colour)
+{
+    QIcon icon;
+    for (qreal dpr : {1.0, 2.0}) {
+        QPixmap normal = ink.pixmap(QSize(size, size), dpr);
+        normal.setDevicePixelRatio(dpr);
+        {
+            QPainter painter(&normal);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            painter.fillRect(QRectF(0, 0, size, size), colour);
+            if (!overlay.isNull()) {
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                painter.drawPixmap(QRectF(0, 0, size, size),
+                                   overlay.pixmap(QSize(size, size), dpr),
+                                   QRectF(0, 0, size * dpr, size * dpr));
+            }
+        }
+        const QPixmap disabled = greyed(normal);
+        for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+            icon.addPixmap(normal, QIcon::Normal, state);
+            icon.addPixmap(normal, QIcon::Active, state);
+            icon.addPixmap(normal, QIcon::Selected, state);
+            icon.addPixmap(disabled, QIcon::Disabled, state);
+        }
+    }
+    return icon;
+}
+
+// Keeps a button's inked picture in its text colour.
+class TInkIcon : public QObject
+{
+public:
+    TInkIcon(QAbstractButton* button, QIcon ink, QIcon overlay, int size)
+        : QObject(button), m_button(button), m_ink(std::move(ink)),
+          m_overlay(std::move(overlay)), m_size(size)
+    {
+        apply();
+        button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_button && event->type() == QEvent::PaletteChange)
+            apply();
+        return false;
+    }
+
+private:
+    void apply()
+    {
+        m_button->setIcon(inkedIcon(m_ink, m_overlay, m_size,
+                                    m_button->palette().color(QPalette::Active,
+                                                              QPalette::ButtonText)));
+    }
+
+    QAbstractButton* m_button;
+    QIcon m_ink;
+    QIcon m_overlay;
+    int m_size;
+};
+
 } // namespace
+
+void setInkIcon(QAbstractButton* button, const QIcon& ink, const QIcon& overlay, int size)
+{
+    new TInkIcon(button, ink, overlay, size);
+}
 
 QIcon makeButtonIcon(const QString& resource, int size)
 {

@@ -1,5 +1,7 @@
 #include "fontdialog.h"
 
+#include "windowplacement.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -153,7 +155,12 @@ PictureFont TFontDialog::pictureFont() const
 
 void TFontDialog::chooseColor()
 {
-    const QColor c = QColorDialog::getColor(toQColor(d->colorValue), this, tr("Colour"));
+    QColorDialog dialog(toQColor(d->colorValue), this);
+    dialog.setWindowTitle(tr("Colour"));
+    centreOnParent(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QColor c = dialog.selectedColor().toRgb();
     if (!c.isValid())
         return;
     d->colorValue = makeColor(c.red(), c.green(), c.blue());

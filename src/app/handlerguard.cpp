@@ -2,6 +2,7 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -130,5 +131,6 @@ void showErrorBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(message), QMessageBox::Ok,
                     parent);
+    centreOnParent(&box);
     box.exec();
 }

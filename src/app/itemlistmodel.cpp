@@ -40,6 +40,20 @@ void TItemListModel::setExtraItem(const QString& text)
     }
 }
 
+int TItemListModel::selectedIndex() const
+{
+    const int row = m_combo ? m_combo->currentIndex() : -1;
+    return row >= 0 && row < m_count ? row : -1;
+}
+
+void TItemListModel::followReplacement(const QString& from, const QString& to)
+{
+    if (from.isEmpty() && to.isEmpty())
+        m_replacement.reset();
+    else
+        m_replacement = std::make_pair(from, to);
+}
+
 int TItemListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_count + (m_extra.isEmpty() ? 0 : 1);
@@ -89,12 +103,22 @@ void TItemListModel::itemsReset()
     if (!m_combo)
         return;
     int row = -1;
+    bool replaced = false;
     if (m_selectedText) {
         for (int i = 0; i < m_count; ++i)
             if (m_list.at(i) == *m_selectedText) {
                 row = i;
                 break;
             }
+        if (row < 0 && !m_selectedExtra && m_replacement &&
+            m_replacement->first == *m_selectedText) {
+            for (int i = 0; i < m_count; ++i)
+                if (m_list.at(i) == m_replacement->second) {
+                    row = i;
+                    replaced = true;
+                    break;
+                }
+        }
         // A text shown beside the list stays while the list lacks it.
         if (row < 0 && m_selectedExtra && !m_selectedText->isEmpty()) {
             setExtraItem(*m_selectedText);
@@ -107,6 +131,8 @@ void TItemListModel::itemsReset()
     }
     const bool lost = m_selectedText && row < 0;
     m_selectedText.reset();
-    if (lost)
+    if (replaced)
+        emit selectionReplaced();
+    else if (lost)
         emit selectionLost();
 }

@@ -1,5 +1,7 @@
 #include "lockwaitprompt.h"
 
+#include "windowplacement.h"
+
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
@@ -42,7 +44,8 @@ bool LockWaitPrompt::operator()(const QString& holder, qint64 waitedMs, int paus
     if (!s.gone) {
         s.gone = new QTimer;
         s.gone->setSingleShot(true);
-        QObject::connect(s.gone, &QTimer::timeout, [state = m_state.get()] { state->hide(); });
+        QObject::connect(s.gone, &QTimer::timeout, s.gone,
+                         [state = m_state.get()] { state->hide(); });
     }
     s.gone->start(kGoneAfterMs);
     const bool shown = waitedMs >= kShowAfterMs;
@@ -58,7 +61,7 @@ bool LockWaitPrompt::operator()(const QString& holder, qint64 waitedMs, int paus
             s.dialog->setMinimumDuration(0);
             s.dialog->setAutoReset(false);
             s.dialog->setAutoClose(false);
-            QObject::connect(s.dialog, &QProgressDialog::canceled,
+            QObject::connect(s.dialog, &QProgressDialog::canceled, s.dialog,
                              [state = m_state.get()] { state->cancelled = true; });
         }
         // The holder's own words are data: joined, never formatted.
@@ -68,6 +71,7 @@ bool LockWaitPrompt::operator()(const QString& holder, qint64 waitedMs, int paus
         if (!s.dialog->isVisible()) {
             s.cancelled = false;
             s.dialog->reset();
+            centreOnParent(s.dialog);
             s.dialog->show();
         }
     }

@@ -6,13 +6,16 @@
 #include "handlerguard.h"
 #include "updateinfo.h"
 #include "webendpoints.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -42,7 +45,105 @@ public:
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
+// Draws a focus ring over a widget whose style shows none (a read-only text box in the
+// Fusion style looks the same with and without the focus).
+class TFocusCue : public QWidget
+{
+public:
+    explicit TFocusCue(QWidget* target) : QWidget(target), FTarget(target)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        target->installEventFilter(this);
+        setGeometry(target->rect());
+        hide();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == FTarget) {
+            switch (event->type()) {
+            case QEvent::FocusIn:
+                setGeometry(FTarget->rect());
+                raise();
+                show();
+                break;
+            case QEvent::FocusOut:
+                hide();
+                break;
+            case QEvent::Resize:
+                setGeometry(FTarget->rect());
+                break;
+            default:
+                break;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QPen pen(palette().color(QPalette::Active, QPalette::Highlight), 2);
+        pen.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pen);
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+
+private:
+    QWidget* FTarget;
+};
+
+// The distribution's name as os-release gives it, kept short and printable.
+constexpr qsizetype kMaxSystemNameLength = 120;
+constexpr qint64 kMaxOsReleaseSize = qint64{64} * 1024;
+
 } // namespace
+
+QString OsReleasePrettyName(const QByteArray& content)
+{
+    // Lines are KEY=value, the value plain or in shell quotes; the last PRETTY_NAME wins.
+    QByteArray raw;
+    bool found = false;
+    for (const QByteArray& line : content.split('\n')) {
+        if (!line.startsWith("PRETTY_NAME="))
+            continue;
+        const QByteArray value = line.mid(int(sizeof("PRETTY_NAME=")) - 1);
+        raw.clear();
+        found = true;
+        if (value.startsWith('"')) {
+            for (qsizetype i = 1; i < value.size() && value[i] != '"'; ++i) {
+                if (value[i] == '\\' && i + 1 < value.size() &&
+                    QByteArrayView("\"\\`$").contains(value[i + 1]))
+                    ++i;
+                raw.append(value[i]);
+            }
+        } else if (value.startsWith('\'')) {
+            const qsizetype end = value.indexOf('\'', 1);
+            raw = value.mid(1, end < 0 ? -1 : end - 1);
+        } else {
+            raw = value.trimmed();
+        }
+    }
+    if (!found)
+        return {};
+    // A value ends at its first NUL; control characters become blanks.
+    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
+        raw.truncate(nul);
+    QString name = QString::fromUtf8(raw);
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
+            c = u' ';
+    name = name.simplified();
+    if (name.size() > kMaxSystemNameLength) {
+        name.truncate(kMaxSystemNameLength);
+        if (name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return name;
+}
 
 TfrmAbout102::TfrmAbout102(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -85,6 +186,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     // Names for screen readers: the news box by the label above it, the pictures by
     // what they show.
     ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
+    new TFocusCue(ui->memNews);
     ui->imgDonate->setAccessibleName(tr("Donate"));
     ui->imgBug->setAccessibleName(ui->imgBug->toolTip());
 
@@ -94,6 +196,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
     closeButton()->setFocus(Qt::OtherFocusReason);
     placeLabels();
+    centreOnParent(this);
 
     // An error stops the filling: the error box says why and the dialog opens with the
     // controls not yet filled as they are.
@@ -124,24 +227,26 @@ void TfrmAbout102::FormCreate()
 
 void TfrmAbout102::setSystemDescription()
 {
-    const QString release = QSysInfo::kernelVersion();
-    const QString arch = QSysInfo::currentCpuArchitecture();
-    const QString full = OperatingSystemDescription(SystemName(), release, arch);
+    const QString name = SystemName();
+    const QString full =
+        OperatingSystemDescription(name, QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
     const QFontMetrics fm(systemLine()->font());
     const int room = RightEdge - systemLine()->x();
     if (fm.horizontalAdvance(full) <= room) {
         systemLine()->setText(full);
         return;
     }
-    // A long distribution name gives way to its short form ("Debian 12"), shortened
-    // further if need be; the numbers stay whole and the tooltip tells all.
-    const QString name = ShortSystemName();
-    const QString shortText = OperatingSystemDescription(name, release, arch);
-    const int nameRoom =
-        std::max(0, room - (fm.horizontalAdvance(shortText) - fm.horizontalAdvance(name)));
-    systemLine()->setText(
-        OperatingSystemDescription(fm.elidedText(name, Qt::ElideRight, nameRoom), release, arch));
+    // The release is shown whole; the numbers after it give way, and the tooltip tells all.
     systemLine()->setToolTip(full);
+    const QString numbers = full.mid(name.size());
+    const int nameWidth = fm.horizontalAdvance(name);
+    if (nameWidth > room) {
+        systemLine()->setText(fm.elidedText(name, Qt::ElideRight, room));
+        return;
+    }
+    const QString rest = fm.elidedText(numbers, Qt::ElideRight, room - nameWidth);
+    // Only "(Version" and more, or nothing: a lone bracket or ellipsis says nothing.
+    systemLine()->setText(rest.startsWith(QStringLiteral(" (Version")) ? name + rest : name);
 }
 
 void TfrmAbout102::placeLabels()
@@ -201,6 +306,7 @@ void TfrmAbout102::WebLinkClick()
                         QStringLiteral("\n\nInstall the package xdg-utils, or copy the "
                                        "address into your web browser."),
                     QMessageBox::Ok, this);
+    centreOnParent(&box);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
@@ -258,18 +364,14 @@ QString OperatingSystemDescription(const QString& name, const QString& kernelRel
 
 QString SystemName()
 {
-    const QString name = QSysInfo::prettyProductName();
-    return name.isEmpty() ? QStringLiteral("Linux") : name;
-}
-
-QString ShortSystemName()
-{
-    QString type = QSysInfo::productType();
-    if (type.isEmpty() || type == u"unknown")
-        return SystemName();
-    type[0] = type[0].toUpper();
-    const QString version = QSysInfo::productVersion();
-    return version.isEmpty() || version == u"unknown" ? type : type + u' ' + version;
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        QFile file(QString::fromLatin1(path));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = OsReleasePrettyName(file.read(kMaxOsReleaseSize));
+        return name.isEmpty() ? QStringLiteral("Linux") : name;
+    }
+    return QStringLiteral("Linux");
 }
 
 QString OperatingSystemDescription()

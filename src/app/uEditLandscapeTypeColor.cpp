@@ -5,11 +5,12 @@
 #include "clicklabel.h"
 #include "colorpickerdropdown.h"
 #include "picture.h"
+#include "windowplacement.h"
 
 #include <QColorDialog>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 using namespace tavelorn;
 
@@ -27,6 +28,22 @@ QColor previewQColor(Color c)
     const Color v = defaultSchemeColor(c);
     return QColor(colorRed(v), colorGreen(v), colorBlue(v));
 }
+
+// Paints the keyboard's current line only once it is selected: the list takes a current
+// line when it gets the focus, which must not look like a chosen position.
+class TChosenOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            option->state &= ~QStyle::State_HasFocus;
+    }
+};
 
 } // namespace
 
@@ -65,6 +82,7 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
         b->setIconSize(QSize(16, 16));
 
     ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->ListBox->setItemDelegate(new TChosenOnlyDelegate(ui->ListBox));
     ui->ListBox->installEventFilter(this);
     setupPicker();
 
@@ -78,6 +96,7 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     connect(cancelButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
 
     setLandscapeTypes({});
+    centreOnParent(this);
 }
 
 TfrmEditLandscapeTypeColor::~TfrmEditLandscapeTypeColor() = default;
@@ -243,6 +262,7 @@ void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
         if (!FColorDialog) {
             FColorDialog = new QColorDialog(this);
             FColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+            centreOnParent(FColorDialog);
         }
         FColorDialog->setCurrentColor(previewQColor(FPreviewColor));
         if (FColorDialog->exec() != QDialog::Accepted)
@@ -313,22 +333,8 @@ bool TfrmEditLandscapeTypeColor::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmEditLandscapeTypeColor::showEvent(QShowEvent* event)
 {
-    if (!FCentred) {
-        FCentred = true;
-        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-        QScreen* scr = owner && owner->screen() ? owner->screen() : screen();
-        const QRect work = scr ? scr->availableGeometry() : QRect();
-        const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : work;
-        QRect r(QPoint(0, 0), size());
-        r.moveCenter(over.center());
-        if (work.isValid()) {
-            // Keep the whole dialog on the screen.
-            r.moveRight(std::min(r.right(), work.right()));
-            r.moveBottom(std::min(r.bottom(), work.bottom()));
-            r.moveLeft(std::max(r.left(), work.left()));
-            r.moveTop(std::max(r.top(), work.top()));
-        }
-        move(r.topLeft());
+    if (!FFocusPlaced) {
+        FFocusPlaced = true;
         ui->ListBox->setFocus();
     }
     QDialog::showEvent(event);

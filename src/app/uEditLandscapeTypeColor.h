@@ -70,7 +70,7 @@ private:
     tavelorn::Color FPreviewColor = 0;
     int FLastSelected = -1;
     QColorDialog* FColorDialog = nullptr;
-    bool FCentred = false;
+    bool FFocusPlaced = false;
     THandlerGuard FGuard{this};
 };
 

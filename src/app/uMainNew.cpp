@@ -3,6 +3,7 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "buttonicon.h"
 #include "configfile.h"
 #include "configwatcher.h"
 #include "fontdialog.h"
@@ -98,6 +99,11 @@ void TfrmMainNew::setupControls()
     for (const auto& p : pictures)
         p.button->setIcon(
             windowPicture(QString::fromLatin1(p.picture), p.button->iconSize().width()));
+    // The letter A is drawn in the buttons' text colour, the palette over it as it is.
+    for (QAbstractButton* b : {ui->bbtImportantInfo1, ui->bbtImportantInfo2, ui->bbtImportantInfo3})
+        setInkIcon(b, windowPicture(QStringLiteral("fontcolor-letter"), b->iconSize().width()),
+                   windowPicture(QStringLiteral("fontcolor"), b->iconSize().width()),
+                   b->iconSize().width());
 
     nameControls();
 
@@ -126,8 +132,11 @@ void TfrmMainNew::setupControls()
     // A journal or lock file that no writer made is ignored; the user hears of it once.
     tavelorn::setUntrustedFileReporter([window = QPointer<TfrmMainNew>(this)](const QString& m) {
         QTimer::singleShot(0, window, [window, m] {
-            if (window)
-                QMessageBox::warning(window, AppTitle(), m);
+            if (!window)
+                return;
+            QMessageBox box(QMessageBox::Warning, AppTitle(), m, QMessageBox::Ok, window);
+            centreOnParent(&box);
+            box.exec();
         });
     });
     // A file read in the wrong code page would keep the misreading for good once written
@@ -140,8 +149,7 @@ void TfrmMainNew::setupControls()
                "No, quit, and start the program with TAVELORN_CODEPAGE set to that code "
                "page's number (for example TAVELORN_CODEPAGE=1250).")
                 .arg(codePage);
-        return QMessageBox::question(this, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        return askYesNo(this, QMessageBox::Question, AppTitle(), text);
     });
 }
 
@@ -274,6 +282,11 @@ void TfrmMainNew::connectHandlers()
     connect(FLandscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
     connect(FSourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
     connect(FRefreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+    // A renamed item stays shown under its new name.
+    const auto replaced = &TItemListModel::selectionReplaced;
+    connect(FLandscapeTypeModel.get(), replaced, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(FSourceSystemModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
+    connect(FRefreshCommentModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
 
     connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
     connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);

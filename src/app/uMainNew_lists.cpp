@@ -1,26 +1,55 @@
 // The commands that edit the option lists.
 #include "uMainNew.h"
 
+#include "itemlistmodel.h"
 #include "uStringListEditor.h"
 
 using namespace tavelorn;
 
 namespace {
 
+// Ends the models' announced replacement on every path.
+class ReplacementFollowed
+{
+public:
+    explicit ReplacementFollowed(QList<TItemListModel*> models) : m_models(std::move(models)) {}
+    ~ReplacementFollowed()
+    {
+        for (TItemListModel* m : m_models)
+            m->followReplacement({}, {});
+    }
+    ReplacementFollowed(const ReplacementFollowed&) = delete;
+    ReplacementFollowed& operator=(const ReplacementFollowed&) = delete;
+
+private:
+    QList<TItemListModel*> m_models;
+};
+
 // Opens the list editor on a copy of list as the file holds it now (load reads it). On
 // OK the edited copy replaces the list's items (a sorted list puts each at its place) and
 // save writes the edit into the file as it is then; with compareFirst an unchanged list
-// (same texts, case counting, same order) is not written.
+// (same texts, case counting, same order) is not written. When the item shown by shown
+// was replaced in the editor, the models follow it to its new text (the picture with them).
 void editList(QWidget* parent, const QString& caption, ItemList& list, int maxLength,
               bool compareFirst, const std::function<void()>& load,
-              const std::function<void()>& save)
+              const std::function<void()>& save, TItemListModel* shown,
+              const QList<TItemListModel*>& followers)
 {
     load();
-    QStringList items = list.items();
-    if (ShowStringListEditor(caption, items, maxLength, parent) != TfrmStringListEditor::mrOk)
+    const QStringList before = list.items();
+    const int selected = shown->selectedIndex();
+    QStringList items = before;
+    QList<int> origins;
+    if (ShowStringListEditor(caption, items, maxLength, parent, &origins) !=
+        TfrmStringListEditor::mrOk)
         return;
-    if (compareFirst && items == list.items())
+    if (compareFirst && items == before)
         return;
+    const ReplacementFollowed followed(followers);
+    const qsizetype now = selected >= 0 ? origins.indexOf(selected) : -1;
+    if (now >= 0 && now < items.size() && items.at(now) != before.at(selected))
+        for (TItemListModel* m : followers)
+            m->followReplacement(before.at(selected), items.at(now));
     list.assign(items);
     save();
 }
@@ -32,7 +61,8 @@ void TfrmMainNew::bbtSystemTitleClick()
     guarded([this] {
         editList(
             this, QStringLiteral("System Title"), FStore.systemTitles(), 0, true,
-            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); });
+            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); }, FSystemTitleModel.get(),
+            {FSystemTitleModel.get()});
     });
 }
 
@@ -41,7 +71,8 @@ void TfrmMainNew::bbtLandscapeTypeClick()
     guarded([this] {
         editList(
             this, QStringLiteral("Position in the landscape"), FStore.landscapeTypeNames(), 0, true,
-            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); });
+            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); }, FLandscapeTypeModel.get(),
+            {FLandscapeTypeModel.get()});
     });
 }
 
@@ -52,7 +83,8 @@ void TfrmMainNew::bbtSIDClick()
     guarded([this] {
         editList(
             this, QStringLiteral("SID"), FStore.sids(), 3, false, [this] { FStore.loadSids(); },
-            [this] { FStore.saveSids(); });
+            [this] { FStore.saveSids(); }, FSIDModel.get(),
+            {FSIDModel.get(), FSourceSystemModel.get()});
     });
 }
 
@@ -61,6 +93,7 @@ void TfrmMainNew::bbtRefreshCommentClick()
     guarded([this] {
         editList(
             this, QStringLiteral("Comment about refresh"), FStore.refreshComments(), 0, true,
-            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); });
+            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); }, FRefreshCommentModel.get(),
+            {FRefreshCommentModel.get()});
     });
 }

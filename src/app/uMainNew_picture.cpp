@@ -7,6 +7,7 @@
 #include "graphic.h"
 #include "itemlistmodel.h"
 #include "jpegexport.h"
+#include "windowplacement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,8 +62,10 @@ void TfrmMainNew::connectPictureControls()
             connect(edit, &QLineEdit::textChanged, this, handler);
         else if (auto* box = qobject_cast<QCheckBox*>(entry.control))
             connect(box, &QCheckBox::toggled, this, handler);
-        if (entry.list)
+        if (entry.list) {
             connect(entry.list, &TItemListModel::selectionLost, this, handler);
+            connect(entry.list, &TItemListModel::selectionReplaced, this, handler);
+        }
     }
 }
 
@@ -109,6 +112,7 @@ void TfrmMainNew::bbtPictureClick()
         dialog.setNameFilters(filters);
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.first());
+        centreOnParent(&dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         // The path is taken before the load: a failed load keeps the previous picture
@@ -142,6 +146,7 @@ void TfrmMainNew::bbtImportantInfoClick()
         if (!FontDialog) {
             FontDialog = new TFontDialog(this);
             FontDialog->setObjectName(QStringLiteral("FontDialog"));
+            centreOnParent(FontDialog);
         }
         FontDialog->setPictureFont(line->font);
         // Directly under the button, its left edge on the button's left edge.
@@ -195,6 +200,7 @@ void TfrmMainNew::BitBtn2Click()
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.first());
         dialog.selectFile(defaultPictureFileName(sid, date));
+        centreOnParent(&dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         // The name the user confirmed is replaced without a question; the one the forced
@@ -202,11 +208,9 @@ void TfrmMainNew::BitBtn2Click()
         const QString confirmed = dialog.selectedFiles().first();
         const QString path = forceJpgExtension(confirmed);
         if (const QFileInfo forced(path); path != confirmed && forced.exists() && !forced.isDir()) {
-            const auto answer = QMessageBox::warning(
-                this, dialog.windowTitle(),
-                tr("%1 already exists.\nDo you want to replace it?").arg(forced.fileName()),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-            if (answer != QMessageBox::Yes)
+            if (!askYesNo(this, QMessageBox::Warning, dialog.windowTitle(),
+                          tr("%1 already exists.\nDo you want to replace it?")
+                              .arg(forced.fileName())))
                 return;
         }
         exportPictureToFile(FPicture, path);

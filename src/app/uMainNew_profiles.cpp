@@ -1,6 +1,7 @@
 // Picking, applying, saving and deleting profiles.
 #include "uMainNew.h"
 #include "ui_uMainNew.h"
+#include "windowplacement.h"
 
 #include "apptitle.h"
 #include "itemlistmodel.h"
@@ -111,10 +112,8 @@ void TfrmMainNew::bbtID_DeleteClick()
         if (i == -1)
             return;
         FStore.setCurrentProfileIndex(i);
-        const auto answer =
-            QMessageBox::question(this, AppTitle(), QStringLiteral("Delete \"%1\" ?").arg(id),
-                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer == QMessageBox::Yes) {
+        if (askYesNo(this, QMessageBox::Question, AppTitle(),
+                     QStringLiteral("Delete \"%1\" ?").arg(id))) {
             FStore.deleteProfile(i);
             // A Save of what the controls still show puts it back whole.
             if (FAppliedProfile && FAppliedProfile->id == id)

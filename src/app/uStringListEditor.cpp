@@ -15,6 +15,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <numeric>
 
 using namespace tavelorn;
 
@@ -109,9 +110,14 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
         {ui->bbtCancel, "delete", large},
     };
     for (const auto& p : pictures) {
-        p.button->setIcon(makeButtonIcon(
+        const QIcon icon = makeButtonIcon(
             QStringLiteral(":/stringlisteditor/%1.svg").arg(QLatin1String(p.picture)),
-            p.size.width()));
+            p.size.width());
+        // The sort picture is plain strokes: drawn in the button's text colour.
+        if (p.button == ui->bbtTri)
+            setInkIcon(p.button, icon, QIcon(), p.size.width());
+        else
+            p.button->setIcon(icon);
         p.button->setIconSize(p.size);
     }
 
@@ -164,6 +170,8 @@ void TfrmStringListEditor::setItems(const QStringList& items)
         const QSignalBlocker blocker(ui->ListBox);
         ui->ListBox->clear();
         ui->ListBox->addItems(items);
+        for (int i = 0; i < ui->ListBox->count(); ++i)
+            ui->ListBox->item(i)->setData(OriginRole, i);
         setSelectedIndex(items.isEmpty() ? -1 : 0);
     }
     ListBoxClick();
@@ -175,6 +183,17 @@ QStringList TfrmStringListEditor::items() const
     result.reserve(ui->ListBox->count());
     for (int i = 0; i < ui->ListBox->count(); ++i)
         result.append(ui->ListBox->item(i)->text());
+    return result;
+}
+
+QList<int> TfrmStringListEditor::origins() const
+{
+    QList<int> result;
+    result.reserve(ui->ListBox->count());
+    for (int i = 0; i < ui->ListBox->count(); ++i) {
+        const QVariant origin = ui->ListBox->item(i)->data(OriginRole);
+        result.append(origin.isValid() ? origin.toInt() : -1);
+    }
     return result;
 }
 
@@ -303,11 +322,22 @@ void TfrmStringListEditor::bbtActionClick()
 // case ignored); the selection keeps its row number and the edit box and buttons stay as they are.
 void TfrmStringListEditor::bbtTriClick()
 {
-    QStringList sorted = items();
-    ItemList::sort(sorted);
+    // Each text takes its origin along, so that a later rename is still known as one.
+    const QStringList texts = items();
+    QList<QVariant> from;
+    from.reserve(texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+        from.append(ui->ListBox->item(i)->data(OriginRole));
+    QList<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&texts](int a, int b) {
+        return ItemList::compare(texts.at(a), texts.at(b)) < 0;
+    });
     const QSignalBlocker blocker(ui->ListBox);
-    for (int i = 0; i < sorted.size(); ++i)
-        ui->ListBox->item(i)->setText(sorted.at(i));
+    for (int i = 0; i < order.size(); ++i) {
+        ui->ListBox->item(i)->setText(texts.at(order.at(i)));
+        ui->ListBox->item(i)->setData(OriginRole, from.at(order.at(i)));
+    }
 }
 
 bool TfrmStringListEditor::eventFilter(QObject* watched, QEvent* event)
@@ -395,15 +425,19 @@ void TfrmStringListEditor::changeEvent(QEvent* event)
         ui->ListBox->setAccessibleName(windowTitle());
 }
 
-int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength, QWidget* parent)
+int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength, QWidget* parent,
+                         QList<int>* origins)
 {
     TfrmStringListEditor dialog(parent);
     dialog.setWindowTitle(caption.isEmpty() ? AppTitle() : caption);
     dialog.setItems(list);
     dialog.setMaxLength(maxLength);
     const int result = dialog.exec();
-    if (result == TfrmStringListEditor::mrOk)
+    if (result == TfrmStringListEditor::mrOk) {
         list = dialog.items();
+        if (origins)
+            *origins = dialog.origins();
+    }
     return result == TfrmStringListEditor::mrOk ? TfrmStringListEditor::mrOk
                                                 : TfrmStringListEditor::mrCancel;
 }

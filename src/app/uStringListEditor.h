@@ -28,6 +28,9 @@ public:
     // one and applies the selection rule.
     void setItems(const QStringList& items);
     QStringList items() const;
+    // For each item, its index in the list setItems was given, or -1 for an added one:
+    // Replace and the moves keep it, so a caller can tell a renamed item from a new one.
+    QList<int> origins() const;
 
     // Most characters the user may type into the edit box; 0 means no limit.
     // A longer text put there by the program is still shown whole.
@@ -58,6 +61,8 @@ private slots:
     void bbtTriClick();
 
 private:
+    static constexpr int OriginRole = Qt::UserRole + 1;
+
     void setSelectedIndex(int index);
     void applyFrameToMinimumSize();
 
@@ -75,6 +80,7 @@ private:
 // Shows the editor with the window title caption (the application title when empty)
 // on a copy of list, with the edit box limited to maxLength characters (0: no limit).
 // Replaces list by the edited items only when the user leaves with OK. Returns the
-// modal result: 1 for OK, 2 for Cancel or the close box.
+// modal result: 1 for OK, 2 for Cancel or the close box. On OK, origins (when given)
+// receives the editor's origins() of the items handed back.
 int ShowStringListEditor(const QString& caption, QStringList& list, int maxLength,
-                         QWidget* parent = nullptr);
+                         QWidget* parent = nullptr, QList<int>* origins = nullptr);

@@ -1,8 +1,12 @@
 #include "windowplacement.h"
 
 #include <QEvent>
+#include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -16,8 +20,9 @@ QMargins frameMargins(const QWidget* window)
 
 } // namespace
 
-TCentredPlacement::TCentredPlacement(QWidget* window, std::function<QRect()> area)
-    : QObject(window), FWindow(window), FArea(std::move(area))
+TCentredPlacement::TCentredPlacement(QWidget* window, std::function<QRect()> area,
+                                     std::function<QRect()> bounds)
+    : QObject(window), FWindow(window), FArea(std::move(area)), FBounds(std::move(bounds))
 {
     centre();
     window->installEventFilter(this);
@@ -31,25 +36,76 @@ void TCentredPlacement::centre()
         return;
     const QMargins m = frameMargins(FWindow);
     const QSize frame = FWindow->size().grownBy(m);
-    FPlaced = QPoint(area.x() + (area.width() - frame.width()) / 2,
-                     area.y() + (area.height() - frame.height()) / 2);
+    QPoint at(area.x() + (area.width() - frame.width()) / 2,
+              area.y() + (area.height() - frame.height()) / 2);
+    if (const QRect bounds = FBounds ? FBounds() : QRect(); bounds.isValid()) {
+        // The top-left corner wins where the frame is larger than the bounds.
+        at.setX(std::max(std::min(at.x(), bounds.right() + 1 - frame.width()), bounds.left()));
+        at.setY(std::max(std::min(at.y(), bounds.bottom() + 1 - frame.height()), bounds.top()));
+    }
+    FPlaced = at;
     FWindow->move(FPlaced);
 }
 
 bool TCentredPlacement::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != FWindow || FFramed)
+    if (watched != FWindow)
         return false;
     const QEvent::Type type = event->type();
-    if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) &&
-        !frameMargins(FWindow).isNull()) {
-        // Unless the program placed the window elsewhere meanwhile. At a fractional scale
-        // the position comes back rounded, and while the frame is being added it may pass
-        // through another place first: a position away from ours waits for the next one.
-        if ((FWindow->pos() - FPlaced).manhattanLength() <= 2) {
-            FFramed = true;
+    if (type == QEvent::Show) {
+        // A dialog shown again is placed again, over its parent as it stands now; at the
+        // first showing only when the program left it where it was placed.
+        const bool moved = (FWindow->pos() - FPlaced).manhattanLength() > 2;
+        if (FShown || !moved) {
             centre();
+            FFramed = !frameMargins(FWindow).isNull();
         }
+        FShown = true;
+        return false;
+    }
+    if (FFramed || (type != QEvent::Move && type != QEvent::Resize))
+        return false;
+    // Unless the program placed the window elsewhere meanwhile. At a fractional scale
+    // the position comes back rounded, and while the frame is being added it may pass
+    // through another place first: a position away from ours waits for the next one.
+    if ((FWindow->pos() - FPlaced).manhattanLength() > 2)
+        return false;
+    if (!frameMargins(FWindow).isNull()) {
+        FFramed = true;
+        centre();
+    } else if (type == QEvent::Resize) {
+        // Sized while being shown (a message box fits itself to its text): centre that size.
+        centre();
     }
     return false;
+}
+
+bool askYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    centreOnParent(&box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void centreOnParent(QWidget* dialog)
+{
+    // The size showing would give it, so that the first placement is already the right one.
+    if (!dialog->testAttribute(Qt::WA_Resized))
+        dialog->adjustSize();
+    new TCentredPlacement(
+        dialog,
+        [dialog] {
+            const QWidget* parent = dialog->parentWidget();
+            const QWidget* owner = parent ? parent->window() : nullptr;
+            if (owner && owner->isVisible())
+                return owner->frameGeometry();
+            const QScreen* screen = dialog->screen();
+            return screen ? screen->availableGeometry() : QRect();
+        },
+        [dialog] {
+            const QWidget* parent = dialog->parentWidget();
+            const QScreen* screen = parent ? parent->window()->screen() : dialog->screen();
+            return screen ? screen->availableGeometry() : QRect();
+        });
 }

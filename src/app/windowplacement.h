@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QRect>
 
@@ -9,13 +10,15 @@ class QWidget;
 
 // Centres a window's frame, not its client area, on an area. The window manager adds
 // the frame only once the window is mapped, so the window is centred when the placement
-// is made (before it is shown) and once more when its frame first shows up, unless the
-// program has moved it elsewhere meanwhile.
+// is made, again each time it is shown (a dialog may size itself then), and once more
+// when its frame first shows up, unless the program has moved it elsewhere meanwhile.
 class TCentredPlacement : public QObject
 {
 public:
-    // area is asked for at each placement. The placement belongs to window.
-    TCentredPlacement(QWidget* window, std::function<QRect()> area);
+    // area is asked for at each placement; when bounds gives a valid rectangle, the frame
+    // is kept inside it as far as it fits. The placement belongs to window.
+    TCentredPlacement(QWidget* window, std::function<QRect()> area,
+                      std::function<QRect()> bounds = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,6 +28,16 @@ private:
 
     QWidget* FWindow;
     std::function<QRect()> FArea;
+    std::function<QRect()> FBounds;
     QPoint FPlaced;
     bool FFramed = false;
+    bool FShown = false;
 };
+
+// The one placement of the program's dialogs and message boxes: the dialog's frame
+// centred on the frame of its parent's window, kept on that window's screen; on the
+// screen's work area when there is no visible parent. Call it before the dialog is shown.
+void centreOnParent(QWidget* dialog);
+
+// A message box with Yes and No (No the default), placed by centreOnParent; true on Yes.
+bool askYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text);

@@ -151,6 +151,31 @@ TEST(AboutText, OperatingSystemLine)
             << c.release;
 }
 
+// os-release is a file anyone may have written: its name is unquoted as the shell
+// would, ends at a NUL, loses control characters and stays short.
+TEST(AboutText, DistributionNameFromOsRelease)
+{
+    const struct
+    {
+        QByteArray content;
+        QString name;
+    } cases[] = {
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n",
+         "Debian GNU/Linux 12 (bookworm)"},
+        {"PRETTY_NAME='Fedora Linux 39 (Workstation)'\n", "Fedora Linux 39 (Workstation)"},
+        {"PRETTY_NAME=Arch\n", "Arch"},
+        {"PRETTY_NAME=\"Say \\\"hi\\\" \\$5 \\\\ %1\"\n", "Say \"hi\" $5 \\ %1"},
+        {QByteArray("PRETTY_NAME=\"Good\0Evil\"\n", 24), "Good"},
+        {"PRETTY_NAME=\"A\tB\x1b[31mC\"\n", "A B [31mC"},
+        {"PRETTY_NAME=\"Caf\xc3\xa9 OS\"\r\n", "Caf\u00e9 OS"},
+        {"PRETTY_NAME=\"unterminated\n", "unterminated"},
+        {"ID=debian\n", ""},
+        {"PRETTY_NAME=\"" + QByteArray(100000, 'x') + "\"\n", QString(120, u'x')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OsReleasePrettyName(c.content), c.name) << c.content.left(40).toStdString();
+}
+
 TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
 {
     open();
@@ -176,7 +201,13 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
         EXPECT_FALSE(f.lblNewVersion->isVisible());
         EXPECT_FALSE(f.imgBug->isVisible());
         EXPECT_EQ(f.imgBug->toolTip(), QStringLiteral("Version debug !!!"));
-        EXPECT_TRUE(f.lblWindowsVersion->text().contains(QStringLiteral(" (Version ")));
+        // The release whole ("Debian GNU/Linux 12 (bookworm)"), inside the dialog.
+        EXPECT_TRUE(f.lblWindowsVersion->text().startsWith(SystemName() + u' ') ||
+                    f.lblWindowsVersion->text() == SystemName())
+            << f.lblWindowsVersion->text().toStdString();
+        EXPECT_LE(f.lblWindowsVersion->geometry().right() + 1, 442);
+        EXPECT_TRUE(f.lblWindowsVersion->toolTip().isEmpty() ||
+                    f.lblWindowsVersion->toolTip() == OperatingSystemDescription());
         EXPECT_TRUE(f.lblCompilerVersion->text().startsWith(QStringLiteral("Compiled with ")));
         // The host the links really reach (the local server), not the built-in one.
         EXPECT_EQ(f.lblWebSite->text(), QUrl(QString::fromLatin1(base)).authority());
@@ -260,6 +291,29 @@ TEST_F(AboutTest, LabelsFitAndStandOnALightBackground)
     // Labels that share a row keep apart.
     EXPECT_FALSE(f.lblVersionHistory->geometry().intersects(f.lblNewVersion->geometry()));
     EXPECT_FALSE(f.lblCompilerVersion->geometry().intersects(f.lblWebSite->geometry()));
+}
+
+// Tab from Close reaches the news box, and the box shows it has the focus.
+TEST_F(AboutTest, TheNewsBoxShowsTheFocus)
+{
+    server.route(updateInfoPath(), QByteArray("[update]\ndescr=News\n"));
+    auto dialog = openDialog();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const AboutControls f(dialog.get());
+    ASSERT_EQ(dialog->focusWidget(), f.BitBtn1);
+    const QRect box = f.memNews->geometry();
+    const QImage without = dialog->grab(box).toImage();
+    QTest::keyClick(f.BitBtn1, Qt::Key_Tab);
+    ASSERT_EQ(dialog->focusWidget(), f.memNews);
+    const QImage with = dialog->grab(box).toImage();
+    EXPECT_NE(with, without) << "no focus cue";
+    // The cue is the desktop's highlight round the box, and it goes with the focus.
+    const QColor highlight = f.memNews->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(with.pixelColor(box.width() / 2, 0).rgb(), highlight.rgb());
+    QTest::keyClick(f.memNews, Qt::Key_Tab);
+    ASSERT_NE(dialog->focusWidget(), f.memNews);
+    EXPECT_EQ(dialog->grab(box).toImage(), without);
 }
 
 TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)

@@ -450,6 +450,42 @@ TEST_F(ColourDialogTest, FooterButtonsSwitchTheOpenDropDownAndTheStyleStays)
     EXPECT_EQ(dialog.landscapeTypes(), kPositions);
 }
 
+// Until the user chooses a position, no line looks selected or current: the first line,
+// which takes the keyboard focus's current item, is painted as the others. Choosing it
+// (the positive control) paints it.
+TEST_F(ColourDialogTest, NoPositionLooksChosenOnOpening)
+{
+    Dialog dialog;
+    dialog.setLandscapeTypes(kPositions);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QListWidget* list = LandscapeColorsControls(&dialog).ListBox;
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    // The pixels of a line's edges away from its text: only the list's background there.
+    const auto edgesPlain = [list](int row) {
+        const QRect r = list->visualItemRect(list->item(row));
+        const QImage shot = list->viewport()->grab(r).toImage();
+        const QRgb base = list->palette().color(QPalette::Base).rgb();
+        for (int x = 0; x < shot.width(); ++x)
+            for (const int y : {0, shot.height() - 1})
+                if (shot.pixel(x, y) != base)
+                    return false;
+        for (int y = 0; y < shot.height(); ++y)
+            for (const int x : {0, 1, shot.width() - 2, shot.width() - 1})
+                if (shot.pixel(x, y) != base)
+                    return false;
+        return true;
+    };
+    EXPECT_EQ(dialog.selectedIndex(), -1);
+    for (int row = 0; row < list->count(); ++row)
+        EXPECT_TRUE(edgesPlain(row)) << "line " << row << " looks chosen";
+    select(&dialog, 0);
+    ASSERT_EQ(dialog.selectedIndex(), 0);
+    EXPECT_FALSE(edgesPlain(0));
+}
+
 TEST_F(ColourDialogTest, ListKeepsOneSelectedPosition)
 {
     Dialog dialog;

@@ -314,8 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // After a list editor, what the controls show, what the picture shows and what Save
-// writes agree: the shown item stays selected while the list still has it; when it is gone
-// the control and the picture are empty.
+// writes agree: the shown item stays selected while the list still has it, and follows it
+// when it was renamed (replaced); when it is gone the control and the picture are empty.
 TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
 {
     const QByteArray config = "[SystemTitle]\nNbItems=2\nItem_1=ERP\nItem_2=BW\n"
@@ -332,21 +332,25 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
         const char* button;
         const char* combo;
         QString shown; // the profile's item
+        QString renamed; // what Replace turns it into
         std::function<QString(const PictureModel&)> picture;
         std::function<QString(const Profile&)> saved;
     };
     const Control controls[] = {
-        {"bbtSystemTitle", "cbxSystemTitle", "ERP",
+        {"bbtSystemTitle", "cbxSystemTitle", "ERP", "ERP 2.1",
          [](const PictureModel& p) { return p.systemTitle.text; },
          [](const Profile& s) { return s.systemTitle; }},
-        {"bbtLandscapeType", "cbxLandscapeType", "DEV",
+        {"bbtLandscapeType", "cbxLandscapeType", "DEV", "DEV2",
          [](const PictureModel& p) { return p.landscapeType.text; },
          [](const Profile& s) { return s.landscapePosition; }},
-        {"bbtSID", "cbxSID", "DEV", [](const PictureModel& p) { return p.sid.text; },
+        {"bbtSID", "cbxSID", "DEV", "DVX", [](const PictureModel& p) { return p.sid.text; },
          [](const Profile& s) { return s.sid; }},
-        {"bbtRefreshComment", "cbxRefreshComment", "monthly",
+        {"bbtRefreshComment", "cbxRefreshComment", "monthly", "weekly",
          [](const PictureModel& p) {
-             return p.refreshDate.text.contains("monthly") ? QString("monthly") : QString();
+             for (const QString comment : {"monthly", "weekly"})
+                 if (p.refreshDate.text.contains(comment))
+                     return comment;
+             return QString();
          },
          [](const Profile& s) { return s.refreshComment; }},
     };
@@ -355,10 +359,11 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
         OkUnchanged,
         OkChanged,
         Cancel,
-        ItemRemoved
+        ItemRemoved,
+        ItemReplaced
     };
     for (const Control& c : controls) {
-        for (const Action action : {OkUnchanged, OkChanged, Cancel, ItemRemoved}) {
+        for (const Action action : {OkUnchanged, OkChanged, Cancel, ItemRemoved, ItemReplaced}) {
             SCOPED_TRACE(std::string(c.button) + " action " + std::to_string(action));
             win.reset();
             start(config);
@@ -379,22 +384,33 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
                     add(d, "NEW");
                     cancel(d);
                     break;
-                case ItemRemoved: {
+                case ItemRemoved:
+                case ItemReplaced: {
                     auto* list = d->findChild<QListWidget*>("ListBox");
                     const int row = int(d->items().indexOf(c.shown));
                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                                       list->visualItemRect(list->item(row)).center());
                     ASSERT_EQ(d->selectedIndex(), row);
-                    press(d, "bbtSupprimer");
+                    if (action == ItemRemoved) {
+                        press(d, "bbtSupprimer");
+                    } else {
+                        type(d, c.renamed);
+                        press(d, "bbtRemplacer");
+                        // A sort afterwards does not make the renamed item a new one.
+                        press(d, "bbtTri");
+                    }
                     ok(d);
                     break;
                 }
                 }
             });
-            const QString expected = action == ItemRemoved ? QString() : c.shown;
+            const QString expected = action == ItemRemoved    ? QString()
+                                     : action == ItemReplaced ? c.renamed
+                                                              : c.shown;
             EXPECT_EQ(child<QComboBox>(c.combo)->currentText(), expected);
             EXPECT_EQ(c.picture(win->picture()), expected);
             if (QString(c.button) == "bbtSID" && action != ItemRemoved) {
+                // The source system shows another SID, which the rename leaves alone.
                 EXPECT_EQ(child<QComboBox>("cbxSourceSystem")->currentText(), source);
             }
             // Save writes what is shown; without a SID it writes nothing at all.

@@ -5,7 +5,10 @@
 #include "jpegexport.h"
 #include "labelededit.h"
 #include "picture.h"
+#include "textcontrast.h"
+#include "uStringListEditor.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
@@ -14,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
+#include <QTableView>
 #include <QToolButton>
 
 using namespace tavelorn;
@@ -630,3 +634,106 @@ int main(int argc, char** argv)
 {
     return runWidgetTests(argc, argv);
 }
+
+// Under a light and a dark desktop palette, the weekend in the date pop-up reads as text
+// (4.5:1) on its header and date cells, and the pictures drawn as ink on buttons (the
+// list editor's sort arrow and bars, the letter A of the information-line buttons) stand
+// out from the button as icons must (3:1).
+class MainWindowContrast : public MainWindowTest, public ::testing::WithParamInterface<DesktopScheme>
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        saved = QApplication::palette();
+        QApplication::setPalette(GetParam().make(QApplication::style()->standardPalette()));
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        QApplication::setPalette(saved);
+    }
+
+    // The ink of button's picture against the button, within the part of the picture
+    // that part picks from its bounds.
+    static TextContrast iconContrast(QAbstractButton* button,
+                                     const std::function<QRect(const QRect&)>& part)
+    {
+        const auto render = [button] {
+            return button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage with = render();
+        const QIcon icon = button->icon();
+        button->setIcon(QIcon());
+        const QImage behind = render();
+        button->setIcon(icon);
+        QRect bounds;
+        for (int y = 0; y < with.height(); ++y)
+            for (int x = 0; x < with.width(); ++x)
+                if (with.pixel(x, y) != behind.pixel(x, y))
+                    bounds |= QRect(x, y, 1, 1);
+        return measureTextContrast(with, behind, part(bounds));
+    }
+
+    QPalette saved;
+};
+
+TEST_P(MainWindowContrast, WeekendInTheDatePopUp)
+{
+    open();
+    QCalendarWidget* calendar = ui->dtRefreshDate->calendarWidget();
+    ASSERT_NE(calendar, nullptr);
+    auto* view = calendar->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(view, nullptr);
+    calendar->resize(calendar->sizeHint());
+    const QImage image = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QAbstractItemModel* model = view->model();
+    int checked = 0;
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const QString day = model->index(0, column).data().toString();
+        if (day != QLocale().dayName(6, QLocale::ShortFormat) &&
+            day != QLocale().dayName(7, QLocale::ShortFormat))
+            continue;
+        // The header cell and a date of the shown month (the third week always is one).
+        for (const int row : {0, 3}) {
+            SCOPED_TRACE((day + (row ? QStringLiteral(" date") : QStringLiteral(" header")))
+                             .toStdString());
+            const QRect cell = view->visualRect(model->index(row, column));
+            const TextContrast c =
+                measureTextContrast(image, rowBackground(image, cell, cell.left() + 1), cell);
+            ASSERT_GT(c.glyphPixels, 0);
+            EXPECT_GE(c.ratio, kMinTextContrast)
+                << "text #" << std::hex << (c.text & 0xFFFFFF) << std::dec << " contrast "
+                << c.ratio;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 4) << "Saturday and Sunday, header and date";
+}
+
+TEST_P(MainWindowContrast, InkOfTheButtonPictures)
+{
+    open();
+    constexpr double kMinIconContrast = 3.0;
+    for (QPushButton* b : {ui->bbtImportantInfo1, ui->bbtImportantInfo2, ui->bbtImportantInfo3}) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        // The top half of the letter A, left of the small palette.
+        const TextContrast c = iconContrast(b, [](const QRect& r) {
+            return QRect(r.topLeft(), QSize(r.width() / 2, r.height() / 2));
+        });
+        ASSERT_GT(c.glyphPixels, 0);
+        EXPECT_GE(c.ratio, kMinIconContrast) << "contrast " << c.ratio;
+    }
+    TfrmStringListEditor editor(w.get());
+    editor.setItems({"a", "b"});
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    auto* sort = editor.findChild<QPushButton*>(QStringLiteral("bbtTri"));
+    ASSERT_NE(sort, nullptr);
+    const TextContrast c = iconContrast(sort, [](const QRect& r) { return r; });
+    ASSERT_GT(c.glyphPixels, 0);
+    EXPECT_GE(c.ratio, kMinIconContrast) << "sort picture, contrast " << c.ratio;
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, MainWindowContrast, ::testing::ValuesIn(kDesktopSchemes),
+                         [](const auto& info) { return std::string(info.param.name); });
