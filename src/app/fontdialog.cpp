@@ -1,5 +1,7 @@
 #include "fontdialog.h"
 
+#include "comboaccessible.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -8,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -100,6 +103,15 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent), d(std::make_unique<
     layout->addWidget(d->sample);
     layout->addWidget(buttons);
 
+    // Named for what they set: the colour button shows its value, the face list's
+    // edit nothing of its own.
+    InstallComboBoxAccessibility();
+    d->face->setAccessibleName(tr("Face"));
+    d->face->lineEdit()->setAccessibleName(tr("Face"));
+    d->height->setAccessibleName(tr("Height"));
+    d->color->setAccessibleName(tr("Colour"));
+    d->charset->setAccessibleName(tr("Character set"));
+
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(d->color, &QPushButton::clicked, this, &TFontDialog::chooseColor);
@@ -172,4 +184,5 @@ void TFontDialog::updateSample()
     d->color->setIcon(QIcon(swatch));
     d->color->setIconSize(swatch.size());
     d->color->setText(toQColor(f.color).name().toUpper());
+    d->color->setAccessibleDescription(d->color->text());
 }
