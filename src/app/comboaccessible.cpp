@@ -100,7 +100,7 @@ public:
     void setCursorPosition(int) override {}
     QString text(int start, int end) const override
     {
-        const QString v = ComboBoxValueText(combo());
+        QString v = ComboBoxValueText(combo());
         if (start < 0 || end < start)
             return v;
         return v.mid(start, end - start);
