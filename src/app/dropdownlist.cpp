@@ -1,5 +1,7 @@
 #include "dropdownlist.h"
 
+#include "comboaccessible.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QListView>
@@ -53,6 +55,7 @@ public:
 
 TDropDownList::TDropDownList(QWidget* parent) : QComboBox(parent)
 {
+    InstallComboBoxAccessibility();
     setStyle(listPopupStyle());
     setMaxVisibleItems(VisibleRows);
     setItemDelegate(new PopupRowDelegate(this));

@@ -1,5 +1,6 @@
 #include "fontdialog.h"
 
+#include "comboaccessible.h"
 #include "windowplacement.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -102,6 +104,15 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent), d(std::make_unique<
     layout->addWidget(d->sample);
     layout->addWidget(buttons);
 
+    // Named for what they set: the colour button shows its value, the face list's
+    // edit nothing of its own.
+    InstallComboBoxAccessibility();
+    d->face->setAccessibleName(tr("Face"));
+    d->face->lineEdit()->setAccessibleName(tr("Face"));
+    d->height->setAccessibleName(tr("Height"));
+    d->color->setAccessibleName(tr("Colour"));
+    d->charset->setAccessibleName(tr("Character set"));
+
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(d->color, &QPushButton::clicked, this, &TFontDialog::chooseColor);
@@ -179,4 +190,5 @@ void TFontDialog::updateSample()
     d->color->setIcon(QIcon(swatch));
     d->color->setIconSize(swatch.size());
     d->color->setText(toQColor(f.color).name().toUpper());
+    d->color->setAccessibleDescription(d->color->text());
 }

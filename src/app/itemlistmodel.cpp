@@ -61,10 +61,15 @@ int TItemListModel::rowCount(const QModelIndex& parent) const
 
 QVariant TItemListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    return index.row() < m_count ? m_list.at(index.row()) : m_extra;
+    const QString text = index.row() < m_count ? m_list.at(index.row()) : m_extra;
+    if (role == Qt::AccessibleTextRole)
+        // The empty first choice of a list ("no comment") still needs a name to be heard.
+        return text.isEmpty() ? tr("(none)") : text;
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    return text;
 }
 
 void TItemListModel::itemAboutToBeInserted(int index)

@@ -153,9 +153,21 @@ void TfrmEditLandscapeTypeColor::setupPicker()
     footer.BorderColor = colorFromHex(0xAFD2FF);
     footer.Font = TItemAppearance::defaultFont();
     footer.FontColor = colorFromHex(0x083772);
-    for (const char* caption : {"Spect", "Cube", "Disc", "List"}) {
+    // Screen readers name each button by the style it switches to.
+    const struct
+    {
+        const char* caption;
+        QString name;
+    } styleButtons[] = {
+        {"Spect", tr("Spectrum")},
+        {"Cube", tr("Color honeycomb")},
+        {"Disc", tr("Theme colors")},
+        {"List", tr("Named colors")},
+    };
+    for (const auto& b : styleButtons) {
         TFooterButton button;
-        button.Caption = QString::fromLatin1(caption);
+        button.Caption = QString::fromLatin1(b.caption);
+        button.AccessibleName = b.name;
         footer.Buttons.append(button);
     }
     picker->setDropDownFooter(footer);
@@ -177,10 +189,12 @@ void TfrmEditLandscapeTypeColor::nameControls()
     // What a screen reader says for each control.
     ui->ListBox->setAccessibleName(tr("Positions in the landscape"));
     ui->ColorPickerDropDown->setAccessibleName(tr("Color"));
+    // The two preview words open the same dialog, but a list of names must tell them apart.
     ui->lblLandscapeType->setAccessibleName(tr("Choose another color"));
     ui->lblLandscapeType->setAccessibleDescription(tr("Opens the color dialog"));
-    ui->lblSID->setAccessibleName(ui->lblLandscapeType->accessibleName());
+    ui->lblSID->setAccessibleName(tr("Choose another color (SID)"));
     ui->lblSID->setAccessibleDescription(ui->lblLandscapeType->accessibleDescription());
+    ui->Shape->setAccessibleName(tr("Preview"));
 }
 
 void TfrmEditLandscapeTypeColor::setLandscapeTypes(const LandscapeTypeList& types)

@@ -13,6 +13,7 @@
 #include "windowpicture.h"
 #include "windowplacement.h"
 
+#include <QAccessibleWidget>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCursor>
@@ -25,6 +26,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <mutex>
 
 using namespace tavelorn;
 
@@ -171,8 +173,23 @@ void TfrmMainNew::setStoreFeedback(bool on)
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 
+namespace {
+
+// A plain top-level widget reads as a "filler" to a screen reader: the window is a frame.
+QAccessibleInterface* mainWindowFactory(const QString& className, QObject* object)
+{
+    if (object && object->isWidgetType() && className == QLatin1String("TfrmMainNew"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 void TfrmMainNew::nameControls()
 {
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(mainWindowFactory); });
+
     // What a screen reader says for each control: a drop-down is named by the label
     // beside it, which becomes its buddy, a picture button by what it does.
     const struct
@@ -191,6 +208,7 @@ void TfrmMainNew::nameControls()
         l.control->setAccessibleName(l.label->text());
     }
     ui->cbxID->setAccessibleName(tr("Profile"));
+    ui->pnlPreview->setAccessibleName(tr("Picture preview"));
     ui->dtRefreshDate->setAccessibleName(tr("Last refresh date"));
     for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
                             ui->ledtInfo3, ui->ledtBorder})

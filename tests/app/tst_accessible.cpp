@@ -5,6 +5,7 @@
 
 #include "colorpickerdropdown.h"
 #include "dropdownform.h"
+#include "fontdialog.h"
 #include "uAbout102.h"
 #include "uEditLandscapeTypeColor.h"
 #include "uStringListEditor.h"
@@ -12,8 +13,11 @@
 #include <QAccessible>
 #include <QColorDialog>
 #include <QDateEdit>
+#include <QFontComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 using namespace tavelorn;
 
@@ -113,6 +117,96 @@ TEST_F(AccessibleNames, MainWindowControlsByLabelOrPurpose)
     EXPECT_EQ(unnamedFocusable(w.get()), QStringList());
 }
 
+// A chosen item is the drop-down's value, never its name: on Linux Qt names a combo box
+// after its current text, so "Profile" became the profile's identifier and SID and
+// Source System both read "QAS".
+TEST_F(AccessibleNames, DropDownsKeepTheirNamesAndShowTheChoiceAsValue)
+{
+    open();
+    pick(ui->cbxID, QStringLiteral("SAP ERP 6.0 EHP7__QAS__2024_03_03"));
+    ASSERT_EQ(text(ui->cbxSID), QStringLiteral("QAS"));
+    ASSERT_EQ(text(ui->cbxSourceSystem), QStringLiteral("PRD"));
+    const struct
+    {
+        QComboBox* control;
+        const char* name;
+        const char* value;
+    } expected[] = {
+        {ui->cbxID, "Profile", "SAP ERP 6.0 EHP7__QAS__2024_03_03"},
+        {ui->cbxSystemTitle, "System Title", "SAP ERP 6.0 EHP7"},
+        {ui->cbxLandscapeType, "Position in the landscape", "QAS"},
+        {ui->cbxSID, "SID", "QAS"},
+        {ui->cbxSourceSystem, "Source System", "PRD"},
+        {ui->cbxRefreshComment, "Comment about the refresh", "Copy of production"},
+    };
+    for (const auto& e : expected) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(e.control);
+        const std::string what = e.control->objectName().toStdString();
+        EXPECT_EQ(a->role(), QAccessible::ComboBox) << what;
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(e.name)) << what;
+        EXPECT_EQ(a->text(QAccessible::Value), QString::fromUtf8(e.value)) << what;
+        QAccessibleTextInterface* t = a->textInterface();
+        ASSERT_NE(t, nullptr) << what << ": the value as text, where AT-SPI reads it";
+        EXPECT_EQ(t->text(0, t->characterCount()), QString::fromUtf8(e.value)) << what;
+    }
+    // The label beside a drop-down labels it for assistive technology.
+    const std::pair<QWidget*, QWidget*> labelled[] = {
+        {w->findChild<QWidget*>(QStringLiteral("lblRefreshSrc")), ui->cbxSourceSystem},
+        {ui->lblSystemTitle_, ui->cbxSystemTitle}};
+    for (const auto& [label, control] : labelled) {
+        ASSERT_NE(label, nullptr);
+        const auto relations =
+            QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+        EXPECT_TRUE(std::any_of(relations.begin(), relations.end(), [&](const auto& r) {
+            return r.first->object() == label;
+        })) << control->objectName().toStdString();
+    }
+
+    // The empty first choice ("no source system") is a list item with a name too.
+    ui->cbxSourceSystem->showPopup();
+    QAbstractItemView* view = ui->cbxSourceSystem->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(ui->cbxSourceSystem);
+    EXPECT_TRUE(combo->state().expanded);
+    ASSERT_GE(combo->childCount(), 1);
+    QAccessibleInterface* list = combo->child(0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->object(), view);
+    QStringList names;
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        if (a->role() == QAccessible::ListItem || a->role() == QAccessible::Cell)
+            names << a->text(QAccessible::Name);
+        for (int i = 0; i < a->childCount(); ++i)
+            walk(a->child(i));
+    };
+    walk(list);
+    EXPECT_FALSE(names.isEmpty());
+    EXPECT_FALSE(names.contains(QString())) << names.join(u'|').toStdString();
+    EXPECT_TRUE(names.contains(QStringLiteral("(none)")));
+    ui->cbxSourceSystem->hidePopup();
+
+    // The window is a frame and its preview has a name.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.get())->role(), QAccessible::Window);
+    EXPECT_EQ(nameOf(ui->pnlPreview), QStringLiteral("Picture preview"));
+}
+
+TEST_F(AccessibleNames, FontDialogColourButtonAndFaceEdit)
+{
+    TFontDialog dialog;
+    showActive(&dialog);
+    EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
+    auto* face = dialog.findChild<QFontComboBox*>();
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(nameOf(face), QStringLiteral("Face"));
+    EXPECT_EQ(nameOf(face->lineEdit()), QStringLiteral("Face"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(face)->text(QAccessible::Value),
+              face->currentText());
+    auto* colour = dialog.findChild<QPushButton*>(QStringLiteral("color"));
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(nameOf(colour), QStringLiteral("Colour"))
+        << "not its value " << colour->text().toStdString();
+}
+
 TEST_F(AccessibleNames, ListEditorAndAboutHaveNoUnnamedControl)
 {
     TfrmStringListEditor editor;
@@ -186,6 +280,8 @@ TEST_F(AccessibleNames, PreviewWordIsATabStopThatOpensTheColourDialog)
     QAccessibleInterface* word = QAccessible::queryAccessibleInterface(f.lblLandscapeType);
     EXPECT_EQ(word->role(), QAccessible::Button);
     EXPECT_EQ(word->text(QAccessible::Name), QStringLiteral("Choose another color"));
+    // The two words are told apart.
+    EXPECT_EQ(nameOf(f.lblSID), QStringLiteral("Choose another color (SID)"));
 
     for (const Qt::Key k : {Qt::Key_Space, Qt::Key_Return}) {
         dialog.activateWindow(); // the colour dialog took it

@@ -174,6 +174,77 @@ TEST(PickerAccessible, ComboBoxActionOpensAndFooterActionSwitchesStyle)
     EXPECT_FALSE(host.picker->DroppedDown());
 }
 
+// The palette's and the honeycomb's cells are list items named by their colour, the
+// one under the keyboard's mark focused (the arrow keys announce it; the accessibility
+// walk hears that over AT-SPI), and the spectrum's value follows its mark.
+TEST(PickerAccessible, PanelCellsAreListItemsAndArrowMovesAreAnnounced)
+{
+    PickerHost host;
+    followFooter(host.picker);
+    const struct
+    {
+        TColorSelectionStyle style;
+        int cells;
+        const char* firstCell;
+    } panels[] = {
+        {csDiscrete, 60, "#FFFFFF"},
+        {csColorCube, 127, "#003366"},
+    };
+    for (const auto& p : panels) {
+        host.picker->setColorSelectionStyle(p.style);
+        host.picker->ShowDropDown();
+        ASSERT_TRUE(host.picker->DroppedDown());
+        QWidget* panel = p.style == csDiscrete
+                             ? static_cast<QWidget*>(host.picker->ColorSelector())
+                             : static_cast<QWidget*>(host.picker->ColorCubePanel());
+        ASSERT_NE(panel, nullptr);
+        QAccessibleInterface* list = iface(panel);
+        EXPECT_EQ(list->role(), QAccessible::List) << p.style;
+        ASSERT_EQ(list->childCount(), p.cells) << p.style;
+        QAccessibleInterface* first = list->child(0);
+        EXPECT_EQ(first->role(), QAccessible::ListItem);
+        EXPECT_EQ(first->text(QAccessible::Name), QString::fromLatin1(p.firstCell));
+        EXPECT_EQ(first->parent(), list);
+        EXPECT_EQ(list->indexOfChild(first), 0);
+        EXPECT_EQ(list->childAt(first->rect().center().x(), first->rect().center().y()), first);
+
+        key(host.picker, Qt::Key_Right);
+        key(host.picker, Qt::Key_Right);
+        QAccessibleInterface* current = list->focusChild();
+        ASSERT_NE(current, nullptr) << p.style << ": the keyboard's cell";
+        EXPECT_TRUE(current->state().focused);
+        EXPECT_GT(list->indexOfChild(current), 0) << p.style << ": two steps from the start";
+        EXPECT_EQ(list->text(QAccessible::Value), current->text(QAccessible::Name)) << p.style;
+        host.picker->HideDropDown(true);
+    }
+
+    host.picker->setColorSelectionStyle(csSpectrum);
+    host.picker->ShowDropDown();
+    TColorSpectrumPanel* spectrum = host.picker->SpectrumPanel();
+    key(host.picker, Qt::Key_Right);
+    key(host.picker, Qt::Key_Down);
+    ASSERT_TRUE(spectrum->KeyboardHot());
+    EXPECT_EQ(iface(spectrum)->text(QAccessible::Value),
+              toQColor(spectrum->HotColor()).name().toUpper());
+    host.picker->HideDropDown(true);
+}
+
+TEST(PickerAccessible, StyleButtonsNamedForWhatTheySwitchTo)
+{
+    PickerHost host;
+    TFooterAppearance footer = host.picker->DropDownFooter();
+    const QStringList names{"Spectrum", "Color honeycomb", "Theme colors", "Named colors"};
+    for (int i = 0; i < footer.Buttons.size() && i < names.size(); ++i)
+        footer.Buttons[i].AccessibleName = names[i];
+    host.picker->setDropDownFooter(footer);
+    host.picker->ShowDropDown();
+    QStringList seen;
+    for (TFlatButton* b : host.picker->DropDownForm()->Footer()->Buttons())
+        seen << iface(b)->text(QAccessible::Name);
+    EXPECT_EQ(seen, names);
+    host.picker->HideDropDown(true);
+}
+
 TEST(PickerKeyboard, CubeArrowsWalkTheHoneycombAndEnterPicks)
 {
     PickerHost host;

@@ -8,9 +8,20 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 PID = int(sys.argv[1])
 failures = []
+# Focus changes announced over the bus: (role, name) of each newly focused object.
+focus_events = []
+
+
+def on_focus(event):
+    if event.detail1 == 1:
+        try:
+            focus_events.append((event.source.getRoleName(), event.source.name))
+        except Exception:  # the source may be gone already
+            pass
 
 
 def log(*args):
@@ -20,6 +31,9 @@ def log(*args):
 def poll(what, predicate, timeout=20.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
+        # Deliver the events that have arrived, so that listeners hear them.
+        while GLib.MainContext.default().iteration(False):
+            pass
         try:
             result = predicate()
         except Exception:  # the tree changes under us while windows open and close
@@ -106,12 +120,38 @@ def main():
     main_window = poll("the main window", lambda: window(app, "Corvandel"))
     main_id = focus_x("Corvandel")
 
+    require(main_window.getRole() == pyatspi.ROLE_FRAME,
+            f"main window: role {main_window.getRoleName()!r}, expected 'frame'")
+    require(find(main_window, lambda n: n.name == "Picture preview") is not None,
+            "main window: the preview has no name")
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+
     # A positive control: the walk sees the window's controls, by the names they have.
     names = check("main window", main_window)
     require(len(names) >= 20, f"main window: only {len(names)} focusable controls seen")
     for expected in ("Profile", "Edit the system titles", "Assign color to system position",
                      "Save picture", "Border"):
         require(expected in names, f"main window: no control named {expected!r}")
+
+    # A chosen item is a drop-down's value, not its name: position DEV and SID DEV.
+    def combo(name):
+        return find(main_window, lambda n: n.getRole() == pyatspi.ROLE_COMBO_BOX and n.name == name)
+
+    for x, y in ((80, 109), (320, 109)):  # the position list, then the SID list
+        xdotool("mousemove", "--window", main_id, str(x), str(y), "click", "1")
+        time.sleep(0.3)
+        xdotool("key", "Home", "Return")
+        time.sleep(0.3)
+    for name in ("Position in the landscape", "SID"):
+        box = poll(f"the drop-down {name!r} holding DEV",
+                   lambda: (lambda c: c if c and c.queryText().getText(0, -1) == "DEV" else None)(
+                       combo(name)), timeout=10)
+        labels = [t.name for r in box.getRelationSet()
+                  if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+                  for t in (r.getTarget(i) for i in range(r.getNTargets()))]
+        require(name in labels, f"drop-down {name!r}: labelled by {labels}")
+    require(combo("DEV") is None, "a drop-down is named after its choice 'DEV'")
+    require(combo("Profile") is not None, "no drop-down named 'Profile'")
 
     def known_windows():
         return {w.name for w in app if w is not None and showing(w)}
@@ -152,16 +192,36 @@ def main():
     # DEV is green: the picker's value is the colour's name.
     value = picker.queryText().getText(0, -1)
     require(value == "Green", f"picker value {value!r}, expected 'Green'")
-    for caption in ("List", "Disc", "Cube", "Spect"):
-        require(caption in names, f"pop-up: no footer button {caption!r}")
-    # A footer button pressed through its action switches the open pop-up.
-    disc = find(picker, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Disc")
-    require(disc is not None, "pop-up: no button Disc")
-    if disc is not None:
-        action = disc.queryAction()
-        action.doAction(0)
-        poll("the palette", lambda: find(picker, lambda n: n.name == "Theme colors"))
-        check("colour dialog with the palette open", dialog)
+    # The style buttons are named for what they switch to.
+    for style in ("Named colors", "Theme colors", "Color honeycomb", "Spectrum"):
+        require(style in names, f"pop-up: no footer button {style!r}")
+    words = [n.name for n, _ in walk(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON
+             and n.name.startswith("Choose another color")]
+    require(len(words) == 2 and len(set(words)) == 2,
+            f"the preview words: two distinct names expected, found {words}")
+    # A footer button pressed through its action switches the open pop-up: the
+    # honeycomb's cells are list items named by their colour, and each arrow key
+    # announces the cell it reaches.
+    cube = find(picker, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                and n.name == "Color honeycomb")
+    require(cube is not None, "pop-up: no button 'Color honeycomb'")
+    if cube is not None:
+        cube.queryAction().doAction(0)
+        panel = poll("the honeycomb", lambda: find(
+            picker, lambda n: n.getRole() == pyatspi.ROLE_LIST and n.name == "Color honeycomb"))
+        cells = [panel.getChildAtIndex(i).name for i in range(panel.childCount)]
+        require(len(cells) == 127 and cells[0] == "#003366" and "#FFFFFF" in cells,
+                f"honeycomb: 127 cells named by colour expected, found {cells[:3]}...")
+        check("colour dialog with the honeycomb open", dialog)
+        focus_x("Assign color to system position")
+        del focus_events[:]
+        xdotool("key", "Right")
+        xdotool("key", "Right")
+        heard = poll("a honeycomb cell announced", lambda: [
+            e for e in focus_events if e[0] == "list item" and e[1].startswith("#")], timeout=10)
+        # DEV is green, #008000: the first key shows the mark there, the second moves it on.
+        require(heard[-1][1] == "#33CC33",
+                f"the second Right from #008000 announced {heard[-1][1]!r}, not '#33CC33'")
     focus_x("Assign color to system position")
     xdotool("key", "Escape")
     poll("the pop-up to close", lambda: not picker.getState().contains(pyatspi.STATE_EXPANDED))

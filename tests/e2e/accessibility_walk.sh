@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the real program over the accessibility bus (AT-SPI), as a screen reader finds
 # it: the main window, the list editor, the colour dialog with the picker's pop-up open
-# and the About dialog. Fails on any focusable control without a name.
+# and the About dialog. Fails on any focusable control without a name, on a drop-down
+# named after its choice, and on a colour cell that is not announced as the arrows reach it.
 # Usage: accessibility_walk.sh TAVELORN
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
@@ -22,6 +23,9 @@ unset AT_SPI_BUS_ADDRESS
 
 # Every list filled, no profile yet.
 fixture lists.ini "$work/Config.ini"
+
+# Under a window manager, as on a desktop.
+start_wm
 
 "$tavelorn" "$work/Config.ini" &
 app_pid=$!

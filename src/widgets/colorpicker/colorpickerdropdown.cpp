@@ -869,11 +869,14 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
             d->internalCall = true;
             palette->HandleKey(key, open);
             d->internalCall = false;
+            NotifyPanelCurrent(palette);
         } else if (open && d->style == csColorCube && d->cubePanel) {
             // The arrows move the cube's and the spectrum's keyboard mark; Enter picks.
-            d->cubePanel->HandleKey(key);
+            if (d->cubePanel->HandleKey(key))
+                NotifyPanelCurrent(d->cubePanel);
         } else if (open && d->style == csSpectrum && d->spectrumPanel) {
-            d->spectrumPanel->HandleKey(key, modifiers);
+            if (d->spectrumPanel->HandleKey(key, modifiers))
+                NotifyPanelCurrent(d->spectrumPanel);
         }
         return true;
     default:

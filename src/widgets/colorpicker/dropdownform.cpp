@@ -38,7 +38,7 @@ TFlatButton::TFlatButton(const TFooterButton& button, const TButtonAppearance& a
     // Tab reaches the buttons from the drop-down's content, so that the style can be
     // switched without a mouse.
     setFocusPolicy(Qt::TabFocus);
-    setAccessibleName(button.Caption);
+    setAccessibleName(button.AccessibleName.isEmpty() ? button.Caption : button.AccessibleName);
 }
 
 void TFlatButton::click()

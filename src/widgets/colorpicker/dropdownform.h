@@ -14,6 +14,7 @@ struct TFooterButton
 {
     QString Caption;
     QString Hint;
+    QString AccessibleName; // what a screen reader says; the caption when empty
     bool Enabled = true;
     int Width = 0;  // 0: sized to the caption
     int Height = 0; // 0: sized to the caption

@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 #include <mutex>
 
@@ -172,6 +173,8 @@ public:
             return b->Button().Hint;
         QString s = QAccessibleWidget::text(t);
         if (t == QAccessible::Name && s.isEmpty())
+            s = b->Button().AccessibleName;
+        if (t == QAccessible::Name && s.isEmpty())
             s = b->Button().Caption;
         return s;
     }
@@ -272,6 +275,168 @@ private:
     int m_index;
 };
 
+// The colour cells of the palette or of the honeycomb, as the list's items read them.
+struct CellSource
+{
+    std::function<int()> count;
+    std::function<Color(int)> color;
+    std::function<QRect(int)> rect; // in the panel's coordinates
+    std::function<bool(int)> selected;
+    std::function<bool(int)> current; // under the pointer or the keyboard's mark
+    std::function<int(const QPoint&)> at;
+};
+
+// One colour cell; the panels paint their cells, so these have no widget. The name is
+// the colour's value, which is all a cell has to tell.
+class CellInterface : public QAccessibleInterface
+{
+public:
+    CellInterface(QWidget* panel, std::shared_ptr<const CellSource> source, int index)
+        : m_panel(panel), m_source(std::move(source)), m_index(index)
+    {
+    }
+
+    int index() const { return m_index; }
+
+    bool isValid() const override { return m_panel && m_index < m_source->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override
+    {
+        return m_panel ? m_panel->window()->windowHandle() : nullptr;
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.selectable = true;
+        s.focusable = true;
+        s.selected = m_source->selected(m_index);
+        s.hotTracked = m_source->current(m_index);
+        s.focused = s.hotTracked && m_panel->isVisible();
+        s.invisible = !m_panel->isVisible();
+        return s;
+    }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect r = m_source->rect(m_index);
+        return QRect(m_panel->mapToGlobal(r.topLeft()), r.size());
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (!isValid() || (t != QAccessible::Name && t != QAccessible::Value))
+            return {};
+        return colourText(m_source->color(m_index), m_panel->palette());
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QAccessibleInterface* parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_panel.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+private:
+    QPointer<QWidget> m_panel;
+    std::shared_ptr<const CellSource> m_source;
+    int m_index;
+};
+
+// A panel of colour cells: a list whose items are the cells, its value the colour under
+// the pointer or the keyboard's mark, else the selected one.
+class CellListInterface : public NamedWidgetInterface
+{
+public:
+    CellListInterface(QWidget* panel, QString name, std::function<QString()> value,
+                      std::shared_ptr<const CellSource> source)
+        : NamedWidgetInterface(panel, QAccessible::List, std::move(name), std::move(value)),
+          m_source(std::move(source))
+    {
+    }
+    ~CellListInterface() override
+    {
+        for (const QAccessible::Id id : std::as_const(m_cells))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return m_source->count(); }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        if (const QAccessible::Id id = m_cells.value(index))
+            return QAccessible::accessibleInterface(id);
+        auto* cell = new CellInterface(widget(), m_source, index);
+        m_cells.insert(index, QAccessible::registerAccessibleInterface(cell));
+        return cell;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        const auto* cell = dynamic_cast<const CellInterface*>(child);
+        return cell && cell->parent() == this ? cell->index() : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const int i = m_source->at(widget()->mapFromGlobal(QPoint(x, y)));
+        return i >= 0 ? child(i) : nullptr;
+    }
+    QAccessibleInterface* focusChild() const override
+    {
+        if (!widget()->isVisible())
+            return nullptr;
+        for (int i = 0; i < childCount(); ++i)
+            if (m_source->current(i))
+                return child(i);
+        return nullptr;
+    }
+
+private:
+    std::shared_ptr<const CellSource> m_source;
+    mutable QHash<int, QAccessible::Id> m_cells;
+};
+
+std::shared_ptr<const CellSource> paletteCells(TCustomColorSelector* palette)
+{
+    auto s = std::make_shared<CellSource>();
+    s->count = [palette] { return int(palette->Items().size()); };
+    s->color = [palette](int i) { return palette->Items()[i].Color; };
+    s->rect = [palette](int i) { return palette->Items()[i].Rect; };
+    s->selected = [palette](int i) { return palette->ItemIndex() == i; };
+    // The keys move the selection itself; the pointer only the hot box.
+    s->current = [palette](int i) {
+        return palette->ItemHot() >= 0 ? palette->ItemHot() == i : palette->ItemIndex() == i;
+    };
+    s->at = [palette](const QPoint& p) { return palette->ItemAt(p); };
+    return s;
+}
+
+// The cube numbers its cells from 1; the list counts from 0.
+std::shared_ptr<const CellSource> cubeCells(TColorCubePanel* cube)
+{
+    auto s = std::make_shared<CellSource>();
+    s->count = [] { return TColorCubePanel::CellCount; };
+    s->color = [cube](int i) { return cube->CubeCellColor(i + 1); };
+    s->rect = [cube](int i) {
+        const QPoint c = cube->CubeCellCenter(i + 1);
+        return QRect(c.x() - 6, c.y() - 6, 13, 13);
+    };
+    s->selected = [cube](int i) { return cube->SelectedIndex() == i + 1; };
+    s->current = [cube](int i) { return cube->HotIndex() == i + 1; };
+    s->at = [cube](const QPoint& p) { return cube->CellAt(p) - 1; };
+    return s;
+}
+
 class ItemListInterface : public NamedWidgetInterface
 {
 public:
@@ -335,21 +500,25 @@ QAccessibleInterface* pickerFactory(const QString& className, QObject* object)
                                         QStringLiteral("Color styles"));
     if (className == QLatin1String("TCustomColorSelector")) {
         auto* palette = static_cast<TCustomColorSelector*>(object);
-        return new NamedWidgetInterface(
-            palette, QAccessible::Pane, QStringLiteral("Theme colors"), [palette] {
+        return new CellListInterface(
+            palette, QStringLiteral("Theme colors"),
+            [palette] {
                 const int hot = palette->ItemHot();
                 return colourText(hot >= 0 ? palette->Items()[hot].Color : palette->SelectedColor(),
                                   palette->palette());
-            });
+            },
+            paletteCells(palette));
     }
     if (className == QLatin1String("TColorCubePanel")) {
         auto* cube = static_cast<TColorCubePanel*>(object);
-        return new NamedWidgetInterface(
-            cube, QAccessible::Pane, QStringLiteral("Color honeycomb"), [cube] {
+        return new CellListInterface(
+            cube, QStringLiteral("Color honeycomb"),
+            [cube] {
                 const int hot = cube->HotIndex();
                 return colourText(hot >= 1 ? cube->CubeCellColor(hot) : cube->SelectedColor(),
                                   cube->palette());
-            });
+            },
+            cubeCells(cube));
     }
     if (className == QLatin1String("TColorSpectrumPanel")) {
         auto* spectrum = static_cast<TColorSpectrumPanel*>(object);
@@ -403,4 +572,23 @@ void NotifyPickerEntryCurrent(TCustomItemSelector* list, int index)
     QAccessibleEvent focus(list, QAccessible::Focus);
     focus.setChild(index);
     QAccessible::updateAccessibility(&focus);
+}
+
+void NotifyPanelCurrent(QWidget* panel)
+{
+    if (!panel || !panel->isVisible())
+        return;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(panel);
+    if (!a)
+        return;
+    if (QAccessibleInterface* cell = a->focusChild()) {
+        QAccessibleEvent focus(panel, QAccessible::Focus);
+        focus.setChild(a->indexOfChild(cell));
+        QAccessible::updateAccessibility(&focus);
+        QAccessibleEvent selection(panel, QAccessible::Selection);
+        selection.setChild(a->indexOfChild(cell));
+        QAccessible::updateAccessibility(&selection);
+    }
+    QAccessibleValueChangeEvent value(panel, a->text(QAccessible::Value));
+    QAccessible::updateAccessibility(&value);
 }

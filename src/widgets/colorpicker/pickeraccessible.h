@@ -4,6 +4,7 @@
 
 class TColorPickerDropDown;
 class TCustomItemSelector;
+class QWidget;
 
 // What screen readers see of the picker: a combo box whose value is the selected
 // colour's name, with its drop-down window as its child; there the named colours are
@@ -19,3 +20,7 @@ QString PickerValueText(const TColorPickerDropDown* picker);
 // of the list became the current one.
 void NotifyPickerValueChanged(TColorPickerDropDown* picker);
 void NotifyPickerEntryCurrent(TCustomItemSelector* list, int index);
+
+// Tell assistive technology that a panel's keyboard mark moved: its current cell (the
+// palette's and the honeycomb's) and its value, the colour under the mark.
+void NotifyPanelCurrent(QWidget* panel);

@@ -1,0 +1,143 @@
+#include "comboaccessible.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <mutex>
+
+namespace {
+
+class ComboBoxInterface : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit ComboBoxInterface(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox)
+    {
+    }
+
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    // The name stays what the host or the label gave; the value is the chosen text.
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return ComboBoxValueText(combo());
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.hasPopup = true;
+        s.editable = combo()->isEditable();
+        s.expanded = combo()->view() && combo()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        return s;
+    }
+
+    // The list that drops down and, when the box takes typing, its edit.
+    int childCount() const override { return (combo()->view() ? 1 : 0) + (edit() ? 1 : 0); }
+    QAccessibleInterface* child(int index) const override
+    {
+        QAbstractItemView* view = combo()->view();
+        if (view && index == 0)
+            return QAccessible::queryAccessibleInterface(view);
+        if (QLineEdit* e = edit(); e && index == (view ? 1 : 0))
+            return QAccessible::queryAccessibleInterface(e);
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        if (!child)
+            return -1;
+        QAbstractItemView* view = combo()->view();
+        if (view && child->object() == view)
+            return 0;
+        if (QLineEdit* e = edit(); e && child->object() == e)
+            return view ? 1 : 0;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        if (QLineEdit* e = edit();
+            e && e->isVisible() && QRect(e->mapToGlobal(QPoint(0, 0)), e->size()).contains(x, y))
+            return QAccessible::queryAccessibleInterface(e);
+        return nullptr;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction() || name == pressAction()) {
+            if (combo()->view() && combo()->view()->isVisible())
+                combo()->hidePopup();
+            else
+                combo()->showPopup();
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+
+    // Read-only text: the value.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override
+    {
+        QString v = ComboBoxValueText(combo());
+        if (start < 0 || end < start)
+            return v;
+        return v.mid(start, end - start);
+    }
+    int characterCount() const override { return int(ComboBoxValueText(combo()).size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QLineEdit* edit() const { return combo()->isEditable() ? combo()->lineEdit() : nullptr; }
+};
+
+QAccessibleInterface* comboBoxFactory(const QString& className, QObject* object)
+{
+    if (object && object->isWidgetType() && className == QLatin1String("QComboBox"))
+        return new ComboBoxInterface(static_cast<QComboBox*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void InstallComboBoxAccessibility()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(comboBoxFactory); });
+}
+
+QString ComboBoxValueText(const QComboBox* combo)
+{
+    if (combo->isEditable() && combo->lineEdit())
+        return combo->lineEdit()->text();
+    return combo->currentText();
+}
