@@ -87,11 +87,7 @@ public:
             m_future.waitForFinished();
     }
     // The result of work that has ended; rethrows what the work threw.
-    T result() const
-        requires(!std::is_void_v<T>)
-    {
-        return m_future.result();
-    }
+    T result() const requires(!std::is_void_v<T>) { return m_future.result(); }
     // The future of the last start().
     QFuture<T> future() const { return m_future; }
 

@@ -51,7 +51,6 @@ bool isReservedInvalidName(const QUrl& url)
     return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
 }
 
-
 // One transfer through a multi handle, so that a stop request from another thread can
 // wake and end it.
 class DownloadTransfer
@@ -86,8 +85,7 @@ public:
 
         const long totalMs = g_totalTimeoutMs.load();
         // The library's own time-out covers the lookup too; this one stands behind it.
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
         int running = 1;
         while (running) {
             if (stop.stop_requested())

@@ -87,7 +87,8 @@ static std::optional<QString> readUpdateInfo(const UpdateInfoFile& file, const Q
 QString readUpdateNews(const UpdateInfoFile& file)
 {
     return decodeNewsLineBreaks(
-        readUpdateInfo(file, QStringLiteral("update"), QStringLiteral("descr")).value_or(QString()));
+        readUpdateInfo(file, QStringLiteral("update"), QStringLiteral("descr"))
+            .value_or(QString()));
 }
 
 bool isNewVersionAvailable(const UpdateInfoFile& file)

@@ -5,8 +5,8 @@
 #include "silentnameserver.h"
 
 #include "curlapi.h"
-#include "nettesting.h"
 #include "download.h"
+#include "nettesting.h"
 
 #include <QElapsedTimer>
 #include <QFile>
