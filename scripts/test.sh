@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with the tests (warnings in src/ are
-# errors), and runs the whole suite. Then builds again with clang into build-clang/, its
-# warnings in src/ errors too, and runs the unit tests of that build; the end-to-end runs
-# and the fuzz targets, already run above, are left out there.
+# Installs what is missing and builds each configuration once:
+#  - g++ into build/ (warnings in src/ are errors): the programs, the tests, the
+#    benchmarks and the fuzz targets; the whole suite runs there, the slow tests
+#    (ctest label "slow"), the end-to-end runs, the fuzz targets and the start-up smoke
+#    included;
+#  - clang with AddressSanitizer and UndefinedBehaviorSanitizer into build-sanitize/
+#    (scripts/sanitize.sh, warnings in src/ errors too): the unit tests run again under
+#    the sanitizers, all but the slow ones, the end-to-end runs, the fuzz targets and the
+#    smoke, which the first build ran already.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 TAVELORN_CMAKE_OPTIONS="-DTAVELORN_WERROR=ON ${TAVELORN_CMAKE_OPTIONS:-}" "$root/scripts/build.sh"
-cd "$root/build"
-ctest --output-on-failure -j"$(nproc)" --timeout 600
-
-clang_options=(-DCMAKE_CXX_COMPILER=clang++ -DTAVELORN_WERROR=ON
-  -DTAVELORN_BUILD_BENCHMARKS=OFF -DTAVELORN_FUZZ_WITH_TESTS=OFF)
-if command -v ccache >/dev/null; then
-  clang_options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-# shellcheck disable=SC2086 # the options are words
-cmake -S "$root" -B "$root/build-clang" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBUILD_TESTING=ON ${TAVELORN_CMAKE_OPTIONS:-} "${clang_options[@]}" >/dev/null
-cmake --build "$root/build-clang"
-cd "$root/build-clang"
-ctest --output-on-failure -j"$(nproc)" --timeout 600 --exclude-regex '^e2e_'
+(cd "$root/build" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+"$root/scripts/sanitize.sh" --label-exclude 'slow|fuzz|smoke' --exclude-regex '^e2e_'

@@ -10,8 +10,6 @@
 #include <QToolButton>
 #include <QWidget>
 
-using namespace tavelorn;
-
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);

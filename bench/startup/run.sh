@@ -4,7 +4,8 @@
 # virtual X server. Prints the medians and their ratio (target: at most 1.25).
 # The program's usage hit goes to a local server that accepts and never answers, the
 # worst case for a start; BENCH_PING=off sends none (DO_NOT_TRACK=1) to compare.
-# Usage: bench/startup/run.sh [RUNS]   (uses build/ or $TAVELORN_BUILD_DIR)
+# Usage: bench/startup/run.sh [RUNS]   (uses build/ or $TAVELORN_BUILD_DIR; the
+# benchmark's own programs from $TAVELORN_STARTUP_BIN when the main build made them)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -16,12 +17,15 @@ if [ -z "${BENCH_INSIDE_X:-}" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target tavelorn
   fi
-  cmake -S "$here" -B "$build/bench-startup" -G Ninja >/dev/null
-  cmake --build "$build/bench-startup" >/dev/null
+  if [ -z "${TAVELORN_STARTUP_BIN:-}" ]; then
+    cmake -S "$here" -B "$build/bench-startup" -G Ninja >/dev/null
+    cmake --build "$build/bench-startup" >/dev/null
+  fi
   export BENCH_INSIDE_X=1
   exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
+bin=${TAVELORN_STARTUP_BIN:-$build/bench-startup}
 work=$(mktemp -d)
 hole=
 trap 'if [ -n "$hole" ]; then kill "$hole"; fi; rm -rf "$work"' EXIT
@@ -32,7 +36,7 @@ if [ "${BENCH_PING:-on}" = off ]; then
   export DO_NOT_TRACK=1
 else
   unset DO_NOT_TRACK
-  "$build/bench-startup/blackhole" > "$work/port" &
+  "$bin/blackhole" > "$work/port" &
   hole=$!
   for _ in $(seq 1 50); do [ -s "$work/port" ] && break; sleep 0.1; done
   export TAVELORN_SITE_URL="http://127.0.0.1:$(cat "$work/port")"
@@ -58,14 +62,14 @@ fi
   done
 } > "$work/Config.ini"
 
-waitmap="$build/bench-startup/waitmap"
+waitmap="$bin/waitmap"
 bare=()
 app=()
 # Alternate the two so that both see the same machine load; one warm-up each.
-"$waitmap" Bare "$build/bench-startup/bare_window" >/dev/null
+"$waitmap" Bare "$bin/bare_window" >/dev/null
 "$waitmap" Corvandel "$build/src/app/tavelorn" "$work/Config.ini" >/dev/null
 for _ in $(seq 1 "$runs"); do
-  bare+=("$("$waitmap" Bare "$build/bench-startup/bare_window")")
+  bare+=("$("$waitmap" Bare "$bin/bare_window")")
   app+=("$("$waitmap" Corvandel "$build/src/app/tavelorn" "$work/Config.ini")")
 done
 

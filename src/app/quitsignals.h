@@ -2,6 +2,6 @@
 
 // Makes SIGTERM and SIGHUP (the session ending, a service manager stopping us) quit the
 // application as its Quit command does, so that the usual clean-up runs: downloads
-// stop and their temporary files go. A second signal of the same kind ends the program
+// stop at once. A second signal of the same kind ends the program
 // at once, as before. Call once, after the application object exists.
 void QuitOnTerminationSignals();

@@ -36,15 +36,6 @@ QFont dialogFont(const QFont& base, int pixelSize)
     return f;
 }
 
-class TBusyCursor
-{
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-
 // Draws a focus ring over a widget whose style shows none (a read-only text box in the
 // Fusion style looks the same with and without the focus).
 class TFocusCue : public QWidget
@@ -145,7 +136,7 @@ QString OsReleasePrettyName(const QByteArray& content)
     return name;
 }
 
-TfrmAbout102::TfrmAbout102(QWidget* parent)
+TfrmAbout102::TfrmAbout102(const UpdateInfoDownloads& updateInfo, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TfrmAbout102>())
@@ -201,7 +192,7 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
     // An error stops the filling: the error box says why and the dialog opens with the
     // controls not yet filled as they are.
     try {
-        FormCreate();
+        FormCreate(updateInfo);
     } catch (const AppError& e) {
         placeLabels();
         showErrorBox(parent, e.message());
@@ -210,16 +201,13 @@ TfrmAbout102::TfrmAbout102(QWidget* parent)
 
 TfrmAbout102::~TfrmAbout102() = default;
 
-void TfrmAbout102::FormCreate()
+void TfrmAbout102::FormCreate(const UpdateInfoDownloads& updateInfo)
 {
     ui->imgBug->hide();
     ui->lblApplicationTitle->setText(AppTitle());
     ui->lblVersion->setText(QStringLiteral("Version ") + programVersion());
-    {
-        const TBusyCursor busy;
-        ui->lblNewVersion->setVisible(isNewVersionAvailable());
-        ui->memNews->setPlainText(readUpdateNews());
-    }
+    ui->lblNewVersion->setVisible(isNewVersionAvailable(updateInfo.versionFile));
+    ui->memNews->setPlainText(readUpdateNews(updateInfo.newsFile));
     setSystemDescription();
     ui->lblCompilerVersion->setText(QStringLiteral("Compiled with ") + GetToolchainVersion());
     placeLabels();
@@ -322,9 +310,9 @@ void TfrmAbout102::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void ShowAboutDialog(QWidget* parent)
+void ShowAboutDialog(QWidget* parent, const UpdateInfoDownloads& updateInfo)
 {
-    TfrmAbout102 dialog(parent);
+    TfrmAbout102 dialog(updateInfo, parent);
     dialog.exec();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "updateinfo.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -12,14 +14,16 @@ class TfrmAbout102;
 }
 
 // The About dialog: program, version, the maker's news and new-version notice, the
-// system it runs on, and links to the maker's site. It fills itself when created,
-// downloading the update information twice (each download bounded in time).
+// system it runs on, and links to the maker's site. It fills itself when created, from
+// the update information that the About command downloaded beforehand (twice, each
+// download bounded in time) in the background.
 class TfrmAbout102 : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TfrmAbout102(QWidget* parent = nullptr);
+    explicit TfrmAbout102(const tavelorn::UpdateInfoDownloads& updateInfo,
+                          QWidget* parent = nullptr);
     ~TfrmAbout102() override;
 
 public slots:
@@ -32,7 +36,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const tavelorn::UpdateInfoDownloads& updateInfo);
     // The operating-system line, its distribution name shortened when it would not fit.
     void setSystemDescription();
     // Sizes the labels to their texts, right-aligned ones keeping their right edge.
@@ -46,8 +50,9 @@ private:
     std::unique_ptr<Ui::TfrmAbout102> ui;
 };
 
-// Creates the About dialog over parent, shows it modally and destroys it.
-void ShowAboutDialog(QWidget* parent);
+// Creates the About dialog over parent from the downloaded update information, shows it
+// modally and destroys it.
+void ShowAboutDialog(QWidget* parent, const tavelorn::UpdateInfoDownloads& updateInfo);
 
 // The compiler that built the program, with its version.
 QString GetToolchainVersion();

@@ -56,7 +56,15 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
     ui->cbxID->setFocus(Qt::OtherFocusReason);
 }
 
-TfrmMainNew::~TfrmMainNew() = default;
+TfrmMainNew::~TfrmMainNew()
+{
+    // Closed while the About command downloads: the downloads stop at once, and the busy
+    // cursor goes with the window.
+    if (FAboutDownloads.isRunning()) {
+        FAboutDownloads.cancel();
+        QApplication::restoreOverrideCursor();
+    }
+}
 
 void TfrmMainNew::setupControls()
 {

@@ -3,7 +3,9 @@
 #include "applyprofile.h"
 #include "configstore.h"
 #include "handlerguard.h"
+#include "job.h"
 #include "picture.h"
+#include "updateinfo.h"
 #include "usageping.h"
 
 #include <QStringList>
@@ -172,5 +174,9 @@ private:
                                  renderPreview();
                          }};
     tavelorn::UsagePing FUsagePing;
+    // The About command's downloads; the dialog opens when they end. Declared last, so
+    // that closing the window stops them first.
+    tavelorn::Job<tavelorn::UpdateInfoDownloads> FAboutDownloads;
+    void aboutDownloadsDone();
     bool FUsageHitDue = false; // shown, the hit starts a while after the first paint
 };

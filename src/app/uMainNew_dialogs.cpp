@@ -1,8 +1,12 @@
 // The commands that open the colour and About dialogs.
 #include "uMainNew.h"
 
+#include "apperror.h"
+#include "programversion.h"
 #include "uAbout102.h"
 #include "uEditLandscapeTypeColor.h"
+
+#include <QApplication>
 
 using namespace tavelorn;
 
@@ -19,7 +23,33 @@ void TfrmMainNew::bbtColorsClick()
     });
 }
 
+// The update information downloads in the background while the window, disabled under
+// a busy cursor, keeps repainting; the dialog opens when both downloads have ended.
 void TfrmMainNew::bbtAboutClick()
 {
-    guarded([this] { ShowAboutDialog(this); });
+    guarded([this] {
+        if (FAboutDownloads.isRunning())
+            return;
+        // A version that cannot be read ends the dialog's filling before any download:
+        // the dialog opens at once with the error box, asking the site nothing.
+        try {
+            static_cast<void>(programVersion());
+        } catch (const AppError&) {
+            ShowAboutDialog(this, {});
+            return;
+        }
+        FAboutDownloads.start(networkJobPool(), [url = updateInfoUrl()](std::stop_token stop) {
+            return downloadUpdateInfo(url, stop);
+        });
+        FAboutDownloads.onFinished(this, [this] { aboutDownloadsDone(); });
+        setEnabled(false);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    });
+}
+
+void TfrmMainNew::aboutDownloadsDone()
+{
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    guarded([this] { ShowAboutDialog(this, FAboutDownloads.result()); });
 }

@@ -1,11 +1,14 @@
 #include "orderedbatch.h"
 
+#include "job.h"
+
+#include <QThreadPool>
+
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tavelorn {
@@ -20,38 +23,43 @@ enum class Stage : char
     Done
 };
 
+// Each render and each write is one Job on the pool of its kind; the caller starts the
+// renders no further than `ahead` items past the last one reported, and a write once its
+// item is decided.
 class Batch
 {
 public:
-    Batch(qsizetype count, qsizetype ahead, const BatchSteps& steps)
+    Batch(qsizetype count, int renderThreads, int writeThreads, qsizetype ahead,
+          const BatchSteps& steps)
         : m_count(count), m_ahead(std::max<qsizetype>(1, ahead)), m_steps(steps),
-          m_stage(size_t(count), Stage::Waiting)
+          m_stage(size_t(count), Stage::Waiting),
+          m_renders(std::make_unique<Job<void>[]>(size_t(count))),
+          m_writes(std::make_unique<Job<void>[]>(size_t(count)))
     {
+        m_renderPool.setMaxThreadCount(std::max(1, renderThreads));
+        m_writePool.setMaxThreadCount(std::max(1, writeThreads));
     }
 
     ~Batch()
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
+        // Work not started yet never starts; then each job waits for its own work, and
+        // the pools and the state the work uses outlive it.
+        for (qsizetype i = 0; i < m_count; ++i) {
+            m_renders[size_t(i)].cancel();
+            m_writes[size_t(i)].cancel();
         }
-        m_work.notify_all();
-        for (std::thread& t : m_threads)
-            t.join();
+        m_renders.reset();
+        m_writes.reset();
     }
 
-    void start(int renderThreads, int writeThreads)
-    {
-        for (int i = 0; i < std::max(1, renderThreads); ++i)
-            m_threads.emplace_back([this] { renderLoop(); });
-        for (int i = 0; i < std::max(1, writeThreads); ++i)
-            m_threads.emplace_back([this] { writeLoop(); });
-    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
 
-    // The caller's part: decide and report in item order as the workers get done.
+    // The caller's part: decide and report in item order as the jobs get done.
     void run()
     {
         std::unique_lock lock(m_mutex);
+        startRenders();
         while (m_nextReport < m_count) {
             m_progress.wait(lock, [this] { return canDecide() || canReport(); });
             while (canDecide()) {
@@ -69,11 +77,13 @@ public:
                 lock.lock();
                 if (write) {
                     m_stage[size_t(i)] = Stage::Decided;
-                    m_writes.push_back(i);
+                    m_writes[size_t(i)].start(&m_writePool, [this, i](std::stop_token) noexcept {
+                        m_steps.write(i);
+                        finish(i, Stage::Done);
+                    });
                 } else {
                     m_stage[size_t(i)] = Stage::Done;
                 }
-                m_work.notify_all();
             }
             while (canReport()) {
                 const qsizetype i = m_nextReport;
@@ -83,7 +93,7 @@ public:
                 m_steps.report(i);
                 lock.lock();
                 ++m_nextReport;
-                m_work.notify_all(); // one more item may be rendered ahead
+                startRenders(); // one more item may be rendered ahead
             }
         }
     }
@@ -99,57 +109,40 @@ private:
         return m_nextReport < m_nextDecide && m_stage[size_t(m_nextReport)] == Stage::Done;
     }
 
-    void renderLoop()
+    // With the lock held.
+    void startRenders()
     {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_work.wait(lock, [this] {
-                return m_stop || m_nextRender >= m_count || m_nextRender < m_nextReport + m_ahead;
-            });
-            if (m_stop || m_nextRender >= m_count)
-                return;
+        while (!m_error && m_nextRender < m_count && m_nextRender < m_nextReport + m_ahead) {
             const qsizetype i = m_nextRender++;
-            lock.unlock();
-            m_steps.render(i);
-            lock.lock();
-            m_stage[size_t(i)] = Stage::Rendered;
-            m_progress.notify_one();
+            m_renders[size_t(i)].start(&m_renderPool, [this, i](std::stop_token) noexcept {
+                m_steps.render(i);
+                finish(i, Stage::Rendered);
+            });
         }
     }
 
-    void writeLoop()
+    void finish(qsizetype i, Stage stage)
     {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_work.wait(lock,
-                        [this] { return m_stop || !m_writes.empty() || m_nextDecide >= m_count; });
-            if (m_stop || m_writes.empty())
-                return;
-            const qsizetype i = m_writes.front();
-            m_writes.pop_front();
-            lock.unlock();
-            m_steps.write(i);
-            lock.lock();
-            m_stage[size_t(i)] = Stage::Done;
-            m_progress.notify_one();
-        }
+        const std::lock_guard lock(m_mutex);
+        m_stage[size_t(i)] = stage;
+        m_progress.notify_one();
     }
 
     const qsizetype m_count;
     const qsizetype m_ahead;
     const BatchSteps& m_steps;
     std::mutex m_mutex;
-    std::condition_variable m_work;     // workers wait for items
-    std::condition_variable m_progress; // the caller waits for workers
+    std::condition_variable m_progress; // the caller waits for the jobs
     std::vector<Stage> m_stage;
-    std::deque<qsizetype> m_writes;
     qsizetype m_nextRender = 0;
     qsizetype m_nextDecide = 0;
     qsizetype m_nextReport = 0;
     std::exception_ptr m_error;
     qsizetype m_errorAt = -1;
-    bool m_stop = false;
-    std::vector<std::thread> m_threads;
+    QThreadPool m_renderPool;
+    QThreadPool m_writePool;
+    std::unique_ptr<Job<void>[]> m_renders;
+    std::unique_ptr<Job<void>[]> m_writes;
 };
 
 } // namespace
@@ -159,10 +152,8 @@ void runOrderedBatch(qsizetype count, int renderThreads, int writeThreads, qsize
 {
     if (count <= 0)
         return;
-    // Declared before the threads start: its destructor stops and joins them whether run()
-    // returns or throws.
-    Batch batch(count, ahead, steps);
-    batch.start(renderThreads, writeThreads);
+    // Its destructor stops and waits for the jobs whether run() returns or throws.
+    Batch batch(count, renderThreads, writeThreads, ahead, steps);
     batch.run();
 }
 

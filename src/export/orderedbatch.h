@@ -22,9 +22,10 @@ struct BatchSteps
     std::function<void(qsizetype)> report;
 };
 
-// Runs every item through render, decide, write and report, with renderThreads threads
-// for render and writeThreads for write (at least one each). At most `ahead` items are
-// rendered and not yet reported, which bounds the memory that rendered items hold.
+// Runs every item through render, decide, write and report. Each render and each write is
+// a Job, on a pool of renderThreads threads for render and one of writeThreads for write
+// (at least one each). At most `ahead` items are rendered and not yet reported, which
+// bounds the memory that rendered items hold.
 void runOrderedBatch(qsizetype count, int renderThreads, int writeThreads, qsizetype ahead,
                      const BatchSteps& steps);
 

@@ -1,59 +1,30 @@
 #include "download.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QFile>
-#include <QMetaObject>
-#include <QThread>
+#include "nettesting.h"
+
 #include <QUrl>
 
 #include "curlapi.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <exception>
-#include <mutex>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <new>
+#include <optional>
+#include <utility>
 
 namespace tavelorn {
 
-struct DownloadCancel::Shared
-{
-    std::atomic<bool> cancelled{false};
-    std::mutex mutex;
-    CURLM* multi = nullptr; // the running transfer's, to wake it
-};
-
-DownloadCancel::DownloadCancel() : m_shared(std::make_unique<Shared>()) {}
-
-DownloadCancel::~DownloadCancel() = default;
-
-bool DownloadCancel::isCancelled() const
-{
-    return m_shared->cancelled.load();
-}
-
-void DownloadCancel::cancel()
-{
-    m_shared->cancelled.store(true);
-    const std::lock_guard lock(m_shared->mutex);
-    // A registered transfer means the library is loaded.
-    if (m_shared->multi)
-        curlApi()->multi_wakeup(m_shared->multi);
-}
-
 namespace {
+
+// The bounds in force: the constants, or shorter ones that a test set.
+std::atomic<long> g_connectTimeoutMs{kDownloadConnectTimeoutMs};
+std::atomic<long> g_totalTimeoutMs{kDownloadTotalTimeoutMs};
 
 struct Sink
 {
-    int fd = -1;
-    std::int64_t written = 0;
+    QByteArray body;
     bool failed = false;
 };
 
@@ -61,22 +32,16 @@ size_t writeToSink(char* data, size_t size, size_t count, void* userdata)
 {
     auto* sink = static_cast<Sink*>(userdata);
     const size_t total = size * count;
-    if (static_cast<std::int64_t>(total) > kDownloadMaxBytes - sink->written) {
+    if (static_cast<std::int64_t>(total) > kDownloadMaxBytes - sink->body.size()) {
         sink->failed = true;
         return 0; // aborts the transfer
     }
-    size_t done = 0;
-    while (done < total) {
-        const ssize_t n = ::write(sink->fd, data + done, total - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            sink->failed = true;
-            return 0;
-        }
-        done += static_cast<size_t>(n);
+    try {
+        sink->body.append(data, static_cast<qsizetype>(total));
+    } catch (const std::bad_alloc&) {
+        sink->failed = true;
+        return 0;
     }
-    sink->written += static_cast<std::int64_t>(total);
     return total;
 }
 
@@ -86,23 +51,20 @@ bool isReservedInvalidName(const QUrl& url)
     return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
 }
 
-
-// One transfer through a multi handle, so that another thread can wake and stop it.
+// One transfer through a multi handle, so that a stop request from another thread can
+// wake and end it.
 class DownloadTransfer
 {
 public:
-    DownloadTransfer(const CurlApi& curl, DownloadCancel* cancel)
-        : m_curl(curl), m_cancel(cancel)
+    explicit DownloadTransfer(const CurlApi& curl) : m_curl(curl)
     {
         m_easy = m_curl.easy_init();
         m_multi = m_curl.multi_init();
     }
     ~DownloadTransfer()
     {
-        if (m_cancel) {
-            const std::lock_guard lock(m_cancel->shared().mutex);
-            m_cancel->shared().multi = nullptr;
-        }
+        // First: its destructor waits for a wake-up running on another thread.
+        m_wake.reset();
         if (m_multi && m_easy)
             m_curl.multi_remove_handle(m_multi, m_easy);
         if (m_easy)
@@ -113,23 +75,20 @@ public:
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
 
-    bool run(const QByteArray& url, bool https, Sink& sink)
+    bool run(const QByteArray& url, bool https, Sink& sink, std::stop_token stop)
     {
         if (!m_easy || !m_multi || !setOptions(url, https, sink))
             return false;
         if (m_curl.multi_add_handle(m_multi, m_easy) != CURLM_OK)
             return false;
-        if (m_cancel) {
-            const std::lock_guard lock(m_cancel->shared().mutex);
-            m_cancel->shared().multi = m_multi;
-        }
+        m_wake.emplace(stop, Wake{&m_curl, m_multi});
 
+        const long totalMs = g_totalTimeoutMs.load();
         // The library's own time-out covers the lookup too; this one stands behind it.
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(kDownloadTotalTimeoutMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
         int running = 1;
         while (running) {
-            if (m_cancel && m_cancel->isCancelled())
+            if (stop.stop_requested())
                 return false;
             if (m_curl.multi_perform(m_multi, &running) != CURLM_OK)
                 return false;
@@ -155,6 +114,14 @@ public:
     }
 
 private:
+    // Ends the multi handle's wait from the thread that asks for the stop.
+    struct Wake
+    {
+        const CurlApi* curl;
+        CURLM* multi;
+        void operator()() const noexcept { curl->multi_wakeup(multi); }
+    };
+
     template <typename Value> bool set(CURLoption option, Value value)
     {
         return m_curl.easy_setopt(m_easy, option, value) == CURLE_OK;
@@ -168,8 +135,8 @@ private:
                set(CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https") &&
                set(CURLOPT_FOLLOWLOCATION, 1L) && set(CURLOPT_MAXREDIRS, kDownloadMaxRedirects) &&
                set(CURLOPT_SSL_VERIFYPEER, 1L) && set(CURLOPT_SSL_VERIFYHOST, 2L) &&
-               set(CURLOPT_CONNECTTIMEOUT_MS, kDownloadConnectTimeoutMs) &&
-               set(CURLOPT_TIMEOUT_MS, kDownloadTotalTimeoutMs) &&
+               set(CURLOPT_CONNECTTIMEOUT_MS, g_connectTimeoutMs.load()) &&
+               set(CURLOPT_TIMEOUT_MS, g_totalTimeoutMs.load()) &&
                set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes)) &&
                set(CURLOPT_FAILONERROR, 1L) && set(CURLOPT_NOSIGNAL, 1L) &&
                // A lookup still running when the transfer ends is left to finish on its
@@ -179,90 +146,38 @@ private:
     }
 
     const CurlApi& m_curl;
-    DownloadCancel* m_cancel;
     CURL* m_easy = nullptr;
     CURLM* m_multi = nullptr;
+    std::optional<std::stop_callback<Wake>> m_wake;
 };
 
 } // namespace
 
-static bool download(const QByteArray& url, bool https, const QByteArray& fileName,
-                     DownloadCancel* cancel)
-{
-    const CurlApi* curl = curlApi();
-    if (!curl)
-        return false;
-    // No link followed, no blocking on a planted pipe, nothing left to a child process.
-    const int fd = ::open(fileName.constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    Sink sink;
-    sink.fd = fd;
-    bool ok = false;
-    {
-        DownloadTransfer transfer(*curl, cancel);
-        ok = transfer.run(url, https, sink);
-    }
-    if (::close(fd) != 0)
-        ok = false;
-    return ok;
-}
-
-bool downloadToFile(const QString& url, const QString& fileName)
-{
-    return downloadToFile(url, fileName, nullptr);
-}
-
-bool downloadToFile(const QString& url, const QString& fileName, DownloadCancel* cancel)
+std::optional<QByteArray> download(const QString& url, std::stop_token stop)
 {
     try {
         const QUrl parsed(url, QUrl::StrictMode);
         const QString scheme = parsed.scheme().toLower();
         if (!parsed.isValid() || (scheme != u"http" && scheme != u"https") ||
-            parsed.host().isEmpty() || isReservedInvalidName(parsed) || fileName.isEmpty())
-            return false;
-        const QByteArray encodedUrl = parsed.toEncoded();
-        const QByteArray encodedName = QFile::encodeName(fileName);
-        const bool https = scheme == u"https";
-
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app || QThread::currentThread() != app->thread())
-            return download(encodedUrl, https, encodedName, cancel);
-
-        // The main thread waits in an event loop that leaves user input queued.
-        DownloadCancel own;
-        DownloadCancel* stop = cancel ? cancel : &own;
-        bool ok = false;
-        std::atomic<bool> done{false};
-        QEventLoop loop;
-        QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, [stop] { stop->cancel(); });
-        std::thread worker([&] {
-            ok = download(encodedUrl, https, encodedName, stop);
-            done.store(true);
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (!done.load()) {
-            // Only the application's quit ends the loop early (a window manager's close
-            // gets through where user input does not). The download stops, and events
-            // keep being handled until its thread has ended: a join here would freeze
-            // every window for the rest of the download.
-            stop->cancel();
-            while (!done.load())
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                                QEventLoop::WaitForMoreEvents);
-        }
-        worker.join();
-        return ok;
+            parsed.host().isEmpty() || isReservedInvalidName(parsed))
+            return std::nullopt;
+        const CurlApi* curl = curlApi();
+        if (!curl || stop.stop_requested())
+            return std::nullopt;
+        Sink sink;
+        DownloadTransfer transfer(*curl);
+        if (!transfer.run(parsed.toEncoded(), scheme == u"https", sink, stop))
+            return std::nullopt;
+        return std::move(sink.body);
     } catch (const std::exception&) {
-        return false;
+        return std::nullopt;
     }
+}
+
+void TestHooks::setDownloadTimeouts(long connectMs, long totalMs)
+{
+    g_connectTimeoutMs = connectMs > 0 ? connectMs : kDownloadConnectTimeoutMs;
+    g_totalTimeoutMs = totalMs > 0 ? totalMs : kDownloadTotalTimeoutMs;
 }
 
 } // namespace tavelorn

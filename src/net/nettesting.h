@@ -9,6 +9,20 @@
 
 namespace tavelorn::TestHooks {
 
+// Shortens the bounds of every download, so that a test of a silent server waits
+// fractions of a second; 0 restores the built-in bound.
+void setDownloadTimeouts(long connectMs, long totalMs);
+
+// Both bounds shortened to ms for a scope.
+class ShortDownloadTimeouts
+{
+public:
+    explicit ShortDownloadTimeouts(long ms) { setDownloadTimeouts(ms, ms); }
+    ~ShortDownloadTimeouts() { setDownloadTimeouts(0, 0); }
+    ShortDownloadTimeouts(const ShortDownloadTimeouts&) = delete;
+    ShortDownloadTimeouts& operator=(const ShortDownloadTimeouts&) = delete;
+};
+
 // Makes curlApi() return api instead (nullptr: the real library again).
 void setCurlApi(const CurlApi* api);
 

@@ -2,7 +2,6 @@
 
 #include "download.h"
 #include "inifile.h"
-#include "tempfile.h"
 #include "webendpoints.h"
 
 #include <QCoreApplication>
@@ -62,32 +61,40 @@ QString decodeNewsLineBreaks(const QString& text)
     return out;
 }
 
-static QString updateInfoUrl()
+QString updateInfoUrl()
 {
     return updateInfoUrl(updateInfoFileName(QCoreApplication::applicationFilePath()));
 }
 
-// The value of key in section of the freshly downloaded update information, or nullopt
-// when the download fails. The temporary file is gone when this returns.
-static std::optional<QString> readUpdateInfo(const QString& section, const QString& key)
+UpdateInfoDownloads downloadUpdateInfo(const QString& url, std::stop_token stop)
 {
-    const TempFile file(QStringLiteral(".tmp"));
-    // Without a file of our own there is nowhere safe to download to.
-    if (!file.isValid() || !downloadToFile(updateInfoUrl(), file.name()))
-        return std::nullopt;
-    return IniFile(file.name()).readString(section, key, QString());
+    UpdateInfoDownloads got;
+    got.versionFile = download(url, stop);
+    got.newsFile = download(url, stop);
+    return got;
 }
 
-QString readUpdateNews()
+// The value of key in section of a downloaded update information file, or nullopt when
+// the download failed.
+static std::optional<QString> readUpdateInfo(const UpdateInfoFile& file, const QString& section,
+                                             const QString& key)
+{
+    if (!file)
+        return std::nullopt;
+    return IniFile::fromBytes(*file).readString(section, key, QString());
+}
+
+QString readUpdateNews(const UpdateInfoFile& file)
 {
     return decodeNewsLineBreaks(
-        readUpdateInfo(QStringLiteral("update"), QStringLiteral("descr")).value_or(QString()));
+        readUpdateInfo(file, QStringLiteral("update"), QStringLiteral("descr"))
+            .value_or(QString()));
 }
 
-bool isNewVersionAvailable()
+bool isNewVersionAvailable(const UpdateInfoFile& file)
 {
     const std::optional<QString> published =
-        readUpdateInfo(QStringLiteral("file1"), QStringLiteral("newversion"));
+        readUpdateInfo(file, QStringLiteral("file1"), QStringLiteral("newversion"));
     if (!published)
         return false;
     return isNewerVersion(parsePublishedVersion(*published), programVersionNumbers());

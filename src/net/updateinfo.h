@@ -2,13 +2,17 @@
 
 #include "programversion.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
+#include <stop_token>
 
 namespace tavelorn {
 
 // The update information file that the maker publishes on its site: news for the About
-// dialog and the newest published version. Each call downloads the file afresh into a
-// temporary file, reads it and deletes it; a failed download is silent.
+// dialog and the newest published version. The dialog downloads it afresh each time it
+// opens, off the window's thread; a failed download is silent.
 
 // The update information file's name for the executable at executablePath: its file
 // name with the extension (from the last ".") replaced by ".INF", or ".INF" appended.
@@ -25,12 +29,31 @@ bool isNewerVersion(const ProgramVersion& published, const ProgramVersion& runni
 // Every "\n" or "\N" replaced by a line feed, from left to right.
 QString decodeNewsLineBreaks(const QString& text);
 
-// The news text ([update] descr) with its line breaks; empty when the download fails.
-QString readUpdateNews();
+// The update information file as downloaded; nullopt when the download failed.
+using UpdateInfoFile = std::optional<QByteArray>;
+
+// What the About dialog reads: the file downloaded twice, once for the published version
+// and once for the news, as the dialog has always asked for each value.
+struct UpdateInfoDownloads
+{
+    UpdateInfoFile versionFile;
+    UpdateInfoFile newsFile;
+};
+
+// The address of this program's update information. Reads the running executable's
+// path, so it is taken on the window's thread before the downloads start.
+QString updateInfoUrl();
+
+// Both downloads of url, one after the other, on the calling thread (a Job's); the second
+// is skipped once stop is requested.
+UpdateInfoDownloads downloadUpdateInfo(const QString& url, std::stop_token stop = {});
+
+// The news text ([update] descr) with its line breaks; empty when the download failed.
+QString readUpdateNews(const UpdateInfoFile& file);
 
 // True when the published version ([file1] newversion) is newer than the running
-// program's. False when the download fails, without reading the program's version;
+// program's. False when the download failed, without reading the program's version;
 // otherwise throws as programVersionNumbers does.
-bool isNewVersionAvailable();
+bool isNewVersionAvailable(const UpdateInfoFile& file);
 
 } // namespace tavelorn

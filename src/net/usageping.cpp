@@ -2,14 +2,12 @@
 
 #include "download.h"
 #include "programversion.h"
-#include "tempfile.h"
 #include "webendpoints.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
+#include <exception>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -38,13 +36,6 @@ bool usageTrackingRefused()
     return qgetenv("DO_NOT_TRACK").trimmed() == "1";
 }
 
-struct UsagePing::Hit
-{
-    DownloadCancel cancel;
-    std::atomic<bool> done{false};
-    std::thread thread;
-};
-
 UsagePing::UsagePing()
 {
     // Quitting stops the hits still running, so that nothing waits for them.
@@ -55,15 +46,13 @@ UsagePing::UsagePing()
 UsagePing::~UsagePing()
 {
     QObject::disconnect(m_quit);
-    cancel();
-    for (auto& hit : m_hits)
-        hit->thread.join();
+    // Each job cancels and waits for its hit as it goes.
 }
 
 void UsagePing::cancel()
 {
     for (auto& hit : m_hits)
-        hit->cancel.cancel();
+        hit->cancel();
 }
 
 void UsagePing::sendUsageHit()
@@ -71,44 +60,32 @@ void UsagePing::sendUsageHit()
     if (usageTrackingRefused())
         return;
     // Forget the hits that have ended.
-    std::erase_if(m_hits, [](const std::unique_ptr<Hit>& hit) {
-        if (!hit->done.load())
-            return false;
-        hit->thread.join();
-        return true;
-    });
+    std::erase_if(m_hits, [](const std::unique_ptr<Job<void>>& hit) { return !hit->isRunning(); });
 
     // Only the transfer leaves this thread: the name is read here, where reading the
     // executable's version information is safe.
     const int site = usageSiteNumber(programOriginalFileName().toUpper());
     if (site == 0)
         return;
-    m_hits.reserve(m_hits.size() + 1); // the push below cannot fail once the thread runs
-    auto hit = std::make_unique<Hit>();
-    Hit* h = hit.get();
     try {
-        h->thread = std::thread([h, url = usageTrackingUrl(site)] {
-            // Below the window's thread, so that on a busy machine it never slows the start.
+        auto hit = std::make_unique<Job<void>>();
+        hit->start(networkJobPool(), [url = usageTrackingUrl(site)](std::stop_token stop) {
+            // Below the window's thread, so that on a busy machine a hit never slows the
+            // start; the pool's thread keeps that priority for later downloads, which
+            // wait on the network anyway.
             setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-            try {
-                const TempFile file(QStringLiteral(".tmp"));
-                if (file.isValid())
-                    downloadToFile(url, file.name(), &h->cancel);
-            } catch (...) {
-                // Silent, as every failure of the hit.
-            }
-            h->done.store(true);
+            static_cast<void>(download(url, stop)); // silent, as every failure of the hit
         });
+        m_hits.push_back(std::move(hit));
     } catch (const std::exception&) {
-        return; // no thread to be had: the hit is not sent
+        // No memory for the job: the hit is not sent.
     }
-    m_hits.push_back(std::move(hit));
 }
 
 bool UsagePing::idle() const
 {
-    return std::all_of(m_hits.begin(), m_hits.end(),
-                       [](const std::unique_ptr<Hit>& hit) { return hit->done.load(); });
+    return std::none_of(m_hits.begin(), m_hits.end(),
+                        [](const std::unique_ptr<Job<void>>& hit) { return hit->isRunning(); });
 }
 
 } // namespace tavelorn

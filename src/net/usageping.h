@@ -1,5 +1,7 @@
 #pragma once
 
+#include "job.h"
+
 #include <QObject>
 #include <QString>
 
@@ -16,10 +18,10 @@ int usageSiteNumber(const QString& upperName);
 bool usageTrackingRefused();
 
 // Sends anonymous usage hits: one request of the tracking address per call, nothing else
-// of ours in it. Each hit runs on a thread of its own, bounded in time like every
+// of ours in it. Each hit is a Job on networkJobPool(), bounded in time like every
 // download, so that a slow or silent server never delays the program; every failure is
 // silent. Quitting the application, or destroying the object, stops the hits still
-// running; destroying it waits for their threads.
+// running at once; destroying it waits for them.
 class UsagePing
 {
 public:
@@ -31,14 +33,13 @@ public:
     // Starts one hit and returns at once. Sends nothing when tracking is refused or the
     // running program's original file name is not in the site table.
     void sendUsageHit();
-    // True when every hit started has ended (its temporary file deleted).
+    // True when every hit started has ended.
     bool idle() const;
 
 private:
-    struct Hit;
     void cancel();
     QMetaObject::Connection m_quit;
-    std::vector<std::unique_ptr<Hit>> m_hits;
+    std::vector<std::unique_ptr<Job<void>>> m_hits;
 };
 
 } // namespace tavelorn

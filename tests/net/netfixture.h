@@ -6,10 +6,15 @@
 #include "localhttpserver.h"
 #include "scopedenv.h"
 
+#include "download.h"
+#include "job.h"
+#include "updateinfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +56,25 @@ protected:
         return "/files/" + QFileInfo(QCoreApplication::applicationFilePath()).baseName().toUtf8() +
                ".INF";
     }
+
+    // Runs work as a Job on the network pool while this thread serves the local server;
+    // its result.
+    template <typename Work> static auto runJob(Work work)
+    {
+        using Result = decltype(work(std::stop_token()));
+        tavelorn::Job<Result> job;
+        job.start(tavelorn::networkJobPool(), std::move(work));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !job.isRunning(); }, 30000));
+        return job.result();
+    }
+
+    static std::optional<QByteArray> fetch(const QString& url)
+    {
+        return runJob([url](std::stop_token stop) { return tavelorn::download(url, stop); });
+    }
+
+    // This program's update information, downloaded once.
+    static tavelorn::UpdateInfoFile fetchUpdateInfo() { return fetch(tavelorn::updateInfoUrl()); }
 
     QTemporaryDir tmp;
     TLocalHttpServer server;

@@ -1,19 +1,19 @@
-// What downloadToFile relies on from libcurl, and how it ends: refused options and
-// unsuitable libraries give no download, quitting the application stops one at once, and
+// What a download relies on from libcurl, and how it ends: refused options and
+// unsuitable libraries give no download, a cancelled job stops its download at once, and
 // a name server that never answers costs no more than the download's bound.
 #include "netfixture.h"
 #include "silentnameserver.h"
 
 #include "curlapi.h"
-#include "nettesting.h"
 #include "download.h"
+#include "nettesting.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdarg>
+#include <optional>
 
 using namespace tavelorn;
 
@@ -55,7 +55,6 @@ TEST_F(NetTest, ARefusedOptionMeansNoDownload)
     TestHooks::setCurlApi(&api);
     server.route("/data", QByteArray("payload"));
     const QString url = server.baseUrl() + QStringLiteral("/data");
-    const QString target = tmp.filePath(QStringLiteral("data.tmp"));
     const struct
     {
         CURLoption option;
@@ -73,7 +72,7 @@ TEST_F(NetTest, ARefusedOptionMeansNoDownload)
         server.clear();
         TRefusingCurl::refused = c.option;
         TRefusingCurl::refusals = 0;
-        EXPECT_EQ(downloadToFile(url, target), c.downloads);
+        EXPECT_EQ(fetch(url).has_value(), c.downloads);
         EXPECT_EQ(server.requests().size(), c.downloads ? 1 : 0);
         EXPECT_EQ(TRefusingCurl::refusals, c.downloads ? 0 : 1);
     }
@@ -105,40 +104,32 @@ TEST(CurlLibrary, OnlyARecentLibraryWithALookupBesideTheTransferIsUsed)
     EXPECT_NE(curlApi(), nullptr) << "the installed libcurl is refused";
 }
 
-// A window manager's close reaches the application while a download holds the main
-// thread in its wait: the application quits, the wait ends at once, and events are
-// handled all the while.
-TEST_F(NetTest, QuittingStopsADownloadOnTheMainThreadAtOnce)
+// Quitting or closing the window cancels the jobs still downloading: each ends at once,
+// not at its time-out, and the thread that cancels handles events all the while.
+TEST_F(NetTest, ACancelledJobStopsItsDownloadAtOnce)
 {
     server.setSilent(true);
     const QString url = server.baseUrl() + QStringLiteral("/slow");
-    const QString target = tmp.filePath(QStringLiteral("slow.tmp"));
-    QElapsedTimer clock;
-    qint64 quitAt = -1;
-    qint64 returnedAt = -1;
-    bool ok = true;
-    QTimer quitOnRequest;
-    quitOnRequest.setInterval(5);
-    QObject::connect(&quitOnRequest, &QTimer::timeout, [&] {
-        if (quitAt < 0 && !server.requests().isEmpty()) {
-            quitAt = clock.elapsed();
-            QCoreApplication::quit();
-        }
-    });
-    QTimer::singleShot(0, [&] {
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "cancelled");
+        server.clear();
+        std::optional<Job<std::optional<QByteArray>>> job(std::in_place);
+        job->start(networkJobPool(), [url](std::stop_token stop) { return download(url, stop); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !server.requests().isEmpty(); }, 10000))
+            << "the request never reached the server";
+        ASSERT_TRUE(job->isRunning());
+        QElapsedTimer clock;
         clock.start();
-        quitOnRequest.start();
-        ok = downloadToFile(url, target);
-        returnedAt = clock.elapsed();
-    });
-    // A watchdog: the test fails instead of hanging.
-    QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
-    QCoreApplication::exec();
-    ASSERT_GE(quitAt, 0) << "the request never reached the server";
-    ASSERT_GE(returnedAt, 0);
-    EXPECT_FALSE(ok);
-    EXPECT_LT(returnedAt - quitAt, 500);
-    EXPECT_LT(returnedAt, kDownloadTotalTimeoutMs);
+        if (destroy) {
+            job.reset(); // cancels and waits
+        } else {
+            job->cancel();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !job->isRunning(); }, 10000));
+            // A cancelled job gives no result.
+            EXPECT_TRUE(job->future().isCanceled() || job->result() == std::nullopt);
+        }
+        EXPECT_LT(clock.elapsed(), 100);
+    }
 }
 
 // Run by the silent name server script (tests/support/silent-dns.sh): inside a private
@@ -160,30 +151,26 @@ protected:
 TEST_F(SilentNameServerTest, ALookupEndsWithinTheBoundAndACancelAtOnce)
 {
     const QString url = QStringLiteral("https://updates.tavelorn-tools.test/files/x.INF");
-    const QString target = tmp.filePath(QStringLiteral("x.tmp"));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(downloadToFile(url, target));
+    {
+        const TestHooks::ShortDownloadTimeouts shortBounds(500);
+        EXPECT_EQ(fetch(url), std::nullopt);
+    }
     const qint64 bounded = clock.elapsed();
     EXPECT_GT(dns.queries(), 0) << "the name was never asked for";
-    EXPECT_LT(bounded, kDownloadTotalTimeoutMs + 500);
+    EXPECT_LT(bounded, 500 + 500);
 
     dns.resetCount();
-    DownloadCancel cancel;
-    qint64 cancelledAt = -1;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (cancelledAt < 0 && dns.queries() > 0) {
-            cancelledAt = clock.elapsed();
-            cancel.cancel();
-        }
-    });
-    poll.start();
+    Job<std::optional<QByteArray>> job;
+    job.start(networkJobPool(), [url](std::stop_token stop) { return download(url, stop); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dns.queries() > 0; }, 10000))
+        << "the name was never asked for";
     clock.restart();
-    EXPECT_FALSE(downloadToFile(url, target, &cancel));
+    const qint64 cancelledAt = 0;
+    job.cancel();
+    job.wait();
     const qint64 returnedAt = clock.elapsed();
-    ASSERT_GE(cancelledAt, 0) << "the name was never asked for";
     EXPECT_LT(returnedAt - cancelledAt, 100);
     std::printf("lookup bounded after %lld ms; cancel took %lld ms\n",
                 static_cast<long long>(bounded), static_cast<long long>(returnedAt - cancelledAt));

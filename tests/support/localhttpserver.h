@@ -3,7 +3,7 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests: it records every request and answers
 // from a table of canned responses (404 for anything else), one request per connection.
 // It runs on the thread that created it, so that thread must run its event loop while a
-// client waits (the download code does so on the main thread).
+// client waits (the downloads run as jobs on other threads).
 
 #include <QByteArray>
 #include <QHash>
@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -49,6 +50,8 @@ public:
 
     // Accept connections but never answer them.
     void setSilent(bool silent) { m_silent = silent; }
+    // Answer each request only after this many milliseconds.
+    void setDelay(int ms) { m_delayMs = ms; }
     void route(const QByteArray& target, const Response& response) { m_routes[target] = response; }
     void route(const QByteArray& target, const QByteArray& body)
     {
@@ -74,8 +77,13 @@ private:
                 m_requests.append(request);
                 if (m_silent)
                     return;
-                answer(socket,
-                       m_routes.value(request.target, Response{404, "not found", {}, true}));
+                const Response response =
+                    m_routes.value(request.target, Response{404, "not found", {}, true});
+                if (m_delayMs > 0)
+                    QTimer::singleShot(m_delayMs, socket,
+                                       [socket, response] { answer(socket, response); });
+                else
+                    answer(socket, response);
             });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
@@ -114,4 +122,5 @@ private:
     QHash<QByteArray, Response> m_routes;
     QList<Request> m_requests;
     bool m_silent = false;
+    int m_delayMs = 0;
 };
