@@ -56,8 +56,7 @@ QByteArray makeLandscape(int services, int systems)
 }
 
 QByteArray profileSection(int number, const QByteArray& id, const QByteArray& title,
-                          const QByteArray& position, const QByteArray& sid,
-                          const QByteArray& date)
+                          const QByteArray& position, const QByteArray& sid, const QByteArray& date)
 {
     return "[SystemInfo_" + QByteArray::number(number) + "]\nID=" + id +
            "\nBorderWidth=2\nSystemTitle=" + title + "\nLansdscapePosition=" + position +
@@ -111,7 +110,9 @@ double childrenCpuNs()
 {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ns = [](const timeval& t) { return double(t.tv_sec) * 1e9 + double(t.tv_usec) * 1e3; };
+    const auto ns = [](const timeval& t) {
+        return double(t.tv_sec) * 1e9 + double(t.tv_usec) * 1e3;
+    };
     return ns(usage.ru_utime) + ns(usage.ru_stime);
 }
 
@@ -157,10 +158,11 @@ void BM_LandscapeAgainstAll(benchmark::State& state)
     const QStringList allArgs = {QStringLiteral("--config"), savedConfig, QStringLiteral("--all"),
                                  QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("a"))};
     const QStringList landscapeArgs = {
-        QStringLiteral("--config"),     templateConfig, QStringLiteral("--landscape"),
-        landscape,                      QStringLiteral("--template"),
-        QStringLiteral("Template"),     QStringLiteral("--all"),
-        QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("l"))};
+        QStringLiteral("--config"),       templateConfig,
+        QStringLiteral("--landscape"),    landscape,
+        QStringLiteral("--template"),     QStringLiteral("Template"),
+        QStringLiteral("--all"),          QStringLiteral("--output-dir"),
+        dir.filePath(QStringLiteral("l"))};
     for (auto _ : state) {
         // Each goes first every other round: the disk still writing back the pictures of
         // the one before slows the second.

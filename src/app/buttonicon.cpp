@@ -48,8 +48,7 @@ QIcon inkedIcon(const QIcon& ink, const QIcon& overlay, int size, const QColor& 
             painter.fillRect(QRectF(0, 0, size, size), colour);
             if (!overlay.isNull()) {
                 painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                painter.drawPixmap(QRectF(0, 0, size, size),
-                                   overlay.pixmap(QSize(size, size), dpr),
+                painter.drawPixmap(QRectF(0, 0, size, size), overlay.pixmap(QSize(size, size), dpr),
                                    QRectF(0, 0, size * dpr, size * dpr));
             }
         }
@@ -69,8 +68,8 @@ class TInkIcon : public QObject
 {
 public:
     TInkIcon(QAbstractButton* button, QIcon ink, QIcon overlay, int size)
-        : QObject(button), m_button(button), m_ink(std::move(ink)),
-          m_overlay(std::move(overlay)), m_size(size)
+        : QObject(button), m_button(button), m_ink(std::move(ink)), m_overlay(std::move(overlay)),
+          m_size(size)
     {
         apply();
         button->installEventFilter(this);
@@ -87,9 +86,9 @@ protected:
 private:
     void apply()
     {
-        m_button->setIcon(inkedIcon(m_ink, m_overlay, m_size,
-                                    m_button->palette().color(QPalette::Active,
-                                                              QPalette::ButtonText)));
+        m_button->setIcon(
+            inkedIcon(m_ink, m_overlay, m_size,
+                      m_button->palette().color(QPalette::Active, QPalette::ButtonText)));
     }
 
     QAbstractButton* m_button;

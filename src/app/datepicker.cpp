@@ -38,10 +38,10 @@ QColor readableOn(const QColor& colour, const QList<QColor>& backgrounds, double
     const QColor towards = darkest < 0.18 ? QColor(Qt::white) : QColor(Qt::black);
     for (int step = 0; step <= 50; ++step) {
         const double t = step / 50.0;
-        const QColor c = QColor::fromRgbF(
-            float(colour.redF() + (towards.redF() - colour.redF()) * t),
-            float(colour.greenF() + (towards.greenF() - colour.greenF()) * t),
-            float(colour.blueF() + (towards.blueF() - colour.blueF()) * t));
+        const QColor c =
+            QColor::fromRgbF(float(colour.redF() + (towards.redF() - colour.redF()) * t),
+                             float(colour.greenF() + (towards.greenF() - colour.greenF()) * t),
+                             float(colour.blueF() + (towards.blueF() - colour.blueF()) * t));
         if (std::all_of(backgrounds.begin(), backgrounds.end(),
                         [&](const QColor& b) { return contrast(c, b) >= minRatio; }))
             return c;

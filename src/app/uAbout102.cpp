@@ -216,8 +216,8 @@ void TfrmAbout102::FormCreate(const UpdateInfoDownloads& updateInfo)
 void TfrmAbout102::setSystemDescription()
 {
     const QString name = SystemName();
-    const QString full =
-        OperatingSystemDescription(name, QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
+    const QString full = OperatingSystemDescription(name, QSysInfo::kernelVersion(),
+                                                    QSysInfo::currentCpuArchitecture());
     const QFontMetrics fm(systemLine()->font());
     const int room = RightEdge - systemLine()->x();
     if (fm.horizontalAdvance(full) <= room) {

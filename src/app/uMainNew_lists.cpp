@@ -61,8 +61,8 @@ void TfrmMainNew::bbtSystemTitleClick()
     guarded([this] {
         editList(
             this, QStringLiteral("System Title"), FStore.systemTitles(), 0, true,
-            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); }, FSystemTitleModel.get(),
-            {FSystemTitleModel.get()});
+            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); },
+            FSystemTitleModel.get(), {FSystemTitleModel.get()});
     });
 }
 
@@ -71,8 +71,8 @@ void TfrmMainNew::bbtLandscapeTypeClick()
     guarded([this] {
         editList(
             this, QStringLiteral("Position in the landscape"), FStore.landscapeTypeNames(), 0, true,
-            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); }, FLandscapeTypeModel.get(),
-            {FLandscapeTypeModel.get()});
+            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); },
+            FLandscapeTypeModel.get(), {FLandscapeTypeModel.get()});
     });
 }
 
@@ -93,7 +93,7 @@ void TfrmMainNew::bbtRefreshCommentClick()
     guarded([this] {
         editList(
             this, QStringLiteral("Comment about refresh"), FStore.refreshComments(), 0, true,
-            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); }, FRefreshCommentModel.get(),
-            {FRefreshCommentModel.get()});
+            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); },
+            FRefreshCommentModel.get(), {FRefreshCommentModel.get()});
     });
 }

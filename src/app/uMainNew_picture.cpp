@@ -208,9 +208,9 @@ void TfrmMainNew::BitBtn2Click()
         const QString confirmed = dialog.selectedFiles().first();
         const QString path = forceJpgExtension(confirmed);
         if (const QFileInfo forced(path); path != confirmed && forced.exists() && !forced.isDir()) {
-            if (!askYesNo(this, QMessageBox::Warning, dialog.windowTitle(),
-                          tr("%1 already exists.\nDo you want to replace it?")
-                              .arg(forced.fileName())))
+            if (!askYesNo(
+                    this, QMessageBox::Warning, dialog.windowTitle(),
+                    tr("%1 already exists.\nDo you want to replace it?").arg(forced.fileName())))
                 return;
         }
         exportPictureToFile(FPicture, path);

@@ -34,7 +34,8 @@ QString systemErrorText(int errnum)
     if (errnum == kErrNotRegularFile)
         return QStringLiteral("Ce n'est pas un fichier ordinaire");
     if (errnum == kErrRefusedLink)
-        return QStringLiteral("Lien refusé : un autre utilisateur l'a posé dans un dossier partagé");
+        return QStringLiteral(
+            "Lien refusé : un autre utilisateur l'a posé dans un dossier partagé");
     if (errnum == kErrNoJournalPlace)
         return QStringLiteral("Aucune place à côté du fichier pour le journal qui protège sa "
                               "réécriture");

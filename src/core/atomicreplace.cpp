@@ -185,8 +185,7 @@ void removeStaleTempFiles(const safelinks::Target& t, int folderFd)
         const QByteArray random = randomOf(name, targetName);
         if (random.isEmpty())
             continue;
-        const Fd fd(
-            ::openat(folderFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const Fd fd(::openat(folderFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat st, now;
         if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != ::geteuid() || st.st_nlink != 1 ||

@@ -8,7 +8,9 @@ namespace tavelorn {
 
 FileIdentity FileIdentity::of(const QString& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     FileIdentity id;
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
         return id;

@@ -139,8 +139,8 @@ Verdict judge(const QByteArray& place, bool ownPlace, int fileFd, const struct s
         return Verdict::Untrusted;
     }
     const bool owned = js.st_uid == ::geteuid();
-    if (!owned && (ownPlace || (js.st_uid != fileSt.st_uid &&
-                                !fileio::userMayWrite(js.st_uid, fileSt)))) {
+    if (!owned &&
+        (ownPlace || (js.st_uid != fileSt.st_uid && !fileio::userMayWrite(js.st_uid, fileSt)))) {
         why = QStringLiteral("propriétaire étranger");
         return Verdict::Untrusted;
     }
@@ -168,8 +168,7 @@ Verdict judge(const QByteArray& place, bool ownPlace, int fileFd, const struct s
     if (std::memcmp(now.v, f.v, sizeof f.v) != 0)
         return Verdict::Stale; // another file, or the same inode number reused
     j.content.resize(qsizetype(f.v[kFieldCount - 1]));
-    if (fileio::readAllAt(fd.get(), j.content.data(), j.content.size(), off_t(kHeaderSize)) !=
-            0 ||
+    if (fileio::readAllAt(fd.get(), j.content.data(), j.content.size(), off_t(kHeaderSize)) != 0 ||
         digestOf(f, j.content) != header.right(32)) {
         j.content.clear();
         return Verdict::Stale;
@@ -258,8 +257,7 @@ int writeJournalAt(const QByteArray& place, int fileFd, const struct stat& fileS
 // else may write the file and its identity survives inode reuse.
 int writeJournal(const Target& t, int fileFd, QByteArrayView old, QByteArray& journal)
 {
-    const bool othersMayTear =
-        (t.st.st_mode & (S_IWGRP | S_IWOTH)) != 0 || t.st.st_nlink > 1;
+    const bool othersMayTear = (t.st.st_mode & (S_IWGRP | S_IWOTH)) != 0 || t.st.st_nlink > 1;
     const QByteArray beside = besidePlace(t.path);
     int err = writeJournalAt(beside, fileFd, t.st, old);
     if (err == EEXIST) {
@@ -307,7 +305,7 @@ QByteArray journalSignature(const Target& t)
             sig += "-;";
             continue;
         }
-        const quint64 fields[] = {quint64(st.st_ino), quint64(st.st_size),
+        const quint64 fields[] = {quint64(st.st_ino),         quint64(st.st_size),
                                   quint64(st.st_mtim.tv_sec), quint64(st.st_mtim.tv_nsec),
                                   quint64(st.st_ctim.tv_sec), quint64(st.st_ctim.tv_nsec)};
         sig.append(reinterpret_cast<const char*>(fields), sizeof fields);
@@ -395,8 +393,8 @@ int rewriteInPlace(const Target& t, QByteArrayView bytes, int cause)
             restoreOld(); // frees what was reserved past the end
             return err;
         }
-        if (const int err = fileio::writeAllAt(fd.get(), bytes.data() + oldSize,
-                                               newSize - oldSize, off_t(oldSize))) {
+        if (const int err = fileio::writeAllAt(fd.get(), bytes.data() + oldSize, newSize - oldSize,
+                                               off_t(oldSize))) {
             restoreOld();
             return err;
         }

@@ -102,7 +102,8 @@ int acquireLockFile(const QByteArray& lockPath, const struct stat& ref)
 
 QString cleanField(QByteArrayView raw)
 {
-    QString text = QString::fromUtf8(raw.first(std::min(raw.size(), kHolderFieldLength * 4))).left(kHolderFieldLength);
+    QString text = QString::fromUtf8(raw.first(std::min(raw.size(), kHolderFieldLength * 4)))
+                       .left(kHolderFieldLength);
     for (QChar& c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Format)
             c = u'?';
@@ -145,10 +146,9 @@ void writeHolderNote(int lockFd)
     QByteArray program = QCoreApplication::applicationName().toUtf8();
     if (program.isEmpty())
         program = "?";
-    const QByteArray note = user.left(kHolderFieldLength) + '\n' +
-                            QByteArray(host).left(kHolderFieldLength) + '\n' +
-                            program.left(kHolderFieldLength) + '\n' +
-                            QByteArray::number(qint64(::getpid())) + '\n';
+    const QByteArray note =
+        user.left(kHolderFieldLength) + '\n' + QByteArray(host).left(kHolderFieldLength) + '\n' +
+        program.left(kHolderFieldLength) + '\n' + QByteArray::number(qint64(::getpid())) + '\n';
     if (fileio::writeAllAt(lockFd, note.constData(), note.size(), 0) == 0 &&
         ::ftruncate(lockFd, off_t(note.size())) != 0) {
         // an older, longer note keeps its tail: the reader stops at the fourth line
@@ -177,7 +177,8 @@ LockResult lockWithin(int fd, bool holderNote, const LockWaitObserver& observer)
         const qint64 elapsed = waited.elapsed();
         if (elapsed >= FileTransaction::kWaitMilliseconds)
             return LockResult::TimedOut;
-        const int pause = int(std::min<qint64>(pauseMs, FileTransaction::kWaitMilliseconds - elapsed));
+        const int pause =
+            int(std::min<qint64>(pauseMs, FileTransaction::kWaitMilliseconds - elapsed));
         if (observer) {
             if (!observer(holderNote ? holderOf(fd) : QString(), elapsed, pause))
                 return LockResult::Cancelled;
@@ -224,9 +225,8 @@ FileTransaction::FileTransaction(const QString& path, Mode mode, LockWaitObserve
         m_resolveError = safelinks::resolveTarget(QFile::encodeName(path), m_target);
     if (m_mode == Mode::Read || m_resolveError)
         return;
-    if (m_mode == Mode::Write ||
-        (m_target.exists && S_ISREG(m_target.st.st_mode) &&
-         filejournal::anyJournalPresent(m_target)))
+    if (m_mode == Mode::Write || (m_target.exists && S_ISREG(m_target.st.st_mode) &&
+                                  filejournal::anyJournalPresent(m_target)))
         lock();
 }
 

@@ -14,8 +14,7 @@ namespace tavelorn {
 // holds it (as that writer put it, "user@host, program (pid)", empty when unknown), how
 // long the wait has lasted, and the pause to spend before the next try: the observer
 // spends it (a window keeps its events running meanwhile). Returning false gives up.
-using LockWaitObserver =
-    std::function<bool(const QString& holder, qint64 waitedMs, int pauseMs)>;
+using LockWaitObserver = std::function<bool(const QString& holder, qint64 waitedMs, int pauseMs)>;
 
 // One operation on a file shared by several windows, processes and users (a shared
 // folder, NFS included): lock, recover, read, change, write, release, with the links of

@@ -7,12 +7,11 @@ namespace tavelorn {
 namespace {
 
 // The fields an edit may change, in file order; the identifier is not one of them.
-constexpr auto kEditableFields =
-    std::make_tuple(&Profile::borderWidth, &Profile::systemTitle, &Profile::landscapePosition,
-                    &Profile::sid, &Profile::usage1, &Profile::usage2, &Profile::picturePath,
-                    &Profile::pictureCenter, &Profile::pictureStretch, &Profile::info1,
-                    &Profile::info2, &Profile::info3, &Profile::lastRefresh,
-                    &Profile::refreshSource, &Profile::refreshComment);
+constexpr auto kEditableFields = std::make_tuple(
+    &Profile::borderWidth, &Profile::systemTitle, &Profile::landscapePosition, &Profile::sid,
+    &Profile::usage1, &Profile::usage2, &Profile::picturePath, &Profile::pictureCenter,
+    &Profile::pictureStretch, &Profile::info1, &Profile::info2, &Profile::info3,
+    &Profile::lastRefresh, &Profile::refreshSource, &Profile::refreshComment);
 
 template <class F> void forEachField(F&& f)
 {

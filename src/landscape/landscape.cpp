@@ -63,8 +63,9 @@ public:
         const QString canonical = QFileInfo(path).canonicalFilePath();
         if (!canonical.isEmpty()) {
             if (m_reading.contains(canonical))
-                throw AppError(canonical + QStringLiteral(" is being read already (an include cycle): "
-                                                           "refused"));
+                throw AppError(canonical +
+                               QStringLiteral(" is being read already (an include cycle): "
+                                              "refused"));
             if (m_read.contains(canonical))
                 return; // its systems are in already
         }
@@ -148,7 +149,8 @@ private:
                 if (folders.size() >= kMaxElementDepth)
                     throw errorAt(path, xml,
                                   QStringLiteral("elements nested deeper than ") +
-                                      QString::number(kMaxElementDepth) + QStringLiteral(": refused"));
+                                      QString::number(kMaxElementDepth) +
+                                      QStringLiteral(": refused"));
                 const QStringView name = xml.name();
                 if (root) {
                     root = false;
@@ -156,7 +158,8 @@ private:
                         throw errorAt(path, xml,
                                       QStringLiteral("not a landscape file: its root element is "
                                                      "\"") +
-                                          name.toString() + QStringLiteral("\", not \"Landscape\""));
+                                          name.toString() +
+                                          QStringLiteral("\", not \"Landscape\""));
                 }
                 const QString& parent = folders.isEmpty() ? QString() : folders.constLast();
                 QString folder = parent;
@@ -170,8 +173,7 @@ private:
                 } else if (inWorkspaces > 0 && (name == u"Workspace" || name == u"Node")) {
                     folder = folderPath(parent, valueOf(attributes, QLatin1StringView("name")));
                 } else if (inWorkspaces > 0 && name == u"Item") {
-                    addItem(path, xml, valueOf(attributes, QLatin1StringView("serviceid")),
-                            parent);
+                    addItem(path, xml, valueOf(attributes, QLatin1StringView("serviceid")), parent);
                 } else if (inServices > 0 && name == u"Service") {
                     addService(path, xml, attributes);
                 } else if (inIncludes > 0 && name == u"Include") {
@@ -245,8 +247,9 @@ private:
                 return; // the first definition counts
             m_uuids.insert(key);
         }
-        if (valueOf(attributes, QLatin1StringView("type")).trimmed().compare(
-                QLatin1StringView("SAPGUI"), Qt::CaseInsensitive) != 0 ||
+        if (valueOf(attributes, QLatin1StringView("type"))
+                    .trimmed()
+                    .compare(QLatin1StringView("SAPGUI"), Qt::CaseInsensitive) != 0 ||
             !attributes.hasAttribute(QLatin1StringView("systemid")))
             return;
         m_systems.append({valueOf(attributes, QLatin1StringView("systemid")),

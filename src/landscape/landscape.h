@@ -22,8 +22,8 @@ using LandscapeSystemList = QList<LandscapeSystem>;
 // What a hostile or broken file may cost at most.
 constexpr qint64 kMaxLandscapeFileSize = qint64(64) * 1024 * 1024;
 constexpr qint64 kMaxLandscapeBytes = qint64(256) * 1024 * 1024; // all files read, includes too
-constexpr int kMaxLandscapeServices = 100000;            // all files read, any type
-constexpr qint64 kMaxLandscapeItems = 1000000;           // folder items, all files read
+constexpr int kMaxLandscapeServices = 100000;                    // all files read, any type
+constexpr qint64 kMaxLandscapeItems = 1000000;                   // folder items, all files read
 constexpr int kMaxLandscapeIncludeDepth = 8;
 constexpr qsizetype kMaxLandscapeFolderPath = 1000; // characters kept of a folder path
 

@@ -27,11 +27,15 @@ public:
     int find(const QStringList& texts) const;
 
 private:
-    QHash<QString, int> m_words; // case-folded one-word name -> first index
+    QHash<QString, int> m_words;              // case-folded one-word name -> first index
     QList<std::pair<int, QString>> m_phrases; // the other names, by index
 };
 
-enum class LandscapeTitle { Name, Description };
+enum class LandscapeTitle
+{
+    Name,
+    Description
+};
 
 // The profiles of a landscape's systems, made from a template profile, and the systems
 // left out, each with its message.

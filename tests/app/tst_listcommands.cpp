@@ -331,7 +331,7 @@ TEST_F(ListCommandsTest, ListReloadsKeepControlsPictureAndSaveInAgreement)
     {
         const char* button;
         const char* combo;
-        QString shown; // the profile's item
+        QString shown;   // the profile's item
         QString renamed; // what Replace turns it into
         std::function<QString(const PictureModel&)> picture;
         std::function<QString(const Profile&)> saved;

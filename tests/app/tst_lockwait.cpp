@@ -86,7 +86,8 @@ TEST(LockWait, TheWindowPaintsNamesTheHolderAndCancels)
     int ticksWhenShown = -1, paintsWhenShown = -1;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        auto* dialog = window.findChild<QProgressDialog*>(QString::fromLatin1(LockWaitPrompt::kDialogName));
+        auto* dialog =
+            window.findChild<QProgressDialog*>(QString::fromLatin1(LockWaitPrompt::kDialogName));
         if (!dialog || !dialog->isVisible() || ticksWhenShown >= 0)
             return;
         ticksWhenShown = ticks;

@@ -639,7 +639,8 @@ int main(int argc, char** argv)
 // (4.5:1) on its header and date cells, and the pictures drawn as ink on buttons (the
 // list editor's sort arrow and bars, the letter A of the information-line buttons) stand
 // out from the button as icons must (3:1).
-class MainWindowContrast : public MainWindowTest, public ::testing::WithParamInterface<DesktopScheme>
+class MainWindowContrast : public MainWindowTest,
+                           public ::testing::WithParamInterface<DesktopScheme>
 {
 protected:
     void SetUp() override
@@ -696,15 +697,14 @@ TEST_P(MainWindowContrast, WeekendInTheDatePopUp)
             continue;
         // The header cell and a date of the shown month (the third week always is one).
         for (const int row : {0, 3}) {
-            SCOPED_TRACE((day + (row ? QStringLiteral(" date") : QStringLiteral(" header")))
-                             .toStdString());
+            SCOPED_TRACE(
+                (day + (row ? QStringLiteral(" date") : QStringLiteral(" header"))).toStdString());
             const QRect cell = view->visualRect(model->index(row, column));
             const TextContrast c =
                 measureTextContrast(image, rowBackground(image, cell, cell.left() + 1), cell);
             ASSERT_GT(c.glyphPixels, 0);
-            EXPECT_GE(c.ratio, kMinTextContrast)
-                << "text #" << std::hex << (c.text & 0xFFFFFF) << std::dec << " contrast "
-                << c.ratio;
+            EXPECT_GE(c.ratio, kMinTextContrast) << "text #" << std::hex << (c.text & 0xFFFFFF)
+                                                 << std::dec << " contrast " << c.ratio;
             ++checked;
         }
     }

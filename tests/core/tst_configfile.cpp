@@ -87,8 +87,8 @@ TEST_F(ConfigFileTest, UncreatableFolderShowsAtTheFirstSave)
         store.saveSystemTitles();
         ADD_FAILURE() << "no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(e.message(), "Impossible d'écrire dans " + store.filePath() + ". " +
-                                   systemErrorText(ENOTDIR));
+        EXPECT_EQ(e.message(),
+                  "Impossible d'écrire dans " + store.filePath() + ". " + systemErrorText(ENOTDIR));
     }
     EXPECT_EQ(readBytes(home), "a file where the folder should be");
 }

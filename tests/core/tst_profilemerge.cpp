@@ -56,7 +56,9 @@ TEST_P(ProfileMerge, KeepsWhatOthersChangedAndWritesWhatTheUserChanged)
     EXPECT_EQ(mergeProfileEdit(base, mine, theirs), expected);
 }
 
-void none(Profile&) {}
+void none(Profile&)
+{
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileMerge,
@@ -110,13 +112,20 @@ TEST(ProfileEdited, SeesEveryFieldButTheIdentifier)
     renamed.id = QStringLiteral("Q");
     EXPECT_FALSE(profileEdited(base, renamed));
     const std::function<void(Profile&)> edits[] = {
-        [](Profile& p) { p.borderWidth = 3; },         [](Profile& p) { p.systemTitle += 'x'; },
-        [](Profile& p) { p.landscapePosition += 'x'; }, [](Profile& p) { p.sid += 'x'; },
-        [](Profile& p) { p.usage1 += 'x'; },            [](Profile& p) { p.usage2 += 'x'; },
-        [](Profile& p) { p.picturePath += 'x'; },       [](Profile& p) { p.pictureCenter = true; },
-        [](Profile& p) { p.pictureStretch = true; },    [](Profile& p) { p.info1 += 'x'; },
-        [](Profile& p) { p.info2 += 'x'; },             [](Profile& p) { p.info3 += 'x'; },
-        [](Profile& p) { p.lastRefresh += 1; },         [](Profile& p) { p.refreshSource += 'x'; },
+        [](Profile& p) { p.borderWidth = 3; },
+        [](Profile& p) { p.systemTitle += 'x'; },
+        [](Profile& p) { p.landscapePosition += 'x'; },
+        [](Profile& p) { p.sid += 'x'; },
+        [](Profile& p) { p.usage1 += 'x'; },
+        [](Profile& p) { p.usage2 += 'x'; },
+        [](Profile& p) { p.picturePath += 'x'; },
+        [](Profile& p) { p.pictureCenter = true; },
+        [](Profile& p) { p.pictureStretch = true; },
+        [](Profile& p) { p.info1 += 'x'; },
+        [](Profile& p) { p.info2 += 'x'; },
+        [](Profile& p) { p.info3 += 'x'; },
+        [](Profile& p) { p.lastRefresh += 1; },
+        [](Profile& p) { p.refreshSource += 'x'; },
         [](Profile& p) { p.refreshComment += 'x'; },
     };
     for (const auto& edit : edits) {

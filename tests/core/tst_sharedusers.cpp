@@ -86,11 +86,11 @@ gid_t teamGid()
     return gr ? gr->gr_gid : gid_t(-1);
 }
 
-#define NEEDS_USERS()                                                                            \
-    if (geteuid() != 0) {                                                                        \
-        GTEST_SKIP() << "needs root to create the users " << kAlice << ", " << kBob << ", "       \
-                     << kEve;                                                                    \
-    }                                                                                            \
+#define NEEDS_USERS()                                                                              \
+    if (geteuid() != 0) {                                                                          \
+        GTEST_SKIP() << "needs root to create the users " << kAlice << ", " << kBob << ", "        \
+                     << kEve;                                                                      \
+    }                                                                                              \
     ASSERT_TRUE(Users::ready) << "useradd/groupadd failed"
 
 // Runs body in a child process as user (with the user's groups, HOME in home); its text
@@ -229,50 +229,53 @@ TEST(SharedUsers, PlantedJournalsAreNeverTrusted)
         team.aliceFile(0644);
         ASSERT_EQ(::link(native(team.file).constData(), native(team.at("linked.ini")).constData()),
                   0);
-        EXPECT_EQ(asUser(kEve, team.home, [&]() -> std::string {
-                      const QByteArray j = native(team.journal);
-                      switch (plant) {
-                      case Plant::Forged:
-                          writeBytes(team.journal, forgedJournal(team.file, kEveContent));
-                          break;
-                      case Plant::Squatted:
-                          writeBytes(team.journal, QByteArray());
-                          ::chmod(j.constData(), 0666);
-                          break;
-                      case Plant::Fifo:
-                          if (::mkfifo(j.constData(), 0644) != 0)
-                              return "mkfifo";
-                          break;
-                      case Plant::Oversized: {
-                          QByteArray big = forgedJournal(team.file, kEveContent);
-                          writeBytes(team.journal, big);
-                          if (::truncate(j.constData(), off_t(3) << 30) != 0)
-                              return "truncate";
-                          break;
-                      }
-                      }
-                      return {};
-                  }),
+        EXPECT_EQ(asUser(kEve, team.home,
+                         [&]() -> std::string {
+                             const QByteArray j = native(team.journal);
+                             switch (plant) {
+                             case Plant::Forged:
+                                 writeBytes(team.journal, forgedJournal(team.file, kEveContent));
+                                 break;
+                             case Plant::Squatted:
+                                 writeBytes(team.journal, QByteArray());
+                                 ::chmod(j.constData(), 0666);
+                                 break;
+                             case Plant::Fifo:
+                                 if (::mkfifo(j.constData(), 0644) != 0)
+                                     return "mkfifo";
+                                 break;
+                             case Plant::Oversized: {
+                                 QByteArray big = forgedJournal(team.file, kEveContent);
+                                 writeBytes(team.journal, big);
+                                 if (::truncate(j.constData(), off_t(3) << 30) != 0)
+                                     return "truncate";
+                                 break;
+                             }
+                             }
+                             return {};
+                         }),
                   "");
-        EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                      std::string found;
-                      if (profileIds(team.file) != QStringList{"ALICE"})
-                          found += "reader saw " + profileIds(team.file).join(',').toStdString() + "; ";
-                      ConfigStore store(team.file);
-                      store.loadAll();
-                      Profile p;
-                      p.sid = "B";
-                      try {
-                          store.storeProfile(QStringLiteral("ALICE2"), p);
-                          found += "save went through beside a journal it cannot replace; ";
-                      } catch (const AppError& e) {
-                          if (e.cause() != kErrNoJournalPlace)
-                              found += std::string("save: ") + e.what() + "; ";
-                      }
-                      if (readBytes(team.file) != TeamFolder::kAliceContent)
-                          found += "file changed; ";
-                      return found;
-                  }),
+        EXPECT_EQ(asUser(kAlice, team.home,
+                         [&]() -> std::string {
+                             std::string found;
+                             if (profileIds(team.file) != QStringList{"ALICE"})
+                                 found += "reader saw " +
+                                          profileIds(team.file).join(',').toStdString() + "; ";
+                             ConfigStore store(team.file);
+                             store.loadAll();
+                             Profile p;
+                             p.sid = "B";
+                             try {
+                                 store.storeProfile(QStringLiteral("ALICE2"), p);
+                                 found += "save went through beside a journal it cannot replace; ";
+                             } catch (const AppError& e) {
+                                 if (e.cause() != kErrNoJournalPlace)
+                                     found += std::string("save: ") + e.what() + "; ";
+                             }
+                             if (readBytes(team.file) != TeamFolder::kAliceContent)
+                                 found += "file changed; ";
+                             return found;
+                         }),
                   "");
         struct stat js;
         ASSERT_EQ(::lstat(native(team.journal).constData(), &js), 0);
@@ -293,13 +296,14 @@ TEST(SharedUsers, AJournalOfAReusedInodeIsDropped)
     // alice's journal of the file as it is now, left by a killed rewrite.
     const QByteArray stale = forgedJournal(team.file, TeamFolder::kAliceContent);
     bool reused = false;
-    const QString bobs =
-        QStringLiteral("[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=BOB1\n[SystemInfo_2]\nID=BOB2\n");
-    EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                  writeBytes(team.journal, stale);
-                  ::chmod(native(team.journal).constData(), 0644);
-                  return {};
-              }),
+    const QString bobs = QStringLiteral(
+        "[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=BOB1\n[SystemInfo_2]\nID=BOB2\n");
+    EXPECT_EQ(asUser(kAlice, team.home,
+                     [&]() -> std::string {
+                         writeBytes(team.journal, stale);
+                         ::chmod(native(team.journal).constData(), 0644);
+                         return {};
+                     }),
               "");
     // The kernel hands the freed inode number out again; bob's saves replace the file.
     ASSERT_EQ(::rename(native(team.file).constData(), native(team.at("old")).constData()), 0);
@@ -321,17 +325,20 @@ TEST(SharedUsers, AJournalOfAReusedInodeIsDropped)
     if (!reused) {
         GTEST_SKIP() << "the file system did not reuse the inode number";
     }
-    EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                  std::string found;
-                  if (profileIds(team.file) != QStringList({"BOB1", "BOB2"}))
-                      found += "reader saw " + profileIds(team.file).join(',').toStdString() + "; ";
-                  ConfigStore store(team.file);
-                  store.loadAll();
-                  store.storeProfile(QStringLiteral("ALICE"), Profile{});
-                  if (profileIds(team.file) != QStringList({"BOB1", "BOB2", "ALICE"}))
-                      found += "after the save " + profileIds(team.file).join(',').toStdString();
-                  return found;
-              }),
+    EXPECT_EQ(asUser(kAlice, team.home,
+                     [&]() -> std::string {
+                         std::string found;
+                         if (profileIds(team.file) != QStringList({"BOB1", "BOB2"}))
+                             found += "reader saw " +
+                                      profileIds(team.file).join(',').toStdString() + "; ";
+                         ConfigStore store(team.file);
+                         store.loadAll();
+                         store.storeProfile(QStringLiteral("ALICE"), Profile{});
+                         if (profileIds(team.file) != QStringList({"BOB1", "BOB2", "ALICE"}))
+                             found +=
+                                 "after the save " + profileIds(team.file).join(',').toStdString();
+                         return found;
+                     }),
               "");
     EXPECT_FALSE(QFileInfo::exists(team.journal));
 }
@@ -344,39 +351,45 @@ TEST(SharedUsers, LinksPlantedInATeamFolderAreNotFollowed)
     TeamFolder team(0775);
     const QString notes = team.home + QStringLiteral("/notes.txt");
     const QString picture = team.home + QStringLiteral("/holiday.jpg");
-    EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                  writeBytes(notes, "alice's notes\n");
-                  writeBytes(picture, "alice's picture");
-                  return {};
-              }),
+    EXPECT_EQ(asUser(kAlice, team.home,
+                     [&]() -> std::string {
+                         writeBytes(notes, "alice's notes\n");
+                         writeBytes(picture, "alice's picture");
+                         return {};
+                     }),
               "");
-    EXPECT_EQ(asUser(kBob, team.home, [&]() -> std::string {
-                  if (::symlink(native(notes).constData(), native(team.file).constData()) != 0 ||
-                      ::symlink(native(picture).constData(),
-                                native(team.at("DEV.jpg")).constData()) != 0)
-                      return "symlink";
-                  return {};
-              }),
+    EXPECT_EQ(asUser(kBob, team.home,
+                     [&]() -> std::string {
+                         if (::symlink(native(notes).constData(), native(team.file).constData()) !=
+                                 0 ||
+                             ::symlink(native(picture).constData(),
+                                       native(team.at("DEV.jpg")).constData()) != 0)
+                             return "symlink";
+                         return {};
+                     }),
               "");
-    EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                  std::string found;
-                  ConfigStore store(team.file);
-                  try {
-                      store.storeProfile(QStringLiteral("P"), Profile{});
-                      found += "save through the link; ";
-                  } catch (const AppError& e) {
-                      if (e.cause() != kErrRefusedLink)
-                          found += std::string("save: ") + e.what() + "; ";
-                  }
-                  if (const int r = writeFileSafely(team.at("DEV.jpg"), "JPEG"); r != kErrRefusedLink)
-                      found += "picture: " + std::to_string(r) + "; ";
-                  // alice's own link there is hers to follow.
-                  const QString mine = team.at("mine.jpg");
-                  if (::symlink(native(picture).constData(), native(mine).constData()) != 0 ||
-                      writeFileSafely(mine, "JPEG") != 0)
-                      found += "her own link; ";
-                  return found;
-              }),
+    EXPECT_EQ(asUser(kAlice, team.home,
+                     [&]() -> std::string {
+                         std::string found;
+                         ConfigStore store(team.file);
+                         try {
+                             store.storeProfile(QStringLiteral("P"), Profile{});
+                             found += "save through the link; ";
+                         } catch (const AppError& e) {
+                             if (e.cause() != kErrRefusedLink)
+                                 found += std::string("save: ") + e.what() + "; ";
+                         }
+                         if (const int r = writeFileSafely(team.at("DEV.jpg"), "JPEG");
+                             r != kErrRefusedLink)
+                             found += "picture: " + std::to_string(r) + "; ";
+                         // alice's own link there is hers to follow.
+                         const QString mine = team.at("mine.jpg");
+                         if (::symlink(native(picture).constData(), native(mine).constData()) !=
+                                 0 ||
+                             writeFileSafely(mine, "JPEG") != 0)
+                             found += "her own link; ";
+                         return found;
+                     }),
               "");
     EXPECT_EQ(readBytes(notes), "alice's notes\n");
     EXPECT_EQ(readBytes(picture), "JPEG");
@@ -420,8 +433,8 @@ TEST(SharedUsers, ReadersHoldingLocksDoNotDelayWriters)
         (void)::fcntl(ofd, F_OFD_SETLK, &fl);
     });
     const pid_t bob = holder(kBob, [&] {
-        const int fd =
-            ::open(native(team.at(".Config.ini.lock")).constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
+        const int fd = ::open(native(team.at(".Config.ini.lock")).constData(),
+                              O_RDWR | O_CREAT | O_EXCL, 0644);
         ::fchmod(fd, 0644);
         struct flock fl
         {
@@ -442,18 +455,19 @@ TEST(SharedUsers, ReadersHoldingLocksDoNotDelayWriters)
         EXPECT_NE(::fcntl(fd, F_OFD_SETLK, &fl), 0);
         ::close(fd);
     }
-    EXPECT_EQ(asUser(kAlice, team.home, [&]() -> std::string {
-                  ConfigStore store(team.file);
-                  store.loadAll();
-                  // Without a wait: the first try must find the lock free.
-                  int waits = 0;
-                  store.setLockWaitObserver([&](const QString&, qint64, int) {
-                      ++waits;
-                      return false;
-                  });
-                  store.storeProfile(QStringLiteral("ALICE2"), Profile{});
-                  return waits ? "waited" : std::string();
-              }),
+    EXPECT_EQ(asUser(kAlice, team.home,
+                     [&]() -> std::string {
+                         ConfigStore store(team.file);
+                         store.loadAll();
+                         // Without a wait: the first try must find the lock free.
+                         int waits = 0;
+                         store.setLockWaitObserver([&](const QString&, qint64, int) {
+                             ++waits;
+                             return false;
+                         });
+                         store.storeProfile(QStringLiteral("ALICE2"), Profile{});
+                         return waits ? "waited" : std::string();
+                     }),
               "");
     close(hold[1]);
     waitpid(eve, nullptr, 0);
@@ -477,8 +491,8 @@ struct Snapshot
 Snapshot snapshot(const QString& folder)
 {
     Snapshot s;
-    s.names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                     QDir::NoDotAndDotDot, QDir::Name);
+    s.names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& n : s.names) {
         struct stat st;
         ::lstat(native(folder + u'/' + n).constData(), &st);
@@ -501,18 +515,22 @@ TEST(SharedUsers, ReadersLeaveNoTrace)
     team.aliceFile(0664);
     const Snapshot before = snapshot(team.shared);
     for (const char* user : {kAlice, kBob, kEve}) {
-        EXPECT_EQ(asUser(user, team.home, [&]() -> std::string {
-                      return profileIds(team.file) == QStringList{"ALICE"} ? "" : "wrong profiles";
-                  }),
+        EXPECT_EQ(asUser(user, team.home,
+                         [&]() -> std::string {
+                             return profileIds(team.file) == QStringList{"ALICE"}
+                                        ? ""
+                                        : "wrong profiles";
+                         }),
                   "")
             << user;
         EXPECT_TRUE(snapshot(team.shared) == before) << user << " left a trace";
     }
-    EXPECT_EQ(asUser(kBob, team.home, [&]() -> std::string {
-                  ConfigStore store(team.file);
-                  store.storeProfile(QStringLiteral("BOB"), Profile{});
-                  return {};
-              }),
+    EXPECT_EQ(asUser(kBob, team.home,
+                     [&]() -> std::string {
+                         ConfigStore store(team.file);
+                         store.storeProfile(QStringLiteral("BOB"), Profile{});
+                         return {};
+                     }),
               "");
     EXPECT_FALSE(snapshot(team.shared) == before);
 }

@@ -130,8 +130,9 @@ protected:
         // (no lock file, no journal), whatever the mode.
         EXPECT_EQ(readFile(config), configBytes);
         EXPECT_EQ(QFileInfo(config).lastModified(), configTime);
-        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".Config.ini*")},
-                                            QDir::AllEntries | QDir::Hidden | QDir::System),
+        EXPECT_EQ(QDir(dir.path())
+                      .entryList({QStringLiteral(".Config.ini*")},
+                                 QDir::AllEntries | QDir::Hidden | QDir::System),
                   QStringList());
     }
 
@@ -312,12 +313,12 @@ TEST_F(ExportCommand, OutputFolderOrStandardOutput)
 // "--" ends the options: the command takes no operand after it.
 TEST_F(ExportCommand, DoubleDashEndsTheOptions)
 {
-    const RunResult listed = run({QStringLiteral("--config"), config, QStringLiteral("--list"),
-                                  QStringLiteral("--")});
+    const RunResult listed =
+        run({QStringLiteral("--config"), config, QStringLiteral("--list"), QStringLiteral("--")});
     EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     EXPECT_TRUE(listed.out.startsWith(QStringLiteral("Zeta__QAS__2016_12_01\n")));
-    const RunResult operand = run({QStringLiteral("--config"), config, QStringLiteral("--"),
-                                   QStringLiteral("--list")});
+    const RunResult operand =
+        run({QStringLiteral("--config"), config, QStringLiteral("--"), QStringLiteral("--list")});
     EXPECT_EQ(operand.exitCode, 2);
     EXPECT_TRUE(operand.err.contains(QStringLiteral("unexpected argument \"--list\"")))
         << operand.err.toStdString();
@@ -335,10 +336,11 @@ TEST_F(ExportCommand, MissingBackgroundPictureIsAWarning)
                        dir.filePath(QStringLiteral("bg.bmp")).toUtf8() + "\n");
     const QString warning = QStringLiteral("tavelorn-export: warning: profile \"Gone\": background "
                                            "picture \"") +
-                            missing + QStringLiteral("\" not found; the picture is drawn without it\n");
+                            missing +
+                            QStringLiteral("\" not found; the picture is drawn without it\n");
     for (const QStringList& args :
-         {QStringList{QStringLiteral("--profile"), QStringLiteral("Gone"), QStringLiteral("--output"),
-                      QStringLiteral("gone.jpg")},
+         {QStringList{QStringLiteral("--profile"), QStringLiteral("Gone"),
+                      QStringLiteral("--output"), QStringLiteral("gone.jpg")},
           QStringList{QStringLiteral("--all")}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         const RunResult r = run(QStringList{QStringLiteral("--config"), ini} + args);

@@ -180,10 +180,15 @@ protected:
 
     QStringList exportArgs(const QString& out) const
     {
-        return {QStringLiteral("--config"),     config,    QStringLiteral("--landscape"),
-                landscape,                      QStringLiteral("--template"),
-                QStringLiteral("Template"),     QStringLiteral("--all"),
-                QStringLiteral("--output-dir"), dir.filePath(out)};
+        return {QStringLiteral("--config"),
+                config,
+                QStringLiteral("--landscape"),
+                landscape,
+                QStringLiteral("--template"),
+                QStringLiteral("Template"),
+                QStringLiteral("--all"),
+                QStringLiteral("--output-dir"),
+                dir.filePath(out)};
     }
 
     QTemporaryDir dir;
@@ -198,8 +203,8 @@ TEST_F(LandscapeCommand, ListsSystemsInDocumentOrder)
     writeFile(second, "<Landscape><Services><Service type=\"SAPGUI\" uuid=\"S1\" systemid=\"PRD\" "
                       "name=\"again\"/><Service type=\"SAPGUI\" uuid=\"s7\" systemid=\"BW1\" "
                       "name=\"Warehouse\"/></Services></Landscape>");
-    const RunResult r = run({QStringLiteral("--landscape"), landscape, QStringLiteral("--landscape"),
-                             second, QStringLiteral("--list")});
+    const RunResult r = run({QStringLiteral("--landscape"), landscape,
+                             QStringLiteral("--landscape"), second, QStringLiteral("--list")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("DEV\tERP Développement\tLocal/ERP\n"
                                     "qas\t会計システム\tLocal/QAS\n"
@@ -223,11 +228,13 @@ TEST_F(LandscapeCommand, PicturesEqualThoseOfEquivalentSavedProfiles)
     QString text = QString::fromUtf8(readFile(saved));
     text.replace(QStringLiteral("ID=Template"), QStringLiteral("ID="));
     writeFile(saved, text.toUtf8());
-    const RunResult all = run({QStringLiteral("--config"), saved, QStringLiteral("--all"),
-                               QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("all"))});
+    const RunResult all =
+        run({QStringLiteral("--config"), saved, QStringLiteral("--all"),
+             QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("all"))});
     ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
 
-    const QStringList names = {QStringLiteral("DEV_2024_03_05.jpg"), QStringLiteral("QAS_2024_03_05.jpg"),
+    const QStringList names = {QStringLiteral("DEV_2024_03_05.jpg"),
+                               QStringLiteral("QAS_2024_03_05.jpg"),
                                QStringLiteral("HR1_2024_03_05.jpg")};
     QStringList expectedOut;
     for (const QString& name : names)
@@ -238,18 +245,18 @@ TEST_F(LandscapeCommand, PicturesEqualThoseOfEquivalentSavedProfiles)
     for (const QString& name : names) {
         const QByteArray mine = readFile(dir.filePath(QStringLiteral("landscape/") + name));
         ASSERT_FALSE(mine.isEmpty()) << name.toStdString();
-        EXPECT_EQ(mine, readFile(dir.filePath(QStringLiteral("all/") + name))) << name.toStdString();
+        EXPECT_EQ(mine, readFile(dir.filePath(QStringLiteral("all/") + name)))
+            << name.toStdString();
     }
 }
 
 TEST_F(LandscapeCommand, SkipsSystemsWithoutSidAndNumbersClashes)
 {
-    writeFile(landscape,
-              "<Landscape><Services>"
-              "<Service type=\"SAPGUI\" uuid=\"1\" systemid=\"DEV\" name=\"First\"/>"
-              "<Service type=\"SAPGUI\" uuid=\"2\" systemid=\"  \" name=\"Blank\"/>"
-              "<Service type=\"SAPGUI\" uuid=\"3\" systemid=\"DEV\" name=\"Second\"/>"
-              "</Services></Landscape>");
+    writeFile(landscape, "<Landscape><Services>"
+                         "<Service type=\"SAPGUI\" uuid=\"1\" systemid=\"DEV\" name=\"First\"/>"
+                         "<Service type=\"SAPGUI\" uuid=\"2\" systemid=\"  \" name=\"Blank\"/>"
+                         "<Service type=\"SAPGUI\" uuid=\"3\" systemid=\"DEV\" name=\"Second\"/>"
+                         "</Services></Landscape>");
     const RunResult r = run(exportArgs(QStringLiteral("out")));
     EXPECT_EQ(r.exitCode, 4);
     const QDir out(dir.filePath(QStringLiteral("out")));
@@ -295,7 +302,9 @@ TEST_F(LandscapeCommand, ErrorsAndExitCodes)
         {{L, landscape, QStringLiteral("--profile"), QStringLiteral("Template")},
          2,
          QStringLiteral("--profile does not go with --landscape")},
-        {{tpl, QStringLiteral("Template"), all}, 2, QStringLiteral("--template goes with --landscape")},
+        {{tpl, QStringLiteral("Template"), all},
+         2,
+         QStringLiteral("--template goes with --landscape")},
         {{QStringLiteral("--title"), QStringLiteral("name"), all},
          2,
          QStringLiteral("--title goes with --landscape")},
@@ -321,7 +330,8 @@ TEST_F(LandscapeCommand, ErrorsAndExitCodes)
         const RunResult r = run(c.args);
         const std::string what = c.args.join(u' ').toStdString();
         EXPECT_EQ(r.exitCode, c.exitCode) << what;
-        EXPECT_TRUE(r.err.section(u'\n', 0, 0).contains(c.message)) << what << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.section(u'\n', 0, 0).contains(c.message))
+            << what << ": " << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << what;
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("DEV_2024_03_05.jpg"))));

@@ -50,9 +50,9 @@ std::vector<std::pair<QString, QByteArray>> chain(int n)
 {
     std::vector<std::pair<QString, QByteArray>> files;
     for (int i = 0; i < n; ++i) {
-        const QByteArray body =
-            i + 1 < n ? include("c" + QByteArray::number(i + 1) + ".xml", 0)
-                      : "<Services>" + service("deep", "DEP", "Deep") + "</Services>";
+        const QByteArray body = i + 1 < n
+                                    ? include("c" + QByteArray::number(i + 1) + ".xml", 0)
+                                    : "<Services>" + service("deep", "DEP", "Deep") + "</Services>";
         files.emplace_back(QStringLiteral("c%1.xml").arg(i), landscape(body));
     }
     return files;
@@ -74,11 +74,12 @@ struct Case
     QStringList read;                                  // the files given, in order
     QStringList lines;                                 // the listing; or
     QString error;                                     // a text the error holds
-    qsizetype count = -1; // instead of lines: how many there are
+    qsizetype count = -1;                              // instead of lines: how many there are
 };
 
 class Reader : public ::testing::TestWithParam<Case>
-{};
+{
+};
 
 TEST_P(Reader, ListsSystemsOrRefuses)
 {
@@ -128,12 +129,13 @@ const Case kCases[] = {
      {QStringLiteral("DEV\tERP dev\t"), QStringLiteral("\tBlank\t")},
      {}},
     {"FirstFolderInDocumentOrder",
-     {{kA, landscape("<Workspaces><Workspace uuid=\"w\" name=\"Local\">\n"
-                     "<Node name=\"Quality\"><Node name=\"ERP\"><Item serviceid=\"{B}\"/></Node></Node>\n"
-                     "<Node name=\"Other\"><Item serviceid=\"{b}\"/><Item serviceid=\"{A}\"/></Node>\n"
-                     "</Workspace></Workspaces>\n<Services>\n" +
-                     service("{a}", "DEV", "Dev") + service("{B}", "QAS", "Quality") +
-                     service("{C}", "PRD", "Unfiled") + "</Services>\n")}},
+     {{kA, landscape(
+               "<Workspaces><Workspace uuid=\"w\" name=\"Local\">\n"
+               "<Node name=\"Quality\"><Node name=\"ERP\"><Item serviceid=\"{B}\"/></Node></Node>\n"
+               "<Node name=\"Other\"><Item serviceid=\"{b}\"/><Item serviceid=\"{A}\"/></Node>\n"
+               "</Workspace></Workspaces>\n<Services>\n" +
+               service("{a}", "DEV", "Dev") + service("{B}", "QAS", "Quality") +
+               service("{C}", "PRD", "Unfiled") + "</Services>\n")}},
      {kA},
      {QStringLiteral("DEV\tDev\tLocal/Other"), QStringLiteral("QAS\tQuality\tLocal/Quality/ERP"),
       QStringLiteral("PRD\tUnfiled\t")},
@@ -147,20 +149,22 @@ const Case kCases[] = {
      {QStringLiteral("DEV\tFirst\t"), QStringLiteral("SBX\tSandbox\t")},
      {}},
     {"IncludesLocalInIndexOrder",
-     {{kA, landscape("<Services>" + service("1", "DEV", "Own") + "</Services>\n"
+     {{kA, landscape("<Services>" + service("1", "DEV", "Own") +
+                     "</Services>\n"
                      "<Includes><Include url=\"sub/second.xml\" index=\"1\"/>"
                      "<Include url=\"@DIR@/first.xml\" index=\"0\"/></Includes>")},
-      {QStringLiteral("first.xml"), landscape("<Services>" + service("2", "QAS", "First") +
-                                              "</Services>")},
-      {QStringLiteral("sub/second.xml"), landscape("<Services>" + service("3", "PRD", "Second") +
-                                                   "</Services>")}},
+      {QStringLiteral("first.xml"),
+       landscape("<Services>" + service("2", "QAS", "First") + "</Services>")},
+      {QStringLiteral("sub/second.xml"),
+       landscape("<Services>" + service("3", "PRD", "Second") + "</Services>")}},
      {kA},
-     {QStringLiteral("DEV\tOwn\t"), QStringLiteral("QAS\tFirst\t"), QStringLiteral("PRD\tSecond\t")},
+     {QStringLiteral("DEV\tOwn\t"), QStringLiteral("QAS\tFirst\t"),
+      QStringLiteral("PRD\tSecond\t")},
      {}},
     {"IncludeByFileUrl",
      {{kA, landscape(include("file://@DIR@/g%C3%A9n%C3%A9ral.xml", 0))},
-      {QStringLiteral("général.xml"), landscape("<Services>" + service("1", "GLB", "Global") +
-                                                 "</Services>")}},
+      {QStringLiteral("général.xml"),
+       landscape("<Services>" + service("1", "GLB", "Global") + "</Services>")}},
      {kA},
      {QStringLiteral("GLB\tGlobal\t")},
      {}},
@@ -168,8 +172,8 @@ const Case kCases[] = {
      {{kA, landscape("<Includes><Include url=\"b.xml\" index=\"0\"/><Include url=\"c.xml\" "
                      "index=\"1\"/></Includes>")},
       {QStringLiteral("b.xml"), landscape(include("c.xml", 0))},
-      {QStringLiteral("c.xml"), landscape("<Services>" + service("1", "DEV", "Shared") +
-                                          "</Services>")}},
+      {QStringLiteral("c.xml"),
+       landscape("<Services>" + service("1", "DEV", "Shared") + "</Services>")}},
      {kA, kA},
      {QStringLiteral("DEV\tShared\t")},
      {}},
@@ -179,7 +183,8 @@ const Case kCases[] = {
      {},
      QStringLiteral("a.xml: line 3: include \"gone.xml\": Impossible d'ouvrir le fichier")},
     {"IncludeCycle",
-     {{kA, landscape(include("b.xml", 0))}, {QStringLiteral("b.xml"), landscape(include("a.xml", 0))}},
+     {{kA, landscape(include("b.xml", 0))},
+      {QStringLiteral("b.xml"), landscape(include("a.xml", 0))}},
      {kA},
      {},
      QStringLiteral("a.xml is being read already (an include cycle): refused")},
@@ -188,7 +193,11 @@ const Case kCases[] = {
      {kA},
      {},
      QStringLiteral("an include cycle")},
-    {"IncludeDepthEightRead", chain(9), {QStringLiteral("c0.xml")}, {QStringLiteral("DEP\tDeep\t")}, {}},
+    {"IncludeDepthEightRead",
+     chain(9),
+     {QStringLiteral("c0.xml")},
+     {QStringLiteral("DEP\tDeep\t")},
+     {}},
     {"IncludeDepthNineRefused",
      chain(10),
      {QStringLiteral("c0.xml")},
@@ -237,7 +246,8 @@ const Case kCases[] = {
      {},
      QStringLiteral("a document type or entity declaration is not accepted")},
     {"UndeclaredEntityRefused",
-     {{kA, landscape("<Services><Service type=\"SAPGUI\" systemid=\"DEV\" name=\"&x;\"/></Services>")}},
+     {{kA,
+       landscape("<Services><Service type=\"SAPGUI\" systemid=\"DEV\" name=\"&x;\"/></Services>")}},
      {kA},
      {},
      QStringLiteral("a.xml: line 3")},
@@ -259,7 +269,9 @@ const Case kCases[] = {
      QStringLiteral("not a landscape file: its root element is \"Config\"")},
     {"MissingFile", {}, {kA}, {}, QStringLiteral("Impossible d'ouvrir le fichier")},
     {"NestingTooDeep",
-     {{kA, landscape("<Workspaces><Workspace name=\"W\">" + QByteArray(2000, 'x').replace("x", "<Node name=\"n\">") + "</Workspace></Workspaces>")}},
+     {{kA, landscape("<Workspaces><Workspace name=\"W\">" +
+                     QByteArray(2000, 'x').replace("x", "<Node name=\"n\">") +
+                     "</Workspace></Workspaces>")}},
      {kA},
      {},
      QStringLiteral("elements nested deeper than 1000: refused")},
@@ -292,7 +304,7 @@ TEST(PositionMatcher, FirstListedPositionFoundAsWholeWord)
 {
     const QStringList positions = {QStringLiteral("DEV"), QStringLiteral("QAS"),
                                    QStringLiteral("PRD"), QStringLiteral("Pre-Prod"),
-                                   QStringLiteral(" "), QStringLiteral("Test"),
+                                   QStringLiteral(" "),   QStringLiteral("Test"),
                                    QStringLiteral("本番")};
     const PositionMatcher matcher(positions);
     const struct
@@ -334,8 +346,10 @@ TEST(LandscapeBatch, TemplateTakesSidTitleAndPosition)
         {QStringLiteral("dev"), QStringLiteral("ERP"), QStringLiteral("  "), QString(),
          QStringLiteral("2")},
         {QStringLiteral("   "), QStringLiteral("Blank"), QString(), QString(), QStringLiteral("3")},
-        {QStringLiteral("P\nD"), QStringLiteral("Broken"), QString(), QString(), QStringLiteral("4")},
-        {QStringLiteral("A B"), QStringLiteral("Spaced"), QString(), QString(), QStringLiteral("5")},
+        {QStringLiteral("P\nD"), QStringLiteral("Broken"), QString(), QString(),
+         QStringLiteral("4")},
+        {QStringLiteral("A B"), QStringLiteral("Spaced"), QString(), QString(),
+         QStringLiteral("5")},
     };
     const QStringList positions = {QStringLiteral("DEV"), QStringLiteral("QAS")};
     for (const LandscapeTitle title : {LandscapeTitle::Name, LandscapeTitle::Description}) {
