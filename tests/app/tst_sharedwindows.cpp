@@ -3,7 +3,11 @@
 #include "inifile.h"
 #include "mainwindowfixture.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
+
+#include <sys/stat.h>
 
 using namespace tavelorn;
 
@@ -173,6 +177,59 @@ TEST_F(SharedWindows, NoReloadUnderAnOpenCommand)
     EXPECT_TRUE(within(1000, [&] {
         return ui->cbxSystemTitle->findText(QStringLiteral("Added elsewhere")) >= 0;
     })) << "the change was not followed after the dialog";
+}
+
+// Every name in the folder with its size, modification time (to the nanosecond) and a
+// hash of its bytes: what a reader must leave as it was.
+QStringList folderState(const QString& folder)
+{
+    QStringList out;
+    const QDir d(folder);
+    for (const QString& name :
+         d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                     QDir::Name)) {
+        const QByteArray path = QFile::encodeName(d.filePath(name));
+        struct stat st{};
+        if (::lstat(path.constData(), &st) != 0) {
+            out << name + QStringLiteral(" (gone)");
+            continue;
+        }
+        QFile f(d.filePath(name));
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        out << name + u' ' + QString::number(st.st_size) + u' ' +
+                   QString::number(st.st_mtim.tv_sec) + u'.' +
+                   QString::number(st.st_mtim.tv_nsec) + u' ' +
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    }
+    return out;
+}
+
+// Starting the window, letting it watch the file a while and quitting creates, changes
+// and touches nothing in the folder of Config.ini; a Save does (the check can see it).
+TEST_F(SharedWindows, StartAndQuitLeaveTheFolderAsItWas)
+{
+    writeConfig(StandardConfig());
+    const QStringList before = folderState(dir.path());
+    openExisting();
+    // The watcher's poll runs a few times meanwhile.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1200)
+        QTest::qWait(50);
+    pick(ui->cbxID, kP);
+    w->close();
+    ui.reset();
+    w.reset();
+    EXPECT_EQ(folderState(dir.path()), before);
+
+    // Positive control: the same run with a Save changes the folder.
+    openExisting();
+    pick(ui->cbxID, kP);
+    ui->ledtUsage1->setText(QStringLiteral("changed"));
+    QTest::mouseClick(ui->bbtID_Save, Qt::LeftButton);
+    w->close();
+    EXPECT_NE(folderState(dir.path()), before);
 }
 
 } // namespace
