@@ -153,7 +153,9 @@ TEST_F(AccessibleNames, DropDownsKeepTheirNamesAndShowTheChoiceAsValue)
     const std::pair<QWidget*, QWidget*> labelled[] = {
         {w->findChild<QWidget*>(QStringLiteral("lblRefreshSrc")), ui->cbxSourceSystem},
         {ui->lblSystemTitle_, ui->cbxSystemTitle}};
-    for (const auto& [label, control] : labelled) {
+    for (const auto& pair : labelled) {
+        QWidget* const label = pair.first;
+        QWidget* const control = pair.second;
         ASSERT_NE(label, nullptr);
         const auto relations =
             QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
