@@ -38,9 +38,10 @@ void TfrmMainNew::bbtAboutClick()
             ShowAboutDialog(this, {});
             return;
         }
-        FAboutDownloads.start(networkJobPool(), [url = updateInfoUrl()](std::stop_token stop) {
-            return downloadUpdateInfo(url, stop);
-        });
+        FAboutDownloads.start(networkJobPool(),
+                              [url = updateInfoUrl()](const std::stop_token& stop) {
+                                  return downloadUpdateInfo(url, stop);
+                              });
         FAboutDownloads.onFinished(this, [this] { aboutDownloadsDone(); });
         setEnabled(false);
         QApplication::setOverrideCursor(Qt::BusyCursor);

@@ -77,7 +77,7 @@ QByteArray randomOf(const QByteArray& name, const QByteArray& targetName)
     const QByteArray prefix = tempPrefix(targetName);
     if (!name.startsWith(prefix) || name.size() != prefix.size() + kRandomLength + 1 + kTagLength)
         return {};
-    const QByteArray random = name.mid(prefix.size(), kRandomLength);
+    QByteArray random = name.mid(prefix.size(), kRandomLength);
     for (const char c : random)
         if (!isRandomChar(c))
             return {};

@@ -77,10 +77,11 @@ public:
                 lock.lock();
                 if (write) {
                     m_stage[size_t(i)] = Stage::Decided;
-                    m_writes[size_t(i)].start(&m_writePool, [this, i](std::stop_token) noexcept {
-                        m_steps.write(i);
-                        finish(i, Stage::Done);
-                    });
+                    m_writes[size_t(i)].start(&m_writePool,
+                                              [this, i](const std::stop_token&) noexcept {
+                                                  m_steps.write(i);
+                                                  finish(i, Stage::Done);
+                                              });
                 } else {
                     m_stage[size_t(i)] = Stage::Done;
                 }
@@ -114,7 +115,7 @@ private:
     {
         while (!m_error && m_nextRender < m_count && m_nextRender < m_nextReport + m_ahead) {
             const qsizetype i = m_nextRender++;
-            m_renders[size_t(i)].start(&m_renderPool, [this, i](std::stop_token) noexcept {
+            m_renders[size_t(i)].start(&m_renderPool, [this, i](const std::stop_token&) noexcept {
                 m_steps.render(i);
                 finish(i, Stage::Rendered);
             });

@@ -75,7 +75,7 @@ public:
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
 
-    bool run(const QByteArray& url, bool https, Sink& sink, std::stop_token stop)
+    bool run(const QByteArray& url, bool https, Sink& sink, const std::stop_token& stop)
     {
         if (!m_easy || !m_multi || !setOptions(url, https, sink))
             return false;
@@ -153,7 +153,7 @@ private:
 
 } // namespace
 
-std::optional<QByteArray> download(const QString& url, std::stop_token stop)
+std::optional<QByteArray> download(const QString& url, const std::stop_token& stop)
 {
     try {
         const QUrl parsed(url, QUrl::StrictMode);

@@ -25,6 +25,6 @@ inline constexpr long kDownloadMaxRedirects = 5;
 // on networkJobPool(). Every download ends within kDownloadTotalTimeoutMs, the name lookup
 // included, and at once when stop is requested: a lookup that the name server never
 // answers is left behind.
-std::optional<QByteArray> download(const QString& url, std::stop_token stop = {});
+std::optional<QByteArray> download(const QString& url, const std::stop_token& stop = {});
 
 } // namespace tavelorn

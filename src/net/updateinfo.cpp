@@ -66,7 +66,7 @@ QString updateInfoUrl()
     return updateInfoUrl(updateInfoFileName(QCoreApplication::applicationFilePath()));
 }
 
-UpdateInfoDownloads downloadUpdateInfo(const QString& url, std::stop_token stop)
+UpdateInfoDownloads downloadUpdateInfo(const QString& url, const std::stop_token& stop)
 {
     UpdateInfoDownloads got;
     got.versionFile = download(url, stop);

@@ -46,7 +46,7 @@ QString updateInfoUrl();
 
 // Both downloads of url, one after the other, on the calling thread (a Job's); the second
 // is skipped once stop is requested.
-UpdateInfoDownloads downloadUpdateInfo(const QString& url, std::stop_token stop = {});
+UpdateInfoDownloads downloadUpdateInfo(const QString& url, const std::stop_token& stop = {});
 
 // The news text ([update] descr) with its line breaks; empty when the download failed.
 QString readUpdateNews(const UpdateInfoFile& file);

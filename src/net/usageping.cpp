@@ -69,7 +69,7 @@ void UsagePing::sendUsageHit()
         return;
     try {
         auto hit = std::make_unique<Job<void>>();
-        hit->start(networkJobPool(), [url = usageTrackingUrl(site)](std::stop_token stop) {
+        hit->start(networkJobPool(), [url = usageTrackingUrl(site)](const std::stop_token& stop) {
             // Below the window's thread, so that on a busy machine a hit never slows the
             // start; the pool's thread keeps that priority for later downloads, which
             // wait on the network anyway.

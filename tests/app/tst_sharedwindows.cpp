@@ -185,11 +185,12 @@ QStringList folderState(const QString& folder)
 {
     QStringList out;
     const QDir d(folder);
-    for (const QString& name :
-         d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                     QDir::Name)) {
+    for (const QString& name : d.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         const QByteArray path = QFile::encodeName(d.filePath(name));
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::lstat(path.constData(), &st) != 0) {
             out << name + QStringLiteral(" (gone)");
             continue;
@@ -197,8 +198,8 @@ QStringList folderState(const QString& folder)
         QFile f(d.filePath(name));
         const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         out << name + u' ' + QString::number(st.st_size) + u' ' +
-                   QString::number(st.st_mtim.tv_sec) + u'.' +
-                   QString::number(st.st_mtim.tv_nsec) + u' ' +
+                   QString::number(st.st_mtim.tv_sec) + u'.' + QString::number(st.st_mtim.tv_nsec) +
+                   u' ' +
                    QString::fromLatin1(
                        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     }

@@ -881,8 +881,11 @@ TEST_F(ExportCommand, LostOutputFails)
 }
 
 // Address space limits do not apply under AddressSanitizer, which reserves far more.
+// g++ says so with __SANITIZE_ADDRESS__, clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
 #else
 constexpr bool kAddressSanitizer = false;
 #endif
