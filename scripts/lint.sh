@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the checks of .clang-tidy over the source files of src/, one file
-# per core at a time, and fails on any finding. It reads the compile commands of
-# build-lint/, which it configures on first use, and first makes the moc and uic output
-# there that the sources include. Generated sources are not checked.
+# per core at a time, and fails on any finding; then the include-cycle check of src/
+# (scripts/check-include-cycles.py). It reads the compile commands of build-lint/, which
+# it configures on first use, and first makes the moc and uic output there that the
+# sources include. Generated sources are not checked.
+# The forms (src/app/u[A-Z]*: the windows, their .ui object names and handlers) keep the
+# names of their controls: they are checked in a second run without
+# readability-identifier-naming, whose header filter admits their headers, which the
+# first run's (that of .clang-tidy) leaves out.
 # Arguments narrow the files checked (regular expressions on their paths, e.g. core/);
 # by default all of src/. With TAVELORN_LINT_CACHE set (CI sets it to a folder outside
 # the clone), a file found clean is not checked again until it, a header of src/, the
-# generated sources, .clang-tidy or clang-tidy itself changes.
+# generated sources, .clang-tidy, this script or clang-tidy itself changes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -21,42 +26,71 @@ patterns=()
 for p in "${@:-}"; do
   patterns+=("^$root/src/.*$p")
 done
+forms="^$root/src/app/u[A-Z][^/]*\$"
+form_headers='/src/app/u[A-Z][A-Za-z0-9_]*\.h$'
 # Each file's key: its own content and everything a finding in it may depend on.
-files=()
-keys=()
+mapfile -t all < <(python3 -c 'import json,sys
+for e in json.load(open(sys.argv[1])): print(e["file"])' "$build/compile_commands.json" |
+  grep "^$root/src/" | grep -v '/build-lint/' | sort -u)
+shared=
 if [ -n "${TAVELORN_LINT_CACHE:-}" ]; then
   mkdir -p "$TAVELORN_LINT_CACHE"
   shared=$( {
     clang-tidy --version
-    cat "$root/.clang-tidy"
+    cat "$root/.clang-tidy" "$root/scripts/lint.sh"
     find "$root/src" "$build" -path "$build/CMakeFiles" -prune -o \
       \( -name '*.h' -o -name '*.in' -o -name '*.ui' \) -type f -print0 | sort -z | xargs -0 cat
   } | sha256sum | cut -c1-64)
-  mapfile -t all < <(python3 -c 'import json,sys
-for e in json.load(open(sys.argv[1])): print(e["file"])' "$build/compile_commands.json" |
-    grep "^$root/src/" | grep -v '/build-lint/' | sort -u)
-  for f in "${all[@]}"; do
-    match=
-    for p in "${patterns[@]}"; do [[ $f =~ $p ]] && match=1; done
-    [ -n "$match" ] || continue
+fi
+files=()
+keys=()
+for f in "${all[@]}"; do
+  match=
+  for p in "${patterns[@]}"; do [[ $f =~ $p ]] && match=1; done
+  [ -n "$match" ] || continue
+  key=
+  if [ -n "$shared" ]; then
     key=$( (echo "$shared"; cat "$f") | sha256sum | cut -c1-64)
     [ -f "$TAVELORN_LINT_CACHE/$key" ] && continue
-    files+=("$f")
-    keys+=("$key")
-  done
-  if [ ${#files[@]} -eq 0 ]; then
-    echo "clang-tidy: no findings (every file unchanged since its last clean check)"
-    exit 0
   fi
-  # Exact paths: only the files that changed.
-  patterns=()
-  for f in "${files[@]}"; do patterns+=("^$(printf '%s' "$f" | sed 's/[].[^$*+?(){}|\\]/\\&/g')\$"); done
+  files+=("$f")
+  keys+=("$key")
+done
+status=0
+"$root/scripts/check-include-cycles.py" "$root/src" || status=1
+if [ ${#files[@]} -eq 0 ]; then
+  if [ $status -eq 0 ]; then
+    echo "clang-tidy: no findings (every file unchanged since its last clean check)"
+  fi
+  exit $status
 fi
+# Exact paths, the forms apart.
+named=()
+unnamed=()
+for f in "${files[@]}"; do
+  exact="^$(printf '%s' "$f" | sed 's/[].[^$*+?(){}|\\]/\\&/g')\$"
+  if [[ $f =~ $forms ]]; then unnamed+=("$exact"); else named+=("$exact"); fi
+done
 # run-clang-tidy echoes each command and clang-tidy counts the warnings it hid (those of
 # Qt's headers): only the findings are kept, coloured on a terminal only.
 colour='s/\x1b\[[0-9;]*m//g'
 [ -t 1 ] && colour=''
-run-clang-tidy -quiet -p "$build" -j"$(nproc)" "${patterns[@]}" 2>&1 |
-  sed -e "$colour" -e '/^clang-tidy[-0-9]* /d' -e '/[0-9]* warnings\? generated\.$/d'
-for key in "${keys[@]}"; do : >"$TAVELORN_LINT_CACHE/$key"; done
-echo "clang-tidy: no findings${keys[*]:+ (${#keys[@]} files checked, the others unchanged)}"
+tidy() {
+  run-clang-tidy -quiet -p "$build" -j"$(nproc)" "$@" 2>&1 |
+    sed -e "$colour" -e '/^clang-tidy[-0-9]* /d' -e '/[0-9]* warnings\? generated\.$/d'
+}
+clean=1
+if [ ${#named[@]} -gt 0 ]; then
+  tidy "${named[@]}" || clean=
+fi
+if [ ${#unnamed[@]} -gt 0 ]; then
+  filter=$(sed -n "s/^HeaderFilterRegex: '\(.*\)'\$/\1/p" "$root/.clang-tidy")
+  tidy -checks=-readability-identifier-naming -header-filter="$filter|$form_headers" \
+    "${unnamed[@]}" || clean=
+fi
+[ -n "$clean" ] || exit 1
+if [ -n "$shared" ]; then
+  for key in "${keys[@]}"; do : >"$TAVELORN_LINT_CACHE/$key"; done
+fi
+echo "clang-tidy: no findings${shared:+ (${#keys[@]} files checked, the others unchanged)}"
+exit $status

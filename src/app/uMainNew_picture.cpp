@@ -49,7 +49,7 @@ void TfrmMainNew::connectPictureControls()
          [this](PictureModel& p) { setPictureStretch(p, ui->chkStretch->isChecked()); }},
     };
     for (const auto& entry : controls) {
-        // A copy of the setter: clang 14 cannot capture a structured binding.
+        // The handler outlives this table: it holds its own copy of the setter.
         const auto handler = [this, set = entry.set] {
             guarded([this, &set] {
                 set(FPicture);
