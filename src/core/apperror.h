@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 namespace tavelorn {
 
@@ -42,5 +43,14 @@ inline constexpr int kErrNoJournalPlace = -3;
 
 // The description of an errno value (or of kErrNotRegularFile), stripped as above.
 QString systemErrorText(int errnum);
+
+// "Impossible d'écrire dans <path>", followed by the cause when there is one.
+QString writeErrorMessage(const QString& path, int cause);
+
+// A file found where a journal or lock file belongs that no writer of the file made: it
+// is ignored, and said once per path and process through the reporter (standard error
+// unless one is set).
+void reportUntrustedFile(const QString& path, const QString& why);
+void setUntrustedFileReporter(std::function<void(const QString& message)> reporter);
 
 } // namespace tavelorn

@@ -2,7 +2,6 @@
 
 #include "apperror.h"
 #include "fileio.h"
-#include "safefile.h"
 
 #include <QCryptographicHash>
 #include <QFile>

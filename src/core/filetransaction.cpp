@@ -5,7 +5,6 @@
 #include "coretesting.h"
 #include "fileio.h"
 #include "filejournal.h"
-#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -67,9 +66,9 @@ bool trustedLockFile(const struct stat& ls, const struct stat& ref)
 // The lock file beside the file, created when missing; -1 when none can be had.
 int acquireLockFile(const QByteArray& lockPath, const struct stat& ref)
 {
-    constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    constexpr int kFlags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        Fd fd(::open(lockPath.constData(), flags | O_CREAT | O_EXCL, 0600));
+        Fd fd(::open(lockPath.constData(), kFlags | O_CREAT | O_EXCL, 0600));
         if (fd.valid()) {
             // The mode is set, not asked of open(): the umask is the process's, not ours
             // to change.
@@ -81,7 +80,7 @@ int acquireLockFile(const QByteArray& lockPath, const struct stat& ref)
         }
         if (errno != EEXIST)
             return -1;
-        fd.reset(::open(lockPath.constData(), flags));
+        fd.reset(::open(lockPath.constData(), kFlags));
         QString why;
         struct stat ls;
         if (fd.valid()) {

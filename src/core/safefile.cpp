@@ -6,22 +6,11 @@
 #include "safelinks.h"
 
 #include <QFile>
-#include <QSet>
-
-#include <cstdio>
-#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace tavelorn {
-
-namespace {
-
-std::mutex g_reportMutex;
-std::function<void(const QString&)> g_reporter;
-
-} // namespace
 
 int writeFileSafely(const QString& path, QByteArrayView bytes)
 {
@@ -57,40 +46,6 @@ int openRegularFileForReading(const QString& path, int& cause)
     // Reads of a regular file never block; plain blocking mode all the same.
     (void)::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd.release();
-}
-
-QString writeErrorMessage(const QString& path, int cause)
-{
-    QString text = QStringLiteral("Impossible d'écrire dans ") + path;
-    if (cause != 0)
-        text += QStringLiteral(". ") + systemErrorText(cause);
-    return text;
-}
-
-void reportUntrustedFile(const QString& path, const QString& why)
-{
-    static QSet<QString> told;
-    std::function<void(const QString&)> reporter;
-    {
-        const std::lock_guard lock(g_reportMutex);
-        if (told.contains(path))
-            return;
-        told.insert(path);
-        reporter = g_reporter;
-    }
-    const QString message =
-        QStringLiteral("Fichier ignoré, il n'est pas d'un rédacteur de confiance : ") + path +
-        QStringLiteral(" (") + why + u')';
-    if (reporter)
-        reporter(message);
-    else
-        (void)std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-void setUntrustedFileReporter(std::function<void(const QString& message)> reporter)
-{
-    const std::lock_guard lock(g_reportMutex);
-    g_reporter = std::move(reporter);
 }
 
 } // namespace tavelorn

@@ -4,8 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <functional>
-
 namespace tavelorn {
 
 // Makes bytes the whole content of the file that path names, creating it when missing.
@@ -36,14 +34,5 @@ QString resolvedFilePath(const QString& path);
 // Opens path for reading when it names a regular file, without waiting on a pipe.
 // Returns the descriptor, or -1 with cause set to an errno value or kErrNotRegularFile.
 int openRegularFileForReading(const QString& path, int& cause);
-
-// "Impossible d'écrire dans <path>", followed by the cause when there is one.
-QString writeErrorMessage(const QString& path, int cause);
-
-// A file found where a journal or lock file belongs that no writer of the file made: it
-// is ignored, and said once per path and process through the reporter (standard error
-// unless one is set).
-void reportUntrustedFile(const QString& path, const QString& why);
-void setUntrustedFileReporter(std::function<void(const QString& message)> reporter);
 
 } // namespace tavelorn

@@ -2,10 +2,16 @@
 
 // Entry points for the tests only; the programs never include this header.
 
-#include "curlapi.h"
-#include "programversion.h"
+#include <QtGlobal>
 
+#include <array>
 #include <functional>
+
+// The types of the hooks are declared or spelt out here, not included: the modules that
+// implement the hooks include this header.
+namespace tavelorn {
+struct CurlApi;
+}
 
 namespace tavelorn::TestHooks {
 
@@ -26,7 +32,8 @@ public:
 // Makes curlApi() return api instead (nullptr: the real library again).
 void setCurlApi(const CurlApi* api);
 
-// Lets a test read another version, or fail; an empty function restores the real reader.
-void setProgramVersionReader(std::function<ProgramVersion()> reader);
+// Lets a test read another version (a ProgramVersion), or fail; an empty function
+// restores the real reader.
+void setProgramVersionReader(std::function<std::array<quint16, 4>()> reader);
 
 } // namespace tavelorn::TestHooks
