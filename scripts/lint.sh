@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the checks of .clang-tidy over the source files of src/, one file
-# per core at a time, and fails on any finding; then the include-cycle check of src/
-# (scripts/check-include-cycles.py). It reads the compile commands of build-lint/, which
+# per core at a time, then the include-cycle check of src/ (check-include-cycles.py),
+# and fails on any finding of either. It reads the compile commands of build-lint/, which
 # it configures on first use, and first makes the moc and uic output there that the
 # sources include. Generated sources are not checked.
 # The forms (src/app/u[A-Z]*: the windows, their .ui object names and handlers) keep the
@@ -16,10 +16,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 build="$root/build-lint"
+# The generated sources need a few programs built (rendersvg and its libraries).
+# shellcheck source=scripts/ccache.sh
+source "$root/scripts/ccache.sh"
 if [ ! -f "$build/compile_commands.json" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DTAVELORN_BUILD_BENCHMARKS=OFF -DCMAKE_GLOBAL_AUTOGEN_TARGET=ON \
-    -DCMAKE_AUTOGEN_ORIGIN_DEPENDS=OFF >/dev/null
+    -DCMAKE_AUTOGEN_ORIGIN_DEPENDS=OFF "${ccache_options[@]}" >/dev/null
 fi
 cmake --build "$build" --target autogen >/dev/null
 patterns=()
@@ -56,13 +59,9 @@ for f in "${all[@]}"; do
   files+=("$f")
   keys+=("$key")
 done
-status=0
-"$root/scripts/check-include-cycles.py" "$root/src" || status=1
 if [ ${#files[@]} -eq 0 ]; then
-  if [ $status -eq 0 ]; then
-    echo "clang-tidy: no findings (every file unchanged since its last clean check)"
-  fi
-  exit $status
+  echo "clang-tidy: no findings (every file unchanged since its last clean check)"
+  exec "$root/scripts/check-include-cycles.py" "$root/src"
 fi
 # Exact paths, the forms apart.
 named=()
@@ -88,9 +87,11 @@ if [ ${#unnamed[@]} -gt 0 ]; then
   tidy -checks=-readability-identifier-naming -header-filter="$filter|$form_headers" \
     "${unnamed[@]}" || clean=
 fi
-[ -n "$clean" ] || exit 1
-if [ -n "$shared" ]; then
-  for key in "${keys[@]}"; do : >"$TAVELORN_LINT_CACHE/$key"; done
+if [ -n "$clean" ]; then
+  if [ -n "$shared" ]; then
+    for key in "${keys[@]}"; do : >"$TAVELORN_LINT_CACHE/$key"; done
+  fi
+  echo "clang-tidy: no findings${shared:+ (${#keys[@]} files checked, the others unchanged)}"
 fi
-echo "clang-tidy: no findings${shared:+ (${#keys[@]} files checked, the others unchanged)}"
-exit $status
+"$root/scripts/check-include-cycles.py" "$root/src" || clean=
+[ -n "$clean" ]

@@ -22,9 +22,9 @@ const char* const kNames[] = {
 
 void queryBlock(const QByteArray& block)
 {
-    if (const auto fixed = VersionResource::fixedFileInfo(block))
+    if (const auto fixed = versionresource::fixedFileInfo(block))
         CHECK(fixed->size() == 52);
-    const QByteArray table = VersionResource::translations(block).value_or(QByteArray());
+    const QByteArray table = versionresource::translations(block).value_or(QByteArray());
     CHECK(table.size() <= block.size());
     for (qsizetype at = 0; at + 4 <= table.size() && at < 64; at += 4) {
         const auto* p = reinterpret_cast<const unsigned char*>(table.constData() + at);
@@ -32,7 +32,7 @@ void queryBlock(const QByteArray& block)
                             QString::number(p[3] << 8 | p[2], 16).rightJustified(4, u'0');
         for (const char* name : kNames) {
             if (const auto text =
-                    VersionResource::stringValue(block, key, QString::fromLatin1(name)))
+                    versionresource::stringValue(block, key, QString::fromLatin1(name)))
                 CHECK(text->size() * 2 <= block.size());
         }
     }
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     // The language the component takes, so that both read the same resource.
-    const QByteArray block = VersionResource::readFromDevice(buffer, userDefaultLanguageId());
-    CHECK(block.size() <= VersionResource::kMaxBlockSize);
+    const QByteArray block = versionresource::readFromDevice(buffer, userDefaultLanguageId());
+    CHECK(block.size() <= versionresource::kMaxBlockSize);
     queryBlock(block);
     queryBlock(bytes);
 

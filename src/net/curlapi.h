@@ -9,18 +9,18 @@ namespace tavelorn {
 // for something the window never waits for.
 struct CurlApi
 {
-    CURL* (*easy_init)();
-    CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
-    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
-    void (*easy_cleanup)(CURL*);
-    CURLM* (*multi_init)();
-    CURLMcode (*multi_add_handle)(CURLM*, CURL*);
-    CURLMcode (*multi_remove_handle)(CURLM*, CURL*);
-    CURLMcode (*multi_perform)(CURLM*, int*);
-    CURLMcode (*multi_poll)(CURLM*, struct curl_waitfd[], unsigned int, int, int*);
-    CURLMcode (*multi_wakeup)(CURLM*);
-    CURLMsg* (*multi_info_read)(CURLM*, int*);
-    CURLMcode (*multi_cleanup)(CURLM*);
+    CURL* (*easyInit)();
+    CURLcode (*easySetopt)(CURL*, CURLoption, ...);
+    CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...);
+    void (*easyCleanup)(CURL*);
+    CURLM* (*multiInit)();
+    CURLMcode (*multiAddHandle)(CURLM*, CURL*);
+    CURLMcode (*multiRemoveHandle)(CURLM*, CURL*);
+    CURLMcode (*multiPerform)(CURLM*, int*);
+    CURLMcode (*multiPoll)(CURLM*, struct curl_waitfd[], unsigned int, int, int*);
+    CURLMcode (*multiWakeup)(CURLM*);
+    CURLMsg* (*multiInfoRead)(CURLM*, int*);
+    CURLMcode (*multiCleanup)(CURLM*);
 };
 
 // The oldest libcurl that downloads within our bounds: the protocol lists by name

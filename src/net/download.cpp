@@ -58,19 +58,19 @@ class DownloadTransfer
 public:
     explicit DownloadTransfer(const CurlApi& curl) : m_curl(curl)
     {
-        m_easy = m_curl.easy_init();
-        m_multi = m_curl.multi_init();
+        m_easy = m_curl.easyInit();
+        m_multi = m_curl.multiInit();
     }
     ~DownloadTransfer()
     {
         // First: its destructor waits for a wake-up running on another thread.
         m_wake.reset();
         if (m_multi && m_easy)
-            m_curl.multi_remove_handle(m_multi, m_easy);
+            m_curl.multiRemoveHandle(m_multi, m_easy);
         if (m_easy)
-            m_curl.easy_cleanup(m_easy);
+            m_curl.easyCleanup(m_easy);
         if (m_multi)
-            m_curl.multi_cleanup(m_multi);
+            m_curl.multiCleanup(m_multi);
     }
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
@@ -79,7 +79,7 @@ public:
     {
         if (!m_easy || !m_multi || !setOptions(url, https, sink))
             return false;
-        if (m_curl.multi_add_handle(m_multi, m_easy) != CURLM_OK)
+        if (m_curl.multiAddHandle(m_multi, m_easy) != CURLM_OK)
             return false;
         m_wake.emplace(stop, Wake{&m_curl, m_multi});
 
@@ -90,7 +90,7 @@ public:
         while (running) {
             if (stop.stop_requested())
                 return false;
-            if (m_curl.multi_perform(m_multi, &running) != CURLM_OK)
+            if (m_curl.multiPerform(m_multi, &running) != CURLM_OK)
                 return false;
             if (!running)
                 break;
@@ -99,17 +99,17 @@ public:
             if (remaining.count() < 0)
                 return false;
             const int waitMs = int(std::min<std::int64_t>(remaining.count() + 1, 1000));
-            if (m_curl.multi_poll(m_multi, nullptr, 0, waitMs, nullptr) != CURLM_OK)
+            if (m_curl.multiPoll(m_multi, nullptr, 0, waitMs, nullptr) != CURLM_OK)
                 return false;
         }
         CURLcode result = CURLE_FAILED_INIT;
         int left = 0;
-        while (CURLMsg* msg = m_curl.multi_info_read(m_multi, &left)) {
+        while (CURLMsg* msg = m_curl.multiInfoRead(m_multi, &left)) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == m_easy)
                 result = msg->data.result;
         }
         long status = 0;
-        m_curl.easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        m_curl.easyGetinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
         return result == CURLE_OK && status >= 200 && status < 300 && !sink.failed;
     }
 
@@ -119,12 +119,12 @@ private:
     {
         const CurlApi* curl;
         CURLM* multi;
-        void operator()() const noexcept { curl->multi_wakeup(multi); }
+        void operator()() const noexcept { curl->multiWakeup(multi); }
     };
 
     template <typename Value> bool set(CURLoption option, Value value)
     {
-        return m_curl.easy_setopt(m_easy, option, value) == CURLE_OK;
+        return m_curl.easySetopt(m_easy, option, value) == CURLE_OK;
     }
 
     // Every option is a safety rule or a bound: a library that refuses one gets no

@@ -21,10 +21,10 @@ int usageSiteNumber(const QString& upperName)
     {
         char16_t name[16];
         int site;
-    } sites[] = {
+    } kSites[] = {
         {u"TAVELORN.EXE", 12},
     };
-    for (const auto& row : sites) {
+    for (const auto& row : kSites) {
         if (upperName == QStringView(row.name))
             return row.site;
     }

@@ -191,23 +191,21 @@ void setTrimmedLine(PictureText& e, const QString& text)
 
 PictureModel::PictureModel()
 {
-    constexpr auto L = Alignment::Left;
-    constexpr auto R = Alignment::Right;
-    constexpr auto C = Alignment::Center;
+    using enum Alignment;
     // The auto-size elements start with the sizes that the picture face measures for
     // their start texts. They are measured when their text or font is first set: the
     // empty start picture draws no text, so a start loads no face.
-    systemTitle = makeText(15, 10, 7, 36, 29, true, kColorWindowText, L, true, true);
-    sid = makeText(361, 40, 75, 39, 32, true, kColorWindowText, C, false, true);
-    landscapeType = makeText(355 - 7, 40, 7, 39, 32, false, kColorWindowText, R, true, true);
-    usage1 = makeText(15, 70, 5, 29, 24, false, kColorWindowText, L, true, false);
-    info1 = makeText(0, 490, 450, 19, 16, false, kColorRed, C, false, false);
-    info2 = makeText(0, 510, 450, 19, 16, false, kColorRed, C, false, false);
-    info3 = makeText(0, 530, 450, 19, 16, false, kColorRed, C, false, false);
-    refresh = makeText(15, 560, 67, 23, 19, true, kColorWindowText, L, true, false,
+    systemTitle = makeText(15, 10, 7, 36, 29, true, kColorWindowText, Left, true, true);
+    sid = makeText(361, 40, 75, 39, 32, true, kColorWindowText, Center, false, true);
+    landscapeType = makeText(355 - 7, 40, 7, 39, 32, false, kColorWindowText, Right, true, true);
+    usage1 = makeText(15, 70, 5, 29, 24, false, kColorWindowText, Left, true, false);
+    info1 = makeText(0, 490, 450, 19, 16, false, kColorRed, Center, false, false);
+    info2 = makeText(0, 510, 450, 19, 16, false, kColorRed, Center, false, false);
+    info3 = makeText(0, 530, 450, 19, 16, false, kColorRed, Center, false, false);
+    refresh = makeText(15, 560, 67, 23, 19, true, kColorWindowText, Left, true, false,
                           QStringLiteral("Refresh:"));
-    refreshDate = makeText(92, 560, 4, 23, 19, false, kColorWindowText, L, true, false);
-    usage2 = makeText(15, 100, 5, 29, 24, false, kColorWindowText, L, true, false);
+    refreshDate = makeText(92, 560, 4, 23, 19, false, kColorWindowText, Left, true, false);
+    usage2 = makeText(15, 100, 5, 29, 24, false, kColorWindowText, Left, true, false);
 }
 
 QFont pictureQFont(const PictureFont& f)

@@ -61,19 +61,19 @@ void FileVersionInfo::loadInfo()
 
     // The running program reads itself through the kernel's link, which stays valid
     // when its file has been renamed, replaced or deleted since the start.
-    m_infoBuffer = VersionResource::readFromFile(
+    m_infoBuffer = versionresource::readFromFile(
         m_reading && QFile::exists(kRunningExecutable) ? kRunningExecutable : m_fileName,
         userDefaultLanguageId());
     if (m_infoBuffer.isEmpty())
         return;
     m_hasInfo = true;
 
-    if (const auto fixed = VersionResource::fixedFileInfo(m_infoBuffer)) {
+    if (const auto fixed = versionresource::fixedFileInfo(m_infoBuffer)) {
         auto field = [&](qsizetype i) { return qFromLittleEndian<quint32>(fixed->constData() + 4 * i); };
         m_fixedFileInfo = {field(0), field(1), field(2), field(3),  field(4),  field(5), field(6),
                           field(7), field(8), field(9), field(10), field(11), field(12)};
     }
-    if (const auto table = VersionResource::translations(m_infoBuffer)) {
+    if (const auto table = versionresource::translations(m_infoBuffer)) {
         m_translationCount = qint32(table->size() / 4);
         m_translationBuffer = table->left(4 * qsizetype(m_translationCount));
     }
@@ -113,12 +113,12 @@ quint16 FileVersionInfo::charSetCode() const
                                       4 * qsizetype(m_currentTranslation) + 2);
 }
 
-QString FileVersionInfo::stringFileInfo(const QString& Name) const
+QString FileVersionInfo::stringFileInfo(const QString& name) const
 {
-    if (currentTranslation() < 0 || Name.isEmpty() || Name.size() > kMaxNameLength)
+    if (currentTranslation() < 0 || name.isEmpty() || name.size() > kMaxNameLength)
         return {};
     const QString table = hex4(languageCode()) + hex4(charSetCode());
-    return VersionResource::stringValue(m_infoBuffer, table, Name).value_or(QString());
+    return versionresource::stringValue(m_infoBuffer, table, name).value_or(QString());
 }
 
 // Without a current translation both codes are 0, which name the neutral language and the

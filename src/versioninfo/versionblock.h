@@ -12,7 +12,7 @@ namespace tavelorn {
 // Writes a VS_VERSIONINFO block, the binary layout of a Windows version resource: the
 // fixed file information, one string table per translation and the translation list.
 // Usable at compile time, which is how the build embeds a block in our own executables.
-namespace VersionBlock {
+namespace versionblock {
 
 struct StringEntry
 {
@@ -112,11 +112,11 @@ private:
 
 constexpr std::array<char16_t, 8> translationKey(std::uint16_t language, std::uint16_t codePage)
 {
-    constexpr char16_t digits[] = u"0123456789ABCDEF";
+    constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     const std::uint32_t v = std::uint32_t(language) << 16 | codePage;
     std::array<char16_t, 8> key{};
     for (std::size_t i = 0; i < 8; ++i)
-        key[i] = digits[(v >> (28 - 4 * i)) & 0xF];
+        key[i] = kDigits[(v >> (28 - 4 * i)) & 0xF];
     return key;
 }
 
@@ -186,6 +186,6 @@ template <std::size_t N> constexpr std::array<std::uint8_t, N> build(const Descr
     return bytes;
 }
 
-} // namespace VersionBlock
+} // namespace versionblock
 
 } // namespace tavelorn

@@ -13,7 +13,7 @@
 
 namespace tavelorn {
 
-namespace VersionResource {
+namespace versionresource {
 namespace {
 
 // --- Little- and big-endian fields; callers have checked that the bytes are there.
@@ -65,11 +65,11 @@ private:
 
 // --- PE files
 
-constexpr quint32 RtVersion = 16;
-constexpr quint32 VsVersionInfoId = 1;
-constexpr quint32 HighBit = 0x80000000u;
-constexpr quint16 LanguageNeutral = 0x0000;
-constexpr quint16 EnglishUnitedStates = 0x0409;
+constexpr quint32 kRtVersion = 16;
+constexpr quint32 kVsVersionInfoId = 1;
+constexpr quint32 kHighBit = 0x80000000u;
+constexpr quint16 kLanguageNeutral = 0x0000;
+constexpr quint16 kEnglishUnitedStates = 0x0409;
 
 struct PeSection
 {
@@ -90,14 +90,14 @@ public:
         // Type RT_VERSION, then the name VS_VERSION_INFO, which is the number 1: a version
         // resource of any other name is not the file's version information.
         const auto types = directory(0);
-        const auto type = types ? find(*types, RtVersion) : std::nullopt;
-        if (!type || !(type->data & HighBit))
+        const auto type = types ? find(*types, kRtVersion) : std::nullopt;
+        if (!type || !(type->data & kHighBit))
             return {};
-        const auto names = directory(type->data & ~HighBit);
-        const auto name = names ? find(*names, VsVersionInfoId) : std::nullopt;
-        if (!name || !(name->data & HighBit))
+        const auto names = directory(type->data & ~kHighBit);
+        const auto name = names ? find(*names, kVsVersionInfoId) : std::nullopt;
+        if (!name || !(name->data & kHighBit))
             return {};
-        const auto languages = directory(name->data & ~HighBit);
+        const auto languages = directory(name->data & ~kHighBit);
         const auto language = languages ? pickLanguage(*languages, userLanguage) : std::nullopt;
         if (!language)
             return {};
@@ -208,8 +208,8 @@ private:
     static std::optional<Entry> pickLanguage(const std::vector<Entry>& entries,
                                              quint16 userLanguage)
     {
-        auto isData = [](const Entry& e) { return !(e.data & HighBit); };
-        for (const quint16 wanted : {LanguageNeutral, userLanguage, EnglishUnitedStates}) {
+        auto isData = [](const Entry& e) { return !(e.data & kHighBit); };
+        for (const quint16 wanted : {kLanguageNeutral, userLanguage, kEnglishUnitedStates}) {
             for (const Entry& e : entries) {
                 if (e.name == wanted && isData(e))
                     return e;
@@ -288,8 +288,8 @@ QByteArray elfVersionBlock(RangeReader& file)
         const QByteArrayView e = entry(i);
         if (names->mid(get32(e, nameAt, be), wanted.size()) != wanted)
             continue;
-        constexpr quint32 ShtNobits = 8;
-        if (get32(e, typeAt, be) == ShtNobits)
+        constexpr quint32 kShtNobits = 8;
+        if (get32(e, typeAt, be) == kShtNobits)
             return {};
         const quint64 size = std::min<quint64>(word(e, sizeAt), kMaxBlockSize);
         return file.read(word(e, offsetAt), size).value_or(QByteArray());
@@ -450,6 +450,6 @@ std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStr
     return textValue(block, *entry);
 }
 
-} // namespace VersionResource
+} // namespace versionresource
 
 } // namespace tavelorn

@@ -14,7 +14,7 @@ namespace tavelorn {
 // Finds, reads and queries VS_VERSIONINFO blocks. Every offset and length taken from a
 // file or block is checked against it: damaged input gives nothing, never a read past
 // its end.
-namespace VersionResource {
+namespace versionresource {
 
 // A block's length field has 16 bits.
 constexpr qsizetype kMaxBlockSize = 0xFFFF;
@@ -42,6 +42,6 @@ std::optional<QByteArray> translations(QByteArrayView block);
 // matched without regard to case; nothing when either is missing.
 std::optional<QString> stringValue(QByteArrayView block, QStringView table, QStringView name);
 
-} // namespace VersionResource
+} // namespace versionresource
 
 } // namespace tavelorn

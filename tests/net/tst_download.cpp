@@ -36,11 +36,11 @@ struct TRefusingCurl
         va_start(args, option);
         CURLcode result;
         if (option < CURLOPTTYPE_OBJECTPOINT)
-            result = real->easy_setopt(easy, option, va_arg(args, long));
+            result = real->easySetopt(easy, option, va_arg(args, long));
         else if (option < CURLOPTTYPE_OFF_T)
-            result = real->easy_setopt(easy, option, va_arg(args, void*));
+            result = real->easySetopt(easy, option, va_arg(args, void*));
         else
-            result = real->easy_setopt(easy, option, va_arg(args, curl_off_t));
+            result = real->easySetopt(easy, option, va_arg(args, curl_off_t));
         va_end(args);
         return result;
     }
@@ -51,7 +51,7 @@ TEST_F(NetTest, ARefusedOptionMeansNoDownload)
     TRefusingCurl::real = curlApi();
     ASSERT_NE(TRefusingCurl::real, nullptr);
     CurlApi api = *TRefusingCurl::real;
-    api.easy_setopt = &TRefusingCurl::setopt;
+    api.easySetopt = &TRefusingCurl::setopt;
     TestHooks::setCurlApi(&api);
     server.route("/data", QByteArray("payload"));
     const QString url = server.baseUrl() + QStringLiteral("/data");

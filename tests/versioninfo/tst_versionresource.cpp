@@ -15,19 +15,19 @@ QByteArray readFromBytes(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return VersionResource::readFromDevice(buffer);
+    return versionresource::readFromDevice(buffer);
 }
 
 // Runs every query a reader makes; what matters is that none reads past the block.
 void queryEverything(const QByteArray& block)
 {
-    EXPECT_LE(block.size(), VersionResource::kMaxBlockSize);
-    VersionResource::fixedFileInfo(block);
-    const QByteArray table = VersionResource::translations(block).value_or(QByteArray());
+    EXPECT_LE(block.size(), versionresource::kMaxBlockSize);
+    versionresource::fixedFileInfo(block);
+    const QByteArray table = versionresource::translations(block).value_or(QByteArray());
     for (qsizetype at = 0; at + 4 <= table.size(); at += 4) {
         const QString key = QString::number(get32(table, at), 16).rightJustified(8, u'0');
         for (const char* name : {"CompanyName", "OriginalFileName", "ProductVersion"})
-            VersionResource::stringValue(block, key, QString::fromLatin1(name));
+            versionresource::stringValue(block, key, QString::fromLatin1(name));
     }
 }
 
@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         m_file = readBytes(fixture(QString::fromLatin1(GetParam())));
-        m_block = VersionResource::readFromFile(fixture(QString::fromLatin1(GetParam())));
+        m_block = versionresource::readFromFile(fixture(QString::fromLatin1(GetParam())));
         ASSERT_FALSE(m_block.isEmpty());
         const qsizetype start = nodeOffset(m_file, QStringLiteral("VS_VERSION_INFO"));
         ASSERT_GE(start, 0);
@@ -81,32 +81,32 @@ INSTANTIATE_TEST_SUITE_P(Files, FixtureFile,
 
 TEST(VersionBlock, WrittenBlockReadsBack)
 {
-    static constexpr VersionBlock::StringEntry english[] = {
+    static constexpr versionblock::StringEntry english[] = {
         {u"CompanyName", u"Tavelorn-Tools"},
         {u"Comments", u""},
         {u"ProductName", u"\U0001F600 \u00E9t\u00E9"},
         {u"A", u"odd key length"},
     };
-    static constexpr VersionBlock::StringEntry german[] = {{u"CompanyName", u"Firma"}};
-    static constexpr VersionBlock::StringTable tables[] = {{0x0409, 1200, english},
+    static constexpr versionblock::StringEntry german[] = {{u"CompanyName", u"Firma"}};
+    static constexpr versionblock::StringTable tables[] = {{0x0409, 1200, english},
                                                            {0x0407, 1252, german}};
-    const VersionBlock::Description d{{1, 2, 3, 4}, {5, 6, 7, 8}, 0x3F, 1, 4, 2, 0, tables};
-    std::vector<std::uint8_t> bytes(VersionBlock::size(d));
-    ASSERT_EQ(VersionBlock::write(d, bytes.data()), bytes.size());
+    const versionblock::Description d{{1, 2, 3, 4}, {5, 6, 7, 8}, 0x3F, 1, 4, 2, 0, tables};
+    std::vector<std::uint8_t> bytes(versionblock::size(d));
+    ASSERT_EQ(versionblock::write(d, bytes.data()), bytes.size());
     const QByteArray block(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 
-    const QByteArray fixed = VersionResource::fixedFileInfo(block).value_or(QByteArray());
+    const QByteArray fixed = versionresource::fixedFileInfo(block).value_or(QByteArray());
     ASSERT_EQ(fixed.size(), 52);
     EXPECT_EQ(get32(fixed, 8), 0x00010002u);
     EXPECT_EQ(get32(fixed, 12), 0x00030004u);
     EXPECT_EQ(get32(fixed, 16), 0x00050006u);
     EXPECT_EQ(get32(fixed, 20), 0x00070008u);
     EXPECT_EQ(get32(fixed, 36), 2u); // file type
-    EXPECT_EQ(VersionResource::translations(block), QByteArray::fromHex("0904b004"
+    EXPECT_EQ(versionresource::translations(block), QByteArray::fromHex("0904b004"
                                                                         "0704e404"));
 
     auto value = [&](const char* table, const char* name) {
-        return VersionResource::stringValue(block, QString::fromLatin1(table),
+        return versionresource::stringValue(block, QString::fromLatin1(table),
                                             QString::fromLatin1(name));
     };
     EXPECT_EQ(value("040904b0", "companyname"), QStringLiteral("Tavelorn-Tools"));
@@ -121,11 +121,11 @@ TEST(VersionBlock, WrittenBlockReadsBack)
 TEST(VersionBlock, RefusesMoreThanALengthFieldHolds)
 {
     static const std::u16string longValue(40000, u'x');
-    const VersionBlock::StringEntry strings[] = {{u"Comments", longValue}};
-    const VersionBlock::StringTable tables[] = {{0x0409, 1200, strings}};
-    VersionBlock::Description d;
+    const versionblock::StringEntry strings[] = {{u"Comments", longValue}};
+    const versionblock::StringTable tables[] = {{0x0409, 1200, strings}};
+    versionblock::Description d;
     d.tables = tables;
-    EXPECT_THROW(VersionBlock::size(d), std::length_error);
+    EXPECT_THROW(versionblock::size(d), std::length_error);
 }
 
 } // namespace

@@ -161,7 +161,7 @@ quint16 le16(const QByteArray& data, qsizetype offset)
 // quarter of the picture budget.
 struct EmbeddedBitmaps
 {
-    static constexpr qint64 MaxPixels = kMaxPicturePixels / 4;
+    static constexpr qint64 kMaxPixels = kMaxPicturePixels / 4;
     qint64 pixels = 0;
     QSize largest;
 
@@ -173,7 +173,7 @@ struct EmbeddedBitmaps
     }
     void check() const
     {
-        if (pixels > MaxPixels)
+        if (pixels > kMaxPixels)
             throw AppError(pictureTooLargeMessage(largest.width(), largest.height()));
     }
 };
@@ -186,10 +186,11 @@ struct EmbeddedBitmaps
 // their bytes.
 struct RecordBudget
 {
-    static constexpr qint64 MaxRecords = 100'000;
-    static constexpr qint64 MaxDrawingBytes = qint64{4} * 1024 * 1024; // records other than bitmaps
+    static constexpr qint64 kMaxRecords = 100'000;
+    // Records other than bitmaps.
+    static constexpr qint64 kMaxDrawingBytes = qint64{4} * 1024 * 1024;
     // 16 megapixels at 32 bits, and more
-    static constexpr qint64 MaxBytes = qint64{80} * 1024 * 1024;
+    static constexpr qint64 kMaxBytes = qint64{80} * 1024 * 1024;
     qint64 records = 0;
     qint64 drawingBytes = 0;
     qint64 bytes = 0;
@@ -201,7 +202,7 @@ struct RecordBudget
         bytes += size;
         if (drawing)
             drawingBytes += size;
-        return records <= MaxRecords && drawingBytes <= MaxDrawingBytes && bytes <= MaxBytes;
+        return records <= kMaxRecords && drawingBytes <= kMaxDrawingBytes && bytes <= kMaxBytes;
     }
 };
 
@@ -210,9 +211,9 @@ struct RecordBudget
 // Parsing and drawing cost grows with both.
 bool svgWithinBudget(const QByteArray& svg)
 {
-    static constexpr qint64 MaxElements = 3000;
-    static constexpr qint64 MaxDrawingBytes = qint64{1024} * 1024;
-    static constexpr char dataUri[] = "\"data:";
+    static constexpr qint64 kMaxElements = 3000;
+    static constexpr qint64 kMaxDrawingBytes = qint64{1024} * 1024;
+    static constexpr char kDataUri[] = "\"data:";
     qint64 elements = 0;
     qint64 drawingBytes = 0;
     const char* p = svg.constData();
@@ -220,8 +221,8 @@ bool svgWithinBudget(const QByteArray& svg)
     while (p < end) {
         if (*p == '<' && end - p > 1 && std::isalpha(uchar(p[1]))) {
             ++elements;
-        } else if (*p == '"' && size_t(end - p) >= sizeof dataUri - 1 &&
-                   std::memcmp(p, dataUri, sizeof dataUri - 1) == 0) {
+        } else if (*p == '"' && size_t(end - p) >= sizeof kDataUri - 1 &&
+                   std::memcmp(p, kDataUri, sizeof kDataUri - 1) == 0) {
             const void* close = std::memchr(p + 1, '"', size_t(end - p - 1));
             if (!close)
                 return false;
@@ -231,7 +232,7 @@ bool svgWithinBudget(const QByteArray& svg)
         ++drawingBytes;
         ++p;
     }
-    return elements <= MaxElements && drawingBytes <= MaxDrawingBytes;
+    return elements <= kMaxElements && drawingBytes <= kMaxDrawingBytes;
 }
 
 // The size a bitmap header at offset records; an empty size when there is none.
@@ -442,7 +443,7 @@ QByteArray sanitizedEmf(const QByteArray& data, EmbeddedBitmaps& bitmaps)
 
 // The metafile libraries promise nothing about running on two threads at once
 // (tavelorn-export renders on every core): one conversion at a time.
-std::mutex metafileLibraries;
+std::mutex g_metafileLibraries;
 
 } // namespace
 
@@ -483,7 +484,7 @@ GraphicPtr loadEmfPicture(const QByteArray& data)
     if (copy.isEmpty())
         throw AppError(invalidMetafile());
     bitmaps.check();
-    std::unique_lock lock(metafileLibraries);
+    std::unique_lock lock(g_metafileLibraries);
     const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     lock.unlock();
     copy = QByteArray();
@@ -504,7 +505,7 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
         throw AppError(invalidMetafile());
     bitmaps.check();
     static WmfFonts fonts;
-    const std::lock_guard lock(metafileLibraries);
+    const std::lock_guard lock(g_metafileLibraries);
     wmfAPI_Options options{};
     options.function = wmf_svg_function;
     options.fontdirs = fonts.dirs;

@@ -17,31 +17,32 @@ namespace tavelorn {
 
 namespace {
 
-// libtiff's functions, from the library opened at the first TIFF picture: it and the
-// libraries it brings (WebP, LERC, JBIG...) would otherwise load with the program.
+// libtiff's functions (without their prefix TIFF), from the library opened at the first
+// TIFF picture: it and the libraries it brings (WebP, LERC, JBIG...) would otherwise load
+// with the program.
 struct TiffLibrary
 {
-    decltype(&::TIFFClose) TIFFClose;
-    decltype(&::TIFFOpenOptionsAlloc) TIFFOpenOptionsAlloc;
-    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) TIFFOpenOptionsSetErrorHandlerExtR;
-    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) TIFFOpenOptionsSetWarningHandlerExtR;
-    decltype(&::TIFFOpenOptionsSetMaxSingleMemAlloc) TIFFOpenOptionsSetMaxSingleMemAlloc;
-    decltype(&::TIFFClientOpenExt) TIFFClientOpenExt;
-    decltype(&::TIFFOpenOptionsFree) TIFFOpenOptionsFree;
-    decltype(&::TIFFIsTiled) TIFFIsTiled;
-    decltype(&::TIFFGetField) TIFFGetField;
-    decltype(&::TIFFGetFieldDefaulted) TIFFGetFieldDefaulted;
-    decltype(&::TIFFNumberOfTiles) TIFFNumberOfTiles;
-    decltype(&::TIFFNumberOfStrips) TIFFNumberOfStrips;
-    decltype(&::TIFFGetStrileByteCount) TIFFGetStrileByteCount;
-    decltype(&::TIFFScanlineSize64) TIFFScanlineSize64;
-    decltype(&::TIFFReadScanline) TIFFReadScanline;
-    decltype(&::TIFFRGBAImageOK) TIFFRGBAImageOK;
-    decltype(&::TIFFRGBAImageBegin) TIFFRGBAImageBegin;
-    decltype(&::TIFFRGBAImageGet) TIFFRGBAImageGet;
-    decltype(&::TIFFRGBAImageEnd) TIFFRGBAImageEnd;
-    decltype(&::TIFFTileSize64) TIFFTileSize64;
-    decltype(&::TIFFStripSize64) TIFFStripSize64;
+    decltype(&::TIFFClose) close;
+    decltype(&::TIFFOpenOptionsAlloc) openOptionsAlloc;
+    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) openOptionsSetErrorHandlerExtR;
+    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) openOptionsSetWarningHandlerExtR;
+    decltype(&::TIFFOpenOptionsSetMaxSingleMemAlloc) openOptionsSetMaxSingleMemAlloc;
+    decltype(&::TIFFClientOpenExt) clientOpenExt;
+    decltype(&::TIFFOpenOptionsFree) openOptionsFree;
+    decltype(&::TIFFIsTiled) isTiled;
+    decltype(&::TIFFGetField) getField;
+    decltype(&::TIFFGetFieldDefaulted) getFieldDefaulted;
+    decltype(&::TIFFNumberOfTiles) numberOfTiles;
+    decltype(&::TIFFNumberOfStrips) numberOfStrips;
+    decltype(&::TIFFGetStrileByteCount) getStrileByteCount;
+    decltype(&::TIFFScanlineSize64) scanlineSize64;
+    decltype(&::TIFFReadScanline) readScanline;
+    decltype(&::TIFFRGBAImageOK) rgbaImageOk;
+    decltype(&::TIFFRGBAImageBegin) rgbaImageBegin;
+    decltype(&::TIFFRGBAImageGet) rgbaImageGet;
+    decltype(&::TIFFRGBAImageEnd) rgbaImageEnd;
+    decltype(&::TIFFTileSize64) tileSize64;
+    decltype(&::TIFFStripSize64) stripSize64;
 };
 
 const TiffLibrary& libtiff()
@@ -50,28 +51,25 @@ const TiffLibrary& libtiff()
         static const LazyLibrary lib("libtiff.so.6");
         static TiffLibrary f;
         const bool found =
-            lib.bind(f.TIFFClose, "TIFFClose") &&
-            lib.bind(f.TIFFOpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
-            lib.bind(f.TIFFOpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
-            lib.bind(f.TIFFOpenOptionsSetWarningHandlerExtR,
-                     "TIFFOpenOptionsSetWarningHandlerExtR") &&
-            lib.bind(f.TIFFOpenOptionsSetMaxSingleMemAlloc,
-                     "TIFFOpenOptionsSetMaxSingleMemAlloc") &&
-            lib.bind(f.TIFFClientOpenExt, "TIFFClientOpenExt") &&
-            lib.bind(f.TIFFOpenOptionsFree, "TIFFOpenOptionsFree") &&
-            lib.bind(f.TIFFIsTiled, "TIFFIsTiled") && lib.bind(f.TIFFGetField, "TIFFGetField") &&
-            lib.bind(f.TIFFGetFieldDefaulted, "TIFFGetFieldDefaulted") &&
-            lib.bind(f.TIFFNumberOfTiles, "TIFFNumberOfTiles") &&
-            lib.bind(f.TIFFNumberOfStrips, "TIFFNumberOfStrips") &&
-            lib.bind(f.TIFFGetStrileByteCount, "TIFFGetStrileByteCount") &&
-            lib.bind(f.TIFFScanlineSize64, "TIFFScanlineSize64") &&
-            lib.bind(f.TIFFReadScanline, "TIFFReadScanline") &&
-            lib.bind(f.TIFFRGBAImageOK, "TIFFRGBAImageOK") &&
-            lib.bind(f.TIFFRGBAImageBegin, "TIFFRGBAImageBegin") &&
-            lib.bind(f.TIFFRGBAImageGet, "TIFFRGBAImageGet") &&
-            lib.bind(f.TIFFRGBAImageEnd, "TIFFRGBAImageEnd") &&
-            lib.bind(f.TIFFTileSize64, "TIFFTileSize64") &&
-            lib.bind(f.TIFFStripSize64, "TIFFStripSize64");
+            lib.bind(f.close, "TIFFClose") &&
+            lib.bind(f.openOptionsAlloc, "TIFFOpenOptionsAlloc") &&
+            lib.bind(f.openOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
+            lib.bind(f.openOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR") &&
+            lib.bind(f.openOptionsSetMaxSingleMemAlloc, "TIFFOpenOptionsSetMaxSingleMemAlloc") &&
+            lib.bind(f.clientOpenExt, "TIFFClientOpenExt") &&
+            lib.bind(f.openOptionsFree, "TIFFOpenOptionsFree") &&
+            lib.bind(f.isTiled, "TIFFIsTiled") && lib.bind(f.getField, "TIFFGetField") &&
+            lib.bind(f.getFieldDefaulted, "TIFFGetFieldDefaulted") &&
+            lib.bind(f.numberOfTiles, "TIFFNumberOfTiles") &&
+            lib.bind(f.numberOfStrips, "TIFFNumberOfStrips") &&
+            lib.bind(f.getStrileByteCount, "TIFFGetStrileByteCount") &&
+            lib.bind(f.scanlineSize64, "TIFFScanlineSize64") &&
+            lib.bind(f.readScanline, "TIFFReadScanline") &&
+            lib.bind(f.rgbaImageOk, "TIFFRGBAImageOK") &&
+            lib.bind(f.rgbaImageBegin, "TIFFRGBAImageBegin") &&
+            lib.bind(f.rgbaImageGet, "TIFFRGBAImageGet") &&
+            lib.bind(f.rgbaImageEnd, "TIFFRGBAImageEnd") &&
+            lib.bind(f.tileSize64, "TIFFTileSize64") && lib.bind(f.stripSize64, "TIFFStripSize64");
         return found ? &f : nullptr;
     }();
     if (!library)
@@ -138,20 +136,20 @@ int silentHandler(TIFF*, void*, const char*, const char*, va_list)
 
 struct TiffCloser
 {
-    void operator()(TIFF* t) const { libtiff().TIFFClose(t); }
+    void operator()(TIFF* t) const { libtiff().close(t); }
 };
 using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 TiffPtr openTiff(QIODevice& device)
 {
-    TIFFOpenOptions* options = libtiff().TIFFOpenOptionsAlloc();
-    libtiff().TIFFOpenOptionsSetErrorHandlerExtR(options, silentHandler, nullptr);
-    libtiff().TIFFOpenOptionsSetWarningHandlerExtR(options, silentHandler, nullptr);
+    TIFFOpenOptions* options = libtiff().openOptionsAlloc();
+    libtiff().openOptionsSetErrorHandlerExtR(options, silentHandler, nullptr);
+    libtiff().openOptionsSetWarningHandlerExtR(options, silentHandler, nullptr);
     // Forged tags must not make the library allocate beyond the budget.
-    libtiff().TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxDecodeBytes));
-    TIFF* t = libtiff().TIFFClientOpenExt("picture", "rm", &device, readProc, writeProc, seekProc,
-                                          closeProc, sizeProc, mapProc, unmapProc, options);
-    libtiff().TIFFOpenOptionsFree(options);
+    libtiff().openOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxDecodeBytes));
+    TIFF* t = libtiff().clientOpenExt("picture", "rm", &device, readProc, writeProc, seekProc,
+                                      closeProc, sizeProc, mapProc, unmapProc, options);
+    libtiff().openOptionsFree(options);
     return TiffPtr(t);
 }
 
@@ -173,14 +171,14 @@ bool rowLayout(TIFF* t, RowLayout& l)
     uint16_t planar = 0, photometric = 0, bits = 0, samples = 0, format = 0, orientation = 0;
     uint16_t extraCount = 0;
     uint16_t* extraTypes = nullptr;
-    if (libtiff().TIFFIsTiled(t) || !libtiff().TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric))
+    if (libtiff().isTiled(t) || !libtiff().getField(t, TIFFTAG_PHOTOMETRIC, &photometric))
         return false;
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
-    libtiff().TIFFGetFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    libtiff().getFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
+    libtiff().getFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+    libtiff().getFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    libtiff().getFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
+    libtiff().getFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
+    libtiff().getFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
     if (planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT ||
         orientation != ORIENTATION_TOPLEFT)
         return false;
@@ -209,10 +207,10 @@ bool rowLayout(TIFF* t, RowLayout& l)
 qint64 largestRawChunk(TIFF* t)
 {
     const uint32_t count =
-        libtiff().TIFFIsTiled(t) ? libtiff().TIFFNumberOfTiles(t) : libtiff().TIFFNumberOfStrips(t);
+        libtiff().isTiled(t) ? libtiff().numberOfTiles(t) : libtiff().numberOfStrips(t);
     qint64 largest = 0;
     for (uint32_t i = 0; i < count; ++i)
-        largest = qMax(largest, qint64(libtiff().TIFFGetStrileByteCount(t, i)));
+        largest = qMax(largest, qint64(libtiff().getStrileByteCount(t, i)));
     return largest;
 }
 
@@ -258,12 +256,12 @@ void convertRow(const Sample* in, QRgb* out, int width, const RowLayout& l)
 
 bool readRows(TIFF* t, QImage& image, const RowLayout& l)
 {
-    std::vector<uint8_t> row(size_t(libtiff().TIFFScanlineSize64(t)));
+    std::vector<uint8_t> row(size_t(libtiff().scanlineSize64(t)));
     const size_t needed = size_t(image.width()) * size_t(l.samples) * size_t(l.bytes);
     if (row.size() < needed)
         return false;
     for (int y = 0; y < image.height(); ++y) {
-        if (libtiff().TIFFReadScanline(t, row.data(), uint32_t(y), 0) != 1)
+        if (libtiff().readScanline(t, row.data(), uint32_t(y), 0) != 1)
             return false;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         if (l.bytes == 2)
@@ -280,16 +278,15 @@ bool readRgba(TIFF* t, QImage& image, bool& hasAlpha)
 {
     char message[1024];
     TIFFRGBAImage img;
-    if (!libtiff().TIFFRGBAImageOK(t, message) ||
-        !libtiff().TIFFRGBAImageBegin(&img, t, 1, message))
+    if (!libtiff().rgbaImageOk(t, message) || !libtiff().rgbaImageBegin(&img, t, 1, message))
         return false;
     img.req_orientation = ORIENTATION_TOPLEFT;
     hasAlpha = img.alpha != 0;
     // The picture's own buffer takes the library's packed pixels, converted in place.
     auto* raster = reinterpret_cast<uint32_t*>(image.bits());
-    const bool ok = libtiff().TIFFRGBAImageGet(&img, raster, uint32_t(image.width()),
-                                               uint32_t(image.height())) == 1;
-    libtiff().TIFFRGBAImageEnd(&img);
+    const bool ok = libtiff().rgbaImageGet(&img, raster, uint32_t(image.width()),
+                                           uint32_t(image.height())) == 1;
+    libtiff().rgbaImageEnd(&img);
     if (!ok)
         return false;
     const qsizetype count = qsizetype(image.width()) * image.height();
@@ -311,8 +308,8 @@ GraphicPtr loadTiffPicture(QIODevice& device)
         throw AppError(invalidTiff());
     const TiffPtr t = openTiff(device);
     uint32_t width = 0, height = 0;
-    if (!t || !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &width) ||
-        !libtiff().TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &height))
+    if (!t || !libtiff().getField(t.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !libtiff().getField(t.get(), TIFFTAG_IMAGELENGTH, &height))
         throw AppError(invalidTiff());
     if (!pictureSizeAllowed(width, height))
         throw AppError(pictureTooLargeMessage(width, height));
@@ -321,14 +318,13 @@ GraphicPtr loadTiffPicture(QIODevice& device)
     const bool byRows = rowLayout(t.get(), layout);
     qint64 chunk = largestRawChunk(t.get());
     if (byRows) {
-        chunk += qint64(libtiff().TIFFScanlineSize64(t.get()));
+        chunk += qint64(libtiff().scanlineSize64(t.get()));
     } else {
         uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
-        libtiff().TIFFGetFieldDefaulted(t.get(), TIFFTAG_PLANARCONFIG, &planar);
-        libtiff().TIFFGetFieldDefaulted(t.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-        const qint64 decoded =
-            qint64(libtiff().TIFFIsTiled(t.get()) ? libtiff().TIFFTileSize64(t.get())
-                                                  : libtiff().TIFFStripSize64(t.get()));
+        libtiff().getFieldDefaulted(t.get(), TIFFTAG_PLANARCONFIG, &planar);
+        libtiff().getFieldDefaulted(t.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+        const qint64 decoded = qint64(libtiff().isTiled(t.get()) ? libtiff().tileSize64(t.get())
+                                                                 : libtiff().stripSize64(t.get()));
         chunk += planar == PLANARCONFIG_SEPARATE ? decoded * samples : decoded;
     }
     if (qint64(width) * height * 4 + chunk > kMaxDecodeBytes)
