@@ -98,8 +98,8 @@ void applyAutoSize(PictureText& e)
 }
 
 PictureText makeText(int left, int top, int width, int height, int fontHeight, bool bold,
-                       Color color, Alignment alignment, bool autoSize, bool visible,
-                       const QString& text = QString())
+                     Color color, Alignment alignment, bool autoSize, bool visible,
+                     const QString& text = QString())
 {
     PictureText e;
     e.left = left;
@@ -203,7 +203,7 @@ PictureModel::PictureModel()
     info2 = makeText(0, 510, 450, 19, 16, false, kColorRed, Center, false, false);
     info3 = makeText(0, 530, 450, 19, 16, false, kColorRed, Center, false, false);
     refresh = makeText(15, 560, 67, 23, 19, true, kColorWindowText, Left, true, false,
-                          QStringLiteral("Refresh:"));
+                       QStringLiteral("Refresh:"));
     refreshDate = makeText(92, 560, 4, 23, 19, false, kColorWindowText, Left, true, false);
     usage2 = makeText(15, 100, 5, 29, 24, false, kColorWindowText, Left, true, false);
 }

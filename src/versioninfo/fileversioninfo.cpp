@@ -69,9 +69,11 @@ void FileVersionInfo::loadInfo()
     m_hasInfo = true;
 
     if (const auto fixed = versionresource::fixedFileInfo(m_infoBuffer)) {
-        auto field = [&](qsizetype i) { return qFromLittleEndian<quint32>(fixed->constData() + 4 * i); };
+        auto field = [&](qsizetype i) {
+            return qFromLittleEndian<quint32>(fixed->constData() + 4 * i);
+        };
         m_fixedFileInfo = {field(0), field(1), field(2), field(3),  field(4),  field(5), field(6),
-                          field(7), field(8), field(9), field(10), field(11), field(12)};
+                           field(7), field(8), field(9), field(10), field(11), field(12)};
     }
     if (const auto table = versionresource::translations(m_infoBuffer)) {
         m_translationCount = qint32(table->size() / 4);
@@ -82,14 +84,13 @@ void FileVersionInfo::loadInfo()
 
 VersionNumber FileVersionInfo::fileVersionNumber() const
 {
-    return VersionNumber::fromWords(m_fixedFileInfo.fileVersionMS,
-                                     m_fixedFileInfo.fileVersionLS);
+    return VersionNumber::fromWords(m_fixedFileInfo.fileVersionMS, m_fixedFileInfo.fileVersionLS);
 }
 
 VersionNumber FileVersionInfo::productVersionNumber() const
 {
     return VersionNumber::fromWords(m_fixedFileInfo.productVersionMS,
-                                     m_fixedFileInfo.productVersionLS);
+                                    m_fixedFileInfo.productVersionLS);
 }
 
 void FileVersionInfo::setCurrentTranslation(qint32 index)
