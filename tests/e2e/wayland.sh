@@ -109,7 +109,13 @@ start_program() { # scale; sets MX MY MW MH, the main window on the screen
   WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland QT_WAYLAND_DISABLE_WINDOWDECORATION=1 \
     WAYLAND_DEBUG=client DO_NOT_TRACK=1 "$tavelorn" "$work/Config.ini" 2>"$work/protocol-$1.log" &
   app_pid=$!
-  wait_change "empty-$1" "main-$1" || fail "the main window did not show at scale $1"
+  wait_change "empty-$1" "main-$1" || {
+    # What the program and weston last said, to tell a program that ended or hangs from a
+    # window that weston did not show.
+    kill -0 "$app_pid" 2>/dev/null && echo "The program runs." || echo "The program has ended."
+    tail -n 8 "$work/protocol-$1.log" "$work/weston-$1.log"
+    fail "the main window did not show at scale $1"
+  }
   read -r MW MH MX MY <<<"$(changed "empty-$1" "main-$1")"
 }
 
