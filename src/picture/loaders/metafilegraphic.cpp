@@ -1,6 +1,7 @@
 #include "pictureloaders.h"
 
 #include "apperror.h"
+#include "lazylibrary.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -25,6 +26,66 @@ namespace {
 QString invalidMetafile()
 {
     return QStringLiteral("MetaFichier incorrect");
+}
+
+// The converters, from their libraries opened at the first metafile: the EMF one alone
+// (with the libraries it brings) took a tenth of the window's start.
+struct Emf2SvgLibrary
+{
+    decltype(&::emf2svg) emf2svg;
+};
+
+struct WmfLibrary
+{
+    decltype(&::wmf_api_create) wmf_api_create;
+    decltype(&::wmf_api_destroy) wmf_api_destroy;
+    decltype(&::wmf_svg_function) wmf_svg_function;
+    // from libwmflite, which libwmf brings
+    decltype(&::wmf_mem_open) wmf_mem_open;
+    decltype(&::wmf_scan) wmf_scan;
+    decltype(&::wmf_display_size) wmf_display_size;
+    decltype(&::wmf_play) wmf_play;
+    decltype(&::wmf_mem_close) wmf_mem_close;
+};
+
+[[noreturn]] void throwLibraryMissing(const char* soname)
+{
+    throw AppError(QStringLiteral("Impossible de charger la bibliothèque ") +
+                   QString::fromLatin1(soname));
+}
+
+const Emf2SvgLibrary& libemf2svg()
+{
+    static constexpr const char* kSoname = "libemf2svg.so.1";
+    static const Emf2SvgLibrary* const library = []() -> const Emf2SvgLibrary* {
+        static const LazyLibrary lib(kSoname);
+        static Emf2SvgLibrary f;
+        return lib.bind(f.emf2svg, "emf2svg") ? &f : nullptr;
+    }();
+    if (!library)
+        throwLibraryMissing(kSoname);
+    return *library;
+}
+
+const WmfLibrary& libwmf()
+{
+    static constexpr const char* kSoname = "libwmf-0.2.so.7";
+    static const WmfLibrary* const library = []() -> const WmfLibrary* {
+        static const LazyLibrary lib(kSoname);
+        static WmfLibrary f;
+        const bool found = lib.bind(f.wmf_api_create, "wmf_api_create") &&
+                           lib.bind(f.wmf_api_destroy, "wmf_api_destroy") &&
+                           lib.bind(f.wmf_svg_function, "wmf_svg_function") &&
+                           lib.bind(f.wmf_mem_open, "wmf_mem_open") &&
+                           lib.bind(f.wmf_scan, "wmf_scan") &&
+                           lib.bind(f.wmf_display_size, "wmf_display_size") &&
+                           lib.bind(f.wmf_play, "wmf_play") &&
+                           lib.bind(f.wmf_mem_close, "wmf_mem_close");
+        return found ? &f : nullptr;
+    }();
+    if (!library)
+        throwLibraryMissing(kSoname);
+    return *library;
 }
 
 // A metafile converted to SVG and drawn as vectors at the destination's size.
@@ -483,8 +544,9 @@ GraphicPtr loadEmfPicture(const QByteArray& data)
     if (copy.isEmpty())
         throw AppError(invalidMetafile());
     bitmaps.check();
+    const Emf2SvgLibrary& lib = libemf2svg();
     std::unique_lock lock(metafileLibraries);
-    const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
+    const int ok = lib.emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     lock.unlock();
     copy = QByteArray();
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
@@ -503,35 +565,37 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
     if (copy.isEmpty())
         throw AppError(invalidMetafile());
     bitmaps.check();
+    const WmfLibrary& lib = libwmf();
     static WmfFonts fonts;
     const std::lock_guard lock(metafileLibraries);
     wmfAPI_Options options{};
-    options.function = wmf_svg_function;
+    options.function = lib.wmf_svg_function;
     options.fontdirs = fonts.dirs;
     options.font.ps = fonts.ps;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_FONTDIRS | WMF_OPT_FONTMAP |
                                 WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmfAPI* api = nullptr;
-    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+    if (lib.wmf_api_create(&api, flags, &options) != wmf_E_None) {
         if (api)
-            wmf_api_destroy(api);
+            lib.wmf_api_destroy(api);
         throw AppError(invalidMetafile());
     }
     struct ApiGuard
     {
         wmfAPI* api;
-        ~ApiGuard() { wmf_api_destroy(api); }
-    } guard{api};
+        decltype(&::wmf_api_destroy) destroy;
+        ~ApiGuard() { destroy(api); }
+    } guard{api, lib.wmf_api_destroy};
 
-    if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
+    if (lib.wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
         wmf_E_None)
         throw AppError(invalidMetafile());
     wmfD_Rect bbox{};
-    if (wmf_scan(api, 0, &bbox) != wmf_E_None)
+    if (lib.wmf_scan(api, 0, &bbox) != wmf_E_None)
         throw AppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
-    if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
+    if (lib.wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
         throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
         throw AppError(pictureTooLargeMessage(width, height));
@@ -545,9 +609,9 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
     device->width = width;
     device->height = height;
     device->flags = WMF_SVG_INLINE_IMAGES; // bitmaps as data inside the SVG, never files
-    if (wmf_play(api, 0, &bbox) != wmf_E_None)
+    if (lib.wmf_play(api, 0, &bbox) != wmf_E_None)
         throw AppError(invalidMetafile());
-    wmf_mem_close(api);
+    lib.wmf_mem_close(api);
     if (!svgWithinBudget(QByteArray::fromRawData(svg.data(), qsizetype(svg.size()))))
         throw AppError(invalidMetafile());
     return makeMetafile(fixWmfImageScale(svg), QSize(int(width), int(height)), {});
