@@ -76,7 +76,8 @@ bool TDatePicker::event(QEvent* event)
 bool TDatePicker::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ChildPolished)
-        if (auto* calendar = qobject_cast<QCalendarWidget*>(static_cast<QChildEvent*>(event)->child()))
+        if (auto* calendar =
+                qobject_cast<QCalendarWidget*>(static_cast<QChildEvent*>(event)->child()))
             applyWeekendColour(calendar);
     return QDateEdit::eventFilter(watched, event);
 }

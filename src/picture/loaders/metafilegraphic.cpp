@@ -73,14 +73,13 @@ const WmfLibrary& libwmf()
     static const WmfLibrary* const library = []() -> const WmfLibrary* {
         static const LazyLibrary lib(kSoname);
         static WmfLibrary f;
-        const bool found = lib.bind(f.wmf_api_create, "wmf_api_create") &&
-                           lib.bind(f.wmf_api_destroy, "wmf_api_destroy") &&
-                           lib.bind(f.wmf_svg_function, "wmf_svg_function") &&
-                           lib.bind(f.wmf_mem_open, "wmf_mem_open") &&
-                           lib.bind(f.wmf_scan, "wmf_scan") &&
-                           lib.bind(f.wmf_display_size, "wmf_display_size") &&
-                           lib.bind(f.wmf_play, "wmf_play") &&
-                           lib.bind(f.wmf_mem_close, "wmf_mem_close");
+        const bool found =
+            lib.bind(f.wmf_api_create, "wmf_api_create") &&
+            lib.bind(f.wmf_api_destroy, "wmf_api_destroy") &&
+            lib.bind(f.wmf_svg_function, "wmf_svg_function") &&
+            lib.bind(f.wmf_mem_open, "wmf_mem_open") && lib.bind(f.wmf_scan, "wmf_scan") &&
+            lib.bind(f.wmf_display_size, "wmf_display_size") && lib.bind(f.wmf_play, "wmf_play") &&
+            lib.bind(f.wmf_mem_close, "wmf_mem_close");
         return found ? &f : nullptr;
     }();
     if (!library)
@@ -595,7 +594,8 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
         throw AppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
-    if (lib.wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
+    if (lib.wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 ||
+        height == 0)
         throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
         throw AppError(pictureTooLargeMessage(width, height));
