@@ -54,7 +54,7 @@ fi
 # Libraries the programs open themselves when first needed. The cache is read whole
 # first: grep -q stops reading early, and under pipefail the writer's SIGPIPE would fail.
 cache=$(ldconfig -p)
-for soname in libcurl.so.4 libtiff.so.6; do
+for soname in libcurl.so.4 libtiff.so.6 libemf2svg.so.1 libwmf-0.2.so.7 libwmflite-0.2.so.7; do
   grep -qF "$soname (" <<<"$cache" || { echo "FAIL: $soname missing"; exit 1; }
 done
 

@@ -56,18 +56,36 @@ TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
 bool TDatePicker::event(QEvent* event)
 {
     const bool handled = QDateEdit::event(event);
-    if (event->type() == QEvent::Polish || event->type() == QEvent::PaletteChange)
-        applyWeekendColour();
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        // The calendar pop-up is made when first asked for: making it at start loaded every
+        // picture format plugin for its arrows. Its calendar is coloured once polished.
+        if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
+            child->installEventFilter(this);
+        break;
+    case QEvent::PaletteChange:
+        if (auto* calendar = findChild<QCalendarWidget*>())
+            applyWeekendColour(calendar);
+        break;
+    default:
+        break;
+    }
     return handled;
+}
+
+bool TDatePicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ChildPolished)
+        if (auto* calendar =
+                qobject_cast<QCalendarWidget*>(static_cast<QChildEvent*>(event)->child()))
+            applyWeekendColour(calendar);
+    return QDateEdit::eventFilter(watched, event);
 }
 
 // The calendar's header row lies on AlternateBase and its dates on Base: Qt's pure red
 // weekend reads on neither in a dark scheme, nor on white.
-void TDatePicker::applyWeekendColour()
+void TDatePicker::applyWeekendColour(QCalendarWidget* calendar)
 {
-    if (!calendarPopup())
-        return;
-    QCalendarWidget* calendar = calendarWidget();
     const QPalette pal = calendar->palette();
     const QColor red = readableOn(QColor(Qt::red),
                                   {pal.color(QPalette::Active, QPalette::Base),

@@ -2,6 +2,8 @@
 
 #include <QDateEdit>
 
+class QCalendarWidget;
+
 // A date edit that is one place in the tab order, as the platform's date picker:
 // Tab leaves it from any of its fields, and Left and Right move between the fields.
 // Its calendar pop-up marks the weekend in a red that stays readable on the desktop's
@@ -15,11 +17,12 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void applyWeekendColour();
+    void applyWeekendColour(QCalendarWidget* calendar);
 };
 
 // The colour nearest to colour, lightened or darkened as the backgrounds ask, that reaches

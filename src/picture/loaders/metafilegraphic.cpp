@@ -1,6 +1,7 @@
 #include "pictureloaders.h"
 
 #include "apperror.h"
+#include "lazylibrary.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -25,6 +26,65 @@ namespace {
 QString invalidMetafile()
 {
     return QStringLiteral("MetaFichier incorrect");
+}
+
+// The converters, from their libraries opened at the first metafile: the EMF one alone
+// (with the libraries it brings) took a tenth of the window's start.
+struct Emf2SvgLibrary
+{
+    decltype(&::emf2svg) emf2svg;
+};
+
+struct WmfLibrary
+{
+    decltype(&::wmf_api_create) apiCreate;
+    decltype(&::wmf_api_destroy) apiDestroy;
+    decltype(&::wmf_svg_function) svgFunction;
+    // from libwmflite, which libwmf brings
+    decltype(&::wmf_mem_open) memOpen;
+    decltype(&::wmf_scan) scan;
+    decltype(&::wmf_display_size) displaySize;
+    decltype(&::wmf_play) play;
+    decltype(&::wmf_mem_close) memClose;
+};
+
+[[noreturn]] void throwLibraryMissing(const char* soname)
+{
+    throw AppError(QStringLiteral("Impossible de charger la bibliothèque ") +
+                   QString::fromLatin1(soname));
+}
+
+const Emf2SvgLibrary& libemf2svg()
+{
+    static constexpr const char* kSoname = "libemf2svg.so.1";
+    static const Emf2SvgLibrary* const library = []() -> const Emf2SvgLibrary* {
+        static const LazyLibrary lib(kSoname);
+        static Emf2SvgLibrary f;
+        return lib.bind(f.emf2svg, "emf2svg") ? &f : nullptr;
+    }();
+    if (!library)
+        throwLibraryMissing(kSoname);
+    return *library;
+}
+
+const WmfLibrary& libwmf()
+{
+    static constexpr const char* kSoname = "libwmf-0.2.so.7";
+    static const WmfLibrary* const library = []() -> const WmfLibrary* {
+        static const LazyLibrary lib(kSoname);
+        static WmfLibrary f;
+        const bool found =
+            lib.bind(f.apiCreate, "wmf_api_create") &&
+            lib.bind(f.apiDestroy, "wmf_api_destroy") &&
+            lib.bind(f.svgFunction, "wmf_svg_function") &&
+            lib.bind(f.memOpen, "wmf_mem_open") && lib.bind(f.scan, "wmf_scan") &&
+            lib.bind(f.displaySize, "wmf_display_size") && lib.bind(f.play, "wmf_play") &&
+            lib.bind(f.memClose, "wmf_mem_close");
+        return found ? &f : nullptr;
+    }();
+    if (!library)
+        throwLibraryMissing(kSoname);
+    return *library;
 }
 
 // A metafile converted to SVG and drawn as vectors at the destination's size.
@@ -484,8 +544,9 @@ GraphicPtr loadEmfPicture(const QByteArray& data)
     if (copy.isEmpty())
         throw AppError(invalidMetafile());
     bitmaps.check();
+    const Emf2SvgLibrary& lib = libemf2svg();
     std::unique_lock lock(g_metafileLibraries);
-    const int ok = emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
+    const int ok = lib.emf2svg(copy.data(), size_t(copy.size() - 16), &out, &outLength, &options);
     lock.unlock();
     copy = QByteArray();
     const QByteArray svg = out ? QByteArray(out, qsizetype(outLength)) : QByteArray();
@@ -504,35 +565,38 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
     if (copy.isEmpty())
         throw AppError(invalidMetafile());
     bitmaps.check();
+    const WmfLibrary& lib = libwmf();
     static WmfFonts fonts;
     const std::lock_guard lock(g_metafileLibraries);
     wmfAPI_Options options{};
-    options.function = wmf_svg_function;
+    options.function = lib.svgFunction;
     options.fontdirs = fonts.dirs;
     options.font.ps = fonts.ps;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_FONTDIRS | WMF_OPT_FONTMAP |
                                 WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmfAPI* api = nullptr;
-    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+    if (lib.apiCreate(&api, flags, &options) != wmf_E_None) {
         if (api)
-            wmf_api_destroy(api);
+            lib.apiDestroy(api);
         throw AppError(invalidMetafile());
     }
     struct ApiGuard
     {
         wmfAPI* api;
-        ~ApiGuard() { wmf_api_destroy(api); }
-    } guard{api};
+        decltype(&::wmf_api_destroy) destroy;
+        ~ApiGuard() { destroy(api); }
+    } guard{api, lib.apiDestroy};
 
-    if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
+    if (lib.memOpen(api, reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) !=
         wmf_E_None)
         throw AppError(invalidMetafile());
     wmfD_Rect bbox{};
-    if (wmf_scan(api, 0, &bbox) != wmf_E_None)
+    if (lib.scan(api, 0, &bbox) != wmf_E_None)
         throw AppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
-    if (wmf_display_size(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
+    if (lib.displaySize(api, &width, &height, 96, 96) != wmf_E_None || width == 0 ||
+        height == 0)
         throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
         throw AppError(pictureTooLargeMessage(width, height));
@@ -546,9 +610,9 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
     device->width = width;
     device->height = height;
     device->flags = WMF_SVG_INLINE_IMAGES; // bitmaps as data inside the SVG, never files
-    if (wmf_play(api, 0, &bbox) != wmf_E_None)
+    if (lib.play(api, 0, &bbox) != wmf_E_None)
         throw AppError(invalidMetafile());
-    wmf_mem_close(api);
+    lib.memClose(api);
     if (!svgWithinBudget(QByteArray::fromRawData(svg.data(), qsizetype(svg.size()))))
         throw AppError(invalidMetafile());
     return makeMetafile(fixWmfImageScale(svg), QSize(int(width), int(height)), {});
