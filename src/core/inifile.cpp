@@ -477,8 +477,8 @@ struct IniFile::Impl
 
     Encoding encoding = Encoding::Utf8;
     std::unique_ptr<CodePageCodec> codec; // of a code-page file
-    QByteArray bytes;                 // the file as read, unless it is UTF-16
-    QString wide;                     // the text of a UTF-16 file
+    QByteArray bytes;                     // the file as read, unless it is UTF-16
+    QString wide;                         // the text of a UTF-16 file
     bool isWide = false;
     qsizetype textEnd = 0;
     WrittenText written; // the text of the lines written
@@ -971,7 +971,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
 }
 
 void IniFile::Impl::write(const QString& sectionFull, QStringView section, QStringView key,
-                           QStringView v)
+                          QStringView v)
 {
     quint32 h = findSection(sectionFull, section);
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
@@ -1288,7 +1288,7 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
 }
 
 void IniFile::readStringInto(const QString& section, const QString& key, const QString& def,
-                              QString& target) const
+                             QString& target) const
 {
     const quint32 r = d->findKey(section, cString(section), cString(key));
     if (r == kNone) {
