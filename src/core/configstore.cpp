@@ -197,8 +197,8 @@ void writeProfile(IniFile& ini, qint32 number, const Profile& s)
     ini.writeString(sec, kCommentRefresh, s.refreshComment);
 }
 
-// The identifiers of the profiles the file holds; a negative count throws as
-// readProfiles does.
+} // namespace
+
 QStringList readProfileIds(const IniFile& ini)
 {
     if (ini.readInteger(kSystemInfo, kNbItems, 0) < 0)
@@ -210,8 +210,6 @@ QStringList readProfileIds(const IniFile& ini)
         ids.append(ini.readString(kSystemInfoPrefix + QString::number(i), kID, QString()));
     return ids;
 }
-
-} // namespace
 
 void writeProfiles(IniFile& ini, const ProfileList& profiles)
 {

@@ -7,6 +7,7 @@
 #include <linux/fs.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 
 namespace tavelorn::fileio {
 
@@ -124,6 +125,15 @@ bool userMayWrite(uid_t uid, const struct stat& st)
         if (groups[i] == st.st_gid)
             return true;
     return false;
+}
+
+void adviseHugePages(void* p, size_t size)
+{
+    constexpr quintptr kHugePage = quintptr(2) << 20;
+    const quintptr begin = (quintptr(p) + kHugePage - 1) & ~(kHugePage - 1);
+    const quintptr end = (quintptr(p) + size) & ~(kHugePage - 1);
+    if (end > begin)
+        (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 } // namespace tavelorn::fileio

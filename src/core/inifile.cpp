@@ -2,6 +2,7 @@
 
 #include "apperror.h"
 #include "codepage.h"
+#include "fileio.h"
 #include "ininametable.h"
 #include "inistorage.h"
 #include "initext.h"
@@ -28,6 +29,8 @@ namespace tavelorn {
 
 namespace {
 
+using ini::countUnit;
+using ini::findLineEnd;
 using ini::finishHash;
 using ini::foldAscii;
 using ini::foldedHash;
@@ -392,6 +395,26 @@ struct IniFile::Impl
         return finishHash(h);
     }
 
+    // nameHash of key line r, whose name starts at b and runs before its "=" at eq: hashed
+    // as it is found when ASCII, without finding its bounds again.
+    template <typename Ch>
+    quint64 keyNameHash(const Ch* chars, qsizetype b, qsizetype eq, quint32 r) const
+    {
+        quint64 h = kHashSeed;
+        quint64 beforeBlanks = h; // the hash up to the last character that is no blank
+        for (qsizetype i = b; i < eq; ++i) {
+            const auto c = std::make_unsigned_t<Ch>(chars[i]);
+            if (c == 0)
+                return finishHash(h); // blanks before a NUL stay in the name
+            if (c >= 0x80)
+                return nameHash(r);
+            h = hashStep(h, foldAscii(char16_t(c)));
+            if (!isBlank(c))
+                beforeBlanks = h;
+        }
+        return finishHash(beforeBlanks);
+    }
+
     quint32 findSection(const QString& full, QStringView name)
     {
         // Operations read one section's keys in a row: remember the last one found.
@@ -612,16 +635,10 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
     fileRecords = std::numeric_limits<quint32>::max(); // every record is the file's so far
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
     // The section table is sized for every header line at once: it never grows while the
-    // file is read, and headers of a name seen before take no room in it.
-    size_t headers = 0;
-    for (qsizetype pos = begin; pos < end;) {
-        while (pos < end && isBlank(chars[pos]) && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
-            ++pos;
-        headers += pos < end && chars[pos] == Ch('[');
-        while (pos < end && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
-            ++pos;
-        ++pos;
-    }
+    // file is read, and headers of a name seen before take no room in it. Each header holds
+    // a "[", and all but the last a line end: a bound found at the speed of memchr.
+    const auto headers =
+        size_t(std::min(countUnit(chars, begin, end, Ch('[')), (end - begin + 1) / 2));
     sections.reserve(headers);
     bool live = false; // in a section that is the first of its name
     size_t header = 0;
@@ -630,9 +647,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
     bool eolFound = false;
     qsizetype pos = begin;
     while (pos < end) {
-        qsizetype le = pos;
-        while (le < end && chars[le] != Ch('\n') && chars[le] != Ch('\r'))
-            ++le;
+        const qsizetype le = findLineEnd(chars, pos, end);
         qsizetype next = le;
         if (le < end) {
             next = chars[le] == Ch('\r') && le + 1 < end && chars[le + 1] == Ch('\n') ? le + 2
@@ -657,19 +672,21 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
                 sections.insert(h, quint32(header), hashOf);
                 keyCount = 0;
             }
-        } else if (live && b < le && chars[b] != Ch(';') && chars[b] != Ch(0) &&
-                   findUnit(chars, b, le, Ch('=')) >= 0) {
+        } else if (live && b < le && chars[b] != Ch(';') && chars[b] != Ch(0)) {
             // A line that starts with NUL is empty to the profile functions.
-            records.append({quint32(pos), quint32(le - pos)});
-            // Whether a name repeats, by the names' hashes: a false alarm only costs the
-            // section the shortcut of reads in file order.
-            if (keyCount < kCheckedKeys) {
-                const quint64 k = nameHash(quint32(records.size() - 1));
-                if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+            const qsizetype eq = findUnit(chars, b, le, Ch('='));
+            if (eq >= 0) {
+                records.append({quint32(pos), quint32(le - pos)});
+                // Whether a name repeats, by the names' hashes: a false alarm only costs the
+                // section the shortcut of reads in file order.
+                if (keyCount < kCheckedKeys) {
+                    const quint64 k = keyNameHash(chars, b, eq, quint32(records.size() - 1));
+                    if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+                        records[header].info |= kMayRepeatKeys;
+                    keyHashes[keyCount++] = k;
+                } else {
                     records[header].info |= kMayRepeatKeys;
-                keyHashes[keyCount++] = k;
-            } else {
-                records[header].info |= kMayRepeatKeys;
+                }
             }
         }
         pos = next;
@@ -869,6 +886,7 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
     // Read, not mapped: another program truncating the file would make a mapping fault.
     // One byte more than the size tells a file that grew meanwhile.
     QByteArray data(qsizetype(f.size()) + 1, Qt::Uninitialized);
+    fileio::adviseHugePages(data.data(), size_t(data.size()));
     qsizetype total = 0;
     for (;;) {
         if (total == data.size()) {

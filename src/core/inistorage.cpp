@@ -1,24 +1,35 @@
 #include "inistorage.h"
 
+#include "fileio.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <new>
+
+#include <sys/mman.h>
 
 namespace tavelorn::ini {
 
 RecordArray::~RecordArray()
 {
-    std::free(m_data);
+    if (m_data)
+        ::munmap(m_data, m_capacity * sizeof(Record));
 }
 
 void RecordArray::grow()
 {
-    const size_t capacity = std::max<size_t>(256, m_capacity * 2);
-    void* p = std::realloc(m_data, capacity * sizeof(Record));
-    if (!p)
+    // Pages of their own, moved by mremap as the array grows: never copied, which realloc
+    // does when it serves the array from the heap.
+    constexpr size_t kFirstCapacity = 4096 / sizeof(Record);
+    const size_t capacity = m_capacity ? m_capacity * 2 : kFirstCapacity;
+    void* p = m_data ? ::mremap(m_data, m_capacity * sizeof(Record), capacity * sizeof(Record),
+                                MREMAP_MAYMOVE)
+                     : ::mmap(nullptr, capacity * sizeof(Record), PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
         throw std::bad_alloc();
     m_data = static_cast<Record*>(p);
     m_capacity = capacity;
+    fileio::adviseHugePages(m_data, capacity * sizeof(Record));
 }
 
 quint32 WrittenText::append(std::initializer_list<QStringView> parts)

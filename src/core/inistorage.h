@@ -17,8 +17,8 @@ struct Record
     quint32 info;
 };
 
-// A growing array of records, grown by realloc so that a large one is moved by
-// remapping its pages instead of copying them into a second one beside it.
+// A growing array of records in pages of its own, grown by remapping them instead of
+// copying them into a second array beside the first.
 class RecordArray
 {
 public:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace tavelorn::ini;
 
 namespace {
@@ -66,6 +68,43 @@ TEST(IniText, TellsAsciiAtEveryPosition)
         EXPECT_FALSE(isAsciiBytes(text.constData(), text.size())) << i;
         EXPECT_TRUE(isAsciiBytes(text.constData(), i)) << i; // the bytes before it
     }
+}
+
+// Against a plain scan, from every start, over bytes that differ from a line end by one
+// bit or by one in value: the eight-byte steps must not take them for one.
+TEST(IniText, FindsTheFirstLineEnd)
+{
+    static const char kNear[] = "\x0B\x0C\x8A\x8D\x09\x0E\x2A\x2D\x00\x01\xFF a";
+    const QByteArray near(kNear, sizeof kNear - 1);
+    for (char end : {'\n', '\r'}) {
+        for (qsizetype at = 0; at <= 24; ++at) {
+            QByteArray text;
+            for (qsizetype i = 0; i < 24; ++i)
+                text += near[i % near.size()];
+            if (at < text.size())
+                text[at] = end;
+            text += "\n\r"; // past the end given
+            const qsizetype size = 24;
+            for (qsizetype from = 0; from <= size; ++from) {
+                qsizetype expected = from;
+                while (expected < size && text[expected] != '\n' && text[expected] != '\r')
+                    ++expected;
+                ASSERT_EQ(findLineEnd(text.constData(), from, size), expected) << at << " " << from;
+                const std::u16string wide(text.begin(), text.end());
+                ASSERT_EQ(findLineEnd(wide.data(), from, size), expected) << at << " " << from;
+            }
+        }
+    }
+}
+
+TEST(IniText, CountsUnits)
+{
+    const QByteArray text = "[a]\nk=[[x]\n[";
+    EXPECT_EQ(countUnit(text.constData(), 0, text.size(), '['), 4);
+    EXPECT_EQ(countUnit(text.constData(), 1, text.size() - 1, '['), 2);
+    EXPECT_EQ(countUnit(text.constData(), 0, 0, '['), 0);
+    const std::u16string wide = u"[a]\nk=[[x]\n[";
+    EXPECT_EQ(countUnit(wide.data(), 0, qsizetype(wide.size()), u'['), 4);
 }
 
 } // namespace
