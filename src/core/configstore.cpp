@@ -169,8 +169,13 @@ ProfileList readProfiles(const IniFile& ini)
     if (n > 0)
         n = boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix));
     ProfileList profiles(n);
-    for (qint32 i = 1; i <= n; ++i)
+    for (qint32 i = 1; i <= n; ++i) {
+        // Read over the previous profile: the values equal to its own (titles, pictures,
+        // comments) are assigned nothing and share its text instead of a copy each.
+        if (i > 1)
+            profiles[i - 1] = profiles[i - 2];
         readProfile(ini, i, profiles[i - 1]);
+    }
     return profiles;
 }
 
