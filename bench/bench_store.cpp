@@ -31,8 +31,8 @@ ProfileList makeProfiles(int n)
         s.landscapePosition = QString::fromLatin1(positions[rng.bounded(4)]);
         s.sid = QStringLiteral("S%1").arg(rng.bounded(1000), 3, 10, QLatin1Char('0'));
         const SerialDate date = fromQDate(QDate(2020, 1, 1).addDays(rng.bounded(1500)));
-        s.id = ConfigStore::makeProfileId(s.systemTitle, s.sid, date) +
-               QStringLiteral("_%1").arg(i);
+        s.id =
+            ConfigStore::makeProfileId(s.systemTitle, s.sid, date) + QStringLiteral("_%1").arg(i);
         s.borderWidth = int(rng.bounded(11));
         s.usage1 = QStringLiteral("Development system for the finance team");
         s.usage2 = QStringLiteral("Client 100");
