@@ -129,11 +129,15 @@ bool userMayWrite(uid_t uid, const struct stat& st)
 
 void adviseHugePages(void* p, size_t size)
 {
-    constexpr quintptr kHugePage = quintptr(2) << 20;
-    const quintptr begin = (quintptr(p) + kHugePage - 1) & ~(kHugePage - 1);
-    const quintptr end = (quintptr(p) + size) & ~(kHugePage - 1);
-    if (end > begin)
-        (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    constexpr size_t kHugePage = size_t(2) << 20;
+    // Only the whole huge pages inside the buffer: its first and last bytes may share a
+    // page with other memory.
+    const size_t skip = (kHugePage - quintptr(p) % kHugePage) % kHugePage;
+    if (size <= skip)
+        return;
+    const size_t length = (size - skip) / kHugePage * kHugePage;
+    if (length > 0)
+        (void)::madvise(static_cast<char*>(p) + skip, length, MADV_HUGEPAGE);
 }
 
 } // namespace tavelorn::fileio

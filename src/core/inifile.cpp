@@ -863,11 +863,11 @@ struct TextSink
 
 } // namespace
 
-IniFile::IniFile() : d(std::make_unique<Impl>())
+IniFile::IniFile() : m_impl(std::make_unique<Impl>())
 {
 }
 
-IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>())
+IniFile::IniFile(const QString& path) : m_path(path), m_impl(std::make_unique<Impl>())
 {
     // An absent or unreadable file reads as empty, like the profile functions; so does
     // anything but a regular file (a pipe would block the program).
@@ -878,7 +878,7 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
         !f.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             ::close(fd);
-        d->load(QByteArray());
+        m_impl->load(QByteArray());
         return;
     }
     if (f.size() > kMaxFileSize)
@@ -900,7 +900,7 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
         total += qsizetype(n);
     }
     data.truncate(total);
-    d->load(std::move(data));
+    m_impl->load(std::move(data));
 }
 
 IniFile IniFile::fromBytes(const QByteArray& bytes, const QString& pathForMessages)
@@ -908,7 +908,7 @@ IniFile IniFile::fromBytes(const QByteArray& bytes, const QString& pathForMessag
     if (bytes.size() > kMaxFileSize)
         throw AppError(tooLargeMessage(pathForMessages), EFBIG);
     IniFile ini;
-    ini.d->load(bytes);
+    ini.m_impl->load(bytes);
     return ini;
 }
 
@@ -918,49 +918,49 @@ IniFile::~IniFile() = default;
 
 void IniFile::setLocale(const QLocale& locale)
 {
-    d->locale = locale;
-    d->dateFormat.reset();
+    m_impl->locale = locale;
+    m_impl->dateFormat.reset();
 }
 
 void IniFile::eraseSection(const QString& section)
 {
-    const quint32 h = d->findSection(section, cString(section));
+    const quint32 h = m_impl->findSection(section, cString(section));
     if (h == kNone)
         return;
-    d->erased.insert(h);
-    d->lastSection = kNone;
-    d->lastSectionName.clear();
-    d->modified = true;
+    m_impl->erased.insert(h);
+    m_impl->lastSection = kNone;
+    m_impl->lastSectionName.clear();
+    m_impl->modified = true;
 }
 
 bool IniFile::sectionExists(const QString& section) const
 {
-    return d->findSection(section, cString(section)) != kNone;
+    return m_impl->findSection(section, cString(section)) != kNone;
 }
 
 bool IniFile::valueExists(const QString& section, const QString& key) const
 {
-    return d->findKey(section, cString(section), cString(key)) != kNone;
+    return m_impl->findKey(section, cString(section), cString(key)) != kNone;
 }
 
 qsizetype IniFile::lineCount() const
 {
-    return d->lineCount;
+    return m_impl->lineCount;
 }
 
 bool IniFile::isModified() const
 {
-    return d->modified;
+    return m_impl->modified;
 }
 
 int IniFile::codePage() const
 {
-    return d->codec ? d->codec->number() : 0;
+    return m_impl->codec ? m_impl->codec->number() : 0;
 }
 
 bool IniFile::leavesCodePage() const
 {
-    if (!d->codec || !d->modified)
+    if (!m_impl->codec || !m_impl->modified)
         return false;
     const QByteArray out = toBytes();
     return out.startsWith("\xFF\xFE");
@@ -968,32 +968,32 @@ bool IniFile::leavesCodePage() const
 
 qint32 IniFile::highestNumberedSection(const QString& prefix) const
 {
-    const qsizetype limit = d->lineCount;
+    const qsizetype limit = m_impl->lineCount;
     qint32 best = 0;
     QString buffer;
     const auto consider = [&](quint32 h) {
-        const qint32 n = numberAfterPrefix(d->nameView(h, buffer), cString(prefix));
+        const qint32 n = numberAfterPrefix(m_impl->nameView(h, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
     };
-    for (quint32 r = 0; r < d->fileRecords; ++r)
-        if (d->isHeader(r))
+    for (quint32 r = 0; r < m_impl->fileRecords; ++r)
+        if (m_impl->isHeader(r))
             consider(r);
-    for (quint32 h : d->newSections)
+    for (quint32 h : m_impl->newSections)
         consider(h);
     return best;
 }
 
 qint32 IniFile::highestNumberedKey(const QString& section, const QString& prefix) const
 {
-    const quint32 h = d->findSection(section, cString(section));
+    const quint32 h = m_impl->findSection(section, cString(section));
     if (h == kNone)
         return 0;
-    const qsizetype limit = d->lineCount;
+    const qsizetype limit = m_impl->lineCount;
     qint32 best = 0;
     QString buffer;
-    d->forEachKey(h, [&](quint32 r) {
-        const qint32 n = numberAfterPrefix(d->nameView(r, buffer), cString(prefix));
+    m_impl->forEachKey(h, [&](quint32 r) {
+        const qint32 n = numberAfterPrefix(m_impl->nameView(r, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
         return false;
@@ -1003,20 +1003,20 @@ qint32 IniFile::highestNumberedKey(const QString& section, const QString& prefix
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
-    return r == kNone ? def : d->value(r);
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
+    return r == kNone ? def : m_impl->value(r);
 }
 
 void IniFile::readStringInto(const QString& section, const QString& key, const QString& def,
                              QString& target) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone) {
         if (target != def)
             target = def;
         return;
     }
-    const QStringView v = d->valueView(r, d->valueBuffer);
+    const QStringView v = m_impl->valueView(r, m_impl->valueBuffer);
     if (target != v)
         target = v.toString();
 }
@@ -1025,19 +1025,20 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
 {
     const QString v = storedValue(value);
     // Record positions are 32-bit and their numbers 28-bit.
-    if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
+    if (m_impl->written.size() + 2 * (section.size() + key.size() + v.size() + 3) +
+                WrittenText::kBlock >
             qsizetype(kLengthMask) ||
-        qsizetype(d->records.size()) >= kMaxRecords)
+        qsizetype(m_impl->records.size()) >= kMaxRecords)
         throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
-    d->write(section, cString(section), cString(key), v);
+    m_impl->write(section, cString(section), cString(key), v);
 }
 
 qint32 IniFile::readInteger(const QString& section, const QString& key, qint32 def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
-    return parseIniInteger(d->valueView(r, d->valueBuffer)).value_or(def);
+    return parseIniInteger(m_impl->valueView(r, m_impl->valueBuffer)).value_or(def);
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, qint32 value)
@@ -1057,27 +1058,27 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value)
 
 SerialDate IniFile::readDate(const QString& section, const QString& key, SerialDate def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
-    const QStringView v = d->valueView(r, d->valueBuffer);
+    const QStringView v = m_impl->valueView(r, m_impl->valueBuffer);
     if (v.isEmpty())
         return def;
-    if (!d->dateFormat)
-        d->dateFormat.emplace(d->locale);
-    return d->dateFormat->parse(v).value_or(def);
+    if (!m_impl->dateFormat)
+        m_impl->dateFormat.emplace(m_impl->locale);
+    return m_impl->dateFormat->parse(v).value_or(def);
 }
 
 void IniFile::writeDate(const QString& section, const QString& key, SerialDate value)
 {
-    if (!d->dateFormat)
-        d->dateFormat.emplace(d->locale);
-    writeString(section, key, d->dateFormat->format(value));
+    if (!m_impl->dateFormat)
+        m_impl->dateFormat.emplace(m_impl->locale);
+    writeString(section, key, m_impl->dateFormat->format(value));
 }
 
 QByteArray IniFile::toBytes() const
 {
-    const Impl& ini = *d;
+    const Impl& ini = *m_impl;
     if (!ini.isWide) {
         ByteSink sink{ini.bytes, ini.codec.get(), ini.eol.toLatin1(), {}};
         sink.out.reserve(ini.bytes.size() + ini.written.size() * 2 + 64);
@@ -1108,11 +1109,11 @@ QByteArray IniFile::toBytes() const
 
 void IniFile::save()
 {
-    if (!d->modified || m_path.isEmpty())
+    if (!m_impl->modified || m_path.isEmpty())
         return;
     if (const int err = writeFileSafely(m_path, bytesToSave()))
         throw AppError(writeErrorMessage(m_path, err), err);
-    d->modified = false;
+    m_impl->modified = false;
 }
 
 QByteArray IniFile::bytesToSave() const

@@ -117,7 +117,7 @@ private:
     IniFile();
     struct Impl;
     QString m_path;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace tavelorn
