@@ -1,4 +1,11 @@
 // Loading and saving many profiles through the store, without a GUI.
+//
+// The load of 100,000 profiles with every key filled (a 32 MB file, as
+// bench/make_config.sh writes it) is linear in the file: the accessor reads it once into
+// one buffer and keeps 8 bytes for each header and key line; the store then makes the
+// profiles' values. Counters: file_MB, and peak_MB, the growth of the resident set's
+// peak during the load (from /proc/self/status), which tavelorn-export --list keeps
+// within 2 x the file's size.
 #include "codepage.h"
 #include "configstore.h"
 #include "fileidentity.h"
@@ -12,6 +19,8 @@
 #include <benchmark/benchmark.h>
 
 #include <optional>
+
+#include <malloc.h>
 
 using namespace tavelorn;
 
@@ -31,8 +40,8 @@ ProfileList makeProfiles(int n)
         s.landscapePosition = QString::fromLatin1(positions[rng.bounded(4)]);
         s.sid = QStringLiteral("S%1").arg(rng.bounded(1000), 3, 10, QLatin1Char('0'));
         const SerialDate date = fromQDate(QDate(2020, 1, 1).addDays(rng.bounded(1500)));
-        s.id = ConfigStore::makeProfileId(s.systemTitle, s.sid, date) +
-               QStringLiteral("_%1").arg(i);
+        s.id =
+            ConfigStore::makeProfileId(s.systemTitle, s.sid, date) + QStringLiteral("_%1").arg(i);
         s.borderWidth = int(rng.bounded(11));
         s.usage1 = QStringLiteral("Development system for the finance team");
         s.usage2 = QStringLiteral("Client 100");
@@ -50,6 +59,79 @@ ProfileList makeProfiles(int n)
     }
     return out;
 }
+
+// The Config.ini of bench/make_config.sh: n profiles with every key filled.
+bool writeFullProfiles(const QString& file, int n)
+{
+    static const char* const titles[] = {"SAP ERP 6.0 EHP7", "SAP S/4HANA 2023", "SAP BW/4HANA 2.0",
+                                         "SAP Solution Manager 7.2"};
+    static const char* const positions[] = {"DEV", "QAS", "PRD", "SBX"};
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray out = "[SystemInfo]\nNbItems=" + QByteArray::number(n) + '\n';
+    const auto two = [](int v) { return QByteArray::number(v).rightJustified(2, '0'); };
+    for (int i = 1; i <= n; ++i) {
+        const QByteArray title = titles[i % 4];
+        const QByteArray sid = 'S' + QByteArray::number(i % 1000).rightJustified(3, '0');
+        const QByteArray day = two(i % 28 + 1);
+        const QByteArray month = two(i % 12 + 1);
+        const QByteArray number = QByteArray::number(i);
+        out += "[SystemInfo_" + number + "]\nID=" + title + "__" + sid + "__2024_" + month + '_' +
+               day + '_' + number + "\nBorderWidth=" + QByteArray::number(i % 11) +
+               "\nSystemTitle=" + title + "\nLansdscapePosition=" + positions[i % 4] +
+               "\nSID=" + sid + "\nUsage1=Finance\nUsage2=Cl " + QByteArray::number(100 + i % 900) +
+               "\nPictureFullPath=/srv/pics/bg-" + QByteArray::number(i % 7) +
+               ".jpg\nPictureCenter=" + QByteArray::number(i % 2) +
+               "\nPictureStretch=" + (i % 3 == 0 ? "1" : "0") +
+               "\nInfo1=Keep\nInfo2=Basis\nInfo3=Monthly\nLastRefresh=" + day + '/' + month +
+               "/2024\nSourceRefresh=PRD\nCommentRefresh=Copy\n";
+        if (out.size() > (1 << 20)) {
+            if (f.write(out) != out.size())
+                return false;
+            out.clear();
+        }
+    }
+    return f.write(out) == out.size();
+}
+
+// The resident set (VmRSS) or its peak (VmHWM) in bytes, from /proc/self/status.
+qint64 statusBytes(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+
+// Measures the growth of the resident set's peak over a run of the benchmark's loop.
+class PeakMemory
+{
+public:
+    PeakMemory()
+    {
+        malloc_trim(0);
+        m_before = statusBytes("VmRSS");
+        QFile f(QStringLiteral("/proc/self/clear_refs"));
+        m_valid = f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+    }
+    // Sets the counters file_MB and peak_MB.
+    void report(benchmark::State& state, const QString& file) const
+    {
+        constexpr double kMiB = 1024.0 * 1024.0;
+        state.counters["file_MB"] = double(QFile(file).size()) / kMiB;
+        if (m_valid)
+            state.counters["peak_MB"] = double(statusBytes("VmHWM") - m_before) / kMiB;
+    }
+
+private:
+    qint64 m_before = 0;
+    bool m_valid = false;
+};
 
 // Writes profiles as the whole profile list of file.
 void writeProfiles(const QString& file, const ProfileList& profiles)
@@ -175,6 +257,48 @@ void BM_StoreOneProfileMerged(benchmark::State& state)
         store.storeProfile(changed.id, changed, base);
     }
     if (store.profiles().size() != state.range(0))
+        state.SkipWithError("wrong profile count");
+    state.SetComplexityN(state.range(0));
+}
+
+// The first load of the window's profiles, lists and selector from a file of n profiles
+// with every key filled, into an empty store (the store goes after each iteration, so
+// the peak is one load's).
+void BM_LoadFullProfiles(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Config.ini");
+    if (!writeFullProfiles(file, int(state.range(0))))
+        state.SkipWithError("cannot write the file");
+    qint32 current = -1;
+    const PeakMemory peak;
+    for (auto _ : state) {
+        ConfigStore store(file);
+        store.setProcessEvents([] {});
+        store.setBusyHandler([](bool) {});
+        store.loadAll();
+        current = store.currentProfileIndex();
+    }
+    peak.report(state, file);
+    if (current != state.range(0) - 1)
+        state.SkipWithError("wrong profile count");
+    state.SetComplexityN(state.range(0));
+}
+
+// What tavelorn-export --list reads: the file, then the profiles' identifiers.
+void BM_ListProfileIds(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Config.ini");
+    if (!writeFullProfiles(file, int(state.range(0))))
+        state.SkipWithError("cannot write the file");
+    const ConfigStore store(file);
+    qsizetype count = 0;
+    const PeakMemory peak;
+    for (auto _ : state)
+        count = readProfileIds(store.readFile()).size();
+    peak.report(state, file);
+    if (count != state.range(0))
         state.SkipWithError("wrong profile count");
     state.SetComplexityN(state.range(0));
 }
@@ -316,6 +440,18 @@ BENCHMARK(BM_StoreOneProfile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_StoreOneProfileMerged)
     ->Arg(1000)
     ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_LoadFullProfiles)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_ListProfileIds)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 BENCHMARK(BM_ConfigFileCheck)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -169,8 +169,13 @@ ProfileList readProfiles(const IniFile& ini)
     if (n > 0)
         n = boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix));
     ProfileList profiles(n);
-    for (qint32 i = 1; i <= n; ++i)
+    for (qint32 i = 1; i <= n; ++i) {
+        // Read over the previous profile: the values equal to its own (titles, pictures,
+        // comments) are assigned nothing and share its text instead of a copy each.
+        if (i > 1)
+            profiles[i - 1] = profiles[i - 2];
         readProfile(ini, i, profiles[i - 1]);
+    }
     return profiles;
 }
 
@@ -197,8 +202,8 @@ void writeProfile(IniFile& ini, qint32 number, const Profile& s)
     ini.writeString(sec, kCommentRefresh, s.refreshComment);
 }
 
-// The identifiers of the profiles the file holds; a negative count throws as
-// readProfiles does.
+} // namespace
+
 QStringList readProfileIds(const IniFile& ini)
 {
     if (ini.readInteger(kSystemInfo, kNbItems, 0) < 0)
@@ -210,8 +215,6 @@ QStringList readProfileIds(const IniFile& ini)
         ids.append(ini.readString(kSystemInfoPrefix + QString::number(i), kID, QString()));
     return ids;
 }
-
-} // namespace
 
 void writeProfiles(IniFile& ini, const ProfileList& profiles)
 {

@@ -180,6 +180,8 @@ private:
 // The profiles SystemInfo_1 … n as the file holds them (n bounded by the sections there);
 // a negative count throws "Erreur de vérification d'étendue".
 ProfileList readProfiles(const IniFile& ini);
+// The identifiers of those profiles, in file order, with the same count and error.
+QStringList readProfileIds(const IniFile& ini);
 // Writes every profile with a non-empty ID as SystemInfo_1 … k, then the count k.
 void writeProfiles(IniFile& ini, const ProfileList& profiles);
 

@@ -7,6 +7,7 @@
 #include <linux/fs.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 
 namespace tavelorn::fileio {
 
@@ -124,6 +125,19 @@ bool userMayWrite(uid_t uid, const struct stat& st)
         if (groups[i] == st.st_gid)
             return true;
     return false;
+}
+
+void adviseHugePages(void* p, size_t size)
+{
+    constexpr size_t kHugePage = size_t(2) << 20;
+    // Only the whole huge pages inside the buffer: its first and last bytes may share a
+    // page with other memory.
+    const size_t skip = (kHugePage - quintptr(p) % kHugePage) % kHugePage;
+    if (size <= skip)
+        return;
+    const size_t length = (size - skip) / kHugePage * kHugePage;
+    if (length > 0)
+        (void)::madvise(static_cast<char*>(p) + skip, length, MADV_HUGEPAGE);
 }
 
 } // namespace tavelorn::fileio

@@ -57,6 +57,11 @@ int readAllAt(int fd, char* data, qsizetype size, off_t offset);
 
 int syncFolderOf(const QByteArray& path);
 
+// Asks for the memory of a large buffer in huge pages, where the system grants them on
+// request: a file of tens of megabytes read into it then costs a few page faults instead
+// of thousands.
+void adviseHugePages(void* p, size_t size);
+
 // What tells one file from another over time: the device and inode, and what survives
 // the reuse of an inode number: the birth time where the file system records one, else
 // the inode's generation number. A file system with neither gives stable == false.

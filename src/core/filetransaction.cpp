@@ -348,6 +348,7 @@ QByteArray FileTransaction::read(qint64 maxSize)
             return std::move(*old);
         const qint64 limit = std::min<qint64>(before.st_size, maxSize) + 1;
         QByteArray data(qsizetype(limit), Qt::Uninitialized);
+        fileio::adviseHugePages(data.data(), size_t(data.size()));
         qsizetype total = 0;
         while (total < data.size()) {
             const ssize_t n =

@@ -2,97 +2,49 @@
 
 #include "apperror.h"
 #include "codepage.h"
+#include "fileio.h"
+#include "ininametable.h"
+#include "inistorage.h"
+#include "initext.h"
 #include "safefile.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
-#include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <limits>
-#include <new>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-namespace tavelorn {
+#include <unistd.h>
 
-std::optional<qint32> parseIniInteger(QStringView text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == u' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i >= n)
-        return std::nullopt;
-    if (hex) {
-        if (n - i > 8)
-            return std::nullopt;
-        quint32 v = 0;
-        for (; i < n; ++i) {
-            const char16_t c = text[i].unicode();
-            int d;
-            if (c >= u'0' && c <= u'9')
-                d = c - u'0';
-            else if (c >= u'a' && c <= u'f')
-                d = c - u'a' + 10;
-            else if (c >= u'A' && c <= u'F')
-                d = c - u'A' + 10;
-            else
-                return std::nullopt;
-            v = (v << 4) | quint32(d);
-        }
-        return qint32(negative ? 0u - v : v);
-    }
-    qint64 v = 0;
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        v = v * 10 + (c - u'0');
-        if (v > qint64(1) << 31)
-            return std::nullopt;
-    }
-    if (negative)
-        v = -v;
-    if (v > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(v);
-}
+namespace tavelorn {
 
 namespace {
 
-constexpr quint32 kNone = std::numeric_limits<quint32>::max();
+using ini::countUnit;
+using ini::findLineEnd;
+using ini::finishHash;
+using ini::foldAscii;
+using ini::foldedHash;
+using ini::hashStep;
+using ini::isAsciiBytes;
+using ini::isValidUtf8;
+using ini::kHashSeed;
+using ini::NameTable;
+using ini::Record;
+using ini::RecordArray;
+using ini::WrittenText;
 
-// A line: where it starts (in the file's text, or in the text of written lines) and its
-// length without the line end, with the flags below in the top bits.
-struct Record
-{
-    quint32 start;
-    quint32 info;
-};
+constexpr quint32 kNone = ini::kNoRecord;
+
 constexpr quint32 kLengthMask = (quint32(1) << 29) - 1;
 constexpr quint32 kHeader = quint32(1) << 29;    // the first header of its name
 constexpr quint32 kRewritten = quint32(1) << 30; // a key line of the file written over
@@ -149,61 +101,6 @@ const char16_t* unitsOf(const QString& s)
     return reinterpret_cast<const char16_t*>(s.constData());
 }
 
-bool isAsciiBytes(const char* p, qsizetype n)
-{
-    qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        quint64 w;
-        std::memcpy(&w, p + i, 8);
-        if (w & 0x8080808080808080ull)
-            return false;
-    }
-    for (; i < n; ++i)
-        if (uchar(p[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-// Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
-bool isValidUtf8(const char* s, qsizetype n)
-{
-    const auto* p = reinterpret_cast<const uchar*>(s);
-    const uchar* const e = p + n;
-    const auto cont = [](uchar c) { return (c & 0xC0) == 0x80; };
-    while (p < e) {
-        while (e - p >= 8) {
-            quint64 w;
-            std::memcpy(&w, p, 8);
-            if (w & 0x8080808080808080ull)
-                break;
-            p += 8;
-        }
-        if (p == e)
-            break;
-        const uchar c = *p;
-        if (c < 0x80) {
-            ++p;
-        } else if (c < 0xC2 || c > 0xF4) {
-            return false; // a stray continuation byte, an overlong lead, or past U+10FFFF
-        } else if (c < 0xE0) {
-            if (e - p < 2 || !cont(p[1]))
-                return false;
-            p += 2;
-        } else if (c < 0xF0) {
-            if (e - p < 3 || !cont(p[1]) || !cont(p[2]) || (c == 0xE0 && p[1] < 0xA0) ||
-                (c == 0xED && p[1] >= 0xA0))
-                return false;
-            p += 3;
-        } else {
-            if (e - p < 4 || !cont(p[1]) || !cont(p[2]) || !cont(p[3]) ||
-                (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))
-                return false;
-            p += 4;
-        }
-    }
-    return true;
-}
-
 bool startsWith(QByteArrayView b, std::initializer_list<uchar> prefix)
 {
     if (b.size() < qsizetype(prefix.size()))
@@ -250,193 +147,6 @@ bool sameName(QStringView a, QStringView b)
     return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
 }
 
-char16_t foldAscii(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-}
-
-constexpr quint64 kHashSeed = 0x9E3779B97F4A7C15ull;
-
-quint64 hashStep(quint64 h, char32_t c)
-{
-    return (h ^ c) * 0x100000001B3ull;
-}
-
-// Spreads every bit over the top ones, which place a name in a table.
-quint64 finishHash(quint64 h)
-{
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    return h ^ (h >> 32);
-}
-
-// Folds the way QString::compare(Qt::CaseInsensitive) does, so equal names hash alike.
-quint64 foldedHash(QStringView s)
-{
-    quint64 h = kHashSeed;
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = s[i].unicode();
-        if (c < 0x80) {
-            c = foldAscii(char16_t(c));
-        } else {
-            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
-                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
-            c = QChar::toCaseFolded(c);
-        }
-        h = hashStep(h, c);
-    }
-    return finishHash(h);
-}
-
-// An open-addressing table of record numbers, found by a name's hash and a comparison
-// with the record's name. Four bits of the hash in each slot spare most comparisons.
-// Its slots are allocated zeroed and untouched: sized for every name of a file, it
-// costs memory only for the slots that names really take.
-class NameTable
-{
-public:
-    template <typename Eq> quint32 find(quint64 h, Eq&& eq) const
-    {
-        if (!m_slots)
-            return kNone;
-        const quint32 tag = quint32(h) & kTagMask;
-        for (size_t i = size_t(h >> m_shift);; i = (i + 1) & m_mask) {
-            const quint32 s = m_slots[i];
-            if (s == 0)
-                return kNone;
-            if ((s & kTagMask) == tag && eq((s & kIdMask) - 1))
-                return (s & kIdMask) - 1;
-        }
-    }
-
-    // Room for n names without growing.
-    void reserve(size_t n)
-    {
-        if (!m_slots && n > 0)
-            allocate(std::bit_ceil(n + n / 3 + 1));
-    }
-
-    // hashOf(id) gives the hash of a record already in the table, for growing it.
-    template <typename HashOf> void insert(quint64 h, quint32 id, HashOf&& hashOf)
-    {
-        if ((m_count + 1) * 4 > (m_mask + 1) * 3 || !m_slots) {
-            Slots old = std::move(m_slots);
-            const size_t oldSize = old ? m_mask + 1 : 0;
-            allocate(old ? oldSize * 2 : 16);
-            for (size_t i = 0; i < oldSize; ++i)
-                if (old[i])
-                    place(hashOf((old[i] & kIdMask) - 1), (old[i] & kIdMask) - 1);
-        }
-        place(h, id);
-        ++m_count;
-    }
-
-private:
-    static constexpr quint32 kIdMask = (quint32(1) << 28) - 1;
-    static constexpr quint32 kTagMask = ~kIdMask;
-    struct Free
-    {
-        void operator()(quint32* p) const { std::free(p); }
-    };
-    using Slots = std::unique_ptr<quint32[], Free>;
-
-    void allocate(size_t size)
-    {
-        m_slots.reset(static_cast<quint32*>(std::calloc(size, sizeof(quint32))));
-        if (!m_slots)
-            throw std::bad_alloc();
-        m_mask = size - 1;
-        m_shift = 64 - std::countr_zero(size);
-    }
-
-    void place(quint64 h, quint32 id)
-    {
-        size_t i = size_t(h >> m_shift);
-        while (m_slots[i] != 0)
-            i = (i + 1) & m_mask;
-        m_slots[i] = (quint32(h) & kTagMask) | (id + 1);
-    }
-
-    Slots m_slots;
-    size_t m_mask = 0;
-    size_t m_count = 0;
-    int m_shift = 64;
-};
-
-// The text of written lines, in blocks that never move: saving thousands of profiles
-// makes no allocation per line and copies nothing twice. Offsets run through the blocks;
-// a line never straddles two unless it is longer than one.
-class WrittenText
-{
-public:
-    static constexpr qsizetype kBlock = qsizetype(1) << 15;
-
-    qsizetype size() const { return m_used; }
-    const char16_t* at(quint32 offset) const { return m_blocks[offset / kBlock] + offset % kBlock; }
-
-    quint32 append(std::initializer_list<QStringView> parts)
-    {
-        qsizetype n = 0;
-        for (QStringView p : parts)
-            n += p.size();
-        const qsizetype room = qsizetype(m_blocks.size()) * kBlock - m_used;
-        if (n > room) {
-            const qsizetype count = std::max<qsizetype>(1, (n + kBlock - 1) / kBlock);
-            m_owned.push_back(std::make_unique<char16_t[]>(size_t(count * kBlock)));
-            m_used = qsizetype(m_blocks.size()) * kBlock;
-            for (qsizetype i = 0; i < count; ++i)
-                m_blocks.push_back(m_owned.back().get() + i * kBlock);
-        }
-        const qsizetype start = m_used;
-        char16_t* out = m_blocks[size_t(start / kBlock)] + start % kBlock;
-        for (QStringView p : parts)
-            out = std::copy(p.utf16(), p.utf16() + p.size(), out);
-        m_used += n;
-        return quint32(start);
-    }
-
-private:
-    std::vector<std::unique_ptr<char16_t[]>> m_owned;
-    std::vector<char16_t*> m_blocks; // one for each kBlock units of offsets
-    qsizetype m_used = 0;
-};
-
-// The records: a growing array of plain values, grown by realloc so that a large one is
-// moved by remapping its pages instead of copying them into a second one beside it.
-class RecordArray
-{
-public:
-    RecordArray() = default;
-    RecordArray(const RecordArray&) = delete;
-    RecordArray& operator=(const RecordArray&) = delete;
-    ~RecordArray() { std::free(m_data); }
-
-    size_t size() const { return m_size; }
-    Record& operator[](size_t i) { return m_data[i]; }
-    const Record& operator[](size_t i) const { return m_data[i]; }
-
-    void push_back(Record r)
-    {
-        if (m_size == m_capacity) {
-            const size_t capacity = std::max<size_t>(256, m_capacity * 2);
-            void* p = std::realloc(m_data, capacity * sizeof(Record));
-            if (!p)
-                throw std::bad_alloc();
-            m_data = static_cast<Record*>(p);
-            m_capacity = capacity;
-        }
-        m_data[m_size++] = r;
-    }
-
-private:
-    Record* m_data = nullptr;
-    size_t m_size = 0;
-    size_t m_capacity = 0;
-};
-
 // A line's text: the file's bytes, or UTF-16 text.
 struct LineView
 {
@@ -477,8 +187,8 @@ struct IniFile::Impl
 
     Encoding encoding = Encoding::Utf8;
     std::unique_ptr<CodePageCodec> codec; // of a code-page file
-    QByteArray bytes;                 // the file as read, unless it is UTF-16
-    QString wide;                     // the text of a UTF-16 file
+    QByteArray bytes;                     // the file as read, unless it is UTF-16
+    QString wide;                         // the text of a UTF-16 file
     bool isWide = false;
     qsizetype textEnd = 0;
     WrittenText written; // the text of the lines written
@@ -685,6 +395,26 @@ struct IniFile::Impl
         return finishHash(h);
     }
 
+    // nameHash of key line r, whose name starts at b and runs before its "=" at eq: hashed
+    // as it is found when ASCII, without finding its bounds again.
+    template <typename Ch>
+    quint64 keyNameHash(const Ch* chars, qsizetype b, qsizetype eq, quint32 r) const
+    {
+        quint64 h = kHashSeed;
+        quint64 beforeBlanks = h; // the hash up to the last character that is no blank
+        for (qsizetype i = b; i < eq; ++i) {
+            const auto c = std::make_unsigned_t<Ch>(chars[i]);
+            if (c == 0)
+                return finishHash(h); // blanks before a NUL stay in the name
+            if (c >= 0x80)
+                return nameHash(r);
+            h = hashStep(h, foldAscii(char16_t(c)));
+            if (!isBlank(c))
+                beforeBlanks = h;
+        }
+        return finishHash(beforeBlanks);
+    }
+
     quint32 findSection(const QString& full, QStringView name)
     {
         // Operations read one section's keys in a row: remember the last one found.
@@ -813,7 +543,7 @@ struct IniFile::Impl
     quint32 addWritten(std::initializer_list<QStringView> parts, quint32 flags)
     {
         const quint32 start = written.append(parts);
-        records.push_back({start, quint32(written.size() - start) | flags});
+        records.append({start, quint32(written.size() - start) | flags});
         return quint32(records.size() - 1);
     }
 
@@ -905,16 +635,10 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
     fileRecords = std::numeric_limits<quint32>::max(); // every record is the file's so far
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
     // The section table is sized for every header line at once: it never grows while the
-    // file is read, and headers of a name seen before take no room in it.
-    size_t headers = 0;
-    for (qsizetype pos = begin; pos < end;) {
-        while (pos < end && isBlank(chars[pos]) && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
-            ++pos;
-        headers += pos < end && chars[pos] == Ch('[');
-        while (pos < end && chars[pos] != Ch('\n') && chars[pos] != Ch('\r'))
-            ++pos;
-        ++pos;
-    }
+    // file is read, and headers of a name seen before take no room in it. Each header holds
+    // a "[", and all but the last a line end: a bound found at the speed of memchr.
+    const auto headers =
+        size_t(std::min(countUnit(chars, begin, end, Ch('[')), (end - begin + 1) / 2));
     sections.reserve(headers);
     bool live = false; // in a section that is the first of its name
     size_t header = 0;
@@ -923,9 +647,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
     bool eolFound = false;
     qsizetype pos = begin;
     while (pos < end) {
-        qsizetype le = pos;
-        while (le < end && chars[le] != Ch('\n') && chars[le] != Ch('\r'))
-            ++le;
+        const qsizetype le = findLineEnd(chars, pos, end);
         qsizetype next = le;
         if (le < end) {
             next = chars[le] == Ch('\r') && le + 1 < end && chars[le + 1] == Ch('\n') ? le + 2
@@ -946,23 +668,25 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
             live = sections.find(h, [&](quint32 id) { return nameIs(id, name); }) == kNone;
             if (live) {
                 header = records.size();
-                records.push_back({quint32(pos), quint32(le - pos) | kHeader});
+                records.append({quint32(pos), quint32(le - pos) | kHeader});
                 sections.insert(h, quint32(header), hashOf);
                 keyCount = 0;
             }
-        } else if (live && b < le && chars[b] != Ch(';') && chars[b] != Ch(0) &&
-                   findUnit(chars, b, le, Ch('=')) >= 0) {
+        } else if (live && b < le && chars[b] != Ch(';') && chars[b] != Ch(0)) {
             // A line that starts with NUL is empty to the profile functions.
-            records.push_back({quint32(pos), quint32(le - pos)});
-            // Whether a name repeats, by the names' hashes: a false alarm only costs the
-            // section the shortcut of reads in file order.
-            if (keyCount < kCheckedKeys) {
-                const quint64 k = nameHash(quint32(records.size() - 1));
-                if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+            const qsizetype eq = findUnit(chars, b, le, Ch('='));
+            if (eq >= 0) {
+                records.append({quint32(pos), quint32(le - pos)});
+                // Whether a name repeats, by the names' hashes: a false alarm only costs the
+                // section the shortcut of reads in file order.
+                if (keyCount < kCheckedKeys) {
+                    const quint64 k = keyNameHash(chars, b, eq, quint32(records.size() - 1));
+                    if (std::find(keyHashes, keyHashes + keyCount, k) != keyHashes + keyCount)
+                        records[header].info |= kMayRepeatKeys;
+                    keyHashes[keyCount++] = k;
+                } else {
                     records[header].info |= kMayRepeatKeys;
-                keyHashes[keyCount++] = k;
-            } else {
-                records[header].info |= kMayRepeatKeys;
+                }
             }
         }
         pos = next;
@@ -971,7 +695,7 @@ template <typename Ch> void IniFile::Impl::parse(const Ch* chars, qsizetype begi
 }
 
 void IniFile::Impl::write(const QString& sectionFull, QStringView section, QStringView key,
-                           QStringView v)
+                          QStringView v)
 {
     quint32 h = findSection(sectionFull, section);
     const auto hashOf = [this](quint32 r) { return nameHash(r); };
@@ -1139,27 +863,22 @@ struct TextSink
 
 } // namespace
 
-bool IniFile::NameKey::operator==(const NameKey& o) const
-{
-    return name.compare(o.name, Qt::CaseInsensitive) == 0;
-}
-
-size_t qHash(const IniFile::NameKey& key, size_t seed) noexcept
-{
-    return size_t(foldedHash(key.name)) ^ seed;
-}
-
-IniFile::IniFile() : d(std::make_unique<Impl>())
+IniFile::IniFile() : m_impl(std::make_unique<Impl>())
 {
 }
 
-IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>())
+IniFile::IniFile(const QString& path) : m_path(path), m_impl(std::make_unique<Impl>())
 {
-    QFile f(path);
     // An absent or unreadable file reads as empty, like the profile functions; so does
     // anything but a regular file (a pipe would block the program).
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        d->load(QByteArray());
+    int cause = 0;
+    const int fd = openRegularFileForReading(path, cause);
+    QFile f;
+    if (fd < 0 ||
+        !f.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        m_impl->load(QByteArray());
         return;
     }
     if (f.size() > kMaxFileSize)
@@ -1167,6 +886,7 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
     // Read, not mapped: another program truncating the file would make a mapping fault.
     // One byte more than the size tells a file that grew meanwhile.
     QByteArray data(qsizetype(f.size()) + 1, Qt::Uninitialized);
+    fileio::adviseHugePages(data.data(), size_t(data.size()));
     qsizetype total = 0;
     for (;;) {
         if (total == data.size()) {
@@ -1180,7 +900,7 @@ IniFile::IniFile(const QString& path) : m_path(path), d(std::make_unique<Impl>()
         total += qsizetype(n);
     }
     data.truncate(total);
-    d->load(std::move(data));
+    m_impl->load(std::move(data));
 }
 
 IniFile IniFile::fromBytes(const QByteArray& bytes, const QString& pathForMessages)
@@ -1188,7 +908,7 @@ IniFile IniFile::fromBytes(const QByteArray& bytes, const QString& pathForMessag
     if (bytes.size() > kMaxFileSize)
         throw AppError(tooLargeMessage(pathForMessages), EFBIG);
     IniFile ini;
-    ini.d->load(bytes);
+    ini.m_impl->load(bytes);
     return ini;
 }
 
@@ -1198,49 +918,49 @@ IniFile::~IniFile() = default;
 
 void IniFile::setLocale(const QLocale& locale)
 {
-    d->locale = locale;
-    d->dateFormat.reset();
+    m_impl->locale = locale;
+    m_impl->dateFormat.reset();
 }
 
 void IniFile::eraseSection(const QString& section)
 {
-    const quint32 h = d->findSection(section, cString(section));
+    const quint32 h = m_impl->findSection(section, cString(section));
     if (h == kNone)
         return;
-    d->erased.insert(h);
-    d->lastSection = kNone;
-    d->lastSectionName.clear();
-    d->modified = true;
+    m_impl->erased.insert(h);
+    m_impl->lastSection = kNone;
+    m_impl->lastSectionName.clear();
+    m_impl->modified = true;
 }
 
 bool IniFile::sectionExists(const QString& section) const
 {
-    return d->findSection(section, cString(section)) != kNone;
+    return m_impl->findSection(section, cString(section)) != kNone;
 }
 
 bool IniFile::valueExists(const QString& section, const QString& key) const
 {
-    return d->findKey(section, cString(section), cString(key)) != kNone;
+    return m_impl->findKey(section, cString(section), cString(key)) != kNone;
 }
 
 qsizetype IniFile::lineCount() const
 {
-    return d->lineCount;
+    return m_impl->lineCount;
 }
 
 bool IniFile::isModified() const
 {
-    return d->modified;
+    return m_impl->modified;
 }
 
 int IniFile::codePage() const
 {
-    return d->codec ? d->codec->number() : 0;
+    return m_impl->codec ? m_impl->codec->number() : 0;
 }
 
 bool IniFile::leavesCodePage() const
 {
-    if (!d->codec || !d->modified)
+    if (!m_impl->codec || !m_impl->modified)
         return false;
     const QByteArray out = toBytes();
     return out.startsWith("\xFF\xFE");
@@ -1248,32 +968,32 @@ bool IniFile::leavesCodePage() const
 
 qint32 IniFile::highestNumberedSection(const QString& prefix) const
 {
-    const qsizetype limit = d->lineCount;
+    const qsizetype limit = m_impl->lineCount;
     qint32 best = 0;
     QString buffer;
     const auto consider = [&](quint32 h) {
-        const qint32 n = numberAfterPrefix(d->nameView(h, buffer), cString(prefix));
+        const qint32 n = numberAfterPrefix(m_impl->nameView(h, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
     };
-    for (quint32 r = 0; r < d->fileRecords; ++r)
-        if (d->isHeader(r))
+    for (quint32 r = 0; r < m_impl->fileRecords; ++r)
+        if (m_impl->isHeader(r))
             consider(r);
-    for (quint32 h : d->newSections)
+    for (quint32 h : m_impl->newSections)
         consider(h);
     return best;
 }
 
 qint32 IniFile::highestNumberedKey(const QString& section, const QString& prefix) const
 {
-    const quint32 h = d->findSection(section, cString(section));
+    const quint32 h = m_impl->findSection(section, cString(section));
     if (h == kNone)
         return 0;
-    const qsizetype limit = d->lineCount;
+    const qsizetype limit = m_impl->lineCount;
     qint32 best = 0;
     QString buffer;
-    d->forEachKey(h, [&](quint32 r) {
-        const qint32 n = numberAfterPrefix(d->nameView(r, buffer), cString(prefix));
+    m_impl->forEachKey(h, [&](quint32 r) {
+        const qint32 n = numberAfterPrefix(m_impl->nameView(r, buffer), cString(prefix));
         if (n <= limit)
             best = std::max(best, n);
         return false;
@@ -1283,20 +1003,20 @@ qint32 IniFile::highestNumberedKey(const QString& section, const QString& prefix
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
-    return r == kNone ? def : d->value(r);
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
+    return r == kNone ? def : m_impl->value(r);
 }
 
 void IniFile::readStringInto(const QString& section, const QString& key, const QString& def,
-                              QString& target) const
+                             QString& target) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone) {
         if (target != def)
             target = def;
         return;
     }
-    const QStringView v = d->valueView(r, d->valueBuffer);
+    const QStringView v = m_impl->valueView(r, m_impl->valueBuffer);
     if (target != v)
         target = v.toString();
 }
@@ -1305,19 +1025,20 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
 {
     const QString v = storedValue(value);
     // Record positions are 32-bit and their numbers 28-bit.
-    if (d->written.size() + 2 * (section.size() + key.size() + v.size() + 3) + WrittenText::kBlock >
+    if (m_impl->written.size() + 2 * (section.size() + key.size() + v.size() + 3) +
+                WrittenText::kBlock >
             qsizetype(kLengthMask) ||
-        qsizetype(d->records.size()) >= kMaxRecords)
+        qsizetype(m_impl->records.size()) >= kMaxRecords)
         throw AppError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));
-    d->write(section, cString(section), cString(key), v);
+    m_impl->write(section, cString(section), cString(key), v);
 }
 
 qint32 IniFile::readInteger(const QString& section, const QString& key, qint32 def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
-    return parseIniInteger(d->valueView(r, d->valueBuffer)).value_or(def);
+    return parseIniInteger(m_impl->valueView(r, m_impl->valueBuffer)).value_or(def);
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, qint32 value)
@@ -1337,27 +1058,27 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value)
 
 SerialDate IniFile::readDate(const QString& section, const QString& key, SerialDate def) const
 {
-    const quint32 r = d->findKey(section, cString(section), cString(key));
+    const quint32 r = m_impl->findKey(section, cString(section), cString(key));
     if (r == kNone)
         return def;
-    const QStringView v = d->valueView(r, d->valueBuffer);
+    const QStringView v = m_impl->valueView(r, m_impl->valueBuffer);
     if (v.isEmpty())
         return def;
-    if (!d->dateFormat)
-        d->dateFormat.emplace(d->locale);
-    return d->dateFormat->parse(v).value_or(def);
+    if (!m_impl->dateFormat)
+        m_impl->dateFormat.emplace(m_impl->locale);
+    return m_impl->dateFormat->parse(v).value_or(def);
 }
 
 void IniFile::writeDate(const QString& section, const QString& key, SerialDate value)
 {
-    if (!d->dateFormat)
-        d->dateFormat.emplace(d->locale);
-    writeString(section, key, d->dateFormat->format(value));
+    if (!m_impl->dateFormat)
+        m_impl->dateFormat.emplace(m_impl->locale);
+    writeString(section, key, m_impl->dateFormat->format(value));
 }
 
 QByteArray IniFile::toBytes() const
 {
-    const Impl& ini = *d;
+    const Impl& ini = *m_impl;
     if (!ini.isWide) {
         ByteSink sink{ini.bytes, ini.codec.get(), ini.eol.toLatin1(), {}};
         sink.out.reserve(ini.bytes.size() + ini.written.size() * 2 + 64);
@@ -1388,11 +1109,11 @@ QByteArray IniFile::toBytes() const
 
 void IniFile::save()
 {
-    if (!d->modified || m_path.isEmpty())
+    if (!m_impl->modified || m_path.isEmpty())
         return;
     if (const int err = writeFileSafely(m_path, bytesToSave()))
         throw AppError(writeErrorMessage(m_path, err), err);
-    d->modified = false;
+    m_impl->modified = false;
 }
 
 QByteArray IniFile::bytesToSave() const

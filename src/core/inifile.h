@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datetime.h"
+#include "iniinteger.h" // parseIniInteger, the rule of readInteger
 
 #include <QByteArray>
 #include <QLocale>
@@ -12,16 +13,11 @@
 
 namespace tavelorn {
 
-// The integer rule of Config.ini values: leading spaces, an optional sign, then decimal
-// digits within the signed 32-bit range, or at most eight hexadecimal digits after "$",
-// "x", "X", "0x" or "0X" taken as a 32-bit pattern. The digits must run to the end.
-std::optional<qint32> parseIniInteger(QStringView text);
-
 // A short-lived reader and writer of one INI file.
 //
 // The file is parsed once, when the accessor is created; reads are served from that
-// parse and writes change it in memory. UpdateFile() writes the whole file back
-// when something changed. The destructor never writes: an operation that
+// parse and writes change it in memory. save() writes the whole file back when
+// something changed. The destructor never writes: an operation that
 // stops early leaves the file as it was.
 //
 // Section and key names match without regard to case; the first of two equal names
@@ -45,7 +41,7 @@ std::optional<qint32> parseIniInteger(QStringView text);
 class IniFile
 {
 public:
-    // Longest text ReadString returns, as the profile functions' 2048-character buffer.
+    // Longest text readString returns, as the profile functions' 2048-character buffer.
     static constexpr qsizetype kMaxValueLength = 2047;
     // Largest file the accessor reads (256 MiB); a larger one is refused.
     static constexpr qint64 kMaxFileSize = qint64(256) << 20;
@@ -53,7 +49,7 @@ public:
     // Throws AppError when the file is larger than kMaxFileSize. An absent or unreadable
     // file reads as empty.
     explicit IniFile(const QString& path);
-    // An accessor over bytes in memory, bound to no file (UpdateFile does nothing);
+    // An accessor over bytes in memory, bound to no file (save does nothing);
     // pathForMessages names the file they came from in the too-large error.
     static IniFile fromBytes(const QByteArray& bytes, const QString& pathForMessages = {});
 
@@ -65,12 +61,12 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // The locale whose short date format ReadDate and WriteDate use; the user's by default.
+    // The locale whose short date format readDate and writeDate use; the user's by default.
     void setLocale(const QLocale& locale);
 
     QString readString(const QString& section, const QString& key, const QString& def) const;
     void writeString(const QString& section, const QString& key, const QString& value);
-    // ReadString into target, assigning only when the text differs: reloading what is
+    // readString into target, assigning only when the text differs: reloading what is
     // already held costs no allocation.
     void readStringInto(const QString& section, const QString& key, const QString& def,
                         QString& target) const;
@@ -101,11 +97,11 @@ public:
 
     // The Windows code page the file was read in; 0 when it is UTF-8 or UTF-16.
     int codePage() const;
-    // True when UpdateFile would turn a code-page file into UTF-16LE, as a written value
+    // True when save would turn a code-page file into UTF-16LE, as a written value
     // holds a character the code page lacks.
     bool leavesCodePage() const;
 
-    // The file's content as UpdateFile would write it.
+    // The file's content as save would write it.
     QByteArray toBytes() const;
 
     // Writes the file back when something changed, through writeFileSafely (atomic
@@ -117,20 +113,11 @@ public:
     // kMaxFileSize.
     QByteArray bytesToSave() const;
 
-    // Case-insensitive hash key; public only for qHash.
-    struct NameKey
-    {
-        QString name;
-        bool operator==(const NameKey& o) const;
-    };
-
 private:
     IniFile();
     struct Impl;
     QString m_path;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> m_impl;
 };
-
-size_t qHash(const IniFile::NameKey& key, size_t seed = 0) noexcept;
 
 } // namespace tavelorn

@@ -713,19 +713,20 @@ int run(int argc, char** argv)
             return kExitNotFound;
         }
         ConfigStore store(configFile);
+        if (o.list) {
+            // Only the identifiers: the option lists, which cannot fail to load, and the
+            // other values of the profiles would be read for nothing.
+            for (const QString& id : readProfileIds(store.readFile()))
+                if (!id.isEmpty())
+                    printOut(id);
+            return kExitOk;
+        }
         QHash<qsizetype, QString> warnings;
         {
             // One reading serves the store and the raw dates; it is dropped before drawing.
             const IniFile ini = store.readFile();
             store.loadAllFrom(ini);
-            if (!o.list)
-                warnings = refreshDateWarnings(ini, store, o.templateId ? o.templateId : o.profile);
-        }
-        if (o.list) {
-            for (const Profile& p : store.profiles())
-                if (!p.id.isEmpty())
-                    printOut(p.id);
-            return kExitOk;
+            warnings = refreshDateWarnings(ini, store, o.templateId ? o.templateId : o.profile);
         }
         if (!pictureFaceAvailable()) {
             printErr(QStringLiteral("the face \"Calibri\" and its substitute \"Carlito\" are "

@@ -16,53 +16,6 @@ using namespace tavelorn;
 
 namespace {
 
-struct IntegerCase
-{
-    const char* text;
-    std::optional<qint32> expected;
-};
-
-TEST(IniInteger, FollowsTheIntegerRule)
-{
-    const IntegerCase cases[] = {
-        {"42", 42},
-        {" 42", 42},
-        {"   -7", -7},
-        {"+5", 5},
-        {"-7", -7},
-        {"007", 7},
-        {"0x1F", 31},
-        {"0X1f", 31},
-        {"$1F", 31},
-        {"x1F", 31},
-        {"X1F", 31},
-        {"-$10", -16},
-        {"$FFFFFFFF", -1},
-        {"$80000000", qint32(0x80000000u)},
-        {"2147483647", 2147483647},
-        {"-2147483648", qint32(-2147483647 - 1)},
-        {"42 ", std::nullopt},
-        {"", std::nullopt},
-        {" ", std::nullopt},
-        {"abc", std::nullopt},
-        {"12345678901", std::nullopt},
-        {"2147483648", std::nullopt},
-        {"-2147483649", std::nullopt},
-        {"$123456789", std::nullopt},
-        {"$", std::nullopt},
-        {"0x", std::nullopt},
-        {"+", std::nullopt},
-        {"- 5", std::nullopt},
-        {"4 2", std::nullopt},
-        {"1.5", std::nullopt},
-        {"$1G", std::nullopt},
-        {"\t42", std::nullopt},
-        {"99999999999999999999999999", std::nullopt},
-    };
-    for (const IntegerCase& c : cases)
-        EXPECT_EQ(parseIniInteger(QString::fromLatin1(c.text)), c.expected) << c.text;
-}
-
 class IniFileTest : public ::testing::Test
 {
 protected:
@@ -76,19 +29,19 @@ protected:
 TEST_F(IniFileTest, ReadsNamesWithoutCaseAndTrimmedValuesFirstWins)
 {
     const IniFile ini = IniFile::fromBytes("; comment=1\n"
-                                             "orphan=before any section\n"
-                                             "  [ Main ]  \n"
-                                             "  Key  =  some value  \n"
-                                             "key=second wins not\n"
-                                             "Quoted=\"kept\"\n"
-                                             "Empty=\n"
-                                             "no equals sign\n"
-                                             ";Commented=1\n"
-                                             "Eq=a=b\n"
-                                             "[main]\n"
-                                             "Other=in the second section\n"
-                                             "[Unclosed\n"
-                                             "k=v\n");
+                                           "orphan=before any section\n"
+                                           "  [ Main ]  \n"
+                                           "  Key  =  some value  \n"
+                                           "key=second wins not\n"
+                                           "Quoted=\"kept\"\n"
+                                           "Empty=\n"
+                                           "no equals sign\n"
+                                           ";Commented=1\n"
+                                           "Eq=a=b\n"
+                                           "[main]\n"
+                                           "Other=in the second section\n"
+                                           "[Unclosed\n"
+                                           "k=v\n");
     const QString none = QStringLiteral("<none>");
     EXPECT_EQ(ini.readString("MAIN", "KEY", none), "some value");
     EXPECT_EQ(ini.readString("main", "quoted", none), "\"kept\"");
@@ -343,18 +296,12 @@ TEST_F(IniFileTest, NulCutsAfterTrimmingAndIsNoBlank)
         const char* expected; // nullptr: the key is not there
     };
     const Case cases[] = {
-        {u"[S]\nk=\0b\n"_qs, "S", "k", ""},
-        {u"[S]\nk=a \0b\n"_qs, "S", "k", "a "},
-        {u"[S]\nk= \0b\n"_qs, "S", "k", ""},
-        {u"[S]\nk=a\0b  \n"_qs, "S", "k", "a"},
-        {u"[S]\n\0k=2\n"_qs, "S", "k", nullptr},
-        {u"[S]\n \0k=2\n"_qs, "S", "k", nullptr},
-        {u"[S]\nk \0=2\n"_qs, "S", "k", nullptr},
-        {u"[S]\nk \0=2\n"_qs, "S", "k ", "2"},
-        {u"[S]\nk\0x=2\n"_qs, "S", "k", "2"},
-        {u"\0[S]\nk=1\n"_qs, "S", "k", nullptr},
-        {u"[U \0Y]\nk=3\n"_qs, "U ", "k", "3"},
-        {u"[U \0Y]\nk=3\n"_qs, "U", "k", nullptr},
+        {u"[S]\nk=\0b\n"_qs, "S", "k", ""},       {u"[S]\nk=a \0b\n"_qs, "S", "k", "a "},
+        {u"[S]\nk= \0b\n"_qs, "S", "k", ""},      {u"[S]\nk=a\0b  \n"_qs, "S", "k", "a"},
+        {u"[S]\n\0k=2\n"_qs, "S", "k", nullptr},  {u"[S]\n \0k=2\n"_qs, "S", "k", nullptr},
+        {u"[S]\nk \0=2\n"_qs, "S", "k", nullptr}, {u"[S]\nk \0=2\n"_qs, "S", "k ", "2"},
+        {u"[S]\nk\0x=2\n"_qs, "S", "k", "2"},     {u"\0[S]\nk=1\n"_qs, "S", "k", nullptr},
+        {u"[U \0Y]\nk=3\n"_qs, "U ", "k", "3"},   {u"[U \0Y]\nk=3\n"_qs, "U", "k", nullptr},
         {u"[ U\0Y ]\nk=4\n"_qs, "U", "k", "4"},
     };
     for (const Case& c : cases) {
@@ -706,8 +653,8 @@ TEST_F(IniFileTest, FileWithoutFinalLineEnd)
 TEST_F(IniFileTest, CountsNumberedMembersThatALongListCouldReach)
 {
     const IniFile ini = IniFile::fromBytes("[SystemInfo_1]\n[systeminfo_7]\n[SystemInfo_07]\n"
-                                             "[SystemInfo_x]\n[SystemInfo_99999999999]\n"
-                                             "[List]\nItem_3=a\nItem_9=\nItem_0=\n");
+                                           "[SystemInfo_x]\n[SystemInfo_99999999999]\n"
+                                           "[List]\nItem_3=a\nItem_9=\nItem_0=\n");
     EXPECT_EQ(ini.highestNumberedSection("SystemInfo_"), 7);
     EXPECT_EQ(ini.highestNumberedKey("List", "Item_"), 9);
     EXPECT_EQ(ini.highestNumberedKey("None", "Item_"), 0);
