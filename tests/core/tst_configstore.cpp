@@ -150,6 +150,57 @@ TEST_F(StoreTest, LoadsProfilesInFileOrderWithDefaults)
     EXPECT_EQ(store.profiles()[0], expected);
 }
 
+// Every key of a profile section, each with a value no other field holds and none a
+// missing key gives: it reads into its own field and writes back the same bytes, in the
+// same order.
+TEST_F(StoreTest, EveryProfileKeyReadsIntoItsFieldAndWritesBackItsBytes)
+{
+    const QByteArray file = "[SystemInfo_1]\n"
+                            "ID=T__DEV__2024_01_05\n"
+                            "BorderWidth=-7\n"
+                            "SystemTitle=T\n"
+                            "LansdscapePosition=QAS\n"
+                            "SID=DEV\n"
+                            "Usage1=u1\n"
+                            "Usage2=u2\n"
+                            "PictureFullPath=/p.jpg\n"
+                            "PictureCenter=1\n"
+                            "PictureStretch=1\n"
+                            "Info1=i1\n"
+                            "Info2=i2\n"
+                            "Info3=i3\n"
+                            "LastRefresh=05.01.2024\n"
+                            "SourceRefresh=PRD\n"
+                            "CommentRefresh=c\n"
+                            "[SystemInfo]\n"
+                            "NbItems=1\n";
+    Profile expected;
+    expected.id = "T__DEV__2024_01_05";
+    expected.borderWidth = -7;
+    expected.systemTitle = "T";
+    expected.landscapePosition = "QAS";
+    expected.sid = "DEV";
+    expected.usage1 = "u1";
+    expected.usage2 = "u2";
+    expected.picturePath = "/p.jpg";
+    expected.pictureCenter = true;
+    expected.pictureStretch = true;
+    expected.info1 = "i1";
+    expected.info2 = "i2";
+    expected.info3 = "i3";
+    expected.lastRefresh = fromQDate(QDate(2024, 1, 5));
+    expected.refreshSource = "PRD";
+    expected.refreshComment = "c";
+
+    const ProfileList profiles = readProfiles(IniFile::fromBytes(file));
+    ASSERT_EQ(profiles.size(), 1);
+    EXPECT_EQ(profiles[0], expected);
+
+    IniFile written = IniFile::fromBytes(QByteArray());
+    writeProfiles(written, profiles);
+    EXPECT_EQ(written.toBytes(), file);
+}
+
 TEST_F(StoreTest, AProfileWithoutIDLoadsAsAnEmptyItem)
 {
     writeConfig("[SystemInfo]\nNbItems=2\n[SystemInfo_1]\nID=a\n[SystemInfo_2]\nSID=X\n");
