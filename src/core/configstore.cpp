@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 namespace tavelorn {
@@ -32,9 +33,23 @@ QString itemKey(qint32 n)
     return kItemPrefix + QString::number(n);
 }
 
+// "SystemInfo_" number, in one allocation: it is made for every profile read or written.
 QString profileSection(qint32 number)
 {
-    return kSystemInfoPrefix + QString::number(number);
+    std::array<char16_t, 10> digits{};
+    char16_t* const end = digits.data() + digits.size();
+    char16_t* first = end;
+    for (quint32 n = quint32(std::max(number, 0));;) {
+        *--first = char16_t(u'0' + n % 10);
+        n /= 10;
+        if (n == 0)
+            break;
+    }
+    QString section;
+    section.reserve(kSystemInfoPrefix.size() + (end - first));
+    section.append(kSystemInfoPrefix);
+    section.append(QStringView(first, end));
+    return section;
 }
 
 // The busy cursor for the length of a scope.
