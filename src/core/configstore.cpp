@@ -113,8 +113,8 @@ void readValue(const IniFile& ini, const QString& section, const QString& key, b
     value = ini.readBool(section, key, missing);
 }
 
-void readValue(const IniFile& ini, const QString& section, const QString& key,
-               SerialDate missing, SerialDate& value)
+void readValue(const IniFile& ini, const QString& section, const QString& key, SerialDate missing,
+               SerialDate& value)
 {
     value = ini.readDate(section, key, missing);
 }
@@ -145,7 +145,9 @@ void readProfile(const IniFile& ini, qint32 number, Profile& s)
     const QString section = profileSection(number);
     for (const ProfileField& field : kProfileFields)
         std::visit(
-            [&](auto member) { readValue(ini, section, field.key, kMissingProfile.*member, s.*member); },
+            [&](auto member) {
+                readValue(ini, section, field.key, kMissingProfile.*member, s.*member);
+            },
             field.member);
 }
 

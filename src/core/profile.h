@@ -39,8 +39,8 @@ using ProfileList = QList<Profile>;
 // The member's type is the kind of value: text, integer, boolean or date.
 struct ProfileField
 {
-    using Member = std::variant<QString Profile::*, qint32 Profile::*, bool Profile::*,
-                                SerialDate Profile::*>;
+    using Member =
+        std::variant<QString Profile::*, qint32 Profile::*, bool Profile::*, SerialDate Profile::*>;
     QString key;
     Member member;
 };

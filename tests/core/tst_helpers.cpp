@@ -161,7 +161,8 @@ TEST(MakeFolders, MakesTheMissingPartsOrTellsWhyNot)
     writeBytes(root + "/file", "x");
     ASSERT_TRUE(QFile::link(root + "/nowhere", root + "/dangling"));
     ASSERT_TRUE(QDir(root).mkdir("locked"));
-    ASSERT_TRUE(QFile::setPermissions(root + "/locked", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ASSERT_TRUE(
+        QFile::setPermissions(root + "/locked", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     struct Case
     {
         const char* path; // under root
