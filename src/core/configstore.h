@@ -91,11 +91,14 @@ public:
 
     // Told while a save waits for another writer's lock (FileTransaction): the window
     // keeps painting, names the holder and offers to give up.
-    void setLockWaitObserver(LockWaitObserver observer) { m_lockWaitObserver = std::move(observer); }
+    void setLockWaitObserver(LockWaitObserver observer)
+    {
+        m_lockWaitObserver = std::move(observer);
+    }
 
-    // Replaces the profiles, the profile identifiers and the current profile index (the last profile's
-    // index, -1 when none) from the file. A negative count throws
-    // "Erreur de vérification d'étendue" and leaves the store empty.
+    // Replaces the profiles, the profile identifiers and the current profile index (the last
+    // profile's index, -1 when none) from the file. A negative count throws "Erreur de vérification
+    // d'étendue" and leaves the store empty.
     void loadProfiles();
     // "<title>__<sid>__<year>_<MM>_<dd>"; the time of day is ignored.
     static QString makeProfileId(const QString& title, const QString& sid, SerialDate date);

@@ -114,8 +114,9 @@ TEST_F(StoreTest, LoadsProfilesInFileOrderWithDefaults)
     store.loadProfiles();
     ASSERT_EQ(store.profiles().size(), 3);
     EXPECT_EQ(store.currentProfileIndex(), 2);
-    EXPECT_EQ(store.profileIds().items(), QStringList({"alpha__DEV__2024_02_01", "Beta__QAS__2024_03_01",
-                                                "Zeta__PRD__2024_01_05"}));
+    EXPECT_EQ(
+        store.profileIds().items(),
+        QStringList({"alpha__DEV__2024_02_01", "Beta__QAS__2024_03_01", "Zeta__PRD__2024_01_05"}));
     const Profile& a = store.profiles()[0];
     EXPECT_EQ(a.id, "Zeta__PRD__2024_01_05");
     EXPECT_EQ(a.borderWidth, 4);
@@ -256,8 +257,7 @@ TEST_F(StoreTest, AFileOver256MiBLoadsNothingAndIsNeverWritten)
         f.write("[SystemTitle]\nNbItems=1\nItem_1=T\n");
         ASSERT_TRUE(f.resize(IniFile::kMaxFileSize + 1)); // the rest sparse
     }
-    const QString message = QStringLiteral("Impossible d'ouvrir le fichier \"") +
-                            store.filePath() +
+    const QString message = QStringLiteral("Impossible d'ouvrir le fichier \"") + store.filePath() +
                             QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)");
     expectError([this] { store.loadAll(); }, message);
     EXPECT_EQ(store.systemTitles().count(), 0);
@@ -430,8 +430,7 @@ TEST_F(StoreTest, makeProfileId)
     EXPECT_EQ(ConfigStore::makeProfileId(title, "DEV", fromQDate(QDate(2024, 12, 25))),
               "SAP ERP 6.0 EHP7__DEV__2024_12_25");
     EXPECT_EQ(ConfigStore::makeProfileId("", "", 0), "____1899_12_30");
-    EXPECT_EQ(ConfigStore::makeProfileId("T", "S", fromQDate(QDate(987, 3, 4))),
-              "T__S__987_03_04");
+    EXPECT_EQ(ConfigStore::makeProfileId("T", "S", fromQDate(QDate(987, 3, 4))), "T__S__987_03_04");
 }
 
 TEST_F(StoreTest, FindSystemInfoComparesExactly)
