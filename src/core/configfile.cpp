@@ -1,6 +1,8 @@
 #include "configfile.h"
 
-#include <QDir>
+#include "folders.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -39,8 +41,7 @@ QString locateConfigFile(const QStringList& arguments)
             return arguments.front();
     }
     const QString folder = configFolder();
-    if (!QFileInfo(folder).isDir())
-        QDir().mkpath(folder); // a failure shows at the first save
+    makeFolders(QFile::encodeName(folder), 0777); // a failure shows at the first save
     return folder + QStringLiteral("Config.ini");
 }
 

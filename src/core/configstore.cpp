@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 namespace tavelorn {
@@ -22,30 +23,33 @@ const QString kSystemInfo = QStringLiteral("SystemInfo");
 const QString kSystemInfoPrefix = QStringLiteral("SystemInfo_");
 const QString kNbItems = QStringLiteral("NbItems");
 const QString kItemPrefix = QStringLiteral("Item_");
-const QString kSystemTitle = QStringLiteral("SystemTitle");
-const QString kSID = QStringLiteral("SID");
-const QString kLandscapeType = QStringLiteral("LandscapeType");
 const QString kColor = QStringLiteral("Color");
-const QString kRefreshComment = QStringLiteral("RefreshComment");
 
-const QString kID = QStringLiteral("ID");
-const QString kBorderWidth = QStringLiteral("BorderWidth");
-const QString kLansdscapePosition = QStringLiteral("LansdscapePosition");
-const QString kUsage1 = QStringLiteral("Usage1");
-const QString kUsage2 = QStringLiteral("Usage2");
-const QString kPictureFullPath = QStringLiteral("PictureFullPath");
-const QString kPictureCenter = QStringLiteral("PictureCenter");
-const QString kPictureStretch = QStringLiteral("PictureStretch");
-const QString kInfo1 = QStringLiteral("Info1");
-const QString kInfo2 = QStringLiteral("Info2");
-const QString kInfo3 = QStringLiteral("Info3");
-const QString kLastRefresh = QStringLiteral("LastRefresh");
-const QString kSourceRefresh = QStringLiteral("SourceRefresh");
-const QString kCommentRefresh = QStringLiteral("CommentRefresh");
+// What a missing key of a profile reads as.
+const Profile kMissingProfile;
 
 QString itemKey(qint32 n)
 {
     return kItemPrefix + QString::number(n);
+}
+
+// "SystemInfo_" number, in one allocation: it is made for every profile read or written.
+QString profileSection(qint32 number)
+{
+    std::array<char16_t, 10> digits{};
+    char16_t* const end = digits.data() + digits.size();
+    char16_t* first = end;
+    for (quint32 n = quint32(std::max(number, 0));;) {
+        *--first = char16_t(u'0' + n % 10);
+        n /= 10;
+        if (n == 0)
+            break;
+    }
+    QString section;
+    section.reserve(kSystemInfoPrefix.size() + (end - first));
+    section.append(kSystemInfoPrefix);
+    section.append(QStringView(first, end));
+    return section;
 }
 
 // The busy cursor for the length of a scope.
@@ -70,18 +74,89 @@ private:
 };
 
 // A count read from the file, bounded by the members the file really holds, so that an
-// absurd count neither allocates nor loops without need.
+// absurd count neither allocates nor loops without need; 0 when it is not positive.
 qint32 boundedCount(qint32 count, qint32 highestPresent)
 {
-    return std::min(count, highestPresent);
+    return count > 0 ? std::min(count, highestPresent) : 0;
 }
 
-qint32 listCount(const IniFile& ini, const QString& section)
+// The number of profile sections, bounded as above.
+qint32 profileCount(const IniFile& ini)
 {
-    const qint32 n = ini.readInteger(section, kNbItems, 0);
-    if (n <= 0)
-        return 0;
-    return boundedCount(n, ini.highestNumberedKey(section, kItemPrefix));
+    return boundedCount(ini.readInteger(kSystemInfo, kNbItems, 0),
+                        ini.highestNumberedSection(kSystemInfoPrefix));
+}
+
+// The same for reading the profiles, where a negative count is a range error.
+qint32 checkedProfileCount(const IniFile& ini)
+{
+    if (ini.readInteger(kSystemInfo, kNbItems, 0) < 0)
+        throw AppError(QStringLiteral("Erreur de vérification d'étendue"));
+    return profileCount(ini);
+}
+
+void readValue(const IniFile& ini, const QString& section, const QString& key,
+               const QString& missing, QString& value)
+{
+    ini.readStringInto(section, key, missing, value);
+}
+
+void readValue(const IniFile& ini, const QString& section, const QString& key, qint32 missing,
+               qint32& value)
+{
+    value = ini.readInteger(section, key, missing);
+}
+
+void readValue(const IniFile& ini, const QString& section, const QString& key, bool missing,
+               bool& value)
+{
+    value = ini.readBool(section, key, missing);
+}
+
+void readValue(const IniFile& ini, const QString& section, const QString& key, SerialDate missing,
+               SerialDate& value)
+{
+    value = ini.readDate(section, key, missing);
+}
+
+void writeValue(IniFile& ini, const QString& section, const QString& key, const QString& value)
+{
+    ini.writeString(section, key, value);
+}
+
+void writeValue(IniFile& ini, const QString& section, const QString& key, qint32 value)
+{
+    ini.writeInteger(section, key, value);
+}
+
+void writeValue(IniFile& ini, const QString& section, const QString& key, bool value)
+{
+    ini.writeBool(section, key, value);
+}
+
+void writeValue(IniFile& ini, const QString& section, const QString& key, SerialDate value)
+{
+    ini.writeDate(section, key, value);
+}
+
+// Section SystemInfo_number into s.
+void readProfile(const IniFile& ini, qint32 number, Profile& s)
+{
+    const QString section = profileSection(number);
+    for (const ProfileField& field : kProfileFields)
+        std::visit(
+            [&](auto member) {
+                readValue(ini, section, field.key, kMissingProfile.*member, s.*member);
+            },
+            field.member);
+}
+
+void writeProfile(IniFile& ini, qint32 number, const Profile& s)
+{
+    const QString section = profileSection(number);
+    for (const ProfileField& field : kProfileFields)
+        std::visit([&](auto member) { writeValue(ini, section, field.key, s.*member); },
+                   field.member);
 }
 
 void writeItems(IniFile& ini, const QString& section, const QStringList& items)
@@ -94,7 +169,8 @@ void writeItems(IniFile& ini, const QString& section, const QStringList& items)
 // The items of a list section, as they stand.
 QStringList readItems(const IniFile& ini, const QString& section)
 {
-    const qint32 n = listCount(ini, section);
+    const qint32 n = boundedCount(ini.readInteger(section, kNbItems, 0),
+                                  ini.highestNumberedKey(section, kItemPrefix));
     QStringList items;
     items.reserve(n);
     for (qint32 i = 1; i <= n; ++i)
@@ -102,134 +178,50 @@ QStringList readItems(const IniFile& ini, const QString& section)
     return items;
 }
 
-QStringList cleanItems(const IniFile& ini, const QString& section, bool sorted)
-{
-    ItemList list(sorted);
-    appendCleanItems(list, readItems(ini, section));
-    return list.items();
-}
-
-void loadCleanList(const IniFile& ini, const QString& section, ItemList& list)
+// Replaces the items of list by the items of its section, loaded by rule.
+void fillList(ItemList& list, const IniFile& ini, const OptionListRule& rule)
 {
     ItemListUpdate update(list);
     list.clear();
-    appendCleanItems(list, readItems(ini, section));
-}
-
-Color storedColor(const IniFile& ini, qint32 number)
-{
-    return ini.readInteger(kColor, itemKey(number), 0);
-}
-
-} // namespace
-
-namespace {
-
-// The profile count the file gives, bounded by the sections it holds.
-qint32 listCountOfSections(const IniFile& ini)
-{
-    const qint32 n = ini.readInteger(kSystemInfo, kNbItems, 0);
-    return n > 0 ? boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix)) : 0;
-}
-
-} // namespace
-
-namespace {
-
-// Section SystemInfo_number into s.
-void readProfile(const IniFile& ini, qint32 number, Profile& s)
-{
-    const QString sec = kSystemInfoPrefix + QString::number(number);
-    const QString none;
-    ini.readStringInto(sec, kID, none, s.id);
-    s.borderWidth = ini.readInteger(sec, kBorderWidth, 1);
-    ini.readStringInto(sec, kSystemTitle, none, s.systemTitle);
-    ini.readStringInto(sec, kLansdscapePosition, none, s.landscapePosition);
-    ini.readStringInto(sec, kSID, none, s.sid);
-    ini.readStringInto(sec, kUsage1, none, s.usage1);
-    ini.readStringInto(sec, kUsage2, none, s.usage2);
-    ini.readStringInto(sec, kPictureFullPath, none, s.picturePath);
-    s.pictureCenter = ini.readBool(sec, kPictureCenter, false);
-    s.pictureStretch = ini.readBool(sec, kPictureStretch, false);
-    ini.readStringInto(sec, kInfo1, none, s.info1);
-    ini.readStringInto(sec, kInfo2, none, s.info2);
-    ini.readStringInto(sec, kInfo3, none, s.info3);
-    s.lastRefresh = ini.readDate(sec, kLastRefresh, 0);
-    ini.readStringInto(sec, kSourceRefresh, none, s.refreshSource);
-    ini.readStringInto(sec, kCommentRefresh, none, s.refreshComment);
-}
-
-} // namespace
-
-ProfileList readProfiles(const IniFile& ini)
-{
-    qint32 n = ini.readInteger(kSystemInfo, kNbItems, 0);
-    if (n < 0)
-        throw AppError(QStringLiteral("Erreur de vérification d'étendue"));
-    if (n > 0)
-        n = boundedCount(n, ini.highestNumberedSection(kSystemInfoPrefix));
-    ProfileList profiles(n);
-    for (qint32 i = 1; i <= n; ++i) {
-        // Read over the previous profile: the values equal to its own (titles, pictures,
-        // comments) are assigned nothing and share its text instead of a copy each.
-        if (i > 1)
-            profiles[i - 1] = profiles[i - 2];
-        readProfile(ini, i, profiles[i - 1]);
+    const QStringList items = readItems(ini, rule.section);
+    if (rule.cleaned) {
+        appendCleanItems(list, items);
+    } else {
+        for (const QString& item : items)
+            list.add(item);
     }
-    return profiles;
+    if (rule.leadingEmpty)
+        list.insert(0, QString());
 }
 
-namespace {
-
-void writeProfile(IniFile& ini, qint32 number, const Profile& s)
+// The items of a list section as a load by rule gives them.
+QStringList loadedItems(const IniFile& ini, const OptionListRule& rule)
 {
-    const QString sec = kSystemInfoPrefix + QString::number(number);
-    ini.writeString(sec, kID, s.id);
-    ini.writeInteger(sec, kBorderWidth, s.borderWidth);
-    ini.writeString(sec, kSystemTitle, s.systemTitle);
-    ini.writeString(sec, kLansdscapePosition, s.landscapePosition);
-    ini.writeString(sec, kSID, s.sid);
-    ini.writeString(sec, kUsage1, s.usage1);
-    ini.writeString(sec, kUsage2, s.usage2);
-    ini.writeString(sec, kPictureFullPath, s.picturePath);
-    ini.writeBool(sec, kPictureCenter, s.pictureCenter);
-    ini.writeBool(sec, kPictureStretch, s.pictureStretch);
-    ini.writeString(sec, kInfo1, s.info1);
-    ini.writeString(sec, kInfo2, s.info2);
-    ini.writeString(sec, kInfo3, s.info3);
-    ini.writeDate(sec, kLastRefresh, s.lastRefresh);
-    ini.writeString(sec, kSourceRefresh, s.refreshSource);
-    ini.writeString(sec, kCommentRefresh, s.refreshComment);
+    ItemList list(rule.sorted);
+    fillList(list, ini, rule);
+    return list.items();
 }
 
-} // namespace
-
-QStringList readProfileIds(const IniFile& ini)
+// The colours of "Color" Item_1 … as the file holds them; 0 where one is missing.
+QList<Color> readStoredColors(const IniFile& ini)
 {
-    if (ini.readInteger(kSystemInfo, kNbItems, 0) < 0)
-        throw AppError(QStringLiteral("Erreur de vérification d'étendue"));
-    const qint32 n = listCountOfSections(ini);
-    QStringList ids;
-    ids.reserve(n);
+    const qint32 n = ini.highestNumberedKey(kColor, kItemPrefix);
+    QList<Color> colours;
+    colours.reserve(n);
     for (qint32 i = 1; i <= n; ++i)
-        ids.append(ini.readString(kSystemInfoPrefix + QString::number(i), kID, QString()));
-    return ids;
+        colours.append(ini.readInteger(kColor, itemKey(i), 0));
+    return colours;
 }
 
-void writeProfiles(IniFile& ini, const ProfileList& profiles)
+// Each name with the colour stored under its number, as a load pairs them.
+LandscapeTypeList withStoredColors(const QStringList& names, const QList<Color>& colours)
 {
-    const qint32 before = listCountOfSections(ini);
-    qint32 k = 0;
-    for (const Profile& s : profiles)
-        if (!s.id.isEmpty())
-            writeProfile(ini, ++k, s);
-    ini.writeInteger(kSystemInfo, kNbItems, k);
-    // A deleted profile's data goes with it.
-    for (qint32 i = k + 1; i <= before; ++i)
-        ini.eraseSection(kSystemInfoPrefix + QString::number(i));
+    LandscapeTypeList types;
+    types.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        types.append({names[i], i < colours.size() ? colours[i] : 0});
+    return types;
 }
-
-namespace {
 
 QStringList descriptions(const LandscapeTypeList& types)
 {
@@ -238,16 +230,6 @@ QStringList descriptions(const LandscapeTypeList& types)
     for (const LandscapeType& t : types)
         names.append(t.name);
     return names;
-}
-
-LandscapeTypeList readLandscapeTypes(const IniFile& ini)
-{
-    const qint32 n = listCount(ini, kLandscapeType);
-    LandscapeTypeList types;
-    types.reserve(n);
-    for (qint32 i = 1; i <= n; ++i)
-        types.append({ini.readString(kLandscapeType, itemKey(i), QString()), storedColor(ini, i)});
-    return types;
 }
 
 // The first colour of each name.
@@ -262,6 +244,68 @@ QHash<QString, Color> colourByName(const LandscapeTypeList& types)
 }
 
 } // namespace
+
+// Items as they stand: the names of the system titles and landscape positions.
+const OptionListRule kSystemTitleList{QStringLiteral("SystemTitle"), false, false, false};
+const OptionListRule kSidList{QStringLiteral("SID"), true, true, false};
+const OptionListRule kLandscapeTypeList{QStringLiteral("LandscapeType"), false, false, false};
+const OptionListRule kRefreshCommentList{QStringLiteral("RefreshComment"), false, true, true};
+
+ConfigStore::OptionList::OptionList(const OptionListRule& listRule)
+    : rule(listRule), list(listRule.sorted)
+{
+}
+
+ConfigStore::ConfigStore() : ConfigStore(QString())
+{
+}
+
+ConfigStore::ConfigStore(const QString& configFile)
+    : m_filePath(configFile), m_systemTitles(kSystemTitleList), m_sids(kSidList),
+      m_landscapeTypeNames(kLandscapeTypeList), m_refreshComments(kRefreshCommentList)
+{
+}
+
+ProfileList readProfiles(const IniFile& ini)
+{
+    const qint32 n = checkedProfileCount(ini);
+    ProfileList profiles(n);
+    for (qint32 i = 1; i <= n; ++i) {
+        // Read over the previous profile: the values equal to its own (titles, pictures,
+        // comments) are assigned nothing and share its text instead of a copy each.
+        if (i > 1)
+            profiles[i - 1] = profiles[i - 2];
+        readProfile(ini, i, profiles[i - 1]);
+    }
+    return profiles;
+}
+
+// The identifiers of the profiles the file holds; a negative count throws as
+// readProfiles does.
+QStringList readProfileIds(const IniFile& ini)
+{
+    const QString& idKey = kProfileFields.front().key;
+    const qint32 n = checkedProfileCount(ini);
+    QStringList ids;
+    ids.reserve(n);
+    for (qint32 i = 1; i <= n; ++i)
+        ids.append(ini.readString(profileSection(i), idKey, QString()));
+    return ids;
+}
+
+
+void writeProfiles(IniFile& ini, const ProfileList& profiles)
+{
+    const qint32 before = profileCount(ini);
+    qint32 k = 0;
+    for (const Profile& s : profiles)
+        if (!s.id.isEmpty())
+            writeProfile(ini, ++k, s);
+    ini.writeInteger(kSystemInfo, kNbItems, k);
+    // A deleted profile's data goes with it.
+    for (qint32 i = k + 1; i <= before; ++i)
+        ini.eraseSection(profileSection(i));
+}
 
 IniFile ConfigStore::readFile() const
 {
@@ -454,6 +498,26 @@ void ConfigStore::deleteProfile(qint32 index)
     loadProfiles(ini);
 }
 
+void ConfigStore::loadList(const IniFile& ini, OptionList& list)
+{
+    fillList(list.list, ini, list.rule);
+    list.loaded = list.list.items();
+}
+
+IniFile ConfigStore::saveList(const OptionList& list)
+{
+    const QStringList edited = list.list.items();
+    return modifyFile([&](IniFile& file) {
+        QStringList merged = mergeListEdit(list.loaded, edited, loadedItems(file, list.rule));
+        if (list.rule.sorted) {
+            ItemList sorted(true);
+            sorted.assign(merged);
+            merged = sorted.items();
+        }
+        writeItems(file, list.rule.section, merged);
+    });
+}
+
 void ConfigStore::loadSystemTitles()
 {
     loadSystemTitles(readFile());
@@ -461,22 +525,12 @@ void ConfigStore::loadSystemTitles()
 
 void ConfigStore::loadSystemTitles(const IniFile& ini)
 {
-    ItemListUpdate update(m_systemTitles);
-    m_systemTitles.clear();
-    const QStringList items = readItems(ini, kSystemTitle);
-    for (const QString& item : items)
-        m_systemTitles.add(item);
-    m_fileSystemTitles = m_systemTitles.items();
+    loadList(ini, m_systemTitles);
 }
 
 void ConfigStore::saveSystemTitles()
 {
-    const QStringList edited = m_systemTitles.items();
-    const IniFile ini = modifyFile([&](IniFile& file) {
-        writeItems(file, kSystemTitle,
-                   mergeListEdit(m_fileSystemTitles, edited, readItems(file, kSystemTitle)));
-    });
-    loadSystemTitles(ini);
+    loadSystemTitles(saveList(m_systemTitles));
 }
 
 void appendCleanItems(ItemList& list, const QStringList& items)
@@ -518,27 +572,20 @@ void ConfigStore::loadSids()
 
 void ConfigStore::loadSids(const IniFile& ini)
 {
-    loadCleanList(ini, kSID, m_sids);
-    m_fileSids = m_sids.items();
+    loadList(ini, m_sids);
     rebuildSourceSystems();
 }
 
 void ConfigStore::rebuildSourceSystems()
 {
-    QStringList sources = m_sids.items();
+    QStringList sources = m_sids.list.items();
     sources.prepend(QString());
     m_sourceSystems.assign(sources);
 }
 
 void ConfigStore::saveSids()
 {
-    const QStringList edited = m_sids.items();
-    const IniFile ini = modifyFile([&](IniFile& file) {
-        ItemList merged(true);
-        merged.assign(mergeListEdit(m_fileSids, edited, cleanItems(file, kSID, true)));
-        writeItems(file, kSID, merged.items());
-    });
-    loadSids(ini);
+    loadSids(saveList(m_sids));
 }
 
 void ConfigStore::loadLandscapeTypes()
@@ -548,43 +595,33 @@ void ConfigStore::loadLandscapeTypes()
 
 void ConfigStore::loadLandscapeTypes(const IniFile& ini)
 {
-    ItemListUpdate update(m_landscapeTypeNames);
-    m_landscapeTypes = readLandscapeTypes(ini);
-    m_fileLandscapeTypes = m_landscapeTypes;
-    m_landscapeTypeNames.assign(descriptions(m_landscapeTypes));
-    // Every stored colour, for positions that a profile adds past the list's end.
-    const qint32 colours = ini.highestNumberedKey(kColor, kItemPrefix);
-    m_storedColors.clear();
-    m_storedColors.reserve(colours);
-    for (qint32 i = 1; i <= colours; ++i)
-        m_storedColors.append(storedColor(ini, i));
+    loadList(ini, m_landscapeTypeNames);
+    // Every stored colour, also for positions that a profile adds past the list's end.
+    m_storedColors = readStoredColors(ini);
+    m_landscapeTypes = withStoredColors(m_landscapeTypeNames.loaded, m_storedColors);
 }
 
 void ConfigStore::saveLandscapeTypes()
 {
-    const QStringList edited = m_landscapeTypeNames.items();
-    const QStringList before = descriptions(m_fileLandscapeTypes);
-    const IniFile ini = modifyFile([&](IniFile& file) {
-        // The colours stay in their numbered places.
-        writeItems(file, kLandscapeType,
-                   mergeListEdit(before, edited, readItems(file, kLandscapeType)));
-    });
-    loadLandscapeTypes(ini);
+    // The colours stay in their numbered places.
+    loadLandscapeTypes(saveList(m_landscapeTypeNames));
 }
 
 void ConfigStore::saveLandscapeTypesAndColors()
 {
     const LandscapeTypeList edited = m_landscapeTypes;
-    const LandscapeTypeList before = m_fileLandscapeTypes;
+    const LandscapeTypeList before = withStoredColors(m_landscapeTypeNames.loaded, m_storedColors);
+    const QString& section = m_landscapeTypeNames.rule.section;
     const IniFile ini = modifyFile([&](IniFile& file) {
-        const LandscapeTypeList now = readLandscapeTypes(file);
+        const LandscapeTypeList now =
+            withStoredColors(readItems(file, section), readStoredColors(file));
         const QStringList names =
             mergeListEdit(descriptions(before), descriptions(edited), descriptions(now));
         const QHash<QString, Color> was = colourByName(before);
         const QHash<QString, Color> mine = colourByName(edited);
         const QHash<QString, Color> theirs = colourByName(now);
         const qint32 n = qint32(names.size());
-        file.writeInteger(kLandscapeType, kNbItems, n);
+        file.writeInteger(section, kNbItems, n);
         file.writeInteger(kColor, kNbItems, n);
         for (qint32 i = 1; i <= n; ++i) {
             const QString& name = names[i - 1];
@@ -594,7 +631,7 @@ void ConfigStore::saveLandscapeTypesAndColors()
             const auto t = theirs.constFind(name);
             const bool chosen = m != mine.cend() && (w == was.cend() || *w != *m);
             const Color colour = chosen || t == theirs.cend() ? (m != mine.cend() ? *m : 0) : *t;
-            file.writeString(kLandscapeType, itemKey(i), name);
+            file.writeString(section, itemKey(i), name);
             file.writeInteger(kColor, itemKey(i), colour);
         }
     });
@@ -608,21 +645,12 @@ void ConfigStore::loadRefreshComments()
 
 void ConfigStore::loadRefreshComments(const IniFile& ini)
 {
-    ItemListUpdate update(m_refreshComments);
-    loadCleanList(ini, kRefreshComment, m_refreshComments);
-    m_refreshComments.insert(0, QString());
-    m_fileRefreshComments = m_refreshComments.items();
+    loadList(ini, m_refreshComments);
 }
 
 void ConfigStore::saveRefreshComments()
 {
-    const QStringList edited = m_refreshComments.items();
-    const IniFile ini = modifyFile([&](IniFile& file) {
-        QStringList now = cleanItems(file, kRefreshComment, false);
-        now.prepend(QString());
-        writeItems(file, kRefreshComment, mergeListEdit(m_fileRefreshComments, edited, now));
-    });
-    loadRefreshComments(ini);
+    loadRefreshComments(saveList(m_refreshComments));
 }
 
 Color ConfigStore::landscapeTypeColor(const QString& name) const
@@ -640,11 +668,11 @@ void ConfigStore::copyListsFrom(const ConfigStore& other)
     m_filePath = other.filePath();
     m_landscapeTypes = other.landscapeTypes();
     m_storedColors = other.m_storedColors;
-    m_systemTitles.assignItems(other.systemTitles());
-    m_sids.assignItems(other.sids());
+    m_systemTitles.list.assignItems(other.systemTitles());
+    m_sids.list.assignItems(other.sids());
     m_sourceSystems.assignItems(other.sourceSystems());
-    m_landscapeTypeNames.assignItems(other.landscapeTypeNames());
-    m_refreshComments.assignItems(other.refreshComments());
+    m_landscapeTypeNames.list.assignItems(other.landscapeTypeNames());
+    m_refreshComments.list.assignItems(other.refreshComments());
 }
 
 void ConfigStore::loadAll()

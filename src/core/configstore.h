@@ -3,6 +3,7 @@
 #include "datetime.h"
 #include "filetransaction.h"
 #include "itemlist.h"
+#include "profile.h"
 #include "systeminfo.h"
 
 #include <QList>
@@ -16,6 +17,19 @@ namespace tavelorn {
 
 class IniFile;
 
+// How an option list is kept in its section of Config.ini ("NbItems", then Item_1 … n)
+// and loaded from it. A save writes the list's items as they stand.
+struct OptionListRule
+{
+    QString section;
+    // Kept in the order of ItemList::compare.
+    bool sorted = false;
+    // Loaded trimmed, without empty items or duplicates (appendCleanItems).
+    bool cleaned = false;
+    // Loaded with an empty item first.
+    bool leadingEmpty = false;
+};
+
 // The profiles and option lists of the main window, loaded from and saved to the
 // configuration file. Every operation is a transaction on the file as it is now
 // (FileTransaction): a load reads it whole without a lock, a save takes the writers'
@@ -26,8 +40,8 @@ class IniFile;
 class ConfigStore
 {
 public:
-    ConfigStore() = default;
-    explicit ConfigStore(const QString& configFile) : m_filePath(configFile) {}
+    ConfigStore();
+    explicit ConfigStore(const QString& configFile);
     ConfigStore(const ConfigStore&) = delete;
     ConfigStore& operator=(const ConfigStore&) = delete;
 
@@ -48,16 +62,16 @@ public:
     // sorted); editors change them before the matching save.
     ItemList& profileIds() { return m_profileIds; }
     const ItemList& profileIds() const { return m_profileIds; }
-    ItemList& systemTitles() { return m_systemTitles; }
-    const ItemList& systemTitles() const { return m_systemTitles; }
-    ItemList& sids() { return m_sids; }
-    const ItemList& sids() const { return m_sids; }
+    ItemList& systemTitles() { return m_systemTitles.list; }
+    const ItemList& systemTitles() const { return m_systemTitles.list; }
+    ItemList& sids() { return m_sids.list; }
+    const ItemList& sids() const { return m_sids.list; }
     ItemList& sourceSystems() { return m_sourceSystems; }
     const ItemList& sourceSystems() const { return m_sourceSystems; }
-    ItemList& landscapeTypeNames() { return m_landscapeTypeNames; }
-    const ItemList& landscapeTypeNames() const { return m_landscapeTypeNames; }
-    ItemList& refreshComments() { return m_refreshComments; }
-    const ItemList& refreshComments() const { return m_refreshComments; }
+    ItemList& landscapeTypeNames() { return m_landscapeTypeNames.list; }
+    const ItemList& landscapeTypeNames() const { return m_landscapeTypeNames.list; }
+    ItemList& refreshComments() { return m_refreshComments.list; }
+    const ItemList& refreshComments() const { return m_refreshComments.list; }
 
     // Lets the GUI process pending events; called after each profile loadProfiles reads.
     void setProcessEvents(std::function<void()> processEvents)
@@ -77,11 +91,14 @@ public:
 
     // Told while a save waits for another writer's lock (FileTransaction): the window
     // keeps painting, names the holder and offers to give up.
-    void setLockWaitObserver(LockWaitObserver observer) { m_lockWaitObserver = std::move(observer); }
+    void setLockWaitObserver(LockWaitObserver observer)
+    {
+        m_lockWaitObserver = std::move(observer);
+    }
 
-    // Replaces the profiles, the profile identifiers and the current profile index (the last profile's
-    // index, -1 when none) from the file. A negative count throws
-    // "Erreur de vérification d'étendue" and leaves the store empty.
+    // Replaces the profiles, the profile identifiers and the current profile index (the last
+    // profile's index, -1 when none) from the file. A negative count throws "Erreur de vérification
+    // d'étendue" and leaves the store empty.
     void loadProfiles();
     // "<title>__<sid>__<year>_<MM>_<dd>"; the time of day is ignored.
     static QString makeProfileId(const QString& title, const QString& sid, SerialDate date);
@@ -144,6 +161,17 @@ public:
     IniFile readFile() const;
 
 private:
+    // An option list with its items as last loaded, which its save compares with the
+    // list to find the edit.
+    struct OptionList
+    {
+        explicit OptionList(const OptionListRule& listRule);
+
+        const OptionListRule& rule;
+        ItemList list;
+        QStringList loaded;
+    };
+
     // Under the write lock: reads the file, lets change edit it, writes it back; returns
     // what was written.
     IniFile modifyFile(const std::function<void(IniFile&)>& change);
@@ -153,27 +181,25 @@ private:
     void loadSids(const IniFile& ini);
     void loadLandscapeTypes(const IniFile& ini);
     void loadRefreshComments(const IniFile& ini);
+    static void loadList(const IniFile& ini, OptionList& list);
+    // Writes the edit made to list since its load into the list as the file holds it now;
+    // returns the file as written.
+    IniFile saveList(const OptionList& list);
 
     QString m_filePath;
     ProfileList m_profiles;
     qint32 m_currentProfileIndex = -1;
     LandscapeTypeList m_landscapeTypes;
     ItemList m_profileIds{true};
-    ItemList m_systemTitles;
-    ItemList m_sids{true};
+    OptionList m_systemTitles;
+    OptionList m_sids;
     ItemList m_sourceSystems;
-    ItemList m_landscapeTypeNames;
-    ItemList m_refreshComments;
+    OptionList m_landscapeTypeNames;
+    OptionList m_refreshComments;
     std::function<void()> m_processEvents;
     std::function<void(bool busy)> m_setBusy;
     std::function<bool(int codePage)> m_confirmLeavingCodePage;
     LockWaitObserver m_lockWaitObserver;
-
-    // Each list as last loaded, which its save compares with the list to find the edit.
-    QStringList m_fileSystemTitles;
-    QStringList m_fileSids;
-    LandscapeTypeList m_fileLandscapeTypes;
-    QStringList m_fileRefreshComments;
     QList<Color> m_storedColors; // "Color" Item_1 … as last loaded
 };
 

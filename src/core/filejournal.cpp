@@ -2,6 +2,7 @@
 
 #include "apperror.h"
 #include "fileio.h"
+#include "folders.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -82,18 +83,6 @@ QList<QByteArray> placesOf(const QByteArray& path)
     if (const QByteArray state = statePlace(path); !state.isEmpty())
         places.append(state);
     return places;
-}
-
-// mkdir -p for the state folder, private to the user.
-bool makeFolders(const QByteArray& folder)
-{
-    struct stat st;
-    if (::stat(folder.constData(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const QByteArray parent = fileio::folderOf(folder);
-    if (parent == folder || !makeFolders(parent))
-        return false;
-    return ::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST;
 }
 
 enum class Verdict
@@ -273,7 +262,8 @@ int writeJournal(const Target& t, int fileFd, QByteArrayView old, QByteArray& jo
     if (othersMayTear || !fileio::identityOf(fileFd).stable)
         return refused ? kErrNoJournalPlace : err;
     const QByteArray own = statePlace(t.path);
-    if (own.isEmpty() || !makeFolders(fileio::folderOf(own)))
+    // Its folders are private to the user.
+    if (own.isEmpty() || makeFolders(fileio::folderOf(own), 0700) != 0)
         return kErrNoJournalPlace;
     err = writeJournalAt(own, fileFd, t.st, old);
     if (err == EEXIST && ::unlink(own.constData()) == 0)

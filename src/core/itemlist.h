@@ -18,7 +18,7 @@ public:
 };
 
 // The ordered texts behind a drop-down selector. A sorted list keeps its items in the
-// order of Compare; an added text goes after the items equal to it. Finding a text
+// order of compare(); an added text goes after the items equal to it. Finding a text
 // compares whole texts with letter case ignored.
 class ItemList
 {
@@ -32,9 +32,9 @@ public:
     // Removes every item.
     void clear();
     // Adds text at the end, or at its sorted place in a sorted list; returns its index
-    // (-1 for a sorted add deferred by BeginUpdate).
+    // (-1 for a sorted add deferred by beginUpdate()).
     int add(const QString& text);
-    // Inserts text at index (clamped to 0 … Count()), also in a sorted list.
+    // Inserts text at index (clamped to 0 … count()), also in a sorted list.
     void insert(int index, const QString& text);
     int count() const;
     // The item at index; empty text when index is out of range.
@@ -49,7 +49,7 @@ public:
     // unsorted one sorts them). Shares other's texts until either list changes.
     void assignItems(const ItemList& other);
 
-    // Between BeginUpdate and EndUpdate the observer hears one reset in place of each
+    // Between beginUpdate() and endUpdate() the observer hears one reset in place of each
     // change, and sorted adds cost O(log n) each: use it when loading many items.
     // Calls nest.
     void beginUpdate();
@@ -59,9 +59,9 @@ public:
     // user's locale (QLocale()), letter case ignored; the C locale collates as English.
     // Negative, zero or positive as in QString::compare.
     static int compare(const QString& a, const QString& b);
-    // Sorts texts stably in the order of Compare.
+    // Sorts texts stably in the order of compare().
     static void sort(QStringList& texts);
-    // A text with letter case folded as Compare does: texts equal for Compare have
+    // A text with letter case folded as compare() does: texts equal for compare() have
     // equal keys.
     static QString foldKey(const QString& text);
 
@@ -81,7 +81,7 @@ private:
     mutable QStringList m_pending;
 };
 
-// BeginUpdate … EndUpdate on every path.
+// beginUpdate() … endUpdate() on every path.
 class ItemListUpdate
 {
 public:

@@ -1,21 +1,16 @@
 #include "profilemerge.h"
 
-#include <tuple>
+#include <span>
 
 namespace tavelorn {
 
 namespace {
 
-// The fields an edit may change, in file order; the identifier is not one of them.
-constexpr auto kEditableFields = std::make_tuple(
-    &Profile::borderWidth, &Profile::systemTitle, &Profile::landscapePosition, &Profile::sid,
-    &Profile::usage1, &Profile::usage2, &Profile::picturePath, &Profile::pictureCenter,
-    &Profile::pictureStretch, &Profile::info1, &Profile::info2, &Profile::info3,
-    &Profile::lastRefresh, &Profile::refreshSource, &Profile::refreshComment);
-
-template <class F> void forEachField(F&& f)
+// The fields an edit may change: all but the identifier, which comes first.
+template <class F> void forEachEditableField(F&& f)
 {
-    std::apply([&](auto... field) { (f(field), ...); }, kEditableFields);
+    for (const ProfileField& field : std::span(kProfileFields).subspan(1))
+        std::visit(f, field.member);
 }
 
 } // namespace
@@ -23,16 +18,16 @@ template <class F> void forEachField(F&& f)
 bool profileEdited(const Profile& base, const Profile& edited)
 {
     bool differs = false;
-    forEachField([&](auto field) { differs = differs || base.*field != edited.*field; });
+    forEachEditableField([&](auto member) { differs = differs || base.*member != edited.*member; });
     return differs;
 }
 
 Profile mergeProfileEdit(const Profile& base, const Profile& edited, const Profile& current)
 {
     Profile merged = current;
-    forEachField([&](auto field) {
-        if (base.*field != edited.*field)
-            merged.*field = edited.*field;
+    forEachEditableField([&](auto member) {
+        if (base.*member != edited.*member)
+            merged.*member = edited.*member;
     });
     if (merged.lastRefresh == 0) {
         merged.refreshSource.clear();

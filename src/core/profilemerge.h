@@ -1,6 +1,6 @@
 #pragma once
 
-#include "systeminfo.h"
+#include "profile.h"
 
 namespace tavelorn {
 

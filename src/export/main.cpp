@@ -6,6 +6,7 @@
 #include "applyprofile.h"
 #include "configfile.h"
 #include "configstore.h"
+#include "folders.h"
 #include "graphic.h"
 #include "inifile.h"
 #include "jpegexport.h"
@@ -36,7 +37,6 @@
 #include <malloc.h>
 #include <sched.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tavelorn;
@@ -151,36 +151,12 @@ QString failureText(const std::exception_ptr& error)
     }
 }
 
-// Creates folder and the parents it lacks; false with cause (an errno value) when one
-// cannot be made. Each part is made by itself so that cause is the real reason.
-bool makeFolders(const QString& folder, int& cause)
+// Creates folder and the parents it lacks; 0, or the errno value of the part that could
+// not be made.
+int makeOutputFolder(const QString& folder)
 {
-    QByteArray path = QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
-    struct stat st;
-    if (::stat(path.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return true;
-        cause = ENOTDIR;
-        return false;
-    }
-    for (qsizetype end = 1; end <= path.size(); ++end) {
-        if (end < path.size() && path.at(end) != '/')
-            continue;
-        const char kept = end < path.size() ? path.at(end) : '\0';
-        path.data()[end] = '\0'; // the part up to end, in place
-        bool made = ::mkdir(path.constData(), 0777) == 0;
-        if (!made) {
-            cause = errno;
-            made = cause == EEXIST && ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-            if (cause == EEXIST && !made)
-                cause = ENOTDIR;
-        }
-        if (end < path.size())
-            path.data()[end] = kept;
-        if (!made)
-            return false;
-    }
-    return true;
+    return makeFolders(QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())),
+                       0777);
 }
 
 int folderError(const QString& folder, int cause)
@@ -443,9 +419,8 @@ int exportOne(const ConfigStore& store, const QHash<qsizetype, QString>& warning
         path.prepend(folder);
     }
     // A missing folder is made, as --output-dir makes its own.
-    int cause = 0;
     const QString pictureFolder = QFileInfo(path).absolutePath();
-    if (!makeFolders(pictureFolder, cause))
+    if (const int cause = makeOutputFolder(pictureFolder))
         return folderError(pictureFolder, cause);
     writePicture(image, path);
     printOut(path);
@@ -517,8 +492,7 @@ std::vector<BatchEntry> savedProfileEntries(const ConfigStore& store,
 int exportAll(const ConfigStore& store, const std::vector<BatchEntry>& entries,
               const QString& outputDir)
 {
-    int cause = 0;
-    if (!makeFolders(outputDir, cause))
+    if (const int cause = makeOutputFolder(outputDir))
         return folderError(outputDir, cause);
     const QDir dir(outputDir);
     struct Item

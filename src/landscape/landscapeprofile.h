@@ -1,7 +1,7 @@
 #pragma once
 
 #include "landscape.h"
-#include "systeminfo.h"
+#include "profile.h"
 
 #include <QHash>
 

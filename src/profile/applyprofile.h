@@ -2,6 +2,7 @@
 
 #include "datetime.h"
 #include "picture.h"
+#include "profile.h"
 
 namespace tavelorn {
 

@@ -114,8 +114,9 @@ TEST_F(StoreTest, LoadsProfilesInFileOrderWithDefaults)
     store.loadProfiles();
     ASSERT_EQ(store.profiles().size(), 3);
     EXPECT_EQ(store.currentProfileIndex(), 2);
-    EXPECT_EQ(store.profileIds().items(), QStringList({"alpha__DEV__2024_02_01", "Beta__QAS__2024_03_01",
-                                                "Zeta__PRD__2024_01_05"}));
+    EXPECT_EQ(
+        store.profileIds().items(),
+        QStringList({"alpha__DEV__2024_02_01", "Beta__QAS__2024_03_01", "Zeta__PRD__2024_01_05"}));
     const Profile& a = store.profiles()[0];
     EXPECT_EQ(a.id, "Zeta__PRD__2024_01_05");
     EXPECT_EQ(a.borderWidth, 4);
@@ -148,6 +149,57 @@ TEST_F(StoreTest, LoadsProfilesInFileOrderWithDefaults)
     Profile expected;
     expected.id = "Zeta__PRD__2024_01_05";
     EXPECT_EQ(store.profiles()[0], expected);
+}
+
+// Every key of a profile section, each with a value no other field holds and none a
+// missing key gives: it reads into its own field and writes back the same bytes, in the
+// same order.
+TEST_F(StoreTest, EveryProfileKeyReadsIntoItsFieldAndWritesBackItsBytes)
+{
+    const QByteArray file = "[SystemInfo_1]\n"
+                            "ID=T__DEV__2024_01_05\n"
+                            "BorderWidth=-7\n"
+                            "SystemTitle=T\n"
+                            "LansdscapePosition=QAS\n"
+                            "SID=DEV\n"
+                            "Usage1=u1\n"
+                            "Usage2=u2\n"
+                            "PictureFullPath=/p.jpg\n"
+                            "PictureCenter=1\n"
+                            "PictureStretch=1\n"
+                            "Info1=i1\n"
+                            "Info2=i2\n"
+                            "Info3=i3\n"
+                            "LastRefresh=05.01.2024\n"
+                            "SourceRefresh=PRD\n"
+                            "CommentRefresh=c\n"
+                            "[SystemInfo]\n"
+                            "NbItems=1\n";
+    Profile expected;
+    expected.id = "T__DEV__2024_01_05";
+    expected.borderWidth = -7;
+    expected.systemTitle = "T";
+    expected.landscapePosition = "QAS";
+    expected.sid = "DEV";
+    expected.usage1 = "u1";
+    expected.usage2 = "u2";
+    expected.picturePath = "/p.jpg";
+    expected.pictureCenter = true;
+    expected.pictureStretch = true;
+    expected.info1 = "i1";
+    expected.info2 = "i2";
+    expected.info3 = "i3";
+    expected.lastRefresh = fromQDate(QDate(2024, 1, 5));
+    expected.refreshSource = "PRD";
+    expected.refreshComment = "c";
+
+    const ProfileList profiles = readProfiles(IniFile::fromBytes(file));
+    ASSERT_EQ(profiles.size(), 1);
+    EXPECT_EQ(profiles[0], expected);
+
+    IniFile written = IniFile::fromBytes(QByteArray());
+    writeProfiles(written, profiles);
+    EXPECT_EQ(written.toBytes(), file);
 }
 
 TEST_F(StoreTest, AProfileWithoutIDLoadsAsAnEmptyItem)
@@ -205,8 +257,7 @@ TEST_F(StoreTest, AFileOver256MiBLoadsNothingAndIsNeverWritten)
         f.write("[SystemTitle]\nNbItems=1\nItem_1=T\n");
         ASSERT_TRUE(f.resize(IniFile::kMaxFileSize + 1)); // the rest sparse
     }
-    const QString message = QStringLiteral("Impossible d'ouvrir le fichier \"") +
-                            store.filePath() +
+    const QString message = QStringLiteral("Impossible d'ouvrir le fichier \"") + store.filePath() +
                             QStringLiteral("\". Fichier trop volumineux (plus de 256 Mo)");
     expectError([this] { store.loadAll(); }, message);
     EXPECT_EQ(store.systemTitles().count(), 0);
@@ -379,8 +430,7 @@ TEST_F(StoreTest, makeProfileId)
     EXPECT_EQ(ConfigStore::makeProfileId(title, "DEV", fromQDate(QDate(2024, 12, 25))),
               "SAP ERP 6.0 EHP7__DEV__2024_12_25");
     EXPECT_EQ(ConfigStore::makeProfileId("", "", 0), "____1899_12_30");
-    EXPECT_EQ(ConfigStore::makeProfileId("T", "S", fromQDate(QDate(987, 3, 4))),
-              "T__S__987_03_04");
+    EXPECT_EQ(ConfigStore::makeProfileId("T", "S", fromQDate(QDate(987, 3, 4))), "T__S__987_03_04");
 }
 
 TEST_F(StoreTest, FindSystemInfoComparesExactly)

@@ -1,10 +1,18 @@
 #include "apperror.h"
 #include "colorvalue.h"
 #include "datetime.h"
+#include "folders.h"
 #include "testfiles.h"
 #include "text.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <cerrno>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +150,43 @@ TEST(DateTime, CountsDaysFrom30December1899)
     // Values no calendar holds give the epoch instead of an invalid date.
     EXPECT_EQ(dateOf(1e300), QDate(1899, 12, 30));
     EXPECT_EQ(dateOf(std::numeric_limits<double>::quiet_NaN()), QDate(1899, 12, 30));
+}
+
+// mkdir -p: every missing part is made with the mode given; a part that is no folder,
+// or that may not be made, stops it with the cause.
+TEST(MakeFolders, MakesTheMissingPartsOrTellsWhyNot)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeBytes(root + "/file", "x");
+    ASSERT_TRUE(QFile::link(root + "/nowhere", root + "/dangling"));
+    ASSERT_TRUE(QDir(root).mkdir("locked"));
+    ASSERT_TRUE(
+        QFile::setPermissions(root + "/locked", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    struct Case
+    {
+        const char* path; // under root
+        int cause;
+    };
+    const Case cases[] = {
+        {"/a/b/c", 0},
+        {"/a/b/c", 0}, // there already
+        {"/d//e///", 0},
+        {"/file", ENOTDIR},
+        {"/file/x", ENOTDIR},
+        {"/dangling/x", ENOTDIR},
+        {"/locked/x/y", runningAsRoot() ? 0 : EACCES},
+    };
+    for (const Case& c : cases) {
+        const QString path = root + QString::fromLatin1(c.path);
+        EXPECT_EQ(makeFolders(QFile::encodeName(path), 0700), c.cause) << c.path;
+        EXPECT_EQ(QFileInfo(path).isDir(), c.cause == 0) << c.path;
+    }
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(root + "/a").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(makeFolders(QByteArray("/tmp\0/x", 7), 0700), EINVAL);
+    EXPECT_EQ(makeFolders("/", 0700), 0);
 }
 
 } // namespace
