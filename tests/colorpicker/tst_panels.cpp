@@ -24,8 +24,6 @@ QRgb qrgbOf(quint32 rrggbb)
 
 } // namespace
 
-// ---------------------------------------------------------------- palette
-
 TEST(Palette, ThemeLayoutPlacesBoxesInTenColumnsWithAGapUnderTheBaseRow)
 {
     CustomColorSelector palette;
@@ -221,8 +219,6 @@ TEST(Palette, WheelSelectsWhenClosedAndMovesHotWhenOpen)
     EXPECT_EQ(spy.count(), 1) << "the open wheel only moves the hot box";
 }
 
-// ---------------------------------------------------------------- honeycomb
-
 TEST(ColorCube, CellTableRowsAndCentres)
 {
     ColorCubePanel cube;
@@ -307,8 +303,6 @@ TEST(ColorCube, SelectedColorMarksFirstMatchingCellSilently)
     EXPECT_EQ(cube.selectedColor(), colorFromHex(0x123456));
     EXPECT_EQ(spy.count(), 0);
 }
-
-// ---------------------------------------------------------------- spectrum
 
 TEST(Spectrum, PictureRunsThroughHuesFromWhiteToBlack)
 {

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include <cstdlib>
+
 namespace tavelorn {
 
 namespace {

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
+
 namespace tavelorn {
 
 namespace {
@@ -44,10 +45,10 @@ constexpr int kSearchResetMs = 500;
 
 QString searchableCaption(const QString& caption)
 {
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression kTags(QStringLiteral("<[^>]*>"));
     QString s = caption;
     if (s.contains(QLatin1String("</")))
-        s.remove(tags);
+        s.remove(kTags);
     return s.trimmed().toUpper();
 }
 
@@ -854,9 +855,9 @@ QString ColorPickerDropDown::faceText() const
 void ColorPickerDropDown::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const int W = width();
-    const int H = height();
-    const int B = m_dropDownButtonWidth;
+    const int w = width();
+    const int h = height();
+    const int buttonWidth = m_dropDownButtonWidth;
 
     QStyleOptionFrame frame;
     frame.initFrom(this);
@@ -865,15 +866,15 @@ void ColorPickerDropDown::paintEvent(QPaintEvent*)
     frame.state |= QStyle::State_Sunken;
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &frame, &p, this);
 
-    if (B > 0) {
+    if (buttonWidth > 0) {
         QStyleOptionButton button;
         button.initFrom(this);
-        button.rect = QRect(W - B - 1, 1, B, H - 2);
+        button.rect = QRect(w - buttonWidth - 1, 1, buttonWidth, h - 2);
         button.state |= droppedDown() ? QStyle::State_Sunken : QStyle::State_Raised;
         button.state &= ~QStyle::State_HasFocus;
         style()->drawControl(QStyle::CE_PushButtonBevel, &button, &p, this);
         QStyleOption arrow = button;
-        const int aw = qMin(9, B - 6);
+        const int aw = qMin(9, buttonWidth - 6);
         arrow.rect =
             QRect(button.rect.center().x() - aw / 2, button.rect.center().y() - aw / 2, aw, aw);
         style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &p, this);
@@ -882,13 +883,13 @@ void ColorPickerDropDown::paintEvent(QPaintEvent*)
     if (m_selectedColor == kColorNone)
         return;
     const QPalette& pal = palette();
-    const QRect work(QPoint(1, 1), QPoint(W - B - 2 - 1, H - 2 - 1));
+    const QRect work(QPoint(1, 1), QPoint(w - buttonWidth - 2 - 1, h - 2 - 1));
     const bool focused = hasFocus() && !droppedDown();
     if (focused) {
         const QRect f = work.adjusted(2, 2, -2, -2);
         p.fillRect(f, pal.color(QPalette::Highlight));
     }
-    const QRect box(5, 1 + (H - m_boxHeight) / 2, m_boxWidth, m_boxHeight);
+    const QRect box(5, 1 + (h - m_boxHeight) / 2, m_boxWidth, m_boxHeight);
     p.setPen(paletteQColor(m_boxBorderColor, &pal));
     p.setBrush(paletteQColor(m_selectedColor, &pal));
     p.drawRect(box.adjusted(0, 0, -1, -1));

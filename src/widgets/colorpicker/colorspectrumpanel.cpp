@@ -8,6 +8,7 @@
 #include <QPixmap>
 
 #include <climits>
+
 namespace tavelorn {
 
 namespace {
@@ -31,7 +32,7 @@ ColorSpectrumPanel::ColorSpectrumPanel(QWidget* parent) : QWidget(parent)
 
 const QImage& ColorSpectrumPanel::spectrumImage()
 {
-    static const QImage image = [] {
+    static const QImage kImage = [] {
         QImage img(kImageSize, kImageSize, QImage::Format_RGB888);
         for (int y = 0; y < kImageSize; ++y) {
             // Lightness from nearly 1 at the top to nearly 0 at the bottom, 0.5 between
@@ -44,7 +45,7 @@ const QImage& ColorSpectrumPanel::spectrumImage()
         }
         return img;
     }();
-    return image;
+    return kImage;
 }
 
 QCursor ColorSpectrumPanel::eyedropperCursor()

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
+
 namespace tavelorn {
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
+
 namespace tavelorn {
 
 CustomItemSelector::CustomItemSelector(QWidget* parent) : QWidget(parent)

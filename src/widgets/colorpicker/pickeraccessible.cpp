@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+
 namespace tavelorn {
 
 namespace {
