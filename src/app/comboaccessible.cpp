@@ -1,5 +1,7 @@
 #include "comboaccessible.h"
 
+#include "readonlytextinterface.h"
+
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -7,9 +9,11 @@
 
 #include <mutex>
 
+namespace tavelorn {
+
 namespace {
 
-class ComboBoxInterface : public QAccessibleWidget, public QAccessibleTextInterface
+class ComboBoxInterface : public QAccessibleWidget, public ReadOnlyTextInterface
 {
 public:
     explicit ComboBoxInterface(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox)
@@ -17,6 +21,8 @@ public:
     }
 
     QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+
+    using ReadOnlyTextInterface::text;
 
     void* interface_cast(QAccessible::InterfaceType t) override
     {
@@ -29,7 +35,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return ComboBoxValueText(combo());
+            return comboBoxValueText(combo());
         return QAccessibleWidget::text(t);
     }
 
@@ -90,33 +96,8 @@ public:
         QAccessibleWidget::doAction(name);
     }
 
-    // Read-only text: the value.
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int start, int end) const override
-    {
-        QString v = ComboBoxValueText(combo());
-        if (start < 0 || end < start)
-            return v;
-        return v.mid(start, end - start);
-    }
-    int characterCount() const override { return int(ComboBoxValueText(combo()).size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int* start, int* end) const override
-    {
-        *start = 0;
-        *end = characterCount();
-        return {};
-    }
-
 private:
+    QString readOnlyText() const override { return comboBoxValueText(combo()); }
     QLineEdit* edit() const { return combo()->isEditable() ? combo()->lineEdit() : nullptr; }
 };
 
@@ -129,15 +110,17 @@ QAccessibleInterface* comboBoxFactory(const QString& className, QObject* object)
 
 } // namespace
 
-void InstallComboBoxAccessibility()
+void installComboBoxAccessibility()
 {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(comboBoxFactory); });
 }
 
-QString ComboBoxValueText(const QComboBox* combo)
+QString comboBoxValueText(const QComboBox* combo)
 {
     if (combo->isEditable() && combo->lineEdit())
         return combo->lineEdit()->text();
     return combo->currentText();
 }
+
+} // namespace tavelorn

@@ -55,7 +55,7 @@ public:
 
 TDropDownList::TDropDownList(QWidget* parent) : QComboBox(parent)
 {
-    InstallComboBoxAccessibility();
+    tavelorn::installComboBoxAccessibility();
     setStyle(listPopupStyle());
     setMaxVisibleItems(VisibleRows);
     setItemDelegate(new PopupRowDelegate(this));

@@ -106,7 +106,7 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent), d(std::make_unique<
 
     // Named for what they set: the colour button shows its value, the face list's
     // edit nothing of its own.
-    InstallComboBoxAccessibility();
+    installComboBoxAccessibility();
     d->face->setAccessibleName(tr("Face"));
     d->face->lineEdit()->setAccessibleName(tr("Face"));
     d->height->setAccessibleName(tr("Height"));

@@ -4,6 +4,7 @@
 #include "buttonicon.h"
 #include "clicklabel.h"
 #include "colorpickerdropdown.h"
+#include "pickeraccessible.h"
 #include "picture.h"
 #include "windowplacement.h"
 
@@ -52,6 +53,8 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
                           Qt::CustomizeWindowHint),
       ui(std::make_unique<Ui::TfrmEditLandscapeTypeColor>())
 {
+    // What a screen reader hears of the picker, in place before the picker is made.
+    installColorPickerAccessibility();
     ui->setupUi(this);
 
     // "Tahoma" 11 px where installed, else the desktop's sans face at the same height.
@@ -88,9 +91,9 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
 
     connect(ui->ListBox, &QListWidget::itemSelectionChanged, this,
             &TfrmEditLandscapeTypeColor::ListBoxClick);
-    connect(ui->ColorPickerDropDown, &TColorPickerDropDown::OnSelect, this,
+    connect(ui->ColorPickerDropDown, &ColorPickerDropDown::colorSelected, this,
             &TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect);
-    connect(ui->ColorPickerDropDown, &TColorPickerDropDown::OnDropDownFooterButtonClick, this,
+    connect(ui->ColorPickerDropDown, &ColorPickerDropDown::footerButtonClicked, this,
             &TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick);
     connect(okButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::accept);
     connect(cancelButton(), &QPushButton::clicked, this, &TfrmEditLandscapeTypeColor::reject);
@@ -113,46 +116,46 @@ QPushButton* TfrmEditLandscapeTypeColor::cancelButton() const
 
 void TfrmEditLandscapeTypeColor::setupPicker()
 {
-    TColorPickerDropDown* picker = ui->ColorPickerDropDown;
-    picker->AddDefaultColors(); // the 16 named colours, "Black" to "White"
-    picker->setSelectionColorStyle(ColorPicker::scOffice2007);
+    ColorPickerDropDown* picker = ui->ColorPickerDropDown;
+    picker->addDefaultColors(); // the 16 named colours, "Black" to "White"
+    picker->setSelectionColorStyle(SelectionColorStyle::Office2007);
     picker->setDropDownColor(colorFromHex(0xDAE5F3));
     picker->setDropDownBorderColor(kColorNone);
     picker->setDropDownBorderWidth(1);
     picker->setDropDownWidth(206);
 
-    TItemAppearance items;
-    items.BorderColor = colorFromHex(0xD3D78D);
-    items.BorderColorTop = colorFromHex(0xFFFEF4);
-    items.BorderColorBottom = colorFromHex(0xFFF8CA);
-    items.EdgeColor = colorFromHex(0xDFD9C3);
-    items.ColorHot = colorFromHex(0xFDFFD7);
-    items.ColorHotTo = colorFromHex(0xFCD458);
-    items.ColorMirrorHot = colorFromHex(0xFCD458);
-    items.ColorMirrorHotTo = colorFromHex(0xFCF1B3);
-    items.ColorHotText = colorFromHex(0x000000);
-    items.ColorSelected = colorFromHex(0xFBFFA6);
-    items.ColorSelectedTo = colorFromHex(0xF4B904);
-    items.ColorMirrorSelected = colorFromHex(0xFBC115);
-    items.ColorMirrorSelectedTo = colorFromHex(0xF9E368);
-    items.ColorSelectedText = colorFromHex(0x000000);
-    items.BorderColorHot = kColorNone;
-    items.BorderColorSelected = kColorNone;
-    items.Font = TItemAppearance::defaultFont();
-    items.FontColor = kColorWindowText;
+    ItemAppearance items;
+    items.borderColor = colorFromHex(0xD3D78D);
+    items.borderColorTop = colorFromHex(0xFFFEF4);
+    items.borderColorBottom = colorFromHex(0xFFF8CA);
+    items.edgeColor = colorFromHex(0xDFD9C3);
+    items.colorHot = colorFromHex(0xFDFFD7);
+    items.colorHotTo = colorFromHex(0xFCD458);
+    items.colorMirrorHot = colorFromHex(0xFCD458);
+    items.colorMirrorHotTo = colorFromHex(0xFCF1B3);
+    items.colorHotText = colorFromHex(0x000000);
+    items.colorSelected = colorFromHex(0xFBFFA6);
+    items.colorSelectedTo = colorFromHex(0xF4B904);
+    items.colorMirrorSelected = colorFromHex(0xFBC115);
+    items.colorMirrorSelectedTo = colorFromHex(0xF9E368);
+    items.colorSelectedText = colorFromHex(0x000000);
+    items.borderColorHot = kColorNone;
+    items.borderColorSelected = kColorNone;
+    items.font = ItemAppearance::defaultFont();
+    items.fontColor = kColorWindowText;
     picker->setItemAppearance(items);
 
-    TFooterAppearance footer;
-    footer.Visible = true;
-    footer.Height = 22;
-    footer.BorderWidth = 1;
-    footer.SizeGrip = true;
-    footer.ButtonAlignment = ColorPicker::baRight;
-    footer.Color = colorFromHex(0xE3EFFF);
-    footer.ColorTo = colorFromHex(0xAFD2FF);
-    footer.BorderColor = colorFromHex(0xAFD2FF);
-    footer.Font = TItemAppearance::defaultFont();
-    footer.FontColor = colorFromHex(0x083772);
+    FooterAppearance footer;
+    footer.visible = true;
+    footer.height = 22;
+    footer.borderWidth = 1;
+    footer.sizeGrip = true;
+    footer.buttonAlignment = ButtonAlignment::Right;
+    footer.color = colorFromHex(0xE3EFFF);
+    footer.colorTo = colorFromHex(0xAFD2FF);
+    footer.borderColor = colorFromHex(0xAFD2FF);
+    footer.font = ItemAppearance::defaultFont();
+    footer.fontColor = colorFromHex(0x083772);
     // Screen readers name each button by the style it switches to.
     const struct
     {
@@ -165,22 +168,22 @@ void TfrmEditLandscapeTypeColor::setupPicker()
         {"List", tr("Named colors")},
     };
     for (const auto& b : styleButtons) {
-        TFooterButton button;
-        button.Caption = QString::fromLatin1(b.caption);
-        button.AccessibleName = b.name;
-        footer.Buttons.append(button);
+        FooterButton button;
+        button.caption = QString::fromLatin1(b.caption);
+        button.accessibleName = b.name;
+        footer.buttons.append(button);
     }
     picker->setDropDownFooter(footer);
 
-    TButtonAppearance buttons;
-    buttons.Color = colorFromHex(0xE3EFFF);
-    buttons.ColorTo = colorFromHex(0xC4DDFF);
-    buttons.BorderColor = kColorNone;
-    buttons.ColorHot = colorFromHex(0xFFFDEB);
-    buttons.BorderColorHot = colorFromHex(0xDBCE99);
-    buttons.ColorDown = colorFromHex(0xFFD9AA);
-    buttons.BorderColorDown = colorFromHex(0xFEAE42);
-    buttons.Font = TItemAppearance::defaultFont();
+    ButtonAppearance buttons;
+    buttons.color = colorFromHex(0xE3EFFF);
+    buttons.colorTo = colorFromHex(0xC4DDFF);
+    buttons.borderColor = kColorNone;
+    buttons.colorHot = colorFromHex(0xFFFDEB);
+    buttons.borderColorHot = colorFromHex(0xDBCE99);
+    buttons.colorDown = colorFromHex(0xFFD9AA);
+    buttons.borderColorDown = colorFromHex(0xFEAE42);
+    buttons.font = ItemAppearance::defaultFont();
     picker->setButtonAppearance(buttons);
 }
 
@@ -215,7 +218,7 @@ void TfrmEditLandscapeTypeColor::setLandscapeTypes(const LandscapeTypeList& type
     setPreviewColor(kColorWindowText);
     const QSignalBlocker block(ui->ColorPickerDropDown);
     ui->ColorPickerDropDown->setSelectedColor(tavelorn::kColorNone);
-    ui->ColorPickerDropDown->setColorSelectionStyle(ColorPicker::csList);
+    ui->ColorPickerDropDown->setColorSelectionStyle(ColorSelectionStyle::List);
 }
 
 int TfrmEditLandscapeTypeColor::selectedIndex() const
@@ -247,7 +250,7 @@ void TfrmEditLandscapeTypeColor::ListBoxClick()
             return;
         }
         FLastSelected = i;
-        // May raise the picker's OnSelect, which rewrites element i's colour with the
+        // May raise the picker's colorSelected, which rewrites element i's colour with the
         // named colour of the same value.
         THandlerGuard::nested(
             [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].color); });
@@ -262,7 +265,7 @@ void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
         const int i = selectedIndex();
         if (i < 0)
             return;
-        FArrLandscapeType[i].color = ui->ColorPickerDropDown->SelectedColor();
+        FArrLandscapeType[i].color = ui->ColorPickerDropDown->selectedColor();
         setPreviewColor(FArrLandscapeType[i].color);
     });
 }
@@ -292,9 +295,9 @@ void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
 void TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex)
 {
     FGuard.run([this, ButtonIndex] {
-        using namespace ColorPicker;
-        static constexpr TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete,
-                                                          csList};
+        static constexpr ColorSelectionStyle styles[] = {
+            ColorSelectionStyle::Spectrum, ColorSelectionStyle::ColorCube,
+            ColorSelectionStyle::Discrete, ColorSelectionStyle::List};
         if (ButtonIndex < 0 || ButtonIndex >= int(std::size(styles)))
             return;
         ui->ColorPickerDropDown->setColorSelectionStyle(styles[ButtonIndex]);

@@ -101,7 +101,7 @@ struct LandscapeColorsControls
     explicit LandscapeColorsControls(const QWidget* w) : window(w) {}
     const QWidget* window;
     TAVELORN_CONTROL(QListWidget, ListBox);
-    TAVELORN_CONTROL(TColorPickerDropDown, ColorPickerDropDown);
+    TAVELORN_CONTROL(tavelorn::ColorPickerDropDown, ColorPickerDropDown);
     TAVELORN_CONTROL(QFrame, Shape); // the preview's white ground
     TAVELORN_CONTROL(TClickLabel, lblLandscapeType);
     TAVELORN_CONTROL(TClickLabel, lblSID);

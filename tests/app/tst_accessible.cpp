@@ -245,7 +245,7 @@ TEST_F(AccessibleNames, ColourDialogWithItsPickerOpen)
 
     f.ColorPickerDropDown->setFocus();
     QTest::keyClick(f.ColorPickerDropDown, Qt::Key_Down, Qt::AltModifier);
-    ASSERT_TRUE(f.ColorPickerDropDown->DroppedDown());
+    ASSERT_TRUE(f.ColorPickerDropDown->droppedDown());
     EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
     // The open pop-up is in the tree, its entries list items.
     QAccessibleInterface* popup = picker->child(0);
@@ -261,7 +261,7 @@ TEST_F(AccessibleNames, ColourDialogWithItsPickerOpen)
     walk(popup);
     EXPECT_EQ(items.size(), 16);
     EXPECT_TRUE(items.contains(QStringLiteral("Red")));
-    f.ColorPickerDropDown->HideDropDown(false);
+    f.ColorPickerDropDown->hideDropDown(false);
 }
 
 TEST_F(AccessibleNames, PreviewWordIsATabStopThatOpensTheColourDialog)

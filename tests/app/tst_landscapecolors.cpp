@@ -35,7 +35,7 @@ void pinPalette()
     QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
-TColorPickerDropDown* picker(Dialog* d)
+ColorPickerDropDown* picker(Dialog* d)
 {
     return LandscapeColorsControls(d).ColorPickerDropDown;
 }
@@ -51,20 +51,20 @@ void select(Dialog* d, int row)
 // Opens the picker with a click and presses named colour index in its list.
 void pickNamed(Dialog* d, int index)
 {
-    TColorPickerDropDown* p = picker(d);
+    ColorPickerDropDown* p = picker(d);
     QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(40, 10));
-    ASSERT_TRUE(p->DroppedDown());
-    ASSERT_EQ(p->ColorSelectionStyle(), ColorPicker::csList);
-    TCustomItemSelector* list = p->ItemSelector()->Selector();
-    p->ItemSelector()->ensureItemVisible(index);
-    QTest::mousePress(list, Qt::LeftButton, {}, list->Items()[index].Rect.center());
-    ASSERT_FALSE(p->DroppedDown());
+    ASSERT_TRUE(p->droppedDown());
+    ASSERT_EQ(p->colorSelectionStyle(), ColorSelectionStyle::List);
+    CustomItemSelector* list = p->itemSelector()->selector();
+    p->itemSelector()->ensureItemVisible(index);
+    QTest::mousePress(list, Qt::LeftButton, {}, list->items()[index].rect.center());
+    ASSERT_FALSE(p->droppedDown());
 }
 
 void clickFooter(Dialog* d, const char* caption)
 {
-    for (TFlatButton* b : picker(d)->DropDownForm()->Footer()->Buttons())
-        if (b->Button().Caption == QLatin1String(caption)) {
+    for (FlatButton* b : picker(d)->dropDownForm()->footer()->buttons())
+        if (b->button().caption == QLatin1String(caption)) {
             QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
             return;
         }
@@ -195,8 +195,8 @@ TEST_F(ColourDialogTest, FormAsDesigned)
     // Nothing selected; the picker without colour in the list style.
     EXPECT_EQ(dialog.selectedIndex(), -1);
     EXPECT_EQ(ui.ListBox->count(), 3);
-    EXPECT_EQ(picker(&dialog)->SelectedColor(), tavelorn::kColorNone);
-    EXPECT_EQ(picker(&dialog)->ColorSelectionStyle(), ColorPicker::csList);
+    EXPECT_EQ(picker(&dialog)->selectedColor(), tavelorn::kColorNone);
+    EXPECT_EQ(picker(&dialog)->colorSelectionStyle(), ColorSelectionStyle::List);
 
     // Focus in the list; Tab runs list, picker, the position's preview word, Cancel, OK.
     EXPECT_EQ(QApplication::focusWidget(), ui.ListBox);
@@ -269,15 +269,15 @@ TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
         QTest::keyClick(form.ListBox, Qt::Key_Down);
         EXPECT_EQ(d->selectedIndex(), -1);
         pickNamed(d, 9);
-        EXPECT_EQ(picker(d)->SelectedColor(), kRed);
+        EXPECT_EQ(picker(d)->selectedColor(), kRed);
         QTest::mouseClick(form.lblSID, Qt::LeftButton);
         QTest::mouseClick(form.lblLandscapeType, Qt::LeftButton);
         EXPECT_EQ(d->ColorDialog(), nullptr) << "no colour dialog without a position";
         EXPECT_EQ(wordColour(form.lblSID), QColor(Qt::black));
-        picker(d)->ShowDropDown();
+        picker(d)->showDropDown();
         clickFooter(d, "Cube");
-        EXPECT_EQ(picker(d)->ColorSelectionStyle(), ColorPicker::csColorCube);
-        picker(d)->HideDropDown(false);
+        EXPECT_EQ(picker(d)->colorSelectionStyle(), ColorSelectionStyle::ColorCube);
+        picker(d)->hideDropDown(false);
         EXPECT_TRUE(d->landscapeTypes().isEmpty());
         QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
     });
@@ -291,8 +291,8 @@ TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
         EXPECT_EQ(d->landscapeTypes(), kPositions);
         EXPECT_EQ(form.lblLandscapeType->text(), QStringLiteral("WWWW"));
         select(d, 0); // then the position shows its own colour
-        EXPECT_EQ(picker(d)->SelectedColor(), kGreen);
-        EXPECT_EQ(picker(d)->FaceText(), QStringLiteral("Green"));
+        EXPECT_EQ(picker(d)->selectedColor(), kGreen);
+        EXPECT_EQ(picker(d)->faceText(), QStringLiteral("Green"));
         QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
     });
     EXPECT_EQ(types, kPositions);
@@ -321,7 +321,7 @@ TEST_F(ColourDialogTest, SelectingAPositionShowsItsColour)
         const LandscapeColorsControls form(&dialog);
         EXPECT_EQ(dialog.landscapeTypes()[1].color, c.after) << c.name;
         EXPECT_EQ(dialog.landscapeTypes()[0].color, 0x00FFFF) << c.name;
-        EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
+        EXPECT_EQ(picker(&dialog)->faceText(), QString::fromLatin1(c.face)) << c.name;
         // The face's colour box, 5 pixels in, centred vertically.
         const QImage face = picker(&dialog)->grab().toImage();
         EXPECT_EQ(face.pixelColor(5 + 7, 1 + (21 - 14) / 2 + 7), c.words) << c.name;
@@ -374,8 +374,8 @@ TEST_F(ColourDialogTest, PreviewWordsOpenTheStandardColourDialog)
         ASSERT_TRUE(shown) << c.name;
         EXPECT_EQ(initial, QColor(0, 0x80, 0)) << "starts from the words' colour";
         EXPECT_EQ(dialog.landscapeTypes()[0].color, c.expected) << c.name;
-        EXPECT_EQ(picker(&dialog)->SelectedColor(), c.expected) << c.name;
-        EXPECT_EQ(picker(&dialog)->FaceText(), QString::fromLatin1(c.face)) << c.name;
+        EXPECT_EQ(picker(&dialog)->selectedColor(), c.expected) << c.name;
+        EXPECT_EQ(picker(&dialog)->faceText(), QString::fromLatin1(c.face)) << c.name;
         const Color e = c.expected;
         EXPECT_EQ(wordColour(form.lblLandscapeType),
                   QColor(colorRed(e), colorGreen(e), colorBlue(e)))
@@ -397,13 +397,13 @@ TEST_F(ColourDialogTest, EnterAndEscapeActOnTheOpenDropDownFirst)
         LandscapeTypeList types = kPositions;
         edit(types, [&](Dialog* d) {
             select(d, 0);
-            TColorPickerDropDown* p = picker(d);
+            ColorPickerDropDown* p = picker(d);
             p->setFocus();
             QTest::keyClick(p, Qt::Key_Down, Qt::AltModifier);
-            ASSERT_TRUE(p->DroppedDown()) << c.name;
+            ASSERT_TRUE(p->droppedDown()) << c.name;
             QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down); // Olive
             QTest::keyClick(QApplication::activePopupWidget(), c.key);
-            EXPECT_FALSE(p->DroppedDown()) << c.name;
+            EXPECT_FALSE(p->droppedDown()) << c.name;
             EXPECT_TRUE(d->isVisible()) << c.name << " closed only the drop-down";
             // Enter keeps the moved selection, Escape restores the colour of the opening.
             EXPECT_EQ(d->landscapeTypes()[0].color, c.key == Qt::Key_Return ? 0x008080 : kGreen)
@@ -422,31 +422,31 @@ TEST_F(ColourDialogTest, FooterButtonsSwitchTheOpenDropDownAndTheStyleStays)
     dialog.setLandscapeTypes(kPositions);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    TColorPickerDropDown* p = picker(&dialog);
+    ColorPickerDropDown* p = picker(&dialog);
     const struct
     {
         const char* caption;
-        ColorPicker::TColorSelectionStyle style;
+        ColorSelectionStyle style;
         QSize size;
-    } steps[] = {{"Cube", ColorPicker::csColorCube, {184, 184}},
-                 {"Spect", ColorPicker::csSpectrum, {152, 198}},
-                 {"Disc", ColorPicker::csDiscrete, {167, 108}}};
-    p->ShowDropDown();
+    } steps[] = {{"Cube", ColorSelectionStyle::ColorCube, {184, 184}},
+                 {"Spect", ColorSelectionStyle::Spectrum, {152, 198}},
+                 {"Disc", ColorSelectionStyle::Discrete, {167, 108}}};
+    p->showDropDown();
     for (const auto& s : steps) {
         clickFooter(&dialog, s.caption);
-        EXPECT_TRUE(p->DroppedDown()) << s.caption;
-        EXPECT_EQ(p->ColorSelectionStyle(), s.style) << s.caption;
-        EXPECT_EQ(p->DropDownForm()->size(), s.size) << s.caption;
+        EXPECT_TRUE(p->droppedDown()) << s.caption;
+        EXPECT_EQ(p->colorSelectionStyle(), s.style) << s.caption;
+        EXPECT_EQ(p->dropDownForm()->size(), s.size) << s.caption;
     }
-    emit p->OnDropDownFooterButtonClick(4); // no such button: nothing
-    EXPECT_EQ(p->ColorSelectionStyle(), ColorPicker::csDiscrete);
-    p->HideDropDown(false);
+    emit p->footerButtonClicked(4); // no such button: nothing
+    EXPECT_EQ(p->colorSelectionStyle(), ColorSelectionStyle::Discrete);
+    p->hideDropDown(false);
     QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(40, 10));
-    ASSERT_TRUE(p->DroppedDown());
-    EXPECT_TRUE(p->ColorSelector()->isVisible()) << "the last style at the next opening";
+    ASSERT_TRUE(p->droppedDown());
+    EXPECT_TRUE(p->colorSelector()->isVisible()) << "the last style at the next opening";
     clickFooter(&dialog, "List");
-    EXPECT_TRUE(p->ItemSelector()->isVisible());
-    p->HideDropDown(false);
+    EXPECT_TRUE(p->itemSelector()->isVisible());
+    p->hideDropDown(false);
     EXPECT_EQ(dialog.landscapeTypes(), kPositions);
 }
 

@@ -11,21 +11,20 @@
 
 // The picker as the landscape colour dialog sets it up: the 16 named colours, a light
 // blue drop-down without frame colour, 206 wide, and the footer with four buttons.
-inline void configureLikeColourDialog(TColorPickerDropDown& picker)
+inline void configureLikeColourDialog(tavelorn::ColorPickerDropDown& picker)
 {
-    using namespace ColorPicker;
     using namespace tavelorn;
-    picker.AddDefaultColors();
+    picker.addDefaultColors();
     picker.setDropDownColor(colorFromHex(0xDAE5F3));
     picker.setDropDownBorderColor(kColorNone);
     picker.setDropDownBorderWidth(1);
     picker.setDropDownWidth(206);
-    TFooterAppearance footer;
-    footer.Visible = true;
+    FooterAppearance footer;
+    footer.visible = true;
     for (const char* caption : {"Spect", "Cube", "Disc", "List"}) {
-        TFooterButton button;
-        button.Caption = QString::fromLatin1(caption);
-        footer.Buttons.append(button);
+        FooterButton button;
+        button.caption = QString::fromLatin1(caption);
+        footer.buttons.append(button);
     }
     picker.setDropDownFooter(footer);
 }
@@ -34,7 +33,7 @@ inline void configureLikeColourDialog(TColorPickerDropDown& picker)
 struct PickerHost
 {
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
-    TColorPickerDropDown* picker = new TColorPickerDropDown(window.get());
+    tavelorn::ColorPickerDropDown* picker = new tavelorn::ColorPickerDropDown(window.get());
 
     explicit PickerHost(bool likeDialog = true)
     {

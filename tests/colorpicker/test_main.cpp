@@ -1,4 +1,5 @@
 #include "modalwatchdog.h"
+#include "pickeraccessible.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     previousHandler = qInstallMessageHandler(quietHandler);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QApplication app(argc, argv);
+    tavelorn::installColorPickerAccessibility();
     // A fixed style and palette, so pixels read back do not depend on the desktop.
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setPalette(QApplication::style()->standardPalette());

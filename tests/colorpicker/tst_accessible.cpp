@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
-using namespace ColorPicker;
 using namespace tavelorn;
 
 namespace {
@@ -41,18 +39,18 @@ QAccessibleInterface* find(QAccessibleInterface* root,
 }
 
 // Switches styles from the footer as the colour dialog does.
-void followFooter(TColorPickerDropDown* picker)
+void followFooter(ColorPickerDropDown* picker)
 {
-    QObject::connect(picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker,
-                     [picker](int i) {
-                         static constexpr TColorSelectionStyle styles[] = {csSpectrum, csColorCube,
-                                                                           csDiscrete, csList};
-                         if (i >= 0 && i < 4)
-                             picker->setColorSelectionStyle(styles[i]);
-                     });
+    QObject::connect(picker, &ColorPickerDropDown::footerButtonClicked, picker, [picker](int i) {
+        static constexpr ColorSelectionStyle styles[] = {
+            ColorSelectionStyle::Spectrum, ColorSelectionStyle::ColorCube,
+            ColorSelectionStyle::Discrete, ColorSelectionStyle::List};
+        if (i >= 0 && i < 4)
+            picker->setColorSelectionStyle(styles[i]);
+    });
 }
 
-void key(TColorPickerDropDown* picker, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+void key(ColorPickerDropDown* picker, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
 {
     // Keys go where the desktop sends them: to what has the focus in the open pop-up.
     QWidget* target = picker;
@@ -78,7 +76,7 @@ TEST(PickerAccessible, ComboBoxWhoseValueIsTheColourName)
     const struct
     {
         const char* what;
-        std::function<void(TColorPickerDropDown*)> act;
+        std::function<void(ColorPickerDropDown*)> act;
         const char* value;
     } cases[] = {
         {"no colour", [](auto*) {}, ""},
@@ -110,29 +108,29 @@ TEST(PickerAccessible, OpenDropDownIsTheChildWithItsEntriesAsListItems)
     ASSERT_EQ(a->childCount(), 1);
     QAccessibleInterface* popup = a->child(0);
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(popup->object(), host.picker->DropDownForm());
+    EXPECT_EQ(popup->object(), host.picker->dropDownForm());
     EXPECT_EQ(popup->parent(), a);
     EXPECT_EQ(a->indexOfChild(popup), 0);
     EXPECT_TRUE(popup->state().invisible) << "closed";
 
-    host.picker->ShowDropDown();
-    ASSERT_TRUE(host.picker->DroppedDown());
+    host.picker->showDropDown();
+    ASSERT_TRUE(host.picker->droppedDown());
     EXPECT_TRUE(a->state().expanded);
     EXPECT_FALSE(popup->state().invisible);
     QAccessibleInterface* list =
         find(popup, [](QAccessibleInterface* i) { return i->role() == QAccessible::List; });
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->childCount(), 16);
-    TCustomItemSelector* selector = host.picker->ItemSelector()->Selector();
+    CustomItemSelector* selector = host.picker->itemSelector()->selector();
     for (int i = 0; i < 16; ++i) {
         QAccessibleInterface* entry = list->child(i);
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->role(), QAccessible::ListItem);
-        EXPECT_EQ(entry->text(QAccessible::Name), host.picker->Colors()[i].Caption);
+        EXPECT_EQ(entry->text(QAccessible::Name), host.picker->colors()[i].caption);
         EXPECT_EQ(entry->parent(), list);
         EXPECT_EQ(list->indexOfChild(entry), i);
         EXPECT_EQ(entry->state().selected, i == 9) << i;
-        const QRect local = selector->Items()[i].Rect;
+        const QRect local = selector->items()[i].rect;
         EXPECT_EQ(entry->rect(), QRect(selector->mapToGlobal(local.topLeft()), local.size()));
         EXPECT_EQ(list->childAt(entry->rect().center().x(), entry->rect().center().y()), entry);
     }
@@ -140,7 +138,7 @@ TEST(PickerAccessible, OpenDropDownIsTheChildWithItsEntriesAsListItems)
 
     // The footer: four buttons that can be pressed.
     QStringList captions;
-    for (TFlatButton* b : host.picker->DropDownForm()->Footer()->Buttons()) {
+    for (FlatButton* b : host.picker->dropDownForm()->footer()->buttons()) {
         QAccessibleInterface* button = iface(b);
         EXPECT_EQ(button->role(), QAccessible::Button);
         EXPECT_TRUE(button->actionInterface()->actionNames().contains(
@@ -150,10 +148,10 @@ TEST(PickerAccessible, OpenDropDownIsTheChildWithItsEntriesAsListItems)
     EXPECT_EQ(captions, (QStringList{"Spect", "Cube", "Disc", "List"}));
 
     // Pressing an entry picks it as a click does and closes the drop-down.
-    QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy selected(host.picker, &ColorPickerDropDown::colorSelected);
     list->child(12)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0x0000FF));
-    EXPECT_FALSE(host.picker->DroppedDown());
+    EXPECT_EQ(host.picker->selectedColor(), colorFromHex(0x0000FF));
+    EXPECT_FALSE(host.picker->droppedDown());
     EXPECT_GE(selected.count(), 1);
 }
 
@@ -163,15 +161,15 @@ TEST(PickerAccessible, ComboBoxActionOpensAndFooterActionSwitchesStyle)
     followFooter(host.picker);
     QAccessibleInterface* a = iface(host.picker);
     a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
-    ASSERT_TRUE(host.picker->DroppedDown());
-    TFlatButton* cube = host.picker->DropDownForm()->Footer()->Buttons()[1];
+    ASSERT_TRUE(host.picker->droppedDown());
+    FlatButton* cube = host.picker->dropDownForm()->footer()->buttons()[1];
     iface(cube)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(host.picker->ColorSelectionStyle(), csColorCube);
-    EXPECT_TRUE(host.picker->DroppedDown());
-    QAccessibleInterface* panel = iface(host.picker->ColorCubePanel());
+    EXPECT_EQ(host.picker->colorSelectionStyle(), ColorSelectionStyle::ColorCube);
+    EXPECT_TRUE(host.picker->droppedDown());
+    QAccessibleInterface* panel = iface(host.picker->colorCubePanel());
     EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Color honeycomb"));
     a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
-    EXPECT_FALSE(host.picker->DroppedDown());
+    EXPECT_FALSE(host.picker->droppedDown());
 }
 
 // The palette's and the honeycomb's cells are list items named by their colour, the
@@ -183,24 +181,24 @@ TEST(PickerAccessible, PanelCellsAreListItemsAndArrowMovesAreAnnounced)
     followFooter(host.picker);
     const struct
     {
-        TColorSelectionStyle style;
+        ColorSelectionStyle style;
         int cells;
         const char* firstCell;
     } panels[] = {
-        {csDiscrete, 60, "#FFFFFF"},
-        {csColorCube, 127, "#003366"},
+        {ColorSelectionStyle::Discrete, 60, "#FFFFFF"},
+        {ColorSelectionStyle::ColorCube, 127, "#003366"},
     };
     for (const auto& p : panels) {
         host.picker->setColorSelectionStyle(p.style);
-        host.picker->ShowDropDown();
-        ASSERT_TRUE(host.picker->DroppedDown());
-        QWidget* panel = p.style == csDiscrete
-                             ? static_cast<QWidget*>(host.picker->ColorSelector())
-                             : static_cast<QWidget*>(host.picker->ColorCubePanel());
+        host.picker->showDropDown();
+        ASSERT_TRUE(host.picker->droppedDown());
+        QWidget* panel = p.style == ColorSelectionStyle::Discrete
+                             ? static_cast<QWidget*>(host.picker->colorSelector())
+                             : static_cast<QWidget*>(host.picker->colorCubePanel());
         ASSERT_NE(panel, nullptr);
         QAccessibleInterface* list = iface(panel);
-        EXPECT_EQ(list->role(), QAccessible::List) << p.style;
-        ASSERT_EQ(list->childCount(), p.cells) << p.style;
+        EXPECT_EQ(list->role(), QAccessible::List) << int(p.style);
+        ASSERT_EQ(list->childCount(), p.cells) << int(p.style);
         QAccessibleInterface* first = list->child(0);
         EXPECT_EQ(first->role(), QAccessible::ListItem);
         EXPECT_EQ(first->text(QAccessible::Name), QString::fromLatin1(p.firstCell));
@@ -211,49 +209,49 @@ TEST(PickerAccessible, PanelCellsAreListItemsAndArrowMovesAreAnnounced)
         key(host.picker, Qt::Key_Right);
         key(host.picker, Qt::Key_Right);
         QAccessibleInterface* current = list->focusChild();
-        ASSERT_NE(current, nullptr) << p.style << ": the keyboard's cell";
+        ASSERT_NE(current, nullptr) << int(p.style) << ": the keyboard's cell";
         EXPECT_TRUE(current->state().focused);
-        EXPECT_GT(list->indexOfChild(current), 0) << p.style << ": two steps from the start";
-        EXPECT_EQ(list->text(QAccessible::Value), current->text(QAccessible::Name)) << p.style;
-        host.picker->HideDropDown(true);
+        EXPECT_GT(list->indexOfChild(current), 0) << int(p.style) << ": two steps from the start";
+        EXPECT_EQ(list->text(QAccessible::Value), current->text(QAccessible::Name)) << int(p.style);
+        host.picker->hideDropDown(true);
     }
 
-    host.picker->setColorSelectionStyle(csSpectrum);
-    host.picker->ShowDropDown();
-    TColorSpectrumPanel* spectrum = host.picker->SpectrumPanel();
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::Spectrum);
+    host.picker->showDropDown();
+    ColorSpectrumPanel* spectrum = host.picker->spectrumPanel();
     key(host.picker, Qt::Key_Right);
     key(host.picker, Qt::Key_Down);
-    ASSERT_TRUE(spectrum->KeyboardHot());
+    ASSERT_TRUE(spectrum->keyboardHot());
     EXPECT_EQ(iface(spectrum)->text(QAccessible::Value),
-              toQColor(spectrum->HotColor()).name().toUpper());
-    host.picker->HideDropDown(true);
+              paletteQColor(spectrum->hotColor()).name().toUpper());
+    host.picker->hideDropDown(true);
 }
 
 TEST(PickerAccessible, StyleButtonsNamedForWhatTheySwitchTo)
 {
     PickerHost host;
-    TFooterAppearance footer = host.picker->DropDownFooter();
+    FooterAppearance footer = host.picker->dropDownFooter();
     const QStringList names{"Spectrum", "Color honeycomb", "Theme colors", "Named colors"};
-    for (int i = 0; i < footer.Buttons.size() && i < names.size(); ++i)
-        footer.Buttons[i].AccessibleName = names[i];
+    for (int i = 0; i < footer.buttons.size() && i < names.size(); ++i)
+        footer.buttons[i].accessibleName = names[i];
     host.picker->setDropDownFooter(footer);
-    host.picker->ShowDropDown();
+    host.picker->showDropDown();
     QStringList seen;
-    for (TFlatButton* b : host.picker->DropDownForm()->Footer()->Buttons())
+    for (FlatButton* b : host.picker->dropDownForm()->footer()->buttons())
         seen << iface(b)->text(QAccessible::Name);
     EXPECT_EQ(seen, names);
-    host.picker->HideDropDown(true);
+    host.picker->hideDropDown(true);
 }
 
 TEST(PickerKeyboard, CubeArrowsWalkTheHoneycombAndEnterPicks)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csColorCube);
-    host.picker->ShowDropDown();
-    ASSERT_TRUE(host.picker->DroppedDown());
-    TColorCubePanel* cube = host.picker->ColorCubePanel();
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
+    host.picker->showDropDown();
+    ASSERT_TRUE(host.picker->droppedDown());
+    ColorCubePanel* cube = host.picker->colorCubePanel();
     ASSERT_NE(cube, nullptr);
-    EXPECT_FALSE(cube->KeyboardHot());
+    EXPECT_FALSE(cube->keyboardHot());
 
     // Row 7 holds cells 58 to 70, row 6 cells 46 to 57 and row 8 cells 71 to 82, their
     // centres half a cell left and right of row 7's: Up goes up-left, Down down-right,
@@ -269,67 +267,67 @@ TEST(PickerKeyboard, CubeArrowsWalkTheHoneycombAndEnterPicks)
     };
     for (const auto& s : steps) {
         key(host.picker, s.key);
-        EXPECT_EQ(cube->HotIndex(), s.hot) << "after key " << s.key;
-        EXPECT_TRUE(cube->KeyboardHot());
+        EXPECT_EQ(cube->hotIndex(), s.hot) << "after key " << s.key;
+        EXPECT_TRUE(cube->keyboardHot());
     }
     // The ends of a row and the top row hold the mark.
     for (int i = 0; i < 8; ++i)
         key(host.picker, Qt::Key_Right);
-    EXPECT_EQ(cube->HotIndex(), 70);
+    EXPECT_EQ(cube->hotIndex(), 70);
     for (int i = 0; i < 8; ++i)
         key(host.picker, Qt::Key_Up);
-    EXPECT_GE(cube->HotIndex(), 1);
-    EXPECT_LE(cube->HotIndex(), 7) << "the top row";
-    const int top = cube->HotIndex();
+    EXPECT_GE(cube->hotIndex(), 1);
+    EXPECT_LE(cube->hotIndex(), 7) << "the top row";
+    const int top = cube->hotIndex();
     key(host.picker, Qt::Key_Up);
-    EXPECT_EQ(cube->HotIndex(), top);
+    EXPECT_EQ(cube->hotIndex(), top);
 
-    QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
-    const Color want = cube->CubeCellColor(top);
+    QSignalSpy selected(host.picker, &ColorPickerDropDown::colorSelected);
+    const Color want = cube->cubeCellColor(top);
     key(host.picker, Qt::Key_Return);
-    EXPECT_EQ(host.picker->SelectedColor(), want);
-    EXPECT_FALSE(host.picker->DroppedDown());
+    EXPECT_EQ(host.picker->selectedColor(), want);
+    EXPECT_FALSE(host.picker->droppedDown());
     EXPECT_GE(selected.count(), 1);
 
     // Reopened on that colour, the first key starts from its cell.
-    host.picker->ShowDropDown();
+    host.picker->showDropDown();
     key(host.picker, Qt::Key_Down);
-    EXPECT_EQ(cube->HotIndex(), top);
-    host.picker->HideDropDown(false);
+    EXPECT_EQ(cube->hotIndex(), top);
+    host.picker->hideDropDown(false);
 }
 
 TEST(PickerKeyboard, CubeEnterWithoutKeyboardMarkOnlyCloses)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csColorCube);
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
     host.picker->setSelectedColor(colorFromHex(0x123456));
-    host.picker->ShowDropDown();
-    TColorCubePanel* cube = host.picker->ColorCubePanel();
+    host.picker->showDropDown();
+    ColorCubePanel* cube = host.picker->colorCubePanel();
     // The pointer makes a cell hot, not the keyboard.
-    QTest::mouseMove(cube, cube->CubeCellCenter(20) + QPoint(1, 1));
-    QTest::mouseMove(cube, cube->CubeCellCenter(20));
-    ASSERT_EQ(cube->HotIndex(), 20);
+    QTest::mouseMove(cube, cube->cubeCellCenter(20) + QPoint(1, 1));
+    QTest::mouseMove(cube, cube->cubeCellCenter(20));
+    ASSERT_EQ(cube->hotIndex(), 20);
     key(host.picker, Qt::Key_Return);
-    EXPECT_FALSE(host.picker->DroppedDown());
-    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0x123456));
+    EXPECT_FALSE(host.picker->droppedDown());
+    EXPECT_EQ(host.picker->selectedColor(), colorFromHex(0x123456));
 }
 
 TEST(PickerKeyboard, SpectrumArrowsMoveThePointAndEnterPicks)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csSpectrum);
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::Spectrum);
     host.picker->setSelectedColor(colorFromHex(0xFF0000));
-    host.picker->ShowDropDown();
-    TColorSpectrumPanel* spectrum = host.picker->SpectrumPanel();
+    host.picker->showDropDown();
+    ColorSpectrumPanel* spectrum = host.picker->spectrumPanel();
     ASSERT_NE(spectrum, nullptr);
 
     key(host.picker, Qt::Key_Right);
-    ASSERT_TRUE(spectrum->KeyboardHot());
-    const QPoint start = spectrum->KeyboardPoint();
+    ASSERT_TRUE(spectrum->keyboardHot());
+    const QPoint start = spectrum->keyboardPoint();
     // The picture's purest red: its left column, mid-height.
     EXPECT_LE(start.x(), 1);
     EXPECT_NEAR(start.y(), 64, 2);
-    const QColor startColour = toQColor(spectrum->HotColor());
+    const QColor startColour = paletteQColor(spectrum->hotColor());
     EXPECT_GT(startColour.red(), 240);
     EXPECT_LT(startColour.green() + startColour.blue(), 30);
 
@@ -347,60 +345,60 @@ TEST(PickerKeyboard, SpectrumArrowsMoveThePointAndEnterPicks)
     for (const auto& s : steps) {
         key(host.picker, s.key, s.mods);
         expected += s.move;
-        EXPECT_EQ(spectrum->KeyboardPoint(), expected);
+        EXPECT_EQ(spectrum->keyboardPoint(), expected);
         // The hot colour is the picture's pixel under the point.
-        EXPECT_EQ(toQColor(spectrum->HotColor()).rgb(),
-                  TColorSpectrumPanel::SpectrumImage().pixel(expected) | 0xFF000000u);
+        EXPECT_EQ(paletteQColor(spectrum->hotColor()).rgb(),
+                  ColorSpectrumPanel::spectrumImage().pixel(expected) | 0xFF000000u);
     }
     // Held at the picture's edges.
     for (int i = 0; i < 40; ++i)
         key(host.picker, Qt::Key_Left);
-    EXPECT_EQ(spectrum->KeyboardPoint().x(), 0);
+    EXPECT_EQ(spectrum->keyboardPoint().x(), 0);
 
-    const Color want = spectrum->HotColor();
-    QSignalSpy selected(host.picker, &TColorPickerDropDown::OnSelect);
+    const Color want = spectrum->hotColor();
+    QSignalSpy selected(host.picker, &ColorPickerDropDown::colorSelected);
     key(host.picker, Qt::Key_Enter);
-    EXPECT_EQ(host.picker->SelectedColor(), want);
-    EXPECT_FALSE(host.picker->DroppedDown());
+    EXPECT_EQ(host.picker->selectedColor(), want);
+    EXPECT_FALSE(host.picker->droppedDown());
     EXPECT_GE(selected.count(), 1);
 }
 
 TEST(PickerKeyboard, PaletteArrowsAndEnter)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csDiscrete);
-    host.picker->ShowDropDown();
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::Discrete);
+    host.picker->showDropDown();
     key(host.picker, Qt::Key_Right); // the first box
     key(host.picker, Qt::Key_Down);  // a row down: the first tint of white
-    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0xF2F2F2));
-    EXPECT_TRUE(host.picker->DroppedDown()) << "keys choose without closing";
+    EXPECT_EQ(host.picker->selectedColor(), colorFromHex(0xF2F2F2));
+    EXPECT_TRUE(host.picker->droppedDown()) << "keys choose without closing";
     key(host.picker, Qt::Key_Return);
-    EXPECT_FALSE(host.picker->DroppedDown());
-    EXPECT_EQ(host.picker->SelectedColor(), colorFromHex(0xF2F2F2));
+    EXPECT_FALSE(host.picker->droppedDown());
+    EXPECT_EQ(host.picker->selectedColor(), colorFromHex(0xF2F2F2));
 }
 
 TEST(PickerKeyboard, TabReachesTheFooterButtonsLeftToRight)
 {
     PickerHost host;
     followFooter(host.picker);
-    host.picker->ShowDropDown();
-    ASSERT_TRUE(host.picker->DroppedDown());
-    const QList<TFlatButton*> buttons = host.picker->DropDownForm()->Footer()->Buttons();
+    host.picker->showDropDown();
+    ASSERT_TRUE(host.picker->droppedDown());
+    const QList<FlatButton*> buttons = host.picker->dropDownForm()->footer()->buttons();
     QStringList order;
     for (int i = 0; i < 4; ++i) {
         key(host.picker, Qt::Key_Tab);
-        auto* b = qobject_cast<TFlatButton*>(QApplication::focusWidget());
+        auto* b = qobject_cast<FlatButton*>(QApplication::focusWidget());
         ASSERT_NE(b, nullptr) << "Tab " << i + 1;
-        order << b->Button().Caption;
+        order << b->button().caption;
     }
     EXPECT_EQ(order, (QStringList{"List", "Disc", "Cube", "Spect"}));
     // On "Spect": Space switches the open drop-down; the arrows then reach the panel.
     key(host.picker, Qt::Key_Space);
-    EXPECT_EQ(host.picker->ColorSelectionStyle(), csSpectrum);
-    ASSERT_TRUE(host.picker->DroppedDown());
+    EXPECT_EQ(host.picker->colorSelectionStyle(), ColorSelectionStyle::Spectrum);
+    ASSERT_TRUE(host.picker->droppedDown());
     key(host.picker, Qt::Key_Right);
-    EXPECT_TRUE(host.picker->SpectrumPanel()->KeyboardHot());
+    EXPECT_TRUE(host.picker->spectrumPanel()->keyboardHot());
     // Escape still cancels from a footer button.
     key(host.picker, Qt::Key_Escape);
-    EXPECT_FALSE(host.picker->DroppedDown());
+    EXPECT_FALSE(host.picker->droppedDown());
 }

@@ -9,8 +9,6 @@
 #include <QStyle>
 
 #include <gtest/gtest.h>
-
-using namespace ColorPicker;
 using namespace tavelorn;
 
 namespace {
@@ -47,51 +45,51 @@ TEST_P(PickerContrast, OpenListEntriesPlainHotAndSelected)
 {
     PickerHost host;
     host.picker->setSelectedColor(colorFromHex(0x008000)); // "Green", index 2
-    host.picker->ShowDropDown();
-    ASSERT_TRUE(host.picker->DroppedDown());
-    TCustomItemSelector* list = host.picker->ItemSelector()->Selector();
-    const QPoint hot = list->Items()[4].Rect.center();
+    host.picker->showDropDown();
+    ASSERT_TRUE(host.picker->droppedDown());
+    CustomItemSelector* list = host.picker->itemSelector()->selector();
+    const QPoint hot = list->items()[4].rect.center();
     QTest::mouseMove(list, hot + QPoint(3, 3));
     QTest::mouseMove(list, hot);
-    ASSERT_EQ(list->HotIndex(), 4);
-    ASSERT_EQ(list->ItemIndex(), 2);
+    ASSERT_EQ(list->hotIndex(), 4);
+    ASSERT_EQ(list->itemIndex(), 2);
 
     const QImage image = rendered(list);
-    for (int i = 0; i < list->Items().size(); ++i) {
-        const TSelectorItem& item = list->Items()[i];
+    for (int i = 0; i < list->items().size(); ++i) {
+        const SelectorItem& item = list->items()[i];
         // The caption runs from 4 pixels right of the colour box to the entry's end; two
         // pixels in from the end the background shows, inside any bar's frame.
-        const QRect r = item.Rect;
+        const QRect r = item.rect;
         const QRect caption(QPoint(r.left() + 4 + 14 + 2, r.top() + 2),
                             QPoint(r.right() - 3, r.bottom() - 2));
         const QImage behind = rowBackground(image, caption, r.right() - 2);
         expectReadable(measureTextContrast(image, behind, caption),
-                       QStringLiteral("entry ") + item.Caption);
+                       QStringLiteral("entry ") + item.caption);
     }
-    host.picker->HideDropDown(false);
+    host.picker->hideDropDown(false);
 }
 
 TEST_P(PickerContrast, FooterButtons)
 {
     PickerHost host;
-    host.picker->ShowDropDown();
-    ASSERT_TRUE(host.picker->DroppedDown());
-    const QList<TFlatButton*> buttons = host.picker->DropDownForm()->Footer()->Buttons();
+    host.picker->showDropDown();
+    ASSERT_TRUE(host.picker->droppedDown());
+    const QList<FlatButton*> buttons = host.picker->dropDownForm()->footer()->buttons();
     ASSERT_EQ(buttons.size(), 4);
-    for (TFlatButton* b : buttons) {
+    for (FlatButton* b : buttons) {
         const QImage image = rendered(b);
         const QRect area = image.rect().adjusted(2, 1, -2, -1);
         const QImage behind = rowBackground(image, area, 1);
-        expectReadable(measureTextContrast(image, behind, area), b->Button().Caption);
+        expectReadable(measureTextContrast(image, behind, area), b->button().caption);
     }
-    host.picker->HideDropDown(false);
+    host.picker->hideDropDown(false);
 }
 
 TEST_P(PickerContrast, ClosedFaceFocusedAndNot)
 {
     PickerHost host;
     host.picker->setSelectedColor(colorFromHex(0xFF0000));
-    ASSERT_EQ(host.picker->FaceText(), QStringLiteral("Red"));
+    ASSERT_EQ(host.picker->faceText(), QStringLiteral("Red"));
     for (const bool focused : {true, false}) {
         if (focused) {
             host.picker->setFocus();

@@ -9,8 +9,6 @@
 #include <QToolTip>
 
 #include <gtest/gtest.h>
-
-using namespace ColorPicker;
 using namespace tavelorn;
 
 namespace {
@@ -26,33 +24,32 @@ QRgb qrgbOf(quint32 rrggbb)
 
 } // namespace
 
-// ---------------------------------------------------------------- palette
-
 TEST(Palette, ThemeLayoutPlacesBoxesInTenColumnsWithAGapUnderTheBaseRow)
 {
-    TCustomColorSelector palette;
-    palette.Layout();
+    CustomColorSelector palette;
+    palette.relayout();
     EXPECT_EQ(palette.size(), QSize(165, 84));
-    ASSERT_EQ(palette.Items().size(), 60);
+    ASSERT_EQ(palette.items().size(), 60);
     const int rowTops[6] = {4, 20, 32, 44, 56, 68};
-    const TItemPos rowPos[6] = {ipStandAlone, ipTop, ipMiddle, ipMiddle, ipMiddle, ipBottom};
+    const ItemPos rowPos[6] = {ItemPos::StandAlone, ItemPos::Top,    ItemPos::Middle,
+                               ItemPos::Middle,     ItemPos::Middle, ItemPos::Bottom};
     for (int i = 0; i < 60; ++i) {
-        const TColorBoxItem& item = palette.Items()[i];
-        EXPECT_EQ(item.Rect, QRect(4 + 16 * (i % 10), rowTops[i / 10], 12, 12)) << "box " << i;
-        EXPECT_EQ(item.ColorBoxPos, rowPos[i / 10]) << "box " << i;
+        const ColorBoxItem& item = palette.items()[i];
+        EXPECT_EQ(item.rect, QRect(4 + 16 * (i % 10), rowTops[i / 10], 12, 12)) << "box " << i;
+        EXPECT_EQ(item.colorBoxPos, rowPos[i / 10]) << "box " << i;
     }
-    EXPECT_EQ(palette.Items()[3].Color, colorFromHex(0x1F497D));
-    EXPECT_EQ(palette.Items()[59].Color, colorFromHex(0x974806));
+    EXPECT_EQ(palette.items()[3].color, colorFromHex(0x1F497D));
+    EXPECT_EQ(palette.items()[59].color, colorFromHex(0x974806));
 }
 
 TEST(Palette, LayoutFollowsSizePropertiesAndEmptyPaletteIsDefaultSize)
 {
-    TCustomColorSelector palette;
+    CustomColorSelector palette;
     palette.setColumns(5);
-    EXPECT_EQ(palette.Items()[5].Rect.topLeft(), QPoint(4, 20)); // second row of the base colours
+    EXPECT_EQ(palette.items()[5].rect.topLeft(), QPoint(4, 20)); // second row of the base colours
     EXPECT_EQ(palette.size(), QSize(4 + 16 * 4 + 12 + 4 + 1, 4 + 16 + 16 + 12 * 9 + 12 + 4));
     palette.setColorBoxWidth(20);
-    EXPECT_EQ(palette.Items()[1].Rect, QRect(28, 4, 20, 12));
+    EXPECT_EQ(palette.items()[1].rect, QRect(28, 4, 20, 12));
     palette.setItems({});
     EXPECT_EQ(palette.size(), QSize(100, 50));
 }
@@ -72,48 +69,48 @@ TEST(Palette, SelectedColorAssignmentSelectsExactColourOrClears)
         {kColorWindowText, -1, 0}, // system colours are not resolved here
     };
     for (const Case& c : cases) {
-        TCustomColorSelector palette;
+        CustomColorSelector palette;
         palette.setItemIndex(0);
-        QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
+        QSignalSpy spy(&palette, &CustomColorSelector::colorSelected);
         palette.setSelectedColor(c.color);
-        EXPECT_EQ(palette.ItemIndex(), c.index) << std::hex << c.color;
+        EXPECT_EQ(palette.itemIndex(), c.index) << std::hex << c.color;
         EXPECT_EQ(spy.count(), c.events) << std::hex << c.color;
-        EXPECT_EQ(palette.SelectedColor(), c.color);
+        EXPECT_EQ(palette.selectedColor(), c.color);
     }
 
-    TCustomColorSelector palette;
+    CustomColorSelector palette;
     palette.setSelectedColor(colorFromHex(0x1F497D));
-    QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
+    QSignalSpy spy(&palette, &CustomColorSelector::colorSelected);
     palette.setSelectedColor(colorFromHex(0x1F497D));
     EXPECT_EQ(spy.count(), 0) << "the same colour again changes nothing";
 }
 
 TEST(Palette, MouseReleasePicksEnabledBoxEveryTime)
 {
-    TCustomColorSelector palette;
+    CustomColorSelector palette;
     palette.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&palette));
-    QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
+    QSignalSpy spy(&palette, &CustomColorSelector::colorSelected);
     QTest::mousePress(&palette, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(palette.ItemIndex(), -1) << "pressing alone selects nothing";
+    EXPECT_EQ(palette.itemIndex(), -1) << "pressing alone selects nothing";
     QTest::mouseRelease(&palette, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(palette.ItemIndex(), 0);
-    EXPECT_EQ(palette.SelectedColor(), colorFromHex(0xFFFFFF));
+    EXPECT_EQ(palette.itemIndex(), 0);
+    EXPECT_EQ(palette.selectedColor(), colorFromHex(0xFFFFFF));
     QTest::mouseClick(&palette, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(spy.count(), 2) << "picking the selected box again raises again";
 
     palette.setItemEnabled(1, false);
     QTest::mouseClick(&palette, Qt::LeftButton, {}, QPoint(26, 10));
-    EXPECT_EQ(palette.ItemIndex(), 0);
+    EXPECT_EQ(palette.itemIndex(), 0);
     QTest::mouseClick(&palette, Qt::LeftButton, {}, QPoint(17, 10)); // the gap between boxes
-    EXPECT_EQ(palette.ItemIndex(), 0);
+    EXPECT_EQ(palette.itemIndex(), 0);
     EXPECT_EQ(spy.count(), 2);
 }
 
 TEST(Palette, FramesFollowBoxPositionAndHotSelectedOutlines)
 {
-    TCustomColorSelector palette;
-    palette.setItemColorStyle(scWindows7);
+    CustomColorSelector palette;
+    palette.setItemColorStyle(SelectionColorStyle::Windows7);
     const QRgb border = qrgbOf(0xC5C5C5);
     // Box 0 stand-alone: framed all round; box 20 (middle row): sides only;
     // box 10 (top of a strip): no bottom line; box 50 (bottom): bottom line.
@@ -141,23 +138,23 @@ TEST(Palette, FramesFollowBoxPositionAndHotSelectedOutlines)
     // Wherever an earlier test left the pointer: a move onto box 1 is a real move.
     QTest::mouseMove(&palette, QPoint(60, 60));
     QTest::mouseMove(&palette, QPoint(26, 10));
-    EXPECT_EQ(palette.ItemHot(), 1);
+    EXPECT_EQ(palette.itemHot(), 1);
     EXPECT_EQ(pixelAt(palette, {26, 4}), qrgbOf(0xF29436));
     EXPECT_EQ(pixelAt(palette, {26, 5}), qrgbOf(0xFFE294));
 }
 
 TEST(Palette, ItemColorStyleSetsTheFiveOutlineColours)
 {
-    TCustomColorSelector palette;
-    TColorBoxAppearance custom;
-    custom.BorderColor = colorFromHex(0x112233);
+    CustomColorSelector palette;
+    ColorBoxAppearance custom;
+    custom.borderColor = colorFromHex(0x112233);
     palette.setColorBoxAppearance(custom);
-    palette.setItemColorStyle(scOffice2007);
-    EXPECT_EQ(palette.ColorBoxAppearance(), custom) << "the current style again does nothing";
-    palette.setItemColorStyle(scCustom);
-    EXPECT_EQ(palette.ColorBoxAppearance(), custom);
-    palette.setItemColorStyle(scWindowsVista);
-    EXPECT_EQ(palette.ColorBoxAppearance(), TColorBoxAppearance{});
+    palette.setItemColorStyle(SelectionColorStyle::Office2007);
+    EXPECT_EQ(palette.colorBoxAppearance(), custom) << "the current style again does nothing";
+    palette.setItemColorStyle(SelectionColorStyle::Custom);
+    EXPECT_EQ(palette.colorBoxAppearance(), custom);
+    palette.setItemColorStyle(SelectionColorStyle::WindowsVista);
+    EXPECT_EQ(palette.colorBoxAppearance(), ColorBoxAppearance{});
 }
 
 TEST(Palette, KeyboardOperations)
@@ -192,64 +189,62 @@ TEST(Palette, KeyboardOperations)
         {"other key", 5, Qt::Key_A, true, 5, 0},
     };
     for (const Case& c : cases) {
-        TCustomColorSelector palette;
+        CustomColorSelector palette;
         palette.setItemIndex(c.start);
-        QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
-        palette.HandleKey(c.key, c.open);
-        EXPECT_EQ(palette.ItemIndex(), c.expected) << c.name;
+        QSignalSpy spy(&palette, &CustomColorSelector::colorSelected);
+        palette.handleKey(c.key, c.open);
+        EXPECT_EQ(palette.itemIndex(), c.expected) << c.name;
         EXPECT_EQ(spy.count(), c.events) << c.name;
     }
 }
 
 TEST(Palette, WheelSelectsWhenClosedAndMovesHotWhenOpen)
 {
-    TCustomColorSelector palette;
-    QSignalSpy spy(&palette, &TCustomColorSelector::OnItemSelect);
-    palette.HandleWheel(true, false);
-    EXPECT_EQ(palette.ItemIndex(), 0);
-    palette.HandleWheel(false, false);
-    EXPECT_EQ(palette.ItemIndex(), 0);
+    CustomColorSelector palette;
+    QSignalSpy spy(&palette, &CustomColorSelector::colorSelected);
+    palette.handleWheel(true, false);
+    EXPECT_EQ(palette.itemIndex(), 0);
+    palette.handleWheel(false, false);
+    EXPECT_EQ(palette.itemIndex(), 0);
     EXPECT_EQ(spy.count(), 1);
 
-    palette.HandleWheel(true, true);
-    EXPECT_EQ(palette.ItemHot(), 0);
-    palette.HandleWheel(true, true);
-    EXPECT_EQ(palette.ItemHot(), 1);
-    palette.HandleWheel(false, true);
-    palette.HandleWheel(false, true);
-    EXPECT_EQ(palette.ItemHot(), 0);
-    EXPECT_EQ(palette.ItemIndex(), 0);
+    palette.handleWheel(true, true);
+    EXPECT_EQ(palette.itemHot(), 0);
+    palette.handleWheel(true, true);
+    EXPECT_EQ(palette.itemHot(), 1);
+    palette.handleWheel(false, true);
+    palette.handleWheel(false, true);
+    EXPECT_EQ(palette.itemHot(), 0);
+    EXPECT_EQ(palette.itemIndex(), 0);
     EXPECT_EQ(spy.count(), 1) << "the open wheel only moves the hot box";
 }
 
-// ---------------------------------------------------------------- honeycomb
-
 TEST(ColorCube, CellTableRowsAndCentres)
 {
-    TColorCubePanel cube;
+    ColorCubePanel cube;
     EXPECT_EQ(cube.size(), QSize(182, 160));
-    EXPECT_EQ(cube.CubeCellCenter(1), QPoint(55, 20));
-    EXPECT_EQ(cube.CubeCellColor(1), colorFromHex(0x003366));
-    EXPECT_EQ(cube.CubeCellCenter(7), QPoint(55 + 72, 20));
-    EXPECT_EQ(cube.CubeCellCenter(8), QPoint(49, 30));  // row 2 starts half a cell further left
-    EXPECT_EQ(cube.CubeCellCenter(64), QPoint(91, 80)); // the centre cell, white
-    EXPECT_EQ(cube.CubeCellColor(64), colorFromHex(0xFFFFFF));
-    EXPECT_EQ(cube.CubeCellCenter(71), QPoint(25, 90)); // row 8 starts at x = 19 + 6
-    EXPECT_EQ(cube.CubeCellCenter(121), QPoint(55, 140));
-    EXPECT_EQ(cube.CubeCellColor(126), colorFromHex(0x800000));
-    EXPECT_EQ(cube.CubeCellColor(127), colorFromHex(0xA50021));
-    EXPECT_EQ(cube.CubeCellColor(0), kColorNone);
-    EXPECT_EQ(cube.CubeCellColor(128), kColorNone);
+    EXPECT_EQ(cube.cubeCellCenter(1), QPoint(55, 20));
+    EXPECT_EQ(cube.cubeCellColor(1), colorFromHex(0x003366));
+    EXPECT_EQ(cube.cubeCellCenter(7), QPoint(55 + 72, 20));
+    EXPECT_EQ(cube.cubeCellCenter(8), QPoint(49, 30));  // row 2 starts half a cell further left
+    EXPECT_EQ(cube.cubeCellCenter(64), QPoint(91, 80)); // the centre cell, white
+    EXPECT_EQ(cube.cubeCellColor(64), colorFromHex(0xFFFFFF));
+    EXPECT_EQ(cube.cubeCellCenter(71), QPoint(25, 90)); // row 8 starts at x = 19 + 6
+    EXPECT_EQ(cube.cubeCellCenter(121), QPoint(55, 140));
+    EXPECT_EQ(cube.cubeCellColor(126), colorFromHex(0x800000));
+    EXPECT_EQ(cube.cubeCellColor(127), colorFromHex(0xA50021));
+    EXPECT_EQ(cube.cubeCellColor(0), kColorNone);
+    EXPECT_EQ(cube.cubeCellColor(128), kColorNone);
 
     cube.setCubeCellColor(5, colorFromHex(0x123456));
-    EXPECT_EQ(cube.CubeCellColor(5), colorFromHex(0x123456));
-    cube.ResetCells();
-    EXPECT_EQ(cube.CubeCellColor(5), colorFromHex(0x000099));
+    EXPECT_EQ(cube.cubeCellColor(5), colorFromHex(0x123456));
+    cube.resetCells();
+    EXPECT_EQ(cube.cubeCellColor(5), colorFromHex(0x000099));
 }
 
 TEST(ColorCube, HitTest)
 {
-    TColorCubePanel cube;
+    ColorCubePanel cube;
     struct Case
     {
         const char* name;
@@ -266,32 +261,32 @@ TEST(ColorCube, HitTest)
         {"last cell", {127, 140}, 127},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(cube.CellAt(c.p), c.cell) << c.name;
+        EXPECT_EQ(cube.cellAt(c.p), c.cell) << c.name;
 }
 
 TEST(ColorCube, MoveShowsRgbHintAndPressPicks)
 {
-    TColorCubePanel cube;
+    ColorCubePanel cube;
     cube.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cube));
     QTest::mouseMove(&cube, QPoint(91, 80));
-    EXPECT_EQ(cube.HotIndex(), 64);
+    EXPECT_EQ(cube.hotIndex(), 64);
     EXPECT_EQ(cube.toolTip(), QStringLiteral("Red: 255,  Green: 255,  Blue: 255"));
     QTest::mouseMove(&cube, QPoint(55, 20));
     EXPECT_EQ(cube.toolTip(), QStringLiteral("Red: 0,  Green: 51,  Blue: 102"));
     QTest::mouseMove(&cube, QPoint(2, 2));
     EXPECT_TRUE(cube.toolTip().isEmpty());
-    EXPECT_EQ(cube.HotIndex(), 1) << "the hot cell keeps its mark off the cells";
+    EXPECT_EQ(cube.hotIndex(), 1) << "the hot cell keeps its mark off the cells";
 
     // Hot marks: red outer, white inner hexagon round the centre.
     EXPECT_EQ(cube.grab().toImage().pixel(55 - 5, 20), qrgbOf(0xFF0000));
     EXPECT_EQ(cube.grab().toImage().pixel(55 - 4, 20), qrgbOf(0xFFFFFF));
 
-    QSignalSpy spy(&cube, &TColorCubePanel::OnSelect);
+    QSignalSpy spy(&cube, &ColorCubePanel::colorSelected);
     QTest::mouseClick(&cube, Qt::RightButton, {}, QPoint(91 + 12, 80)); // any button picks
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(cube.SelectedIndex(), 65);
-    EXPECT_EQ(cube.SelectedColor(), colorFromHex(0xFFCCFF));
+    EXPECT_EQ(cube.selectedIndex(), 65);
+    EXPECT_EQ(cube.selectedColor(), colorFromHex(0xFFCCFF));
     QTest::mouseClick(&cube, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(cube.grab().toImage().pixel(103 - 5, 80), qrgbOf(0x000000));
@@ -299,21 +294,19 @@ TEST(ColorCube, MoveShowsRgbHintAndPressPicks)
 
 TEST(ColorCube, SelectedColorMarksFirstMatchingCellSilently)
 {
-    TColorCubePanel cube;
-    QSignalSpy spy(&cube, &TColorCubePanel::OnSelect);
+    ColorCubePanel cube;
+    QSignalSpy spy(&cube, &ColorCubePanel::colorSelected);
     cube.setSelectedColor(colorFromHex(0xFF0000));
-    EXPECT_EQ(cube.SelectedIndex(), 118);
+    EXPECT_EQ(cube.selectedIndex(), 118);
     cube.setSelectedColor(colorFromHex(0x123456));
-    EXPECT_EQ(cube.SelectedIndex(), -1);
-    EXPECT_EQ(cube.SelectedColor(), colorFromHex(0x123456));
+    EXPECT_EQ(cube.selectedIndex(), -1);
+    EXPECT_EQ(cube.selectedColor(), colorFromHex(0x123456));
     EXPECT_EQ(spy.count(), 0);
 }
 
-// ---------------------------------------------------------------- spectrum
-
 TEST(Spectrum, PictureRunsThroughHuesFromWhiteToBlack)
 {
-    const QImage& img = TColorSpectrumPanel::SpectrumImage();
+    const QImage& img = ColorSpectrumPanel::spectrumImage();
     ASSERT_EQ(img.size(), QSize(128, 128));
     for (int x : {0, 40, 90, 127}) {
         EXPECT_GT(qGray(img.pixel(x, 0)), 245) << "top row nearly white at " << x;
@@ -336,16 +329,16 @@ TEST(Spectrum, PictureRunsThroughHuesFromWhiteToBlack)
 
 TEST(Spectrum, LayoutPlacesPictureAndSwatches)
 {
-    TColorSpectrumPanel panel;
+    ColorSpectrumPanel panel;
     EXPECT_EQ(panel.size(), QSize(150, 174));
-    EXPECT_EQ(panel.SpectrumRect(), QRect(11, 10, 128, 128));
-    EXPECT_EQ(panel.SelectedRect(), QRect(QPoint(10, 146), QPoint(72, 165)));
-    EXPECT_EQ(panel.HotRect(), QRect(QPoint(77, 146), QPoint(139, 165)));
-    EXPECT_EQ(panel.SelectedColor(), colorFromHex(0xFFFFFF));
-    EXPECT_EQ(panel.HotColor(), kColorNone);
+    EXPECT_EQ(panel.spectrumRect(), QRect(11, 10, 128, 128));
+    EXPECT_EQ(panel.selectedRect(), QRect(QPoint(10, 146), QPoint(72, 165)));
+    EXPECT_EQ(panel.hotRect(), QRect(QPoint(77, 146), QPoint(139, 165)));
+    EXPECT_EQ(panel.selectedColor(), colorFromHex(0xFFFFFF));
+    EXPECT_EQ(panel.hotColor(), kColorNone);
 
     const QImage shot = panel.grab().toImage();
-    EXPECT_EQ(shot.pixel(11 + 5, 10), TColorSpectrumPanel::SpectrumImage().pixel(5, 0));
+    EXPECT_EQ(shot.pixel(11 + 5, 10), ColorSpectrumPanel::spectrumImage().pixel(5, 0));
     EXPECT_EQ(shot.pixel(40, 9), qrgbOf(0xFFFFFF));
     EXPECT_EQ(shot.pixel(40, 8), qrgbOf(0x808080));
     EXPECT_EQ(shot.pixel(30, 145), qrgbOf(0x808080));
@@ -353,47 +346,47 @@ TEST(Spectrum, LayoutPlacesPictureAndSwatches)
 
 TEST(Spectrum, PressTakesTheHotColourOfTheLastMove)
 {
-    TColorSpectrumPanel panel;
+    ColorSpectrumPanel panel;
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    const QPoint a = panel.SpectrumRect().topLeft() + QPoint(43, 64); // green
-    const QPoint b = panel.SpectrumRect().topLeft() + QPoint(85, 64); // blue
-    const Color green = fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(43, 64));
+    const QPoint a = panel.spectrumRect().topLeft() + QPoint(43, 64); // green
+    const QPoint b = panel.spectrumRect().topLeft() + QPoint(85, 64); // blue
+    const Color green = fromQColor(ColorSpectrumPanel::spectrumImage().pixelColor(43, 64));
     QTest::mouseMove(&panel, a);
-    EXPECT_EQ(panel.HotColor(), green);
+    EXPECT_EQ(panel.hotColor(), green);
     EXPECT_EQ(panel.cursor().hotSpot(), QPoint(1, 30));
 
-    QSignalSpy spy(&panel, &TColorSpectrumPanel::OnSelect);
+    QSignalSpy spy(&panel, &ColorSpectrumPanel::colorSelected);
     // A press event at b without a move in between: the colour seen at a counts.
     QMouseEvent press(QEvent::MouseButtonPress, b, panel.mapToGlobal(b), Qt::LeftButton,
                       Qt::LeftButton, {});
     QApplication::sendEvent(&panel, &press);
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(panel.SelectedColor(), green);
+    EXPECT_EQ(panel.selectedColor(), green);
     const QImage shot = panel.grab().toImage();
-    EXPECT_EQ(fromQColor(shot.pixelColor(panel.SelectedRect().center())), green);
-    EXPECT_EQ(fromQColor(shot.pixelColor(panel.HotRect().center())), green);
+    EXPECT_EQ(fromQColor(shot.pixelColor(panel.selectedRect().center())), green);
+    EXPECT_EQ(fromQColor(shot.pixelColor(panel.hotRect().center())), green);
 
     QTest::mouseMove(&panel, QPoint(5, 160)); // off the picture: nothing changes
     QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(5, 160));
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(panel.HotColor(), green);
+    EXPECT_EQ(panel.hotColor(), green);
 }
 
 TEST(Spectrum, PressWithoutAnEarlierMoveTakesTheColourUnderIt)
 {
-    TColorSpectrumPanel panel;
-    QSignalSpy spy(&panel, &TColorSpectrumPanel::OnSelect);
-    const QPoint p = panel.SpectrumRect().topLeft() + QPoint(85, 64);
+    ColorSpectrumPanel panel;
+    QSignalSpy spy(&panel, &ColorSpectrumPanel::colorSelected);
+    const QPoint p = panel.spectrumRect().topLeft() + QPoint(85, 64);
     QTest::mousePress(&panel, Qt::LeftButton, {}, p);
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(panel.SelectedColor(),
-              fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(85, 64)));
+    EXPECT_EQ(panel.selectedColor(),
+              fromQColor(ColorSpectrumPanel::spectrumImage().pixelColor(85, 64)));
 }
 
 TEST(Spectrum, EyedropperCursorHasItsTipAsHotSpot)
 {
-    const QCursor cursor = TColorSpectrumPanel::EyedropperCursor();
+    const QCursor cursor = ColorSpectrumPanel::eyedropperCursor();
     EXPECT_EQ(cursor.hotSpot(), QPoint(1, 30));
     const QImage img = cursor.pixmap().toImage();
     ASSERT_EQ(img.size(), QSize(32, 32));

@@ -18,8 +18,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-using namespace ColorPicker;
 using namespace tavelorn;
 
 namespace {
@@ -27,13 +25,13 @@ namespace {
 constexpr Color kRed = colorFromHex(0xFF0000);
 
 // Keys go where the desktop sends them: to the open pop-up, else to the picker.
-void key(TColorPickerDropDown* picker, Qt::Key k, Qt::KeyboardModifiers mods = {})
+void key(ColorPickerDropDown* picker, Qt::Key k, Qt::KeyboardModifiers mods = {})
 {
     QWidget* target = QApplication::activePopupWidget();
     QTest::keyClick(target ? target : static_cast<QWidget*>(picker), k, mods);
 }
 
-void typeChar(TColorPickerDropDown* picker, char c)
+void typeChar(ColorPickerDropDown* picker, char c)
 {
     QWidget* target = QApplication::activePopupWidget();
     QTest::keyClick(target ? target : static_cast<QWidget*>(picker), c);
@@ -48,38 +46,40 @@ void wheel(QWidget* w, bool down)
 }
 
 // The colour dialog's handler: the footer button's index chooses the style.
-void switchStyleFromFooter(TColorPickerDropDown* picker)
+void switchStyleFromFooter(ColorPickerDropDown* picker)
 {
-    QObject::connect(
-        picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker, [picker](int index) {
-            const TColorSelectionStyle styles[] = {csSpectrum, csColorCube, csDiscrete, csList};
-            picker->setColorSelectionStyle(styles[index]);
-        });
+    QObject::connect(picker, &ColorPickerDropDown::footerButtonClicked, picker,
+                     [picker](int index) {
+                         const ColorSelectionStyle styles[] = {
+                             ColorSelectionStyle::Spectrum, ColorSelectionStyle::ColorCube,
+                             ColorSelectionStyle::Discrete, ColorSelectionStyle::List};
+                         picker->setColorSelectionStyle(styles[index]);
+                     });
 }
 
-QPoint entryCentre(TColorPickerDropDown* picker, int index)
+QPoint entryCentre(ColorPickerDropDown* picker, int index)
 {
-    return picker->ItemSelector()->Selector()->Items()[index].Rect.center();
+    return picker->itemSelector()->selector()->items()[index].rect.center();
 }
 
 } // namespace
 
 TEST(Picker, StartsEmptyAndAddDefaultColorsFillsTheSixteenNames)
 {
-    TColorPickerDropDown picker;
-    EXPECT_EQ(picker.SelectedColor(), kColorNone);
-    EXPECT_EQ(picker.ItemIndex(), -1);
-    EXPECT_TRUE(picker.Colors().isEmpty());
-    EXPECT_EQ(picker.ColorSelectionStyle(), csList);
-    picker.AddColor(QStringLiteral("Mine"), colorFromHex(0x123456));
-    picker.AddDefaultColors();
-    ASSERT_EQ(picker.Colors().size(), 16);
-    EXPECT_EQ(picker.Colors()[0].Caption, QStringLiteral("Black"));
-    EXPECT_EQ(picker.Colors()[9].Caption, QStringLiteral("Red"));
-    EXPECT_EQ(picker.Colors()[9].Color, kRed);
-    EXPECT_EQ(picker.Colors()[13].Caption, QStringLiteral("Fuchsia"));
-    EXPECT_EQ(picker.Colors()[13].Color, colorFromHex(0xFF00FF));
-    EXPECT_EQ(picker.Colors()[15].Color, colorFromHex(0xFFFFFF));
+    ColorPickerDropDown picker;
+    EXPECT_EQ(picker.selectedColor(), kColorNone);
+    EXPECT_EQ(picker.itemIndex(), -1);
+    EXPECT_TRUE(picker.colors().isEmpty());
+    EXPECT_EQ(picker.colorSelectionStyle(), ColorSelectionStyle::List);
+    picker.addColor(QStringLiteral("Mine"), colorFromHex(0x123456));
+    picker.addDefaultColors();
+    ASSERT_EQ(picker.colors().size(), 16);
+    EXPECT_EQ(picker.colors()[0].caption, QStringLiteral("Black"));
+    EXPECT_EQ(picker.colors()[9].caption, QStringLiteral("Red"));
+    EXPECT_EQ(picker.colors()[9].color, kRed);
+    EXPECT_EQ(picker.colors()[13].caption, QStringLiteral("Fuchsia"));
+    EXPECT_EQ(picker.colors()[13].color, colorFromHex(0xFF00FF));
+    EXPECT_EQ(picker.colors()[15].color, colorFromHex(0xFFFFFF));
 }
 
 TEST(Picker, AssignmentsAndTheirEvents)
@@ -121,17 +121,17 @@ TEST(Picker, AssignmentsAndTheirEvents)
          {{SetColor, kRed, 9, kRed, 1}, {SetColor, kColorNone, -1, kColorNone, 0}}},
     };
     for (const Case& c : cases) {
-        TColorPickerDropDown picker;
-        picker.AddDefaultColors();
-        QSignalSpy spy(&picker, &TColorPickerDropDown::OnSelect);
+        ColorPickerDropDown picker;
+        picker.addDefaultColors();
+        QSignalSpy spy(&picker, &ColorPickerDropDown::colorSelected);
         for (const Step& s : c.steps) {
             spy.clear();
             if (s.op == SetColor)
                 picker.setSelectedColor(s.value);
             else
                 picker.setItemIndex(s.value);
-            EXPECT_EQ(picker.ItemIndex(), s.index) << c.name;
-            EXPECT_EQ(picker.SelectedColor(), s.color) << c.name;
+            EXPECT_EQ(picker.itemIndex(), s.index) << c.name;
+            EXPECT_EQ(picker.selectedColor(), s.color) << c.name;
             EXPECT_EQ(spy.count(), s.events) << c.name;
         }
     }
@@ -139,53 +139,53 @@ TEST(Picker, AssignmentsAndTheirEvents)
 
 TEST(Picker, NamedSystemColoursAreComparedByTheirCurrentValue)
 {
-    TColorPickerDropDown picker;
-    picker.AddColor(QStringLiteral("Text"), kColorWindowText);
-    picker.AddDefaultColors();
-    picker.AddColor(QStringLiteral("Text"), kColorWindowText);
+    ColorPickerDropDown picker;
+    picker.addColor(QStringLiteral("Text"), kColorWindowText);
+    picker.addDefaultColors();
+    picker.addColor(QStringLiteral("Text"), kColorWindowText);
     picker.setSelectedColor(colorFromHex(0x000000));
-    EXPECT_EQ(picker.ItemIndex(), 0);
+    EXPECT_EQ(picker.itemIndex(), 0);
     picker.setItemIndex(16);
-    EXPECT_EQ(picker.SelectedColor(), kColorWindowText) << "an item's colour is taken as stored";
+    EXPECT_EQ(picker.selectedColor(), kColorWindowText) << "an item's colour is taken as stored";
 }
 
 TEST(Picker, FaceText)
 {
     struct Case
     {
-        TColorValueText mode;
+        ColorValueText mode;
         Color color;
         const char* text;
     };
     const Case cases[] = {
-        {cvtNone, colorFromHex(0xFF8000), ""},
-        {cvtHex, colorFromHex(0xFF8000), "0080FF"},
-        {cvtRGB, colorFromHex(0xFF8000), "Red:255,Green:128,Blue:0"},
-        {cvtHTML, colorFromHex(0xFF8000), "#FF8000"},
-        {cvtHTML, kColorWindowText, "#000000"},
-        {cvtWebName, colorFromHex(0xFF8000), "#FF8000"},
-        {cvtWebName, colorFromHex(0xFF7F50), "coral"},
+        {ColorValueText::NoText, colorFromHex(0xFF8000), ""},
+        {ColorValueText::Hex, colorFromHex(0xFF8000), "0080FF"},
+        {ColorValueText::Rgb, colorFromHex(0xFF8000), "Red:255,Green:128,Blue:0"},
+        {ColorValueText::Html, colorFromHex(0xFF8000), "#FF8000"},
+        {ColorValueText::Html, kColorWindowText, "#000000"},
+        {ColorValueText::WebName, colorFromHex(0xFF8000), "#FF8000"},
+        {ColorValueText::WebName, colorFromHex(0xFF7F50), "coral"},
     };
     for (const Case& c : cases) {
-        TColorPickerDropDown picker;
+        ColorPickerDropDown picker;
         picker.setColorValueText(c.mode);
         picker.setSelectedColor(c.color);
-        EXPECT_EQ(picker.FaceText(), QString::fromLatin1(c.text)) << c.text;
+        EXPECT_EQ(picker.faceText(), QString::fromLatin1(c.text)) << c.text;
     }
 
-    TColorPickerDropDown picker;
-    picker.AddDefaultColors();
-    picker.setColorValueText(cvtHTML);
+    ColorPickerDropDown picker;
+    picker.addDefaultColors();
+    picker.setColorValueText(ColorValueText::Html);
     picker.setSelectedColor(kRed);
-    EXPECT_EQ(picker.FaceText(), QStringLiteral("Red"));
-    picker.setColorSelectionStyle(csColorCube);
-    EXPECT_EQ(picker.FaceText(), QStringLiteral("#FF0000")) << "names show in the list style only";
+    EXPECT_EQ(picker.faceText(), QStringLiteral("Red"));
+    picker.setColorSelectionStyle(ColorSelectionStyle::ColorCube);
+    EXPECT_EQ(picker.faceText(), QStringLiteral("#FF0000")) << "names show in the list style only";
 }
 
 TEST(Picker, FacePaintsBoxAndTextOnlyWithAColour)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     host.window->setFocus(); // no focus colours on the face
     const QPoint boxCentre(5 + 7, 1 + (21 - 14) / 2 + 7);
     QImage face = picker->grab().toImage();
@@ -208,7 +208,7 @@ TEST(Picker, FacePaintsBoxAndTextOnlyWithAColour)
     textPixels = 0;
     for (int x = 5 + 14 + 4; x < 245 - 17 - 2; ++x)
         textPixels += face.pixel(x, 10) != base;
-    EXPECT_EQ(textPixels, 0) << "no text for an unnamed colour with cvtNone";
+    EXPECT_EQ(textPixels, 0) << "no text for an unnamed colour with ColorValueText::NoText";
 
     picker->setFocus();
     face = picker->grab().toImage();
@@ -218,32 +218,32 @@ TEST(Picker, FacePaintsBoxAndTextOnlyWithAColour)
 TEST(Picker, OpeningTheListSizesAndPlacesTheWindow)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     picker->setSelectedColor(kRed);
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(50, 10));
-    ASSERT_TRUE(picker->DroppedDown());
-    TDropDownForm* form = picker->DropDownForm();
+    ASSERT_TRUE(picker->droppedDown());
+    DropDownForm* form = picker->dropDownForm();
     EXPECT_TRUE(form->windowFlags() & Qt::Popup);
     EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
     const int scroll = form->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     EXPECT_EQ(form->size(), QSize(206 + scroll, 200)) << "widened for the scroll bar";
     const QPoint top = picker->mapToGlobal(QPoint(0, 0));
     EXPECT_EQ(form->pos(), QPoint(top.x(), top.y() + 21 - 1));
-    EXPECT_EQ(picker->ItemSelector()->Selector()->ItemIndex(), 9);
-    EXPECT_EQ(picker->DropDownForm()->Footer()->geometry(),
+    EXPECT_EQ(picker->itemSelector()->selector()->itemIndex(), 9);
+    EXPECT_EQ(picker->dropDownForm()->footer()->geometry(),
               QRect(1, 200 - 1 - 22, 204 + scroll, 22));
 
     // Entries: 2 pixels in, touching, sized to the widest caption and the box.
-    const auto& items = picker->ItemSelector()->Selector()->Items();
-    EXPECT_EQ(items[0].Rect.topLeft(), QPoint(2, 2));
-    EXPECT_EQ(items[1].Rect.top(), items[0].Rect.bottom() + 1);
-    EXPECT_GE(items[0].Rect.height(), 14 + 8);
-    const QFontMetrics fm(TItemAppearance::defaultFont());
-    EXPECT_EQ(items[0].Rect.width(), 4 + 14 + 4 + fm.horizontalAdvance("Fuchsia") + 4 + 4);
+    const auto& items = picker->itemSelector()->selector()->items();
+    EXPECT_EQ(items[0].rect.topLeft(), QPoint(2, 2));
+    EXPECT_EQ(items[1].rect.top(), items[0].rect.bottom() + 1);
+    EXPECT_GE(items[0].rect.height(), 14 + 8);
+    const QFontMetrics fm(ItemAppearance::defaultFont());
+    EXPECT_EQ(items[0].rect.width(), 4 + 14 + 4 + fm.horizontalAdvance("Fuchsia") + 4 + 4);
 
-    picker->HideDropDown(false);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), 9);
+    picker->hideDropDown(false);
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), 9);
 }
 
 TEST(Picker, PlacementAgainstTheScreen)
@@ -252,29 +252,29 @@ TEST(Picker, PlacementAgainstTheScreen)
     struct Case
     {
         const char* name;
-        TDropPosition position;
+        DropPosition position;
         QPoint at; // picker's top-left inside its window at the screen's top-left
         bool above;
         bool shifted;
     };
     const Case cases[] = {
-        {"room below", dpAuto, {0, 0}, false, false},
-        {"no room below", dpAuto, {0, work.height() - 60}, true, false},
-        {"always above", dpUp, {0, 0}, true, false},
-        {"always below", dpDown, {0, work.height() - 60}, false, false},
-        {"past the right edge", dpAuto, {work.width() - 100, 0}, false, true},
+        {"room below", DropPosition::Auto, {0, 0}, false, false},
+        {"no room below", DropPosition::Auto, {0, work.height() - 60}, true, false},
+        {"always above", DropPosition::Up, {0, 0}, true, false},
+        {"always below", DropPosition::Down, {0, work.height() - 60}, false, false},
+        {"past the right edge", DropPosition::Auto, {work.width() - 100, 0}, false, true},
     };
     for (const Case& c : cases) {
         QWidget window(nullptr, Qt::FramelessWindowHint);
         window.setGeometry(work);
-        auto* picker = new TColorPickerDropDown(&window);
+        auto* picker = new ColorPickerDropDown(&window);
         configureLikeColourDialog(*picker);
         picker->setGeometry(QRect(c.at, QSize(245, 21)));
         picker->setDropPosition(c.position);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        picker->ShowDropDown();
-        const QRect g = picker->DropDownForm()->frameGeometry();
+        picker->showDropDown();
+        const QRect g = picker->dropDownForm()->frameGeometry();
         const QPoint top = picker->mapToGlobal(QPoint(0, 0));
         if (c.above)
             EXPECT_EQ(g.bottom() + 1, top.y()) << c.name;
@@ -284,85 +284,85 @@ TEST(Picker, PlacementAgainstTheScreen)
             EXPECT_EQ(g.right(), work.right()) << c.name;
         else
             EXPECT_EQ(g.left(), top.x()) << c.name;
-        picker->HideDropDown(false);
+        picker->hideDropDown(false);
     }
 }
 
 TEST(Picker, ClickingOutsideTheListRestoresTheColourOfTheOpening)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     picker->setSelectedColor(kRed);
-    picker->ShowDropDown();
-    ASSERT_TRUE(picker->DroppedDown());
+    picker->showDropDown();
+    ASSERT_TRUE(picker->droppedDown());
     key(picker, Qt::Key_Down); // the keyboard moves the selection and raises at once
-    EXPECT_EQ(picker->ItemIndex(), 10);
-    EXPECT_TRUE(picker->DroppedDown());
+    EXPECT_EQ(picker->itemIndex(), 10);
+    EXPECT_TRUE(picker->droppedDown());
 
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     // A click on the picker itself, through the window system as a user's would come:
     // the pop-up goes, and the same click must not open it again.
     QTest::mouseClick(host.window->windowHandle(), Qt::LeftButton, {}, QPoint(60, 20));
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), 9);
-    EXPECT_EQ(picker->SelectedColor(), kRed);
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), 9);
+    EXPECT_EQ(picker->selectedColor(), kRed);
     EXPECT_EQ(spy.count(), 1);
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(60, 10));
-    EXPECT_FALSE(picker->DroppedDown()) << "within 250 ms of losing activation";
+    EXPECT_FALSE(picker->droppedDown()) << "within 250 ms of losing activation";
     QTest::qWait(300);
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(60, 10));
-    EXPECT_TRUE(picker->DroppedDown());
-    picker->HideDropDown(false);
+    EXPECT_TRUE(picker->droppedDown());
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, CancelWithoutANamedColourKeepsTheColour)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     picker->setSelectedColor(colorFromHex(0x123456));
-    picker->ShowDropDown();
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    picker->showDropDown();
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     key(picker, Qt::Key_Escape);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), -1);
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x123456));
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), -1);
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0x123456));
     EXPECT_EQ(spy.count(), 1);
 }
 
 TEST(Picker, PressingAnEntryPicksAndCloses)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->ShowDropDown();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(picker->DropDownForm()));
-    TCustomItemSelector* list = picker->ItemSelector()->Selector();
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    ColorPickerDropDown* picker = host.picker;
+    picker->showDropDown();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(picker->dropDownForm()));
+    CustomItemSelector* list = picker->itemSelector()->selector();
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     QTest::mouseMove(list, entryCentre(picker, 2));
-    EXPECT_EQ(list->HotIndex(), 2);
+    EXPECT_EQ(list->hotIndex(), 2);
     QTest::mousePress(list, Qt::LeftButton, {}, entryCentre(picker, 2));
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), 2);
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x008000));
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), 2);
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0x008000));
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(picker->FaceText(), QStringLiteral("Green"));
+    EXPECT_EQ(picker->faceText(), QStringLiteral("Green"));
 }
 
 TEST(Picker, FooterButtonsReadRightToLeftAndCubeSwitchesTheOpenWindow)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     switchStyleFromFooter(picker);
-    QSignalSpy clicks(picker, &TColorPickerDropDown::OnDropDownFooterButtonClick);
-    picker->ShowDropDown();
-    const QList<TFlatButton*> buttons = picker->DropDownForm()->Footer()->Buttons();
+    QSignalSpy clicks(picker, &ColorPickerDropDown::footerButtonClicked);
+    picker->showDropDown();
+    const QList<FlatButton*> buttons = picker->dropDownForm()->footer()->buttons();
     ASSERT_EQ(buttons.size(), 4);
     QStringList leftToRight;
-    QList<TFlatButton*> sorted = buttons;
+    QList<FlatButton*> sorted = buttons;
     std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
     for (auto* b : sorted)
-        leftToRight << b->Button().Caption;
+        leftToRight << b->button().caption;
     EXPECT_EQ(leftToRight, QStringList({"List", "Disc", "Cube", "Spect"}));
-    const QRect footer = picker->DropDownForm()->Footer()->rect();
+    const QRect footer = picker->dropDownForm()->footer()->rect();
     EXPECT_EQ(buttons[0]->geometry().right(), footer.right() - 2 - 12) << "beside the grip";
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(buttons[i]->geometry().right() + 1, buttons[i - 1]->x());
@@ -370,11 +370,11 @@ TEST(Picker, FooterButtonsReadRightToLeftAndCubeSwitchesTheOpenWindow)
     QTest::mouseClick(buttons[1], Qt::LeftButton, {}, buttons[1]->rect().center());
     ASSERT_EQ(clicks.count(), 1);
     EXPECT_EQ(clicks.at(0).at(0).toInt(), 1);
-    EXPECT_TRUE(picker->DroppedDown());
-    EXPECT_EQ(picker->DropDownForm()->size(), QSize(184, 184));
-    ASSERT_NE(picker->ColorCubePanel(), nullptr);
-    EXPECT_TRUE(picker->ColorCubePanel()->isVisible());
-    EXPECT_FALSE(picker->ItemSelector()->isVisible());
+    EXPECT_TRUE(picker->droppedDown());
+    EXPECT_EQ(picker->dropDownForm()->size(), QSize(184, 184));
+    ASSERT_NE(picker->colorCubePanel(), nullptr);
+    EXPECT_TRUE(picker->colorCubePanel()->isVisible());
+    EXPECT_FALSE(picker->itemSelector()->isVisible());
 
     const struct
     {
@@ -382,47 +382,47 @@ TEST(Picker, FooterButtonsReadRightToLeftAndCubeSwitchesTheOpenWindow)
         QSize size;
     } sizes[] = {{0, {152, 198}}, {2, {167, 108}}};
     for (const auto& s : sizes) {
-        auto* b = picker->DropDownForm()->Footer()->Buttons()[s.button];
+        auto* b = picker->dropDownForm()->footer()->buttons()[s.button];
         QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
-        EXPECT_EQ(picker->DropDownForm()->size(), s.size) << s.button;
+        EXPECT_EQ(picker->dropDownForm()->size(), s.size) << s.button;
     }
-    picker->HideDropDown(false);
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, UserSizeIsKeptUntilTheStyleChanges)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->ShowDropDown();
-    TFooterBar* footer = picker->DropDownForm()->Footer();
+    ColorPickerDropDown* picker = host.picker;
+    picker->showDropDown();
+    FooterBar* footer = picker->dropDownForm()->footer();
     const QPoint grip(footer->width() - 4, footer->height() - 4);
-    EXPECT_TRUE(footer->InGrip(grip));
-    EXPECT_FALSE(footer->InGrip(QPoint(footer->width() - 13, footer->height() - 4)));
-    const QSize before = picker->DropDownForm()->size();
+    EXPECT_TRUE(footer->inGrip(grip));
+    EXPECT_FALSE(footer->inGrip(QPoint(footer->width() - 13, footer->height() - 4)));
+    const QSize before = picker->dropDownForm()->size();
     QTest::mousePress(footer, Qt::LeftButton, {}, grip);
     QTest::mouseMove(footer, grip + QPoint(30, 40));
     QTest::mouseRelease(footer, Qt::LeftButton, {}, grip + QPoint(30, 40));
-    const QSize dragged = picker->DropDownForm()->size();
+    const QSize dragged = picker->dropDownForm()->size();
     EXPECT_EQ(dragged, before + QSize(30, 40));
-    picker->HideDropDown(false);
-    picker->ShowDropDown();
-    EXPECT_EQ(picker->DropDownForm()->size(), dragged);
-    picker->HideDropDown(false);
+    picker->hideDropDown(false);
+    picker->showDropDown();
+    EXPECT_EQ(picker->dropDownForm()->size(), dragged);
+    picker->hideDropDown(false);
 
-    picker->setColorSelectionStyle(csColorCube);
-    picker->setColorSelectionStyle(csList);
-    picker->ShowDropDown();
-    EXPECT_EQ(picker->DropDownForm()->size(), before);
-    picker->HideDropDown(false);
+    picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
+    picker->setColorSelectionStyle(ColorSelectionStyle::List);
+    picker->showDropDown();
+    EXPECT_EQ(picker->dropDownForm()->size(), before);
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, ListWithoutFooterResizesByTheWindowsCorner)
 {
     PickerHost host(false);
-    TColorPickerDropDown* picker = host.picker;
-    picker->AddDefaultColors();
-    picker->ShowDropDown();
-    TDropDownForm* form = picker->DropDownForm();
+    ColorPickerDropDown* picker = host.picker;
+    picker->addDefaultColors();
+    picker->showDropDown();
+    DropDownForm* form = picker->dropDownForm();
     const QSize before = form->size();
     const QPoint corner(form->width() - 3, form->height() - 3);
     QWidget* under = form->childAt(corner);
@@ -432,96 +432,96 @@ TEST(Picker, ListWithoutFooterResizesByTheWindowsCorner)
     QTest::mouseMove(under, at + QPoint(20, 30));
     QTest::mouseRelease(under, Qt::LeftButton, {}, at + QPoint(20, 30));
     EXPECT_EQ(form->size(), before + QSize(20, 30));
-    EXPECT_TRUE(picker->DroppedDown());
+    EXPECT_TRUE(picker->droppedDown());
 
     // Elsewhere on the list a press still picks an entry.
-    QTest::mousePress(picker->ItemSelector()->Selector(), Qt::LeftButton, {},
+    QTest::mousePress(picker->itemSelector()->selector(), Qt::LeftButton, {},
                       entryCentre(picker, 1));
-    EXPECT_EQ(picker->ItemIndex(), 1);
-    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_EQ(picker->itemIndex(), 1);
+    EXPECT_FALSE(picker->droppedDown());
 }
 
 TEST(Picker, CubePickOfANamedColourRaisesTwiceAndClearsTheIndex)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->setColorSelectionStyle(csColorCube);
-    picker->ShowDropDown();
-    TColorCubePanel* cube = picker->ColorCubePanel();
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
-    QTest::mouseClick(cube, Qt::LeftButton, {}, cube->CubeCellCenter(118)); // #FF0000
-    EXPECT_FALSE(picker->DroppedDown());
+    ColorPickerDropDown* picker = host.picker;
+    picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
+    picker->showDropDown();
+    ColorCubePanel* cube = picker->colorCubePanel();
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
+    QTest::mouseClick(cube, Qt::LeftButton, {}, cube->cubeCellCenter(118)); // #FF0000
+    EXPECT_FALSE(picker->droppedDown());
     EXPECT_EQ(spy.count(), 2);
-    EXPECT_EQ(picker->SelectedColor(), kRed);
-    EXPECT_EQ(picker->ItemIndex(), -1);
+    EXPECT_EQ(picker->selectedColor(), kRed);
+    EXPECT_EQ(picker->itemIndex(), -1);
 
     // Reopening shows the picker's colour as the cube's selection, without events.
     spy.clear();
-    picker->ShowDropDown();
-    EXPECT_EQ(cube->SelectedIndex(), 118);
-    EXPECT_EQ(cube->HotIndex(), -1);
+    picker->showDropDown();
+    EXPECT_EQ(cube->selectedIndex(), 118);
+    EXPECT_EQ(cube->hotIndex(), -1);
     key(picker, Qt::Key_Return); // no cell marked by the keyboard: Enter only closes
-    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_FALSE(picker->droppedDown());
     EXPECT_EQ(spy.count(), 0);
 }
 
 TEST(Picker, SpectrumPickTakesTheHotColour)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->setColorSelectionStyle(csSpectrum);
-    picker->ShowDropDown();
-    TColorSpectrumPanel* panel = picker->SpectrumPanel();
-    EXPECT_EQ(picker->DropDownForm()->size(), QSize(152, 198));
-    const QPoint p = panel->SpectrumRect().topLeft() + QPoint(0, 64);
+    ColorPickerDropDown* picker = host.picker;
+    picker->setColorSelectionStyle(ColorSelectionStyle::Spectrum);
+    picker->showDropDown();
+    ColorSpectrumPanel* panel = picker->spectrumPanel();
+    EXPECT_EQ(picker->dropDownForm()->size(), QSize(152, 198));
+    const QPoint p = panel->spectrumRect().topLeft() + QPoint(0, 64);
     QTest::mouseMove(panel, p);
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     QTest::mouseClick(panel, Qt::LeftButton, {}, p);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->SelectedColor(),
-              fromQColor(TColorSpectrumPanel::SpectrumImage().pixelColor(0, 64)));
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->selectedColor(),
+              fromQColor(ColorSpectrumPanel::spectrumImage().pixelColor(0, 64)));
     EXPECT_EQ(spy.count(), 1);
 }
 
 TEST(Picker, PaletteStyleKeysFollowTheSelectionAndEscapeRestores)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->setColorSelectionStyle(csDiscrete);
+    ColorPickerDropDown* picker = host.picker;
+    picker->setColorSelectionStyle(ColorSelectionStyle::Discrete);
     picker->setSelectedColor(colorFromHex(0x1F497D));
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
-    picker->ShowDropDown();
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
+    picker->showDropDown();
     EXPECT_EQ(spy.count(), 0) << "showing the picker's colour in the palette is no pick";
-    TCustomColorSelector* palette = picker->ColorSelector();
+    CustomColorSelector* palette = picker->colorSelector();
     ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(palette->ItemIndex(), 3);
+    EXPECT_EQ(palette->itemIndex(), 3);
     EXPECT_EQ(palette->size(), QSize(165, 84));
-    EXPECT_EQ(picker->DropDownForm()->size(), QSize(167, 108));
+    EXPECT_EQ(picker->dropDownForm()->size(), QSize(167, 108));
 
     key(picker, Qt::Key_Down);
-    EXPECT_TRUE(picker->DroppedDown());
-    EXPECT_EQ(palette->ItemIndex(), 13);
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0xC2CEDA));
-    EXPECT_EQ(picker->ItemIndex(), -1);
+    EXPECT_TRUE(picker->droppedDown());
+    EXPECT_EQ(palette->itemIndex(), 13);
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0xC2CEDA));
+    EXPECT_EQ(picker->itemIndex(), -1);
     EXPECT_GE(spy.count(), 1);
 
     key(picker, Qt::Key_Escape);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x1F497D));
-    EXPECT_EQ(palette->ItemIndex(), 3);
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0x1F497D));
+    EXPECT_EQ(palette->itemIndex(), 3);
 
     // Closed, the keys still walk the palette.
     key(picker, Qt::Key_Right);
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0x4F81BD));
-    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0x4F81BD));
+    EXPECT_FALSE(picker->droppedDown());
 
     // Open: the wheel makes a box hot, Enter picks it and closes.
-    picker->ShowDropDown();
-    wheel(picker->DropDownForm(), true);
-    EXPECT_EQ(palette->ItemHot(), 0);
+    picker->showDropDown();
+    wheel(picker->dropDownForm(), true);
+    EXPECT_EQ(palette->itemHot(), 0);
     key(picker, Qt::Key_Return);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->SelectedColor(), colorFromHex(0xFFFFFF));
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->selectedColor(), colorFromHex(0xFFFFFF));
 }
 
 TEST(Picker, ClosedListKeys)
@@ -548,85 +548,85 @@ TEST(Picker, ClosedListKeys)
         {"page up stops at the first", 2, Qt::Key_PageUp, 0, 1},
     };
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     for (const Case& c : cases) {
         if (c.start >= 0)
             picker->setItemIndex(c.start);
         else
             picker->setSelectedColor(colorFromHex(0x123456));
-        QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+        QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
         key(picker, c.key);
-        EXPECT_EQ(picker->ItemIndex(), c.expected) << c.name;
+        EXPECT_EQ(picker->itemIndex(), c.expected) << c.name;
         EXPECT_EQ(spy.count(), c.events) << c.name;
-        EXPECT_FALSE(picker->DroppedDown()) << c.name;
+        EXPECT_FALSE(picker->droppedDown()) << c.name;
     }
 }
 
 TEST(Picker, PageKeysMoveByTheRowsThatFit)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    picker->ShowDropDown();
-    const int rows = picker->ItemSelector()->viewport()->height() /
-                     picker->ItemSelector()->Selector()->ItemSize().height();
+    ColorPickerDropDown* picker = host.picker;
+    picker->showDropDown();
+    const int rows = picker->itemSelector()->viewport()->height() /
+                     picker->itemSelector()->selector()->itemSize().height();
     ASSERT_GT(rows, 1);
     picker->setItemIndex(0);
     key(picker, Qt::Key_PageDown);
-    EXPECT_EQ(picker->ItemIndex(), rows);
-    EXPECT_TRUE(picker->DroppedDown());
+    EXPECT_EQ(picker->itemIndex(), rows);
+    EXPECT_TRUE(picker->droppedDown());
     key(picker, Qt::Key_End);
-    EXPECT_EQ(picker->ItemIndex(), 15);
-    EXPECT_GT(picker->ItemSelector()->verticalScrollBar()->value(), 0) << "scrolled into view";
-    picker->HideDropDown(false);
+    EXPECT_EQ(picker->itemIndex(), 15);
+    EXPECT_GT(picker->itemSelector()->verticalScrollBar()->value(), 0) << "scrolled into view";
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, OpenCloseKeysAndEnter)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     picker->setItemIndex(4);
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
 
     key(picker, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_TRUE(picker->DroppedDown());
+    EXPECT_TRUE(picker->droppedDown());
     key(picker, Qt::Key_Up, Qt::AltModifier);
-    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_FALSE(picker->droppedDown());
     key(picker, Qt::Key_F4);
-    EXPECT_TRUE(picker->DroppedDown());
+    EXPECT_TRUE(picker->droppedDown());
     key(picker, Qt::Key_Down);
     key(picker, Qt::Key_F4); // closes accepting: the moved selection stays
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), 5);
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), 5);
     EXPECT_EQ(spy.count(), 1);
 
     spy.clear();
-    key(picker, Qt::Key_Return); // closed: raises OnSelect
+    key(picker, Qt::Key_Return); // closed: raises colorSelected
     EXPECT_EQ(spy.count(), 1);
 
     // Open without a hot entry: closes and raises.
     spy.clear();
-    picker->ShowDropDown();
+    picker->showDropDown();
     key(picker, Qt::Key_Return);
-    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_FALSE(picker->droppedDown());
     EXPECT_EQ(spy.count(), 1);
 
     // Open with a hot entry: selects it and closes.
     spy.clear();
-    picker->ShowDropDown();
-    wheel(picker->DropDownForm(), true);
-    wheel(picker->DropDownForm(), true);
-    EXPECT_EQ(picker->ItemSelector()->Selector()->HotIndex(), 7);
-    EXPECT_EQ(picker->ItemIndex(), 5) << "the open wheel moves only the hot entry";
+    picker->showDropDown();
+    wheel(picker->dropDownForm(), true);
+    wheel(picker->dropDownForm(), true);
+    EXPECT_EQ(picker->itemSelector()->selector()->hotIndex(), 7);
+    EXPECT_EQ(picker->itemIndex(), 5) << "the open wheel moves only the hot entry";
     key(picker, Qt::Key_Return);
-    EXPECT_FALSE(picker->DroppedDown());
-    EXPECT_EQ(picker->ItemIndex(), 7);
+    EXPECT_FALSE(picker->droppedDown());
+    EXPECT_EQ(picker->itemIndex(), 7);
     EXPECT_EQ(spy.count(), 1);
 }
 
 TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
 {
     QDialog dialog;
-    auto* picker = new TColorPickerDropDown(&dialog);
+    auto* picker = new ColorPickerDropDown(&dialog);
     configureLikeColourDialog(*picker);
     picker->setGeometry(10, 10, 245, 21);
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
@@ -636,7 +636,7 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     picker->setFocus();
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     QTest::keyClick(picker, Qt::Key_Return);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -654,7 +654,7 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
     plainDefault->setDefault(true);
     plainDefault->show();
     host.picker->setFocus();
-    QSignalSpy plainSpy(host.picker, &TColorPickerDropDown::OnSelect);
+    QSignalSpy plainSpy(host.picker, &ColorPickerDropDown::colorSelected);
     QTest::keyClick(host.picker, Qt::Key_Return);
     EXPECT_EQ(plainSpy.count(), 1);
 }
@@ -662,65 +662,65 @@ TEST(Picker, ClosedEnterAndEscapeGoToTheDialogsButtons)
 TEST(Picker, WheelOnTheClosedListMovesTheSelection)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    ColorPickerDropDown* picker = host.picker;
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     wheel(picker, true);
-    EXPECT_EQ(picker->ItemIndex(), 0);
+    EXPECT_EQ(picker->itemIndex(), 0);
     wheel(picker, true);
-    EXPECT_EQ(picker->ItemIndex(), 1);
+    EXPECT_EQ(picker->itemIndex(), 1);
     wheel(picker, false);
     wheel(picker, false);
-    EXPECT_EQ(picker->ItemIndex(), 0);
+    EXPECT_EQ(picker->itemIndex(), 0);
     EXPECT_EQ(spy.count(), 3);
 }
 
 TEST(Picker, IncrementalSearch)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    QSignalSpy spy(picker, &TColorPickerDropDown::OnSelect);
+    ColorPickerDropDown* picker = host.picker;
+    QSignalSpy spy(picker, &ColorPickerDropDown::colorSelected);
     typeChar(picker, 'b');
-    EXPECT_EQ(picker->ItemIndex(), 0) << "Black";
-    EXPECT_EQ(picker->CurrentSearch(), QStringLiteral("B"));
+    EXPECT_EQ(picker->itemIndex(), 0) << "Black";
+    EXPECT_EQ(picker->currentSearch(), QStringLiteral("B"));
     typeChar(picker, 'b');
-    EXPECT_EQ(picker->CurrentSearch(), QStringLiteral("BB"));
-    EXPECT_EQ(picker->ItemIndex(), 0) << "BB matches nothing";
+    EXPECT_EQ(picker->currentSearch(), QStringLiteral("BB"));
+    EXPECT_EQ(picker->itemIndex(), 0) << "BB matches nothing";
     EXPECT_EQ(spy.count(), 2) << "each search key raises, found or not";
 
     QTest::qWait(600);
-    EXPECT_TRUE(picker->CurrentSearch().isEmpty());
+    EXPECT_TRUE(picker->currentSearch().isEmpty());
     typeChar(picker, 'b');
-    EXPECT_EQ(picker->ItemIndex(), 12) << "Blue, the next B after the selected";
+    EXPECT_EQ(picker->itemIndex(), 12) << "Blue, the next B after the selected";
 
     // Wrapping round from a later selection; and the same within an open list.
     picker->findChild<QTimer*>(QStringLiteral("FKeyTimer"))->setInterval(0);
     QTest::qWait(20);
     picker->setItemIndex(14);
-    picker->ShowDropDown();
+    picker->showDropDown();
     typeChar(picker, 'g');
-    EXPECT_EQ(picker->ItemIndex(), 2) << "Green, found from the first entry";
-    EXPECT_TRUE(picker->DroppedDown());
-    picker->HideDropDown(false);
+    EXPECT_EQ(picker->itemIndex(), 2) << "Green, found from the first entry";
+    EXPECT_TRUE(picker->droppedDown());
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, BeginEndUpdateRebuildsOnce)
 {
-    TColorPickerDropDown picker;
-    picker.BeginUpdate();
-    picker.BeginUpdate();
-    picker.AddDefaultColors();
-    picker.EndUpdate();
-    EXPECT_TRUE(picker.ItemSelector()->Selector()->Items().isEmpty());
-    picker.EndUpdate();
-    EXPECT_EQ(picker.ItemSelector()->Selector()->Items().size(), 16);
+    ColorPickerDropDown picker;
+    picker.beginUpdate();
+    picker.beginUpdate();
+    picker.addDefaultColors();
+    picker.endUpdate();
+    EXPECT_TRUE(picker.itemSelector()->selector()->items().isEmpty());
+    picker.endUpdate();
+    EXPECT_EQ(picker.itemSelector()->selector()->items().size(), 16);
 }
 
 TEST(Picker, DestroyingAnOpenPickerIsQuiet)
 {
     PickerHost host;
     host.picker->setSelectedColor(kRed);
-    host.picker->ShowDropDown();
-    QSignalSpy spy(host.picker, &TColorPickerDropDown::OnSelect);
+    host.picker->showDropDown();
+    QSignalSpy spy(host.picker, &ColorPickerDropDown::colorSelected);
     delete host.picker;
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -730,48 +730,48 @@ TEST(Picker, DisabledPickerDoesNotOpen)
 {
     PickerHost host;
     host.picker->setEnabled(false);
-    host.picker->ShowDropDown();
-    EXPECT_FALSE(host.picker->DroppedDown());
+    host.picker->showDropDown();
+    EXPECT_FALSE(host.picker->droppedDown());
 }
 
 TEST(Picker, PanelWindowsCannotBeShrunkOverTheFooter)
 {
     struct Case
     {
-        TColorSelectionStyle style;
+        ColorSelectionStyle style;
         QSize dragTo;  // where the user drags the grip
         QSize natural; // panel + frame + footer
     };
     const Case cases[] = {
-        {csColorCube, {124, 124}, {184, 184}},
-        {csSpectrum, {104, 150}, {152, 198}},
-        {csDiscrete, {90, 60}, {167, 108}},
+        {ColorSelectionStyle::ColorCube, {124, 124}, {184, 184}},
+        {ColorSelectionStyle::Spectrum, {104, 150}, {152, 198}},
+        {ColorSelectionStyle::Discrete, {90, 60}, {167, 108}},
     };
     for (const Case& c : cases) {
         PickerHost host;
-        TColorPickerDropDown* picker = host.picker;
+        ColorPickerDropDown* picker = host.picker;
         picker->setColorSelectionStyle(c.style);
-        picker->ShowDropDown();
-        TDropDownForm* form = picker->DropDownForm();
-        TFooterBar* footer = form->Footer();
-        ASSERT_EQ(form->size(), c.natural) << c.style;
+        picker->showDropDown();
+        DropDownForm* form = picker->dropDownForm();
+        FooterBar* footer = form->footer();
+        ASSERT_EQ(form->size(), c.natural) << int(c.style);
         const QPoint grip(footer->width() - 4, footer->height() - 4);
         const QPoint to = grip + QPoint(c.dragTo.width() - c.natural.width(),
                                         c.dragTo.height() - c.natural.height());
         QTest::mousePress(footer, Qt::LeftButton, {}, grip);
         QTest::mouseMove(footer, to);
         QTest::mouseRelease(footer, Qt::LeftButton, {}, to);
-        EXPECT_EQ(form->size(), c.natural) << c.style;
+        EXPECT_EQ(form->size(), c.natural) << int(c.style);
 
         // Reopened, the footer is still on top: a press in the grip reaches the footer,
         // and each button is the widget under its own centre.
-        picker->HideDropDown(false);
-        picker->ShowDropDown();
-        EXPECT_EQ(form->size(), c.natural) << c.style;
-        EXPECT_EQ(form->childAt(footer->mapTo(form, grip)), footer) << c.style;
-        for (TFlatButton* b : footer->Buttons())
-            EXPECT_EQ(form->childAt(b->mapTo(form, b->rect().center())), b) << c.style;
-        picker->HideDropDown(false);
+        picker->hideDropDown(false);
+        picker->showDropDown();
+        EXPECT_EQ(form->size(), c.natural) << int(c.style);
+        EXPECT_EQ(form->childAt(footer->mapTo(form, grip)), footer) << int(c.style);
+        for (FlatButton* b : footer->buttons())
+            EXPECT_EQ(form->childAt(b->mapTo(form, b->rect().center())), b) << int(c.style);
+        picker->hideDropDown(false);
     }
 }
 
@@ -793,17 +793,17 @@ TEST(Picker, ClosedPaletteStepsFromThePickersColour)
     };
     for (const Case& c : cases) {
         PickerHost host;
-        TColorPickerDropDown* picker = host.picker;
-        picker->setColorSelectionStyle(csDiscrete);
+        ColorPickerDropDown* picker = host.picker;
+        picker->setColorSelectionStyle(ColorSelectionStyle::Discrete);
         if (c.shownBefore) {
             picker->setSelectedColor(colorFromHex(0xC0504D));
-            picker->ShowDropDown();
-            picker->HideDropDown(false);
+            picker->showDropDown();
+            picker->hideDropDown(false);
         }
         picker->setSelectedColor(colorFromHex(0x1F497D));
         QList<Color> seen;
-        QObject::connect(picker, &TColorPickerDropDown::OnSelect, picker,
-                         [&] { seen << picker->SelectedColor(); });
+        QObject::connect(picker, &ColorPickerDropDown::colorSelected, picker,
+                         [&] { seen << picker->selectedColor(); });
         if (c.useWheel)
             wheel(picker, c.down);
         else
@@ -811,7 +811,7 @@ TEST(Picker, ClosedPaletteStepsFromThePickersColour)
         ASSERT_FALSE(seen.isEmpty()) << c.name;
         for (Color s : seen)
             EXPECT_EQ(s, c.expected) << c.name;
-        EXPECT_FALSE(picker->DroppedDown()) << c.name;
+        EXPECT_FALSE(picker->droppedDown()) << c.name;
     }
 }
 
@@ -820,79 +820,79 @@ TEST(Picker, StyleSwitchWhileOpenPlacesTheWindowAgain)
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget window(nullptr, Qt::FramelessWindowHint);
     window.setGeometry(work);
-    auto* picker = new TColorPickerDropDown(&window);
+    auto* picker = new ColorPickerDropDown(&window);
     configureLikeColourDialog(*picker);
     picker->setGeometry(0, work.height() - 60, 245, 21);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    picker->ShowDropDown();
+    picker->showDropDown();
     const QPoint top = picker->mapToGlobal(QPoint(0, 0));
-    ASSERT_EQ(picker->DropDownForm()->frameGeometry().bottom() + 1, top.y()) << "opened above";
-    for (TColorSelectionStyle s : {csDiscrete, csColorCube, csSpectrum, csList}) {
+    ASSERT_EQ(picker->dropDownForm()->frameGeometry().bottom() + 1, top.y()) << "opened above";
+    for (ColorSelectionStyle s : {ColorSelectionStyle::Discrete, ColorSelectionStyle::ColorCube,
+                                  ColorSelectionStyle::Spectrum, ColorSelectionStyle::List}) {
         picker->setColorSelectionStyle(s);
-        const QRect g = picker->DropDownForm()->frameGeometry();
-        EXPECT_EQ(g.bottom() + 1, top.y()) << "style " << s << " stands on the picker";
-        EXPECT_EQ(g.left(), top.x()) << s;
+        const QRect g = picker->dropDownForm()->frameGeometry();
+        EXPECT_EQ(g.bottom() + 1, top.y()) << "style " << int(s) << " stands on the picker";
+        EXPECT_EQ(g.left(), top.x()) << int(s);
     }
-    picker->HideDropDown(false);
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, ListScrollShowsTheSelectionOrStartsAtTheTop)
 {
-    auto entryVisible = [](TColorPickerDropDown* picker, int index) {
-        const QRect r = picker->ItemSelector()->Selector()->Items()[index].Rect;
-        const int top = picker->ItemSelector()->verticalScrollBar()->value();
-        const int height = picker->ItemSelector()->viewport()->height();
+    auto entryVisible = [](ColorPickerDropDown* picker, int index) {
+        const QRect r = picker->itemSelector()->selector()->items()[index].rect;
+        const int top = picker->itemSelector()->verticalScrollBar()->value();
+        const int height = picker->itemSelector()->viewport()->height();
         return r.top() >= top && r.bottom() < top + height;
     };
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
+    ColorPickerDropDown* picker = host.picker;
     switchStyleFromFooter(picker);
 
     // Switched to the list while open, Fuchsia selected: Fuchsia is in view.
-    picker->setColorSelectionStyle(csColorCube);
+    picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
     picker->setSelectedColor(colorFromHex(0xFF00FF));
-    ASSERT_EQ(picker->ItemIndex(), 13);
-    picker->ShowDropDown();
-    TFlatButton* list = picker->DropDownForm()->Footer()->Buttons()[3];
+    ASSERT_EQ(picker->itemIndex(), 13);
+    picker->showDropDown();
+    FlatButton* list = picker->dropDownForm()->footer()->buttons()[3];
     QTest::mouseClick(list, Qt::LeftButton, {}, list->rect().center());
-    ASSERT_EQ(picker->ColorSelectionStyle(), csList);
-    ASSERT_TRUE(picker->ItemSelector()->isVisible());
+    ASSERT_EQ(picker->colorSelectionStyle(), ColorSelectionStyle::List);
+    ASSERT_TRUE(picker->itemSelector()->isVisible());
     EXPECT_TRUE(entryVisible(picker, 13));
-    EXPECT_GT(picker->ItemSelector()->verticalScrollBar()->value(), 0);
-    picker->HideDropDown(false);
+    EXPECT_GT(picker->itemSelector()->verticalScrollBar()->value(), 0);
+    picker->hideDropDown(false);
 
     // Reopened with no named colour: the list starts at the top again.
     picker->setSelectedColor(colorFromHex(0x123456));
-    ASSERT_EQ(picker->ItemIndex(), -1);
-    picker->ShowDropDown();
-    EXPECT_EQ(picker->ItemSelector()->verticalScrollBar()->value(), 0);
+    ASSERT_EQ(picker->itemIndex(), -1);
+    picker->showDropDown();
+    EXPECT_EQ(picker->itemSelector()->verticalScrollBar()->value(), 0);
     EXPECT_TRUE(entryVisible(picker, 0));
-    picker->HideDropDown(false);
+    picker->hideDropDown(false);
 }
 
 TEST(Picker, FooterClickMayReopenTheDropDown)
 {
     PickerHost host;
-    TColorPickerDropDown* picker = host.picker;
-    QPointer<TFlatButton> clicked;
+    ColorPickerDropDown* picker = host.picker;
+    QPointer<FlatButton> clicked;
     bool aliveAfterReopen = false;
-    QObject::connect(picker, &TColorPickerDropDown::OnDropDownFooterButtonClick, picker,
-                     [&](int index) {
-                         clicked = picker->DropDownForm()->Footer()->Buttons()[index];
-                         picker->HideDropDown(false);
-                         picker->ShowDropDown(); // rebuilds the footer's buttons
-                         aliveAfterReopen = !clicked.isNull();
-                     });
-    picker->ShowDropDown();
-    TFlatButton* b = picker->DropDownForm()->Footer()->Buttons()[2];
+    QObject::connect(picker, &ColorPickerDropDown::footerButtonClicked, picker, [&](int index) {
+        clicked = picker->dropDownForm()->footer()->buttons()[index];
+        picker->hideDropDown(false);
+        picker->showDropDown(); // rebuilds the footer's buttons
+        aliveAfterReopen = !clicked.isNull();
+    });
+    picker->showDropDown();
+    FlatButton* b = picker->dropDownForm()->footer()->buttons()[2];
     QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
     EXPECT_TRUE(aliveAfterReopen) << "the clicked button outlives its own click";
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(clicked.isNull()) << "and goes afterwards";
-    EXPECT_TRUE(picker->DroppedDown());
-    const QList<TFlatButton*> buttons = picker->DropDownForm()->Footer()->Buttons();
+    EXPECT_TRUE(picker->droppedDown());
+    const QList<FlatButton*> buttons = picker->dropDownForm()->footer()->buttons();
     ASSERT_EQ(buttons.size(), 4);
-    EXPECT_EQ(picker->DropDownForm()->Footer()->findChildren<TFlatButton*>().size(), 4);
-    picker->HideDropDown(false);
+    EXPECT_EQ(picker->dropDownForm()->footer()->findChildren<FlatButton*>().size(), 4);
+    picker->hideDropDown(false);
 }

@@ -11,8 +11,6 @@
 #include <QPainter>
 
 #include <gtest/gtest.h>
-
-using namespace ColorPicker;
 using namespace tavelorn;
 
 namespace {
@@ -27,7 +25,7 @@ QString shotPath(const char* name)
 QImage composite(PickerHost& host)
 {
     const QImage window = host.window->grab(QRect(0, 0, 265, 40)).toImage();
-    const QImage form = host.picker->DropDownForm()->grab().toImage();
+    const QImage form = host.picker->dropDownForm()->grab().toImage();
     QImage out(qMax(window.width(), form.width() + 10), window.height() + form.height(),
                QImage::Format_RGB32);
     out.fill(host.window->palette().color(QPalette::Window));
@@ -45,7 +43,7 @@ void save(const QImage& image, const char* name)
 
 QRgb rgbOf(Color c)
 {
-    return toQColor(c).rgb();
+    return paletteQColor(c).rgb();
 }
 
 // A pointer move onto target that is a real move, wherever an earlier test left the
@@ -62,99 +60,99 @@ TEST(Shots, List)
 {
     PickerHost host;
     host.picker->setSelectedColor(colorFromHex(0x008000));
-    host.picker->ShowDropDown();
-    TCustomItemSelector* list = host.picker->ItemSelector()->Selector();
-    hover(list, list->Items()[4].Rect.center());
-    ASSERT_EQ(list->HotIndex(), 4);
+    host.picker->showDropDown();
+    CustomItemSelector* list = host.picker->itemSelector()->selector();
+    hover(list, list->items()[4].rect.center());
+    ASSERT_EQ(list->hotIndex(), 4);
     save(composite(host), "list");
 
     // Each entry's box in its colour inside a black frame; the hot and the selected
     // entries on their bars, the others on the plain background.
     const QImage image = list->grab().toImage();
-    const int selected = list->ItemIndex();
+    const int selected = list->itemIndex();
     ASSERT_GE(selected, 0);
-    EXPECT_EQ(list->Items()[selected].Color, colorFromHex(0x008000));
+    EXPECT_EQ(list->items()[selected].color, colorFromHex(0x008000));
     ASSERT_NE(selected, 4);
-    const QRgb background = image.pixel(list->Items()[0].Rect.topLeft() + QPoint(1, 1));
-    for (int i = 0; i < list->Items().size(); ++i) {
+    const QRgb background = image.pixel(list->items()[0].rect.topLeft() + QPoint(1, 1));
+    for (int i = 0; i < list->items().size(); ++i) {
         SCOPED_TRACE(i);
-        const TSelectorItem& item = list->Items()[i];
-        const QPoint box = item.Rect.topLeft() + QPoint(4, 4);
+        const SelectorItem& item = list->items()[i];
+        const QPoint box = item.rect.topLeft() + QPoint(4, 4);
         EXPECT_EQ(image.pixel(box), qRgb(0, 0, 0));
-        EXPECT_EQ(image.pixel(box + QPoint(3, 3)), rgbOf(item.Color));
+        EXPECT_EQ(image.pixel(box + QPoint(3, 3)), rgbOf(item.color));
         const bool bar = i == 4 || i == selected;
-        EXPECT_EQ(image.pixel(item.Rect.center().x(), item.Rect.top() + 2) != background, bar);
+        EXPECT_EQ(image.pixel(item.rect.center().x(), item.rect.top() + 2) != background, bar);
     }
-    host.picker->HideDropDown(false);
+    host.picker->hideDropDown(false);
 }
 
 TEST(Shots, Palette)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csDiscrete);
-    host.picker->setColorValueText(cvtHTML);
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::Discrete);
+    host.picker->setColorValueText(ColorValueText::Html);
     host.picker->setSelectedColor(colorFromHex(0x548DD4));
-    host.picker->ShowDropDown();
-    TCustomColorSelector* palette = host.picker->ColorSelector();
-    hover(palette, palette->Items()[26].Rect.center());
-    ASSERT_EQ(palette->ItemHot(), 26);
+    host.picker->showDropDown();
+    CustomColorSelector* palette = host.picker->colorSelector();
+    hover(palette, palette->items()[26].rect.center());
+    ASSERT_EQ(palette->itemHot(), 26);
     save(composite(host), "palette");
 
     // Every box in its colour; the hot and the selected box in their two outlines; a
     // box of the base row framed in the border colour.
     const QImage image = palette->grab().toImage();
-    const TColorBoxAppearance look = palette->ColorBoxAppearance();
+    const ColorBoxAppearance look = palette->colorBoxAppearance();
     int selected = -1;
-    for (int i = 0; i < palette->Items().size(); ++i) {
-        const TColorBoxItem& item = palette->Items()[i];
-        if (item.Color == colorFromHex(0x548DD4))
+    for (int i = 0; i < palette->items().size(); ++i) {
+        const ColorBoxItem& item = palette->items()[i];
+        if (item.color == colorFromHex(0x548DD4))
             selected = i;
-        EXPECT_EQ(image.pixel(item.Rect.center()), rgbOf(item.Color)) << "box " << i;
+        EXPECT_EQ(image.pixel(item.rect.center()), rgbOf(item.color)) << "box " << i;
     }
     ASSERT_GE(selected, 10);
     const auto outline = [&](int i, Color outer, Color inner) {
-        const QRect r = palette->Items()[i].Rect;
+        const QRect r = palette->items()[i].rect;
         EXPECT_EQ(image.pixel(r.center().x(), r.top()), rgbOf(outer)) << "box " << i;
         EXPECT_EQ(image.pixel(r.center().x(), r.top() + 1), rgbOf(inner)) << "box " << i;
         EXPECT_EQ(image.pixel(r.left(), r.center().y()), rgbOf(outer)) << "box " << i;
     };
-    outline(26, look.OuterBorderColorHot, look.InnerBorderColorHot);
-    outline(selected, look.OuterBorderColorSelected, look.InnerBorderColorSelected);
-    const QRect plain = palette->Items()[5].Rect;
-    EXPECT_EQ(image.pixel(plain.center().x(), plain.top()), rgbOf(look.BorderColor));
-    EXPECT_EQ(image.pixel(plain.left(), plain.center().y()), rgbOf(look.BorderColor));
-    host.picker->HideDropDown(false);
+    outline(26, look.outerBorderColorHot, look.innerBorderColorHot);
+    outline(selected, look.outerBorderColorSelected, look.innerBorderColorSelected);
+    const QRect plain = palette->items()[5].rect;
+    EXPECT_EQ(image.pixel(plain.center().x(), plain.top()), rgbOf(look.borderColor));
+    EXPECT_EQ(image.pixel(plain.left(), plain.center().y()), rgbOf(look.borderColor));
+    host.picker->hideDropDown(false);
 }
 
 TEST(Shots, Cube)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csColorCube);
-    host.picker->setColorValueText(cvtRGB);
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::ColorCube);
+    host.picker->setColorValueText(ColorValueText::Rgb);
     host.picker->setSelectedColor(colorFromHex(0x3399FF));
-    host.picker->ShowDropDown();
-    TColorCubePanel* cube = host.picker->ColorCubePanel();
-    hover(cube, cube->CubeCellCenter(64));
+    host.picker->showDropDown();
+    ColorCubePanel* cube = host.picker->colorCubePanel();
+    hover(cube, cube->cubeCellCenter(64));
     save(composite(host), "cube");
 
     // Each cell of the honeycomb in its colour.
     const QImage image = cube->grab().toImage();
-    for (int i = 1; i <= TColorCubePanel::CellCount; ++i)
-        EXPECT_EQ(image.pixel(cube->CubeCellCenter(i)), rgbOf(cube->CubeCellColor(i))) << i;
-    host.picker->HideDropDown(false);
+    for (int i = 1; i <= ColorCubePanel::kCellCount; ++i)
+        EXPECT_EQ(image.pixel(cube->cubeCellCenter(i)), rgbOf(cube->cubeCellColor(i))) << i;
+    host.picker->hideDropDown(false);
 }
 
 TEST(Shots, Spectrum)
 {
     PickerHost host;
-    host.picker->setColorSelectionStyle(csSpectrum);
-    host.picker->setColorValueText(cvtHex);
+    host.picker->setColorSelectionStyle(ColorSelectionStyle::Spectrum);
+    host.picker->setColorValueText(ColorValueText::Hex);
     host.picker->setSelectedColor(colorFromHex(0xFF8000));
-    host.picker->ShowDropDown();
-    TColorSpectrumPanel* panel = host.picker->SpectrumPanel();
-    QTest::mouseMove(panel, panel->SpectrumRect().topLeft() + QPoint(80, 50));
+    host.picker->showDropDown();
+    ColorSpectrumPanel* panel = host.picker->spectrumPanel();
+    QTest::mouseMove(panel, panel->spectrumRect().topLeft() + QPoint(80, 50));
     save(composite(host), "spectrum");
-    host.picker->HideDropDown(false);
+    host.picker->hideDropDown(false);
 }
 
 TEST(Shots, Faces)
@@ -163,16 +161,16 @@ TEST(Shots, Faces)
     window.resize(265, 4 * 27 + 6);
     const struct
     {
-        TColorValueText mode;
+        ColorValueText mode;
         Color color;
-    } faces[] = {{cvtNone, kColorNone},
-                 {cvtNone, colorFromHex(0xFF0000)},
-                 {cvtRGB, colorFromHex(0x123456)},
-                 {cvtHTML, colorFromHex(0xFF8000)}};
+    } faces[] = {{ColorValueText::NoText, kColorNone},
+                 {ColorValueText::NoText, colorFromHex(0xFF0000)},
+                 {ColorValueText::Rgb, colorFromHex(0x123456)},
+                 {ColorValueText::Html, colorFromHex(0xFF8000)}};
     int y = 6;
-    TColorPickerDropDown* focused = nullptr;
+    ColorPickerDropDown* focused = nullptr;
     for (const auto& f : faces) {
-        auto* picker = new TColorPickerDropDown(&window);
+        auto* picker = new ColorPickerDropDown(&window);
         configureLikeColourDialog(*picker);
         picker->setColorValueText(f.mode);
         picker->setSelectedColor(f.color);

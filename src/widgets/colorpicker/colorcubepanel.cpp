@@ -1,19 +1,18 @@
 #include "colorcubepanel.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QToolTip>
 
-#include <array>
 #include <cstdlib>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
-constexpr quint32 kCubeColors[TColorCubePanel::CellCount] = {
+constexpr quint32 kCubeColors[ColorCubePanel::kCellCount] = {
     0x003366, 0x336699, 0x3366CC, 0x003399, 0x000099, 0x0000CC, 0x000066, 0x006666, 0x006699,
     0x0099CC, 0x0066CC, 0x0033CC, 0x0000FF, 0x3333FF, 0x333399, 0x008080, 0x009999, 0x33CCCC,
     0x00CCFF, 0x0099FF, 0x0066FF, 0x3366FF, 0x3333CC, 0x666699, 0x339966, 0x00CC99, 0x00FFCC,
@@ -31,12 +30,6 @@ constexpr quint32 kCubeColors[TColorCubePanel::CellCount] = {
     0xA50021,
 };
 
-struct Cell
-{
-    QPoint center;
-    Color color = kColorNone;
-};
-
 // b is the half-width, a the height unit (the hexagon is 4a high).
 QPolygon hexagon(QPoint c, int b, int a)
 {
@@ -47,29 +40,14 @@ QPolygon hexagon(QPoint c, int b, int a)
 
 } // namespace
 
-struct TColorCubePanel::Private
-{
-    std::array<Cell, CellCount + 1> cells; // index 0 unused
-
-    // The panel numbers its cells from 1, in ints; callers check the range.
-    Cell& cell(int index) { return cells[static_cast<size_t>(index)]; }
-    Color selectedColor = kColorNone;
-    int selectedIndex = -1;
-    int hotIndex = -1;
-    bool keyboardHot = false;
-    bool showRGBHint = true;
-};
-
-TColorCubePanel::TColorCubePanel(QWidget* parent) : QWidget(parent), d(std::make_unique<Private>())
+ColorCubePanel::ColorCubePanel(QWidget* parent) : QWidget(parent)
 {
     setFixedSize(182, 160);
     setMouseTracking(true);
-    ResetCells();
+    resetCells();
 }
 
-TColorCubePanel::~TColorCubePanel() = default;
-
-void TColorCubePanel::ResetCells()
+void ColorCubePanel::resetCells()
 {
     int n = 1;
     for (int r = 1; r <= 13; ++r) {
@@ -77,61 +55,47 @@ void TColorCubePanel::ResetCells()
         const int x0 = r <= 7 ? 55 - 6 * (r - 1) : 19 + 6 * (r - 7);
         const int y = 20 + 10 * (r - 1);
         for (int i = 0; i < count; ++i, ++n)
-            d->cell(n) = {QPoint(x0 + 12 * i, y), colorFromHex(kCubeColors[n - 1])};
+            cell(n) = {QPoint(x0 + 12 * i, y), colorFromHex(kCubeColors[n - 1])};
     }
-    d->hotIndex = -1;
-    d->keyboardHot = false;
+    m_hotIndex = -1;
+    m_keyboardHot = false;
     update();
 }
 
-Color TColorCubePanel::SelectedColor() const
+void ColorCubePanel::setSelectedColor(Color c)
 {
-    return d->selectedColor;
-}
-
-void TColorCubePanel::setSelectedColor(Color c)
-{
-    d->selectedColor = c;
-    d->selectedIndex = -1;
-    for (int i = 1; i <= CellCount; ++i) {
-        if (d->cell(i).color == c) {
-            d->selectedIndex = i;
+    m_selectedColor = c;
+    m_selectedIndex = -1;
+    for (int i = 1; i <= kCellCount; ++i) {
+        if (cell(i).color == c) {
+            m_selectedIndex = i;
             break;
         }
     }
 }
 
-bool TColorCubePanel::ShowRGBHint() const
+Color ColorCubePanel::cubeCellColor(int index) const
 {
-    return d->showRGBHint;
-}
-void TColorCubePanel::setShowRGBHint(bool on)
-{
-    d->showRGBHint = on;
+    return index >= 1 && index <= kCellCount ? cell(index).color : kColorNone;
 }
 
-Color TColorCubePanel::CubeCellColor(int index) const
+void ColorCubePanel::setCubeCellColor(int index, Color c)
 {
-    return index >= 1 && index <= CellCount ? d->cell(index).color : kColorNone;
-}
-
-void TColorCubePanel::setCubeCellColor(int index, Color c)
-{
-    if (index < 1 || index > CellCount)
+    if (index < 1 || index > kCellCount)
         return;
-    d->cell(index).color = c;
+    cell(index).color = c;
     repaintCell(index);
 }
 
-QPoint TColorCubePanel::CubeCellCenter(int index) const
+QPoint ColorCubePanel::cubeCellCenter(int index) const
 {
-    return index >= 1 && index <= CellCount ? d->cell(index).center : QPoint();
+    return index >= 1 && index <= kCellCount ? cell(index).center : QPoint();
 }
 
-int TColorCubePanel::CellAt(const QPoint& pos) const
+int ColorCubePanel::cellAt(const QPoint& pos) const
 {
-    for (int i = 1; i <= CellCount; ++i) {
-        const QPoint c = d->cell(i).center;
+    for (int i = 1; i <= kCellCount; ++i) {
+        const QPoint c = cell(i).center;
         const int dx = c.x() - pos.x();
         const int dy = c.y() - pos.y();
         if (dx * dx + dy * dy <= 36)
@@ -140,42 +104,33 @@ int TColorCubePanel::CellAt(const QPoint& pos) const
     return 0;
 }
 
-int TColorCubePanel::SelectedIndex() const
+void ColorCubePanel::setHot(int index)
 {
-    return d->selectedIndex;
-}
-int TColorCubePanel::HotIndex() const
-{
-    return d->hotIndex;
-}
-
-void TColorCubePanel::setHot(int index)
-{
-    if (index == d->hotIndex)
+    if (index == m_hotIndex)
         return;
-    const int old = d->hotIndex;
-    d->hotIndex = index;
+    const int old = m_hotIndex;
+    m_hotIndex = index;
     repaintCell(old);
     repaintCell(index);
 }
 
-bool TColorCubePanel::KeyboardHot() const
+bool ColorCubePanel::keyboardHot() const
 {
-    return d->keyboardHot && d->hotIndex >= 1;
+    return m_keyboardHot && m_hotIndex >= 1;
 }
 
-int TColorCubePanel::verticalNeighbour(int index, int direction) const
+int ColorCubePanel::verticalNeighbour(int index, int direction) const
 {
-    const int y = d->cell(index).center.y() + 10 * direction;
-    const int x = d->cell(index).center.x();
+    const int y = cell(index).center.y() + 10 * direction;
+    const int x = cell(index).center.x();
     int best = 0;
     int bestDistance = 0;
-    for (int i = 1; i <= CellCount; ++i) {
-        if (d->cell(i).center.y() != y)
+    for (int i = 1; i <= kCellCount; ++i) {
+        if (cell(i).center.y() != y)
             continue;
         // Rows are offset by half a cell, so two cells are equally near: up takes the
         // left one and down the right one, and up then down comes back.
-        const int distance = std::abs(d->cell(i).center.x() - x);
+        const int distance = std::abs(cell(i).center.x() - x);
         if (best == 0 || distance < bestDistance || (distance == bestDistance && direction > 0)) {
             best = i;
             bestDistance = distance;
@@ -184,23 +139,23 @@ int TColorCubePanel::verticalNeighbour(int index, int direction) const
     return best;
 }
 
-bool TColorCubePanel::HandleKey(int key)
+bool ColorCubePanel::handleKey(int key)
 {
     if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down)
         return false;
-    int next = d->hotIndex;
-    if (!KeyboardHot()) {
+    int next = m_hotIndex;
+    if (!keyboardHot()) {
         // The first key shows where the keyboard stands.
-        next = d->selectedIndex >= 1 ? d->selectedIndex : (CellCount + 1) / 2;
+        next = m_selectedIndex >= 1 ? m_selectedIndex : (kCellCount + 1) / 2;
     } else {
-        const int y = d->cell(next).center.y();
+        const int y = cell(next).center.y();
         switch (key) {
         case Qt::Key_Left:
-            if (next > 1 && d->cell(next - 1).center.y() == y)
+            if (next > 1 && cell(next - 1).center.y() == y)
                 --next;
             break;
         case Qt::Key_Right:
-            if (next < CellCount && d->cell(next + 1).center.y() == y)
+            if (next < kCellCount && cell(next + 1).center.y() == y)
                 ++next;
             break;
         default:
@@ -209,37 +164,38 @@ bool TColorCubePanel::HandleKey(int key)
             break;
         }
     }
-    d->keyboardHot = true;
+    m_keyboardHot = true;
     setToolTip(QString());
     setHot(next);
+    announceCurrent();
     return true;
 }
 
-bool TColorCubePanel::PickHotCell()
+bool ColorCubePanel::pickHotCell()
 {
-    if (d->hotIndex < 1)
+    if (m_hotIndex < 1)
         return false;
-    pickCell(d->hotIndex);
+    pickCell(m_hotIndex);
     return true;
 }
 
-void TColorCubePanel::pickCell(int index)
+void ColorCubePanel::pickCell(int index)
 {
-    const int old = d->selectedIndex;
-    d->selectedColor = d->cell(index).color;
-    d->selectedIndex = index;
+    const int old = m_selectedIndex;
+    m_selectedColor = cell(index).color;
+    m_selectedIndex = index;
     repaintCell(old);
     repaintCell(index);
-    emit OnSelect();
+    emit colorSelected(m_selectedColor);
 }
 
-void TColorCubePanel::repaintCell(int index)
+void ColorCubePanel::repaintCell(int index)
 {
-    if (index >= 1 && index <= CellCount)
-        update(hexagon(d->cell(index).center, 6, 3).boundingRect().adjusted(-1, -1, 1, 1));
+    if (index >= 1 && index <= kCellCount)
+        update(hexagon(cell(index).center, 6, 3).boundingRect().adjusted(-1, -1, 1, 1));
 }
 
-void TColorCubePanel::paintEvent(QPaintEvent*)
+void ColorCubePanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QPalette& pal = palette();
@@ -250,35 +206,35 @@ void TColorCubePanel::paintEvent(QPaintEvent*)
         p.setPen(inner);
         p.drawPolygon(hexagon(c, 4, 2));
     };
-    for (int i = 1; i <= CellCount; ++i) {
-        const Cell& cell = d->cell(i);
-        if (cell.color != kColorNone) {
-            const QColor c = toQColor(cell.color, &pal);
-            p.setPen(c);
-            p.setBrush(c);
-            p.drawPolygon(hexagon(cell.center, 6, 3));
+    for (int i = 1; i <= kCellCount; ++i) {
+        const Cell& c = cell(i);
+        if (c.color != kColorNone) {
+            const QColor fill = paletteQColor(c.color, &pal);
+            p.setPen(fill);
+            p.setBrush(fill);
+            p.drawPolygon(hexagon(c.center, 6, 3));
         }
-        if (i == d->hotIndex)
-            mark(cell.center, Qt::red, Qt::white);
-        if (i == d->selectedIndex)
-            mark(cell.center, Qt::black, Qt::white);
+        if (i == m_hotIndex)
+            mark(c.center, Qt::red, Qt::white);
+        if (i == m_selectedIndex)
+            mark(c.center, Qt::black, Qt::white);
     }
 }
 
-void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
+void ColorCubePanel::mouseMoveEvent(QMouseEvent* event)
 {
-    const int i = CellAt(event->position().toPoint());
+    const int i = cellAt(event->position().toPoint());
     if (i == 0) {
         setToolTip(QString());
         QToolTip::hideText();
         return;
     }
-    d->keyboardHot = false;
-    if (i == d->hotIndex)
+    m_keyboardHot = false;
+    if (i == m_hotIndex)
         return;
     setHot(i);
-    if (d->showRGBHint) {
-        const Color c = colorToRGB(d->cell(i).color, palette());
+    if (m_showRGBHint) {
+        const Color c = toRgbColor(cell(i).color, palette());
         const bool showing = QToolTip::isVisible();
         setToolTip(QStringLiteral("Red: %1,  Green: %2,  Blue: %3")
                        .arg(colorRed(c))
@@ -291,10 +247,35 @@ void TColorCubePanel::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
-void TColorCubePanel::mousePressEvent(QMouseEvent* event)
+void ColorCubePanel::mousePressEvent(QMouseEvent* event)
 {
-    const int i = CellAt(event->position().toPoint());
+    const int i = cellAt(event->position().toPoint());
     if (i == 0)
         return;
     pickCell(i);
 }
+
+QString ColorCubePanel::valueText() const
+{
+    return accessibleColorText(m_hotIndex >= 1 ? cell(m_hotIndex).color : m_selectedColor,
+                               palette());
+}
+
+void ColorCubePanel::announceCurrent()
+{
+    if (!isVisible())
+        return;
+    if (m_hotIndex >= 1) {
+        // Assistive technology counts the cells from 0.
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(m_hotIndex - 1);
+        QAccessible::updateAccessibility(&focus);
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(m_hotIndex - 1);
+        QAccessible::updateAccessibility(&selection);
+    }
+    QAccessibleValueChangeEvent value(this, valueText());
+    QAccessible::updateAccessibility(&value);
+}
+
+} // namespace tavelorn

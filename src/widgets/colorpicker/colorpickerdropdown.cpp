@@ -4,8 +4,8 @@
 #include "colorspectrumpanel.h"
 #include "customcolorselector.h"
 #include "itemselector.h"
-#include "pickeraccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -21,8 +21,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
@@ -46,530 +45,354 @@ constexpr int kSearchResetMs = 500;
 
 QString searchableCaption(const QString& caption)
 {
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression kTags(QStringLiteral("<[^>]*>"));
     QString s = caption;
     if (s.contains(QLatin1String("</")))
-        s.remove(tags);
+        s.remove(kTags);
     return s.trimmed().toUpper();
 }
 
 } // namespace
 
-struct TColorPickerDropDown::Private
+ColorPickerDropDown::ColorPickerDropDown(QWidget* parent)
+    : QWidget(parent), m_keyTimer(new QTimer(this)), m_form(new DropDownForm(this)),
+      m_itemSelector(new ScrollingItemSelector(m_form))
 {
-    TColorItems colors;
-    int updateCount = 0;
-    int itemIndex = -1;
-    Color selectedColor = kColorNone;
-    TColorSelectionStyle style = csList;
-    TColorValueText valueText = cvtNone;
-    bool showText = true;
-    int boxWidth = 14;
-    int boxHeight = 14;
-    Color boxBorderColor = makeColor(0, 0, 0);
-    int columns = 1;
-    TItemLayout layout = ilCaptionRight;
-    TItemAppearance itemAppearance;
-    TSelectionColorStyle selectionColorStyle = scOffice2007;
-    Color dropDownColor = makeColor(255, 255, 255);
-    Color dropDownBorderColor = makeColor(0, 0, 0);
-    int dropDownBorderWidth = 1;
-    bool dropDownShadow = true;
-    bool dropDownSizeable = true;
-    int dropDownWidth = 0;
-    int dropDownHeight = 200;
-    int dropDownButtonWidth = 17;
-    TDropPosition dropPosition = dpAuto;
-    TFooterAppearance footer;
-    TButtonAppearance buttonAppearance;
-
-    int oldItemIndex = -1;
-    Color oldSelectedColor = kColorNone;
-    QString curSearch;
-    QTimer keyTimer;
-    bool internalCall = false;
-    bool preparing = false;
-    bool opening = false;
-    bool deactivating = false;
-    QElapsedTimer sinceDeactivation;
-    QSize userSize; // the size the window had when it last closed
-
-    TDropDownForm* form = nullptr;
-    TScrollingItemSelector* itemSelector = nullptr;
-    TCustomColorSelector* colorSelector = nullptr;
-    TColorCubePanel* cubePanel = nullptr;
-    TColorSpectrumPanel* spectrumPanel = nullptr;
-};
-
-TColorPickerDropDown::TColorPickerDropDown(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<Private>())
-{
-    InstallPickerAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_Hover);
-    d->keyTimer.setObjectName(QStringLiteral("FKeyTimer"));
-    d->keyTimer.setParent(this);
-    d->keyTimer.setSingleShot(true);
-    d->keyTimer.setInterval(kSearchResetMs);
-    connect(&d->keyTimer, &QTimer::timeout, this, [this] {
-        d->keyTimer.stop();
-        d->curSearch.clear();
+    m_keyTimer->setObjectName(QStringLiteral("FKeyTimer"));
+    m_keyTimer->setSingleShot(true);
+    m_keyTimer->setInterval(kSearchResetMs);
+    connect(m_keyTimer, &QTimer::timeout, this, [this] {
+        m_keyTimer->stop();
+        m_curSearch.clear();
     });
 
-    d->form = new TDropDownForm(this);
-    d->itemSelector = new TScrollingItemSelector(d->form);
-    d->itemSelector->hide();
-    connect(d->itemSelector->Selector(), &TCustomItemSelector::itemPressed, this, [this](int i) {
+    // Keys pressed in the open drop-down reach the picker's keyboard rules.
+    connect(m_form, &DropDownForm::keyPressed, this, [this](QKeyEvent* event) {
+        event->setAccepted(handleKey(event->key(), event->modifiers(), event->text()));
+    });
+    connect(m_form, &DropDownForm::wheelTurned, this, &ColorPickerDropDown::handleWheel);
+    connect(m_form, &DropDownForm::deactivated, this, &ColorPickerDropDown::dropDownDeactivated);
+    connect(m_form->footer(), &FooterBar::buttonClicked, this, &ColorPickerDropDown::footerClicked);
+    m_itemSelector->hide();
+    connect(m_itemSelector->selector(), &CustomItemSelector::itemPressed, this, [this](int i) {
         setItemIndex(i);
-        HideDropDown(false);
+        hideDropDown(false);
     });
 }
 
-TColorPickerDropDown::~TColorPickerDropDown()
-{
-    d->keyTimer.setParent(nullptr); // owned by d, not by the object tree
-    // The window goes first, quietly: its closing must not reach a half-destroyed picker.
-    d->form->hideByPicker();
-    delete d->form;
-}
+namespace {
 
-// ------------------------------------------------------------ colours and selection
-
-const TColorItems& TColorPickerDropDown::Colors() const
+QList<SelectorItem> selectorItems(const ColorItems& colors)
 {
-    return d->colors;
-}
-
-static QList<TSelectorItem> selectorItems(const TColorItems& colors)
-{
-    QList<TSelectorItem> items;
-    for (const TColorItem& c : colors)
-        items.append({c.Caption, c.Color, c.Hint, c.Enabled, {}});
+    QList<SelectorItem> items;
+    for (const ColorItem& c : colors)
+        items.append({c.caption, c.color, c.hint, c.enabled, {}});
     return items;
 }
 
-void TColorPickerDropDown::setColors(const TColorItems& colors)
+} // namespace
+
+void ColorPickerDropDown::setColors(const ColorItems& colors)
 {
-    d->colors = colors;
-    if (d->itemIndex >= d->colors.size())
-        d->itemIndex = -1;
-    if (d->updateCount == 0) {
-        d->itemSelector->Selector()->setItems(selectorItems(d->colors));
-        d->itemSelector->Selector()->setItemIndex(d->itemIndex);
+    m_colors = colors;
+    if (m_itemIndex >= m_colors.size())
+        m_itemIndex = -1;
+    if (m_updateCount == 0) {
+        m_itemSelector->selector()->setItems(selectorItems(m_colors));
+        m_itemSelector->selector()->setItemIndex(m_itemIndex);
     }
     update();
 }
 
-void TColorPickerDropDown::AddColor(const QString& caption, Color color, const QString& hint)
+void ColorPickerDropDown::addColor(const QString& caption, Color color, const QString& hint)
 {
-    TColorItems colors = d->colors;
+    ColorItems colors = m_colors;
     colors.append({caption, color, true, hint});
     setColors(colors);
 }
 
-void TColorPickerDropDown::ClearColors()
+void ColorPickerDropDown::clearColors()
 {
     setColors({});
 }
 
-void TColorPickerDropDown::AddDefaultColors()
+void ColorPickerDropDown::addDefaultColors()
 {
-    TColorItems colors;
+    ColorItems colors;
     for (const NamedColor& c : kDefaultColors)
         colors.append({QString::fromLatin1(c.caption), colorFromHex(c.rrggbb), true, {}});
     setColors(colors);
 }
 
-void TColorPickerDropDown::BeginUpdate()
+void ColorPickerDropDown::beginUpdate()
 {
-    ++d->updateCount;
+    ++m_updateCount;
 }
 
-void TColorPickerDropDown::EndUpdate()
+void ColorPickerDropDown::endUpdate()
 {
-    if (d->updateCount == 0)
+    if (m_updateCount == 0)
         return;
-    if (--d->updateCount == 0)
-        setColors(d->colors);
+    if (--m_updateCount == 0)
+        setColors(m_colors);
 }
 
-int TColorPickerDropDown::ItemIndex() const
+void ColorPickerDropDown::setItemIndex(int index)
 {
-    return d->itemIndex;
-}
-
-void TColorPickerDropDown::setItemIndex(int index)
-{
-    if (index >= d->colors.size())
+    if (index >= m_colors.size())
         return;
-    d->itemIndex = index < 0 ? -1 : index;
-    if (d->itemIndex >= 0)
-        d->selectedColor = d->colors[d->itemIndex].Color;
-    d->itemSelector->Selector()->setItemIndex(d->itemIndex);
+    m_itemIndex = index < 0 ? -1 : index;
+    if (m_itemIndex >= 0)
+        m_selectedColor = m_colors[m_itemIndex].color;
+    m_itemSelector->selector()->setItemIndex(m_itemIndex);
     update();
-    NotifyPickerValueChanged(this);
-    emit OnSelect();
+    announceValue();
+    emit colorSelected(m_selectedColor);
 }
 
-Color TColorPickerDropDown::SelectedColor() const
+void ColorPickerDropDown::setSelectedColor(Color c)
 {
-    return d->selectedColor;
-}
-
-void TColorPickerDropDown::setSelectedColor(Color c)
-{
-    if (c == d->selectedColor)
+    if (c == m_selectedColor)
         return;
-    d->selectedColor = colorToRGB(c, palette());
-    for (int i = 0; i < d->colors.size(); ++i) {
-        if (colorToRGB(d->colors[i].Color, palette()) == d->selectedColor) {
+    m_selectedColor = toRgbColor(c, palette());
+    for (int i = 0; i < m_colors.size(); ++i) {
+        if (toRgbColor(m_colors[i].color, palette()) == m_selectedColor) {
             setItemIndex(i);
             return;
         }
     }
-    d->itemIndex = -1;
-    d->itemSelector->Selector()->setItemIndex(-1);
+    m_itemIndex = -1;
+    m_itemSelector->selector()->setItemIndex(-1);
     update();
-    NotifyPickerValueChanged(this);
+    announceValue();
 }
 
-// ------------------------------------------------------------ properties
-
-TColorSelectionStyle TColorPickerDropDown::ColorSelectionStyle() const
+void ColorPickerDropDown::setColorSelectionStyle(ColorSelectionStyle s)
 {
-    return d->style;
-}
-
-void TColorPickerDropDown::setColorSelectionStyle(TColorSelectionStyle s)
-{
-    if (s == d->style)
+    if (s == m_style)
         return;
-    d->style = s;
-    d->userSize = QSize();
+    m_style = s;
+    m_userSize = QSize();
     prepareContent();
-    d->oldSelectedColor = d->selectedColor;
-    d->form->setCornerSizeable(s == csList && d->dropDownSizeable &&
-                               !(d->footer.Visible && d->footer.SizeGrip));
-    if (DroppedDown()) {
+    m_oldSelectedColor = m_selectedColor;
+    m_form->setCornerSizeable(s == ColorSelectionStyle::List && m_dropDownSizeable &&
+                              !(m_footer.visible && m_footer.sizeGrip));
+    if (droppedDown()) {
         const QSize size = dropDownSize();
         applyMinimumSize(size);
-        d->form->resize(size);
+        m_form->resize(size);
         // The new height may no longer fit below (or above) the control.
-        d->form->move(dropDownPosition(size));
-        if (s == csList)
-            d->itemSelector->ensureItemVisible(d->itemIndex);
-        d->form->update();
+        m_form->move(dropDownPosition(size));
+        if (s == ColorSelectionStyle::List)
+            m_itemSelector->ensureItemVisible(m_itemIndex);
+        m_form->update();
     }
     update();
 }
 
-TColorValueText TColorPickerDropDown::ColorValueText() const
+void ColorPickerDropDown::setColorValueText(ColorValueText v)
 {
-    return d->valueText;
-}
-void TColorPickerDropDown::setColorValueText(TColorValueText v)
-{
-    d->valueText = v;
+    m_valueText = v;
     update();
 }
-bool TColorPickerDropDown::ShowText() const
+void ColorPickerDropDown::setShowText(bool on)
 {
-    return d->showText;
-}
-void TColorPickerDropDown::setShowText(bool on)
-{
-    d->showText = on;
+    m_showText = on;
     update();
 }
-int TColorPickerDropDown::ColorBoxWidth() const
+void ColorPickerDropDown::setColorBoxWidth(int v)
 {
-    return d->boxWidth;
-}
-void TColorPickerDropDown::setColorBoxWidth(int v)
-{
-    d->boxWidth = qMax(0, v);
+    m_boxWidth = qMax(0, v);
     update();
 }
-int TColorPickerDropDown::ColorBoxHeight() const
+void ColorPickerDropDown::setColorBoxHeight(int v)
 {
-    return d->boxHeight;
-}
-void TColorPickerDropDown::setColorBoxHeight(int v)
-{
-    d->boxHeight = qMax(0, v);
+    m_boxHeight = qMax(0, v);
     update();
 }
-Color TColorPickerDropDown::ColorBoxBorderColor() const
+void ColorPickerDropDown::setColorBoxBorderColor(Color c)
 {
-    return d->boxBorderColor;
-}
-void TColorPickerDropDown::setColorBoxBorderColor(Color c)
-{
-    d->boxBorderColor = c;
+    m_boxBorderColor = c;
     update();
 }
-int TColorPickerDropDown::Columns() const
+void ColorPickerDropDown::setColumns(int v)
 {
-    return d->columns;
+    m_columns = qMax(1, v);
 }
-void TColorPickerDropDown::setColumns(int v)
+void ColorPickerDropDown::setItemLayout(ItemLayout l)
 {
-    d->columns = qMax(1, v);
+    m_layout = l;
 }
-TItemLayout TColorPickerDropDown::Layout() const
+void ColorPickerDropDown::setItemAppearance(const ItemAppearance& a)
 {
-    return d->layout;
+    m_itemAppearance = a;
 }
-void TColorPickerDropDown::setLayout(TItemLayout l)
+void ColorPickerDropDown::setSelectionColorStyle(SelectionColorStyle s)
 {
-    d->layout = l;
+    m_selectionColorStyle = s;
 }
-TItemAppearance TColorPickerDropDown::ItemAppearance() const
+void ColorPickerDropDown::setDropDownButtonWidth(int v)
 {
-    return d->itemAppearance;
-}
-void TColorPickerDropDown::setItemAppearance(const TItemAppearance& a)
-{
-    d->itemAppearance = a;
-}
-TSelectionColorStyle TColorPickerDropDown::SelectionColorStyle() const
-{
-    return d->selectionColorStyle;
-}
-void TColorPickerDropDown::setSelectionColorStyle(TSelectionColorStyle s)
-{
-    d->selectionColorStyle = s;
-}
-int TColorPickerDropDown::DropDownButtonWidth() const
-{
-    return d->dropDownButtonWidth;
-}
-void TColorPickerDropDown::setDropDownButtonWidth(int v)
-{
-    d->dropDownButtonWidth = qMax(0, v);
+    m_dropDownButtonWidth = qMax(0, v);
     update();
 }
-Color TColorPickerDropDown::DropDownColor() const
+void ColorPickerDropDown::setDropDownColor(Color c)
 {
-    return d->dropDownColor;
+    m_dropDownColor = c;
 }
-void TColorPickerDropDown::setDropDownColor(Color c)
+void ColorPickerDropDown::setDropDownBorderColor(Color c)
 {
-    d->dropDownColor = c;
+    m_dropDownBorderColor = c;
 }
-Color TColorPickerDropDown::DropDownBorderColor() const
+void ColorPickerDropDown::setDropDownBorderWidth(int v)
 {
-    return d->dropDownBorderColor;
+    m_dropDownBorderWidth = qMax(0, v);
 }
-void TColorPickerDropDown::setDropDownBorderColor(Color c)
+void ColorPickerDropDown::setDropDownShadow(bool on)
 {
-    d->dropDownBorderColor = c;
+    m_dropDownShadow = on;
 }
-int TColorPickerDropDown::DropDownBorderWidth() const
+void ColorPickerDropDown::setDropDownSizeable(bool on)
 {
-    return d->dropDownBorderWidth;
+    m_dropDownSizeable = on;
 }
-void TColorPickerDropDown::setDropDownBorderWidth(int v)
+void ColorPickerDropDown::setDropDownWidth(int v)
 {
-    d->dropDownBorderWidth = qMax(0, v);
-}
-bool TColorPickerDropDown::DropDownShadow() const
-{
-    return d->dropDownShadow;
-}
-void TColorPickerDropDown::setDropDownShadow(bool on)
-{
-    d->dropDownShadow = on;
-}
-bool TColorPickerDropDown::DropDownSizeable() const
-{
-    return d->dropDownSizeable;
-}
-void TColorPickerDropDown::setDropDownSizeable(bool on)
-{
-    d->dropDownSizeable = on;
-}
-int TColorPickerDropDown::DropDownWidth() const
-{
-    return d->dropDownWidth;
-}
-void TColorPickerDropDown::setDropDownWidth(int v)
-{
-    if (v == d->dropDownWidth)
+    if (v == m_dropDownWidth)
         return;
-    d->dropDownWidth = qMax(0, v);
-    d->userSize = QSize();
+    m_dropDownWidth = qMax(0, v);
+    m_userSize = QSize();
 }
-int TColorPickerDropDown::DropDownHeight() const
+void ColorPickerDropDown::setDropDownHeight(int v)
 {
-    return d->dropDownHeight;
-}
-void TColorPickerDropDown::setDropDownHeight(int v)
-{
-    if (v == d->dropDownHeight)
+    if (v == m_dropDownHeight)
         return;
-    d->dropDownHeight = qMax(0, v);
-    d->userSize = QSize();
+    m_dropDownHeight = qMax(0, v);
+    m_userSize = QSize();
 }
-TDropPosition TColorPickerDropDown::DropPosition() const
+void ColorPickerDropDown::setDropPosition(DropPosition p)
 {
-    return d->dropPosition;
+    m_dropPosition = p;
 }
-void TColorPickerDropDown::setDropPosition(TDropPosition p)
+void ColorPickerDropDown::setDropDownFooter(const FooterAppearance& f)
 {
-    d->dropPosition = p;
+    m_footer = f;
 }
-TFooterAppearance TColorPickerDropDown::DropDownFooter() const
+void ColorPickerDropDown::setButtonAppearance(const ButtonAppearance& a)
 {
-    return d->footer;
-}
-void TColorPickerDropDown::setDropDownFooter(const TFooterAppearance& f)
-{
-    d->footer = f;
-}
-TButtonAppearance TColorPickerDropDown::ButtonAppearance() const
-{
-    return d->buttonAppearance;
-}
-void TColorPickerDropDown::setButtonAppearance(const TButtonAppearance& a)
-{
-    d->buttonAppearance = a;
+    m_buttonAppearance = a;
 }
 
-TDropDownForm* TColorPickerDropDown::DropDownForm() const
-{
-    return d->form;
-}
-TScrollingItemSelector* TColorPickerDropDown::ItemSelector() const
-{
-    return d->itemSelector;
-}
-TCustomColorSelector* TColorPickerDropDown::ColorSelector() const
-{
-    return d->colorSelector;
-}
-TColorCubePanel* TColorPickerDropDown::ColorCubePanel() const
-{
-    return d->cubePanel;
-}
-TColorSpectrumPanel* TColorPickerDropDown::SpectrumPanel() const
-{
-    return d->spectrumPanel;
-}
-QString TColorPickerDropDown::CurrentSearch() const
-{
-    return d->curSearch;
-}
-
-QSize TColorPickerDropDown::sizeHint() const
+QSize ColorPickerDropDown::sizeHint() const
 {
     return QSize(145, 21);
 }
-QSize TColorPickerDropDown::minimumSizeHint() const
+QSize ColorPickerDropDown::minimumSizeHint() const
 {
-    return QSize(d->dropDownButtonWidth + 24, 21);
+    return QSize(m_dropDownButtonWidth + 24, 21);
 }
 
-// ------------------------------------------------------------ content and window
-
-TCustomColorSelector* TColorPickerDropDown::ensureColorSelector()
+CustomColorSelector* ColorPickerDropDown::ensureColorSelector()
 {
-    if (!d->colorSelector) {
-        d->colorSelector = new TCustomColorSelector(d->form);
-        d->colorSelector->hide();
-        connect(d->colorSelector, &TCustomColorSelector::OnItemSelect, this, [this] {
+    if (!m_colorSelector) {
+        m_colorSelector = new CustomColorSelector(m_form);
+        m_colorSelector->hide();
+        connect(m_colorSelector, &CustomColorSelector::colorSelected, this, [this](Color c) {
             // Assigning the picker's colour when the palette is shown is no pick.
-            if (!d->preparing)
-                panelPicked(d->colorSelector->SelectedColor(), true);
+            if (!m_preparing)
+                panelPicked(c, true);
         });
     }
-    return d->colorSelector;
+    return m_colorSelector;
 }
 
-void TColorPickerDropDown::prepareContent()
+void ColorPickerDropDown::prepareContent()
 {
-    d->preparing = true;
-    d->oldSelectedColor = d->selectedColor;
+    m_preparing = true;
+    m_oldSelectedColor = m_selectedColor;
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, toQColor(d->dropDownColor, &pal));
+    pal.setColor(QPalette::Window, paletteQColor(m_dropDownColor, &pal));
     QWidget* content = nullptr;
-    switch (d->style) {
-    case csList: {
-        TCustomItemSelector* list = d->itemSelector->Selector();
-        list->setItems(selectorItems(d->colors));
-        list->setColumns(d->columns);
-        list->setItemLayout(d->layout);
-        list->setBackgroundColor(d->dropDownColor);
-        list->setColorBox(d->boxWidth, d->boxHeight);
-        list->setAppearance(d->itemAppearance);
-        list->LayoutItems();
-        list->setItemIndex(d->itemIndex);
-        d->itemSelector->setPalette(pal);
-        d->itemSelector->viewport()->setPalette(pal);
-        d->oldItemIndex = d->itemIndex;
-        content = d->itemSelector;
+    switch (m_style) {
+    case ColorSelectionStyle::List: {
+        CustomItemSelector* list = m_itemSelector->selector();
+        list->setItems(selectorItems(m_colors));
+        list->setColumns(m_columns);
+        list->setItemLayout(m_layout);
+        list->setBackgroundColor(m_dropDownColor);
+        list->setColorBox(m_boxWidth, m_boxHeight);
+        list->setAppearance(m_itemAppearance);
+        list->layoutItems();
+        list->setItemIndex(m_itemIndex);
+        m_itemSelector->setPalette(pal);
+        m_itemSelector->viewport()->setPalette(pal);
+        m_oldItemIndex = m_itemIndex;
+        content = m_itemSelector;
         break;
     }
-    case csDiscrete: {
-        TCustomColorSelector* palette = ensureColorSelector();
+    case ColorSelectionStyle::Discrete: {
+        CustomColorSelector* palette = ensureColorSelector();
         palette->setPalette(pal);
-        palette->setSelectedColor(d->selectedColor);
-        palette->Layout();
-        palette->setItemColorStyle(d->selectionColorStyle);
+        palette->setSelectedColor(m_selectedColor);
+        palette->relayout();
+        palette->setItemColorStyle(m_selectionColorStyle);
         content = palette;
         break;
     }
-    case csColorCube:
-        if (!d->cubePanel) {
-            d->cubePanel = new TColorCubePanel(d->form);
-            connect(d->cubePanel, &TColorCubePanel::OnSelect, this,
-                    [this] { panelPicked(d->cubePanel->SelectedColor(), false); });
+    case ColorSelectionStyle::ColorCube:
+        if (!m_cubePanel) {
+            m_cubePanel = new ColorCubePanel(m_form);
+            connect(m_cubePanel, &ColorCubePanel::colorSelected, this,
+                    [this](Color c) { panelPicked(c, false); });
         }
-        d->cubePanel->setPalette(pal);
-        d->cubePanel->ResetCells();
-        d->cubePanel->setSelectedColor(d->selectedColor);
-        d->cubePanel->setFixedSize(182, 160);
-        d->cubePanel->update();
-        content = d->cubePanel;
+        m_cubePanel->setPalette(pal);
+        m_cubePanel->resetCells();
+        m_cubePanel->setSelectedColor(m_selectedColor);
+        m_cubePanel->setFixedSize(182, 160);
+        m_cubePanel->update();
+        content = m_cubePanel;
         break;
-    case csSpectrum:
-        if (!d->spectrumPanel) {
-            d->spectrumPanel = new TColorSpectrumPanel(d->form);
-            connect(d->spectrumPanel, &TColorSpectrumPanel::OnSelect, this,
-                    [this] { panelPicked(d->spectrumPanel->SelectedColor(), false); });
+    case ColorSelectionStyle::Spectrum:
+        if (!m_spectrumPanel) {
+            m_spectrumPanel = new ColorSpectrumPanel(m_form);
+            connect(m_spectrumPanel, &ColorSpectrumPanel::colorSelected, this,
+                    [this](Color c) { panelPicked(c, false); });
         }
-        d->spectrumPanel->setPalette(pal);
-        d->spectrumPanel->setSelectedColor(d->selectedColor);
-        d->spectrumPanel->Layout();
-        content = d->spectrumPanel;
+        m_spectrumPanel->setPalette(pal);
+        m_spectrumPanel->setSelectedColor(m_selectedColor);
+        m_spectrumPanel->relayout();
+        content = m_spectrumPanel;
         break;
     }
     for (QWidget* w :
-         {static_cast<QWidget*>(d->itemSelector), static_cast<QWidget*>(d->colorSelector),
-          static_cast<QWidget*>(d->cubePanel), static_cast<QWidget*>(d->spectrumPanel)})
+         {static_cast<QWidget*>(m_itemSelector), static_cast<QWidget*>(m_colorSelector),
+          static_cast<QWidget*>(m_cubePanel), static_cast<QWidget*>(m_spectrumPanel)})
         if (w && w != content)
             w->hide();
-    d->form->setContent(content);
-    d->preparing = false;
+    m_form->setContent(content);
+    m_preparing = false;
 }
 
-QSize TColorPickerDropDown::dropDownSize() const
+QSize ColorPickerDropDown::dropDownSize() const
 {
-    const int border = 2 * d->dropDownBorderWidth;
-    const int footer = d->footer.Visible ? d->footer.Height : 0;
+    const int border = 2 * m_dropDownBorderWidth;
+    const int footer = m_footer.visible ? m_footer.height : 0;
     int w, h;
-    if (d->style == csList) {
-        const QSize list = d->itemSelector->Selector()->size();
-        w = d->dropDownWidth > 0 ? d->dropDownWidth : list.width() + border;
-        h = d->dropDownHeight > 0 ? d->dropDownHeight : list.height() + border + footer;
+    if (m_style == ColorSelectionStyle::List) {
+        const QSize list = m_itemSelector->selector()->size();
+        w = m_dropDownWidth > 0 ? m_dropDownWidth : list.width() + border;
+        h = m_dropDownHeight > 0 ? m_dropDownHeight : list.height() + border + footer;
         if (list.height() > h - border - footer)
-            w += d->itemSelector->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                                       d->itemSelector);
+            w += m_itemSelector->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                      m_itemSelector);
     } else {
-        QWidget* panel = d->style == csDiscrete    ? static_cast<QWidget*>(d->colorSelector)
-                         : d->style == csColorCube ? static_cast<QWidget*>(d->cubePanel)
-                                                   : static_cast<QWidget*>(d->spectrumPanel);
+        QWidget* panel =
+            m_style == ColorSelectionStyle::Discrete    ? static_cast<QWidget*>(m_colorSelector)
+            : m_style == ColorSelectionStyle::ColorCube ? static_cast<QWidget*>(m_cubePanel)
+                                                        : static_cast<QWidget*>(m_spectrumPanel);
         const QSize s = panel ? panel->size() : QSize();
         w = s.width() + border;
         h = s.height() + border + footer;
@@ -577,16 +400,16 @@ QSize TColorPickerDropDown::dropDownSize() const
     return QSize(qMax(80, w), qMax(50, h));
 }
 
-QPoint TColorPickerDropDown::dropDownPosition(const QSize& size) const
+QPoint ColorPickerDropDown::dropDownPosition(const QSize& size) const
 {
     const QPoint top = mapToGlobal(QPoint(0, 0));
     const QScreen* scr = screen();
     const QRect screenRect = scr ? scr->geometry() : QRect(0, 0, 1 << 20, 1 << 20);
     const QRect work = scr ? scr->availableGeometry() : screenRect;
     bool below = true;
-    if (d->dropPosition == dpUp)
+    if (m_dropPosition == DropPosition::Up)
         below = false;
-    else if (d->dropPosition == dpAuto)
+    else if (m_dropPosition == DropPosition::Auto)
         below = top.y() + size.height() < screenRect.y() + screenRect.height();
     QPoint pos(top.x(), below ? top.y() + height() - 1 : top.y() - size.height());
     const int workRight = work.x() + work.width();
@@ -595,101 +418,111 @@ QPoint TColorPickerDropDown::dropDownPosition(const QSize& size) const
     return pos;
 }
 
-void TColorPickerDropDown::applyMinimumSize(const QSize& natural)
+void ColorPickerDropDown::applyMinimumSize(const QSize& natural)
 {
     // A panel has a fixed size: a smaller window would let it cover the footer.
-    d->form->setMinimumSize(d->style == csList ? QSize(80, 50) : natural);
+    m_form->setMinimumSize(m_style == ColorSelectionStyle::List ? QSize(80, 50) : natural);
 }
 
-bool TColorPickerDropDown::DroppedDown() const
+bool ColorPickerDropDown::droppedDown() const
 {
-    return d->form->isVisible();
+    return m_form->isVisible();
 }
 
-void TColorPickerDropDown::ShowDropDown()
+void ColorPickerDropDown::showDropDown()
 {
-    if (DroppedDown() || d->opening || d->deactivating || !isEnabled())
+    if (droppedDown() || m_opening || m_deactivating || !isEnabled())
         return;
-    d->opening = true;
+    m_opening = true;
     prepareContent();
-    if (d->footer.Visible) {
-        d->form->Footer()->Setup(d->footer, d->buttonAppearance, d->dropDownSizeable,
-                                 d->dropDownBorderColor == kColorNone);
-        d->form->setFooterHeight(d->footer.Height);
+    if (m_footer.visible) {
+        m_form->footer()->setup(m_footer, m_buttonAppearance, m_dropDownSizeable,
+                                m_dropDownBorderColor == kColorNone);
+        m_form->setFooterHeight(m_footer.height);
     } else {
-        d->form->setFooterHeight(0);
+        m_form->setFooterHeight(0);
     }
-    d->form->setFrame(d->dropDownColor, d->dropDownBorderColor, d->dropDownBorderWidth);
-    d->form->setCornerSizeable(d->style == csList && d->dropDownSizeable &&
-                               !(d->footer.Visible && d->footer.SizeGrip));
+    m_form->setFrame(m_dropDownColor, m_dropDownBorderColor, m_dropDownBorderWidth);
+    m_form->setCornerSizeable(m_style == ColorSelectionStyle::List && m_dropDownSizeable &&
+                              !(m_footer.visible && m_footer.sizeGrip));
     const QSize natural = dropDownSize();
     applyMinimumSize(natural);
     const QSize size =
-        (d->userSize.isValid() ? d->userSize : natural).expandedTo(d->form->minimumSize());
-    d->form->setWindowFlag(Qt::NoDropShadowWindowHint, !d->dropDownShadow);
-    d->form->resize(size);
-    d->form->move(dropDownPosition(size));
-    d->form->show();
-    d->form->raise();
-    d->form->setFocus(Qt::PopupFocusReason);
-    if (d->style == csList)
-        d->itemSelector->ensureItemVisible(d->itemIndex);
-    d->opening = false;
+        (m_userSize.isValid() ? m_userSize : natural).expandedTo(m_form->minimumSize());
+    m_form->setWindowFlag(Qt::NoDropShadowWindowHint, !m_dropDownShadow);
+    m_form->resize(size);
+    m_form->move(dropDownPosition(size));
+    m_form->show();
+    m_form->raise();
+    m_form->setFocus(Qt::PopupFocusReason);
+    if (m_style == ColorSelectionStyle::List)
+        m_itemSelector->ensureItemVisible(m_itemIndex);
+    m_opening = false;
 }
 
-void TColorPickerDropDown::HideDropDown(bool CancelChanges)
+void ColorPickerDropDown::hideDropDown(bool cancelChanges)
 {
-    if (!DroppedDown())
+    if (!droppedDown())
         return;
-    d->userSize = d->form->size();
-    d->form->hideByPicker();
-    finishClose(CancelChanges);
+    m_userSize = m_form->size();
+    m_form->hideWithoutDeactivation();
+    finishClose(cancelChanges);
 }
 
-void TColorPickerDropDown::dropDownDeactivated()
+void ColorPickerDropDown::dropDownDeactivated()
 {
-    d->deactivating = true;
-    d->userSize = d->form->size();
-    d->sinceDeactivation.start();
+    m_deactivating = true;
+    m_userSize = m_form->size();
+    m_sinceDeactivation.start();
     finishClose(true);
-    d->deactivating = false;
+    m_deactivating = false;
 }
 
-void TColorPickerDropDown::finishClose(bool cancel)
+void ColorPickerDropDown::footerClicked(int index)
+{
+    const FooterAppearance footer = m_footer;
+    emit footerButtonClicked(index);
+    if (index < footer.buttons.size()) {
+        const int mr = footer.buttons[index].modalResult;
+        // Cancel, Abort, Ignore, No and Close close cancelling; others accepting.
+        if (mr != 0)
+            hideDropDown(mr == 2 || mr == 3 || mr == 5 || mr == 7 || mr == 8);
+    }
+}
+
+void ColorPickerDropDown::finishClose(bool cancel)
 {
     QToolTip::hideText();
-    d->itemSelector->Selector()->setHotIndex(-1);
+    m_itemSelector->selector()->setHotIndex(-1);
     if (isVisible())
         setFocus(Qt::PopupFocusReason);
     update();
     if (!cancel)
         return;
-    switch (d->style) {
-    case csList:
-        setItemIndex(d->oldItemIndex);
+    switch (m_style) {
+    case ColorSelectionStyle::List:
+        setItemIndex(m_oldItemIndex);
         break;
-    case csDiscrete:
+    case ColorSelectionStyle::Discrete:
         // A colour of the palette comes back through its selection event.
-        if (d->colorSelector)
-            d->colorSelector->setSelectedColor(d->oldSelectedColor);
+        if (m_colorSelector)
+            m_colorSelector->setSelectedColor(m_oldSelectedColor);
         break;
-    case csColorCube:
-    case csSpectrum:
+    case ColorSelectionStyle::ColorCube:
+    case ColorSelectionStyle::Spectrum:
         break;
     }
 }
 
-void TColorPickerDropDown::panelPicked(Color c, bool fromPalette)
+void ColorPickerDropDown::panelPicked(Color c, bool fromPalette)
 {
     setSelectedColor(c);
     setItemIndex(-1);
-    if (!(fromPalette && d->internalCall))
-        HideDropDown(false);
+    if (!(fromPalette && m_internalCall))
+        hideDropDown(false);
 }
 
-// ------------------------------------------------------------ keyboard and wheel
-
-bool TColorPickerDropDown::windowTakesEnter() const
+bool ColorPickerDropDown::windowTakesEnter() const
 {
     // Qt presses default buttons on Enter only inside a dialog.
     const auto* dialog = qobject_cast<const QDialog*>(window());
@@ -702,40 +535,39 @@ bool TColorPickerDropDown::windowTakesEnter() const
     return false;
 }
 
-TCustomColorSelector* TColorPickerDropDown::closedPaletteUpToDate(bool open)
+CustomColorSelector* ColorPickerDropDown::closedPaletteUpToDate(bool open)
 {
-    TCustomColorSelector* palette = ensureColorSelector();
+    CustomColorSelector* palette = ensureColorSelector();
     // While closed the palette may still hold the selection of its last showing, or
     // none at all; keys and the wheel step from the picker's colour.
     if (!open && !palette->isVisible()) {
-        d->preparing = true; // only bring the palette up to date, no pick
-        palette->setSelectedColor(d->selectedColor);
-        d->preparing = false;
+        m_preparing = true; // only bring the palette up to date, no pick
+        palette->setSelectedColor(m_selectedColor);
+        m_preparing = false;
     }
     return palette;
 }
 
-int TColorPickerDropDown::pageRows() const
+int ColorPickerDropDown::pageRows() const
 {
-    const int itemHeight = d->itemSelector->Selector()->ItemSize().height();
+    const int itemHeight = m_itemSelector->selector()->itemSize().height();
     int height;
-    if (DroppedDown()) {
-        height = d->itemSelector->viewport()->height();
+    if (droppedDown()) {
+        height = m_itemSelector->viewport()->height();
     } else {
-        const QSize s = d->userSize.isValid() ? d->userSize : dropDownSize();
-        height =
-            s.height() - 2 * d->dropDownBorderWidth - (d->footer.Visible ? d->footer.Height : 0);
+        const QSize s = m_userSize.isValid() ? m_userSize : dropDownSize();
+        height = s.height() - 2 * m_dropDownBorderWidth - (m_footer.visible ? m_footer.height : 0);
     }
     return itemHeight > 0 ? qMax(1, height / itemHeight) : 1;
 }
 
-void TColorPickerDropDown::listKey(int key, bool open)
+void ColorPickerDropDown::listKey(int key, bool open)
 {
-    const int count = int(d->colors.size());
+    const int count = int(m_colors.size());
     if (count == 0)
         return;
-    const int cur = d->itemIndex;
-    const int columns = open ? d->columns : 1;
+    const int cur = m_itemIndex;
+    const int columns = open ? m_columns : 1;
     int next = cur;
     switch (key) {
     case Qt::Key_Up:
@@ -761,34 +593,34 @@ void TColorPickerDropDown::listKey(int key, bool open)
         next = count - 1;
         break;
     case Qt::Key_PageUp:
-        next = qMax(0, qMax(cur, 0) - pageRows() * d->columns);
+        next = qMax(0, qMax(cur, 0) - pageRows() * m_columns);
         break;
     case Qt::Key_PageDown:
-        next = cur < 0 ? 0 : qMin(count - 1, cur + pageRows() * d->columns);
+        next = cur < 0 ? 0 : qMin(count - 1, cur + pageRows() * m_columns);
         break;
     default:
         return;
     }
     if (next == cur)
         return;
-    d->internalCall = true;
+    m_internalCall = true;
     setItemIndex(next);
-    d->internalCall = false;
+    m_internalCall = false;
     if (open)
-        d->itemSelector->ensureItemVisible(next);
+        m_itemSelector->ensureItemVisible(next);
 }
 
-void TColorPickerDropDown::searchKey(const QString& text)
+void ColorPickerDropDown::searchKey(const QString& text)
 {
-    d->curSearch += text.toUpper();
-    if (!d->keyTimer.isActive())
-        d->keyTimer.start();
-    const int count = int(d->colors.size());
-    const int selected = d->itemIndex;
+    m_curSearch += text.toUpper();
+    if (!m_keyTimer->isActive())
+        m_keyTimer->start();
+    const int count = int(m_colors.size());
+    const int selected = m_itemIndex;
     const int start = selected < 0 ? 0 : selected;
     auto matches = [&](int i) {
-        return d->colors[i].Enabled &&
-               searchableCaption(d->colors[i].Caption).startsWith(d->curSearch);
+        return m_colors[i].enabled &&
+               searchableCaption(m_colors[i].caption).startsWith(m_curSearch);
     };
     int found = -1;
     for (int i = start; i < count && found < 0; ++i)
@@ -798,22 +630,22 @@ void TColorPickerDropDown::searchKey(const QString& text)
         for (int i = 0; i < count && found < 0; ++i)
             if (matches(i))
                 found = i;
-    d->internalCall = true;
+    m_internalCall = true;
     setItemIndex(found >= 0 ? found : selected);
-    d->internalCall = false;
-    if (found >= 0 && DroppedDown())
-        d->itemSelector->ensureItemVisible(found);
+    m_internalCall = false;
+    if (found >= 0 && droppedDown())
+        m_itemSelector->ensureItemVisible(found);
 }
 
-bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text)
+bool ColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
     const bool alt = modifiers & Qt::AltModifier;
-    const bool open = DroppedDown();
+    const bool open = droppedDown();
     if ((alt && (key == Qt::Key_Up || key == Qt::Key_Down)) || (!alt && key == Qt::Key_F4)) {
         if (open)
-            HideDropDown(false);
+            hideDropDown(false);
         else
-            ShowDropDown();
+            showDropDown();
         return true;
     }
     if (alt)
@@ -823,35 +655,40 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
     case Qt::Key_Escape:
         if (!open)
             return false;
-        HideDropDown(true);
+        hideDropDown(true);
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (!open) {
-            if ((d->style != csList && d->style != csDiscrete) || windowTakesEnter())
+            if ((m_style != ColorSelectionStyle::List &&
+                 m_style != ColorSelectionStyle::Discrete) ||
+                windowTakesEnter())
                 return false;
-            emit OnSelect();
+            emit colorSelected(m_selectedColor);
             return true;
         }
-        if (d->style == csList) {
-            const int hot = d->itemSelector->Selector()->HotIndex();
+        if (m_style == ColorSelectionStyle::List) {
+            const int hot = m_itemSelector->selector()->hotIndex();
             if (hot >= 0) {
                 setItemIndex(hot);
-                HideDropDown(false);
+                hideDropDown(false);
             } else {
-                HideDropDown(false);
-                emit OnSelect();
+                hideDropDown(false);
+                emit colorSelected(m_selectedColor);
             }
-        } else if (d->style == csDiscrete && d->colorSelector && d->colorSelector->ItemHot() >= 0) {
-            d->colorSelector->setItemIndex(d->colorSelector->ItemHot()); // a pick: closes
-        } else if (d->style == csColorCube && d->cubePanel && d->cubePanel->KeyboardHot()) {
-            d->cubePanel->PickHotCell(); // a pick: closes
-        } else if (d->style == csSpectrum && d->spectrumPanel && d->spectrumPanel->KeyboardHot()) {
-            d->spectrumPanel->PickHotColor(); // a pick: closes
+        } else if (m_style == ColorSelectionStyle::Discrete && m_colorSelector &&
+                   m_colorSelector->itemHot() >= 0) {
+            m_colorSelector->setItemIndex(m_colorSelector->itemHot()); // a pick: closes
+        } else if (m_style == ColorSelectionStyle::ColorCube && m_cubePanel &&
+                   m_cubePanel->keyboardHot()) {
+            m_cubePanel->pickHotCell(); // a pick: closes
+        } else if (m_style == ColorSelectionStyle::Spectrum && m_spectrumPanel &&
+                   m_spectrumPanel->keyboardHot()) {
+            m_spectrumPanel->pickHotColor(); // a pick: closes
         } else {
-            HideDropDown(false);
-            if (d->style == csDiscrete)
-                emit OnSelect();
+            hideDropDown(false);
+            if (m_style == ColorSelectionStyle::Discrete)
+                emit colorSelected(m_selectedColor);
         }
         return true;
     case Qt::Key_Up:
@@ -862,74 +699,71 @@ bool TColorPickerDropDown::handleKey(int key, Qt::KeyboardModifiers modifiers, c
     case Qt::Key_End:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-        if (d->style == csList) {
+        if (m_style == ColorSelectionStyle::List) {
             listKey(key, open);
-        } else if (d->style == csDiscrete) {
-            TCustomColorSelector* palette = closedPaletteUpToDate(open);
-            d->internalCall = true;
-            palette->HandleKey(key, open);
-            d->internalCall = false;
-            NotifyPanelCurrent(palette);
-        } else if (open && d->style == csColorCube && d->cubePanel) {
+        } else if (m_style == ColorSelectionStyle::Discrete) {
+            CustomColorSelector* palette = closedPaletteUpToDate(open);
+            m_internalCall = true;
+            palette->handleKey(key, open);
+            m_internalCall = false;
+        } else if (open && m_style == ColorSelectionStyle::ColorCube && m_cubePanel) {
             // The arrows move the cube's and the spectrum's keyboard mark; Enter picks.
-            if (d->cubePanel->HandleKey(key))
-                NotifyPanelCurrent(d->cubePanel);
-        } else if (open && d->style == csSpectrum && d->spectrumPanel) {
-            if (d->spectrumPanel->HandleKey(key, modifiers))
-                NotifyPanelCurrent(d->spectrumPanel);
+            m_cubePanel->handleKey(key);
+        } else if (open && m_style == ColorSelectionStyle::Spectrum && m_spectrumPanel) {
+            m_spectrumPanel->handleKey(key, modifiers);
         }
         return true;
     default:
         break;
     }
 
-    if (d->style == csList && !(modifiers & Qt::ControlModifier) && !text.isEmpty() &&
-        text.at(0).isPrint()) {
+    if (m_style == ColorSelectionStyle::List && !(modifiers & Qt::ControlModifier) &&
+        !text.isEmpty() && text.at(0).isPrint()) {
         searchKey(text);
         return true;
     }
     return open; // an open drop-down swallows the rest
 }
 
-void TColorPickerDropDown::handleWheel(bool down)
+void ColorPickerDropDown::handleWheel(bool down)
 {
-    const bool open = DroppedDown();
-    if (d->style == csList) {
-        const int count = int(d->colors.size());
+    const bool open = droppedDown();
+    if (m_style == ColorSelectionStyle::List) {
+        const int count = int(m_colors.size());
         if (count == 0)
             return;
         if (open) {
-            TCustomItemSelector* list = d->itemSelector->Selector();
-            const int base = list->HotIndex() >= 0 ? list->HotIndex() : d->itemIndex;
+            CustomItemSelector* list = m_itemSelector->selector();
+            const int base = list->hotIndex() >= 0 ? list->hotIndex() : m_itemIndex;
             int next = base < 0 ? 0 : base + (down ? 1 : -1);
             if (next < 0 || next >= count)
                 return;
             list->setHotIndex(next);
-            d->itemSelector->ensureItemVisible(next);
+            m_itemSelector->ensureItemVisible(next);
             return;
         }
-        const int cur = d->itemIndex;
+        const int cur = m_itemIndex;
         const int next = cur < 0 ? 0 : cur + (down ? 1 : -1);
         if (next < 0 || next >= count || next == cur)
             return;
-        d->internalCall = true;
+        m_internalCall = true;
         setItemIndex(next);
-        d->internalCall = false;
-    } else if (d->style == csDiscrete) {
-        TCustomColorSelector* palette = closedPaletteUpToDate(open);
-        d->internalCall = true;
-        palette->HandleWheel(down, open);
-        d->internalCall = false;
+        m_internalCall = false;
+    } else if (m_style == ColorSelectionStyle::Discrete) {
+        CustomColorSelector* palette = closedPaletteUpToDate(open);
+        m_internalCall = true;
+        palette->handleWheel(down, open);
+        m_internalCall = false;
     }
 }
 
-void TColorPickerDropDown::keyPressEvent(QKeyEvent* event)
+void ColorPickerDropDown::keyPressEvent(QKeyEvent* event)
 {
     if (!handleKey(event->key(), event->modifiers(), event->text()))
         QWidget::keyPressEvent(event);
 }
 
-void TColorPickerDropDown::wheelEvent(QWheelEvent* event)
+void ColorPickerDropDown::wheelEvent(QWheelEvent* event)
 {
     const int dy = event->angleDelta().y();
     if (dy != 0)
@@ -937,73 +771,93 @@ void TColorPickerDropDown::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-// ------------------------------------------------------------ the face
-
-void TColorPickerDropDown::mousePressEvent(QMouseEvent* event)
+void ColorPickerDropDown::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    if (d->sinceDeactivation.isValid() && d->sinceDeactivation.elapsed() <= kReopenGuardMs)
+    if (m_sinceDeactivation.isValid() && m_sinceDeactivation.elapsed() <= kReopenGuardMs)
         return;
     setFocus(Qt::MouseFocusReason);
-    ShowDropDown();
+    showDropDown();
 }
 
-void TColorPickerDropDown::focusInEvent(QFocusEvent* event)
+void ColorPickerDropDown::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     update();
 }
 
-void TColorPickerDropDown::focusOutEvent(QFocusEvent* event)
+void ColorPickerDropDown::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     update();
 }
 
-void TColorPickerDropDown::changeEvent(QEvent* event)
+void ColorPickerDropDown::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled())
-        HideDropDown(true);
+        hideDropDown(true);
     update();
 }
 
-QString TColorPickerDropDown::FaceText() const
+QString ColorPickerDropDown::valueText() const
 {
-    if (d->style == csList && d->itemIndex >= 0)
-        return d->colors[d->itemIndex].Caption;
-    if (d->selectedColor == kColorNone)
+    if (m_selectedColor == kColorNone)
         return {};
-    const Color c = colorToRGB(d->selectedColor, palette());
-    switch (d->valueText) {
-    case cvtNone:
+    if (m_itemIndex >= 0 && m_itemIndex < m_colors.size())
+        return m_colors[m_itemIndex].caption;
+    // A panel's pick leaves no named colour selected; one of the same value still names it.
+    const Color rgbValue = toRgbColor(m_selectedColor, palette());
+    for (const ColorItem& item : m_colors)
+        if (toRgbColor(item.color, palette()) == rgbValue)
+            return item.caption;
+    return accessibleColorText(m_selectedColor, palette());
+}
+
+void ColorPickerDropDown::announceValue()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleValueChangeEvent event(this, valueText());
+    QAccessible::updateAccessibility(&event);
+}
+
+QString ColorPickerDropDown::faceText() const
+{
+    if (m_style == ColorSelectionStyle::List && m_itemIndex >= 0)
+        return m_colors[m_itemIndex].caption;
+    if (m_selectedColor == kColorNone)
         return {};
-    case cvtHex:
+    const Color c = toRgbColor(m_selectedColor, palette());
+    switch (m_valueText) {
+    case ColorValueText::NoText:
+        return {};
+    case ColorValueText::Hex:
         return QStringLiteral("%1").arg(quint32(c) & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper();
-    case cvtWebName: {
+    case ColorValueText::WebName: {
         const QColor q(colorRed(c), colorGreen(c), colorBlue(c));
         for (const QString& name : QColor::colorNames())
             if (QColor(name) == q)
                 return name;
         return colorToHtml(c);
     }
-    case cvtRGB:
+    case ColorValueText::Rgb:
         return QStringLiteral("Red:%1,Green:%2,Blue:%3")
             .arg(QString::number(colorRed(c)), QString::number(colorGreen(c)),
                  QString::number(colorBlue(c)));
-    case cvtHTML:
+    case ColorValueText::Html:
         return colorToHtml(c);
     }
     return {};
 }
 
-void TColorPickerDropDown::paintEvent(QPaintEvent*)
+void ColorPickerDropDown::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const int W = width();
-    const int H = height();
-    const int B = d->dropDownButtonWidth;
+    const int w = width();
+    const int h = height();
+    const int buttonWidth = m_dropDownButtonWidth;
 
     QStyleOptionFrame frame;
     frame.initFrom(this);
@@ -1012,40 +866,42 @@ void TColorPickerDropDown::paintEvent(QPaintEvent*)
     frame.state |= QStyle::State_Sunken;
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &frame, &p, this);
 
-    if (B > 0) {
+    if (buttonWidth > 0) {
         QStyleOptionButton button;
         button.initFrom(this);
-        button.rect = QRect(W - B - 1, 1, B, H - 2);
-        button.state |= DroppedDown() ? QStyle::State_Sunken : QStyle::State_Raised;
+        button.rect = QRect(w - buttonWidth - 1, 1, buttonWidth, h - 2);
+        button.state |= droppedDown() ? QStyle::State_Sunken : QStyle::State_Raised;
         button.state &= ~QStyle::State_HasFocus;
         style()->drawControl(QStyle::CE_PushButtonBevel, &button, &p, this);
         QStyleOption arrow = button;
-        const int aw = qMin(9, B - 6);
+        const int aw = qMin(9, buttonWidth - 6);
         arrow.rect =
             QRect(button.rect.center().x() - aw / 2, button.rect.center().y() - aw / 2, aw, aw);
         style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &p, this);
     }
 
-    if (d->selectedColor == kColorNone)
+    if (m_selectedColor == kColorNone)
         return;
     const QPalette& pal = palette();
-    const QRect work(QPoint(1, 1), QPoint(W - B - 2 - 1, H - 2 - 1));
-    const bool focused = hasFocus() && !DroppedDown();
+    const QRect work(QPoint(1, 1), QPoint(w - buttonWidth - 2 - 1, h - 2 - 1));
+    const bool focused = hasFocus() && !droppedDown();
     if (focused) {
         const QRect f = work.adjusted(2, 2, -2, -2);
         p.fillRect(f, pal.color(QPalette::Highlight));
     }
-    const QRect box(5, 1 + (H - d->boxHeight) / 2, d->boxWidth, d->boxHeight);
-    p.setPen(toQColor(d->boxBorderColor, &pal));
-    p.setBrush(toQColor(d->selectedColor, &pal));
+    const QRect box(5, 1 + (h - m_boxHeight) / 2, m_boxWidth, m_boxHeight);
+    p.setPen(paletteQColor(m_boxBorderColor, &pal));
+    p.setBrush(paletteQColor(m_selectedColor, &pal));
     p.drawRect(box.adjusted(0, 0, -1, -1));
-    if (!d->showText)
+    if (!m_showText)
         return;
     const QRect textRect(QPoint(box.right() + 1 + 4, work.top()), work.bottomRight());
     if (textRect.width() <= 0)
         return;
     p.setFont(font());
     p.setPen(pal.color(focused ? QPalette::HighlightedText : QPalette::Text));
-    const QString text = fontMetrics().elidedText(FaceText(), Qt::ElideRight, textRect.width());
+    const QString text = fontMetrics().elidedText(faceText(), Qt::ElideRight, textRect.width());
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
+
+} // namespace tavelorn

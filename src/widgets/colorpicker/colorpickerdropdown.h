@@ -4,139 +4,142 @@
 #include "glossybar.h"
 #include "pickercolor.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QWidget>
 
-#include <memory>
+class QTimer;
 
-class TColorCubePanel;
-class TColorSpectrumPanel;
-class TCustomColorSelector;
-class TScrollingItemSelector;
+namespace tavelorn {
 
-struct TColorItem
+class ColorCubePanel;
+class ColorSpectrumPanel;
+class CustomColorSelector;
+class ScrollingItemSelector;
+
+struct ColorItem
 {
-    QString Caption;
-    tavelorn::Color Color = tavelorn::kColorNone;
-    bool Enabled = true;
-    QString Hint;
+    QString caption;
+    Color color = kColorNone;
+    bool enabled = true;
+    QString hint;
 };
-using TColorItems = QList<TColorItem>;
+using ColorItems = QList<ColorItem>;
 
 // A one-line control showing the selected colour (a box, and in the list style the
 // colour's name) with a drop-down arrow. Its drop-down window offers named colours, a
 // theme palette, a honeycomb or a spectrum, with an optional footer of buttons.
 //
-// OnSelect is raised by every ItemIndex assignment, also an unchanged one, and by
-// Enter; one user action may raise it more than once, so handlers read SelectedColor
-// and must be idempotent. OnDropDownFooterButtonClick(index) reports a footer button.
-class TColorPickerDropDown : public QWidget
+// colorSelected is raised by every itemIndex assignment, also an unchanged one, and by
+// Enter; one user action may raise it more than once, so handlers must be idempotent.
+// footerButtonClicked(index) reports a footer button.
+class ColorPickerDropDown : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(qint32 SelectedColor READ SelectedColor WRITE setSelectedColor NOTIFY OnSelect)
-    Q_PROPERTY(int ItemIndex READ ItemIndex WRITE setItemIndex)
-    Q_PROPERTY(ColorPicker::TColorSelectionStyle ColorSelectionStyle READ ColorSelectionStyle WRITE
-                   setColorSelectionStyle)
-    Q_PROPERTY(
-        ColorPicker::TColorValueText ColorValueText READ ColorValueText WRITE setColorValueText)
-    Q_PROPERTY(bool ShowText READ ShowText WRITE setShowText)
-    Q_PROPERTY(int DropDownWidth READ DropDownWidth WRITE setDropDownWidth)
-    Q_PROPERTY(int DropDownHeight READ DropDownHeight WRITE setDropDownHeight)
+    Q_PROPERTY(qint32 selectedColor READ selectedColor WRITE setSelectedColor NOTIFY colorSelected)
+    Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex)
+    Q_PROPERTY(bool showText READ showText WRITE setShowText)
+    Q_PROPERTY(int dropDownWidth READ dropDownWidth WRITE setDropDownWidth)
+    Q_PROPERTY(int dropDownHeight READ dropDownHeight WRITE setDropDownHeight)
 
 public:
-    explicit TColorPickerDropDown(QWidget* parent = nullptr);
-    ~TColorPickerDropDown() override;
+    explicit ColorPickerDropDown(QWidget* parent = nullptr);
 
-    // --- Colours and selection
-    const TColorItems& Colors() const;
-    void setColors(const TColorItems& colors);
-    void AddColor(const QString& caption, tavelorn::Color color, const QString& hint = {});
-    void ClearColors();
-    // Empties Colors and adds the 16 named colours "Black" ... "White".
-    void AddDefaultColors();
+    // Colours and selection.
+    const ColorItems& colors() const { return m_colors; }
+    void setColors(const ColorItems& colors);
+    void addColor(const QString& caption, Color color, const QString& hint = {});
+    void clearColors();
+    // Empties colors() and adds the 16 named colours "Black" ... "White".
+    void addDefaultColors();
     // Nesting counter; the list entries are rebuilt when it drops back to 0.
-    void BeginUpdate();
-    void EndUpdate();
+    void beginUpdate();
+    void endUpdate();
 
     // Assigning i < count sets the index (and for i >= 0 the colour as stored), then
-    // raises OnSelect, even when nothing changed.
-    int ItemIndex() const;
+    // raises colorSelected, even when nothing changed.
+    int itemIndex() const { return m_itemIndex; }
     void setItemIndex(int index);
     // Assigning a new colour stores its RGB value (system colours resolved through the
-    // palette) and selects the first named colour of that RGB value, raising OnSelect
-    // through ItemIndex; with none, ItemIndex becomes -1 without an event.
-    tavelorn::Color SelectedColor() const;
-    void setSelectedColor(tavelorn::Color c);
+    // palette) and selects the first named colour of that RGB value, raising
+    // colorSelected through setItemIndex; with none, itemIndex becomes -1 without an
+    // event.
+    Color selectedColor() const { return m_selectedColor; }
+    void setSelectedColor(Color c);
 
-    // --- Look of the control and its list
-    ColorPicker::TColorSelectionStyle ColorSelectionStyle() const;
+    // Look of the control and its list.
+    ColorSelectionStyle colorSelectionStyle() const { return m_style; }
     // Works while open: the window takes the new style and its size at once.
-    void setColorSelectionStyle(ColorPicker::TColorSelectionStyle s);
-    ColorPicker::TColorValueText ColorValueText() const;
-    void setColorValueText(ColorPicker::TColorValueText v);
-    bool ShowText() const;
+    void setColorSelectionStyle(ColorSelectionStyle s);
+    ColorValueText colorValueText() const { return m_valueText; }
+    void setColorValueText(ColorValueText v);
+    bool showText() const { return m_showText; }
     void setShowText(bool on);
-    int ColorBoxWidth() const;
+    int colorBoxWidth() const { return m_boxWidth; }
     void setColorBoxWidth(int v);
-    int ColorBoxHeight() const;
+    int colorBoxHeight() const { return m_boxHeight; }
     void setColorBoxHeight(int v);
-    tavelorn::Color ColorBoxBorderColor() const;
-    void setColorBoxBorderColor(tavelorn::Color c);
-    int Columns() const;
+    Color colorBoxBorderColor() const { return m_boxBorderColor; }
+    void setColorBoxBorderColor(Color c);
+    int columns() const { return m_columns; }
     void setColumns(int v);
-    ColorPicker::TItemLayout Layout() const;
-    void setLayout(ColorPicker::TItemLayout l);
-    TItemAppearance ItemAppearance() const;
-    void setItemAppearance(const TItemAppearance& a);
-    ColorPicker::TSelectionColorStyle SelectionColorStyle() const;
-    void setSelectionColorStyle(ColorPicker::TSelectionColorStyle s);
-    int DropDownButtonWidth() const;
+    ItemLayout itemLayout() const { return m_layout; }
+    void setItemLayout(ItemLayout l);
+    ItemAppearance itemAppearance() const { return m_itemAppearance; }
+    void setItemAppearance(const ItemAppearance& a);
+    SelectionColorStyle selectionColorStyle() const { return m_selectionColorStyle; }
+    void setSelectionColorStyle(SelectionColorStyle s);
+    int dropDownButtonWidth() const { return m_dropDownButtonWidth; }
     void setDropDownButtonWidth(int v);
 
-    // --- The drop-down window
-    tavelorn::Color DropDownColor() const;
-    void setDropDownColor(tavelorn::Color c);
-    tavelorn::Color DropDownBorderColor() const;
-    void setDropDownBorderColor(tavelorn::Color c);
-    int DropDownBorderWidth() const;
+    // The drop-down window.
+    Color dropDownColor() const { return m_dropDownColor; }
+    void setDropDownColor(Color c);
+    Color dropDownBorderColor() const { return m_dropDownBorderColor; }
+    void setDropDownBorderColor(Color c);
+    int dropDownBorderWidth() const { return m_dropDownBorderWidth; }
     void setDropDownBorderWidth(int v);
-    bool DropDownShadow() const;
+    bool dropDownShadow() const { return m_dropDownShadow; }
     void setDropDownShadow(bool on);
-    bool DropDownSizeable() const;
+    bool dropDownSizeable() const { return m_dropDownSizeable; }
     void setDropDownSizeable(bool on);
-    int DropDownWidth() const; // list style; 0: the list's own width
+    int dropDownWidth() const { return m_dropDownWidth; } // list style; 0: the list's own width
     void setDropDownWidth(int v);
-    int DropDownHeight() const; // list style; 0: the list's own height
+    int dropDownHeight() const { return m_dropDownHeight; } // list style; 0: the list's own height
     void setDropDownHeight(int v);
-    ColorPicker::TDropPosition DropPosition() const;
-    void setDropPosition(ColorPicker::TDropPosition p);
-    TFooterAppearance DropDownFooter() const;
-    void setDropDownFooter(const TFooterAppearance& f);
-    TButtonAppearance ButtonAppearance() const;
-    void setButtonAppearance(const TButtonAppearance& a);
+    DropPosition dropPosition() const { return m_dropPosition; }
+    void setDropPosition(DropPosition p);
+    FooterAppearance dropDownFooter() const { return m_footer; }
+    void setDropDownFooter(const FooterAppearance& f);
+    ButtonAppearance buttonAppearance() const { return m_buttonAppearance; }
+    void setButtonAppearance(const ButtonAppearance& a);
 
-    void ShowDropDown();
-    void HideDropDown(bool CancelChanges);
-    bool DroppedDown() const;
+    void showDropDown();
+    void hideDropDown(bool cancelChanges);
+    bool droppedDown() const;
 
     // The window and its contents, for hosts that look inside (and for tests).
-    TDropDownForm* DropDownForm() const;
-    TScrollingItemSelector* ItemSelector() const;
-    TCustomColorSelector* ColorSelector() const; // null until the palette is first shown
-    TColorCubePanel* ColorCubePanel() const;     // null until the cube is first shown
-    TColorSpectrumPanel* SpectrumPanel() const;  // null until the spectrum is first shown
+    DropDownForm* dropDownForm() const { return m_form; }
+    ScrollingItemSelector* itemSelector() const { return m_itemSelector; }
+    // Null until the palette, the cube or the spectrum is first shown.
+    CustomColorSelector* colorSelector() const { return m_colorSelector; }
+    ColorCubePanel* colorCubePanel() const { return m_cubePanel; }
+    ColorSpectrumPanel* spectrumPanel() const { return m_spectrumPanel; }
 
     // The text the face writes beside the colour box.
-    QString FaceText() const;
+    QString faceText() const;
+    // The selected colour's name, as a screen reader hears the picker's value: the
+    // caption of the named colour of that value, else "#RRGGBB"; empty with no colour.
+    QString valueText() const;
     // The incremental search text, emptied 500 ms after the first key of a burst.
-    QString CurrentSearch() const;
+    QString currentSearch() const { return m_curSearch; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
-    void OnSelect();
-    void OnDropDownFooterButtonClick(int ButtonIndex);
+    void colorSelected(tavelorn::Color color);
+    void footerButtonClicked(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -148,25 +151,71 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    friend class TDropDownForm;
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
     void handleWheel(bool down);
     void dropDownDeactivated();
+    void footerClicked(int index);
 
     void prepareContent();
     QSize dropDownSize() const;
     QPoint dropDownPosition(const QSize& size) const;
     void applyMinimumSize(const QSize& natural);
-    TCustomColorSelector* closedPaletteUpToDate(bool open);
+    CustomColorSelector* closedPaletteUpToDate(bool open);
     void finishClose(bool cancel);
-    void panelPicked(tavelorn::Color c, bool fromPalette);
-    TCustomColorSelector* ensureColorSelector();
+    void panelPicked(Color c, bool fromPalette);
+    CustomColorSelector* ensureColorSelector();
     void listKey(int key, bool open);
     void searchKey(const QString& text);
     int pageRows() const;
     bool windowTakesEnter() const;
+    void announceValue();
 
-    struct Private;
-    std::unique_ptr<Private> const d;
-    Q_DISABLE_COPY(TColorPickerDropDown)
+    ColorItems m_colors;
+    int m_updateCount = 0;
+    int m_itemIndex = -1;
+    Color m_selectedColor = kColorNone;
+    ColorSelectionStyle m_style = ColorSelectionStyle::List;
+    ColorValueText m_valueText = ColorValueText::NoText;
+    bool m_showText = true;
+    int m_boxWidth = 14;
+    int m_boxHeight = 14;
+    Color m_boxBorderColor = makeColor(0, 0, 0);
+    int m_columns = 1;
+    ItemLayout m_layout = ItemLayout::CaptionRight;
+    ItemAppearance m_itemAppearance;
+    SelectionColorStyle m_selectionColorStyle = SelectionColorStyle::Office2007;
+    Color m_dropDownColor = makeColor(255, 255, 255);
+    Color m_dropDownBorderColor = makeColor(0, 0, 0);
+    int m_dropDownBorderWidth = 1;
+    bool m_dropDownShadow = true;
+    bool m_dropDownSizeable = true;
+    int m_dropDownWidth = 0;
+    int m_dropDownHeight = 200;
+    int m_dropDownButtonWidth = 17;
+    DropPosition m_dropPosition = DropPosition::Auto;
+    FooterAppearance m_footer;
+    ButtonAppearance m_buttonAppearance;
+
+    int m_oldItemIndex = -1;
+    Color m_oldSelectedColor = kColorNone;
+    QString m_curSearch;
+    bool m_internalCall = false;
+    bool m_preparing = false;
+    bool m_opening = false;
+    bool m_deactivating = false;
+    QElapsedTimer m_sinceDeactivation;
+    QSize m_userSize; // the size the window had when it last closed
+
+    // Children, owned by the object tree; the panels are made the first time their
+    // style is shown.
+    QTimer* m_keyTimer;
+    DropDownForm* m_form;
+    ScrollingItemSelector* m_itemSelector;
+    CustomColorSelector* m_colorSelector = nullptr;
+    ColorCubePanel* m_cubePanel = nullptr;
+    ColorSpectrumPanel* m_spectrumPanel = nullptr;
+
+    Q_DISABLE_COPY(ColorPickerDropDown)
 };
+
+} // namespace tavelorn

@@ -1,5 +1,6 @@
 #include "colorspectrumpanel.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,8 +9,7 @@
 
 #include <climits>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
@@ -24,32 +24,15 @@ void frameRect(QPainter& p, const QRect& r, const QColor& c)
 
 } // namespace
 
-struct TColorSpectrumPanel::Private
-{
-    QRect imageRect;
-    QRect selectedRect;
-    QRect hotRect;
-    Color hotColor = kColorNone;
-    Color selectedColor = makeColor(255, 255, 255);
-    QImage surface; // what was last painted; the hot colour is read back from it
-    bool dirty = true;
-    bool overImage = false;
-    bool keyboardHot = false;
-    QPoint keyPoint; // in the picture's coordinates
-};
-
-TColorSpectrumPanel::TColorSpectrumPanel(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<Private>())
+ColorSpectrumPanel::ColorSpectrumPanel(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
-    Layout();
+    relayout();
 }
 
-TColorSpectrumPanel::~TColorSpectrumPanel() = default;
-
-const QImage& TColorSpectrumPanel::SpectrumImage()
+const QImage& ColorSpectrumPanel::spectrumImage()
 {
-    static const QImage image = [] {
+    static const QImage kImage = [] {
         QImage img(kImageSize, kImageSize, QImage::Format_RGB888);
         for (int y = 0; y < kImageSize; ++y) {
             // Lightness from nearly 1 at the top to nearly 0 at the bottom, 0.5 between
@@ -62,10 +45,10 @@ const QImage& TColorSpectrumPanel::SpectrumImage()
         }
         return img;
     }();
-    return image;
+    return kImage;
 }
 
-QCursor TColorSpectrumPanel::EyedropperCursor()
+QCursor ColorSpectrumPanel::eyedropperCursor()
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -95,62 +78,31 @@ QCursor TColorSpectrumPanel::EyedropperCursor()
     return QCursor(pm, 1, 30);
 }
 
-Color TColorSpectrumPanel::SelectedColor() const
+void ColorSpectrumPanel::setSelectedColor(Color c)
 {
-    return d->selectedColor;
-}
-void TColorSpectrumPanel::setSelectedColor(Color c)
-{
-    d->selectedColor = c;
-    d->dirty = true;
-}
-Color TColorSpectrumPanel::HotColor() const
-{
-    return d->hotColor;
+    m_selectedColor = c;
+    m_dirty = true;
 }
 
-QRect TColorSpectrumPanel::SpectrumRect() const
-{
-    return d->imageRect;
-}
-QRect TColorSpectrumPanel::SelectedRect() const
-{
-    return d->selectedRect;
-}
-QRect TColorSpectrumPanel::HotRect() const
-{
-    return d->hotRect;
-}
-
-void TColorSpectrumPanel::Layout()
+void ColorSpectrumPanel::relayout()
 {
     setFixedSize(150, 174);
     const int left = (150 - kImageSize) / 2;
     const int top = 10;
-    d->imageRect = QRect(left, top, kImageSize, kImageSize);
+    m_imageRect = QRect(left, top, kImageSize, kImageSize);
     const int right = left + kImageSize; // exclusive edges, as the swatches use them
     const int bottom = top + kImageSize;
-    d->selectedRect =
+    m_selectedRect =
         QRect(QPoint(left - 1, bottom + 8), QPoint(left + 64 - 2 - 1, bottom + 28 - 1));
-    d->hotRect = QRect(QPoint(d->selectedRect.right() + 1 + 4, bottom + 8),
-                       QPoint(right + 1 - 1, bottom + 28 - 1));
-    d->hotColor = kColorNone;
-    d->keyboardHot = false;
-    d->dirty = true;
+    m_hotRect = QRect(QPoint(m_selectedRect.right() + 1 + 4, bottom + 8),
+                      QPoint(right + 1 - 1, bottom + 28 - 1));
+    m_hotColor = kColorNone;
+    m_keyboardHot = false;
+    m_dirty = true;
     update();
 }
 
-bool TColorSpectrumPanel::KeyboardHot() const
-{
-    return d->keyboardHot;
-}
-
-QPoint TColorSpectrumPanel::KeyboardPoint() const
-{
-    return d->keyPoint;
-}
-
-bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
+bool ColorSpectrumPanel::handleKey(int key, Qt::KeyboardModifiers modifiers)
 {
     int dx = 0, dy = 0;
     switch (key) {
@@ -169,13 +121,13 @@ bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     default:
         return false;
     }
-    QPoint pt = d->keyPoint;
-    if (!d->keyboardHot) {
+    QPoint pt = m_keyPoint;
+    if (!m_keyboardHot) {
         // Start where the selected colour is, as near as the picture has it.
         pt = QPoint(kImageSize / 2, kImageSize / 2);
-        if (d->selectedColor != kColorNone) {
-            const QColor want = toQColor(d->selectedColor, &palette());
-            const QImage& img = SpectrumImage();
+        if (m_selectedColor != kColorNone) {
+            const QColor want = paletteQColor(m_selectedColor, &palette());
+            const QImage& img = spectrumImage();
             int best = INT_MAX;
             for (int y = 0; y < kImageSize; ++y)
                 for (int x = 0; x < kImageSize; ++x) {
@@ -195,64 +147,65 @@ bool TColorSpectrumPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         pt.setX(qBound(0, pt.x(), kImageSize - 1));
         pt.setY(qBound(0, pt.y(), kImageSize - 1));
     }
-    d->keyboardHot = true;
-    d->keyPoint = pt;
-    d->hotColor = fromQColor(surface().pixelColor(d->imageRect.topLeft() + pt));
-    d->dirty = true;
+    m_keyboardHot = true;
+    m_keyPoint = pt;
+    m_hotColor = fromQColor(surface().pixelColor(m_imageRect.topLeft() + pt));
+    m_dirty = true;
     update();
+    announceValue();
     return true;
 }
 
-bool TColorSpectrumPanel::PickHotColor()
+bool ColorSpectrumPanel::pickHotColor()
 {
-    if (d->hotColor == kColorNone)
+    if (m_hotColor == kColorNone)
         return false;
-    d->selectedColor = d->hotColor;
-    d->dirty = true;
-    update(d->selectedRect.adjusted(-1, -1, 1, 1));
-    emit OnSelect();
+    m_selectedColor = m_hotColor;
+    m_dirty = true;
+    update(m_selectedRect.adjusted(-1, -1, 1, 1));
+    emit colorSelected(m_selectedColor);
     return true;
 }
 
-void TColorSpectrumPanel::renderSurface()
+void ColorSpectrumPanel::renderSurface()
 {
-    if (d->surface.size() != size())
-        d->surface = QImage(size(), QImage::Format_RGB32);
-    d->surface.fill(palette().color(backgroundRole()));
-    QPainter p(&d->surface);
-    const QRect& img = d->imageRect;
-    p.drawImage(img.topLeft(), SpectrumImage());
+    if (m_surface.size() != size())
+        m_surface = QImage(size(), QImage::Format_RGB32);
+    m_surface.fill(palette().color(backgroundRole()));
+    QPainter p(&m_surface);
+    const QRect& img = m_imageRect;
+    p.drawImage(img.topLeft(), spectrumImage());
     frameRect(p, img.adjusted(-1, -1, 1, 1), Qt::white);
     frameRect(p, img.adjusted(-2, -2, 2, 2), QColor(0x80, 0x80, 0x80));
     const QPalette& pal = palette();
     auto swatch = [&](const QRect& r, Color c) {
         frameRect(p, r.adjusted(-1, -1, 1, 1), QColor(0x80, 0x80, 0x80));
         if (c != kColorNone)
-            p.fillRect(r, toQColor(c, &pal));
+            p.fillRect(r, paletteQColor(c, &pal));
         else
             p.setPen(QColor(0x80, 0x80, 0x80)), p.drawLine(r.bottomLeft(), r.topRight());
         frameRect(p, r, Qt::white);
     };
-    swatch(d->selectedRect, d->selectedColor);
-    swatch(d->hotRect, d->hotColor);
-    d->dirty = false;
+    swatch(m_selectedRect, m_selectedColor);
+    swatch(m_hotRect, m_hotColor);
+    m_dirty = false;
 }
 
-const QImage& TColorSpectrumPanel::surface()
+const QImage& ColorSpectrumPanel::surface()
 {
-    if (d->dirty || d->surface.size() != size())
+    if (m_dirty || m_surface.size() != size())
         renderSurface();
-    return d->surface;
+    return m_surface;
 }
 
-void TColorSpectrumPanel::paintEvent(QPaintEvent*)
+void ColorSpectrumPanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawImage(0, 0, surface());
-    if (d->keyboardHot) {
+    if (m_keyboardHot) {
         // The keyboard's point, black and white so that it shows on every hue. Drawn
         // over the surface, not into it: the pointer reads colours back from there.
-        const QPoint c = d->imageRect.topLeft() + d->keyPoint;
+        const QPoint c = m_imageRect.topLeft() + m_keyPoint;
         p.setBrush(Qt::NoBrush);
         p.setPen(Qt::black);
         p.drawRect(QRect(c - QPoint(3, 3), QSize(6, 6)));
@@ -261,40 +214,55 @@ void TColorSpectrumPanel::paintEvent(QPaintEvent*)
     }
 }
 
-void TColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
+void ColorSpectrumPanel::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    const bool over = d->imageRect.contains(pos);
-    if (over != d->overImage) {
-        d->overImage = over;
+    const bool over = m_imageRect.contains(pos);
+    if (over != m_overImage) {
+        m_overImage = over;
         if (over)
-            setCursor(EyedropperCursor());
+            setCursor(eyedropperCursor());
         else
             unsetCursor();
     }
     if (!over)
         return;
-    if (d->keyboardHot) {
-        d->keyboardHot = false;
+    if (m_keyboardHot) {
+        m_keyboardHot = false;
         update();
     }
-    d->hotColor = fromQColor(surface().pixelColor(pos));
-    d->dirty = true;
-    update(d->hotRect.adjusted(-1, -1, 1, 1));
+    m_hotColor = fromQColor(surface().pixelColor(pos));
+    m_dirty = true;
+    update(m_hotRect.adjusted(-1, -1, 1, 1));
 }
 
-void TColorSpectrumPanel::mousePressEvent(QMouseEvent* event)
+void ColorSpectrumPanel::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    if (!d->imageRect.contains(pos))
+    if (!m_imageRect.contains(pos))
         return;
     // The colour seen at the last move, not read again here; a press that no move
     // came before (a touch, a click right after opening) takes the colour under it
     // rather than picking "no colour".
-    if (d->hotColor == kColorNone)
-        d->hotColor = fromQColor(surface().pixelColor(pos));
-    d->selectedColor = d->hotColor;
-    d->dirty = true;
-    update(d->selectedRect.adjusted(-1, -1, 1, 1));
-    emit OnSelect();
+    if (m_hotColor == kColorNone)
+        m_hotColor = fromQColor(surface().pixelColor(pos));
+    m_selectedColor = m_hotColor;
+    m_dirty = true;
+    update(m_selectedRect.adjusted(-1, -1, 1, 1));
+    emit colorSelected(m_selectedColor);
 }
+
+QString ColorSpectrumPanel::valueText() const
+{
+    return accessibleColorText(m_hotColor != kColorNone ? m_hotColor : m_selectedColor, palette());
+}
+
+void ColorSpectrumPanel::announceValue()
+{
+    if (!isVisible())
+        return;
+    QAccessibleValueChangeEvent value(this, valueText());
+    QAccessible::updateAccessibility(&value);
+}
+
+} // namespace tavelorn

@@ -1,26 +1,10 @@
 #include "customcolorselector.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
-using namespace ColorPicker;
-using namespace tavelorn;
-
-struct TCustomColorSelector::Private
-{
-    QList<TColorBoxItem> items;
-    int itemIndex = -1;
-    int itemHot = -1;
-    Color selectedColor = kColorNone;
-    int offsetX = 4;
-    int offsetY = 4;
-    int columnGap = 4;
-    int columns = 10;
-    int boxWidth = 12;
-    int boxHeight = 12;
-    TColorBoxAppearance appearance;
-    TSelectionColorStyle style = scOffice2007;
-};
+namespace tavelorn {
 
 namespace {
 
@@ -38,7 +22,8 @@ constexpr quint32 kThemeRows[6][10] = {
     {0x7F7F7F, 0x0C0C0C, 0x1D1B10, 0x0F243E, 0x244061, 0x632423, 0x4F6128, 0x3F3151, 0x205867,
      0x974806},
 };
-constexpr TItemPos kThemeRowPos[6] = {ipStandAlone, ipTop, ipMiddle, ipMiddle, ipMiddle, ipBottom};
+constexpr ItemPos kThemeRowPos[6] = {ItemPos::StandAlone, ItemPos::Top,    ItemPos::Middle,
+                                     ItemPos::Middle,     ItemPos::Middle, ItemPos::Bottom};
 
 void frameRect(QPainter& p, const QRect& r, const QColor& c)
 {
@@ -49,232 +34,188 @@ void frameRect(QPainter& p, const QRect& r, const QColor& c)
 
 } // namespace
 
-TCustomColorSelector::TCustomColorSelector(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<Private>())
+CustomColorSelector::CustomColorSelector(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
-    AddThemeColors();
+    addThemeColors();
 }
 
-TCustomColorSelector::~TCustomColorSelector() = default;
-
-void TCustomColorSelector::AddThemeColors()
+void CustomColorSelector::addThemeColors()
 {
-    QList<TColorBoxItem> items;
+    QList<ColorBoxItem> items;
     for (int row = 0; row < 6; ++row)
         for (quint32 rrggbb : kThemeRows[row])
             items.append({colorFromHex(rrggbb), kThemeRowPos[row], true, {}});
     setItems(items);
 }
 
-const QList<TColorBoxItem>& TCustomColorSelector::Items() const
+void CustomColorSelector::setItems(const QList<ColorBoxItem>& items)
 {
-    return d->items;
+    m_items = items;
+    m_itemIndex = -1;
+    m_itemHot = -1;
+    relayout();
 }
 
-void TCustomColorSelector::setItems(const QList<TColorBoxItem>& items)
+void CustomColorSelector::setItemEnabled(int index, bool enabled)
 {
-    d->items = items;
-    d->itemIndex = -1;
-    d->itemHot = -1;
-    Layout();
-}
-
-void TCustomColorSelector::setItemEnabled(int index, bool enabled)
-{
-    if (index < 0 || index >= d->items.size())
+    if (index < 0 || index >= m_items.size())
         return;
-    d->items[index].Enabled = enabled;
-    if (!enabled && d->itemHot == index)
+    m_items[index].enabled = enabled;
+    if (!enabled && m_itemHot == index)
         setItemHot(-1);
     repaintItem(index);
 }
 
-int TCustomColorSelector::ItemIndex() const
+void CustomColorSelector::setItemIndex(int index)
 {
-    return d->itemIndex;
-}
-
-void TCustomColorSelector::setItemIndex(int index)
-{
-    if (index >= d->items.size())
+    if (index >= m_items.size())
         return;
-    if (index >= 0 && !d->items[index].Enabled)
+    if (index >= 0 && !m_items[index].enabled)
         return;
-    const int old = d->itemIndex;
-    d->itemIndex = index < 0 ? -1 : index;
-    if (old >= 0 && old != d->itemIndex)
+    const int old = m_itemIndex;
+    m_itemIndex = index < 0 ? -1 : index;
+    if (old >= 0 && old != m_itemIndex)
         repaintItem(old);
-    if (d->itemIndex < 0)
+    if (m_itemIndex < 0)
         return;
-    d->selectedColor = d->items[index].Color;
+    m_selectedColor = m_items[index].color;
     repaintItem(index);
-    emit OnItemSelect();
+    emit colorSelected(m_selectedColor);
 }
 
-int TCustomColorSelector::ItemHot() const
+void CustomColorSelector::setItemHot(int index)
 {
-    return d->itemHot;
-}
-
-void TCustomColorSelector::setItemHot(int index)
-{
-    if (index == d->itemHot)
+    if (index == m_itemHot)
         return;
-    const int old = d->itemHot;
-    d->itemHot = index;
+    const int old = m_itemHot;
+    m_itemHot = index;
     repaintItem(old);
     repaintItem(index);
 }
 
-Color TCustomColorSelector::SelectedColor() const
+void CustomColorSelector::setSelectedColor(Color c)
 {
-    return d->selectedColor;
-}
-
-void TCustomColorSelector::setSelectedColor(Color c)
-{
-    if (c == d->selectedColor)
+    if (c == m_selectedColor)
         return;
-    d->selectedColor = c;
+    m_selectedColor = c;
     int found = -1;
     if (c != kColorNone) {
-        for (int i = 0; i < d->items.size(); ++i) {
-            if (d->items[i].Color == c) {
+        for (int i = 0; i < m_items.size(); ++i) {
+            if (m_items[i].color == c) {
                 found = i;
                 break;
             }
         }
     }
-    if (found >= 0 && d->items[found].Enabled) {
+    if (found >= 0 && m_items[found].enabled) {
         setItemIndex(found);
     } else {
         setItemIndex(-1);
-        d->selectedColor = c; // a cleared selection keeps the assigned colour
+        m_selectedColor = c; // a cleared selection keeps the assigned colour
     }
 }
 
-int TCustomColorSelector::Columns() const
-{
-    return d->columns;
-}
-int TCustomColorSelector::ColumnGap() const
-{
-    return d->columnGap;
-}
-int TCustomColorSelector::ColorBoxWidth() const
-{
-    return d->boxWidth;
-}
-int TCustomColorSelector::ColorBoxHeight() const
-{
-    return d->boxHeight;
-}
-
-void TCustomColorSelector::setColumns(int v)
+void CustomColorSelector::setColumns(int v)
 {
     v = qMax(1, v);
-    if (v == d->columns)
+    if (v == m_columns)
         return;
-    d->columns = v;
-    Layout();
+    m_columns = v;
+    relayout();
 }
 
-void TCustomColorSelector::setColumnGap(int v)
+void CustomColorSelector::setColumnGap(int v)
 {
-    if (v == d->columnGap)
+    if (v == m_columnGap)
         return;
-    d->columnGap = v;
-    Layout();
+    m_columnGap = v;
+    relayout();
 }
 
-void TCustomColorSelector::setColorBoxWidth(int v)
+void CustomColorSelector::setColorBoxWidth(int v)
 {
-    if (v == d->boxWidth)
+    if (v == m_boxWidth)
         return;
-    d->boxWidth = v;
-    Layout();
+    m_boxWidth = v;
+    relayout();
 }
 
-void TCustomColorSelector::setColorBoxHeight(int v)
+void CustomColorSelector::setColorBoxHeight(int v)
 {
-    if (v == d->boxHeight)
+    if (v == m_boxHeight)
         return;
-    d->boxHeight = v;
-    Layout();
+    m_boxHeight = v;
+    relayout();
 }
 
-TColorBoxAppearance TCustomColorSelector::ColorBoxAppearance() const
+void CustomColorSelector::setColorBoxAppearance(const ColorBoxAppearance& a)
 {
-    return d->appearance;
-}
-
-void TCustomColorSelector::setColorBoxAppearance(const TColorBoxAppearance& a)
-{
-    d->appearance = a;
+    m_appearance = a;
     update();
 }
 
-TSelectionColorStyle TCustomColorSelector::ItemColorStyle() const
+void CustomColorSelector::setItemColorStyle(SelectionColorStyle s)
 {
-    return d->style;
-}
-
-void TCustomColorSelector::setItemColorStyle(TSelectionColorStyle s)
-{
-    if (s == d->style)
+    if (s == m_style)
         return;
-    d->style = s;
-    if (s != scCustom)
-        setColorBoxAppearance(TColorBoxAppearance{});
+    m_style = s;
+    if (s != SelectionColorStyle::Custom)
+        setColorBoxAppearance(ColorBoxAppearance{});
 }
 
-void TCustomColorSelector::Layout()
+void CustomColorSelector::relayout()
 {
-    if (d->items.isEmpty()) {
+    if (m_items.isEmpty()) {
         setFixedSize(100, 50);
         return;
     }
     setItemHot(-1);
-    const int x0 = contentsRect().left() + d->offsetX;
-    const int y0 = contentsRect().top() + d->offsetY;
+    const int x0 = contentsRect().left() + m_offsetX;
+    const int y0 = contentsRect().top() + m_offsetY;
     int x = x0, y = y0, n = 0, maxX = x0;
     bool gap = false;
-    for (int i = 0; i < d->items.size(); ++i) {
-        d->items[i].Rect = QRect(x, y, d->boxWidth, d->boxHeight);
+    for (int i = 0; i < m_items.size(); ++i) {
+        m_items[i].rect = QRect(x, y, m_boxWidth, m_boxHeight);
         maxX = qMax(maxX, x);
         ++n;
-        if (i == d->items.size() - 1)
+        if (i == m_items.size() - 1)
             break;
-        if (d->items[i].ColorBoxPos == ipStandAlone)
+        if (m_items[i].colorBoxPos == ItemPos::StandAlone)
             gap = true;
-        if (n < d->columns) {
-            x += d->boxWidth + d->columnGap;
+        if (n < m_columns) {
+            x += m_boxWidth + m_columnGap;
         } else {
             x = x0;
-            y += d->boxHeight + (gap ? d->columnGap : 0);
+            y += m_boxHeight + (gap ? m_columnGap : 0);
             n = 0;
             gap = false;
         }
     }
-    setFixedSize(maxX + d->boxWidth + x0 + 1, y + d->boxHeight + y0);
+    setFixedSize(maxX + m_boxWidth + x0 + 1, y + m_boxHeight + y0);
     update();
 }
 
-int TCustomColorSelector::ItemAt(const QPoint& pos) const
+int CustomColorSelector::itemAt(const QPoint& pos) const
 {
-    for (int i = 0; i < d->items.size(); ++i)
-        if (d->items[i].Rect.contains(pos))
+    for (int i = 0; i < m_items.size(); ++i)
+        if (m_items[i].rect.contains(pos))
             return i;
     return -1;
 }
 
-void TCustomColorSelector::HandleKey(int key, bool dropDownOpen)
+void CustomColorSelector::handleKey(int key, bool dropDownOpen)
 {
-    const int count = int(d->items.size());
+    moveByKey(key, dropDownOpen);
+    announceCurrent();
+}
+
+void CustomColorSelector::moveByKey(int key, bool dropDownOpen)
+{
+    const int count = int(m_items.size());
     if (count == 0)
         return;
-    const int cur = d->itemIndex;
+    const int cur = m_itemIndex;
     auto previous = [&] {
         if (cur > 0)
             setItemIndex(cur - 1);
@@ -305,78 +246,80 @@ void TCustomColorSelector::HandleKey(int key, bool dropDownOpen)
             previous();
         else if (cur < 0)
             setItemIndex(0);
-        else if (cur - d->columns >= 0)
-            setItemIndex(cur - d->columns);
+        else if (cur - m_columns >= 0)
+            setItemIndex(cur - m_columns);
         break;
     case Qt::Key_Down:
         if (!dropDownOpen)
             next();
         else if (cur < 0)
             setItemIndex(0);
-        else if (cur + d->columns < count)
-            setItemIndex(cur + d->columns);
+        else if (cur + m_columns < count)
+            setItemIndex(cur + m_columns);
         break;
     default:
         break;
     }
 }
 
-void TCustomColorSelector::HandleWheel(bool down, bool dropDownOpen)
+void CustomColorSelector::handleWheel(bool down, bool dropDownOpen)
 {
     if (!dropDownOpen) {
-        HandleKey(down ? Qt::Key_Right : Qt::Key_Left, false);
+        moveByKey(down ? Qt::Key_Right : Qt::Key_Left, false);
         return;
     }
-    const int hot = d->itemHot;
+    const int hot = m_itemHot;
     if (down) {
         if (hot < 0)
-            setItemHot(d->items.isEmpty() ? -1 : 0);
-        else if (hot + 1 < d->items.size())
+            setItemHot(m_items.isEmpty() ? -1 : 0);
+        else if (hot + 1 < m_items.size())
             setItemHot(hot + 1);
     } else if (hot > 0) {
         setItemHot(hot - 1);
     }
 }
 
-void TCustomColorSelector::repaintItem(int index)
+void CustomColorSelector::repaintItem(int index)
 {
-    if (index >= 0 && index < d->items.size())
-        update(d->items[index].Rect);
+    if (index >= 0 && index < m_items.size())
+        update(m_items[index].rect);
 }
 
-void TCustomColorSelector::paintEvent(QPaintEvent*)
+void CustomColorSelector::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const TColorBoxAppearance& a = d->appearance;
+    const ColorBoxAppearance& a = m_appearance;
     const QPalette& pal = palette();
-    for (int i = 0; i < d->items.size(); ++i) {
-        const TColorBoxItem& item = d->items[i];
-        QRect r = item.Rect;
-        Color outer = a.BorderColor;
+    for (int i = 0; i < m_items.size(); ++i) {
+        const ColorBoxItem& item = m_items[i];
+        QRect r = item.rect;
+        Color outer = a.borderColor;
         Color inner = kColorNone;
-        if (i == d->itemHot) {
-            outer = a.OuterBorderColorHot;
-            inner = a.InnerBorderColorHot;
+        if (i == m_itemHot) {
+            outer = a.outerBorderColorHot;
+            inner = a.innerBorderColorHot;
         }
-        if (i == d->itemIndex) {
-            outer = a.OuterBorderColorSelected;
-            inner = a.InnerBorderColorSelected;
+        if (i == m_itemIndex) {
+            outer = a.outerBorderColorSelected;
+            inner = a.innerBorderColorSelected;
         }
-        if (item.Color != kColorNone)
-            p.fillRect(r, toQColor(item.Color, &pal));
-        if (i == d->itemHot || i == d->itemIndex) {
+        if (item.color != kColorNone)
+            p.fillRect(r, paletteQColor(item.color, &pal));
+        if (i == m_itemHot || i == m_itemIndex) {
             if (outer != kColorNone)
-                frameRect(p, r, toQColor(outer, &pal));
+                frameRect(p, r, paletteQColor(outer, &pal));
             r.adjust(1, 1, -1, -1);
             if (inner != kColorNone)
-                frameRect(p, r, toQColor(inner, &pal));
+                frameRect(p, r, paletteQColor(inner, &pal));
             continue;
         }
         if (outer == kColorNone)
             continue;
-        p.setPen(toQColor(outer, &pal));
-        const bool top = item.ColorBoxPos == ipStandAlone || item.ColorBoxPos == ipTop;
-        const bool bottom = item.ColorBoxPos == ipStandAlone || item.ColorBoxPos == ipBottom;
+        p.setPen(paletteQColor(outer, &pal));
+        const bool top =
+            item.colorBoxPos == ItemPos::StandAlone || item.colorBoxPos == ItemPos::Top;
+        const bool bottom =
+            item.colorBoxPos == ItemPos::StandAlone || item.colorBoxPos == ItemPos::Bottom;
         p.drawLine(r.topLeft(), r.bottomLeft());
         p.drawLine(r.topRight(), r.bottomRight());
         if (top)
@@ -386,20 +329,44 @@ void TCustomColorSelector::paintEvent(QPaintEvent*)
     }
 }
 
-void TCustomColorSelector::mouseMoveEvent(QMouseEvent* event)
+void CustomColorSelector::mouseMoveEvent(QMouseEvent* event)
 {
-    const int i = ItemAt(event->position().toPoint());
-    setItemHot(i >= 0 && d->items[i].Enabled ? i : -1);
+    const int i = itemAt(event->position().toPoint());
+    setItemHot(i >= 0 && m_items[i].enabled ? i : -1);
 }
 
-void TCustomColorSelector::mouseReleaseEvent(QMouseEvent* event)
+void CustomColorSelector::mouseReleaseEvent(QMouseEvent* event)
 {
-    const int i = ItemAt(event->position().toPoint());
-    if (i >= 0 && d->items[i].Enabled)
+    const int i = itemAt(event->position().toPoint());
+    if (i >= 0 && m_items[i].enabled)
         setItemIndex(i);
 }
 
-void TCustomColorSelector::leaveEvent(QEvent*)
+void CustomColorSelector::leaveEvent(QEvent*)
 {
     setItemHot(-1);
 }
+
+QString CustomColorSelector::valueText() const
+{
+    return accessibleColorText(m_itemHot >= 0 ? m_items[m_itemHot].color : m_selectedColor,
+                               palette());
+}
+
+void CustomColorSelector::announceCurrent()
+{
+    if (!isVisible())
+        return;
+    if (const int current = currentItem(); current >= 0 && current < m_items.size()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current);
+        QAccessible::updateAccessibility(&focus);
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(current);
+        QAccessible::updateAccessibility(&selection);
+    }
+    QAccessibleValueChangeEvent value(this, valueText());
+    QAccessible::updateAccessibility(&value);
+}
+
+} // namespace tavelorn

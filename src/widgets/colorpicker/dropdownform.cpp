@@ -1,7 +1,5 @@
 #include "dropdownform.h"
 
-#include "colorpickerdropdown.h"
-
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -9,8 +7,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
@@ -26,28 +23,26 @@ void frameRect(QPainter& p, const QRect& r, const QColor& c)
 
 } // namespace
 
-// ---------------------------------------------------------------- TFlatButton
-
-TFlatButton::TFlatButton(const TFooterButton& button, const TButtonAppearance& appearance,
-                         QWidget* parent)
-    : QWidget(parent), FButton(button), FAppearance(appearance)
+FlatButton::FlatButton(const FooterButton& button, const ButtonAppearance& appearance,
+                       QWidget* parent)
+    : QWidget(parent), m_button(button), m_appearance(appearance)
 {
-    setEnabled(button.Enabled);
-    setToolTip(button.Hint);
+    setEnabled(button.enabled);
+    setToolTip(button.hint);
     setAttribute(Qt::WA_Hover);
     // Tab reaches the buttons from the drop-down's content, so that the style can be
     // switched without a mouse.
     setFocusPolicy(Qt::TabFocus);
-    setAccessibleName(button.AccessibleName.isEmpty() ? button.Caption : button.AccessibleName);
+    setAccessibleName(button.accessibleName.isEmpty() ? button.caption : button.accessibleName);
 }
 
-void TFlatButton::click()
+void FlatButton::click()
 {
     if (isEnabled())
         emit clicked();
 }
 
-void TFlatButton::keyPressEvent(QKeyEvent* event)
+void FlatButton::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if (event->modifiers() == Qt::NoModifier &&
@@ -58,39 +53,39 @@ void TFlatButton::keyPressEvent(QKeyEvent* event)
     event->ignore();
 }
 
-void TFlatButton::focusInEvent(QFocusEvent* event)
+void FlatButton::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     update();
 }
 
-void TFlatButton::focusOutEvent(QFocusEvent* event)
+void FlatButton::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     update();
 }
 
-void TFlatButton::paintEvent(QPaintEvent*)
+void FlatButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QRect r = rect();
-    const TButtonAppearance& a = FAppearance;
-    Color border = a.BorderColor;
-    if (FDown && FHot) {
-        p.fillRect(r, toQColor(a.ColorDown));
-        border = a.BorderColorDown;
-    } else if (FHot && isEnabled()) {
-        p.fillRect(r, toQColor(a.ColorHot));
-        border = a.BorderColorHot;
+    const ButtonAppearance& a = m_appearance;
+    Color border = a.borderColor;
+    if (m_down && m_hot) {
+        p.fillRect(r, paletteQColor(a.colorDown));
+        border = a.borderColorDown;
+    } else if (m_hot && isEnabled()) {
+        p.fillRect(r, paletteQColor(a.colorHot));
+        border = a.borderColorHot;
     } else {
-        fillVerticalGradient(p, r, toQColor(a.Color), toQColor(a.ColorTo));
+        fillVerticalGradient(p, r, paletteQColor(a.color), paletteQColor(a.colorTo));
     }
     if (border != kColorNone)
-        frameRect(p, r, toQColor(border));
-    p.setFont(a.Font);
-    const QColor text = textQColor(isEnabled() ? a.FontColor : kColorGrayText, a.Color, &palette());
+        frameRect(p, r, paletteQColor(border));
+    p.setFont(a.font);
+    const QColor text = textQColor(isEnabled() ? a.fontColor : kColorGrayText, a.color, &palette());
     p.setPen(text);
-    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, FButton.Caption);
+    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_button.caption);
     if (hasFocus()) {
         // Dotted, in the caption's colour: the face is the button's own, not the desktop's.
         p.setPen(QPen(text, 1, Qt::DotLine));
@@ -99,111 +94,109 @@ void TFlatButton::paintEvent(QPaintEvent*)
     }
 }
 
-void TFlatButton::enterEvent(QEnterEvent*)
+void FlatButton::enterEvent(QEnterEvent*)
 {
-    FHot = true;
+    m_hot = true;
     update();
 }
 
-void TFlatButton::leaveEvent(QEvent*)
+void FlatButton::leaveEvent(QEvent*)
 {
-    FHot = false;
+    m_hot = false;
     update();
 }
 
-void TFlatButton::mousePressEvent(QMouseEvent* event)
+void FlatButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    FPressed = FDown = FHot = true;
+    m_pressed = m_down = m_hot = true;
     update();
 }
 
-void TFlatButton::mouseMoveEvent(QMouseEvent* event)
+void FlatButton::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!FPressed)
+    if (!m_pressed)
         return;
     // While pressed the button looks down only with the pointer on it.
     const bool inside = rect().contains(event->position().toPoint());
-    if (inside != FHot) {
-        FHot = inside;
+    if (inside != m_hot) {
+        m_hot = inside;
         update();
     }
 }
 
-void TFlatButton::mouseReleaseEvent(QMouseEvent* event)
+void FlatButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !FPressed)
+    if (event->button() != Qt::LeftButton || !m_pressed)
         return;
-    FPressed = FDown = false;
+    m_pressed = m_down = false;
     const bool inside = rect().contains(event->position().toPoint());
-    FHot = inside;
+    m_hot = inside;
     update();
     if (inside)
         emit clicked();
 }
 
-// ---------------------------------------------------------------- TFooterBar
-
-TFooterBar::TFooterBar(QWidget* parent) : QWidget(parent)
+FooterBar::FooterBar(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
 }
 
-void TFooterBar::Setup(const TFooterAppearance& footer, const TButtonAppearance& buttons,
-                       bool sizeable, bool framedAllRound)
+void FooterBar::setup(const FooterAppearance& footer, const ButtonAppearance& buttons,
+                      bool sizeable, bool framedAllRound)
 {
-    FFooter = footer;
-    FButtonAppearance = buttons;
-    FSizeable = sizeable;
-    FFramedAllRound = framedAllRound;
+    m_footer = footer;
+    m_buttonAppearance = buttons;
+    m_sizeable = sizeable;
+    m_framedAllRound = framedAllRound;
     // A host may reopen the drop-down from a button's own click: the old buttons go
     // once that click has returned.
-    for (TFlatButton* b : std::as_const(FButtons)) {
+    for (FlatButton* b : std::as_const(m_buttons)) {
         b->hide();
         b->deleteLater();
     }
-    FButtons.clear();
-    for (int i = 0; i < footer.Buttons.size(); ++i) {
-        auto* b = new TFlatButton(footer.Buttons[i], buttons, this);
-        connect(b, &TFlatButton::clicked, this, [this, i] { emit buttonClicked(i); });
-        FButtons.append(b);
+    m_buttons.clear();
+    for (int i = 0; i < footer.buttons.size(); ++i) {
+        auto* b = new FlatButton(footer.buttons[i], buttons, this);
+        connect(b, &FlatButton::clicked, this, [this, i] { emit buttonClicked(i); });
+        m_buttons.append(b);
         b->show();
     }
     // Tab runs through the buttons as they read, left to right.
-    if (footer.ButtonAlignment == baRight)
-        for (qsizetype i = FButtons.size() - 1; i > 0; --i)
-            QWidget::setTabOrder(FButtons[i], FButtons[i - 1]);
+    if (footer.buttonAlignment == ButtonAlignment::Right)
+        for (qsizetype i = m_buttons.size() - 1; i > 0; --i)
+            QWidget::setTabOrder(m_buttons[i], m_buttons[i - 1]);
     placeButtons();
     update();
 }
 
-bool TFooterBar::GripVisible() const
+bool FooterBar::gripVisible() const
 {
-    return FFooter.SizeGrip && FSizeable;
+    return m_footer.sizeGrip && m_sizeable;
 }
 
-bool TFooterBar::InGrip(const QPoint& pos) const
+bool FooterBar::inGrip(const QPoint& pos) const
 {
-    return GripVisible() && pos.x() > width() - kGripWidth && pos.y() > height() - kGripHeight &&
+    return gripVisible() && pos.x() > width() - kGripWidth && pos.y() > height() - kGripHeight &&
            rect().contains(pos);
 }
 
-void TFooterBar::placeButtons()
+void FooterBar::placeButtons()
 {
     QRect area = rect().adjusted(2, 2, -2, -2);
-    if (GripVisible())
+    if (gripVisible())
         area.setRight(area.right() - kGripWidth);
-    const QFontMetrics fm(FButtonAppearance.Font);
+    const QFontMetrics fm(m_buttonAppearance.font);
     const int areaRight = area.right() + 1; // exclusive edges, as the layout rule counts
     const int areaBottom = area.bottom() + 1;
-    int x = FFooter.ButtonAlignment == baRight ? areaRight : area.left();
-    for (TFlatButton* b : FButtons) {
-        const TFooterButton& fb = b->Button();
-        int w = fb.Width > 0 ? fb.Width : fm.horizontalAdvance(fb.Caption) + 8;
-        int h = fb.Height > 0 ? fb.Height : qMin(fm.height() + 4, area.height());
+    int x = m_footer.buttonAlignment == ButtonAlignment::Right ? areaRight : area.left();
+    for (FlatButton* b : m_buttons) {
+        const FooterButton& fb = b->button();
+        int w = fb.width > 0 ? fb.width : fm.horizontalAdvance(fb.caption) + 8;
+        int h = fb.height > 0 ? fb.height : qMin(fm.height() + 4, area.height());
         const int top = qMax(area.top(), (areaBottom - h) / 2);
-        if (FFooter.ButtonAlignment == baRight) {
+        if (m_footer.buttonAlignment == ButtonAlignment::Right) {
             x -= w;
             b->setGeometry(x, top, w, h);
         } else {
@@ -213,39 +206,40 @@ void TFooterBar::placeButtons()
     }
 }
 
-void TFooterBar::resizeEvent(QResizeEvent*)
+void FooterBar::resizeEvent(QResizeEvent*)
 {
     placeButtons();
 }
 
-void TFooterBar::paintEvent(QPaintEvent*)
+void FooterBar::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QRect r = rect();
-    fillVerticalGradient(p, r, toQColor(FFooter.Color), toQColor(FFooter.ColorTo));
+    fillVerticalGradient(p, r, paletteQColor(m_footer.color), paletteQColor(m_footer.colorTo));
     // A lighter line just inside the frame gives the bar its raised look.
     p.setPen(QColor(255, 255, 255, 150));
     p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
-    if (FFramedAllRound)
+    if (m_framedAllRound)
         p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
-    if (FFooter.BorderColor != kColorNone && FFooter.BorderWidth > 0) {
-        p.setPen(toQColor(FFooter.BorderColor));
-        if (FFramedAllRound)
+    if (m_footer.borderColor != kColorNone && m_footer.borderWidth > 0) {
+        p.setPen(paletteQColor(m_footer.borderColor));
+        if (m_framedAllRound)
             p.drawRect(r.adjusted(0, 0, -1, -1));
         else
             p.drawLine(r.topLeft(), r.topRight());
     }
-    if (!FFooter.Caption.isEmpty()) {
-        p.setFont(FFooter.Font);
-        p.setPen(textQColor(FFooter.FontColor, FFooter.Color, &palette()));
+    if (!m_footer.caption.isEmpty()) {
+        p.setFont(m_footer.font);
+        p.setPen(textQColor(m_footer.fontColor, m_footer.color, &palette()));
         p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   FFooter.Caption);
+                   m_footer.caption);
     }
-    if (GripVisible()) {
+    if (gripVisible()) {
         // Six small squares in a triangle, each with a light square behind it.
-        const QColor dark = toQColor(FFooter.BorderColor == kColorNone ? colorFromHex(0x6A8CC0)
-                                                                       : FFooter.BorderColor)
-                                .darker(160);
+        const QColor dark =
+            paletteQColor(m_footer.borderColor == kColorNone ? colorFromHex(0x6A8CC0)
+                                                             : m_footer.borderColor)
+                .darker(160);
         const QColor light(255, 255, 255, 220);
         const int right = r.right() - 2;
         const int bottom = r.bottom() - 2;
@@ -260,69 +254,56 @@ void TFooterBar::paintEvent(QPaintEvent*)
     }
 }
 
-void TFooterBar::mousePressEvent(QMouseEvent* event)
+void FooterBar::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && InGrip(event->position().toPoint())) {
-        FResizing = true;
-        FResizeStart = event->globalPosition().toPoint();
-        FStartSize = window()->size();
+    if (event->button() == Qt::LeftButton && inGrip(event->position().toPoint())) {
+        m_resizing = true;
+        m_resizeStart = event->globalPosition().toPoint();
+        m_startSize = window()->size();
     }
 }
 
-void TFooterBar::mouseMoveEvent(QMouseEvent* event)
+void FooterBar::mouseMoveEvent(QMouseEvent* event)
 {
-    if (FResizing) {
-        const QPoint delta = event->globalPosition().toPoint() - FResizeStart;
-        window()->resize(FStartSize + QSize(delta.x(), delta.y())); // held by its minimum
+    if (m_resizing) {
+        const QPoint delta = event->globalPosition().toPoint() - m_resizeStart;
+        window()->resize(m_startSize + QSize(delta.x(), delta.y())); // held by its minimum
         return;
     }
-    if (InGrip(event->position().toPoint()))
+    if (inGrip(event->position().toPoint()))
         setCursor(Qt::SizeFDiagCursor);
     else
         unsetCursor();
 }
 
-void TFooterBar::mouseReleaseEvent(QMouseEvent*)
+void FooterBar::mouseReleaseEvent(QMouseEvent*)
 {
-    FResizing = false;
+    m_resizing = false;
 }
 
-// ---------------------------------------------------------------- TDropDownForm
-
-TDropDownForm::TDropDownForm(TColorPickerDropDown* picker)
-    : QWidget(picker, Qt::Popup | Qt::FramelessWindowHint), FPicker(picker),
-      FFooter(new TFooterBar(this))
+DropDownForm::DropDownForm(QWidget* owner)
+    : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint), m_footer(new FooterBar(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_NoMouseReplay); // the click that closes us must not reopen us
     setMinimumSize(80, 50);
-    FFooter->hide();
-    connect(FFooter, &TFooterBar::buttonClicked, picker, [picker](int index) {
-        const TFooterAppearance footer = picker->DropDownFooter();
-        emit picker->OnDropDownFooterButtonClick(index);
-        if (index < footer.Buttons.size()) {
-            const int mr = footer.Buttons[index].ModalResult;
-            // Cancel, Abort, Ignore, No and Close close cancelling; others accepting.
-            if (mr != 0)
-                picker->HideDropDown(mr == 2 || mr == 3 || mr == 5 || mr == 7 || mr == 8);
-        }
-    });
+    m_footer->hide();
 }
 
-void TDropDownForm::setFrame(Color background, Color border, int borderWidth)
+void DropDownForm::setFrame(Color background, Color border, int borderWidth)
 {
-    FBackground = background;
-    FBorderColor = border;
-    FBorderWidth = qMax(0, borderWidth);
+    m_background = background;
+    m_borderColor = border;
+    m_borderWidth = qMax(0, borderWidth);
     placeChildren();
     update();
 }
 
-void TDropDownForm::setContent(QWidget* content)
+void DropDownForm::setContent(QWidget* content)
 {
-    if (FContent && FContent != content)
-        FContent->hide();
-    FContent = content;
+    if (m_content && m_content != content)
+        m_content->hide();
+    m_content = content;
     if (content) {
         content->setParent(this);
         content->show();
@@ -331,54 +312,54 @@ void TDropDownForm::setContent(QWidget* content)
         for (QWidget* w : content->findChildren<QWidget*>())
             w->installEventFilter(this);
     }
-    FFooter->raise(); // the content never covers the footer and its grip
+    m_footer->raise(); // the content never covers the footer and its grip
     placeChildren();
 }
 
-void TDropDownForm::setCornerSizeable(bool on)
+void DropDownForm::setCornerSizeable(bool on)
 {
-    FCornerSizeable = on;
+    m_cornerSizeable = on;
 }
 
-bool TDropDownForm::InResizeCorner(const QPoint& formPos) const
+bool DropDownForm::inResizeCorner(const QPoint& formPos) const
 {
-    return FCornerSizeable && formPos.x() >= width() - kGripWidth &&
+    return m_cornerSizeable && formPos.x() >= width() - kGripWidth &&
            formPos.y() >= height() - kGripWidth && rect().contains(formPos);
 }
 
-bool TDropDownForm::eventFilter(QObject* watched, QEvent* event)
+bool DropDownForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!FCornerSizeable || !watched->isWidgetType())
+    if (!m_cornerSizeable || !watched->isWidgetType())
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::LeftButton &&
-            InResizeCorner(mapFromGlobal(me->globalPosition().toPoint()))) {
-            FCornerResizing = true;
-            FResizeStart = me->globalPosition().toPoint();
-            FStartSize = size();
+            inResizeCorner(mapFromGlobal(me->globalPosition().toPoint()))) {
+            m_cornerResizing = true;
+            m_resizeStart = me->globalPosition().toPoint();
+            m_startSize = size();
             return true;
         }
         return false;
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(event);
-        if (FCornerResizing) {
-            const QPoint delta = me->globalPosition().toPoint() - FResizeStart;
-            resize(FStartSize + QSize(delta.x(), delta.y())); // held by the minimum size
+        if (m_cornerResizing) {
+            const QPoint delta = me->globalPosition().toPoint() - m_resizeStart;
+            resize(m_startSize + QSize(delta.x(), delta.y())); // held by the minimum size
             return true;
         }
         auto* w = static_cast<QWidget*>(watched);
-        if (InResizeCorner(mapFromGlobal(me->globalPosition().toPoint())))
+        if (inResizeCorner(mapFromGlobal(me->globalPosition().toPoint())))
             w->setCursor(Qt::SizeFDiagCursor);
         else
             w->unsetCursor();
         return false;
     }
     case QEvent::MouseButtonRelease:
-        if (FCornerResizing) {
-            FCornerResizing = false;
+        if (m_cornerResizing) {
+            m_cornerResizing = false;
             return true;
         }
         return false;
@@ -387,78 +368,80 @@ bool TDropDownForm::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-void TDropDownForm::setFooterHeight(int height)
+void DropDownForm::setFooterHeight(int height)
 {
-    FFooterHeight = qMax(0, height);
-    FFooter->setVisible(FFooterHeight > 0);
+    m_footerHeight = qMax(0, height);
+    m_footer->setVisible(m_footerHeight > 0);
     placeChildren();
 }
 
-QRect TDropDownForm::ContentRect() const
+QRect DropDownForm::contentRect() const
 {
-    const int b = FBorderWidth;
-    return QRect(b, b, width() - 2 * b, height() - 2 * b - FFooterHeight);
+    const int b = m_borderWidth;
+    return QRect(b, b, width() - 2 * b, height() - 2 * b - m_footerHeight);
 }
 
-void TDropDownForm::placeChildren()
+void DropDownForm::placeChildren()
 {
-    const QRect c = ContentRect();
-    if (FContent) {
-        if (FContent->inherits("QScrollArea"))
-            FContent->setGeometry(c);
+    const QRect c = contentRect();
+    if (m_content) {
+        if (m_content->inherits("QScrollArea"))
+            m_content->setGeometry(c);
         else
-            FContent->move(c.topLeft());
+            m_content->move(c.topLeft());
     }
-    if (FFooterHeight > 0)
-        FFooter->setGeometry(FBorderWidth, height() - FBorderWidth - FFooterHeight,
-                             width() - 2 * FBorderWidth, FFooterHeight);
+    if (m_footerHeight > 0)
+        m_footer->setGeometry(m_borderWidth, height() - m_borderWidth - m_footerHeight,
+                              width() - 2 * m_borderWidth, m_footerHeight);
 }
 
-void TDropDownForm::resizeEvent(QResizeEvent*)
+void DropDownForm::resizeEvent(QResizeEvent*)
 {
     placeChildren();
 }
 
-void TDropDownForm::paintEvent(QPaintEvent*)
+void DropDownForm::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), toQColor(FBackground, &palette()));
-    if (FBorderColor != kColorNone && FBorderWidth > 0) {
-        const QColor c = toQColor(FBorderColor, &palette());
-        for (int i = 0; i < FBorderWidth; ++i)
+    p.fillRect(rect(), paletteQColor(m_background, &palette()));
+    if (m_borderColor != kColorNone && m_borderWidth > 0) {
+        const QColor c = paletteQColor(m_borderColor, &palette());
+        for (int i = 0; i < m_borderWidth; ++i)
             frameRect(p, rect().adjusted(i, i, -i, -i), c);
     }
 }
 
-void TDropDownForm::keyPressEvent(QKeyEvent* event)
+void DropDownForm::keyPressEvent(QKeyEvent* event)
 {
-    if (!FPicker->handleKey(event->key(), event->modifiers(), event->text()))
-        event->ignore();
+    event->ignore();
+    emit keyPressed(event);
 }
 
-void TDropDownForm::wheelEvent(QWheelEvent* event)
+void DropDownForm::wheelEvent(QWheelEvent* event)
 {
     const int dy = event->angleDelta().y();
     if (dy != 0)
-        FPicker->handleWheel(dy < 0);
+        emit wheelTurned(dy < 0);
 }
 
-void TDropDownForm::hideByPicker()
+void DropDownForm::hideWithoutDeactivation()
 {
-    FHidingByPicker = true;
+    m_hidingQuietly = true;
     hide();
-    FHidingByPicker = false;
+    m_hidingQuietly = false;
 }
 
-void TDropDownForm::closeEvent(QCloseEvent* event)
+void DropDownForm::closeEvent(QCloseEvent* event)
 {
     event->accept();
 }
 
-void TDropDownForm::hideEvent(QHideEvent* event)
+void DropDownForm::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     // Any hide we did not ask for is Qt closing the pop-up: a click elsewhere.
-    if (!FHidingByPicker && !event->spontaneous())
-        FPicker->dropDownDeactivated();
+    if (!m_hidingQuietly && !event->spontaneous())
+        emit deactivated();
 }
+
+} // namespace tavelorn

@@ -3,63 +3,64 @@
 #include "glossybar.h"
 #include "pickercolor.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
-class TColorPickerDropDown;
+class QKeyEvent;
 
-struct TFooterButton
+namespace tavelorn {
+
+struct FooterButton
 {
-    QString Caption;
-    QString Hint;
-    QString AccessibleName; // what a screen reader says; the caption when empty
-    bool Enabled = true;
-    int Width = 0;  // 0: sized to the caption
-    int Height = 0; // 0: sized to the caption
-    int ModalResult = 0;
+    QString caption;
+    QString hint;
+    QString accessibleName; // what a screen reader says; the caption when empty
+    bool enabled = true;
+    int width = 0;  // 0: sized to the caption
+    int height = 0; // 0: sized to the caption
+    int modalResult = 0;
 };
 
-struct TFooterAppearance
+struct FooterAppearance
 {
-    bool Visible = false;
-    int Height = 22;
-    int BorderWidth = 1;
-    bool SizeGrip = true;
-    ColorPicker::TButtonAlignment ButtonAlignment = ColorPicker::baRight;
-    tavelorn::Color Color = tavelorn::colorFromHex(0xE3EFFF);
-    tavelorn::Color ColorTo = tavelorn::colorFromHex(0xAFD2FF);
-    tavelorn::Color BorderColor = tavelorn::colorFromHex(0xAFD2FF);
-    QFont Font = TItemAppearance::defaultFont();
-    tavelorn::Color FontColor = tavelorn::colorFromHex(0x083772);
-    QString Caption;
-    QList<TFooterButton> Buttons;
+    bool visible = false;
+    int height = 22;
+    int borderWidth = 1;
+    bool sizeGrip = true;
+    ButtonAlignment buttonAlignment = ButtonAlignment::Right;
+    Color color = colorFromHex(0xE3EFFF);
+    Color colorTo = colorFromHex(0xAFD2FF);
+    Color borderColor = colorFromHex(0xAFD2FF);
+    QFont font = ItemAppearance::defaultFont();
+    Color fontColor = colorFromHex(0x083772);
+    QString caption;
+    QList<FooterButton> buttons;
 };
 
-struct TButtonAppearance
+struct ButtonAppearance
 {
-    tavelorn::Color Color = tavelorn::colorFromHex(0xE3EFFF);
-    tavelorn::Color ColorTo = tavelorn::colorFromHex(0xC4DDFF);
-    tavelorn::Color BorderColor = tavelorn::kColorNone;
-    tavelorn::Color ColorHot = tavelorn::colorFromHex(0xFFFDEB);
-    tavelorn::Color BorderColorHot = tavelorn::colorFromHex(0xDBCE99);
-    tavelorn::Color ColorDown = tavelorn::colorFromHex(0xFFD9AA);
-    tavelorn::Color BorderColorDown = tavelorn::colorFromHex(0xFEAE42);
-    QFont Font = TItemAppearance::defaultFont();
-    tavelorn::Color FontColor = tavelorn::colorFromHex(0x083772);
+    Color color = colorFromHex(0xE3EFFF);
+    Color colorTo = colorFromHex(0xC4DDFF);
+    Color borderColor = kColorNone;
+    Color colorHot = colorFromHex(0xFFFDEB);
+    Color borderColorHot = colorFromHex(0xDBCE99);
+    Color colorDown = colorFromHex(0xFFD9AA);
+    Color borderColorDown = colorFromHex(0xFEAE42);
+    QFont font = ItemAppearance::defaultFont();
+    Color fontColor = colorFromHex(0x083772);
 };
 
 // A footer button: gradient face, filled and framed when hot or pressed.
-class TFlatButton : public QWidget
+class FlatButton : public QWidget
 {
     Q_OBJECT
 
 public:
-    TFlatButton(const TFooterButton& button, const TButtonAppearance& appearance, QWidget* parent);
-    const TFooterButton& Button() const { return FButton; }
-    bool IsHot() const { return FHot; }
-    bool IsDown() const { return FDown; }
+    FlatButton(const FooterButton& button, const ButtonAppearance& appearance, QWidget* parent);
+    const FooterButton& button() const { return m_button; }
+    bool isHot() const { return m_hot; }
+    bool isDown() const { return m_down; }
     // As a click with the mouse: raises clicked() when enabled.
     void click();
 
@@ -80,27 +81,27 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    TFooterButton FButton;
-    TButtonAppearance FAppearance;
-    bool FHot = false;
-    bool FDown = false;
-    bool FPressed = false;
+    FooterButton m_button;
+    ButtonAppearance m_appearance;
+    bool m_hot = false;
+    bool m_down = false;
+    bool m_pressed = false;
 };
 
 // The row of buttons at the bottom of the drop-down window, with its size grip.
-class TFooterBar : public QWidget
+class FooterBar : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TFooterBar(QWidget* parent);
+    explicit FooterBar(QWidget* parent);
 
     // Recreates the buttons from the appearance's list.
-    void Setup(const TFooterAppearance& footer, const TButtonAppearance& buttons, bool sizeable,
+    void setup(const FooterAppearance& footer, const ButtonAppearance& buttons, bool sizeable,
                bool framedAllRound);
-    QList<TFlatButton*> Buttons() const { return FButtons; }
-    bool GripVisible() const;
-    bool InGrip(const QPoint& pos) const;
+    QList<FlatButton*> buttons() const { return m_buttons; }
+    bool gripVisible() const;
+    bool inGrip(const QPoint& pos) const;
 
 signals:
     void buttonClicked(int index);
@@ -115,43 +116,51 @@ protected:
 private:
     void placeButtons();
 
-    TFooterAppearance FFooter;
-    TButtonAppearance FButtonAppearance;
-    bool FSizeable = true;
-    bool FFramedAllRound = true;
-    QList<TFlatButton*> FButtons;
-    bool FResizing = false;
-    QPoint FResizeStart;
-    QSize FStartSize;
+    FooterAppearance m_footer;
+    ButtonAppearance m_buttonAppearance;
+    bool m_sizeable = true;
+    bool m_framedAllRound = true;
+    QList<FlatButton*> m_buttons;
+    bool m_resizing = false;
+    QPoint m_resizeStart;
+    QSize m_startSize;
 };
 
-// The borderless pop-up window of the picker: a frame, the content of the current
-// style and the footer. It hands keys and wheel steps to the picker and reports
-// losing activation (Qt closing the pop-up on an outside click).
-class TDropDownForm : public QWidget
+// The borderless pop-up window of a drop-down control: a frame, the content of the
+// current style and the footer. It knows nothing of its owner: keys, wheel steps and
+// losing activation (Qt closing the pop-up on an outside click) go out as signals.
+class DropDownForm : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TDropDownForm(TColorPickerDropDown* picker);
+    explicit DropDownForm(QWidget* owner);
 
-    void setFrame(tavelorn::Color background, tavelorn::Color border, int borderWidth);
+    void setFrame(Color background, Color border, int borderWidth);
     void setContent(QWidget* content);
-    QWidget* Content() const { return FContent; }
-    TFooterBar* Footer() const { return FFooter; }
+    QWidget* content() const { return m_content; }
+    FooterBar* footer() const { return m_footer; }
     void setFooterHeight(int height); // 0 hides the footer
-    int FooterHeight() const { return FFooterHeight; }
-    int BorderWidth() const { return FBorderWidth; }
+    int footerHeight() const { return m_footerHeight; }
+    int borderWidth() const { return m_borderWidth; }
     // Where the content goes: inside the frame, above the footer.
-    QRect ContentRect() const;
+    QRect contentRect() const;
 
     // Hides the window without counting it as losing activation.
-    void hideByPicker();
+    void hideWithoutDeactivation();
 
     // Lets the window's own bottom-right corner resize it (the list style without a
     // footer grip).
     void setCornerSizeable(bool on);
-    bool InResizeCorner(const QPoint& formPos) const;
+    bool inResizeCorner(const QPoint& formPos) const;
+
+signals:
+    // A key pressed in the window; a receiver that uses it accepts it, else it is
+    // ignored.
+    void keyPressed(QKeyEvent* event);
+    void wheelTurned(bool down);
+    // Hidden by Qt, not by hideWithoutDeactivation(): a click elsewhere closed it.
+    void deactivated();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -165,16 +174,17 @@ protected:
 private:
     void placeChildren();
 
-    TColorPickerDropDown* FPicker;
-    QPointer<QWidget> FContent;
-    TFooterBar* FFooter;
-    tavelorn::Color FBackground = tavelorn::makeColor(255, 255, 255);
-    tavelorn::Color FBorderColor = tavelorn::makeColor(0, 0, 0);
-    int FBorderWidth = 1;
-    int FFooterHeight = 0;
-    bool FHidingByPicker = false;
-    bool FCornerSizeable = false;
-    bool FCornerResizing = false;
-    QPoint FResizeStart;
-    QSize FStartSize;
+    QPointer<QWidget> m_content;
+    FooterBar* m_footer;
+    Color m_background = makeColor(255, 255, 255);
+    Color m_borderColor = makeColor(0, 0, 0);
+    int m_borderWidth = 1;
+    int m_footerHeight = 0;
+    bool m_hidingQuietly = false;
+    bool m_cornerSizeable = false;
+    bool m_cornerResizing = false;
+    QPoint m_resizeStart;
+    QSize m_startSize;
 };
+
+} // namespace tavelorn

@@ -3,10 +3,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
-QFont TItemAppearance::defaultFont()
+QFont ItemAppearance::defaultFont()
 {
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(11);
@@ -23,7 +22,7 @@ void fillVerticalGradient(QPainter& p, const QRect& r, const QColor& from, const
     p.fillRect(r, g);
 }
 
-void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
+void paintGlossyBar(QPainter& p, const QRect& r, const GlossyColors& c)
 {
     if (r.width() < 4 || r.height() < 4)
         return;
@@ -33,13 +32,13 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
     const int mid = inner.top() + inner.height() / 2;
     const QRect upper(inner.left(), inner.top(), inner.width(), mid - inner.top());
     const QRect lower(inner.left(), mid, inner.width(), inner.bottom() - mid + 1);
-    fillVerticalGradient(p, upper, toQColor(c.Top), toQColor(c.TopTo));
-    fillVerticalGradient(p, lower, toQColor(c.Mirror), toQColor(c.MirrorTo));
+    fillVerticalGradient(p, upper, paletteQColor(c.top), paletteQColor(c.topTo));
+    fillVerticalGradient(p, lower, paletteQColor(c.mirror), paletteQColor(c.mirrorTo));
 
     // Light inner lines: the top one along the glossy half, the bottom one along the
     // mirrored half, a little transparent so the gradient shows through at the sides.
-    if (c.BorderTop != kColorNone) {
-        QColor top = toQColor(c.BorderTop);
+    if (c.borderTop != kColorNone) {
+        QColor top = paletteQColor(c.borderTop);
         p.setPen(top);
         p.drawLine(inner.left() + 1, inner.top(), inner.right() - 1, inner.top());
         top.setAlpha(150);
@@ -47,8 +46,8 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
         p.drawLine(inner.left(), inner.top() + 1, inner.left(), mid - 1);
         p.drawLine(inner.right(), inner.top() + 1, inner.right(), mid - 1);
     }
-    if (c.BorderBottom != kColorNone) {
-        QColor bottom = toQColor(c.BorderBottom);
+    if (c.borderBottom != kColorNone) {
+        QColor bottom = paletteQColor(c.borderBottom);
         p.setPen(bottom);
         p.drawLine(inner.left() + 1, inner.bottom(), inner.right() - 1, inner.bottom());
         bottom.setAlpha(150);
@@ -58,8 +57,8 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
     }
 
     // The frame, its corner pixels left out so the corners read as rounded.
-    if (c.Border != kColorNone) {
-        p.setPen(toQColor(c.Border));
+    if (c.border != kColorNone) {
+        p.setPen(paletteQColor(c.border));
         p.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
         p.drawLine(r.left() + 2, r.bottom(), r.right() - 2, r.bottom());
         p.drawLine(r.left(), r.top() + 2, r.left(), r.bottom() - 2);
@@ -69,8 +68,8 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
         p.drawPoint(r.left() + 1, r.bottom() - 1);
         p.drawPoint(r.right() - 1, r.bottom() - 1);
     }
-    if (c.Edge != kColorNone) {
-        p.setPen(toQColor(c.Edge));
+    if (c.edge != kColorNone) {
+        p.setPen(paletteQColor(c.edge));
         for (const QPoint& pt :
              {QPoint(r.left() + 1, r.top()), QPoint(r.left(), r.top() + 1),
               QPoint(r.right() - 1, r.top()), QPoint(r.right(), r.top() + 1),
@@ -80,3 +79,5 @@ void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c)
     }
     p.restore();
 }
+
+} // namespace tavelorn

@@ -7,41 +7,45 @@
 
 class QPainter;
 
+namespace tavelorn {
+
 // Colours and font of the hot and selected entries of the named-colour list.
-struct TItemAppearance
+struct ItemAppearance
 {
-    tavelorn::Color BorderColor = tavelorn::colorFromHex(0xD3D78D);
-    tavelorn::Color BorderColorTop = tavelorn::colorFromHex(0xFFFEF4);
-    tavelorn::Color BorderColorBottom = tavelorn::colorFromHex(0xFFF8CA);
-    tavelorn::Color EdgeColor = tavelorn::colorFromHex(0xDFD9C3);
-    tavelorn::Color ColorHot = tavelorn::colorFromHex(0xFDFFD7);
-    tavelorn::Color ColorHotTo = tavelorn::colorFromHex(0xFCD458);
-    tavelorn::Color ColorMirrorHot = tavelorn::colorFromHex(0xFCD458);
-    tavelorn::Color ColorMirrorHotTo = tavelorn::colorFromHex(0xFCF1B3);
-    tavelorn::Color ColorHotText = tavelorn::colorFromHex(0x000000);
-    tavelorn::Color ColorSelected = tavelorn::colorFromHex(0xFBFFA6);
-    tavelorn::Color ColorSelectedTo = tavelorn::colorFromHex(0xF4B904);
-    tavelorn::Color ColorMirrorSelected = tavelorn::colorFromHex(0xFBC115);
-    tavelorn::Color ColorMirrorSelectedTo = tavelorn::colorFromHex(0xF9E368);
-    tavelorn::Color ColorSelectedText = tavelorn::colorFromHex(0x000000);
-    tavelorn::Color BorderColorHot = tavelorn::kColorNone;
-    tavelorn::Color BorderColorSelected = tavelorn::kColorNone;
-    QFont Font = defaultFont();
-    tavelorn::Color FontColor = tavelorn::kColorWindowText;
+    Color borderColor = colorFromHex(0xD3D78D);
+    Color borderColorTop = colorFromHex(0xFFFEF4);
+    Color borderColorBottom = colorFromHex(0xFFF8CA);
+    Color edgeColor = colorFromHex(0xDFD9C3);
+    Color colorHot = colorFromHex(0xFDFFD7);
+    Color colorHotTo = colorFromHex(0xFCD458);
+    Color colorMirrorHot = colorFromHex(0xFCD458);
+    Color colorMirrorHotTo = colorFromHex(0xFCF1B3);
+    Color colorHotText = colorFromHex(0x000000);
+    Color colorSelected = colorFromHex(0xFBFFA6);
+    Color colorSelectedTo = colorFromHex(0xF4B904);
+    Color colorMirrorSelected = colorFromHex(0xFBC115);
+    Color colorMirrorSelectedTo = colorFromHex(0xF9E368);
+    Color colorSelectedText = colorFromHex(0x000000);
+    Color borderColorHot = kColorNone;
+    Color borderColorSelected = kColorNone;
+    QFont font = defaultFont();
+    Color fontColor = kColorWindowText;
 
     // "Tahoma" with an 11-pixel character height.
     static QFont defaultFont();
 };
 
-struct TGlossyColors
+struct GlossyColors
 {
-    tavelorn::Color Top, TopTo, Mirror, MirrorTo;
-    tavelorn::Color Border, BorderTop, BorderBottom, Edge;
+    Color top, topTo, mirror, mirrorTo;
+    Color border, borderTop, borderBottom, edge;
 };
 
 // An Office 2007 style bar: a glossy upper half over a mirrored lower half, in a frame
 // with softened corners and light inner lines.
-void paintGlossyBar(QPainter& p, const QRect& r, const TGlossyColors& c);
+void paintGlossyBar(QPainter& p, const QRect& r, const GlossyColors& c);
 
 // Vertical gradient from top colour to bottom colour filling r.
 void fillVerticalGradient(QPainter& p, const QRect& r, const QColor& from, const QColor& to);
+
+} // namespace tavelorn

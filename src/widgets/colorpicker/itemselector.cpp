@@ -1,7 +1,6 @@
 #include "itemselector.h"
 
-#include "pickeraccessible.h"
-
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,276 +9,241 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
-struct TCustomItemSelector::Private
-{
-    QList<TSelectorItem> items;
-    int columns = 1;
-    TItemLayout layout = ilCaptionRight;
-    int boxWidth = 14;
-    int boxHeight = 14;
-    Color background = makeColor(255, 255, 255);
-    TItemAppearance appearance;
-    QSize itemSize;
-    int itemIndex = -1;
-    int hotIndex = -1;
-};
-
-TCustomItemSelector::TCustomItemSelector(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<Private>())
+CustomItemSelector::CustomItemSelector(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
 }
 
-TCustomItemSelector::~TCustomItemSelector() = default;
-
-void TCustomItemSelector::setItems(const QList<TSelectorItem>& items)
+void CustomItemSelector::setItems(const QList<SelectorItem>& items)
 {
-    d->items = items;
-    d->itemIndex = -1;
-    d->hotIndex = -1;
-    LayoutItems();
+    m_items = items;
+    m_itemIndex = -1;
+    m_hotIndex = -1;
+    layoutItems();
 }
 
-const QList<TSelectorItem>& TCustomItemSelector::Items() const
+void CustomItemSelector::setColumns(int columns)
 {
-    return d->items;
+    m_columns = qMax(1, columns);
+}
+void CustomItemSelector::setItemLayout(ItemLayout layout)
+{
+    m_layout = layout;
 }
 
-void TCustomItemSelector::setColumns(int columns)
+void CustomItemSelector::setColorBox(int width, int height)
 {
-    d->columns = qMax(1, columns);
-}
-int TCustomItemSelector::Columns() const
-{
-    return d->columns;
-}
-void TCustomItemSelector::setItemLayout(TItemLayout layout)
-{
-    d->layout = layout;
+    m_boxWidth = width;
+    m_boxHeight = height;
 }
 
-void TCustomItemSelector::setColorBox(int width, int height)
+void CustomItemSelector::setBackgroundColor(Color c)
 {
-    d->boxWidth = width;
-    d->boxHeight = height;
-}
-
-void TCustomItemSelector::setBackgroundColor(Color c)
-{
-    d->background = c;
+    m_background = c;
     update();
 }
 
-void TCustomItemSelector::setAppearance(const TItemAppearance& a)
+void CustomItemSelector::setAppearance(const ItemAppearance& a)
 {
-    d->appearance = a;
+    m_appearance = a;
     update();
 }
 
-QSize TCustomItemSelector::ItemSize() const
+void CustomItemSelector::layoutItems()
 {
-    return d->itemSize;
-}
-
-void TCustomItemSelector::LayoutItems()
-{
-    const QFontMetrics fm(d->appearance.Font);
+    const QFontMetrics fm(m_appearance.font);
     int widest = 0;
     int tallest = 0;
-    for (const TSelectorItem& item : d->items) {
-        widest = qMax(widest, fm.horizontalAdvance(item.Caption));
+    for (const SelectorItem& item : m_items) {
+        widest = qMax(widest, fm.horizontalAdvance(item.caption));
         tallest = qMax(tallest, fm.height());
     }
     int w, h;
-    if (d->layout == ilCaptionTop || d->layout == ilCaptionBottom) {
-        w = 4 + qMax(d->boxWidth, widest + 4) + 4;
-        h = d->boxHeight + 4 + tallest + 8;
+    if (m_layout == ItemLayout::CaptionTop || m_layout == ItemLayout::CaptionBottom) {
+        w = 4 + qMax(m_boxWidth, widest + 4) + 4;
+        h = m_boxHeight + 4 + tallest + 8;
     } else {
-        w = 4 + d->boxWidth + 4 + (widest + 4) + 4;
-        h = qMax(d->boxHeight, tallest) + 8;
+        w = 4 + m_boxWidth + 4 + (widest + 4) + 4;
+        h = qMax(m_boxHeight, tallest) + 8;
     }
-    d->itemSize = QSize(w, h);
-    const int cols = d->columns;
-    for (int i = 0; i < d->items.size(); ++i)
-        d->items[i].Rect = QRect(2 + (i % cols) * w, 2 + (i / cols) * h, w, h);
-    const int rows = (int(d->items.size()) + cols - 1) / cols;
-    const int usedCols = qMin(cols, qMax(1, int(d->items.size())));
+    m_itemSize = QSize(w, h);
+    const int cols = m_columns;
+    for (int i = 0; i < m_items.size(); ++i)
+        m_items[i].rect = QRect(2 + (i % cols) * w, 2 + (i / cols) * h, w, h);
+    const int rows = (int(m_items.size()) + cols - 1) / cols;
+    const int usedCols = qMin(cols, qMax(1, int(m_items.size())));
     resize(2 + usedCols * w + 2, 2 + rows * h + 2);
     update();
 }
 
-int TCustomItemSelector::ItemIndex() const
+void CustomItemSelector::setItemIndex(int index)
 {
-    return d->itemIndex;
-}
-
-void TCustomItemSelector::setItemIndex(int index)
-{
-    if (index >= d->items.size() || index < 0)
+    if (index >= m_items.size() || index < 0)
         index = -1;
-    if (index == d->itemIndex)
+    if (index == m_itemIndex)
         return;
-    repaintItem(d->itemIndex);
-    d->itemIndex = index;
+    repaintItem(m_itemIndex);
+    m_itemIndex = index;
     repaintItem(index);
-    NotifyPickerEntryCurrent(this, index);
+    if (QAccessible::isActive() && index >= 0 && isVisible()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(index);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
-void TCustomItemSelector::PressItem(int index)
+void CustomItemSelector::pressItem(int index)
 {
-    if (index >= 0 && index < d->items.size() && d->items[index].Enabled)
+    if (index >= 0 && index < m_items.size() && m_items[index].enabled)
         emit itemPressed(index);
 }
 
-int TCustomItemSelector::HotIndex() const
+void CustomItemSelector::setHotIndex(int index)
 {
-    return d->hotIndex;
-}
-
-void TCustomItemSelector::setHotIndex(int index)
-{
-    if (index >= d->items.size() || index < 0)
+    if (index >= m_items.size() || index < 0)
         index = -1;
-    if (index == d->hotIndex)
+    if (index == m_hotIndex)
         return;
-    repaintItem(d->hotIndex);
-    d->hotIndex = index;
+    repaintItem(m_hotIndex);
+    m_hotIndex = index;
     repaintItem(index);
-    setToolTip(index >= 0 ? d->items[index].Hint : QString());
+    setToolTip(index >= 0 ? m_items[index].hint : QString());
     emit hotChanged(index);
 }
 
-int TCustomItemSelector::ItemAt(const QPoint& pos) const
+int CustomItemSelector::itemAt(const QPoint& pos) const
 {
-    for (int i = 0; i < d->items.size(); ++i)
-        if (d->items[i].Rect.contains(pos))
+    for (int i = 0; i < m_items.size(); ++i)
+        if (m_items[i].rect.contains(pos))
             return i;
     return -1;
 }
 
-void TCustomItemSelector::repaintItem(int index)
+void CustomItemSelector::repaintItem(int index)
 {
-    if (index >= 0 && index < d->items.size())
-        update(d->items[index].Rect);
+    if (index >= 0 && index < m_items.size())
+        update(m_items[index].rect);
 }
 
-void TCustomItemSelector::paintEvent(QPaintEvent* event)
+void CustomItemSelector::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     const QPalette& pal = palette();
-    p.fillRect(event->rect(), toQColor(d->background, &pal));
-    const TItemAppearance& a = d->appearance;
-    p.setFont(a.Font);
-    const QFontMetrics fm(a.Font);
-    for (int i = 0; i < d->items.size(); ++i) {
-        const TSelectorItem& item = d->items[i];
-        const QRect r = item.Rect;
+    p.fillRect(event->rect(), paletteQColor(m_background, &pal));
+    const ItemAppearance& a = m_appearance;
+    p.setFont(a.font);
+    const QFontMetrics fm(a.font);
+    for (int i = 0; i < m_items.size(); ++i) {
+        const SelectorItem& item = m_items[i];
+        const QRect r = item.rect;
         if (!r.intersects(event->rect()))
             continue;
-        Color text = a.FontColor;
-        Color behind = d->background;
-        if (i == d->itemIndex) {
+        Color text = a.fontColor;
+        Color behind = m_background;
+        if (i == m_itemIndex) {
             paintGlossyBar(p, r,
-                           {a.ColorSelected, a.ColorSelectedTo, a.ColorMirrorSelected,
-                            a.ColorMirrorSelectedTo, a.BorderColor, a.BorderColorTop,
-                            a.BorderColorBottom, a.EdgeColor});
-            text = a.ColorSelectedText;
-            behind = a.ColorSelected;
-        } else if (i == d->hotIndex) {
+                           {a.colorSelected, a.colorSelectedTo, a.colorMirrorSelected,
+                            a.colorMirrorSelectedTo, a.borderColor, a.borderColorTop,
+                            a.borderColorBottom, a.edgeColor});
+            text = a.colorSelectedText;
+            behind = a.colorSelected;
+        } else if (i == m_hotIndex) {
             paintGlossyBar(p, r,
-                           {a.ColorHot, a.ColorHotTo, a.ColorMirrorHot, a.ColorMirrorHotTo,
-                            a.BorderColor, a.BorderColorTop, a.BorderColorBottom, a.EdgeColor});
-            text = a.ColorHotText;
-            behind = a.ColorHot;
+                           {a.colorHot, a.colorHotTo, a.colorMirrorHot, a.colorMirrorHotTo,
+                            a.borderColor, a.borderColorTop, a.borderColorBottom, a.edgeColor});
+            text = a.colorHotText;
+            behind = a.colorHot;
         }
-        if (!item.Enabled)
+        if (!item.enabled)
             text = kColorGrayText;
 
-        const int capW = fm.horizontalAdvance(item.Caption);
+        const int capW = fm.horizontalAdvance(item.caption);
         QRect box, caption;
-        switch (d->layout) {
-        case ilCaptionLeft:
+        switch (m_layout) {
+        case ItemLayout::CaptionLeft:
             caption = QRect(r.left() + 4, r.top() + 4, capW + 4, r.height() - 8);
-            box = QRect(caption.right() + 1 + 4, r.top() + 4, d->boxWidth, d->boxHeight);
+            box = QRect(caption.right() + 1 + 4, r.top() + 4, m_boxWidth, m_boxHeight);
             break;
-        case ilCaptionTop:
+        case ItemLayout::CaptionTop:
             caption = QRect(r.left() + 4, r.top() + 4, r.width() - 8, fm.height());
-            box = QRect(r.left() + (r.width() - d->boxWidth) / 2, caption.bottom() + 1 + 4,
-                        d->boxWidth, d->boxHeight);
+            box = QRect(r.left() + (r.width() - m_boxWidth) / 2, caption.bottom() + 1 + 4,
+                        m_boxWidth, m_boxHeight);
             break;
-        case ilCaptionBottom:
-            box = QRect(r.left() + (r.width() - d->boxWidth) / 2, r.top() + 4, d->boxWidth,
-                        d->boxHeight);
+        case ItemLayout::CaptionBottom:
+            box = QRect(r.left() + (r.width() - m_boxWidth) / 2, r.top() + 4, m_boxWidth,
+                        m_boxHeight);
             caption = QRect(r.left() + 4, box.bottom() + 1 + 4, r.width() - 8, fm.height());
             break;
-        case ilCaptionRight:
+        case ItemLayout::CaptionRight:
         default:
-            box = QRect(r.left() + 4, r.top() + 4, d->boxWidth, d->boxHeight);
+            box = QRect(r.left() + 4, r.top() + 4, m_boxWidth, m_boxHeight);
             caption = QRect(box.right() + 1 + 4, r.top() + 4, r.right() - box.right() - 4,
                             r.height() - 8);
             break;
         }
         p.setPen(Qt::black);
-        p.setBrush(item.Color == kColorNone ? QBrush(Qt::NoBrush)
-                                            : QBrush(toQColor(item.Color, &pal)));
+        p.setBrush(item.color == kColorNone ? QBrush(Qt::NoBrush)
+                                            : QBrush(paletteQColor(item.color, &pal)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setPen(textQColor(text, behind, &pal));
-        const int align = int((d->layout == ilCaptionTop || d->layout == ilCaptionBottom)
-                                  ? Qt::AlignHCenter | Qt::AlignVCenter
-                                  : Qt::AlignLeft | Qt::AlignVCenter);
-        p.drawText(caption, align | Qt::TextSingleLine, item.Caption);
+        const int align =
+            int((m_layout == ItemLayout::CaptionTop || m_layout == ItemLayout::CaptionBottom)
+                    ? Qt::AlignHCenter | Qt::AlignVCenter
+                    : Qt::AlignLeft | Qt::AlignVCenter);
+        p.drawText(caption, align | Qt::TextSingleLine, item.caption);
     }
 }
 
-void TCustomItemSelector::mouseMoveEvent(QMouseEvent* event)
+void CustomItemSelector::mouseMoveEvent(QMouseEvent* event)
 {
-    const int i = ItemAt(event->position().toPoint());
-    const int old = d->hotIndex;
-    setHotIndex(i >= 0 && d->items[i].Enabled ? i : -1);
-    if (d->hotIndex != old)
+    const int i = itemAt(event->position().toPoint());
+    const int old = m_hotIndex;
+    setHotIndex(i >= 0 && m_items[i].enabled ? i : -1);
+    if (m_hotIndex != old)
         QToolTip::hideText(); // the hint of the new entry shows at the next hover
 }
 
-void TCustomItemSelector::mousePressEvent(QMouseEvent* event)
+void CustomItemSelector::mousePressEvent(QMouseEvent* event)
 {
-    PressItem(ItemAt(event->position().toPoint()));
+    pressItem(itemAt(event->position().toPoint()));
 }
 
-void TCustomItemSelector::leaveEvent(QEvent*)
+void CustomItemSelector::leaveEvent(QEvent*)
 {
     setHotIndex(-1);
 }
 
-TScrollingItemSelector::TScrollingItemSelector(QWidget* parent)
-    : QScrollArea(parent), FSelector(new TCustomItemSelector)
+ScrollingItemSelector::ScrollingItemSelector(QWidget* parent)
+    : QScrollArea(parent), m_selector(new CustomItemSelector)
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
-    setWidget(FSelector);
+    setWidget(m_selector);
 }
 
-void TScrollingItemSelector::ensureItemVisible(int index)
+void ScrollingItemSelector::ensureItemVisible(int index)
 {
-    if (index < 0 || index >= FSelector->Items().size()) {
+    if (index < 0 || index >= m_selector->items().size()) {
         verticalScrollBar()->setValue(0); // nothing selected: start at the top
         return;
     }
-    const QRect r = FSelector->Items()[index].Rect;
+    const QRect r = m_selector->items()[index].rect;
     ensureVisible(r.center().x(), r.center().y(), 0, r.height() / 2 + 2);
 }
 
-void TScrollingItemSelector::keyPressEvent(QKeyEvent* event)
+void ScrollingItemSelector::keyPressEvent(QKeyEvent* event)
 {
     event->ignore();
 }
-void TScrollingItemSelector::wheelEvent(QWheelEvent* event)
+void ScrollingItemSelector::wheelEvent(QWheelEvent* event)
 {
     event->ignore();
 }
+
+} // namespace tavelorn

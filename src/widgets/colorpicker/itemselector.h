@@ -7,48 +7,48 @@
 #include <QScrollArea>
 #include <QWidget>
 
-#include <memory>
+namespace tavelorn {
 
-struct TSelectorItem
+struct SelectorItem
 {
-    QString Caption;
-    tavelorn::Color Color = tavelorn::kColorNone;
-    QString Hint;
-    bool Enabled = true;
-    QRect Rect; // assigned by LayoutItems()
+    QString caption;
+    Color color = kColorNone;
+    QString hint;
+    bool enabled = true;
+    QRect rect; // assigned by layoutItems()
 };
 
 // The entries of the named-colour list: colour box and caption, the hot and the
 // selected entry drawn as glossy bars. Selecting here raises nothing; the picker
 // decides what a press or a key means.
-class TCustomItemSelector : public QWidget
+class CustomItemSelector : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TCustomItemSelector(QWidget* parent = nullptr);
-    ~TCustomItemSelector() override;
+    explicit CustomItemSelector(QWidget* parent = nullptr);
 
-    void setItems(const QList<TSelectorItem>& items);
-    const QList<TSelectorItem>& Items() const;
+    void setItems(const QList<SelectorItem>& items);
+    const QList<SelectorItem>& items() const { return m_items; }
     void setColumns(int columns);
-    int Columns() const;
-    void setItemLayout(ColorPicker::TItemLayout layout);
+    int columns() const { return m_columns; }
+    void setItemLayout(ItemLayout layout);
     void setColorBox(int width, int height);
-    void setBackgroundColor(tavelorn::Color c);
-    void setAppearance(const TItemAppearance& a);
+    void setBackgroundColor(Color c);
+    void setAppearance(const ItemAppearance& a);
 
     // Entry sizes and places; the control takes the entries' own size.
-    void LayoutItems();
-    QSize ItemSize() const;
+    void layoutItems();
+    QSize itemSize() const { return m_itemSize; }
 
-    int ItemIndex() const;
+    int itemIndex() const { return m_itemIndex; }
+    // Tells assistive technology when the entry becomes the current one.
     void setItemIndex(int index);
-    int HotIndex() const;
+    int hotIndex() const { return m_hotIndex; }
     void setHotIndex(int index);
-    int ItemAt(const QPoint& pos) const;
+    int itemAt(const QPoint& pos) const;
     // As a mouse press on an enabled entry: raises itemPressed.
-    void PressItem(int index);
+    void pressItem(int index);
 
 signals:
     void itemPressed(int index);
@@ -63,20 +63,27 @@ protected:
 private:
     void repaintItem(int index);
 
-    struct Private;
-    std::unique_ptr<Private> const d;
-    Q_DISABLE_COPY(TCustomItemSelector)
+    QList<SelectorItem> m_items;
+    int m_columns = 1;
+    ItemLayout m_layout = ItemLayout::CaptionRight;
+    int m_boxWidth = 14;
+    int m_boxHeight = 14;
+    Color m_background = makeColor(255, 255, 255);
+    ItemAppearance m_appearance;
+    QSize m_itemSize;
+    int m_itemIndex = -1;
+    int m_hotIndex = -1;
 };
 
 // The vertically scrolling box around the list. Keys and wheel steps go on to its
 // parent, the drop-down window, which hands them to the picker.
-class TScrollingItemSelector : public QScrollArea
+class ScrollingItemSelector : public QScrollArea
 {
     Q_OBJECT
 
 public:
-    explicit TScrollingItemSelector(QWidget* parent = nullptr);
-    TCustomItemSelector* Selector() const { return FSelector; }
+    explicit ScrollingItemSelector(QWidget* parent = nullptr);
+    CustomItemSelector* selector() const { return m_selector; }
     // Scrolls the entry into view; with no entry (-1) back to the top.
     void ensureItemVisible(int index);
 
@@ -85,5 +92,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    TCustomItemSelector* FSelector;
+    CustomItemSelector* m_selector;
 };
+
+} // namespace tavelorn

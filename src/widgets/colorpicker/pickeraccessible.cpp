@@ -6,6 +6,7 @@
 #include "customcolorselector.h"
 #include "dropdownform.h"
 #include "itemselector.h"
+#include "readonlytextinterface.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -14,30 +15,25 @@
 
 #include <functional>
 #include <memory>
-
 #include <mutex>
 
-using namespace ColorPicker;
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
-QString colourText(Color c, const QPalette& palette)
-{
-    return c == kColorNone ? QString() : colorToHtml(colorToRGB(c, palette));
-}
-
 // The picker: a combo box. Its value is also offered as read-only text, the one place
 // AT-SPI gives a combo box's value.
-class PickerInterface : public QAccessibleWidget, public QAccessibleTextInterface
+class PickerInterface : public QAccessibleWidget, public ReadOnlyTextInterface
 {
 public:
-    explicit PickerInterface(TColorPickerDropDown* picker)
+    explicit PickerInterface(ColorPickerDropDown* picker)
         : QAccessibleWidget(picker, QAccessible::ComboBox)
     {
     }
 
-    TColorPickerDropDown* picker() const { return static_cast<TColorPickerDropDown*>(widget()); }
+    ColorPickerDropDown* picker() const { return static_cast<ColorPickerDropDown*>(widget()); }
+
+    using ReadOnlyTextInterface::text;
 
     void* interface_cast(QAccessible::InterfaceType t) override
     {
@@ -49,7 +45,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return PickerValueText(picker());
+            return picker()->valueText();
         QString s = QAccessibleWidget::text(t);
         if (t == QAccessible::Name && s.isEmpty())
             s = QStringLiteral("Color");
@@ -61,7 +57,7 @@ public:
         QAccessible::State s = QAccessibleWidget::state();
         s.expandable = true;
         s.hasPopup = true;
-        s.expanded = picker()->DroppedDown();
+        s.expanded = picker()->droppedDown();
         s.collapsed = !s.expanded;
         return s;
     }
@@ -69,12 +65,12 @@ public:
     int childCount() const override { return 1; }
     QAccessibleInterface* child(int index) const override
     {
-        return index == 0 ? QAccessible::queryAccessibleInterface(picker()->DropDownForm())
+        return index == 0 ? QAccessible::queryAccessibleInterface(picker()->dropDownForm())
                           : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override
     {
-        return child && child->object() == picker()->DropDownForm() ? 0 : -1;
+        return child && child->object() == picker()->dropDownForm() ? 0 : -1;
     }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
@@ -85,40 +81,17 @@ public:
     void doAction(const QString& name) override
     {
         if (name == showMenuAction() || name == pressAction()) {
-            if (picker()->DroppedDown())
-                picker()->HideDropDown(false);
+            if (picker()->droppedDown())
+                picker()->hideDropDown(false);
             else
-                picker()->ShowDropDown();
+                picker()->showDropDown();
             return;
         }
         QAccessibleWidget::doAction(name);
     }
 
-    // Read-only text: the value.
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int start, int end) const override
-    {
-        QString v = PickerValueText(picker());
-        if (start < 0 || end < start)
-            return v;
-        return v.mid(start, end - start);
-    }
-    int characterCount() const override { return int(PickerValueText(picker()).size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int* start, int* end) const override
-    {
-        *start = 0;
-        *end = characterCount();
-        return {};
-    }
+private:
+    QString readOnlyText() const override { return picker()->valueText(); }
 };
 
 // A widget with a role, a name of its own unless the host gave one, and optionally a
@@ -152,7 +125,7 @@ private:
 class DropDownFormInterface : public NamedWidgetInterface
 {
 public:
-    explicit DropDownFormInterface(TDropDownForm* form)
+    explicit DropDownFormInterface(DropDownForm* form)
         : NamedWidgetInterface(form, QAccessible::Pane, QStringLiteral("Color choices"))
     {
     }
@@ -165,17 +138,17 @@ public:
 class FlatButtonInterface : public QAccessibleWidget
 {
 public:
-    explicit FlatButtonInterface(TFlatButton* b) : QAccessibleWidget(b, QAccessible::Button) {}
+    explicit FlatButtonInterface(FlatButton* b) : QAccessibleWidget(b, QAccessible::Button) {}
     QString text(QAccessible::Text t) const override
     {
-        const auto* b = static_cast<TFlatButton*>(widget());
-        if (t == QAccessible::Description && !b->Button().Hint.isEmpty())
-            return b->Button().Hint;
+        const auto* b = static_cast<FlatButton*>(widget());
+        if (t == QAccessible::Description && !b->button().hint.isEmpty())
+            return b->button().hint;
         QString s = QAccessibleWidget::text(t);
         if (t == QAccessible::Name && s.isEmpty())
-            s = b->Button().AccessibleName;
+            s = b->button().accessibleName;
         if (t == QAccessible::Name && s.isEmpty())
-            s = b->Button().Caption;
+            s = b->button().caption;
         return s;
     }
     QStringList actionNames() const override
@@ -185,7 +158,7 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction())
-            static_cast<TFlatButton*>(widget())->click();
+            static_cast<FlatButton*>(widget())->click();
         else
             QAccessibleWidget::doAction(name);
     }
@@ -195,11 +168,11 @@ public:
 class EntryInterface : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    EntryInterface(TCustomItemSelector* list, int index) : m_list(list), m_index(index) {}
+    EntryInterface(CustomItemSelector* list, int index) : m_list(list), m_index(index) {}
 
     int index() const { return m_index; }
 
-    bool isValid() const override { return m_list && m_index < m_list->Items().size(); }
+    bool isValid() const override { return m_list && m_index < m_list->items().size(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
@@ -211,13 +184,13 @@ public:
             s.invalid = true;
             return s;
         }
-        const TSelectorItem& item = m_list->Items()[m_index];
+        const SelectorItem& item = m_list->items()[m_index];
         s.selectable = true;
         s.focusable = true;
-        s.selected = m_index == m_list->ItemIndex();
+        s.selected = m_index == m_list->itemIndex();
         s.focused = s.selected && m_list->isVisible();
-        s.hotTracked = m_index == m_list->HotIndex();
-        s.disabled = !item.Enabled;
+        s.hotTracked = m_index == m_list->hotIndex();
+        s.disabled = !item.enabled;
         s.invisible = !m_list->isVisible();
         return s;
     }
@@ -226,7 +199,7 @@ public:
     {
         if (!isValid())
             return {};
-        const QRect r = m_list->Items()[m_index].Rect;
+        const QRect r = m_list->items()[m_index].rect;
         return QRect(m_list->mapToGlobal(r.topLeft()), r.size());
     }
 
@@ -234,14 +207,14 @@ public:
     {
         if (!isValid())
             return {};
-        const TSelectorItem& item = m_list->Items()[m_index];
+        const SelectorItem& item = m_list->items()[m_index];
         switch (t) {
         case QAccessible::Name:
-            return item.Caption;
+            return item.caption;
         case QAccessible::Description:
-            return item.Hint;
+            return item.hint;
         case QAccessible::Value:
-            return colourText(item.Color, m_list->palette());
+            return accessibleColorText(item.color, m_list->palette());
         default:
             return {};
         }
@@ -266,12 +239,12 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction() && isValid())
-            m_list->PressItem(m_index);
+            m_list->pressItem(m_index);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<TCustomItemSelector> m_list;
+    QPointer<CustomItemSelector> m_list;
     int m_index;
 };
 
@@ -334,7 +307,7 @@ public:
     {
         if (!isValid() || (t != QAccessible::Name && t != QAccessible::Value))
             return {};
-        return colourText(m_source->color(m_index), m_panel->palette());
+        return accessibleColorText(m_source->color(m_index), m_panel->palette());
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -406,41 +379,39 @@ private:
     mutable QHash<int, QAccessible::Id> m_cells;
 };
 
-std::shared_ptr<const CellSource> paletteCells(TCustomColorSelector* palette)
+std::shared_ptr<const CellSource> paletteCells(CustomColorSelector* palette)
 {
     auto s = std::make_shared<CellSource>();
-    s->count = [palette] { return int(palette->Items().size()); };
-    s->color = [palette](int i) { return palette->Items()[i].Color; };
-    s->rect = [palette](int i) { return palette->Items()[i].Rect; };
-    s->selected = [palette](int i) { return palette->ItemIndex() == i; };
+    s->count = [palette] { return int(palette->items().size()); };
+    s->color = [palette](int i) { return palette->items()[i].color; };
+    s->rect = [palette](int i) { return palette->items()[i].rect; };
+    s->selected = [palette](int i) { return palette->itemIndex() == i; };
     // The keys move the selection itself; the pointer only the hot box.
-    s->current = [palette](int i) {
-        return palette->ItemHot() >= 0 ? palette->ItemHot() == i : palette->ItemIndex() == i;
-    };
-    s->at = [palette](const QPoint& p) { return palette->ItemAt(p); };
+    s->current = [palette](int i) { return palette->currentItem() == i; };
+    s->at = [palette](const QPoint& p) { return palette->itemAt(p); };
     return s;
 }
 
 // The cube numbers its cells from 1; the list counts from 0.
-std::shared_ptr<const CellSource> cubeCells(TColorCubePanel* cube)
+std::shared_ptr<const CellSource> cubeCells(ColorCubePanel* cube)
 {
     auto s = std::make_shared<CellSource>();
-    s->count = [] { return TColorCubePanel::CellCount; };
-    s->color = [cube](int i) { return cube->CubeCellColor(i + 1); };
+    s->count = [] { return ColorCubePanel::kCellCount; };
+    s->color = [cube](int i) { return cube->cubeCellColor(i + 1); };
     s->rect = [cube](int i) {
-        const QPoint c = cube->CubeCellCenter(i + 1);
+        const QPoint c = cube->cubeCellCenter(i + 1);
         return QRect(c.x() - 6, c.y() - 6, 13, 13);
     };
-    s->selected = [cube](int i) { return cube->SelectedIndex() == i + 1; };
-    s->current = [cube](int i) { return cube->HotIndex() == i + 1; };
-    s->at = [cube](const QPoint& p) { return cube->CellAt(p) - 1; };
+    s->selected = [cube](int i) { return cube->selectedIndex() == i + 1; };
+    s->current = [cube](int i) { return cube->hotIndex() == i + 1; };
+    s->at = [cube](const QPoint& p) { return cube->cellAt(p) - 1; };
     return s;
 }
 
 class ItemListInterface : public NamedWidgetInterface
 {
 public:
-    explicit ItemListInterface(TCustomItemSelector* list)
+    explicit ItemListInterface(CustomItemSelector* list)
         : NamedWidgetInterface(list, QAccessible::List, QStringLiteral("Named colors"))
     {
     }
@@ -450,9 +421,9 @@ public:
             QAccessible::deleteAccessibleInterface(id);
     }
 
-    TCustomItemSelector* list() const { return static_cast<TCustomItemSelector*>(widget()); }
+    CustomItemSelector* list() const { return static_cast<CustomItemSelector*>(widget()); }
 
-    int childCount() const override { return int(list()->Items().size()); }
+    int childCount() const override { return int(list()->items().size()); }
     QAccessibleInterface* child(int index) const override
     {
         if (index < 0 || index >= childCount())
@@ -470,12 +441,12 @@ public:
     }
     QAccessibleInterface* childAt(int x, int y) const override
     {
-        const int i = list()->ItemAt(list()->mapFromGlobal(QPoint(x, y)));
+        const int i = list()->itemAt(list()->mapFromGlobal(QPoint(x, y)));
         return i >= 0 ? child(i) : nullptr;
     }
     QAccessibleInterface* focusChild() const override
     {
-        const int i = list()->ItemIndex();
+        const int i = list()->itemIndex();
         return i >= 0 && list()->isVisible() ? child(i) : nullptr;
     }
 
@@ -483,112 +454,54 @@ private:
     mutable QHash<int, QAccessible::Id> m_entries;
 };
 
+// The factory is asked once for each class name up an object's hierarchy.
+template <typename Widget> bool isClass(const QString& className)
+{
+    return className == QLatin1String(Widget::staticMetaObject.className());
+}
+
 QAccessibleInterface* pickerFactory(const QString& className, QObject* object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;
-    if (className == QLatin1String("TColorPickerDropDown"))
-        return new PickerInterface(static_cast<TColorPickerDropDown*>(object));
-    if (className == QLatin1String("TDropDownForm"))
-        return new DropDownFormInterface(static_cast<TDropDownForm*>(object));
-    if (className == QLatin1String("TCustomItemSelector"))
-        return new ItemListInterface(static_cast<TCustomItemSelector*>(object));
-    if (className == QLatin1String("TFlatButton"))
-        return new FlatButtonInterface(static_cast<TFlatButton*>(object));
-    if (className == QLatin1String("TFooterBar"))
+    if (isClass<ColorPickerDropDown>(className))
+        return new PickerInterface(static_cast<ColorPickerDropDown*>(object));
+    if (isClass<DropDownForm>(className))
+        return new DropDownFormInterface(static_cast<DropDownForm*>(object));
+    if (isClass<CustomItemSelector>(className))
+        return new ItemListInterface(static_cast<CustomItemSelector*>(object));
+    if (isClass<FlatButton>(className))
+        return new FlatButtonInterface(static_cast<FlatButton*>(object));
+    if (isClass<FooterBar>(className))
         return new NamedWidgetInterface(static_cast<QWidget*>(object), QAccessible::ToolBar,
                                         QStringLiteral("Color styles"));
-    if (className == QLatin1String("TCustomColorSelector")) {
-        auto* palette = static_cast<TCustomColorSelector*>(object);
+    if (isClass<CustomColorSelector>(className)) {
+        auto* palette = static_cast<CustomColorSelector*>(object);
         return new CellListInterface(
-            palette, QStringLiteral("Theme colors"),
-            [palette] {
-                const int hot = palette->ItemHot();
-                return colourText(hot >= 0 ? palette->Items()[hot].Color : palette->SelectedColor(),
-                                  palette->palette());
-            },
+            palette, QStringLiteral("Theme colors"), [palette] { return palette->valueText(); },
             paletteCells(palette));
     }
-    if (className == QLatin1String("TColorCubePanel")) {
-        auto* cube = static_cast<TColorCubePanel*>(object);
+    if (isClass<ColorCubePanel>(className)) {
+        auto* cube = static_cast<ColorCubePanel*>(object);
         return new CellListInterface(
-            cube, QStringLiteral("Color honeycomb"),
-            [cube] {
-                const int hot = cube->HotIndex();
-                return colourText(hot >= 1 ? cube->CubeCellColor(hot) : cube->SelectedColor(),
-                                  cube->palette());
-            },
+            cube, QStringLiteral("Color honeycomb"), [cube] { return cube->valueText(); },
             cubeCells(cube));
     }
-    if (className == QLatin1String("TColorSpectrumPanel")) {
-        auto* spectrum = static_cast<TColorSpectrumPanel*>(object);
-        return new NamedWidgetInterface(
-            spectrum, QAccessible::Pane, QStringLiteral("Color spectrum"), [spectrum] {
-                const Color hot = spectrum->HotColor();
-                return colourText(hot != kColorNone ? hot : spectrum->SelectedColor(),
-                                  spectrum->palette());
-            });
+    if (isClass<ColorSpectrumPanel>(className)) {
+        auto* spectrum = static_cast<ColorSpectrumPanel*>(object);
+        return new NamedWidgetInterface(spectrum, QAccessible::Pane,
+                                        QStringLiteral("Color spectrum"),
+                                        [spectrum] { return spectrum->valueText(); });
     }
     return nullptr;
 }
 
 } // namespace
 
-void InstallPickerAccessibility()
+void installColorPickerAccessibility()
 {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(pickerFactory); });
 }
 
-QString PickerValueText(const TColorPickerDropDown* picker)
-{
-    const Color c = picker->SelectedColor();
-    if (c == kColorNone)
-        return {};
-    const int index = picker->ItemIndex();
-    const TColorItems& colors = picker->Colors();
-    if (index >= 0 && index < colors.size())
-        return colors[index].Caption;
-    // A panel's pick leaves no named colour selected; one of the same value still names it.
-    const Color rgbValue = colorToRGB(c, picker->palette());
-    for (const TColorItem& item : colors)
-        if (colorToRGB(item.Color, picker->palette()) == rgbValue)
-            return item.Caption;
-    return colourText(c, picker->palette());
-}
-
-void NotifyPickerValueChanged(TColorPickerDropDown* picker)
-{
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleValueChangeEvent event(picker, PickerValueText(picker));
-    QAccessible::updateAccessibility(&event);
-}
-
-void NotifyPickerEntryCurrent(TCustomItemSelector* list, int index)
-{
-    if (!QAccessible::isActive() || index < 0 || !list->isVisible())
-        return;
-    QAccessibleEvent focus(list, QAccessible::Focus);
-    focus.setChild(index);
-    QAccessible::updateAccessibility(&focus);
-}
-
-void NotifyPanelCurrent(QWidget* panel)
-{
-    if (!panel || !panel->isVisible())
-        return;
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(panel);
-    if (!a)
-        return;
-    if (QAccessibleInterface* cell = a->focusChild()) {
-        QAccessibleEvent focus(panel, QAccessible::Focus);
-        focus.setChild(a->indexOfChild(cell));
-        QAccessible::updateAccessibility(&focus);
-        QAccessibleEvent selection(panel, QAccessible::Selection);
-        selection.setChild(a->indexOfChild(cell));
-        QAccessible::updateAccessibility(&selection);
-    }
-    QAccessibleValueChangeEvent value(panel, a->text(QAccessible::Value));
-    QAccessible::updateAccessibility(&value);
-}
+} // namespace tavelorn

@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QPalette>
 
-namespace ColorPicker {
+namespace tavelorn {
 
-using namespace tavelorn;
-
-Color colorToRGB(Color c, const QPalette& pal)
+Color toRgbColor(Color c, const QPalette& pal)
 {
     if (!isSystemColor(c))
         return c;
@@ -67,22 +65,22 @@ QColor textQColor(Color text, Color background, const QPalette* palette)
     if (text == kColorNone)
         return {};
     const Color v =
-        isSystemColor(background) ? colorToRGB(text, palette) : defaultSchemeColor(text);
+        isSystemColor(background) ? toRgbColor(text, palette) : defaultSchemeColor(text);
     return QColor(colorRed(v), colorGreen(v), colorBlue(v));
 }
 
-Color colorToRGB(Color c, const QPalette* palette)
+Color toRgbColor(Color c, const QPalette* palette)
 {
     if (!isSystemColor(c))
         return c;
-    return colorToRGB(c, palette ? *palette : QApplication::palette());
+    return toRgbColor(c, palette ? *palette : QApplication::palette());
 }
 
-QColor toQColor(Color c, const QPalette* palette)
+QColor paletteQColor(Color c, const QPalette* palette)
 {
     if (c == kColorNone)
         return {};
-    const Color v = colorToRGB(c, palette);
+    const Color v = toRgbColor(c, palette);
     return QColor(colorRed(v), colorGreen(v), colorBlue(v));
 }
 
@@ -94,9 +92,14 @@ Color fromQColor(const QColor& c)
     return makeColor(q.red(), q.green(), q.blue());
 }
 
+QString accessibleColorText(Color c, const QPalette& palette)
+{
+    return c == kColorNone ? QString() : colorToHtml(toRgbColor(c, palette));
+}
+
 QString colorToHtml(Color c)
 {
-    const Color v = colorToRGB(c);
+    const Color v = toRgbColor(c);
     return QStringLiteral("#%1%2%3")
         .arg(colorRed(v), 2, 16, QLatin1Char('0'))
         .arg(colorGreen(v), 2, 16, QLatin1Char('0'))
@@ -104,4 +107,4 @@ QString colorToHtml(Color c)
         .toUpper();
 }
 
-} // namespace ColorPicker
+} // namespace tavelorn
