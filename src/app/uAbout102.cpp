@@ -183,8 +183,8 @@ TfrmAbout102::TfrmAbout102(const UpdateInfoDownloads& updateInfo, QWidget* paren
 
     connect(closeButton(), &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
     connect(ui->bbtEula, &QPushButton::clicked, this, &TfrmAbout102::WebLinkClick);
-    connect(ui->lblWebSite, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
-    connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->lblWebSite, &ClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->imgDonate, &ClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
     closeButton()->setFocus(Qt::OtherFocusReason);
     placeLabels();
     centreOnParent(this);

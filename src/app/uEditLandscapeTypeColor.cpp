@@ -72,8 +72,8 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     ui->lblSID->setFont(pictureQFont(words));
     // The preview words open the colour dialog on a click; the position's word is also
     // a tab stop that Space and Enter press.
-    for (TClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
-        connect(l, &TClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
+    for (ClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
+        connect(l, &ClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
     nameControls();
 
     okButton()->setIcon(makeButtonIcon(QStringLiteral(":/stringlisteditor/ok.svg"), 16));

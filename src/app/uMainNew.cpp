@@ -4,6 +4,7 @@
 #include "apperror.h"
 #include "apptitle.h"
 #include "buttonicon.h"
+#include "comboaccessible.h"
 #include "configfile.h"
 #include "configwatcher.h"
 #include "fontdialog.h"
@@ -43,6 +44,8 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
     base.setPixelSize(11);
     setFont(base);
 
+    // Screen readers hear the drop-down lists by what they are for, not by their text.
+    InstallComboBoxAccessibility();
     ui->setupUi(this);
     setupControls();
     setupMenu();
@@ -218,7 +221,7 @@ void TfrmMainNew::nameControls()
     ui->cbxID->setAccessibleName(tr("Profile"));
     ui->pnlPreview->setAccessibleName(tr("Picture preview"));
     ui->dtRefreshDate->setAccessibleName(tr("Last refresh date"));
-    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+    for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
                             ui->ledtInfo3, ui->ledtBorder})
         e->setAccessibleName(e->caption());
     ui->udBorder->setAccessibleName(ui->ledtBorder->caption());

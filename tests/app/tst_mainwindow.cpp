@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, AltWithALetterNeverTypesIntoTheEdits)
 TEST_F(MainWindowTest, LabelledEditCaptionsSitThreePixelsAbove)
 {
     open();
-    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+    for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
                             ui->ledtInfo3, ui->ledtBorder}) {
         const QLabel* l = e->captionLabel();
         EXPECT_EQ(l->x(), e->x()) << e->objectName().toStdString();

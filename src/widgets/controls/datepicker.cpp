@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tavelorn {
+
 namespace {
 
 double luminance(const QColor& c)
@@ -49,11 +51,11 @@ QColor readableOn(const QColor& colour, const QList<QColor>& backgrounds, double
     return towards;
 }
 
-TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
+DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent)
 {
 }
 
-bool TDatePicker::event(QEvent* event)
+bool DatePicker::event(QEvent* event)
 {
     const bool handled = QDateEdit::event(event);
     if (event->type() == QEvent::Polish || event->type() == QEvent::PaletteChange)
@@ -63,7 +65,7 @@ bool TDatePicker::event(QEvent* event)
 
 // The calendar's header row lies on AlternateBase and its dates on Base: Qt's pure red
 // weekend reads on neither in a dark scheme, nor on white.
-void TDatePicker::applyWeekendColour()
+void DatePicker::applyWeekendColour()
 {
     if (!calendarPopup())
         return;
@@ -81,13 +83,13 @@ void TDatePicker::applyWeekendColour()
 }
 
 // QDateTimeEdit walks its fields on Tab; the window's focus chain is what Tab means.
-bool TDatePicker::focusNextPrevChild(bool next)
+bool DatePicker::focusNextPrevChild(bool next)
 {
     // NOLINTNEXTLINE(bugprone-parent-virtual-call): passing over QDateTimeEdit is the point
     return QWidget::focusNextPrevChild(next);
 }
 
-void TDatePicker::keyPressEvent(QKeyEvent* event)
+void DatePicker::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if ((key == Qt::Key_Left || key == Qt::Key_Right) && event->modifiers() == Qt::NoModifier &&
@@ -101,3 +103,5 @@ void TDatePicker::keyPressEvent(QKeyEvent* event)
     }
     QDateEdit::keyPressEvent(event);
 }
+
+} // namespace tavelorn
