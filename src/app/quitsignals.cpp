@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace tavelorn {
+
 namespace {
 
 int signalPipe[2] = {-1, -1};
@@ -24,7 +26,7 @@ void onSignal(int signal)
 
 } // namespace
 
-void QuitOnTerminationSignals()
+void quitOnTerminationSignals()
 {
     if (signalPipe[0] >= 0 ||
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
@@ -45,3 +47,5 @@ void QuitOnTerminationSignals()
     for (const int signal : {SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
+
+} // namespace tavelorn

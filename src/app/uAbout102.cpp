@@ -3,6 +3,7 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "focuscue.h"
 #include "handlerguard.h"
 #include "updateinfo.h"
 #include "webendpoints.h"
@@ -15,7 +16,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPainter>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -26,7 +26,7 @@ using namespace tavelorn;
 namespace {
 
 // The right edge of the right-aligned labels.
-constexpr int RightEdge = 442;
+constexpr int kRightEdge = 442;
 
 QFont dialogFont(const QFont& base, int pixelSize)
 {
@@ -35,57 +35,6 @@ QFont dialogFont(const QFont& base, int pixelSize)
     f.setPixelSize(pixelSize);
     return f;
 }
-
-// Draws a focus ring over a widget whose style shows none (a read-only text box in the
-// Fusion style looks the same with and without the focus).
-class TFocusCue : public QWidget
-{
-public:
-    explicit TFocusCue(QWidget* target) : QWidget(target), FTarget(target)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
-        target->installEventFilter(this);
-        setGeometry(target->rect());
-        hide();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == FTarget) {
-            switch (event->type()) {
-            case QEvent::FocusIn:
-                setGeometry(FTarget->rect());
-                raise();
-                show();
-                break;
-            case QEvent::FocusOut:
-                hide();
-                break;
-            case QEvent::Resize:
-                setGeometry(FTarget->rect());
-                break;
-            default:
-                break;
-            }
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        QPen pen(palette().color(QPalette::Active, QPalette::Highlight), 2);
-        pen.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pen);
-        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    }
-
-private:
-    QWidget* FTarget;
-};
 
 // The distribution's name as os-release gives it, kept short and printable.
 constexpr qsizetype kMaxSystemNameLength = 120;
@@ -177,7 +126,7 @@ TfrmAbout102::TfrmAbout102(const UpdateInfoDownloads& updateInfo, QWidget* paren
     // Names for screen readers: the news box by the label above it, the pictures by
     // what they show.
     ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
-    new TFocusCue(ui->memNews);
+    new FocusCue(ui->memNews);
     ui->imgDonate->setAccessibleName(tr("Donate"));
     ui->imgBug->setAccessibleName(ui->imgBug->toolTip());
 
@@ -204,7 +153,7 @@ TfrmAbout102::~TfrmAbout102() = default;
 void TfrmAbout102::FormCreate(const UpdateInfoDownloads& updateInfo)
 {
     ui->imgBug->hide();
-    ui->lblApplicationTitle->setText(AppTitle());
+    ui->lblApplicationTitle->setText(appTitle());
     ui->lblVersion->setText(QStringLiteral("Version ") + programVersion());
     ui->lblNewVersion->setVisible(isNewVersionAvailable(updateInfo.versionFile));
     ui->memNews->setPlainText(readUpdateNews(updateInfo.newsFile));
@@ -219,7 +168,7 @@ void TfrmAbout102::setSystemDescription()
     const QString full = OperatingSystemDescription(name, QSysInfo::kernelVersion(),
                                                     QSysInfo::currentCpuArchitecture());
     const QFontMetrics fm(systemLine()->font());
-    const int room = RightEdge - systemLine()->x();
+    const int room = kRightEdge - systemLine()->x();
     if (fm.horizontalAdvance(full) <= room) {
         systemLine()->setText(full);
         return;
@@ -244,7 +193,7 @@ void TfrmAbout102::placeLabels()
         l->adjustSize();
     for (QLabel* l : std::initializer_list<QLabel*>{ui->lblNewVersion, ui->lblWebSite}) {
         l->adjustSize();
-        l->move(RightEdge - l->width(), l->y());
+        l->move(kRightEdge - l->width(), l->y());
     }
 }
 
@@ -289,7 +238,7 @@ void TfrmAbout102::WebLinkClick()
     // Qt would only write to standard error: tell the user, with the address to copy.
     if (QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode)))
         return;
-    QMessageBox box(QMessageBox::Information, AppTitle(),
+    QMessageBox box(QMessageBox::Information, appTitle(),
                     QStringLiteral("No web browser could be started to open\n") + address +
                         QStringLiteral("\n\nInstall the package xdg-utils, or copy the "
                                        "address into your web browser."),

@@ -74,7 +74,7 @@ protected:
     {
         MainWindowTest::TearDown();
         TestHooks::setProgramVersionReader({});
-        SetAppTitle(QStringLiteral("Corvandel"));
+        setAppTitle(QStringLiteral("Corvandel"));
         while (!env.empty())
             env.pop_back(); // the latest first: a variable set twice ends as it began
     }
@@ -330,7 +330,7 @@ TEST_F(AboutTest, TheNewsBoxShowsTheFocus)
 
 TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
 {
-    SetAppTitle(QStringLiteral("R&D Tools"));
+    setAppTitle(QStringLiteral("R&D Tools"));
     auto dialog = openDialog();
     const QLabel* title = AboutControls(dialog.get()).lblApplicationTitle;
     EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
@@ -507,7 +507,7 @@ TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
     const auto hitsAfterWait = [&](qsizetype before) {
         // The count returned says whether a hit came.
         static_cast<void>(QTest::qWaitFor([&] { return server.requests().size() > before; },
-                                          TfrmMainNew::UsageHitDelayMs + 2000));
+                                          TfrmMainNew::kUsageHitDelayMs + 2000));
         return server.requests().size();
     };
     setEnv("DO_NOT_TRACK", "");
