@@ -8,11 +8,11 @@ namespace {
 
 // Counts resetAll() calls: a scope shown before the last one has nothing to restore.
 // GUI thread only, as the cursor.
-quint64 resets = 0;
+quint64 g_resets = 0;
 
 } // namespace
 
-BusyCursor::BusyCursor(Kind kind) : m_generation(resets)
+BusyCursor::BusyCursor(Kind kind) : m_generation(g_resets)
 {
     QApplication::setOverrideCursor(kind == Kind::Wait ? Qt::WaitCursor : Qt::BusyCursor);
 }
@@ -25,7 +25,7 @@ BusyCursor::BusyCursor(BusyCursor&& other) noexcept
 
 BusyCursor::~BusyCursor()
 {
-    if (m_active && m_generation == resets)
+    if (m_active && m_generation == g_resets)
         QApplication::restoreOverrideCursor();
 }
 
@@ -33,7 +33,7 @@ void BusyCursor::resetAll()
 {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    ++resets;
+    ++g_resets;
 }
 
 } // namespace tavelorn

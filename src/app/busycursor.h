@@ -10,7 +10,8 @@ namespace tavelorn {
 class BusyCursor
 {
 public:
-    enum class Kind {
+    enum class Kind
+    {
         Wait,       // the hourglass: the program works and takes no input meanwhile
         Background, // an arrow with an hourglass: the work runs in the background
     };

@@ -6,7 +6,6 @@
 
 namespace tavelorn {
 
-
 ConfigWatcher::ConfigWatcher(const QString& path, QObject* parent)
     : QObject(parent), m_path(path), m_seen(FileIdentity::of(path)),
       m_notifier(new QFileSystemWatcher(this)), m_poll(new QTimer(this))

@@ -18,7 +18,6 @@
 
 namespace tavelorn {
 
-
 namespace {
 
 // The Windows character sets a stored font may name; the face decides what they mean

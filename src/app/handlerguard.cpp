@@ -15,7 +15,6 @@
 
 namespace tavelorn {
 
-
 namespace {
 
 // Thrown by endIfNestedFailed() to unwind the outer handler's own code. Not a
@@ -28,7 +27,7 @@ struct NestedFailure
 struct Frame
 {
     int loopLevel;
-    std::optional<QString> error;       // the first error of a nested handler
+    std::optional<QString> error;      // the first error of a nested handler
     std::vector<HandlerGuard*> guards; // whose finish runs when the frame ends
 };
 

@@ -5,7 +5,6 @@
 
 namespace tavelorn {
 
-
 ItemListModel::ItemListModel(ItemList& list, QObject* parent)
     : QAbstractListModel(parent), m_list(list), m_count(list.count())
 {

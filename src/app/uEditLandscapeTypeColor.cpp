@@ -226,12 +226,12 @@ int TfrmEditLandscapeTypeColor::selectedIndex() const
 
 void TfrmEditLandscapeTypeColor::accept()
 {
-    done(mrOk);
+    done(kResultOk);
 }
 
 void TfrmEditLandscapeTypeColor::reject()
 {
-    done(mrCancel);
+    done(kResultCancel);
 }
 
 void TfrmEditLandscapeTypeColor::ListBoxClick()
@@ -358,6 +358,6 @@ void EditLandscapeTypeColors(LandscapeTypeList& types, QWidget* parent)
 {
     TfrmEditLandscapeTypeColor dialog(parent);
     dialog.setLandscapeTypes(types);
-    if (dialog.exec() == TfrmEditLandscapeTypeColor::mrOk)
+    if (dialog.exec() == TfrmEditLandscapeTypeColor::kResultOk)
         types = dialog.landscapeTypes();
 }

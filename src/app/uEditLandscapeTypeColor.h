@@ -22,9 +22,9 @@ class TfrmEditLandscapeTypeColor : public QDialog
     Q_OBJECT
 
 public:
-    // Modal results: OK gives mrOk, Cancel, Escape and the close box give mrCancel.
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
+    // Modal results: OK gives kResultOk, Cancel, Escape and the close box give kResultCancel.
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
 
     explicit TfrmEditLandscapeTypeColor(QWidget* parent = nullptr);
     ~TfrmEditLandscapeTypeColor() override;
@@ -38,7 +38,7 @@ public:
     int selectedIndex() const;
 
     // The standard colour dialog the preview words open; null until first opened.
-    QColorDialog* ColorDialog() const { return m_colorDialog; }
+    QColorDialog* colorDialog() const { return m_colorDialog; }
 
 public slots:
     void accept() override;

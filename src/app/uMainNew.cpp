@@ -224,7 +224,7 @@ void TfrmMainNew::nameControls()
     ui->pnlPreview->setAccessibleName(tr("Picture preview"));
     ui->dtRefreshDate->setAccessibleName(tr("Last refresh date"));
     for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
-                            ui->ledtInfo3, ui->ledtBorder})
+                           ui->ledtInfo3, ui->ledtBorder})
         e->setAccessibleName(e->caption());
     ui->udBorder->setAccessibleName(ui->ledtBorder->caption());
 

@@ -174,9 +174,9 @@ private:
 
     bool m_previewDirty = false;
     tavelorn::HandlerGuard m_guard{this, [this] {
-                             if (m_previewDirty)
-                                 renderPreview();
-                         }};
+                                       if (m_previewDirty)
+                                           renderPreview();
+                                   }};
     tavelorn::UsagePing m_usagePing;
     std::optional<tavelorn::BusyCursor> m_aboutBusy; // while the About downloads run
     // The About command's downloads; the dialog opens when they end. Declared last, so

@@ -38,9 +38,9 @@ void TfrmMainNew::bbtAboutClick()
             return;
         }
         m_aboutDownloads.start(networkJobPool(),
-                              [url = updateInfoUrl()](const std::stop_token& stop) {
-                                  return downloadUpdateInfo(url, stop);
-                              });
+                               [url = updateInfoUrl()](const std::stop_token& stop) {
+                                   return downloadUpdateInfo(url, stop);
+                               });
         m_aboutDownloads.onFinished(this, [this] { aboutDownloadsDone(); });
         setEnabled(false);
         m_aboutBusy.emplace(BusyCursor::Kind::Background);

@@ -41,7 +41,7 @@ void editList(QWidget* parent, const QString& caption, ItemList& list, int maxLe
     QStringList items = before;
     QList<int> origins;
     if (ShowStringListEditor(caption, items, maxLength, parent, &origins) !=
-        TfrmStringListEditor::mrOk)
+        TfrmStringListEditor::kResultOk)
         return;
     if (compareFirst && items == before)
         return;
@@ -70,9 +70,10 @@ void TfrmMainNew::bbtLandscapeTypeClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("Position in the landscape"), m_store.landscapeTypeNames(), 0, true,
-            [this] { m_store.loadLandscapeTypes(); }, [this] { m_store.saveLandscapeTypes(); },
-            m_landscapeTypeModel.get(), {m_landscapeTypeModel.get()});
+            this, QStringLiteral("Position in the landscape"), m_store.landscapeTypeNames(), 0,
+            true, [this] { m_store.loadLandscapeTypes(); },
+            [this] { m_store.saveLandscapeTypes(); }, m_landscapeTypeModel.get(),
+            {m_landscapeTypeModel.get()});
     });
 }
 

@@ -185,13 +185,13 @@ void TfrmStringListEditor::setSelectedIndex(int index)
 
 void TfrmStringListEditor::accept()
 {
-    done(mrOk);
+    done(kResultOk);
 }
 
 // Also reached through the close box.
 void TfrmStringListEditor::reject()
 {
-    done(mrCancel);
+    done(kResultCancel);
 }
 
 void TfrmStringListEditor::ListBoxClick()
@@ -394,11 +394,11 @@ int ShowStringListEditor(const QString& caption, QStringList& list, int maxLengt
     dialog.setItems(list);
     dialog.setMaxLength(maxLength);
     const int result = dialog.exec();
-    if (result == TfrmStringListEditor::mrOk) {
+    if (result == TfrmStringListEditor::kResultOk) {
         list = dialog.items();
         if (origins)
             *origins = dialog.origins();
     }
-    return result == TfrmStringListEditor::mrOk ? TfrmStringListEditor::mrOk
-                                                : TfrmStringListEditor::mrCancel;
+    return result == TfrmStringListEditor::kResultOk ? TfrmStringListEditor::kResultOk
+                                                     : TfrmStringListEditor::kResultCancel;
 }

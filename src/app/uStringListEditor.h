@@ -19,9 +19,9 @@ class TfrmStringListEditor : public QDialog
     Q_OBJECT
 
 public:
-    // Modal results: OK gives mrOk, Cancel and the close box give mrCancel.
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
+    // Modal results: OK gives kResultOk, Cancel and the close box give kResultCancel.
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
 
     explicit TfrmStringListEditor(QWidget* parent = nullptr);
     ~TfrmStringListEditor() override;

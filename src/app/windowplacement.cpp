@@ -23,7 +23,7 @@ QMargins frameMargins(const QWidget* window)
 } // namespace
 
 CentredPlacement::CentredPlacement(QWidget* window, std::function<QRect()> area,
-                                     std::function<QRect()> bounds)
+                                   std::function<QRect()> bounds)
     : QObject(window), m_window(window), m_area(std::move(area)), m_bounds(std::move(bounds))
 {
     centre();

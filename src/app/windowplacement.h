@@ -20,7 +20,7 @@ public:
     // area is asked for at each placement; when bounds gives a valid rectangle, the frame
     // is kept inside it as far as it fits. The placement belongs to window.
     CentredPlacement(QWidget* window, std::function<QRect()> area,
-                      std::function<QRect()> bounds = {});
+                     std::function<QRect()> bounds = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

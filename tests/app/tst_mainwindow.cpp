@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, LabelledEditCaptionsSitThreePixelsAbove)
 {
     open();
     for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
-                            ui->ledtInfo3, ui->ledtBorder}) {
+                           ui->ledtInfo3, ui->ledtBorder}) {
         const QLabel* l = e->captionLabel();
         EXPECT_EQ(l->x(), e->x()) << e->objectName().toStdString();
         EXPECT_EQ(l->geometry().bottom() + 1 + 3, e->y()) << e->objectName().toStdString();

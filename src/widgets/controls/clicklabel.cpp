@@ -40,7 +40,8 @@ public:
 
 QAccessibleInterface* clickLabelFactory(const QString& className, QObject* object)
 {
-    if (object && object->isWidgetType() && className == QLatin1String(ClickLabel::staticMetaObject.className()))
+    if (object && object->isWidgetType() &&
+        className == QLatin1String(ClickLabel::staticMetaObject.className()))
         return new ClickLabelInterface(static_cast<ClickLabel*>(object));
     return nullptr;
 }

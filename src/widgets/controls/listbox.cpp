@@ -10,7 +10,7 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
-                                                               const QEvent* event) const
+                                                              const QEvent* event) const
 {
     const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
     if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
