@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace tavelorn {
+
 inline QString& appTitleStorage()
 {
     static QString title = QStringLiteral("Corvandel");
@@ -10,13 +12,15 @@ inline QString& appTitleStorage()
 
 // The application title: the main window's caption, the title of its message boxes and
 // the About dialog's headline.
-inline QString AppTitle()
+inline QString appTitle()
 {
     return appTitleStorage();
 }
 
 // The program keeps "Corvandel"; tests set others to see how a title is shown.
-inline void SetAppTitle(const QString& title)
+inline void setAppTitle(const QString& title)
 {
     appTitleStorage() = title;
 }
+
+} // namespace tavelorn

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+namespace tavelorn {
+
 namespace {
 
 QPixmap renderSvg(QSvgRenderer& renderer, int size, qreal dpr)
@@ -121,3 +123,5 @@ QIcon makeButtonIcon(const QString& resource, int size)
     }
     return icon;
 }
+
+} // namespace tavelorn

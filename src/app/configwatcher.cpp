@@ -4,9 +4,9 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 
-using namespace tavelorn;
+namespace tavelorn {
 
-TConfigWatcher::TConfigWatcher(const QString& path, QObject* parent)
+ConfigWatcher::ConfigWatcher(const QString& path, QObject* parent)
     : QObject(parent), m_path(path), m_seen(FileIdentity::of(path)),
       m_notifier(new QFileSystemWatcher(this)), m_poll(new QTimer(this))
 {
@@ -15,20 +15,20 @@ TConfigWatcher::TConfigWatcher(const QString& path, QObject* parent)
         m_notifier->addPath(folder);
     if (m_seen.exists)
         m_notifier->addPath(path);
-    connect(m_notifier, &QFileSystemWatcher::fileChanged, this, &TConfigWatcher::check);
-    connect(m_notifier, &QFileSystemWatcher::directoryChanged, this, &TConfigWatcher::check);
-    connect(m_poll, &QTimer::timeout, this, &TConfigWatcher::check);
-    m_poll->start(PollMs);
+    connect(m_notifier, &QFileSystemWatcher::fileChanged, this, &ConfigWatcher::check);
+    connect(m_notifier, &QFileSystemWatcher::directoryChanged, this, &ConfigWatcher::check);
+    connect(m_poll, &QTimer::timeout, this, &ConfigWatcher::check);
+    m_poll->start(kPollMs);
 }
 
-TConfigWatcher::~TConfigWatcher() = default;
+ConfigWatcher::~ConfigWatcher() = default;
 
-FileIdentity TConfigWatcher::current() const
+FileIdentity ConfigWatcher::current() const
 {
     return FileIdentity::of(m_path);
 }
 
-void TConfigWatcher::check()
+void ConfigWatcher::check()
 {
     const FileIdentity now = current();
     // A file renamed over the watched one ends its watch: watch the new one.
@@ -37,3 +37,5 @@ void TConfigWatcher::check()
     if (now != m_seen)
         emit changed();
 }
+
+} // namespace tavelorn

@@ -16,7 +16,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
@@ -26,7 +26,7 @@ const struct
 {
     int value;
     const char* name;
-} Charsets[] = {
+} kCharsets[] = {
     {0, "Western"},
     {1, "Default"},
     {2, "Symbol"},
@@ -49,124 +49,107 @@ const struct
 
 } // namespace
 
-struct TFontDialog::Private
-{
-    QFontComboBox* face = nullptr;
-    QSpinBox* height = nullptr;
-    QCheckBox* bold = nullptr;
-    QCheckBox* italic = nullptr;
-    QCheckBox* underline = nullptr;
-    QCheckBox* strikeOut = nullptr;
-    QPushButton* color = nullptr;
-    QComboBox* charset = nullptr;
-    QLabel* sample = nullptr;
-    Color colorValue = kColorWindowText;
-    QString faceName; // kept as given when the face is not installed
-};
-
-TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent), d(std::make_unique<Private>())
+PictureFontDialog::PictureFontDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(tr("Font"));
-    d->face = new QFontComboBox(this);
-    d->height = new QSpinBox(this);
-    d->height->setRange(1, 200);
-    d->height->setSuffix(tr(" px"));
-    d->bold = new QCheckBox(tr("&Bold"), this);
-    d->italic = new QCheckBox(tr("&Italic"), this);
-    d->underline = new QCheckBox(tr("&Underline"), this);
-    d->strikeOut = new QCheckBox(tr("&Strikeout"), this);
-    d->color = new QPushButton(this);
-    d->color->setObjectName(QStringLiteral("color"));
-    d->charset = new QComboBox(this);
-    for (const auto& c : Charsets)
-        d->charset->addItem(tr(c.name), c.value);
-    d->sample = new QLabel(tr("AaBbYyZz"), this);
-    d->sample->setAlignment(Qt::AlignCenter);
-    d->sample->setMinimumSize(260, 60);
-    d->sample->setFrameShape(QFrame::StyledPanel);
-    d->sample->setAutoFillBackground(true);
-    QPalette pal = d->sample->palette();
+    m_face = new QFontComboBox(this);
+    m_height = new QSpinBox(this);
+    m_height->setRange(1, 200);
+    m_height->setSuffix(tr(" px"));
+    m_bold = new QCheckBox(tr("&Bold"), this);
+    m_italic = new QCheckBox(tr("&Italic"), this);
+    m_underline = new QCheckBox(tr("&Underline"), this);
+    m_strikeOut = new QCheckBox(tr("&Strikeout"), this);
+    m_colorButton = new QPushButton(this);
+    m_colorButton->setObjectName(QStringLiteral("color"));
+    m_charset = new QComboBox(this);
+    for (const auto& c : kCharsets)
+        m_charset->addItem(tr(c.name), c.value);
+    m_sample = new QLabel(tr("AaBbYyZz"), this);
+    m_sample->setAlignment(Qt::AlignCenter);
+    m_sample->setMinimumSize(260, 60);
+    m_sample->setFrameShape(QFrame::StyledPanel);
+    m_sample->setAutoFillBackground(true);
+    QPalette pal = m_sample->palette();
     pal.setColor(QPalette::Window, Qt::white);
-    d->sample->setPalette(pal);
+    m_sample->setPalette(pal);
 
     auto* styles = new QHBoxLayout;
-    for (QCheckBox* b : {d->bold, d->italic, d->underline, d->strikeOut})
+    for (QCheckBox* b : {m_bold, m_italic, m_underline, m_strikeOut})
         styles->addWidget(b);
     auto* form = new QFormLayout;
-    form->addRow(tr("&Face:"), d->face);
-    form->addRow(tr("&Height:"), d->height);
+    form->addRow(tr("&Face:"), m_face);
+    form->addRow(tr("&Height:"), m_height);
     form->addRow(tr("Style:"), styles);
-    form->addRow(tr("&Colour:"), d->color);
-    form->addRow(tr("Character &set:"), d->charset);
+    form->addRow(tr("&Colour:"), m_colorButton);
+    form->addRow(tr("Character &set:"), m_charset);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(d->sample);
+    layout->addWidget(m_sample);
     layout->addWidget(buttons);
 
     // Named for what they set: the colour button shows its value, the face list's
     // edit nothing of its own.
     installComboBoxAccessibility();
-    d->face->setAccessibleName(tr("Face"));
-    d->face->lineEdit()->setAccessibleName(tr("Face"));
-    d->height->setAccessibleName(tr("Height"));
-    d->color->setAccessibleName(tr("Colour"));
-    d->charset->setAccessibleName(tr("Character set"));
+    m_face->setAccessibleName(tr("Face"));
+    m_face->lineEdit()->setAccessibleName(tr("Face"));
+    m_height->setAccessibleName(tr("Height"));
+    m_colorButton->setAccessibleName(tr("Colour"));
+    m_charset->setAccessibleName(tr("Character set"));
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(d->color, &QPushButton::clicked, this, &TFontDialog::chooseColor);
-    connect(d->face, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
-        d->faceName = f.family();
+    connect(m_colorButton, &QPushButton::clicked, this, &PictureFontDialog::chooseColor);
+    connect(m_face, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
+        m_faceName = f.family();
         updateSample();
     });
-    connect(d->height, &QSpinBox::valueChanged, this, &TFontDialog::updateSample);
-    for (QCheckBox* b : {d->bold, d->italic, d->underline, d->strikeOut})
-        connect(b, &QCheckBox::toggled, this, &TFontDialog::updateSample);
+    connect(m_height, &QSpinBox::valueChanged, this, &PictureFontDialog::updateSample);
+    for (QCheckBox* b : {m_bold, m_italic, m_underline, m_strikeOut})
+        connect(b, &QCheckBox::toggled, this, &PictureFontDialog::updateSample);
     setPictureFont(PictureFont{});
 }
 
-TFontDialog::~TFontDialog() = default;
-
-void TFontDialog::setPictureFont(const PictureFont& font)
+void PictureFontDialog::setPictureFont(const PictureFont& font)
 {
     {
-        const QSignalBlocker block(d->face);
-        d->face->setCurrentFont(pictureQFont(font));
+        const QSignalBlocker block(m_face);
+        m_face->setCurrentFont(pictureQFont(font));
     }
-    d->faceName = font.name;
-    d->height->setValue(font.height);
-    d->bold->setChecked(font.bold);
-    d->italic->setChecked(font.italic);
-    d->underline->setChecked(font.underline);
-    d->strikeOut->setChecked(font.strikeOut);
-    d->colorValue = font.color;
-    int idx = d->charset->findData(font.charset);
+    m_faceName = font.name;
+    m_height->setValue(font.height);
+    m_bold->setChecked(font.bold);
+    m_italic->setChecked(font.italic);
+    m_underline->setChecked(font.underline);
+    m_strikeOut->setChecked(font.strikeOut);
+    m_color = font.color;
+    int idx = m_charset->findData(font.charset);
     if (idx < 0) {
-        d->charset->addItem(QString::number(font.charset), font.charset);
-        idx = d->charset->count() - 1;
+        m_charset->addItem(QString::number(font.charset), font.charset);
+        idx = m_charset->count() - 1;
     }
-    d->charset->setCurrentIndex(idx);
+    m_charset->setCurrentIndex(idx);
     updateSample();
 }
 
-PictureFont TFontDialog::pictureFont() const
+PictureFont PictureFontDialog::pictureFont() const
 {
     PictureFont f;
-    f.name = d->faceName;
-    f.height = d->height->value();
-    f.bold = d->bold->isChecked();
-    f.italic = d->italic->isChecked();
-    f.underline = d->underline->isChecked();
-    f.strikeOut = d->strikeOut->isChecked();
-    f.color = d->colorValue;
-    f.charset = d->charset->currentData().toInt();
+    f.name = m_faceName;
+    f.height = m_height->value();
+    f.bold = m_bold->isChecked();
+    f.italic = m_italic->isChecked();
+    f.underline = m_underline->isChecked();
+    f.strikeOut = m_strikeOut->isChecked();
+    f.color = m_color;
+    f.charset = m_charset->currentData().toInt();
     return f;
 }
 
-void TFontDialog::chooseColor()
+void PictureFontDialog::chooseColor()
 {
-    QColorDialog dialog(toQColor(d->colorValue), this);
+    QColorDialog dialog(toQColor(m_color), this);
     dialog.setWindowTitle(tr("Colour"));
     centreOnParent(&dialog);
     if (dialog.exec() != QDialog::Accepted)
@@ -174,21 +157,23 @@ void TFontDialog::chooseColor()
     const QColor c = dialog.selectedColor().toRgb();
     if (!c.isValid())
         return;
-    d->colorValue = makeColor(c.red(), c.green(), c.blue());
+    m_color = makeColor(c.red(), c.green(), c.blue());
     updateSample();
 }
 
-void TFontDialog::updateSample()
+void PictureFontDialog::updateSample()
 {
     const PictureFont f = pictureFont();
-    d->sample->setFont(pictureQFont(f));
-    QPalette pal = d->sample->palette();
+    m_sample->setFont(pictureQFont(f));
+    QPalette pal = m_sample->palette();
     pal.setColor(QPalette::WindowText, toQColor(f.color));
-    d->sample->setPalette(pal);
+    m_sample->setPalette(pal);
     QPixmap swatch(28, 12);
     swatch.fill(toQColor(f.color));
-    d->color->setIcon(QIcon(swatch));
-    d->color->setIconSize(swatch.size());
-    d->color->setText(toQColor(f.color).name().toUpper());
-    d->color->setAccessibleDescription(d->color->text());
+    m_colorButton->setIcon(QIcon(swatch));
+    m_colorButton->setIconSize(swatch.size());
+    m_colorButton->setText(toQColor(f.color).name().toUpper());
+    m_colorButton->setAccessibleDescription(m_colorButton->text());
 }
+
+} // namespace tavelorn

@@ -4,25 +4,42 @@
 
 #include <QDialog>
 
-#include <memory>
+class QCheckBox;
+class QComboBox;
+class QFontComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace tavelorn {
 
 // The font dialog of the information lines: face, character height in pixels, style,
 // colour and character set of a picture text, the units the picture works in.
-class TFontDialog : public QDialog
+class PictureFontDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TFontDialog(QWidget* parent = nullptr);
-    ~TFontDialog() override;
+    explicit PictureFontDialog(QWidget* parent = nullptr);
 
-    void setPictureFont(const tavelorn::PictureFont& font);
-    tavelorn::PictureFont pictureFont() const;
+    void setPictureFont(const PictureFont& font);
+    PictureFont pictureFont() const;
 
 private:
     void updateSample();
     void chooseColor();
 
-    struct Private;
-    std::unique_ptr<Private> const d;
+    QFontComboBox* m_face;
+    QSpinBox* m_height;
+    QCheckBox* m_bold;
+    QCheckBox* m_italic;
+    QCheckBox* m_underline;
+    QCheckBox* m_strikeOut;
+    QPushButton* m_colorButton;
+    QComboBox* m_charset;
+    QLabel* m_sample;
+    Color m_color = kColorWindowText;
+    QString m_faceName; // kept as given when the face is not installed
 };
+
+} // namespace tavelorn

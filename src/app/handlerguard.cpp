@@ -2,9 +2,9 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "busycursor.h"
 #include "windowplacement.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QThread>
@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-using namespace tavelorn;
+namespace tavelorn {
 
 namespace {
 
@@ -27,8 +27,8 @@ struct NestedFailure
 struct Frame
 {
     int loopLevel;
-    std::optional<QString> error;       // the first error of a nested handler
-    std::vector<THandlerGuard*> guards; // whose finish runs when the frame ends
+    std::optional<QString> error;      // the first error of a nested handler
+    std::vector<HandlerGuard*> guards; // whose finish runs when the frame ends
 };
 
 std::vector<Frame>& frames()
@@ -67,18 +67,18 @@ template <class F> std::optional<QString> capture(F&& f)
 
 } // namespace
 
-THandlerGuard::THandlerGuard(QWidget* window, std::function<void()> finish)
+HandlerGuard::HandlerGuard(QWidget* window, std::function<void()> finish)
     : m_window(window), m_finish(std::move(finish))
 {
 }
 
-THandlerGuard::~THandlerGuard()
+HandlerGuard::~HandlerGuard()
 {
     for (Frame& frame : frames())
         std::erase(frame.guards, this);
 }
 
-void THandlerGuard::run(const std::function<void()>& body)
+void HandlerGuard::run(const std::function<void()>& body)
 {
     if (Frame* frame = currentFrame()) {
         // Nested: an earlier nested error is ending the outer handler; skip this one.
@@ -103,34 +103,35 @@ void THandlerGuard::run(const std::function<void()>& body)
         error = frames().back().error;
     // The preview and the like are brought up to date whatever happened.
     for (std::size_t i = 0; i < frames().back().guards.size(); ++i) {
-        THandlerGuard* guard = frames().back().guards[i];
+        HandlerGuard* guard = frames().back().guards[i];
         std::optional<QString> finishError = capture(guard->m_finish);
         if (!error)
             error = std::move(finishError);
     }
     frames().pop_back();
     if (error) {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
+        BusyCursor::resetAll();
         showErrorBox(m_window, *error);
     }
 }
 
-void THandlerGuard::endIfNestedFailed()
+void HandlerGuard::endIfNestedFailed()
 {
     if (const Frame* frame = currentFrame(); frame && frame->error)
         throw NestedFailure{};
 }
 
-bool THandlerGuard::running()
+bool HandlerGuard::running()
 {
     return currentFrame() != nullptr;
 }
 
 void showErrorBox(QWidget* parent, const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, AppTitle(), errorBoxText(message), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, appTitle(), errorBoxText(message), QMessageBox::Ok,
                     parent);
     centreOnParent(&box);
     box.exec();
 }
+
+} // namespace tavelorn

@@ -7,6 +7,8 @@
 class QString;
 class QWidget;
 
+namespace tavelorn {
+
 // The guard that every event handler of every window runs in.
 //
 // An error escaping a handler ends it, resets the busy cursor and is shown in the error
@@ -21,21 +23,21 @@ class QWidget;
 //
 //     void TfrmX::ListBoxClick()
 //     {
-//         FGuard.run([this] {
-//             THandlerGuard::nested([&] { picker->setSelectedColor(c); }); // runs OnSelect
-//             ... // not reached when the picker's handler failed
+//         m_guard.run([this] {
+//             HandlerGuard::nested([&] { list->setCurrentRow(0); }); // runs the list's handler
+//             ... // not reached when the list's handler failed
 //         });
 //     }
-class THandlerGuard
+class HandlerGuard
 {
 public:
     // window: the parent of the error box. finish, when given, runs once the outermost
     // handler that ran through this guard (itself or nested) ends, failed or not; the
     // main window renders its preview there. An error it raises is shown unless the
     // handler already failed.
-    explicit THandlerGuard(QWidget* window, std::function<void()> finish = {});
-    ~THandlerGuard();
-    Q_DISABLE_COPY_MOVE(THandlerGuard)
+    explicit HandlerGuard(QWidget* window, std::function<void()> finish = {});
+    ~HandlerGuard();
+    Q_DISABLE_COPY_MOVE(HandlerGuard)
 
     // Runs one handler's body under the rules above.
     void run(const std::function<void()>& body);
@@ -62,3 +64,5 @@ private:
 
 // The error box: title "Corvandel", error icon, OK, the full-stop rule applied.
 void showErrorBox(QWidget* parent, const QString& message);
+
+} // namespace tavelorn

@@ -3,28 +3,28 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-using namespace tavelorn;
+namespace tavelorn {
 
-TItemListModel::TItemListModel(ItemList& list, QObject* parent)
+ItemListModel::ItemListModel(ItemList& list, QObject* parent)
     : QAbstractListModel(parent), m_list(list), m_count(list.count())
 {
     m_list.setObserver(this);
 }
 
-TItemListModel::~TItemListModel()
+ItemListModel::~ItemListModel()
 {
     if (m_list.observer() == this)
         m_list.setObserver(nullptr);
 }
 
-void TItemListModel::attach(QComboBox* combo)
+void ItemListModel::attach(QComboBox* combo)
 {
     m_combo = combo;
     combo->setModel(this);
     combo->setCurrentIndex(-1);
 }
 
-void TItemListModel::setExtraItem(const QString& text)
+void ItemListModel::setExtraItem(const QString& text)
 {
     if (text == m_extra)
         return;
@@ -40,13 +40,13 @@ void TItemListModel::setExtraItem(const QString& text)
     }
 }
 
-int TItemListModel::selectedIndex() const
+int ItemListModel::selectedIndex() const
 {
     const int row = m_combo ? m_combo->currentIndex() : -1;
     return row >= 0 && row < m_count ? row : -1;
 }
 
-void TItemListModel::followReplacement(const QString& from, const QString& to)
+void ItemListModel::followReplacement(const QString& from, const QString& to)
 {
     if (from.isEmpty() && to.isEmpty())
         m_replacement.reset();
@@ -54,12 +54,12 @@ void TItemListModel::followReplacement(const QString& from, const QString& to)
         m_replacement = std::make_pair(from, to);
 }
 
-int TItemListModel::rowCount(const QModelIndex& parent) const
+int ItemListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_count + (m_extra.isEmpty() ? 0 : 1);
 }
 
-QVariant TItemListModel::data(const QModelIndex& index, int role) const
+QVariant ItemListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
@@ -72,13 +72,13 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const
     return text;
 }
 
-void TItemListModel::itemAboutToBeInserted(int index)
+void ItemListModel::itemAboutToBeInserted(int index)
 {
     m_hadSelection = m_combo && m_combo->currentIndex() >= 0;
     beginInsertRows({}, index, index);
 }
 
-void TItemListModel::itemInserted(int)
+void ItemListModel::itemInserted(int)
 {
     m_count = m_list.count();
     endInsertRows();
@@ -88,7 +88,7 @@ void TItemListModel::itemInserted(int)
     }
 }
 
-void TItemListModel::itemsAboutToBeReset()
+void ItemListModel::itemsAboutToBeReset()
 {
     m_selectedText.reset();
     m_selectedExtra = false;
@@ -100,7 +100,7 @@ void TItemListModel::itemsAboutToBeReset()
     beginResetModel();
 }
 
-void TItemListModel::itemsReset()
+void ItemListModel::itemsReset()
 {
     m_count = m_list.count();
     m_extra.clear();
@@ -141,3 +141,5 @@ void TItemListModel::itemsReset()
     else if (lost)
         emit selectionLost();
 }
+
+} // namespace tavelorn

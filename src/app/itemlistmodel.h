@@ -10,6 +10,8 @@
 
 class QComboBox;
 
+namespace tavelorn {
+
 // Shows an ItemList in a combo box. Reloading the list keeps the selected item selected
 // when an item of exactly its text is still there, without the combo's signals; when it is
 // gone the combo shows no selection and selectionLost() is emitted, so that what the
@@ -18,13 +20,13 @@ class QComboBox;
 // the list, and a reload keeps it only while it is selected and the list still lacks it.
 // While a replacement is announced (followReplacement), a reload that drops the selected
 // item selects the item that replaced it instead and emits selectionReplaced().
-class TItemListModel : public QAbstractListModel, private tavelorn::ItemListObserver
+class ItemListModel : public QAbstractListModel, private ItemListObserver
 {
     Q_OBJECT
 
 public:
-    TItemListModel(tavelorn::ItemList& list, QObject* parent = nullptr);
-    ~TItemListModel() override;
+    ItemListModel(ItemList& list, QObject* parent = nullptr);
+    ~ItemListModel() override;
 
     // Binds the list to combo: sets this model and clears the selection.
     void attach(QComboBox* combo);
@@ -55,7 +57,7 @@ private:
     void itemsAboutToBeReset() override;
     void itemsReset() override;
 
-    tavelorn::ItemList& m_list;
+    ItemList& m_list;
     QPointer<QComboBox> m_combo;
     int m_count = 0;
     QString m_extra;
@@ -65,3 +67,5 @@ private:
     bool m_selectedExtra = false;
     std::optional<std::pair<QString, QString>> m_replacement;
 };
+
+} // namespace tavelorn

@@ -71,7 +71,7 @@ bool LockWaitPrompt::operator()(const QString& holder, qint64 waitedMs, int paus
         if (!s.dialog->isVisible()) {
             s.cancelled = false;
             s.dialog->reset();
-            centreOnParent(s.dialog);
+            tavelorn::centreOnParent(s.dialog);
             s.dialog->show();
         }
     }

@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
     // The windows are laid out in 96-dpi pixels; Qt scales them by the desktop's factor (a
     // Wayland output's scale, Xft.dpi / 96 on X11) and draws them sharp at that size.
     QApplication app(argc, argv);
-    QuitOnTerminationSignals();
+    quitOnTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Tavelorn"));
     // No display name: Qt would append it to every dialog's title.
     QApplication::setDesktopFileName(QStringLiteral("tavelorn"));

@@ -9,31 +9,33 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace tavelorn {
+
 namespace {
 
-int signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = {-1, -1};
 
 // Only what is safe in a signal handler: one write, errno kept.
 void onSignal(int signal)
 {
     const int saved = errno;
     const char byte = char(signal);
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
 
 } // namespace
 
-void QuitOnTerminationSignals()
+void quitOnTerminationSignals()
 {
-    if (signalPipe[0] >= 0 ||
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+    if (g_signalPipe[0] >= 0 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;
     auto* notifier =
-        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char bytes[16];
-        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
         }
         QCoreApplication::quit();
     });
@@ -45,3 +47,5 @@ void QuitOnTerminationSignals()
     for (const int signal : {SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
+
+} // namespace tavelorn

@@ -3,19 +3,19 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "focuscue.h"
 #include "handlerguard.h"
+#include "systemdescription.h"
 #include "updateinfo.h"
 #include "webendpoints.h"
 #include "windowplacement.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPainter>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -26,7 +26,7 @@ using namespace tavelorn;
 namespace {
 
 // The right edge of the right-aligned labels.
-constexpr int RightEdge = 442;
+constexpr int kRightEdge = 442;
 
 QFont dialogFont(const QFont& base, int pixelSize)
 {
@@ -36,105 +36,7 @@ QFont dialogFont(const QFont& base, int pixelSize)
     return f;
 }
 
-// Draws a focus ring over a widget whose style shows none (a read-only text box in the
-// Fusion style looks the same with and without the focus).
-class TFocusCue : public QWidget
-{
-public:
-    explicit TFocusCue(QWidget* target) : QWidget(target), FTarget(target)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
-        target->installEventFilter(this);
-        setGeometry(target->rect());
-        hide();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == FTarget) {
-            switch (event->type()) {
-            case QEvent::FocusIn:
-                setGeometry(FTarget->rect());
-                raise();
-                show();
-                break;
-            case QEvent::FocusOut:
-                hide();
-                break;
-            case QEvent::Resize:
-                setGeometry(FTarget->rect());
-                break;
-            default:
-                break;
-            }
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        QPen pen(palette().color(QPalette::Active, QPalette::Highlight), 2);
-        pen.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pen);
-        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    }
-
-private:
-    QWidget* FTarget;
-};
-
-// The distribution's name as os-release gives it, kept short and printable.
-constexpr qsizetype kMaxSystemNameLength = 120;
-constexpr qint64 kMaxOsReleaseSize = qint64{64} * 1024;
-
 } // namespace
-
-QString OsReleasePrettyName(const QByteArray& content)
-{
-    // Lines are KEY=value, the value plain or in shell quotes; the last PRETTY_NAME wins.
-    QByteArray raw;
-    bool found = false;
-    for (const QByteArray& line : content.split('\n')) {
-        if (!line.startsWith("PRETTY_NAME="))
-            continue;
-        const QByteArray value = line.mid(int(sizeof("PRETTY_NAME=")) - 1);
-        raw.clear();
-        found = true;
-        if (value.startsWith('"')) {
-            for (qsizetype i = 1; i < value.size() && value[i] != '"'; ++i) {
-                if (value[i] == '\\' && i + 1 < value.size() &&
-                    QByteArrayView("\"\\`$").contains(value[i + 1]))
-                    ++i;
-                raw.append(value[i]);
-            }
-        } else if (value.startsWith('\'')) {
-            const qsizetype end = value.indexOf('\'', 1);
-            raw = value.mid(1, end < 0 ? -1 : end - 1);
-        } else {
-            raw = value.trimmed();
-        }
-    }
-    if (!found)
-        return {};
-    // A value ends at its first NUL; control characters become blanks.
-    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
-        raw.truncate(nul);
-    QString name = QString::fromUtf8(raw);
-    for (QChar& c : name)
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
-            c = u' ';
-    name = name.simplified();
-    if (name.size() > kMaxSystemNameLength) {
-        name.truncate(kMaxSystemNameLength);
-        if (name.back().isHighSurrogate())
-            name.chop(1);
-    }
-    return name;
-}
 
 TfrmAbout102::TfrmAbout102(const UpdateInfoDownloads& updateInfo, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -177,14 +79,14 @@ TfrmAbout102::TfrmAbout102(const UpdateInfoDownloads& updateInfo, QWidget* paren
     // Names for screen readers: the news box by the label above it, the pictures by
     // what they show.
     ui->memNews->setAccessibleName(ui->lblVersionHistory->text());
-    new TFocusCue(ui->memNews);
+    new FocusCue(ui->memNews);
     ui->imgDonate->setAccessibleName(tr("Donate"));
     ui->imgBug->setAccessibleName(ui->imgBug->toolTip());
 
     connect(closeButton(), &QPushButton::clicked, this, &TfrmAbout102::BitBtn1Click);
     connect(ui->bbtEula, &QPushButton::clicked, this, &TfrmAbout102::WebLinkClick);
-    connect(ui->lblWebSite, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
-    connect(ui->imgDonate, &TClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->lblWebSite, &ClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
+    connect(ui->imgDonate, &ClickLabel::clicked, this, &TfrmAbout102::WebLinkClick);
     closeButton()->setFocus(Qt::OtherFocusReason);
     placeLabels();
     centreOnParent(this);
@@ -204,7 +106,7 @@ TfrmAbout102::~TfrmAbout102() = default;
 void TfrmAbout102::FormCreate(const UpdateInfoDownloads& updateInfo)
 {
     ui->imgBug->hide();
-    ui->lblApplicationTitle->setText(AppTitle());
+    ui->lblApplicationTitle->setText(appTitle());
     ui->lblVersion->setText(QStringLiteral("Version ") + programVersion());
     ui->lblNewVersion->setVisible(isNewVersionAvailable(updateInfo.versionFile));
     ui->memNews->setPlainText(readUpdateNews(updateInfo.newsFile));
@@ -215,11 +117,11 @@ void TfrmAbout102::FormCreate(const UpdateInfoDownloads& updateInfo)
 
 void TfrmAbout102::setSystemDescription()
 {
-    const QString name = SystemName();
-    const QString full = OperatingSystemDescription(name, QSysInfo::kernelVersion(),
+    const QString name = systemName();
+    const QString full = operatingSystemDescription(name, QSysInfo::kernelVersion(),
                                                     QSysInfo::currentCpuArchitecture());
     const QFontMetrics fm(systemLine()->font());
-    const int room = RightEdge - systemLine()->x();
+    const int room = kRightEdge - systemLine()->x();
     if (fm.horizontalAdvance(full) <= room) {
         systemLine()->setText(full);
         return;
@@ -244,7 +146,7 @@ void TfrmAbout102::placeLabels()
         l->adjustSize();
     for (QLabel* l : std::initializer_list<QLabel*>{ui->lblNewVersion, ui->lblWebSite}) {
         l->adjustSize();
-        l->move(RightEdge - l->width(), l->y());
+        l->move(kRightEdge - l->width(), l->y());
     }
 }
 
@@ -289,7 +191,7 @@ void TfrmAbout102::WebLinkClick()
     // Qt would only write to standard error: tell the user, with the address to copy.
     if (QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode)))
         return;
-    QMessageBox box(QMessageBox::Information, AppTitle(),
+    QMessageBox box(QMessageBox::Information, appTitle(),
                     QStringLiteral("No web browser could be started to open\n") + address +
                         QStringLiteral("\n\nInstall the package xdg-utils, or copy the "
                                        "address into your web browser."),
@@ -325,45 +227,4 @@ QString GetToolchainVersion()
 #else
     return QStringLiteral("an unknown compiler");
 #endif
-}
-
-QString OperatingSystemDescription(const QString& name, const QString& kernelRelease,
-                                   const QString& cpuArchitecture)
-{
-    // "6.1.0-18-amd64": major, minor and build are the leading numbers.
-    int numbers[3] = {0, 0, 0};
-    qsizetype i = 0;
-    for (int& number : numbers) {
-        const qsizetype start = i;
-        while (i < kernelRelease.size() && kernelRelease[i].isDigit())
-            ++i;
-        number = kernelRelease.mid(start, i - start).toInt(); // 0 when out of range
-        if (i == start || i >= kernelRelease.size() || kernelRelease[i] != u'.')
-            break;
-        ++i;
-    }
-    const bool is64 = cpuArchitecture.contains(QStringLiteral("64")) ||
-                      cpuArchitecture == u"s390x" || cpuArchitecture == u"sparcv9";
-    return name + QStringLiteral(" (Version ") + QString::number(numbers[0]) + u'.' +
-           QString::number(numbers[1]) + QStringLiteral(", Build ") + QString::number(numbers[2]) +
-           QStringLiteral(", ") +
-           (is64 ? QStringLiteral("Edition 64 bits") : QStringLiteral("Edition 32 bits")) + u')';
-}
-
-QString SystemName()
-{
-    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        QFile file(QString::fromLatin1(path));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QString name = OsReleasePrettyName(file.read(kMaxOsReleaseSize));
-        return name.isEmpty() ? QStringLiteral("Linux") : name;
-    }
-    return QStringLiteral("Linux");
-}
-
-QString OperatingSystemDescription()
-{
-    return OperatingSystemDescription(SystemName(), QSysInfo::kernelVersion(),
-                                      QSysInfo::currentCpuArchitecture());
 }

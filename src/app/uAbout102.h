@@ -56,16 +56,3 @@ void ShowAboutDialog(QWidget* parent, const tavelorn::UpdateInfoDownloads& updat
 
 // The compiler that built the program, with its version.
 QString GetToolchainVersion();
-
-// The distribution's pretty name from os-release ("Linux" when it has none).
-QString SystemName();
-// PRETTY_NAME of an os-release file's content, unquoted, cut at a NUL, control
-// characters blanked, at most 120 characters; empty when there is none.
-QString OsReleasePrettyName(const QByteArray& content);
-
-// "<name> (Version <major>.<minor>, Build <build>, Edition 64 bits|Edition 32 bits)"
-// for the running system: the distribution's pretty name, the kernel's version numbers
-// and the kernel's architecture.
-QString OperatingSystemDescription();
-QString OperatingSystemDescription(const QString& name, const QString& kernelRelease,
-                                   const QString& cpuArchitecture);

@@ -32,7 +32,7 @@ QColor previewQColor(Color c)
 
 // Paints the keyboard's current line only once it is selected: the list takes a current
 // line when it gets the focus, which must not look like a chosen position.
-class TChosenOnlyDelegate : public QStyledItemDelegate
+class ChosenOnlyDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -75,8 +75,8 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
     ui->lblSID->setFont(pictureQFont(words));
     // The preview words open the colour dialog on a click; the position's word is also
     // a tab stop that Space and Enter press.
-    for (TClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
-        connect(l, &TClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
+    for (ClickLabel* l : {ui->lblLandscapeType, ui->lblSID})
+        connect(l, &ClickLabel::clicked, this, &TfrmEditLandscapeTypeColor::lblLandscapeTypeClick);
     nameControls();
 
     okButton()->setIcon(makeButtonIcon(QStringLiteral(":/stringlisteditor/ok.svg"), 16));
@@ -85,7 +85,7 @@ TfrmEditLandscapeTypeColor::TfrmEditLandscapeTypeColor(QWidget* parent)
         b->setIconSize(QSize(16, 16));
 
     ui->ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
-    ui->ListBox->setItemDelegate(new TChosenOnlyDelegate(ui->ListBox));
+    ui->ListBox->setItemDelegate(new ChosenOnlyDelegate(ui->ListBox));
     ui->ListBox->installEventFilter(this);
     setupPicker();
 
@@ -202,8 +202,8 @@ void TfrmEditLandscapeTypeColor::nameControls()
 
 void TfrmEditLandscapeTypeColor::setLandscapeTypes(const LandscapeTypeList& types)
 {
-    FArrLandscapeType = types;
-    FLastSelected = -1;
+    m_landscapeTypes = types;
+    m_lastSelected = -1;
     {
         const QSignalBlocker block(ui->ListBox);
         ui->ListBox->clear();
@@ -229,72 +229,72 @@ int TfrmEditLandscapeTypeColor::selectedIndex() const
 
 void TfrmEditLandscapeTypeColor::accept()
 {
-    done(mrOk);
+    done(kResultOk);
 }
 
 void TfrmEditLandscapeTypeColor::reject()
 {
-    done(mrCancel);
+    done(kResultCancel);
 }
 
 void TfrmEditLandscapeTypeColor::ListBoxClick()
 {
-    FGuard.run([this] {
+    m_guard.run([this] {
         const int i = selectedIndex();
         if (i < 0) {
             // A ctrl+click took the selection away; a position list always keeps one.
-            if (FLastSelected >= 0 && FLastSelected < ui->ListBox->count()) {
+            if (m_lastSelected >= 0 && m_lastSelected < ui->ListBox->count()) {
                 const QSignalBlocker block(ui->ListBox);
-                ui->ListBox->setCurrentRow(FLastSelected, QItemSelectionModel::ClearAndSelect);
+                ui->ListBox->setCurrentRow(m_lastSelected, QItemSelectionModel::ClearAndSelect);
             }
             return;
         }
-        FLastSelected = i;
+        m_lastSelected = i;
         // May raise the picker's colorSelected, which rewrites element i's colour with the
         // named colour of the same value.
-        THandlerGuard::nested(
-            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].color); });
-        setPreviewCaption(FArrLandscapeType[i].name);
-        setPreviewColor(FArrLandscapeType[i].color);
+        HandlerGuard::nested(
+            [&] { ui->ColorPickerDropDown->setSelectedColor(m_landscapeTypes[i].color); });
+        setPreviewCaption(m_landscapeTypes[i].name);
+        setPreviewColor(m_landscapeTypes[i].color);
     });
 }
 
 void TfrmEditLandscapeTypeColor::ColorPickerDropDownSelect()
 {
-    FGuard.run([this] {
+    m_guard.run([this] {
         const int i = selectedIndex();
         if (i < 0)
             return;
-        FArrLandscapeType[i].color = ui->ColorPickerDropDown->selectedColor();
-        setPreviewColor(FArrLandscapeType[i].color);
+        m_landscapeTypes[i].color = ui->ColorPickerDropDown->selectedColor();
+        setPreviewColor(m_landscapeTypes[i].color);
     });
 }
 
 void TfrmEditLandscapeTypeColor::lblLandscapeTypeClick()
 {
-    FGuard.run([this] {
+    m_guard.run([this] {
         const int i = selectedIndex();
         if (i < 0)
             return;
-        if (!FColorDialog) {
-            FColorDialog = new QColorDialog(this);
-            FColorDialog->setObjectName(QStringLiteral("ColorDialog"));
-            centreOnParent(FColorDialog);
+        if (!m_colorDialog) {
+            m_colorDialog = new QColorDialog(this);
+            m_colorDialog->setObjectName(QStringLiteral("ColorDialog"));
+            centreOnParent(m_colorDialog);
         }
-        FColorDialog->setCurrentColor(previewQColor(FPreviewColor));
-        if (FColorDialog->exec() != QDialog::Accepted)
+        m_colorDialog->setCurrentColor(previewQColor(m_previewColor));
+        if (m_colorDialog->exec() != QDialog::Accepted)
             return;
-        const QColor chosen = FColorDialog->selectedColor().toRgb();
-        FArrLandscapeType[i].color = makeColor(chosen.red(), chosen.green(), chosen.blue());
-        THandlerGuard::nested(
-            [&] { ui->ColorPickerDropDown->setSelectedColor(FArrLandscapeType[i].color); });
-        setPreviewColor(FArrLandscapeType[i].color);
+        const QColor chosen = m_colorDialog->selectedColor().toRgb();
+        m_landscapeTypes[i].color = makeColor(chosen.red(), chosen.green(), chosen.blue());
+        HandlerGuard::nested(
+            [&] { ui->ColorPickerDropDown->setSelectedColor(m_landscapeTypes[i].color); });
+        setPreviewColor(m_landscapeTypes[i].color);
     });
 }
 
 void TfrmEditLandscapeTypeColor::ColorPickerDropDownDropDownFooterButtonClick(int ButtonIndex)
 {
-    FGuard.run([this, ButtonIndex] {
+    m_guard.run([this, ButtonIndex] {
         static constexpr ColorSelectionStyle styles[] = {
             ColorSelectionStyle::Spectrum, ColorSelectionStyle::ColorCube,
             ColorSelectionStyle::Discrete, ColorSelectionStyle::List};
@@ -324,7 +324,7 @@ void TfrmEditLandscapeTypeColor::setPreviewCaption(const QString& caption)
 
 void TfrmEditLandscapeTypeColor::setPreviewColor(Color color)
 {
-    FPreviewColor = color;
+    m_previewColor = color;
     const QColor q = previewQColor(color);
     for (QLabel* l : {ui->lblLandscapeType, ui->lblSID}) {
         QPalette pal = l->palette();
@@ -350,8 +350,8 @@ bool TfrmEditLandscapeTypeColor::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmEditLandscapeTypeColor::showEvent(QShowEvent* event)
 {
-    if (!FFocusPlaced) {
-        FFocusPlaced = true;
+    if (!m_focusPlaced) {
+        m_focusPlaced = true;
         ui->ListBox->setFocus();
     }
     QDialog::showEvent(event);
@@ -361,6 +361,6 @@ void EditLandscapeTypeColors(LandscapeTypeList& types, QWidget* parent)
 {
     TfrmEditLandscapeTypeColor dialog(parent);
     dialog.setLandscapeTypes(types);
-    if (dialog.exec() == TfrmEditLandscapeTypeColor::mrOk)
+    if (dialog.exec() == TfrmEditLandscapeTypeColor::kResultOk)
         types = dialog.landscapeTypes();
 }

@@ -22,9 +22,9 @@ class TfrmEditLandscapeTypeColor : public QDialog
     Q_OBJECT
 
 public:
-    // Modal results: OK gives mrOk, Cancel, Escape and the close box give mrCancel.
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
+    // Modal results: OK gives kResultOk, Cancel, Escape and the close box give kResultCancel.
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
 
     explicit TfrmEditLandscapeTypeColor(QWidget* parent = nullptr);
     ~TfrmEditLandscapeTypeColor() override;
@@ -32,13 +32,13 @@ public:
     // Takes a copy of the positions and lists their names, none selected; the preview
     // shows "WWWW" and "SID" in the window-text colour and the picker has no colour.
     void setLandscapeTypes(const tavelorn::LandscapeTypeList& types);
-    const tavelorn::LandscapeTypeList& landscapeTypes() const { return FArrLandscapeType; }
+    const tavelorn::LandscapeTypeList& landscapeTypes() const { return m_landscapeTypes; }
 
     // The selected position, -1 when none.
     int selectedIndex() const;
 
     // The standard colour dialog the preview words open; null until first opened.
-    QColorDialog* ColorDialog() const { return FColorDialog; }
+    QColorDialog* colorDialog() const { return m_colorDialog; }
 
 public slots:
     void accept() override;
@@ -66,12 +66,12 @@ private:
     void setPreviewColor(tavelorn::Color color);
 
     std::unique_ptr<Ui::TfrmEditLandscapeTypeColor> ui;
-    tavelorn::LandscapeTypeList FArrLandscapeType;
-    tavelorn::Color FPreviewColor = 0;
-    int FLastSelected = -1;
-    QColorDialog* FColorDialog = nullptr;
-    bool FFocusPlaced = false;
-    THandlerGuard FGuard{this};
+    tavelorn::LandscapeTypeList m_landscapeTypes;
+    tavelorn::Color m_previewColor = 0;
+    int m_lastSelected = -1;
+    QColorDialog* m_colorDialog = nullptr;
+    bool m_focusPlaced = false;
+    tavelorn::HandlerGuard m_guard{this};
 };
 
 // Shows the dialog on a copy of types; replaces types by the edited copy only when the

@@ -3,7 +3,9 @@
 
 #include "apperror.h"
 #include "apptitle.h"
+#include "busycursor.h"
 #include "buttonicon.h"
+#include "comboaccessible.h"
 #include "configfile.h"
 #include "configwatcher.h"
 #include "fontdialog.h"
@@ -29,6 +31,7 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 using namespace tavelorn;
 
@@ -45,6 +48,8 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
     base.setPixelSize(11);
     setFont(base);
 
+    // Screen readers hear the drop-down lists by what they are for, not by their text.
+    installComboBoxAccessibility();
     ui->setupUi(this);
     setupControls();
     setupMenu();
@@ -52,7 +57,7 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
 
     setFixedSize(844, 600);
     setWindowIcon(applicationIcon());
-    new TCentredPlacement(this, [this] { return screen()->availableGeometry(); });
+    new CentredPlacement(this, [this] { return screen()->availableGeometry(); });
 
     FormCreate(arguments);
     ui->cbxID->setFocus(Qt::OtherFocusReason);
@@ -61,11 +66,9 @@ TfrmMainNew::TfrmMainNew(const QStringList& arguments, QWidget* parent)
 TfrmMainNew::~TfrmMainNew()
 {
     // Closed while the About command downloads: the downloads stop at once, and the busy
-    // cursor goes with the window.
-    if (FAboutDownloads.isRunning()) {
-        FAboutDownloads.cancel();
-        QApplication::restoreOverrideCursor();
-    }
+    // cursor (m_aboutBusy) goes with the window.
+    if (m_aboutDownloads.isRunning())
+        m_aboutDownloads.cancel();
 }
 
 void TfrmMainNew::setupControls()
@@ -87,7 +90,7 @@ void TfrmMainNew::setupControls()
 
     ui->dtRefreshDate->setDisplayFormat(shortDateFormat());
     ui->dtRefreshDate->setDate(QDate(2016, 7, 20));
-    FRefreshTime = (19 * 3600 + 45 * 60 + 24) / 86400.0;
+    m_refreshTime = (19 * 3600 + 45 * 60 + 24) / 86400.0;
 
     const struct
     {
@@ -125,35 +128,35 @@ void TfrmMainNew::setupControls()
     // The preview takes no input.
     ui->pnlPreview->setEnabled(false);
 
-    FIDModel = std::make_unique<TItemListModel>(FStore.profileIds());
-    FSystemTitleModel = std::make_unique<TItemListModel>(FStore.systemTitles());
-    FSIDModel = std::make_unique<TItemListModel>(FStore.sids());
-    FSourceSystemModel = std::make_unique<TItemListModel>(FStore.sourceSystems());
-    FLandscapeTypeModel = std::make_unique<TItemListModel>(FStore.landscapeTypeNames());
-    FRefreshCommentModel = std::make_unique<TItemListModel>(FStore.refreshComments());
-    FIDModel->attach(ui->cbxID);
-    FSystemTitleModel->attach(ui->cbxSystemTitle);
-    FSIDModel->attach(ui->cbxSID);
-    FSourceSystemModel->attach(ui->cbxSourceSystem);
-    FLandscapeTypeModel->attach(ui->cbxLandscapeType);
-    FRefreshCommentModel->attach(ui->cbxRefreshComment);
+    m_idModel = std::make_unique<ItemListModel>(m_store.profileIds());
+    m_systemTitleModel = std::make_unique<ItemListModel>(m_store.systemTitles());
+    m_sidModel = std::make_unique<ItemListModel>(m_store.sids());
+    m_sourceSystemModel = std::make_unique<ItemListModel>(m_store.sourceSystems());
+    m_landscapeTypeModel = std::make_unique<ItemListModel>(m_store.landscapeTypeNames());
+    m_refreshCommentModel = std::make_unique<ItemListModel>(m_store.refreshComments());
+    m_idModel->attach(ui->cbxID);
+    m_systemTitleModel->attach(ui->cbxSystemTitle);
+    m_sidModel->attach(ui->cbxSID);
+    m_sourceSystemModel->attach(ui->cbxSourceSystem);
+    m_landscapeTypeModel->attach(ui->cbxLandscapeType);
+    m_refreshCommentModel->attach(ui->cbxRefreshComment);
 
     setStoreFeedback(true);
     // Another writer's lock: the window stays painted and names the holder.
-    FStore.setLockWaitObserver(LockWaitPrompt(this));
+    m_store.setLockWaitObserver(LockWaitPrompt(this));
     // A journal or lock file that no writer made is ignored; the user hears of it once.
     tavelorn::setUntrustedFileReporter([window = QPointer<TfrmMainNew>(this)](const QString& m) {
         QTimer::singleShot(0, window, [window, m] {
             if (!window)
                 return;
-            QMessageBox box(QMessageBox::Warning, AppTitle(), m, QMessageBox::Ok, window);
+            QMessageBox box(QMessageBox::Warning, appTitle(), m, QMessageBox::Ok, window);
             centreOnParent(&box);
             box.exec();
         });
     });
     // A file read in the wrong code page would keep the misreading for good once written
     // as UTF-16: ask first, naming the page and the setting that changes it.
-    FStore.setCodePageConfirmation([this](int codePage) {
+    m_store.setCodePageConfirmation([this](int codePage) {
         const QString text =
             tr("Config.ini was read in the Windows code page %1, which cannot hold a "
                "character of this change.\n\nSave it as Unicode (UTF-16), which Windows reads "
@@ -161,27 +164,28 @@ void TfrmMainNew::setupControls()
                "No, quit, and start the program with TAVELORN_CODEPAGE set to that code "
                "page's number (for example TAVELORN_CODEPAGE=1250).")
                 .arg(codePage);
-        return askYesNo(this, QMessageBox::Question, AppTitle(), text);
+        return askYesNo(this, QMessageBox::Question, appTitle(), text);
     });
 }
 
 void TfrmMainNew::setStoreFeedback(bool on)
 {
     if (!on) {
-        FStore.setBusyHandler({});
-        FStore.setProcessEvents({});
+        m_store.setBusyHandler({});
+        m_store.setProcessEvents({});
         return;
     }
-    FStore.setBusyHandler([](bool busy) {
+    // One busy cursor for each load or save running, nested or not.
+    m_store.setBusyHandler([scopes = std::make_shared<std::vector<BusyCursor>>()](bool busy) {
         if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
+            scopes->emplace_back();
+        else if (!scopes->empty())
+            scopes->pop_back();
     });
     // Repaints only: a click must not start another command in the middle of a load. At
     // most every 10 ms: a round of the event loop for each of 100,000 profiles would
     // cost more than their load.
-    FStore.setProcessEvents([last = std::make_shared<QElapsedTimer>()] {
+    m_store.setProcessEvents([last = std::make_shared<QElapsedTimer>()] {
         if (last->isValid() && !last->hasExpired(10))
             return;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -226,8 +230,8 @@ void TfrmMainNew::nameControls()
     ui->cbxID->setAccessibleName(tr("Profile"));
     ui->pnlPreview->setAccessibleName(tr("Picture preview"));
     ui->dtRefreshDate->setAccessibleName(tr("Last refresh date"));
-    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
-                            ui->ledtInfo3, ui->ledtBorder})
+    for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+                           ui->ledtInfo3, ui->ledtBorder})
         e->setAccessibleName(e->caption());
     ui->udBorder->setAccessibleName(ui->ledtBorder->caption());
 
@@ -311,16 +315,16 @@ void TfrmMainNew::connectHandlers()
 
     // A reload that drops the shown item empties the control: the picture follows, so
     // that it shows what Save writes.
-    const auto lost = &TItemListModel::selectionLost;
-    connect(FIDModel.get(), lost, this, [this] { ui->bbtID_Delete->setEnabled(false); });
-    connect(FLandscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
-    connect(FSourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
-    connect(FRefreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+    const auto lost = &ItemListModel::selectionLost;
+    connect(m_idModel.get(), lost, this, [this] { ui->bbtID_Delete->setEnabled(false); });
+    connect(m_landscapeTypeModel.get(), lost, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(m_sourceSystemModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
+    connect(m_refreshCommentModel.get(), lost, this, &TfrmMainNew::RefreshDateChange);
     // A renamed item stays shown under its new name.
-    const auto replaced = &TItemListModel::selectionReplaced;
-    connect(FLandscapeTypeModel.get(), replaced, this, &TfrmMainNew::cbxLandscapeTypeChange);
-    connect(FSourceSystemModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
-    connect(FRefreshCommentModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
+    const auto replaced = &ItemListModel::selectionReplaced;
+    connect(m_landscapeTypeModel.get(), replaced, this, &TfrmMainNew::cbxLandscapeTypeChange);
+    connect(m_sourceSystemModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
+    connect(m_refreshCommentModel.get(), replaced, this, &TfrmMainNew::RefreshDateChange);
 
     connect(ui->bbtID_Save, &QPushButton::clicked, this, &TfrmMainNew::bbtID_SaveClick);
     connect(ui->bbtID_Delete, &QPushButton::clicked, this, &TfrmMainNew::bbtID_DeleteClick);
@@ -338,24 +342,24 @@ void TfrmMainNew::connectHandlers()
 
 void TfrmMainNew::FormCreate(const QStringList& arguments)
 {
-    setWindowTitle(AppTitle());
-    FStore.setFilePath(locateConfigFile(arguments));
+    setWindowTitle(appTitle());
+    m_store.setFilePath(locateConfigFile(arguments));
     // Watched from before the first read, so that no change after it goes unseen.
-    FWatcher = new TConfigWatcher(FStore.filePath(), this);
+    m_watcher = new ConfigWatcher(m_store.filePath(), this);
     // A change seen while a command runs is followed soon after it ends.
-    FFollowRetry = new QTimer(this);
-    FFollowRetry->setSingleShot(true);
-    FFollowRetry->setInterval(100);
+    m_followRetry = new QTimer(this);
+    m_followRetry->setSingleShot(true);
+    m_followRetry->setInterval(100);
     const auto follow = [this] {
         if (!mayFollowNow())
-            FFollowRetry->start();
+            m_followRetry->start();
         else
             followConfigFile();
     };
-    connect(FWatcher, &TConfigWatcher::changed, this, follow);
-    connect(FFollowRetry, &QTimer::timeout, this, follow);
+    connect(m_watcher, &ConfigWatcher::changed, this, follow);
+    connect(m_followRetry, &QTimer::timeout, this, follow);
     // An error ends the loading; the window opens all the same.
-    guarded([this] { FStore.loadAll(); });
+    guarded([this] { m_store.loadAll(); });
     pictureChanged();
     renderPreview();
 }
@@ -371,15 +375,15 @@ void TfrmMainNew::FormShow()
 {
     // Sent in the background once the window has painted and settled: the window waits
     // neither for the analytics server nor for loading the download library.
-    FUsageHitDue = true;
+    m_usageHitDue = true;
 }
 
 void TfrmMainNew::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    if (FUsageHitDue) {
-        FUsageHitDue = false;
-        QTimer::singleShot(UsageHitDelayMs, this, [this] { FUsagePing.sendUsageHit(); });
+    if (m_usageHitDue) {
+        m_usageHitDue = false;
+        QTimer::singleShot(kUsageHitDelayMs, this, [this] { m_usagePing.sendUsageHit(); });
     }
 }
 
@@ -390,18 +394,18 @@ void TfrmMainNew::showError(const QString& message)
 
 void TfrmMainNew::pictureChanged()
 {
-    FPreviewDirty = true;
+    m_previewDirty = true;
 }
 
 void TfrmMainNew::renderPreview()
 {
-    FPreviewDirty = false;
+    m_previewDirty = false;
     QImage image;
-    renderPicture(FPicture, image);
+    renderPicture(m_picture, image);
     ui->pnlPreview->setImage(image);
     // A JPEG whose data proves corrupt only at first drawing says so once.
-    if (FPicture.background.graphic) {
-        const QString error = FPicture.background.graphic->takeDrawError();
+    if (m_picture.background.graphic) {
+        const QString error = m_picture.background.graphic->takeDrawError();
         if (!error.isEmpty())
             throw AppError(error);
     }
@@ -409,14 +413,14 @@ void TfrmMainNew::renderPreview()
 
 SerialDate TfrmMainNew::refreshDate() const
 {
-    return fromQDate(ui->dtRefreshDate->date()) + FRefreshTime;
+    return fromQDate(ui->dtRefreshDate->date()) + m_refreshTime;
 }
 
 void TfrmMainNew::setRefreshDate(SerialDate date)
 {
     const QSignalBlocker block(ui->dtRefreshDate);
     ui->dtRefreshDate->setDate(dateOf(date));
-    FRefreshTime = date - std::floor(date);
+    m_refreshTime = date - std::floor(date);
 }
 
 void TfrmMainNew::selectIndex(QComboBox* combo, int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "applyprofile.h"
+#include "busycursor.h"
 #include "configstore.h"
 #include "handlerguard.h"
 #include "job.h"
@@ -21,9 +22,12 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
-class TConfigWatcher;
-class TFontDialog;
-class TItemListModel;
+
+namespace tavelorn {
+class ConfigWatcher;
+class ItemListModel;
+class PictureFontDialog;
+} // namespace tavelorn
 
 namespace Ui {
 class TfrmMainNew;
@@ -43,17 +47,17 @@ public:
     // How long after the first paint of a showing the usage hit starts: loading the
     // download library takes a few dozen libraries, which should not compete with the
     // window's first frames on a busy machine.
-    static constexpr int UsageHitDelayMs = 500;
+    static constexpr int kUsageHitDelayMs = 500;
 
-    tavelorn::ConfigStore& store() { return FStore; }
-    const tavelorn::PictureModel& picture() const { return FPicture; }
-    const QString& picturePath() const { return FPicturePath; }
-    int infoLine() const { return FInfo; }
+    tavelorn::ConfigStore& store() { return m_store; }
+    const tavelorn::PictureModel& picture() const { return m_picture; }
+    const QString& picturePath() const { return m_picturePath; }
+    int infoLine() const { return m_info; }
     QMenu* importantInformationMenu() const { return pmImportantInformation; }
 
-    // Runs a handler body in the window's THandlerGuard. The preview is rendered once the
+    // Runs a handler body in the window's HandlerGuard. The preview is rendered once the
     // outermost handler ends, when the model changed.
-    void guarded(const std::function<void()>& body) { FGuard.run(body); }
+    void guarded(const std::function<void()>& body) { m_guard.run(body); }
     // Marks the picture model changed (the preview renders when the handler ends).
     void pictureChanged();
     // The error box: title "Corvandel", error icon, OK, the full-stop rule applied.
@@ -139,25 +143,25 @@ private:
 
     std::unique_ptr<Ui::TfrmMainNew> ui;
     // FConfigFile, FArrLandscapeType, FArrSystemInfo, FSystemInfoIdx and the option lists.
-    tavelorn::ConfigStore FStore;
-    QString FPicturePath;
-    int FInfo = 0;
-    tavelorn::PictureModel FPicture;
+    tavelorn::ConfigStore m_store;
+    QString m_picturePath;
+    int m_info = 0;
+    tavelorn::PictureModel m_picture;
     // The profile as the window last applied or saved it, which Save compares the
     // controls with to find the user's edit; none before the first pick.
-    std::optional<tavelorn::Profile> FAppliedProfile;
-    TConfigWatcher* FWatcher = nullptr;
-    QTimer* FFollowRetry = nullptr;
-    bool FFollowing = false;
+    std::optional<tavelorn::Profile> m_appliedProfile;
+    tavelorn::ConfigWatcher* m_watcher = nullptr;
+    QTimer* m_followRetry = nullptr;
+    bool m_following = false;
 
-    // The selectors' models observe the store's lists: declared after FStore, they are
+    // The selectors' models observe the store's lists: declared after m_store, they are
     // destroyed before it.
-    std::unique_ptr<TItemListModel> FIDModel;
-    std::unique_ptr<TItemListModel> FSystemTitleModel;
-    std::unique_ptr<TItemListModel> FSIDModel;
-    std::unique_ptr<TItemListModel> FSourceSystemModel;
-    std::unique_ptr<TItemListModel> FLandscapeTypeModel;
-    std::unique_ptr<TItemListModel> FRefreshCommentModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_idModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_systemTitleModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_sidModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_sourceSystemModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_landscapeTypeModel;
+    std::unique_ptr<tavelorn::ItemListModel> m_refreshCommentModel;
 
     QMenu* pmImportantInformation = nullptr;
     QAction* mnuFont = nullptr;
@@ -165,18 +169,19 @@ private:
     QAction* mnuLeft = nullptr;
     QAction* mnuCenter = nullptr;
     QAction* mnuRight = nullptr;
-    TFontDialog* FontDialog = nullptr;
-    double FRefreshTime = 0; // time of day the date picker keeps, as a fraction of a day
+    tavelorn::PictureFontDialog* FontDialog = nullptr;
+    double m_refreshTime = 0; // time of day the date picker keeps, as a fraction of a day
 
-    bool FPreviewDirty = false;
-    THandlerGuard FGuard{this, [this] {
-                             if (FPreviewDirty)
-                                 renderPreview();
-                         }};
-    tavelorn::UsagePing FUsagePing;
+    bool m_previewDirty = false;
+    tavelorn::HandlerGuard m_guard{this, [this] {
+                                       if (m_previewDirty)
+                                           renderPreview();
+                                   }};
+    tavelorn::UsagePing m_usagePing;
+    std::optional<tavelorn::BusyCursor> m_aboutBusy; // while the About downloads run
     // The About command's downloads; the dialog opens when they end. Declared last, so
     // that closing the window stops them first.
-    tavelorn::Job<tavelorn::UpdateInfoDownloads> FAboutDownloads;
+    tavelorn::Job<tavelorn::UpdateInfoDownloads> m_aboutDownloads;
     void aboutDownloadsDone();
-    bool FUsageHitDue = false; // shown, the hit starts a while after the first paint
+    bool m_usageHitDue = false; // shown, the hit starts a while after the first paint
 };

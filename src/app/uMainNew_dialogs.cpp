@@ -2,11 +2,10 @@
 #include "uMainNew.h"
 
 #include "apperror.h"
+#include "busycursor.h"
 #include "programversion.h"
 #include "uAbout102.h"
 #include "uEditLandscapeTypeColor.h"
-
-#include <QApplication>
 
 using namespace tavelorn;
 
@@ -16,9 +15,9 @@ using namespace tavelorn;
 void TfrmMainNew::bbtColorsClick()
 {
     guarded([this] {
-        FStore.loadLandscapeTypes();
-        EditLandscapeTypeColors(FStore.landscapeTypes(), this);
-        FStore.saveLandscapeTypesAndColors();
+        m_store.loadLandscapeTypes();
+        EditLandscapeTypeColors(m_store.landscapeTypes(), this);
+        m_store.saveLandscapeTypesAndColors();
         cbxLandscapeTypeChange();
     });
 }
@@ -28,7 +27,7 @@ void TfrmMainNew::bbtColorsClick()
 void TfrmMainNew::bbtAboutClick()
 {
     guarded([this] {
-        if (FAboutDownloads.isRunning())
+        if (m_aboutDownloads.isRunning())
             return;
         // A version that cannot be read ends the dialog's filling before any download:
         // the dialog opens at once with the error box, asking the site nothing.
@@ -38,19 +37,19 @@ void TfrmMainNew::bbtAboutClick()
             ShowAboutDialog(this, {});
             return;
         }
-        FAboutDownloads.start(networkJobPool(),
-                              [url = updateInfoUrl()](const std::stop_token& stop) {
-                                  return downloadUpdateInfo(url, stop);
-                              });
-        FAboutDownloads.onFinished(this, [this] { aboutDownloadsDone(); });
+        m_aboutDownloads.start(networkJobPool(),
+                               [url = updateInfoUrl()](const std::stop_token& stop) {
+                                   return downloadUpdateInfo(url, stop);
+                               });
+        m_aboutDownloads.onFinished(this, [this] { aboutDownloadsDone(); });
         setEnabled(false);
-        QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_aboutBusy.emplace(BusyCursor::Kind::Background);
     });
 }
 
 void TfrmMainNew::aboutDownloadsDone()
 {
-    QApplication::restoreOverrideCursor();
+    m_aboutBusy.reset();
     setEnabled(true);
-    guarded([this] { ShowAboutDialog(this, FAboutDownloads.result()); });
+    guarded([this] { ShowAboutDialog(this, m_aboutDownloads.result()); });
 }

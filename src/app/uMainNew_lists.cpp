@@ -12,17 +12,17 @@ namespace {
 class ReplacementFollowed
 {
 public:
-    explicit ReplacementFollowed(QList<TItemListModel*> models) : m_models(std::move(models)) {}
+    explicit ReplacementFollowed(QList<ItemListModel*> models) : m_models(std::move(models)) {}
     ~ReplacementFollowed()
     {
-        for (TItemListModel* m : m_models)
+        for (ItemListModel* m : m_models)
             m->followReplacement({}, {});
     }
     ReplacementFollowed(const ReplacementFollowed&) = delete;
     ReplacementFollowed& operator=(const ReplacementFollowed&) = delete;
 
 private:
-    QList<TItemListModel*> m_models;
+    QList<ItemListModel*> m_models;
 };
 
 // Opens the list editor on a copy of list as the file holds it now (load reads it). On
@@ -32,8 +32,8 @@ private:
 // was replaced in the editor, the models follow it to its new text (the picture with them).
 void editList(QWidget* parent, const QString& caption, ItemList& list, int maxLength,
               bool compareFirst, const std::function<void()>& load,
-              const std::function<void()>& save, TItemListModel* shown,
-              const QList<TItemListModel*>& followers)
+              const std::function<void()>& save, ItemListModel* shown,
+              const QList<ItemListModel*>& followers)
 {
     load();
     const QStringList before = list.items();
@@ -41,14 +41,14 @@ void editList(QWidget* parent, const QString& caption, ItemList& list, int maxLe
     QStringList items = before;
     QList<int> origins;
     if (ShowStringListEditor(caption, items, maxLength, parent, &origins) !=
-        TfrmStringListEditor::mrOk)
+        TfrmStringListEditor::kResultOk)
         return;
     if (compareFirst && items == before)
         return;
     const ReplacementFollowed followed(followers);
     const qsizetype now = selected >= 0 ? origins.indexOf(selected) : -1;
     if (now >= 0 && now < items.size() && items.at(now) != before.at(selected))
-        for (TItemListModel* m : followers)
+        for (ItemListModel* m : followers)
             m->followReplacement(before.at(selected), items.at(now));
     list.assign(items);
     save();
@@ -60,9 +60,9 @@ void TfrmMainNew::bbtSystemTitleClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("System Title"), FStore.systemTitles(), 0, true,
-            [this] { FStore.loadSystemTitles(); }, [this] { FStore.saveSystemTitles(); },
-            FSystemTitleModel.get(), {FSystemTitleModel.get()});
+            this, QStringLiteral("System Title"), m_store.systemTitles(), 0, true,
+            [this] { m_store.loadSystemTitles(); }, [this] { m_store.saveSystemTitles(); },
+            m_systemTitleModel.get(), {m_systemTitleModel.get()});
     });
 }
 
@@ -70,9 +70,10 @@ void TfrmMainNew::bbtLandscapeTypeClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("Position in the landscape"), FStore.landscapeTypeNames(), 0, true,
-            [this] { FStore.loadLandscapeTypes(); }, [this] { FStore.saveLandscapeTypes(); },
-            FLandscapeTypeModel.get(), {FLandscapeTypeModel.get()});
+            this, QStringLiteral("Position in the landscape"), m_store.landscapeTypeNames(), 0,
+            true, [this] { m_store.loadLandscapeTypes(); },
+            [this] { m_store.saveLandscapeTypes(); }, m_landscapeTypeModel.get(),
+            {m_landscapeTypeModel.get()});
     });
 }
 
@@ -82,9 +83,9 @@ void TfrmMainNew::bbtSIDClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("SID"), FStore.sids(), 3, false, [this] { FStore.loadSids(); },
-            [this] { FStore.saveSids(); }, FSIDModel.get(),
-            {FSIDModel.get(), FSourceSystemModel.get()});
+            this, QStringLiteral("SID"), m_store.sids(), 3, false, [this] { m_store.loadSids(); },
+            [this] { m_store.saveSids(); }, m_sidModel.get(),
+            {m_sidModel.get(), m_sourceSystemModel.get()});
     });
 }
 
@@ -92,8 +93,8 @@ void TfrmMainNew::bbtRefreshCommentClick()
 {
     guarded([this] {
         editList(
-            this, QStringLiteral("Comment about refresh"), FStore.refreshComments(), 0, true,
-            [this] { FStore.loadRefreshComments(); }, [this] { FStore.saveRefreshComments(); },
-            FRefreshCommentModel.get(), {FRefreshCommentModel.get()});
+            this, QStringLiteral("Comment about refresh"), m_store.refreshComments(), 0, true,
+            [this] { m_store.loadRefreshComments(); }, [this] { m_store.saveRefreshComments(); },
+            m_refreshCommentModel.get(), {m_refreshCommentModel.get()});
     });
 }

@@ -27,12 +27,12 @@ void TfrmMainNew::connectPictureControls()
     const struct
     {
         QWidget* control;
-        TItemListModel* list;
+        ItemListModel* list;
         std::function<void(PictureModel&)> set;
     } controls[] = {
-        {ui->cbxSystemTitle, FSystemTitleModel.get(),
+        {ui->cbxSystemTitle, m_systemTitleModel.get(),
          [this](PictureModel& p) { setSystemTitle(p, comboText(ui->cbxSystemTitle)); }},
-        {ui->cbxSID, FSIDModel.get(),
+        {ui->cbxSID, m_sidModel.get(),
          [this](PictureModel& p) { setSid(p, comboText(ui->cbxSID)); }},
         {ui->ledtUsage1, nullptr,
          [this](PictureModel& p) { setUsage1(p, ui->ledtUsage1->text()); }},
@@ -52,7 +52,7 @@ void TfrmMainNew::connectPictureControls()
         // The handler outlives this table: it holds its own copy of the setter.
         const auto handler = [this, set = entry.set] {
             guarded([this, &set] {
-                set(FPicture);
+                set(m_picture);
                 pictureChanged();
             });
         };
@@ -63,8 +63,8 @@ void TfrmMainNew::connectPictureControls()
         else if (auto* box = qobject_cast<QCheckBox*>(entry.control))
             connect(box, &QCheckBox::toggled, this, handler);
         if (entry.list) {
-            connect(entry.list, &TItemListModel::selectionLost, this, handler);
-            connect(entry.list, &TItemListModel::selectionReplaced, this, handler);
+            connect(entry.list, &ItemListModel::selectionLost, this, handler);
+            connect(entry.list, &ItemListModel::selectionReplaced, this, handler);
         }
     }
 }
@@ -75,7 +75,7 @@ void TfrmMainNew::cbxLandscapeTypeChange()
 {
     guarded([this] {
         const QString position = comboText(ui->cbxLandscapeType);
-        setLandscapeType(FPicture, position, FStore.landscapeTypeColor(position));
+        setLandscapeType(m_picture, position, m_store.landscapeTypeColor(position));
         pictureChanged();
     });
 }
@@ -87,7 +87,7 @@ void TfrmMainNew::chkRefreshDateClick()
         ui->dtRefreshDate->setEnabled(checked);
         ui->cbxSourceSystem->setEnabled(checked);
         ui->cbxRefreshComment->setEnabled(checked);
-        showRefreshLine(FPicture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
+        showRefreshLine(m_picture, checked, refreshDate(), comboText(ui->cbxSourceSystem));
         pictureChanged();
     });
 }
@@ -95,7 +95,7 @@ void TfrmMainNew::chkRefreshDateClick()
 void TfrmMainNew::RefreshDateChange()
 {
     guarded([this] {
-        setRefreshLine(FPicture, refreshDate(), comboText(ui->cbxSourceSystem),
+        setRefreshLine(m_picture, refreshDate(), comboText(ui->cbxSourceSystem),
                        comboText(ui->cbxRefreshComment));
         pictureChanged();
     });
@@ -116,10 +116,10 @@ void TfrmMainNew::bbtPictureClick()
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         // The path is taken before the load: a failed load keeps the previous picture
-        // while FPicturePath already names the new file.
-        FPicturePath = dialog.selectedFiles().first();
-        GraphicPtr graphic = loadPictureFromFile(FPicturePath);
-        setBackgroundPicture(FPicture, std::move(graphic));
+        // while m_picturePath already names the new file.
+        m_picturePath = dialog.selectedFiles().first();
+        GraphicPtr graphic = loadPictureFromFile(m_picturePath);
+        setBackgroundPicture(m_picture, std::move(graphic));
         pictureChanged();
     });
 }
@@ -128,8 +128,8 @@ void TfrmMainNew::bbtImportantInfoClick()
 {
     auto* button = qobject_cast<QWidget*>(sender());
     guarded([this, button] {
-        FInfo = button ? button->property("tag").toInt() : 0;
-        const PictureText* line = infoLineElement(FPicture, FInfo);
+        m_info = button ? button->property("tag").toInt() : 0;
+        const PictureText* line = infoLineElement(m_picture, m_info);
         if (!line)
             return;
         switch (line->alignment) {
@@ -144,7 +144,7 @@ void TfrmMainNew::bbtImportantInfoClick()
             break;
         }
         if (!FontDialog) {
-            FontDialog = new TFontDialog(this);
+            FontDialog = new PictureFontDialog(this);
             FontDialog->setObjectName(QStringLiteral("FontDialog"));
             centreOnParent(FontDialog);
         }
@@ -158,11 +158,11 @@ void TfrmMainNew::bbtImportantInfoClick()
 void TfrmMainNew::mnuFontClick()
 {
     guarded([this] {
-        if (!infoLineElement(FPicture, FInfo) || !FontDialog)
+        if (!infoLineElement(m_picture, m_info) || !FontDialog)
             return;
         if (FontDialog->exec() != QDialog::Accepted)
             return;
-        setInfoLineFont(FPicture, FInfo, FontDialog->pictureFont());
+        setInfoLineFont(m_picture, m_info, FontDialog->pictureFont());
         pictureChanged();
     });
 }
@@ -173,12 +173,12 @@ void TfrmMainNew::mnuAlignClick()
     guarded([this, item] {
         if (item)
             item->setChecked(true);
-        if (!infoLineElement(FPicture, FInfo))
+        if (!infoLineElement(m_picture, m_info))
             return;
         const Alignment alignment = mnuLeft->isChecked()     ? Alignment::Left
                                     : mnuCenter->isChecked() ? Alignment::Center
                                                              : Alignment::Right;
-        setInfoLineAlignment(FPicture, FInfo, alignment);
+        setInfoLineAlignment(m_picture, m_info, alignment);
         pictureChanged();
     });
 }
@@ -213,6 +213,6 @@ void TfrmMainNew::BitBtn2Click()
                     tr("%1 already exists.\nDo you want to replace it?").arg(forced.fileName())))
                 return;
         }
-        exportPictureToFile(FPicture, path);
+        exportPictureToFile(m_picture, path);
     });
 }

@@ -21,23 +21,23 @@ void TfrmMainNew::cbxIDChange()
         ui->bbtID_Delete->setEnabled(selected);
         if (!selected)
             return;
-        const qint32 i = FStore.findProfile(comboText(ui->cbxID));
+        const qint32 i = m_store.findProfile(comboText(ui->cbxID));
         if (i == -1)
             return;
-        FStore.setCurrentProfileIndex(i);
+        m_store.setCurrentProfileIndex(i);
         ApplySystemInfo();
     });
 }
 
 void TfrmMainNew::ApplySystemInfo()
 {
-    const Profile p = FStore.profiles().at(FStore.currentProfileIndex());
-    FAppliedProfile = p;
+    const Profile p = m_store.profiles().at(m_store.currentProfileIndex());
+    m_appliedProfile = p;
     pictureChanged();
-    ProfileLists lists(FStore);
-    applyProfileToPicture(FPicture, p, lists, this);
+    ProfileLists lists(m_store);
+    applyProfileToPicture(m_picture, p, lists, this);
     // The date picker keeps its own time of day: the refresh date as shown is no edit.
-    FAppliedProfile->lastRefresh = editedProfile().lastRefresh;
+    m_appliedProfile->lastRefresh = editedProfile().lastRefresh;
 }
 
 Profile TfrmMainNew::editedProfile() const
@@ -49,7 +49,7 @@ Profile TfrmMainNew::editedProfile() const
     v.sid = comboText(ui->cbxSID);
     v.usage1 = ui->ledtUsage1->text();
     v.usage2 = ui->ledtUsage2->text();
-    v.picturePath = FPicturePath;
+    v.picturePath = m_picturePath;
     v.pictureCenter = ui->chkCenter->isChecked();
     v.pictureStretch = ui->chkStretch->isChecked();
     v.info1 = ui->ledtInfo1->text();
@@ -75,26 +75,26 @@ void TfrmMainNew::bbtID_SaveClick()
         const Profile v = editedProfile();
         // The profile picked here gets only the fields changed since it was applied, onto
         // the profile as the file holds it now; another identifier is saved whole.
-        if (FAppliedProfile)
-            FStore.storeProfile(id, v, *FAppliedProfile);
+        if (m_appliedProfile)
+            m_store.storeProfile(id, v, *m_appliedProfile);
         else
-            FStore.storeProfile(id, v);
-        const qint32 i = FStore.findProfile(id);
+            m_store.storeProfile(id, v);
+        const qint32 i = m_store.findProfile(id);
         if (i >= 0) {
-            const Profile saved = FStore.profiles().at(i);
+            const Profile saved = m_store.profiles().at(i);
             Profile shown = saved;
             // The date as written and read back may lose a fraction of a second.
             if (std::abs(saved.lastRefresh - v.lastRefresh) < 1.0 / 86400)
                 shown.lastRefresh = v.lastRefresh;
-            FAppliedProfile = shown;
+            m_appliedProfile = shown;
             if (profileEdited(v, shown)) {
                 // Others changed fields meanwhile: the window shows the merged profile.
-                FStore.setCurrentProfileIndex(i);
-                THandlerGuard::nested([this] { ApplySystemInfo(); });
+                m_store.setCurrentProfileIndex(i);
+                HandlerGuard::nested([this] { ApplySystemInfo(); });
             }
         }
         // Selecting the saved profile runs no handler: the controls keep their values.
-        const int saved = FStore.profileIds().indexOf(id);
+        const int saved = m_store.profileIds().indexOf(id);
         selectIndex(ui->cbxID, saved);
         ui->bbtID_Delete->setEnabled(saved >= 0);
     });
@@ -108,16 +108,16 @@ void TfrmMainNew::bbtID_DeleteClick()
         if (ui->cbxID->currentIndex() < 0)
             return;
         const QString id = comboText(ui->cbxID);
-        const qint32 i = FStore.findProfile(id);
+        const qint32 i = m_store.findProfile(id);
         if (i == -1)
             return;
-        FStore.setCurrentProfileIndex(i);
-        if (askYesNo(this, QMessageBox::Question, AppTitle(),
+        m_store.setCurrentProfileIndex(i);
+        if (askYesNo(this, QMessageBox::Question, appTitle(),
                      QStringLiteral("Delete \"%1\" ?").arg(id))) {
-            FStore.deleteProfile(i);
+            m_store.deleteProfile(i);
             // A Save of what the controls still show puts it back whole.
-            if (FAppliedProfile && FAppliedProfile->id == id)
-                FAppliedProfile.reset();
+            if (m_appliedProfile && m_appliedProfile->id == id)
+                m_appliedProfile.reset();
         }
     });
 }
@@ -156,7 +156,7 @@ void TfrmMainNew::showUsages(const QString& usage1, const QString& usage2)
 
 void TfrmMainNew::showPicturePath(const QString& path)
 {
-    FPicturePath = path;
+    m_picturePath = path;
 }
 
 void TfrmMainNew::showPlacement(bool center, bool stretch)
@@ -188,9 +188,9 @@ void TfrmMainNew::showRefresh(bool checked, SerialDate date)
     ui->cbxRefreshComment->setEnabled(checked);
     if (checked) {
         // The picker keeps its time of day; only the date comes from the profile.
-        const double time = FRefreshTime;
+        const double time = m_refreshTime;
         setRefreshDate(std::floor(date));
-        FRefreshTime = time;
+        m_refreshTime = time;
     } else {
         setRefreshDate(date);
     }
@@ -204,6 +204,6 @@ void TfrmMainNew::showSourceSystem(int index)
 void TfrmMainNew::showRefreshComment(int index, const QString& text)
 {
     // A comment the list lacks is shown as an extra row that is not part of the list.
-    FRefreshCommentModel->setExtraItem(index < 0 ? text : QString());
-    selectIndex(ui->cbxRefreshComment, index < 0 ? FRefreshCommentModel->extraRow() : index);
+    m_refreshCommentModel->setExtraItem(index < 0 ? text : QString());
+    selectIndex(ui->cbxRefreshComment, index < 0 ? m_refreshCommentModel->extraRow() : index);
 }

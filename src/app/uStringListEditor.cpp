@@ -5,6 +5,7 @@
 #include "buttonicon.h"
 #include "itemlist.h"
 #include "text.h"
+#include "textlimitvalidator.h"
 #include "windowplacement.h"
 
 #include <QFont>
@@ -12,7 +13,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QValidator>
 
 #include <algorithm>
 #include <numeric>
@@ -21,49 +21,10 @@ using namespace tavelorn;
 
 namespace {
 
-constexpr int MinWindowWidth = 400;
-constexpr int MinWindowHeight = 220;
+constexpr int kMinWindowWidth = 400;
+constexpr int kMinWindowHeight = 220;
 
 } // namespace
-
-// Bounds what the user types without cutting a longer text the program puts there,
-// the way a native edit's text limit behaves: typing and pasting stop at the limit,
-// deleting always works. QLineEdit::setMaxLength would truncate the shown item.
-class TextLimitValidator : public QValidator
-{
-public:
-    TextLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), FEdit(edit), FLimit(limit)
-    {
-        FPrevLength = edit->text().length();
-        connect(edit, &QLineEdit::textChanged, this,
-                [this](const QString& text) { FPrevLength = text.length(); });
-    }
-
-    // Shows text whole, however long: the setter runs the validator too.
-    void showText(const QString& text)
-    {
-        FPrevLength = std::max(FPrevLength, text.length());
-        FEdit->setText(text);
-    }
-
-    State validate(QString& input, int& pos) const override
-    {
-        const qsizetype allowed = std::max(qsizetype(FLimit), FPrevLength);
-        const qsizetype excess = input.length() - allowed;
-        if (FLimit > 0 && excess > 0) {
-            // Drop the end of what was just inserted before the cursor.
-            const qsizetype from = std::max(qsizetype(0), pos - excess);
-            input.remove(from, excess);
-            pos = int(from);
-        }
-        return Acceptable;
-    }
-
-private:
-    QLineEdit* FEdit;
-    int FLimit;
-    qsizetype FPrevLength;
-};
 
 // The form edges a control keeps its distance to when the window is resized.
 struct TfrmStringListEditor::Anchored
@@ -121,7 +82,7 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
         p.button->setIconSize(p.size);
     }
 
-    FDesignClientSize = size();
+    m_designClientSize = size();
     const struct
     {
         QWidget* widget;
@@ -134,8 +95,8 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
         {ui->bbtOk, false, false, true, true},        {ui->bbtCancel, false, false, true, true},
     };
     for (const auto& a : anchors)
-        FAnchored.append({a.widget, a.widget->geometry(), a.left, a.top, a.right, a.bottom});
-    setMinimumSize(MinWindowWidth, MinWindowHeight);
+        m_anchored.append({a.widget, a.widget->geometry(), a.left, a.top, a.right, a.bottom});
+    setMinimumSize(kMinWindowWidth, kMinWindowHeight);
 
     ui->bbtMonter->setEnabled(false);
     ui->bbtDescendre->setEnabled(false);
@@ -154,7 +115,7 @@ TfrmStringListEditor::TfrmStringListEditor(QWidget* parent)
     connect(ui->bbtCancel, &QPushButton::clicked, this, &TfrmStringListEditor::reject);
 
     // Centred on the screen of the window that opened it.
-    new TCentredPlacement(this, [this] {
+    new CentredPlacement(this, [this] {
         const QWidget* owner = parentWidget() ? parentWidget()->window() : this;
         return owner->screen()->availableGeometry();
     });
@@ -171,7 +132,7 @@ void TfrmStringListEditor::setItems(const QStringList& items)
         ui->ListBox->clear();
         ui->ListBox->addItems(items);
         for (int i = 0; i < ui->ListBox->count(); ++i)
-            ui->ListBox->item(i)->setData(OriginRole, i);
+            ui->ListBox->item(i)->setData(kOriginRole, i);
         setSelectedIndex(items.isEmpty() ? -1 : 0);
     }
     ListBoxClick();
@@ -191,7 +152,7 @@ QList<int> TfrmStringListEditor::origins() const
     QList<int> result;
     result.reserve(ui->ListBox->count());
     for (int i = 0; i < ui->ListBox->count(); ++i) {
-        const QVariant origin = ui->ListBox->item(i)->data(OriginRole);
+        const QVariant origin = ui->ListBox->item(i)->data(kOriginRole);
         result.append(origin.isValid() ? origin.toInt() : -1);
     }
     return result;
@@ -199,10 +160,10 @@ QList<int> TfrmStringListEditor::origins() const
 
 void TfrmStringListEditor::setMaxLength(int maxLength)
 {
-    FMaxLength = std::max(0, maxLength);
-    delete FLimitValidator;
-    FLimitValidator = FMaxLength > 0 ? new TextLimitValidator(ui->Edit, FMaxLength) : nullptr;
-    ui->Edit->setValidator(FLimitValidator);
+    m_maxLength = std::max(0, maxLength);
+    delete m_limitValidator;
+    m_limitValidator = m_maxLength > 0 ? new TextLimitValidator(ui->Edit, m_maxLength) : nullptr;
+    ui->Edit->setValidator(m_limitValidator);
 }
 
 int TfrmStringListEditor::selectedIndex() const
@@ -224,13 +185,13 @@ void TfrmStringListEditor::setSelectedIndex(int index)
 
 void TfrmStringListEditor::accept()
 {
-    done(mrOk);
+    done(kResultOk);
 }
 
 // Also reached through the close box.
 void TfrmStringListEditor::reject()
 {
-    done(mrCancel);
+    done(kResultCancel);
 }
 
 void TfrmStringListEditor::ListBoxClick()
@@ -238,8 +199,8 @@ void TfrmStringListEditor::ListBoxClick()
     const int i = selectedIndex();
     const int n = ui->ListBox->count();
     const QString text = i >= 0 ? ui->ListBox->item(i)->text() : QString();
-    if (FLimitValidator)
-        FLimitValidator->showText(text);
+    if (m_limitValidator)
+        m_limitValidator->showText(text);
     else
         ui->Edit->setText(text);
     ui->bbtSupprimer->setEnabled(i >= 0);
@@ -327,7 +288,7 @@ void TfrmStringListEditor::bbtTriClick()
     QList<QVariant> from;
     from.reserve(texts.size());
     for (int i = 0; i < texts.size(); ++i)
-        from.append(ui->ListBox->item(i)->data(OriginRole));
+        from.append(ui->ListBox->item(i)->data(kOriginRole));
     QList<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&texts](int a, int b) {
@@ -336,7 +297,7 @@ void TfrmStringListEditor::bbtTriClick()
     const QSignalBlocker blocker(ui->ListBox);
     for (int i = 0; i < order.size(); ++i) {
         ui->ListBox->item(i)->setText(texts.at(order.at(i)));
-        ui->ListBox->item(i)->setData(OriginRole, from.at(order.at(i)));
+        ui->ListBox->item(i)->setData(kOriginRole, from.at(order.at(i)));
     }
 }
 
@@ -346,10 +307,10 @@ bool TfrmStringListEditor::eventFilter(QObject* watched, QEvent* event)
         // The release of the Tab that brought the focus here is no key of the list:
         // it must not overwrite what the user typed into the edit box.
         if (event->type() == QEvent::FocusIn)
-            FListKeyPressed = false;
+            m_listKeyPressed = false;
         else if (event->type() == QEvent::KeyPress)
-            FListKeyPressed = true;
-        else if (event->type() == QEvent::KeyRelease && FListKeyPressed)
+            m_listKeyPressed = true;
+        else if (event->type() == QEvent::KeyRelease && m_listKeyPressed)
             ListBoxKeyUp();
     } else if (watched == ui->Edit && event->type() == QEvent::KeyRelease) {
         EditKeyUp();
@@ -370,9 +331,9 @@ void TfrmStringListEditor::keyPressEvent(QKeyEvent* event)
 void TfrmStringListEditor::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    const int dw = width() - FDesignClientSize.width();
-    const int dh = height() - FDesignClientSize.height();
-    for (const Anchored& a : FAnchored) {
+    const int dw = width() - m_designClientSize.width();
+    const int dh = height() - m_designClientSize.height();
+    for (const Anchored& a : m_anchored) {
         QRect r = a.design;
         if (a.right) {
             if (a.left)
@@ -392,8 +353,8 @@ void TfrmStringListEditor::resizeEvent(QResizeEvent* event)
 
 void TfrmStringListEditor::showEvent(QShowEvent* event)
 {
-    if (!FShown) {
-        FShown = true;
+    if (!m_shown) {
+        m_shown = true;
         if (ui->ListBox->count() > 0)
             ui->ListBox->setFocus();
         else
@@ -414,8 +375,8 @@ void TfrmStringListEditor::moveEvent(QMoveEvent* event)
 void TfrmStringListEditor::applyFrameToMinimumSize()
 {
     const QSize frame = frameGeometry().size() - size();
-    setMinimumSize(std::max(0, MinWindowWidth - frame.width()),
-                   std::max(0, MinWindowHeight - frame.height()));
+    setMinimumSize(std::max(0, kMinWindowWidth - frame.width()),
+                   std::max(0, kMinWindowHeight - frame.height()));
 }
 
 void TfrmStringListEditor::changeEvent(QEvent* event)
@@ -429,15 +390,15 @@ int ShowStringListEditor(const QString& caption, QStringList& list, int maxLengt
                          QList<int>* origins)
 {
     TfrmStringListEditor dialog(parent);
-    dialog.setWindowTitle(caption.isEmpty() ? AppTitle() : caption);
+    dialog.setWindowTitle(caption.isEmpty() ? appTitle() : caption);
     dialog.setItems(list);
     dialog.setMaxLength(maxLength);
     const int result = dialog.exec();
-    if (result == TfrmStringListEditor::mrOk) {
+    if (result == TfrmStringListEditor::kResultOk) {
         list = dialog.items();
         if (origins)
             *origins = dialog.origins();
     }
-    return result == TfrmStringListEditor::mrOk ? TfrmStringListEditor::mrOk
-                                                : TfrmStringListEditor::mrCancel;
+    return result == TfrmStringListEditor::kResultOk ? TfrmStringListEditor::kResultOk
+                                                     : TfrmStringListEditor::kResultCancel;
 }

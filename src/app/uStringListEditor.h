@@ -8,7 +8,9 @@
 namespace Ui {
 class TfrmStringListEditor;
 }
+namespace tavelorn {
 class TextLimitValidator;
+}
 
 // Modal editor for an ordered list of texts: replace, add, delete, move up or down,
 // sort once. It works on its own copy; ShowStringListEditor hands the list back on OK.
@@ -17,9 +19,9 @@ class TfrmStringListEditor : public QDialog
     Q_OBJECT
 
 public:
-    // Modal results: OK gives mrOk, Cancel and the close box give mrCancel.
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
+    // Modal results: OK gives kResultOk, Cancel and the close box give kResultCancel.
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
 
     explicit TfrmStringListEditor(QWidget* parent = nullptr);
     ~TfrmStringListEditor() override;
@@ -35,7 +37,7 @@ public:
     // Most characters the user may type into the edit box; 0 means no limit.
     // A longer text put there by the program is still shown whole.
     void setMaxLength(int maxLength);
-    int maxLength() const { return FMaxLength; }
+    int maxLength() const { return m_maxLength; }
 
     // The selected row, -1 when none.
     int selectedIndex() const;
@@ -61,20 +63,20 @@ private slots:
     void bbtTriClick();
 
 private:
-    static constexpr int OriginRole = Qt::UserRole + 1;
+    static constexpr int kOriginRole = Qt::UserRole + 1;
 
     void setSelectedIndex(int index);
     void applyFrameToMinimumSize();
 
     std::unique_ptr<Ui::TfrmStringListEditor> ui;
-    int FMaxLength = 0;
-    TextLimitValidator* FLimitValidator = nullptr; // owned by the edit box
+    int m_maxLength = 0;
+    tavelorn::TextLimitValidator* m_limitValidator = nullptr; // owned by the edit box
 
     struct Anchored;
-    QList<Anchored> FAnchored;
-    QSize FDesignClientSize;
-    bool FShown = false;
-    bool FListKeyPressed = false;
+    QList<Anchored> m_anchored;
+    QSize m_designClientSize;
+    bool m_shown = false;
+    bool m_listKeyPressed = false;
 };
 
 // Shows the editor with the window title caption (the application title when empty)

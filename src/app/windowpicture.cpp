@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace tavelorn {
+
 namespace {
 
 // Raw premultiplied pixels, square: nothing to decode at start-up.
@@ -40,3 +42,5 @@ QIcon applicationIcon()
         icon.addPixmap(rawPicture(QStringLiteral("tavelorn"), size));
     return icon;
 }
+
+} // namespace tavelorn

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace tavelorn {
+
 namespace {
 
 // The window manager's frame round the client area; none before the window is mapped.
@@ -20,58 +22,58 @@ QMargins frameMargins(const QWidget* window)
 
 } // namespace
 
-TCentredPlacement::TCentredPlacement(QWidget* window, std::function<QRect()> area,
-                                     std::function<QRect()> bounds)
-    : QObject(window), FWindow(window), FArea(std::move(area)), FBounds(std::move(bounds))
+CentredPlacement::CentredPlacement(QWidget* window, std::function<QRect()> area,
+                                   std::function<QRect()> bounds)
+    : QObject(window), m_window(window), m_area(std::move(area)), m_bounds(std::move(bounds))
 {
     centre();
     window->installEventFilter(this);
 }
 
 // Moving a window places its frame's top-left corner.
-void TCentredPlacement::centre()
+void CentredPlacement::centre()
 {
-    const QRect area = FArea();
+    const QRect area = m_area();
     if (area.isEmpty())
         return;
-    const QMargins m = frameMargins(FWindow);
-    const QSize frame = FWindow->size().grownBy(m);
+    const QMargins m = frameMargins(m_window);
+    const QSize frame = m_window->size().grownBy(m);
     QPoint at(area.x() + (area.width() - frame.width()) / 2,
               area.y() + (area.height() - frame.height()) / 2);
-    if (const QRect bounds = FBounds ? FBounds() : QRect(); bounds.isValid()) {
+    if (const QRect bounds = m_bounds ? m_bounds() : QRect(); bounds.isValid()) {
         // The top-left corner wins where the frame is larger than the bounds.
         at.setX(std::max(std::min(at.x(), bounds.right() + 1 - frame.width()), bounds.left()));
         at.setY(std::max(std::min(at.y(), bounds.bottom() + 1 - frame.height()), bounds.top()));
     }
-    FPlaced = at;
-    FWindow->move(FPlaced);
+    m_placed = at;
+    m_window->move(m_placed);
 }
 
-bool TCentredPlacement::eventFilter(QObject* watched, QEvent* event)
+bool CentredPlacement::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != FWindow)
+    if (watched != m_window)
         return false;
     const QEvent::Type type = event->type();
     if (type == QEvent::Show) {
         // A dialog shown again is placed again, over its parent as it stands now; at the
         // first showing only when the program left it where it was placed.
-        const bool moved = (FWindow->pos() - FPlaced).manhattanLength() > 2;
-        if (FShown || !moved) {
+        const bool moved = (m_window->pos() - m_placed).manhattanLength() > 2;
+        if (m_shown || !moved) {
             centre();
-            FFramed = !frameMargins(FWindow).isNull();
+            m_framed = !frameMargins(m_window).isNull();
         }
-        FShown = true;
+        m_shown = true;
         return false;
     }
-    if (FFramed || (type != QEvent::Move && type != QEvent::Resize))
+    if (m_framed || (type != QEvent::Move && type != QEvent::Resize))
         return false;
     // Unless the program placed the window elsewhere meanwhile. At a fractional scale
     // the position comes back rounded, and while the frame is being added it may pass
     // through another place first: a position away from ours waits for the next one.
-    if ((FWindow->pos() - FPlaced).manhattanLength() > 2)
+    if ((m_window->pos() - m_placed).manhattanLength() > 2)
         return false;
-    if (!frameMargins(FWindow).isNull()) {
-        FFramed = true;
+    if (!frameMargins(m_window).isNull()) {
+        m_framed = true;
         centre();
     } else if (type == QEvent::Resize) {
         // Sized while being shown (a message box fits itself to its text): centre that size.
@@ -93,7 +95,7 @@ void centreOnParent(QWidget* dialog)
     // The size showing would give it, so that the first placement is already the right one.
     if (!dialog->testAttribute(Qt::WA_Resized))
         dialog->adjustSize();
-    new TCentredPlacement(
+    new CentredPlacement(
         dialog,
         [dialog] {
             const QWidget* parent = dialog->parentWidget();
@@ -109,3 +111,5 @@ void centreOnParent(QWidget* dialog)
             return screen ? screen->availableGeometry() : QRect();
         });
 }
+
+} // namespace tavelorn

@@ -42,12 +42,12 @@ struct MainWindowControls
 {
     explicit MainWindowControls(const QWidget* w) : window(w) {}
     const QWidget* window;
-    TAVELORN_CONTROL(TDropDownList, cbxID);
-    TAVELORN_CONTROL(TDropDownList, cbxSystemTitle);
-    TAVELORN_CONTROL(TDropDownList, cbxLandscapeType);
-    TAVELORN_CONTROL(TDropDownList, cbxSID);
-    TAVELORN_CONTROL(TDropDownList, cbxSourceSystem);
-    TAVELORN_CONTROL(TDropDownList, cbxRefreshComment);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxID);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxSystemTitle);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxLandscapeType);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxSID);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxSourceSystem);
+    TAVELORN_CONTROL(tavelorn::DropDownList, cbxRefreshComment);
     TAVELORN_CONTROL(QLabel, lblSystemTitle_);
     TAVELORN_CONTROL(QPushButton, bbtSystemTitle);
     TAVELORN_CONTROL(QPushButton, bbtLandscapeType);
@@ -63,18 +63,18 @@ struct MainWindowControls
     TAVELORN_CONTROL(QPushButton, bbtID_Delete);
     TAVELORN_CONTROL(QPushButton, BitBtn2); // Save picture
     TAVELORN_CONTROL(QPushButton, bbtExit);
-    TAVELORN_CONTROL(TLabeledEdit, ledtUsage1);
-    TAVELORN_CONTROL(TLabeledEdit, ledtUsage2);
-    TAVELORN_CONTROL(TLabeledEdit, ledtInfo1);
-    TAVELORN_CONTROL(TLabeledEdit, ledtInfo2);
-    TAVELORN_CONTROL(TLabeledEdit, ledtInfo3);
-    TAVELORN_CONTROL(TLabeledEdit, ledtBorder);
-    TAVELORN_CONTROL(TUpDown, udBorder);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtUsage1);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtUsage2);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtInfo1);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtInfo2);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtInfo3);
+    TAVELORN_CONTROL(tavelorn::LabeledEdit, ledtBorder);
+    TAVELORN_CONTROL(tavelorn::UpDown, udBorder);
     TAVELORN_CONTROL(QCheckBox, chkCenter);
     TAVELORN_CONTROL(QCheckBox, chkStretch);
     TAVELORN_CONTROL(QCheckBox, chkRefreshDate);
-    TAVELORN_CONTROL(TDatePicker, dtRefreshDate);
-    TAVELORN_CONTROL(TPreviewPanel, pnlPreview);
+    TAVELORN_CONTROL(tavelorn::DatePicker, dtRefreshDate);
+    TAVELORN_CONTROL(tavelorn::PreviewPanel, pnlPreview);
 };
 
 struct AboutControls
@@ -90,8 +90,8 @@ struct AboutControls
     TAVELORN_CONTROL(QLabel, imgBug);
     TAVELORN_CONTROL(QLabel, lblWindowsVersion); // the Linux distribution
     TAVELORN_CONTROL(QLabel, lblCompilerVersion);
-    TAVELORN_CONTROL(TClickLabel, lblWebSite);
-    TAVELORN_CONTROL(TClickLabel, imgDonate);
+    TAVELORN_CONTROL(tavelorn::ClickLabel, lblWebSite);
+    TAVELORN_CONTROL(tavelorn::ClickLabel, imgDonate);
     TAVELORN_CONTROL(QPushButton, bbtEula);
     TAVELORN_CONTROL(QPushButton, BitBtn1); // Close
 };
@@ -103,8 +103,8 @@ struct LandscapeColorsControls
     TAVELORN_CONTROL(QListWidget, ListBox);
     TAVELORN_CONTROL(tavelorn::ColorPickerDropDown, ColorPickerDropDown);
     TAVELORN_CONTROL(QFrame, Shape); // the preview's white ground
-    TAVELORN_CONTROL(TClickLabel, lblLandscapeType);
-    TAVELORN_CONTROL(TClickLabel, lblSID);
+    TAVELORN_CONTROL(tavelorn::ClickLabel, lblLandscapeType);
+    TAVELORN_CONTROL(tavelorn::ClickLabel, lblSID);
     TAVELORN_CONTROL(QPushButton, BitBtn2); // OK
     TAVELORN_CONTROL(QPushButton, BitBtn1); // Cancel
 };

@@ -11,6 +11,7 @@
 #include "job.h"
 #include "nettesting.h"
 #include "programversion.h"
+#include "systemdescription.h"
 #include "textcontrast.h"
 #include "uAbout102.h"
 #include "webendpoints.h"
@@ -74,7 +75,7 @@ protected:
     {
         MainWindowTest::TearDown();
         TestHooks::setProgramVersionReader({});
-        SetAppTitle(QStringLiteral("Corvandel"));
+        setAppTitle(QStringLiteral("Corvandel"));
         while (!env.empty())
             env.pop_back(); // the latest first: a variable set twice ends as it began
     }
@@ -156,7 +157,7 @@ TEST(AboutText, OperatingSystemLine)
         {"X", "99999999999.1", "s390x", "X (Version 0.1, Build 0, Edition 64 bits)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(OperatingSystemDescription(QString::fromUtf8(c.name),
+        EXPECT_EQ(operatingSystemDescription(QString::fromUtf8(c.name),
                                              QString::fromUtf8(c.release),
                                              QString::fromUtf8(c.arch)),
                   QString::fromUtf8(c.text))
@@ -185,7 +186,7 @@ TEST(AboutText, DistributionNameFromOsRelease)
         {"PRETTY_NAME=\"" + QByteArray(100000, 'x') + "\"\n", QString(120, u'x')},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(OsReleasePrettyName(c.content), c.name) << c.content.left(40).toStdString();
+        EXPECT_EQ(osReleasePrettyName(c.content), c.name) << c.content.left(40).toStdString();
 }
 
 TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
@@ -214,12 +215,12 @@ TEST_F(AboutTest, WithTheServerDownTheCommandOpensAFilledDialogWithoutAMessage)
         EXPECT_FALSE(f.imgBug->isVisible());
         EXPECT_EQ(f.imgBug->toolTip(), QStringLiteral("Version debug !!!"));
         // The release whole ("Debian GNU/Linux 12 (bookworm)"), inside the dialog.
-        EXPECT_TRUE(f.lblWindowsVersion->text().startsWith(SystemName() + u' ') ||
-                    f.lblWindowsVersion->text() == SystemName())
+        EXPECT_TRUE(f.lblWindowsVersion->text().startsWith(systemName() + u' ') ||
+                    f.lblWindowsVersion->text() == systemName())
             << f.lblWindowsVersion->text().toStdString();
         EXPECT_LE(f.lblWindowsVersion->geometry().right() + 1, 442);
         EXPECT_TRUE(f.lblWindowsVersion->toolTip().isEmpty() ||
-                    f.lblWindowsVersion->toolTip() == OperatingSystemDescription());
+                    f.lblWindowsVersion->toolTip() == operatingSystemDescription());
         EXPECT_TRUE(f.lblCompilerVersion->text().startsWith(QStringLiteral("Compiled with ")));
         // The host the links really reach (the local server), not the built-in one.
         EXPECT_EQ(f.lblWebSite->text(), QUrl(QString::fromLatin1(base)).authority());
@@ -330,7 +331,7 @@ TEST_F(AboutTest, TheNewsBoxShowsTheFocus)
 
 TEST_F(AboutTest, ATitleWithAnAmpersandShowsIt)
 {
-    SetAppTitle(QStringLiteral("R&D Tools"));
+    setAppTitle(QStringLiteral("R&D Tools"));
     auto dialog = openDialog();
     const QLabel* title = AboutControls(dialog.get()).lblApplicationTitle;
     EXPECT_EQ(title->text(), QStringLiteral("R&D Tools"));
@@ -507,7 +508,7 @@ TEST_F(AboutTest, EachShowingOfTheMainWindowSendsOneUsageHit)
     const auto hitsAfterWait = [&](qsizetype before) {
         // The count returned says whether a hit came.
         static_cast<void>(QTest::qWaitFor([&] { return server.requests().size() > before; },
-                                          TfrmMainNew::UsageHitDelayMs + 2000));
+                                          TfrmMainNew::kUsageHitDelayMs + 2000));
         return server.requests().size();
     };
     setEnv("DO_NOT_TRACK", "");

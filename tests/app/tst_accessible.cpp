@@ -194,7 +194,7 @@ TEST_F(AccessibleNames, DropDownsKeepTheirNamesAndShowTheChoiceAsValue)
 
 TEST_F(AccessibleNames, FontDialogColourButtonAndFaceEdit)
 {
-    TFontDialog dialog;
+    PictureFontDialog dialog;
     showActive(&dialog);
     EXPECT_EQ(unnamedFocusable(&dialog), QStringList());
     auto* face = dialog.findChild<QFontComboBox*>();

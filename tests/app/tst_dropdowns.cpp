@@ -39,7 +39,7 @@ TEST_F(DropDownTest, TenThousandProfilesShowAShortScrollingList)
     QAbstractItemView* view = ui->cbxID->view();
     const int rowHeight = view->sizeHintForRow(0);
     ASSERT_GT(rowHeight, 0);
-    EXPECT_EQ(view->viewport()->height() / rowHeight, TDropDownList::VisibleRows);
+    EXPECT_EQ(view->viewport()->height() / rowHeight, DropDownList::kVisibleRows);
     EXPECT_TRUE(view->verticalScrollBar()->isVisible());
     // A list under the box, not a menu laid over it.
     EXPECT_GE(popup->geometry().top(), ui->cbxID->mapToGlobal(QPoint(0, 0)).y() + 10);

@@ -32,7 +32,7 @@ protected:
         box = new QCheckBox(window.get());
         edit = new QLineEdit(window.get());
         button->setGeometry(0, 0, 80, 25);
-        guard = std::make_unique<THandlerGuard>(window.get(), [this] { log << "finish"; });
+        guard = std::make_unique<HandlerGuard>(window.get(), [this] { log << "finish"; });
         // Every message box is answered at once and its text kept.
         QObject::connect(&answerer, &QTimer::timeout, [this] {
             if (auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -73,7 +73,7 @@ protected:
     QPushButton* button = nullptr;
     QCheckBox* box = nullptr;
     QLineEdit* edit = nullptr;
-    std::unique_ptr<THandlerGuard> guard;
+    std::unique_ptr<HandlerGuard> guard;
     QTimer answerer;
     QStringList log, errors;
 };
@@ -85,9 +85,9 @@ TEST_F(GuardTest, NestedErrorEndsTheOuterHandlerAndSkipsTheHandlersStillToRun)
     handler(box, &QCheckBox::toggled, "box again", {});
     handler(edit, &QLineEdit::textChanged, "edit", {});
     handler(button, &QPushButton::clicked, "button", [this] {
-        THandlerGuard::nested([&] { box->setChecked(true); });
+        HandlerGuard::nested([&] { box->setChecked(true); });
         log << "after box";
-        THandlerGuard::nested([&] { edit->setText(QStringLiteral("x")); });
+        HandlerGuard::nested([&] { edit->setText(QStringLiteral("x")); });
         log << "after edit";
     });
 
@@ -104,11 +104,11 @@ TEST_F(GuardTest, ErrorTwoLevelsDownEndsEveryHandlerAboveIt)
 {
     handler(edit, &QLineEdit::textChanged, "edit", [] { fail("deep"); });
     handler(box, &QCheckBox::toggled, "box", [this] {
-        THandlerGuard::nested([&] { edit->setText(QStringLiteral("x")); });
+        HandlerGuard::nested([&] { edit->setText(QStringLiteral("x")); });
         log << "box went on";
     });
     handler(button, &QPushButton::clicked, "button", [this] {
-        THandlerGuard::nested([&] { box->setChecked(true); });
+        HandlerGuard::nested([&] { box->setChecked(true); });
         log << "button went on";
     });
 
@@ -139,7 +139,7 @@ TEST_F(GuardTest, AHandlerInsideAModalDialogReportsItsOwnError)
     QDialog* dialog = new QDialog(window.get());
     auto* inside = new QPushButton(QStringLiteral("Inside"), dialog);
     inside->setGeometry(0, 0, 80, 25);
-    THandlerGuard dialogGuard(dialog);
+    HandlerGuard dialogGuard(dialog);
     QObject::connect(inside, &QPushButton::clicked, dialog, [&] {
         dialogGuard.run([&] {
             log << "inside";
@@ -166,13 +166,13 @@ TEST_F(GuardTest, AHandlerInsideAModalDialogReportsItsOwnError)
 TEST_F(GuardTest, FinishRunsOnceAndReportsItsErrorWhenTheHandlerSucceeded)
 {
     int finishes = 0;
-    guard = std::make_unique<THandlerGuard>(window.get(), [&] {
+    guard = std::make_unique<HandlerGuard>(window.get(), [&] {
         ++finishes;
         fail("finish failed");
     });
     handler(box, &QCheckBox::toggled, "box", {});
     handler(button, &QPushButton::clicked, "button",
-            [this] { THandlerGuard::nested([&] { box->setChecked(true); }); });
+            [this] { HandlerGuard::nested([&] { box->setChecked(true); }); });
 
     click();
     EXPECT_EQ(finishes, 1);
@@ -193,14 +193,14 @@ TEST_F(GuardTest, ErrorResetsTheBusyCursorAndTheNextHandlerRunsAfresh)
         fail("busy");
     });
     handler(button, &QPushButton::clicked, "button",
-            [this] { THandlerGuard::nested([&] { box->setChecked(!box->isChecked()); }); });
+            [this] { HandlerGuard::nested([&] { box->setChecked(!box->isChecked()); }); });
 
     click();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     click();
     EXPECT_EQ(log, QStringList({"button", "box", "finish", "button", "box", "finish"}));
     EXPECT_EQ(errors, QStringList({"busy.", "busy."}));
-    EXPECT_FALSE(THandlerGuard::running());
+    EXPECT_FALSE(HandlerGuard::running());
 }
 
 } // namespace

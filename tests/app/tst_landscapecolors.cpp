@@ -120,7 +120,7 @@ bool edit(LandscapeTypeList& types, const Drive& drive, QWidget* parent = nullpt
         d->activateWindow();
         drive(d);
         if (alive && alive->isVisible())
-            alive->done(Dialog::mrCancel);
+            alive->done(Dialog::kResultCancel);
     });
     EditLandscapeTypeColors(types, parent);
     return opened;
@@ -248,7 +248,8 @@ TEST_F(ColourDialogTest, ExitsHandBackTheChangesOnlyOnOk)
                 break;
             }
             EXPECT_FALSE(d->isVisible()) << c.name;
-            EXPECT_EQ(d->result(), c.exit == Ok ? Dialog::mrOk : Dialog::mrCancel) << c.name;
+            EXPECT_EQ(d->result(), c.exit == Ok ? Dialog::kResultOk : Dialog::kResultCancel)
+                << c.name;
         });
         ASSERT_TRUE(opened);
         if (c.exit == Ok)
@@ -272,7 +273,7 @@ TEST_F(ColourDialogTest, NothingChangesWithoutASelectedPosition)
         EXPECT_EQ(picker(d)->selectedColor(), kRed);
         QTest::mouseClick(form.lblSID, Qt::LeftButton);
         QTest::mouseClick(form.lblLandscapeType, Qt::LeftButton);
-        EXPECT_EQ(d->ColorDialog(), nullptr) << "no colour dialog without a position";
+        EXPECT_EQ(d->colorDialog(), nullptr) << "no colour dialog without a position";
         EXPECT_EQ(wordColour(form.lblSID), QColor(Qt::black));
         picker(d)->showDropDown();
         clickFooter(d, "Cube");
@@ -391,8 +392,8 @@ TEST_F(ColourDialogTest, EnterAndEscapeActOnTheOpenDropDownFirst)
         const char* name;
         Qt::Key key;
         int result;
-    } cases[] = {{"Enter", Qt::Key_Return, Dialog::mrOk},
-                 {"Escape", Qt::Key_Escape, Dialog::mrCancel}};
+    } cases[] = {{"Enter", Qt::Key_Return, Dialog::kResultOk},
+                 {"Escape", Qt::Key_Escape, Dialog::kResultCancel}};
     for (const auto& c : cases) {
         LandscapeTypeList types = kPositions;
         edit(types, [&](Dialog* d) {
@@ -532,7 +533,7 @@ protected:
             EXPECT_EQ(d->parentWidget(), w.get());
             drive(d);
             if (alive && alive->isVisible())
-                alive->done(Dialog::mrCancel);
+                alive->done(Dialog::kResultCancel);
         });
         QTest::mouseClick(ui->bbtColors, Qt::LeftButton);
         EXPECT_TRUE(opened);

@@ -131,7 +131,7 @@ protected:
             seen = {dlg->windowTitle(), dlg->items()};
             drive(dlg);
             if (guard && guard->isVisible())
-                guard->done(TfrmStringListEditor::mrCancel);
+                guard->done(TfrmStringListEditor::kResultCancel);
         });
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
         EXPECT_TRUE(opened) << button;

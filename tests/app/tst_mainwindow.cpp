@@ -199,8 +199,8 @@ TEST_F(MainWindowTest, AltWithALetterNeverTypesIntoTheEdits)
 TEST_F(MainWindowTest, LabelledEditCaptionsSitThreePixelsAbove)
 {
     open();
-    for (TLabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
-                            ui->ledtInfo3, ui->ledtBorder}) {
+    for (LabeledEdit* e : {ui->ledtUsage1, ui->ledtUsage2, ui->ledtInfo1, ui->ledtInfo2,
+                           ui->ledtInfo3, ui->ledtBorder}) {
         const QLabel* l = e->captionLabel();
         EXPECT_EQ(l->x(), e->x()) << e->objectName().toStdString();
         EXPECT_EQ(l->geometry().bottom() + 1 + 3, e->y()) << e->objectName().toStdString();

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
-TUpDown::TUpDown(QWidget* parent)
+namespace tavelorn {
+
+UpDown::UpDown(QWidget* parent)
     : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
 {
     setFocusPolicy(Qt::NoFocus);
@@ -26,7 +28,7 @@ TUpDown::TUpDown(QWidget* parent)
     layoutButtons();
 }
 
-void TUpDown::setAssociate(QLineEdit* edit)
+void UpDown::setAssociate(QLineEdit* edit)
 {
     if (m_edit)
         m_edit->removeEventFilter(this);
@@ -35,19 +37,19 @@ void TUpDown::setAssociate(QLineEdit* edit)
         m_edit->installEventFilter(this);
 }
 
-void TUpDown::setMinimum(int value)
+void UpDown::setMinimum(int value)
 {
     m_min = value;
     m_lastValid = std::clamp(m_lastValid, m_min, std::max(m_min, m_max));
 }
 
-void TUpDown::setMaximum(int value)
+void UpDown::setMaximum(int value)
 {
     m_max = value;
     m_lastValid = std::clamp(m_lastValid, m_min, std::max(m_min, m_max));
 }
 
-int TUpDown::position() const
+int UpDown::position() const
 {
     if (m_edit) {
         bool ok = false;
@@ -58,14 +60,14 @@ int TUpDown::position() const
     return m_lastValid;
 }
 
-void TUpDown::setPosition(int value)
+void UpDown::setPosition(int value)
 {
     m_lastValid = std::clamp(value, m_min, std::max(m_min, m_max));
     if (m_edit)
         m_edit->setText(QString::number(m_lastValid));
 }
 
-void TUpDown::stepBy(int steps)
+void UpDown::stepBy(int steps)
 {
     const int from = position();
     const int to = std::clamp(from + steps, m_min, std::max(m_min, m_max));
@@ -74,7 +76,7 @@ void TUpDown::stepBy(int steps)
         setPosition(to);
 }
 
-bool TUpDown::eventFilter(QObject* watched, QEvent* event)
+bool UpDown::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -87,15 +89,17 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TUpDown::resizeEvent(QResizeEvent* event)
+void UpDown::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     layoutButtons();
 }
 
-void TUpDown::layoutButtons()
+void UpDown::layoutButtons()
 {
     const int half = height() / 2;
     m_up->setGeometry(0, 0, width(), half);
     m_down->setGeometry(0, half, width(), height() - half);
 }
+
+} // namespace tavelorn

@@ -3,14 +3,16 @@
 #include <QImage>
 #include <QWidget>
 
+namespace tavelorn {
+
 // Shows the rendered picture as it is; the picture is rendered elsewhere when the model
 // changes, so painting only copies pixels.
-class TPreviewPanel : public QWidget
+class PreviewPanel : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TPreviewPanel(QWidget* parent = nullptr);
+    explicit PreviewPanel(QWidget* parent = nullptr);
 
     void setImage(const QImage& image);
     const QImage& image() const { return m_image; }
@@ -21,3 +23,5 @@ protected:
 private:
     QImage m_image;
 };
+
+} // namespace tavelorn

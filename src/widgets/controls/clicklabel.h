@@ -2,14 +2,16 @@
 
 #include <QLabel>
 
+namespace tavelorn {
+
 // A label that answers a click with the left button, like a link. Given a focus policy
 // it is also a tab stop: Space and Enter click it, and a dotted frame shows the focus.
-class TClickLabel : public QLabel
+class ClickLabel : public QLabel
 {
     Q_OBJECT
 
 public:
-    explicit TClickLabel(QWidget* parent = nullptr);
+    explicit ClickLabel(QWidget* parent = nullptr);
 
     // As a click with the mouse: raises clicked() when enabled.
     void click();
@@ -26,3 +28,5 @@ protected:
 private:
     bool m_pressed = false;
 };
+
+} // namespace tavelorn

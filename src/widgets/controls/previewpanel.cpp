@@ -2,18 +2,20 @@
 
 #include <QPainter>
 
-TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent)
+namespace tavelorn {
+
+PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TPreviewPanel::setImage(const QImage& image)
+void PreviewPanel::setImage(const QImage& image)
 {
     m_image = image;
     update();
 }
 
-void TPreviewPanel::paintEvent(QPaintEvent*)
+void PreviewPanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     // Disabled only means "takes no input": the picture is shown as is, never greyed.
@@ -22,3 +24,5 @@ void TPreviewPanel::paintEvent(QPaintEvent*)
     else
         p.drawImage(0, 0, m_image);
 }
+
+} // namespace tavelorn

@@ -1,12 +1,14 @@
-#include "edit.h"
+#include "lineedit.h"
 
 #include <QKeyEvent>
 
-TEdit::TEdit(QWidget* parent) : QLineEdit(parent)
+namespace tavelorn {
+
+LineEdit::LineEdit(QWidget* parent) : QLineEdit(parent)
 {
 }
 
-void TEdit::keyPressEvent(QKeyEvent* event)
+void LineEdit::keyPressEvent(QKeyEvent* event)
 {
     // AltGr arrives as its own modifier (or as Control+Alt elsewhere): it still types.
     const Qt::KeyboardModifiers mods = event->modifiers();
@@ -17,3 +19,5 @@ void TEdit::keyPressEvent(QKeyEvent* event)
     }
     QLineEdit::keyPressEvent(event);
 }
+
+} // namespace tavelorn

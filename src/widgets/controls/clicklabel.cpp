@@ -7,13 +7,15 @@
 
 #include <mutex>
 
+namespace tavelorn {
+
 namespace {
 
 // To a screen reader the label is a button that can be pressed, not static text.
 class ClickLabelInterface : public QAccessibleWidget
 {
 public:
-    explicit ClickLabelInterface(TClickLabel* label) : QAccessibleWidget(label, QAccessible::Button)
+    explicit ClickLabelInterface(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button)
     {
     }
     QString text(QAccessible::Text t) const override
@@ -30,7 +32,7 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction())
-            static_cast<TClickLabel*>(widget())->click();
+            static_cast<ClickLabel*>(widget())->click();
         else
             QAccessibleWidget::doAction(name);
     }
@@ -38,33 +40,34 @@ public:
 
 QAccessibleInterface* clickLabelFactory(const QString& className, QObject* object)
 {
-    if (object && object->isWidgetType() && className == QLatin1String("TClickLabel"))
-        return new ClickLabelInterface(static_cast<TClickLabel*>(object));
+    if (object && object->isWidgetType() &&
+        className == QLatin1String(ClickLabel::staticMetaObject.className()))
+        return new ClickLabelInterface(static_cast<ClickLabel*>(object));
     return nullptr;
 }
 
 } // namespace
 
-TClickLabel::TClickLabel(QWidget* parent) : QLabel(parent)
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent)
 {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(clickLabelFactory); });
     setCursor(Qt::PointingHandCursor);
 }
 
-void TClickLabel::click()
+void ClickLabel::click()
 {
     if (isEnabled())
         emit clicked();
 }
 
-void TClickLabel::mousePressEvent(QMouseEvent* event)
+void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
     m_pressed = event->button() == Qt::LeftButton;
     QLabel::mousePressEvent(event);
 }
 
-void TClickLabel::mouseReleaseEvent(QMouseEvent* event)
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     // Like a button: the click counts only when released over the label.
     const bool click = m_pressed && event->button() == Qt::LeftButton &&
@@ -75,7 +78,7 @@ void TClickLabel::mouseReleaseEvent(QMouseEvent* event)
         emit clicked();
 }
 
-void TClickLabel::keyPressEvent(QKeyEvent* event)
+void ClickLabel::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if (event->modifiers() == Qt::NoModifier &&
@@ -86,7 +89,7 @@ void TClickLabel::keyPressEvent(QKeyEvent* event)
     QLabel::keyPressEvent(event);
 }
 
-void TClickLabel::paintEvent(QPaintEvent* event)
+void ClickLabel::paintEvent(QPaintEvent* event)
 {
     QLabel::paintEvent(event);
     if (!hasFocus())
@@ -97,3 +100,5 @@ void TClickLabel::paintEvent(QPaintEvent* event)
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
+
+} // namespace tavelorn

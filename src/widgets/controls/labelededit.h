@@ -1,24 +1,26 @@
 #pragma once
 
-#include "edit.h"
+#include "lineedit.h"
 
 class QLabel;
 
+namespace tavelorn {
+
 // A one-line edit whose caption sits 3 pixels above it, left-aligned with it. The
 // caption is a sibling label that follows the edit's position, visibility and state.
-class TLabeledEdit : public TEdit
+class LabeledEdit : public LineEdit
 {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
 
 public:
-    explicit TLabeledEdit(QWidget* parent = nullptr);
+    explicit LabeledEdit(QWidget* parent = nullptr);
 
     QString caption() const;
     void setCaption(const QString& caption);
     QLabel* captionLabel() const { return m_label; }
 
-    static constexpr int CaptionGap = 3;
+    static constexpr int kCaptionGap = 3;
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -31,3 +33,5 @@ private:
 
     QLabel* m_label;
 };
+
+} // namespace tavelorn

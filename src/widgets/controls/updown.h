@@ -5,11 +5,13 @@
 class QLineEdit;
 class QToolButton;
 
+namespace tavelorn {
+
 // An up-down spinner bound to an edit: its arrows (and the Up/Down keys in the edit)
 // step a position within [minimum, maximum] without wrapping and write it into the
 // edit. The position read back is the number in the edit when it is a whole number in
 // range, else the last valid one.
-class TUpDown : public QWidget
+class UpDown : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
@@ -17,7 +19,7 @@ class TUpDown : public QWidget
     Q_PROPERTY(int position READ position WRITE setPosition)
 
 public:
-    explicit TUpDown(QWidget* parent = nullptr);
+    explicit UpDown(QWidget* parent = nullptr);
 
     void setAssociate(QLineEdit* edit);
     QLineEdit* associate() const { return m_edit; }
@@ -50,3 +52,5 @@ private:
     int m_max = 100;
     mutable int m_lastValid = 0;
 };
+
+} // namespace tavelorn

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tavelorn {
+
 namespace {
 
 double luminance(const QColor& c)
@@ -49,11 +51,11 @@ QColor readableOn(const QColor& colour, const QList<QColor>& backgrounds, double
     return towards;
 }
 
-TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
+DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent)
 {
 }
 
-bool TDatePicker::event(QEvent* event)
+bool DatePicker::event(QEvent* event)
 {
     const bool handled = QDateEdit::event(event);
     switch (event->type()) {
@@ -73,7 +75,7 @@ bool TDatePicker::event(QEvent* event)
     return handled;
 }
 
-bool TDatePicker::eventFilter(QObject* watched, QEvent* event)
+bool DatePicker::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ChildPolished)
         if (auto* calendar =
@@ -84,7 +86,7 @@ bool TDatePicker::eventFilter(QObject* watched, QEvent* event)
 
 // The calendar's header row lies on AlternateBase and its dates on Base: Qt's pure red
 // weekend reads on neither in a dark scheme, nor on white.
-void TDatePicker::applyWeekendColour(QCalendarWidget* calendar)
+void DatePicker::applyWeekendColour(QCalendarWidget* calendar)
 {
     const QPalette pal = calendar->palette();
     const QColor red = readableOn(QColor(Qt::red),
@@ -99,13 +101,13 @@ void TDatePicker::applyWeekendColour(QCalendarWidget* calendar)
 }
 
 // QDateTimeEdit walks its fields on Tab; the window's focus chain is what Tab means.
-bool TDatePicker::focusNextPrevChild(bool next)
+bool DatePicker::focusNextPrevChild(bool next)
 {
     // NOLINTNEXTLINE(bugprone-parent-virtual-call): passing over QDateTimeEdit is the point
     return QWidget::focusNextPrevChild(next);
 }
 
-void TDatePicker::keyPressEvent(QKeyEvent* event)
+void DatePicker::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if ((key == Qt::Key_Left || key == Qt::Key_Right) && event->modifiers() == Qt::NoModifier &&
@@ -119,3 +121,5 @@ void TDatePicker::keyPressEvent(QKeyEvent* event)
     }
     QDateEdit::keyPressEvent(event);
 }
+
+} // namespace tavelorn

@@ -2,13 +2,15 @@
 
 #include <QMouseEvent>
 
-TListBox::TListBox(QWidget* parent) : QListWidget(parent)
+namespace tavelorn {
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-QItemSelectionModel::SelectionFlags TListBox::selectionCommand(const QModelIndex& index,
-                                                               const QEvent* event) const
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const
 {
     const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
     if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
@@ -17,7 +19,7 @@ QItemSelectionModel::SelectionFlags TListBox::selectionCommand(const QModelIndex
 }
 
 // A press on no item would clear the selection.
-void TListBox::mousePressEvent(QMouseEvent* event)
+void ListBox::mousePressEvent(QMouseEvent* event)
 {
     if (!indexAt(event->position().toPoint()).isValid()) {
         event->accept();
@@ -25,3 +27,5 @@ void TListBox::mousePressEvent(QMouseEvent* event)
     }
     QListWidget::mousePressEvent(event);
 }
+
+} // namespace tavelorn

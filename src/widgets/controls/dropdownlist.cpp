@@ -1,7 +1,5 @@
 #include "dropdownlist.h"
 
-#include "comboaccessible.h"
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QListView>
@@ -9,6 +7,8 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
+
+namespace tavelorn {
 
 namespace {
 
@@ -53,11 +53,10 @@ public:
 
 } // namespace
 
-TDropDownList::TDropDownList(QWidget* parent) : QComboBox(parent)
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent)
 {
-    tavelorn::installComboBoxAccessibility();
     setStyle(listPopupStyle());
-    setMaxVisibleItems(VisibleRows);
+    setMaxVisibleItems(kVisibleRows);
     setItemDelegate(new PopupRowDelegate(this));
     if (auto* list = qobject_cast<QListView*>(view()))
         list->setUniformItemSizes(true); // thousands of rows measured once
@@ -65,3 +64,5 @@ TDropDownList::TDropDownList(QWidget* parent) : QComboBox(parent)
     view()->setTextElideMode(Qt::ElideMiddle);
     view()->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
+
+} // namespace tavelorn
