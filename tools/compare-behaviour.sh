@@ -8,7 +8,8 @@
 #
 # Usage: tools/compare-behaviour.sh [--no-gui] [--keep DIR] BEFORE_DIR AFTER_DIR
 #   Each DIR holds tavelorn and tavelorn-export, directly or as a build folder
-#   (src/app/tavelorn, src/export/tavelorn-export). --keep leaves the outputs in DIR.
+#   (src/app/tavelorn, src/export/tavelorn-export). --keep DIR works in DIR (new or
+#   empty) and leaves the inputs and outputs there.
 # Exits 0 when every case is identical, 1 on any difference, 2 on a usage or set-up error.
 #
 # The clock: with faketime installed every run starts at 2024-06-15 10:00:00 UTC, so that
@@ -36,7 +37,7 @@ if [ "${1:-}" = _gui ]; then
   }
   trap cleanup EXIT
   fail() { echo "failed: $*" >>"$out/log"; exit 0; }
-  # shellcheck source=../tests/e2e/lib.sh
+  # shellcheck source=tests/e2e/lib.sh
   source "$root/tests/e2e/lib.sh"
   export QT_QPA_PLATFORM=xcb
   private_home
@@ -162,7 +163,13 @@ for tool in python3 convert cmp diff timeout; do
   command -v "$tool" >/dev/null || { echo "compare-behaviour: $tool is missing" >&2; exit 2; }
 done
 
-tmp=$(mktemp -d /tmp/tavelorn-compare.XXXXXX)
+if [ -n "$keep" ]; then
+  [ ! -e "$keep" ] || [ -z "$(ls -A "$keep")" ] || { echo "compare-behaviour: $keep is not empty" >&2; exit 2; }
+  mkdir -p "$keep"
+  tmp=$(realpath "$keep")
+else
+  tmp=$(mktemp -d /tmp/tavelorn-compare.XXXXXX)
+fi
 chmod 755 "$tmp"
 cleanup_tmp() { [ -n "$keep" ] || rm -rf "$tmp"; }
 trap cleanup_tmp EXIT
@@ -261,15 +268,15 @@ base_env() { # LOCALE
   printf '%s\n' "${e[@]}"
 }
 
-# The profile identifiers of fixture $1 (as the BEFORE build lists them): the first two
-# and the last, for the single exports.
+# The profile identifiers of fixture $1 (as the BEFORE build lists them): the first and
+# the last, for the single exports.
 sample_ids() {
   local cfg=$1 loc=$2 env_lines
   shift 2
   mapfile -t env_lines < <(base_env "$loc")
   (cd "$tmp" && env -i "${env_lines[@]}" "$@" timeout 120 "${export_bin[before]}" --config "$cfg" --list \
     2>/dev/null || true) | awk 'NF && !seen[$0]++' | awk '{ a[NR] = $0 } END {
-      if (NR >= 1) print a[1]; if (NR >= 2) print a[2]; if (NR >= 3) print a[NR] }'
+      if (NR >= 1) print a[1]; if (NR >= 2) print a[NR] }'
 }
 
 for loc in "${locales[@]}"; do
@@ -327,16 +334,17 @@ for loc in "${locales[@]}"; do
     # 10,000 pictures take minutes a build: that file is listed and exported one by one.
     [ "$name" = bulk-10000 ] ||
       case_add "$L $name --all" "${extra[@]+"${extra[@]}"}" -- --config "$cfg" --all --output-dir out/all
-    first=1
-    while IFS= read -r id; do
-      if [ -n "$first" ]; then
-        case_add "$L $name --profile (default name)" "${extra[@]+"${extra[@]}"}" -- --config "$cfg" --profile "$id"
-        case_add "$L $name --profile --output -" "${extra[@]+"${extra[@]}"}" STDOUT_BINARY=1 -- --config "$cfg" --profile "$id" --output -
-        first=
-      else
-        case_add "$L $name --profile $id" "${extra[@]+"${extra[@]}"}" -- --config "$cfg" --profile "$id" --output out/one.jpg
-      fi
-    done < <(sample_ids "$cfg" "$loc" "${extra[@]+"${extra[@]}"}")
+    # --all drew every profile already: the single mode on the first one (the last one of
+    # the large file), once under its default name and once to standard output.
+    ids=()
+    mapfile -t ids < <(sample_ids "$cfg" "$loc" "${extra[@]+"${extra[@]}"}")
+    [ ${#ids[@]} -gt 0 ] || continue
+    id=${ids[0]}
+    if [ "$name" = bulk-10000 ]; then
+      case_add "$L $name --profile (last)" -- --config "$cfg" --profile "${ids[-1]}" --output out/one.jpg
+    fi
+    case_add "$L $name --profile (default name)" "${extra[@]+"${extra[@]}"}" -- --config "$cfg" --profile "$id"
+    case_add "$L $name --profile --output -" "${extra[@]+"${extra[@]}"}" STDOUT_BINARY=1 -- --config "$cfg" --profile "$id" --output -
   done
 
   # Landscape mode.
@@ -372,7 +380,7 @@ run_side() { # before|after
     loc=${loc%%]*}
     eval "envs=(${case_envs[$i]})"
     eval "args=(${case_args[$i]})"
-    local nobody= binary= e run_env=()
+    local nobody='' binary='' e run_env=()
     mapfile -t run_env < <(base_env "$loc")
     for e in "${envs[@]+"${envs[@]}"}"; do
       case $e in
@@ -381,7 +389,7 @@ run_side() { # before|after
         *) run_env+=("$e") ;;
       esac
     done
-    rm -rf "$work" "$tmp/home"
+    rm -rf "$work" "${tmp:?}/home"
     mkdir -p "$work" "$tmp/home"
     local runner=()
     if [ -n "$nobody" ]; then
@@ -492,5 +500,5 @@ if [ "$differ" -eq 0 ]; then
 else
   echo "compare-behaviour: $total cases ($n_cases export runs, $gui_cases window checks): $differ differ"
 fi
-[ -z "$keep" ] || { mkdir -p "$keep"; cp -a "$tmp"/. "$keep"/; echo "outputs kept in $keep"; }
+[ -z "$keep" ] || echo "outputs kept in $keep (results/before|after/N: one folder per case, in the order above)"
 [ "$differ" -eq 0 ] && [ -z "$gui_note" ]
