@@ -6,10 +6,12 @@
 # a list editor and About, shot in a virtual X server under openbox, pixel for pixel.
 # For checking that a refactoring changed no behaviour.
 #
-# Usage: tools/compare-behaviour.sh [--no-gui|--no-export] [--keep DIR] BEFORE_DIR AFTER_DIR
+# Usage: tools/compare-behaviour.sh [--no-gui|--no-export] [--only REGEX] [--keep DIR]
+#                                   BEFORE_DIR AFTER_DIR
 #   Each DIR holds tavelorn and tavelorn-export, directly or as a build folder
-#   (src/app/tavelorn, src/export/tavelorn-export). --keep DIR works in DIR (new or
-#   empty) and leaves the inputs and outputs there.
+#   (src/app/tavelorn, src/export/tavelorn-export). --only runs the export cases whose
+#   name (as the report prints it) matches the bash regex; --keep DIR works in DIR (new
+#   or empty) and leaves the inputs and outputs there.
 # Exits 0 when every case is identical, 1 on any difference, 2 on a usage or set-up error.
 #
 # The clock: with faketime installed every run starts at 2024-06-15 10:00:00 UTC, so that
@@ -19,7 +21,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-usage() { echo "usage: $0 [--no-gui|--no-export] [--keep DIR] BEFORE_DIR AFTER_DIR" >&2; exit 2; }
+usage() { echo "usage: $0 [--no-gui|--no-export] [--only REGEX] [--keep DIR] BEFORE_DIR AFTER_DIR" >&2; exit 2; }
 
 # ---------------------------------------------------------------------------------------
 # Inside the virtual X server: shoots the window of one build.
@@ -135,13 +137,14 @@ if [ "${1:-}" = _gui ]; then
 fi
 
 # ---------------------------------------------------------------------------------------
-gui=1 keep='' no_export=''
+gui=1 keep='' no_export='' only=''
 while [ $# -gt 0 ]; do
   case $1 in
     --no-gui) gui=; shift ;;
     --no-export) no_export=1; shift ;;
+    --only) [ $# -ge 2 ] || usage; only=$2; shift 2 ;;
     --keep) [ $# -ge 2 ] || usage; keep=$2; shift 2 ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) usage ;;
     *) break ;;
   esac
@@ -215,6 +218,7 @@ convert -size 120x80 xc:'#fac800' -fill '#2040a0' -draw 'rectangle 10,10 60,50' 
 convert -size 300x200 gradient:'#2060c0-#f0f0ff' -fill '#c03020' -draw 'rectangle 20,20 120,90' \
   -quality 90 "$pics/bg.jpg"
 convert -size 200x120 gradient:'#20a040-#ffffff' "$pics/bg.gif"
+convert -size 1600x1600 -seed 7 plasma:fractal -quality 90 "$pics/big.jpg"
 convert -size 500x700 gradient:'#303030-#e0e0e0' -compress lzw "$pics/bg.tif"
 convert -size 32x32 xc:'#a02080' "$pics/bg.ico"
 convert -size 60x60 xc:'#00ffff' "$pics/bg.png"
@@ -256,6 +260,7 @@ case_names=() case_envs=() case_args=()
 case_add() {
   local name=$1 env=()
   shift
+  [[ -z $only || $name =~ $only ]] || return 0
   while [ "$1" != -- ]; do env+=("$1"); shift; done
   shift
   case_names+=("$name")
@@ -328,7 +333,7 @@ for loc in "${locales[@]}"; do
   # Every fixture: --list, --all, single exports (default name, a file, standard output).
   for name in "${suite_fixtures[@]}" export-suite ten-profiles every-key nul-bytes cp932 cp936 \
               utf16le-bom utf8-bom cp1250 broken-lines negative-counts counts-beyond \
-              missing-pictures empty lists-only bulk-10000 landscape; do
+              missing-pictures name-clashes empty lists-only bulk-10000 landscape; do
     cfg=$fx/$name/Config.ini
     extra=()
     case $name in

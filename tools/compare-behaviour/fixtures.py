@@ -233,3 +233,18 @@ write("landscape", '<?xml version="1.0"?>\n<!DOCTYPE Landscape [<!ENTITY x "y">]
       '<Landscape>&x;</Landscape>\n', "doctype.xml")
 write("landscape", LANDSCAPE.replace('"more.xml"', '"SAPUILandscape.xml"'), "loop.xml")
 write("landscape", "<Landscape><Services>", "truncated.xml")
+
+# The export test's ordered file: several profiles want one name (no refresh date: the
+# fixed day), the first with a large background that is drawn last, one broken, one
+# without a SID; names, notes and messages must come in file order all the same.
+write("name-clashes", profiles([
+    dict(ID="Slow", SID="DEV", PictureStretch=1, PictureFullPath=f"{pics}/big.jpg"),
+    dict(ID="Fast", SID="DEV"),
+    dict(ID="Broken", SID="DEV", PictureFullPath=f"{pics}/broken.bmp"),
+    dict(ID="NoSid"),
+    dict(ID="Third", SID="DEV"),
+    dict(ID="Other", SID="QAS"),
+    dict(ID="Dated C", SID="DEV", LastRefresh="15/06/2024"),
+    dict(ID="Dated de", SID="DEV", LastRefresh="15.06.2024"),
+    dict(ID="Lower", SID="dev"),
+]))
