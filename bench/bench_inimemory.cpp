@@ -7,6 +7,7 @@
 // (peak_MB / file_MB).
 #include "configstore.h"
 #include "inifile.h"
+#include "procstatus.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,29 +20,11 @@
 
 using namespace tavelorn;
 
+using namespace benchsupport;
+
 namespace {
 
 constexpr qint64 kMiB = 1024 * 1024;
-
-// The resident set (VmRSS) or its peak (VmHWM) in bytes, from /proc/self/status.
-qint64 statusBytes(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return -1;
-}
-
-// Makes the peak start again from the present resident set.
-bool resetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
-}
 
 // Appends line i to out; false when there is none.
 using LineMaker = std::function<bool(qint64 i, QByteArray& out)>;

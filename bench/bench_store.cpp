@@ -11,6 +11,7 @@
 #include "fileidentity.h"
 #include "inifile.h"
 #include "itemlist.h"
+#include "procstatus.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -23,6 +24,8 @@
 #include <malloc.h>
 
 using namespace tavelorn;
+
+using namespace benchsupport;
 
 namespace {
 
@@ -95,19 +98,6 @@ bool writeFullProfiles(const QString& file, int n)
     return f.write(out) == out.size();
 }
 
-// The resident set (VmRSS) or its peak (VmHWM) in bytes, from /proc/self/status.
-qint64 statusBytes(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return -1;
-}
-
 // Measures the growth of the resident set's peak over a run of the benchmark's loop.
 class PeakMemory
 {
@@ -116,8 +106,7 @@ public:
     {
         malloc_trim(0);
         m_before = statusBytes("VmRSS");
-        QFile f(QStringLiteral("/proc/self/clear_refs"));
-        m_valid = f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+        m_valid = resetPeak();
     }
     // Sets the counters file_MB and peak_MB.
     void report(benchmark::State& state, const QString& file) const
