@@ -293,7 +293,6 @@ QStringList readProfileIds(const IniFile& ini)
     return ids;
 }
 
-
 void writeProfiles(IniFile& ini, const ProfileList& profiles)
 {
     const qint32 before = profileCount(ini);

@@ -74,12 +74,10 @@ const WmfLibrary& libwmf()
         static const LazyLibrary lib(kSoname);
         static WmfLibrary f;
         const bool found =
-            lib.bind(f.apiCreate, "wmf_api_create") &&
-            lib.bind(f.apiDestroy, "wmf_api_destroy") &&
-            lib.bind(f.svgFunction, "wmf_svg_function") &&
-            lib.bind(f.memOpen, "wmf_mem_open") && lib.bind(f.scan, "wmf_scan") &&
-            lib.bind(f.displaySize, "wmf_display_size") && lib.bind(f.play, "wmf_play") &&
-            lib.bind(f.memClose, "wmf_mem_close");
+            lib.bind(f.apiCreate, "wmf_api_create") && lib.bind(f.apiDestroy, "wmf_api_destroy") &&
+            lib.bind(f.svgFunction, "wmf_svg_function") && lib.bind(f.memOpen, "wmf_mem_open") &&
+            lib.bind(f.scan, "wmf_scan") && lib.bind(f.displaySize, "wmf_display_size") &&
+            lib.bind(f.play, "wmf_play") && lib.bind(f.memClose, "wmf_mem_close");
         return found ? &f : nullptr;
     }();
     if (!library)
@@ -595,8 +593,7 @@ GraphicPtr loadWmfPicture(const QByteArray& data)
         throw AppError(invalidMetafile());
     unsigned int width = 0;
     unsigned int height = 0;
-    if (lib.displaySize(api, &width, &height, 96, 96) != wmf_E_None || width == 0 ||
-        height == 0)
+    if (lib.displaySize(api, &width, &height, 96, 96) != wmf_E_None || width == 0 || height == 0)
         throw AppError(invalidMetafile());
     if (!pictureSizeAllowed(width, height))
         throw AppError(pictureTooLargeMessage(width, height));
