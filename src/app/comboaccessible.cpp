@@ -3,7 +3,6 @@
 #include "readonlytextinterface.h"
 
 #include <QAbstractItemView>
-#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -13,23 +12,14 @@ namespace tavelorn {
 
 namespace {
 
-class ComboBoxInterface : public QAccessibleWidget, public ReadOnlyTextInterface
+class ComboBoxInterface : public DropDownControlInterface
 {
 public:
-    explicit ComboBoxInterface(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox)
-    {
-    }
+    explicit ComboBoxInterface(QComboBox* combo) : DropDownControlInterface(combo) {}
 
     QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
 
     using ReadOnlyTextInterface::text;
-
-    void* interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
 
     // The name stays what the host or the label gave; the value is the chosen text.
     QString text(QAccessible::Text t) const override
@@ -41,12 +31,8 @@ public:
 
     QAccessible::State state() const override
     {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.expandable = true;
-        s.hasPopup = true;
+        QAccessible::State s = DropDownControlInterface::state();
         s.editable = combo()->isEditable();
-        s.expanded = combo()->view() && combo()->view()->isVisible();
-        s.collapsed = !s.expanded;
         return s;
     }
 
@@ -80,24 +66,16 @@ public:
         return nullptr;
     }
 
-    QStringList actionNames() const override
-    {
-        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString& name) override
-    {
-        if (name == showMenuAction() || name == pressAction()) {
-            if (combo()->view() && combo()->view()->isVisible())
-                combo()->hidePopup();
-            else
-                combo()->showPopup();
-            return;
-        }
-        QAccessibleWidget::doAction(name);
-    }
-
 private:
     QString readOnlyText() const override { return comboBoxValueText(combo()); }
+    bool isDroppedDown() const override { return combo()->view() && combo()->view()->isVisible(); }
+    void setDroppedDown(bool down) override
+    {
+        if (down)
+            combo()->showPopup();
+        else
+            combo()->hidePopup();
+    }
     QLineEdit* edit() const { return combo()->isEditable() ? combo()->lineEdit() : nullptr; }
 };
 

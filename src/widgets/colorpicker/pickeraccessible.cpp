@@ -23,24 +23,14 @@ namespace {
 
 // The picker: a combo box. Its value is also offered as read-only text, the one place
 // AT-SPI gives a combo box's value.
-class PickerInterface : public QAccessibleWidget, public ReadOnlyTextInterface
+class PickerInterface : public DropDownControlInterface
 {
 public:
-    explicit PickerInterface(ColorPickerDropDown* picker)
-        : QAccessibleWidget(picker, QAccessible::ComboBox)
-    {
-    }
+    explicit PickerInterface(ColorPickerDropDown* picker) : DropDownControlInterface(picker) {}
 
     ColorPickerDropDown* picker() const { return static_cast<ColorPickerDropDown*>(widget()); }
 
     using ReadOnlyTextInterface::text;
-
-    void* interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -49,16 +39,6 @@ public:
         QString s = QAccessibleWidget::text(t);
         if (t == QAccessible::Name && s.isEmpty())
             s = QStringLiteral("Color");
-        return s;
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.expandable = true;
-        s.hasPopup = true;
-        s.expanded = picker()->droppedDown();
-        s.collapsed = !s.expanded;
         return s;
     }
 
@@ -74,24 +54,16 @@ public:
     }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
-    QStringList actionNames() const override
-    {
-        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString& name) override
-    {
-        if (name == showMenuAction() || name == pressAction()) {
-            if (picker()->droppedDown())
-                picker()->hideDropDown(false);
-            else
-                picker()->showDropDown();
-            return;
-        }
-        QAccessibleWidget::doAction(name);
-    }
-
 private:
     QString readOnlyText() const override { return picker()->valueText(); }
+    bool isDroppedDown() const override { return picker()->droppedDown(); }
+    void setDroppedDown(bool down) override
+    {
+        if (down)
+            picker()->showDropDown();
+        else
+            picker()->hideDropDown(false);
+    }
 };
 
 // A widget with a role, a name of its own unless the host gave one, and optionally a

@@ -28,4 +28,35 @@ QString ReadOnlyTextInterface::attributes(int /*offset*/, int* startOffset, int*
     return {};
 }
 
+void* DropDownControlInterface::interface_cast(QAccessible::InterfaceType t)
+{
+    if (t == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(t);
+}
+
+QAccessible::State DropDownControlInterface::state() const
+{
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.hasPopup = true;
+    s.expanded = isDroppedDown();
+    s.collapsed = !s.expanded;
+    return s;
+}
+
+QStringList DropDownControlInterface::actionNames() const
+{
+    return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+}
+
+void DropDownControlInterface::doAction(const QString& name)
+{
+    if (name == showMenuAction() || name == pressAction()) {
+        setDroppedDown(!isDroppedDown());
+        return;
+    }
+    QAccessibleWidget::doAction(name);
+}
+
 } // namespace tavelorn

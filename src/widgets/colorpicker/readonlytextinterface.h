@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QString>
 
 namespace tavelorn {
@@ -28,6 +29,28 @@ public:
 protected:
     // The text offered: the control's value as it is now.
     virtual QString readOnlyText() const = 0;
+};
+
+// A control that drops a list down, as assistive technology meets a combo box: its value
+// as read-only text, its expanded state, and the actions that open and close it.
+class DropDownControlInterface : public QAccessibleWidget, public ReadOnlyTextInterface
+{
+public:
+    explicit DropDownControlInterface(QWidget* control)
+        : QAccessibleWidget(control, QAccessible::ComboBox)
+    {
+    }
+
+    using ReadOnlyTextInterface::text;
+
+    void* interface_cast(QAccessible::InterfaceType t) override;
+    QAccessible::State state() const override;
+    QStringList actionNames() const override;
+    void doAction(const QString& name) override;
+
+protected:
+    virtual bool isDroppedDown() const = 0;
+    virtual void setDroppedDown(bool down) = 0;
 };
 
 } // namespace tavelorn
