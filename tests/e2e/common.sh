@@ -3,8 +3,9 @@
 # Runs the script again inside a fresh virtual X server (screen E2E_SCREEN, 1280x1024x24
 # by default, with the server options E2E_XVFB_OPTS), at most E2E_LIMIT seconds (120 by
 # default); there it gives a work folder $work, ends the program whose id the script
-# puts in $app_pid and those in $also_kill, removes $work at exit, and offers fail() and
-# the helpers of lib.sh.
+# puts in $app_pid and those in $also_kill, removes $work at exit, and offers fail()
+# (which first keeps the pictures and logs in $shots, when the script sets it),
+# save_shots and the helpers of lib.sh.
 # shellcheck shell=bash
 
 if [ -z "${E2E_INSIDE_X:-}" ]; then
@@ -28,7 +29,14 @@ export LC_ALL=C.UTF-8 LANG=C.UTF-8
 # The X server, whatever platform the calling environment names (offscreen in ctest).
 export QT_QPA_PLATFORM=xcb
 
+# The pictures and logs of the run into $shots, when the script was given one.
+save_shots() {
+  [ -n "${shots:-}" ] || return 0
+  mkdir -p "$shots"
+  cp "$work"/*.png "$work"/*.log "$shots/" 2>/dev/null || true
+}
 fail() {
+  save_shots
   echo "FAIL: $*"
   exit 1
 }

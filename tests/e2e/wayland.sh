@@ -39,17 +39,6 @@ socket="tavelorn-e2e"
 weston_pid=
 trap 'kill "$weston_pid" 2>/dev/null || true; cleanup' EXIT
 
-save_shots() {
-  [ -n "$shots" ] || return 0
-  mkdir -p "$shots"
-  cp "$work"/*.png "$work"/*.log "$shots/" 2>/dev/null || true
-}
-fail() {
-  save_shots
-  echo "FAIL: $*"
-  exit 1
-}
-
 shot() { still_shot "$work/$1.png"; }
 
 # "W H X Y" of the pixels that differ between two shots, leaving out a rectangle

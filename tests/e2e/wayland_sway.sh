@@ -34,17 +34,6 @@ CONF
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-save_shots() {
-  [ -n "$shots" ] || return 0
-  mkdir -p "$shots"
-  cp "$work"/*.png "$work"/*.log "$shots/" 2>/dev/null || true
-}
-fail() {
-  save_shots
-  echo "FAIL: $*"
-  exit 1
-}
-
 # sway refuses to run as root; in a user namespace of its own it runs as nobody there,
 # with root's access to the files of the run.
 as_user=()
